@@ -1,0 +1,49 @@
+// The file-tree copy engine: copies a payload folder with its sub-folders
+// into a destination folder, file by file, and answers plain success or
+// failure; beside it the folder listing by index and the removal of a file
+// or folder tree used to clean up after a failed copy.
+#pragma once
+
+#include <cstdint>
+
+struct BusyCursor;
+
+// Largest piece of a file held in memory at once while copying.
+constexpr uint32_t kCopyChunkSize = 1u << 20;
+
+// folder + "\" + the name of the n-th entry (from 1) of the platform's
+// listing of folder, "." and ".." included, through BoundedCopy; null when
+// the listing cannot be opened or is shorter. The caller delete[]s it.
+char* FolderEntry(const char* folder, int n);
+
+// Nonzero when base + "\" + name was created.
+int CreateSubfolder(const char* base, const char* name);
+
+// What a copy has done so far.
+struct CopyTally {
+  uint64_t files = 0;
+  uint64_t bytes = 0;
+};
+
+// Copies the files of source into destination (created if missing), then
+// each sub-folder, depth first in listing order; names beginning with "."
+// are skipped. The first failure ends the copy: a file that cannot be read
+// or written, or a path that would not fit in 259 characters. Each copied
+// file advances the cursor and counts in the tally, when they are given.
+bool CopyTree(BusyCursor* cursor, const char* destination, const char* source,
+              CopyTally* tally = nullptr);
+
+// Copies one file through a buffer of at most chunkSize bytes. The
+// destination is created anew; when the copy fails part way, the partial
+// destination file is removed.
+// *bytes, when given, receives the size copied.
+bool CopyFileWhole(const char* source, const char* destination, uint32_t chunkSize = kCopyChunkSize,
+                   uint64_t* bytes = nullptr);
+
+// Removes a file, or a folder with everything in it. Junctions and symbolic
+// links are removed themselves; what they point at is never touched.
+void RemovePath(const char* path);
+
+// Deletes everything inside folder; the folder itself stays. A folder that
+// is itself a junction or symbolic link is left alone.
+void DeleteFolderContents(const char* folder);

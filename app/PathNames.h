@@ -1,0 +1,26 @@
+// Path text operations shared by the whole installer. Paths are single-byte
+// text in 260-byte buffers: at most 259 characters and a terminating zero.
+#pragma once
+
+#include <cstddef>
+
+constexpr size_t kPathBufferSize = 260;
+constexpr size_t kMaxPathLength = kPathBufferSize - 1;
+
+// Copies source into out (kPathBufferSize bytes). A path of 260 characters
+// or more keeps its last 259 characters: the head is dropped. Source and out
+// may overlap.
+void BoundedCopy(const char* source, char* out);
+
+// buffer becomes BoundedCopy of buffer + "\" + name.
+void AppendPathName(char* buffer, const char* name);
+
+// out becomes folder + "\" + name when that fits in a path buffer; otherwise
+// out is left empty and the result is false. For callers that must never
+// work on a path other than the one they asked for.
+bool JoinPathWithin(const char* folder, const char* name, char* out);
+
+// The text after the last backslash of path, or the whole path when it has
+// none, cut to its first 255 characters; out holds 256 bytes. Nothing is done
+// without an out buffer.
+void LastPathComponent(const char* path, char* out);

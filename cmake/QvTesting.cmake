@@ -1,0 +1,38 @@
+# GoogleTest from Debian's sources, built with this build's compiler, and
+# qv_add_test() to declare one test program.
+set(GTEST_SOURCE_DIR /usr/src/googletest CACHE PATH "GoogleTest sources")
+set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
+set(BUILD_GMOCK OFF CACHE BOOL "" FORCE)
+add_subdirectory(${GTEST_SOURCE_DIR} ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL SYSTEM)
+
+include(GoogleTest)
+
+if(WIN32)
+  # Under Wine every test needs the rig; the cleanup test stops the Xvfb,
+  # wineserver and desktop keeper it started once the run is over.
+  add_test(NAME wine_rig_stop COMMAND ${CMAKE_SOURCE_DIR}/scripts/wine --home ${QV_WINE_HOME} --stop)
+  set_tests_properties(wine_rig_stop PROPERTIES FIXTURES_CLEANUP wine_rig)
+endif()
+
+# qv_add_test(NAME SOURCES ... [LIBS ...] [GUI] [LOCKS ...])
+# GUI tests share one display and its keyboard focus: they never run at once.
+# LOCKS names other shared state (such as registry keys) to serialise on.
+function(qv_add_test name)
+  cmake_parse_arguments(T "GUI" "" "SOURCES;LIBS;LOCKS" ${ARGN})
+  add_executable(${name} ${T_SOURCES})
+  target_link_libraries(${name} PRIVATE ${T_LIBS} GTest::gtest_main)
+  set(props TIMEOUT 120)
+  if(WIN32)
+    list(APPEND props FIXTURES_REQUIRED wine_rig)
+    if(T_GUI)
+      list(APPEND T_LOCKS wine_display)
+    endif()
+    if(T_LOCKS)
+      list(APPEND props RESOURCE_LOCK "${T_LOCKS}")
+    endif()
+  endif()
+  gtest_discover_tests(${name}
+    DISCOVERY_MODE PRE_TEST
+    DISCOVERY_TIMEOUT 120
+    PROPERTIES ${props})
+endfunction()

@@ -1,0 +1,310 @@
+#include "app/FileTree.h"
+
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "app/BusyCursor.h"
+#include "tests/app/Scratch.h"
+
+namespace {
+
+class FileTreeTest : public ScratchTest {
+protected:
+  bool Copy(const std::string& destination, const std::string& source, BusyCursor* cursor = nullptr) {
+    return CopyTree(cursor, Path(destination).c_str(), Path(source).c_str());
+  }
+};
+
+std::string Pattern(size_t size) {
+  std::string bytes(size, '\0');
+  for (size_t i = 0; i < size; ++i) bytes[i] = static_cast<char>((i * 131 + i / 251) & 0xff);
+  return bytes;
+}
+
+TEST_F(FileTreeTest, CopiesFilesAndFoldersButNothingNamedWithADot) {
+  Put("src/a.txt", "alpha");
+  Put("src/.hidden", "no");
+  Put("src/Sub/b.txt", "beta");
+  Put("src/.git/config", "no");
+  Put("src/Sub/Deep/.keep", "no");
+  Put("src/empty.bin", "");
+  ASSERT_TRUE(Copy("dst", "src"));
+  EXPECT_EQ(Listing("dst"), "Sub/ Sub/Deep/ Sub/b.txt a.txt empty.bin");
+  EXPECT_EQ(Get("dst/a.txt"), "alpha");
+  EXPECT_EQ(Get("dst/Sub/b.txt"), "beta");
+  EXPECT_EQ(Get("dst/empty.bin"), "");
+}
+
+TEST_F(FileTreeTest, OverwritesSameNamedFilesAndKeepsOthers) {
+  Put("src/a.txt", "new");
+  Put("src/Sub/b.txt", "new b");
+  Put("dst/a.txt", "old and longer");
+  Put("dst/other.txt", "untouched");
+  Put("dst/Sub/c.txt", "also untouched");
+  ASSERT_TRUE(Copy("dst", "src"));
+  EXPECT_EQ(Get("dst/a.txt"), "new");
+  EXPECT_EQ(Get("dst/Sub/b.txt"), "new b");
+  EXPECT_EQ(Get("dst/other.txt"), "untouched");
+  EXPECT_EQ(Get("dst/Sub/c.txt"), "also untouched");
+}
+
+TEST_F(FileTreeTest, MissingSourceCreatesDestinationAndSucceeds) {
+  ASSERT_TRUE(Copy("dst", "no such folder"));
+  EXPECT_TRUE(IsFolder("dst"));
+  EXPECT_EQ(Listing("dst"), "");
+}
+
+// A file another handle holds without sharing cannot be read. It must fail
+// the copy, not turn into an empty folder of the same name.
+TEST_F(FileTreeTest, AFileThatCannotBeReadFailsTheCopy) {
+  Put("src/a.txt", "a");
+  Put("src/locked.dat", "payload");
+  HANDLE holder = CreateFileA(Path("src/locked.dat").c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+  ASSERT_NE(holder, INVALID_HANDLE_VALUE);
+  EXPECT_FALSE(Copy("dst", "src"));
+  CloseHandle(holder);
+  EXPECT_FALSE(IsFolder("dst/locked.dat"));
+}
+
+// The sub-folder names of a folder in the platform's listing order.
+std::vector<std::string> FoldersInListingOrder(const std::string& folder) {
+  std::vector<std::string> names;
+  WIN32_FIND_DATAA entry;
+  HANDLE find = FindFirstFileA((folder + "\\*.*").c_str(), &entry);
+  if (find == INVALID_HANDLE_VALUE) return names;
+  do {
+    if ((entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) && entry.cFileName[0] != '.')
+      names.push_back(entry.cFileName);
+  } while (FindNextFileA(find, &entry));
+  FindClose(find);
+  return names;
+}
+
+// Files of a folder go before its sub-folders, sub-folders go depth first in
+// listing order, and the first failure ends everything: what comes after it
+// is never made.
+TEST_F(FileTreeTest, FilesFirstThenFoldersAndTheFirstFailureEndsTheCopy) {
+  Put("src/z.txt", "z");
+  Put("src/A/a1.txt", "a1");
+  for (const char* name : {"B", "C", "D", "E"}) Put(std::string("src/A/") + name + "/f.txt", name);
+  HANDLE holder = CreateFileA(Path("src/A/C/f.txt").c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+  ASSERT_NE(holder, INVALID_HANDLE_VALUE);
+  BusyCursor cursor = {1, kFirstBusyFrame};
+  EXPECT_FALSE(Copy("dst", "src", &cursor));
+  CloseHandle(holder);
+
+  std::string expected = "A/ A/C/";
+  int attempted = 2;  // z.txt, then a1.txt
+  std::vector<std::string> copiedFolders;
+  for (const std::string& name : FoldersInListingOrder(Path("src/A"))) {
+    ++attempted;
+    if (name == "C") break;
+    copiedFolders.push_back(name);
+  }
+  for (const std::string& name : copiedFolders) expected += " A/" + name + "/ A/" + name + "/f.txt";
+  expected += " A/a1.txt z.txt";
+  std::vector<std::string> parts;
+  for (size_t at = 0, next; at < expected.size(); at = next + 1) {
+    next = expected.find(' ', at);
+    if (next == std::string::npos) next = expected.size();
+    parts.push_back(expected.substr(at, next - at));
+  }
+  std::sort(parts.begin(), parts.end());
+  std::string sorted;
+  for (const auto& part : parts) sorted += (sorted.empty() ? "" : " ") + part;
+  EXPECT_EQ(Listing("dst"), sorted);
+  EXPECT_EQ(cursor.frame, kFirstBusyFrame + attempted) << "one frame for each file attempted";
+}
+
+TEST_F(FileTreeTest, ADestinationFileThatCannotBeWrittenFailsAndEarlierFilesStay) {
+  Put("src/1.txt", "one");
+  Put("src/2.txt", "two");
+  Put("src/3.txt", "three");
+  Put("dst/2.txt", "stuck");
+  const std::string stuck = UnixPath(Path("dst/2.txt"));
+  ASSERT_TRUE(RunUnixShell("chattr +i '" + stuck + "'")) << "needs chattr and root";
+  const bool copied = Copy("dst", "src");
+  RunUnixShell("chattr -i '" + stuck + "'");
+  EXPECT_FALSE(copied);
+  EXPECT_EQ(Get("dst/1.txt"), "one");
+  EXPECT_EQ(Get("dst/2.txt"), "stuck");
+  EXPECT_FALSE(Exists("dst/3.txt"));
+}
+
+// With the destination deep enough, a joined path passes 259 characters.
+// Cutting its head off would write somewhere else entirely; the copy fails.
+TEST_F(FileTreeTest, APathPastTheLimitFailsTheCopyAndWritesNothingElsewhere) {
+  const std::string longName(200, 'L');
+  Put("src/" + longName + "/f.txt", "deep");
+  Put("src/short.txt", "short");
+  MakeFolder("dst-with-a-name-long-enough-to-push-the-join-over");
+  ASSERT_GT(Path("dst-with-a-name-long-enough-to-push-the-join-over/" + longName + "/f.txt").size(), 259u);
+  EXPECT_FALSE(Copy("dst-with-a-name-long-enough-to-push-the-join-over", "src"));
+  EXPECT_EQ(Listing("dst-with-a-name-long-enough-to-push-the-join-over"), "short.txt");
+  char current[MAX_PATH];
+  GetCurrentDirectoryA(MAX_PATH, current);
+  for (const auto& root : {std::string(current), std::string("C:")}) {
+    for (size_t cut = 1; cut < 60; ++cut) {
+      const std::string tail = (Path("dst-with-a-name-long-enough-to-push-the-join-over") + "\\" + longName)
+                                   .substr(cut);
+      EXPECT_EQ(GetFileAttributesA((root + "\\" + tail).c_str()), INVALID_FILE_ATTRIBUTES);
+    }
+  }
+  EXPECT_FALSE(CopyTree(nullptr, std::string(260, 'x').c_str(), Path("src").c_str()));
+}
+
+TEST_F(FileTreeTest, CopyFileWholeCopiesEveryChunkBoundary) {
+  const uint32_t chunk = 7;
+  for (size_t size : {size_t{0}, size_t{1}, size_t{6}, size_t{7}, size_t{8}, size_t{14}, size_t{3 * 7 + 5}}) {
+    const std::string bytes = Pattern(size);
+    Put("in.bin", bytes);
+    uint64_t copied = 99;
+    ASSERT_TRUE(CopyFileWhole(Path("in.bin").c_str(), Path("out.bin").c_str(), chunk, &copied)) << size;
+    EXPECT_EQ(copied, size);
+    EXPECT_EQ(Get("out.bin"), bytes) << "size " << size;
+  }
+  const std::string big = Pattern(3 * kCopyChunkSize + 12345);
+  Put("in.bin", big);
+  ASSERT_TRUE(CopyFileWhole(Path("in.bin").c_str(), Path("out.bin").c_str()));
+  EXPECT_TRUE(Get("out.bin") == big);
+}
+
+TEST_F(FileTreeTest, CopyFileWholeFailsOnAMissingSourceWithoutTouchingTheDestination) {
+  Put("out.bin", "kept");
+  EXPECT_FALSE(CopyFileWhole(Path("none.bin").c_str(), Path("out.bin").c_str()));
+  EXPECT_EQ(Get("out.bin"), "kept");
+}
+
+// A file of /sys claims 4096 bytes and holds fewer: a real short read.
+TEST_F(FileTreeTest, AShortReadRemovesThePartialDestination) {
+  const char* source = "Z:\\sys\\kernel\\mm\\transparent_hugepage\\enabled";
+  WIN32_FILE_ATTRIBUTE_DATA info;
+  if (!GetFileAttributesExA(source, GetFileExInfoStandard, &info) || info.nFileSizeLow == 0)
+    GTEST_SKIP() << "no sysfs file with a claimed size here";
+  EXPECT_FALSE(CopyFileWhole(source, Path("out.bin").c_str(), 16));
+  EXPECT_FALSE(Exists("out.bin"));
+}
+
+// Opt-in (QV_TEST_HUGE=1): a sparse file past 4 GiB copies whole.
+TEST_F(FileTreeTest, AFileOfMoreThan4GiBCopiesWhole) {
+  if (!std::getenv("QV_TEST_HUGE")) GTEST_SKIP() << "set QV_TEST_HUGE=1 to copy a file past 4 GiB";
+  const std::string in = Path("huge.bin"), out = Path("huge-copy.bin");
+  HANDLE file = CreateFileA(in.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+  ASSERT_NE(file, INVALID_HANDLE_VALUE);
+  LARGE_INTEGER size;
+  size.QuadPart = (1LL << 32) + 4096;
+  LARGE_INTEGER last;
+  last.QuadPart = size.QuadPart - 4;
+  SetFilePointerEx(file, last, nullptr, FILE_BEGIN);
+  DWORD written;
+  WriteFile(file, "END!", 4, &written, nullptr);
+  CloseHandle(file);
+  uint64_t copied = 0;
+  ASSERT_TRUE(CopyFileWhole(in.c_str(), out.c_str(), kCopyChunkSize, &copied));
+  EXPECT_EQ(copied, static_cast<uint64_t>(size.QuadPart));
+  WIN32_FILE_ATTRIBUTE_DATA info;
+  ASSERT_TRUE(GetFileAttributesExA(out.c_str(), GetFileExInfoStandard, &info));
+  EXPECT_EQ((uint64_t(info.nFileSizeHigh) << 32) | info.nFileSizeLow, static_cast<uint64_t>(size.QuadPart));
+  file = CreateFileA(out.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+  SetFilePointerEx(file, last, nullptr, FILE_BEGIN);
+  char tail[4] = {};
+  ReadFile(file, tail, 4, &written, nullptr);
+  CloseHandle(file);
+  EXPECT_EQ(std::string(tail, 4), "END!");
+}
+
+TEST_F(FileTreeTest, RemovePathRemovesFilesAndWholeTrees) {
+  Put("tree/a.txt", "a");
+  Put("tree/Sub/Deeper/b.txt", "b");
+  Put("lone.txt", "x");
+  RemovePath(Path("lone.txt").c_str());
+  EXPECT_FALSE(Exists("lone.txt"));
+  RemovePath(Path("tree").c_str());
+  EXPECT_FALSE(Exists("tree"));
+  RemovePath(Path("never was").c_str());
+}
+
+TEST_F(FileTreeTest, DeleteFolderContentsKeepsTheFolder) {
+  Put("tree/a.txt", "a");
+  Put("tree/Sub/b.txt", "b");
+  DeleteFolderContents(Path("tree").c_str());
+  EXPECT_TRUE(IsFolder("tree"));
+  EXPECT_EQ(Listing("tree"), "");
+}
+
+// A symbolic link inside the tree (Wine shows one as a reparse point) is
+// never followed: the folder it points at keeps its files. Wine cannot
+// delete a Unix link to a folder, so only what lies beside it goes here.
+TEST_F(FileTreeTest, RemovalNeverFollowsALinkOutOfTheTree) {
+  Put("outside/precious.txt", "keep me");
+  Put("outside/Inner/also.txt", "keep me too");
+  Put("tree/a.txt", "a");
+  Put("tree/Sub/b.txt", "b");
+  const std::string inner = UnixPath(Path("tree/Sub/link")), top = UnixPath(Path("toplink"));
+  const std::string target = UnixPath(Path("outside"));
+  ASSERT_TRUE(RunUnixShell("ln -s '" + target + "' '" + inner + "' && ln -s '" + target + "' '" + top + "'"));
+  RemovePath(Path("tree").c_str());
+  RemovePath(Path("toplink").c_str());
+  DeleteFolderContents(Path("toplink").c_str());
+  const bool removedLinks = RunUnixShell("rm -f '" + inner + "' '" + top + "'");
+  EXPECT_EQ(Get("outside/precious.txt"), "keep me");
+  EXPECT_EQ(Get("outside/Inner/also.txt"), "keep me too");
+  EXPECT_FALSE(Exists("tree/a.txt"));
+  EXPECT_FALSE(Exists("tree/Sub/b.txt"));
+  ASSERT_TRUE(removedLinks);
+}
+
+TEST_F(FileTreeTest, FolderEntryCountsThePlatformListingFromOne) {
+  MakeFolder("empty");
+  Put("one/only.txt", "x");
+  char* first = FolderEntry(Path("empty").c_str(), 1);
+  ASSERT_NE(first, nullptr) << "an empty folder still lists itself";
+  EXPECT_EQ(std::string(first), Path("empty") + "\\.");
+  delete[] first;
+
+  int entries = 0;
+  bool sawFile = false;
+  while (char* entry = FolderEntry(Path("one").c_str(), entries + 1)) {
+    sawFile |= std::string(entry) == Path("one/only.txt");
+    delete[] entry;
+    ++entries;
+  }
+  EXPECT_EQ(entries, 3);
+  EXPECT_TRUE(sawFile);
+  EXPECT_EQ(FolderEntry(Path("missing").c_str(), 1), nullptr);
+  EXPECT_EQ(FolderEntry(Path("one").c_str(), 0), nullptr);
+}
+
+TEST_F(FileTreeTest, CreateSubfolder) {
+  EXPECT_NE(CreateSubfolder(root.c_str(), "Product"), 0);
+  EXPECT_TRUE(IsFolder("Product"));
+  EXPECT_EQ(CreateSubfolder(root.c_str(), "Product"), 0);
+  EXPECT_EQ(CreateSubfolder(Path("no/such").c_str(), "Product"), 0);
+}
+
+TEST(BusyCursorTest, FramesRunThroughTheEightCursorsAndWrap) {
+  BusyCursor cursor = {1, kFirstBusyFrame};
+  for (int32_t frame = 209; frame <= 216; ++frame) {
+    EXPECT_EQ(cursor.frame, frame);
+    AdvanceBusyCursor(&cursor);
+  }
+  AdvanceBusyCursor(&cursor);
+  EXPECT_EQ(cursor.frame, 210) << "frame 209 shows again after 216";
+
+  BusyCursor fresh = {0, 0};
+  AdvanceBusyCursor(&fresh);
+  EXPECT_EQ(fresh.started, 1);
+  EXPECT_EQ(fresh.frame, 210) << "a record not started begins at 209";
+
+  BusyCursor low = {1, 5};
+  AdvanceBusyCursor(&low);
+  EXPECT_EQ(low.frame, 217) << "a frame below the range shows 216";
+}
+
+}  // namespace

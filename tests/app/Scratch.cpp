@@ -1,0 +1,97 @@
+#include "tests/app/Scratch.h"
+
+#include <windows.h>
+
+#include <algorithm>
+#include <fstream>
+#include <sstream>
+#include <vector>
+
+void ScratchTest::SetUp() {
+  char temp[MAX_PATH];
+  GetTempPathA(MAX_PATH, temp);
+  const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
+  std::ostringstream name;
+  name << temp << "qv" << GetCurrentProcessId() << "-" << info->name();
+  root = name.str();
+  fs::remove_all(root);
+  fs::create_directories(root);
+}
+
+void ScratchTest::TearDown() {
+  std::error_code ignored;
+  fs::remove_all(root, ignored);
+}
+
+std::string ScratchTest::Path(const std::string& relative) const {
+  std::string path = root + "\\" + relative;
+  std::replace(path.begin(), path.end(), '/', '\\');
+  return path;
+}
+
+void ScratchTest::Put(const std::string& relative, const std::string& content) {
+  fs::create_directories(fs::path(Path(relative)).parent_path());
+  std::ofstream(Path(relative), std::ios::binary) << content;
+}
+
+void ScratchTest::MakeFolder(const std::string& relative) { fs::create_directories(Path(relative)); }
+
+bool ScratchTest::Exists(const std::string& relative) const { return fs::exists(Path(relative)); }
+
+bool ScratchTest::IsFolder(const std::string& relative) const { return fs::is_directory(Path(relative)); }
+
+std::string ScratchTest::Get(const std::string& relative) const {
+  std::ifstream in(Path(relative), std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+std::string ScratchTest::Listing(const std::string& relative) const {
+  const fs::path base = Path(relative);
+  std::vector<std::string> names;
+  for (const auto& entry : fs::recursive_directory_iterator(base)) {
+    std::string name = entry.path().lexically_relative(base).generic_string();
+    names.push_back(entry.is_directory() ? name + "/" : name);
+  }
+  std::sort(names.begin(), names.end());
+  std::string joined;
+  for (const auto& name : names) joined += (joined.empty() ? "" : " ") + name;
+  return joined;
+}
+
+std::string UnixPath(const std::string& windowsPath) {
+  // Wine maps drive letters through dosdevices; ask it rather than guess.
+  using Convert = char* (CDECL*)(LPCWSTR);
+  static auto convert = reinterpret_cast<Convert>(
+      GetProcAddress(GetModuleHandleA("kernel32.dll"), "wine_get_unix_file_name"));
+  if (!convert) return "";
+  std::wstring wide(windowsPath.begin(), windowsPath.end());
+  char* unix = convert(wide.c_str());
+  std::string result = unix ? unix : "";
+  HeapFree(GetProcessHeap(), 0, unix);
+  return result;
+}
+
+bool RunUnixShell(const std::string& command) {
+  // Wine starts Unix programs but cannot wait for them: the command leaves a
+  // marker when it is done.
+  char temp[MAX_PATH];
+  GetTempPathA(MAX_PATH, temp);
+  const std::string marker = std::string(temp) + "qv-unix-done-" + std::to_string(GetCurrentProcessId());
+  DeleteFileA(marker.c_str());
+  std::string line = "/bin/sh -c \"" + command + " && touch '" + UnixPath(marker) + "'\"";
+  STARTUPINFOA startup = {};
+  startup.cb = sizeof startup;
+  PROCESS_INFORMATION process;
+  if (!CreateProcessA(nullptr, &line[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process))
+    return false;
+  CloseHandle(process.hThread);
+  CloseHandle(process.hProcess);
+  for (int i = 0; i < 500; ++i) {
+    if (GetFileAttributesA(marker.c_str()) != INVALID_FILE_ATTRIBUTES) {
+      DeleteFileA(marker.c_str());
+      return true;
+    }
+    Sleep(10);
+  }
+  return false;
+}
