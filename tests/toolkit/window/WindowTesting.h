@@ -1,0 +1,74 @@
+// Support for tests that drive real toolkit windows under Wine: a window
+// that records every event reaching its handlers, a comparison of recorded
+// events with a table of expected ones, and real input through SendInput.
+#pragma once
+
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "toolkit/window/qvEvent.h"
+#include "toolkit/window/qvWindow.h"
+
+// One shared log, so that the order of events across windows shows.
+std::vector<std::string>& EventLog();
+
+// A window whose handlers log "<name> <handler> <details>" and then answer
+// as the plain window does.
+class RecordingWindow : public qvWindow {
+public:
+  RecordingWindow(const char* name, const qvRect& bounds, qvWindow* parent, bool topLevel = false,
+                  bool visible = true);
+
+  bool OnCommand(qvEvent& event) override;
+  bool OnCreate(qvEvent& event) override;
+  bool OnPaint(qvEvent& event) override;
+  bool OnDestroy(qvEvent& event) override;
+  bool OnSize(qvEvent& event) override;
+  bool OnDoubleClick(qvEvent& event) override;
+  bool OnMouseDown(qvEvent& event) override;
+  bool OnFocusLost() override;
+  bool OnMouseUp(qvEvent& event) override;
+  bool OnMouseMove(qvEvent& event) override;
+  bool OnKeyDown(qvEvent& event) override;
+  bool OnKeyUp(qvEvent& event) override;
+  bool OnOtherMessage(qvEvent& event) override;
+  void OnIdle() override;
+
+  // Other messages are many; only those listed here are logged.
+  std::vector<UINT> loggedOtherMessages;
+  bool logMoves = false;
+  bool logPaints = false;
+  bool logIdle = false;
+  bool logFocus = false;
+  qvEvent* lastEvent = nullptr;  // not owned; valid during a handler only
+  std::vector<int> kinds;        // the kind of every event, logged or not
+
+  using qvWindow::backgroundColor;
+  using qvWindow::parent;
+
+private:
+  void Log(const std::string& text);
+  std::string name;
+};
+
+// "ctrl"/"shift"/"alt" words of an event, each with a leading space.
+std::string Modifiers(const qvEvent& event);
+
+// Compares the log with the expected table and prints both, numbered, when
+// they differ.
+void ExpectEvents(const std::vector<std::string>& expected);
+
+// Takes and dispatches messages as the main loop does, for ms milliseconds.
+void Pump(DWORD ms = 50);
+
+// Shows a top-level window and gives it the keyboard, as a click would.
+void BringToFront(HWND hwnd);
+
+// Real input: one key down and up (with modifier keys held around it), and
+// a left click at a screen point.
+void PressKey(WORD key, std::vector<WORD> modifiers = {});
+void ClickAt(int screenX, int screenY);

@@ -1,0 +1,26 @@
+#include "toolkit/draw/qvPoint.h"
+
+void qvPoint::Set(int newX, int newY) {
+  x = newX;
+  y = newY;
+}
+
+void qvPoint::Offset(int dx, int dy) {
+  x += dx;
+  y += dy;
+}
+
+int qvPoint::GetX() const { return x; }
+int qvPoint::GetY() const { return y; }
+int qvPoint::GetH() const { return x; }
+int qvPoint::GetV() const { return y; }
+
+void qvPoint::ToPOINT(POINT* out) const {
+  out->x = GetH();
+  out->y = GetV();
+}
+
+void qvPoint::FromPOINT(const POINT* in) {
+  x = in->x;
+  y = in->y;
+}

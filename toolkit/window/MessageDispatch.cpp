@@ -1,0 +1,289 @@
+#include "toolkit/window/MessageDispatch.h"
+
+#include <imm.h>
+
+#include <cstdlib>
+
+#include "common/PointerList.h"
+#include "toolkit/window/qvEvent.h"
+#include "toolkit/window/qvWindow.h"
+
+namespace {
+
+HWND mdiClient = nullptr;
+HWND frameWindow = nullptr;
+HACCEL accelerators = nullptr;
+bool modalActive = false;
+bool endRequested = false;
+PointerList<HWND__>* modalStack = nullptr;  // owned; innermost last
+
+void FreeModalStack() {
+  delete modalStack;
+  modalStack = nullptr;
+}
+
+bool CtrlHeld() { return (GetAsyncKeyState(VK_CONTROL) & 0x8000) != 0; }
+
+// Navigation keys become codes above 1000; digits only with Ctrl (or always,
+// for MDI children). 0: the key is not delivered.
+WPARAM KeyCode(WPARAM key, bool digitsWithoutCtrl) {
+  if (key == VK_TAB || (key >= VK_PRIOR && key <= VK_DOWN) || key == VK_DELETE) return 1000 + key;
+  if (key >= '0' && key <= '9' && (digitsWithoutCtrl || CtrlHeld())) return 1000 + key;
+  return 0;
+}
+
+// Ctrl+letter characters of the editing shortcuts become their lower-case
+// letters; the MDI table leaves Ctrl+D and Ctrl+G alone.
+WPARAM CharacterCode(WPARAM character, bool mdi) {
+  switch (character) {
+    case 4:
+    case 7:
+      return mdi ? character : character + 96;
+    case 1: case 3: case 5: case 6: case 9: case 12: case 14: case 15:
+    case 16: case 20: case 22: case 24: case 25: case 26:
+      return character + 96;
+    default:
+      return character;
+  }
+}
+
+DWORD MajorVersion() {
+  // GetVersion's low byte; what the runtime reports is what counts here.
+  return LOBYTE(LOWORD(GetVersion()));
+}
+
+// The single UTF-16 unit a finished composition produced, or 0 when the
+// message is still a composition.
+WPARAM ComposedCharacter(HWND hwnd) {
+  const HIMC context = ImmGetContext(hwnd);
+  if (!context) return 0;
+  WPARAM unit = 0;
+  if (ImmGetCompositionStringW(context, GCS_RESULTSTR, nullptr, 0) == 2) {
+    WCHAR buffer[2] = {};
+    ImmGetCompositionStringW(context, GCS_RESULTSTR, buffer, 4);
+    unit = buffer[0];
+  }
+  ImmReleaseContext(hwnd, context);
+  return unit;
+}
+
+// The release point, moved from hwnd's client area into host's.
+LPARAM PointInHost(HWND hwnd, HWND host, LPARAM lParam) {
+  POINT point = {static_cast<int16_t>(LOWORD(lParam)), static_cast<int16_t>(HIWORD(lParam))};
+  ClientToScreen(hwnd, &point);
+  ScreenToClient(host, &point);
+  return MAKELPARAM(point.x, point.y);
+}
+
+void IdleSubtree(qvWindow* window) {
+  const PointerList<qvWindow>& children = window->Children();
+  for (int i = 0; i < children.Count(); ++i) IdleSubtree(children.At(i));
+  window->OnIdle();
+}
+
+}  // namespace
+
+HWND MdiClientWindow() { return mdiClient; }
+HWND FrameWindow() { return frameWindow; }
+HACCEL FrameAccelerators() { return accelerators; }
+bool ModalLoopActive() { return modalActive; }
+int ModalDepth() { return modalStack ? modalStack->Count() : 0; }
+
+LRESULT CALLBACK OrdinaryWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+  LRESULT result = 1;
+  if (message == WM_IME_COMPOSITION) {
+    if (MajorVersion() < 5 || !(lParam & GCS_RESULTSTR)) return DefWindowProcA(hwnd, message, wParam, lParam);
+    const WPARAM character = ComposedCharacter(hwnd);
+    if (!character) return DefWindowProcA(hwnd, message, wParam, lParam);
+    message = WM_CHAR;
+    wParam = character;
+  }
+
+  qvWindow* window = WindowFromHandle(hwnd);
+  switch (message) {
+    case WM_CREATE: {
+      // lParam: the CREATESTRUCTA whose creation parameter is the object.
+      void* object = reinterpret_cast<CREATESTRUCTA*>(lParam)->lpCreateParams;
+      if (object) SetPropA(hwnd, kWindowProperty, object);
+      window = static_cast<qvWindow*>(object);
+      break;
+    }
+    case WM_DESTROY:
+    case WM_NCDESTROY:
+      if (window) {
+        RemovePropA(hwnd, kWindowProperty);
+        // The platform destroys child windows with their parent; their
+        // objects live on and must not keep a dead handle.
+        if (window->hwnd == hwnd) window->hwnd = nullptr;
+      }
+      return DefWindowProcA(hwnd, message, wParam, lParam);
+    case WM_KEYDOWN:
+      wParam = KeyCode(wParam, false);
+      if (!wParam) return DefWindowProcA(hwnd, message, wParam, lParam);
+      break;
+    case WM_CHAR:
+      message = WM_KEYDOWN;
+      wParam = CharacterCode(wParam, false);
+      break;
+    case WM_LBUTTONUP:
+      if (window) {
+        const HWND host = window->GetHost()->GetHandle();
+        PostMessageA(host, WM_LBUTTONDOWN, wParam, PointInHost(hwnd, host, lParam));
+      }
+      break;
+    default:
+      break;
+  }
+  if (window && !DispatchEvent(window, message, wParam, lParam, result)) return result;
+  return DefWindowProcA(hwnd, message, wParam, lParam);
+}
+
+LRESULT CALLBACK MdiChildWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+  LRESULT result = 1;
+  qvWindow* window = WindowFromHandle(hwnd);
+  bool dispatch = true;
+  switch (message) {
+    case WM_CREATE: {
+      // lParam: the CREATESTRUCTA whose creation parameter is the MDI record.
+      const auto* mdi = static_cast<MDICREATESTRUCTA*>(reinterpret_cast<CREATESTRUCTA*>(lParam)->lpCreateParams);
+      void* object = mdi ? reinterpret_cast<void*>(mdi->lParam) : nullptr;
+      if (object) SetPropA(hwnd, kWindowProperty, object);
+      window = static_cast<qvWindow*>(object);
+      break;
+    }
+    case WM_KEYDOWN: {
+      const WPARAM code = KeyCode(wParam, true);
+      if (!code) return DefMDIChildProcA(hwnd, message, wParam, lParam);
+      wParam = code;
+      break;
+    }
+    case WM_CHAR:
+      message = WM_KEYDOWN;
+      wParam = CharacterCode(wParam, true);
+      break;
+    case WM_LBUTTONUP:
+      if (window) {
+        const HWND host = window->GetHost()->GetHandle();
+        PostMessageA(host, WM_LBUTTONDOWN, wParam, PointInHost(hwnd, host, lParam));
+      }
+      break;
+    default:
+      break;
+  }
+  if (message == WM_KEYDOWN || message == WM_KEYUP || message == WM_SYSKEYUP)
+    dispatch = IsWindowVisible(frameWindow) != FALSE;
+  if (window && dispatch && !DispatchEvent(window, message, wParam, lParam, result)) return result;
+  return DefMDIChildProcA(hwnd, message, wParam, lParam);
+}
+
+bool DispatchEvent(qvWindow* window, UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) {
+  if (!window) return true;
+  qvEvent event(lParam, window, message, wParam);
+  event.result = static_cast<int32_t>(result);
+  bool answer = true;
+  // After a handler returns, only the event is touched: the handler may have
+  // deleted the window.
+  switch (event.kind) {
+    case kEventIgnored: return true;
+    case kEventMouseUp: answer = window->OnMouseUp(event); break;
+    case kEventMouseDown: answer = window->OnMouseDown(event); break;
+    case kEventMouseMove: answer = window->OnMouseMove(event); break;
+    case kEventDoubleClick: answer = window->OnDoubleClick(event); break;
+    case kEventCommand:
+    case kEventLineDown:
+    case kEventLineUp:
+    case kEventPageDown:
+    case kEventPageUp:
+    case kEventThumbPosition: answer = window->OnCommand(event); break;
+    case kEventPaint:
+      window->OnPaint(event);
+      answer = true;
+      break;
+    case kEventEraseBackground: answer = false; break;
+    case kEventDestroy: answer = window->OnDestroy(event); break;
+    case kEventSize: answer = window->created ? window->OnSize(event) : true; break;
+    case kEventKeyDown: answer = window->OnKeyDown(event); break;
+    case kEventKeyUp: answer = window->OnKeyUp(event); break;
+    case kEventCreate: answer = window->OnCreate(event); break;
+    case kEventFocusLost:
+      window->OnFocusLost();
+      answer = false;
+      break;
+    default:
+      // Alt+Space would open the system menu from the keyboard.
+      if (message == WM_SYSCOMMAND && wParam == SC_KEYMENU && lParam == ' ')
+        answer = false;
+      else
+        answer = window->OnOtherMessage(event);
+      break;
+  }
+  result = event.result;
+  return answer;
+}
+
+void RunIdlePass() {
+  if (qvWindow* focused = WindowFromHandle(GetFocus())) IdleSubtree(focused);
+}
+
+int RunMessageLoop() {
+  MSG msg = {};
+  if (endRequested) return 0;
+  while (!endRequested) {
+    if (PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE)) {
+      if (!GetMessageA(&msg, nullptr, 0, 0)) break;
+      bool taken = false;
+      if (mdiClient) {
+        taken = TranslateMDISysAccel(mdiClient, &msg);
+        if (!taken && accelerators) taken = TranslateAcceleratorA(frameWindow, accelerators, &msg);
+      }
+      if (!taken) {
+        TranslateMessage(&msg);
+        DispatchMessageA(&msg);
+      }
+      RunIdlePass();
+    } else {
+      RunIdlePass();
+      Sleep(1);
+    }
+  }
+  return static_cast<int>(msg.wParam);
+}
+
+int RunModalLoop(HWND modalWindow) {
+  if (!modalStack) {
+    modalStack = new PointerList<HWND__>;
+    std::atexit(FreeModalStack);
+  }
+  modalStack->Append(modalWindow);
+  EnableAllButOne(modalWindow, false);
+
+  MSG msg = {};
+  while (PeekMessageA(&msg, nullptr, WM_MOUSEFIRST, WM_MBUTTONDBLCLK, PM_REMOVE)) {
+  }
+  modalActive = true;
+  do {
+    if (PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE)) {
+      if (!GetMessageA(&msg, nullptr, 0, 0)) break;
+      TranslateMessage(&msg);
+      DispatchMessageA(&msg);
+      RunIdlePass();
+    } else {
+      RunIdlePass();
+      Sleep(30);
+    }
+  } while (!endRequested);
+
+  EnableAllButOne(modalWindow, true);
+  modalStack->Remove(modalStack->At(modalStack->Count() - 1));
+  if (modalStack->Count() > 0) EnableAllButOne(modalStack->At(modalStack->Count() - 1), false);
+  modalActive = false;
+  endRequested = false;
+  return static_cast<int>(msg.wParam);
+}
+
+void EndMessageLoop() {
+  if (modalActive)
+    endRequested = true;
+  else
+    PostQuitMessage(0);
+}

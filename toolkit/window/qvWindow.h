@@ -1,0 +1,185 @@
+// qvWindow: the toolkit's window, one object for one platform window. It
+// keeps what the platform window does not keep in the form the toolkit
+// needs (placement, title, tooltip text, command identifier, background)
+// and links the object tree: a parent and the children attached to it.
+// Its virtual operations are the whole extension surface of the toolkit:
+// the event handlers the dispatch calls, the geometry and visibility
+// operations, and the creation hooks a subclass overrides to change how its
+// platform window is made. The table's order is part of the design, hooks
+// no class fills included.
+//
+// A window is built in two steps: the constructor links it to its parent;
+// Create makes the platform window inside the parent's, so parents are
+// created first. A window owns its platform window, tooltip control,
+// background colour and background picture; not its parent or children.
+#pragma once
+
+#include <windows.h>
+
+#include <cstdint>
+
+#include "common/PointerList.h"
+#include "toolkit/draw/qvColor.h"
+#include "toolkit/draw/qvPoint.h"
+#include "toolkit/draw/qvRect.h"
+
+class qvDevice;
+class qvEvent;
+class qvPicture;
+
+// The window property that ties a platform window to its object.
+constexpr char kWindowProperty[] = "QVPROP";
+constexpr char kWindowClassName[] = "__qvWindowClassName";
+constexpr char kMdiWindowClassName[] = "__qvMDIWindowClassName";
+
+class qvWindow {
+public:
+  qvWindow(const qvRect& bounds, qvWindow* parent, const char* title, bool visible, bool topLevel, bool mdiChild);
+  qvWindow(const qvWindow&) = delete;
+  qvWindow& operator=(const qvWindow&) = delete;
+
+  virtual void SetTooltip(const char* text);
+  virtual const char* GetTooltip();
+  virtual ~qvWindow();
+  virtual HWND GetHandle();
+  // Moves the platform window to r; sets parent without touching any list.
+  virtual void Place(const qvRect& r, qvWindow* parent);
+  virtual void GetTypeName(char* buffer);
+  virtual void GetClientArea(qvRect& r);
+  virtual void GetPlacement(qvRect& r);
+  // Records r; only a window with a parent is moved.
+  virtual void SetPlacement(const qvRect& r);
+  virtual void GetScreenPosition(int& x, int& y);
+  virtual void GetScreenSize(int& w, int& h);
+  virtual int Invalidate();
+  // Paints the window before returning.
+  virtual void Redraw();
+  virtual void RedrawIfVisible();
+  // Moves the left and top edges; the stored right and bottom stay.
+  virtual void SetPosition(int x, int y);
+  virtual void SetSize(int w, int h);
+  virtual void CenterOnScreen();
+  virtual void ReservedHookA();
+  virtual void PlaceNearBottom();
+  virtual void MoveHostTo(int x, int y);
+  virtual void SetBackgroundPictureId(int resourceId);
+  // Takes ownership of picture.
+  virtual void SetBackgroundPicture(qvPicture* picture);
+  // How a control reports to its parent: an event with no platform message
+  // reaches OnCommand; kind 19 arrives as a command (5).
+  virtual bool Notify(int id, int detail, int kind);
+  virtual const char* GetTitle();
+  // Changes the stored title only, not the platform caption.
+  virtual void SetTitle(const char* text);
+  virtual void ReservedHookB(int);
+  virtual void ReservedHookC();
+  virtual void Show();
+  virtual void Hide();
+  virtual void ReservedHookD(int);
+  virtual bool OnCommand(qvEvent& event);
+  virtual qvWindow* GetParentWindow();
+  // Moves this window to the end of p's children and into p's platform
+  // window; returns the old parent.
+  virtual qvWindow* SetParentWindow(qvWindow* p);
+  virtual int GetId();
+  virtual int GetBaseId();
+  virtual void ZeroPointA(qvPoint& p);
+  virtual void ZeroPointB(qvPoint& p);
+  // The innermost visible toolkit window under (x, y), given in the host's
+  // client coordinates; null when it is this window or not the toolkit's.
+  virtual qvWindow* FindWindowAt(int x, int y);
+  virtual void DrawCross();
+  // The topmost ancestor with a platform window; a window without a parent
+  // is its own host.
+  virtual qvWindow* GetHost();
+  virtual bool ReservedHookE(int, int);
+  virtual bool ReservedHookF(int, int);
+  virtual bool ReservedHookG(int, int, int);
+  virtual bool ReservedHookH(int, int);
+  virtual void GetScreenRect(qvRect& r);
+  virtual void MapRectTo(qvRect& r, qvWindow* other);
+  virtual void MapPointTo(qvPoint& q, qvWindow* other);
+  // From this window's outer top-left corner to other's; 20 pixels of
+  // caption are allowed for when other is a top-level window.
+  virtual void GetOffsetTo(qvPoint& p, qvWindow* other);
+  virtual bool TakeFocus();
+  virtual bool ReservedHookI(int);
+
+  // Event handlers: true lets the platform's default processing run, false
+  // means handled and the event's result is returned.
+  virtual bool OnCreate(qvEvent& event);
+  virtual bool OnPaint(qvEvent& event);
+  virtual bool PaintBackground(qvEvent& event);
+  virtual bool OnDestroy(qvEvent& event);
+  virtual bool OnSize(qvEvent& event);
+  virtual bool ReservedHookJ(int, int);
+  virtual bool OnDoubleClick(qvEvent& event);
+  virtual bool OnMouseDown(qvEvent& event);
+  virtual bool OnFocusLost();
+  virtual bool OnMouseUp(qvEvent& event);
+  virtual bool OnMouseMove(qvEvent& event);
+  virtual bool OnKeyDown(qvEvent& event);
+  virtual bool OnKeyUp(qvEvent& event);
+  virtual bool OnOtherMessage(qvEvent& event);
+
+  // Makes the platform window; a window without a parent is centred with a
+  // third of the free height above it. Does not show a hidden window.
+  virtual void Create();
+  virtual void MakeResizable();
+  virtual void SetPopupStyle();
+  virtual void SetId(int v);
+  virtual void SetPictureOffset(int x, int y);
+  virtual void GetPictureOffset(int& x, int& y);
+  virtual void SetBackgroundColor(const qvColor& c);
+  // Called after every message and in every idle pass of the message loops,
+  // for the windows of the focused subtree.
+  virtual void OnIdle();
+  virtual HWND SetNativeParent(HWND h);
+  virtual void RegisterClasses();
+  virtual void UnregisterClasses();
+  virtual DWORD GetExStyle();
+  virtual DWORD GetStyle();
+  virtual void GetWindowClassName(char* buffer);
+  virtual void GetMdiClassName(char* buffer);
+  virtual void CaptureMouse();
+  virtual void ReleaseMouse();
+  virtual void ResetFields();
+
+  static void AddChild(qvWindow* parent, qvWindow* child);
+  static void RemoveChild(qvWindow* parent, qvWindow* child);
+  // Redraws the visible windows of the tree, descendants before parents.
+  void RedrawTree(bool withChildren);
+  void FillBackground(qvDevice& device);
+
+  const PointerList<qvWindow>& Children() const { return children; }
+  bool IsCreated() const { return created; }
+  bool IsTopLevel() const { return topLevel; }
+  const qvRect& Bounds() const { return bounds; }
+
+protected:
+  HWND hwnd;                    // owned
+  qvWindow* parent;             // not owned
+  char title[260];
+  qvRect bounds;                // in the parent's client area; for a top-level window the wanted client area
+  char tooltipText[256];
+  int32_t id;
+  int32_t pictureResourceId;    // 0 when the picture was given directly
+  qvPicture* backgroundPicture; // owned
+  int32_t pictureOffsetX;
+  int32_t pictureOffsetY;
+  bool mdiChild;
+  bool topLevel;
+  bool windowless;
+  bool visible;
+  qvColor* backgroundColor;     // owned; null means the default grey
+  HINSTANCE instance;
+  PointerList<qvWindow> children;  // in the order attached; not owned
+  HWND tooltipHwnd;             // owned
+  bool created;                 // Create has run, whether or not it made a window
+
+private:
+  static void RedrawVisibleSubtree(qvWindow* window);
+  friend LRESULT CALLBACK OrdinaryWindowProc(HWND, UINT, WPARAM, LPARAM);
+  friend LRESULT CALLBACK MdiChildWindowProc(HWND, UINT, WPARAM, LPARAM);
+  friend bool DispatchEvent(qvWindow*, UINT, WPARAM, LPARAM, LRESULT&);
+};
