@@ -1,0 +1,40 @@
+#!/usr/bin/env bash
+# Checks of the Wine rig itself: CASE is one of
+#   passthrough  arguments, standard output and exit status pass through
+#   crash        a crashing program fails at once instead of hanging
+#   two-homes    a second rig home runs beside the first on its own display
+#                and leaves nothing behind when stopped
+set -uo pipefail
+rig=$1 probe=$2 home=$3 case=$4
+fail() { echo "FAIL: $*"; exit 1; }
+
+case $case in
+  passthrough)
+    out=$("$rig" --home "$home" "$probe" "two words" exit 7) ; status=$?
+    [ $status -eq 7 ] || fail "status $status, expected 7"
+    grep -q '^arg\[1\]=two words' <<<"$out" || fail "argument with a space lost: $out"
+    grep -q '^screen=1024x768' <<<"$out" || fail "not on the rig's 1024x768 display: $out"
+    ;;
+  crash)
+    start=$(date +%s)
+    "$rig" --home "$home" "$probe" crash >/dev/null 2>&1 ; status=$?
+    elapsed=$(( $(date +%s) - start ))
+    [ $status -ne 0 ] || fail "a crash reported success"
+    echo "crash ended with status $status after ${elapsed}s"
+    ;;
+  two-homes)
+    second=$home-second
+    "$rig" --home "$home" "$probe" >/dev/null || fail "first home"
+    "$rig" --home "$second" "$probe" exit 3 >/dev/null & pid=$!
+    "$rig" --home "$home" "$probe" exit 4 >/dev/null ; first=$?
+    wait $pid ; other=$?
+    [ $first -eq 4 ] && [ $other -eq 3 ] || fail "statuses $first and $other"
+    [ "$(cat "$home/display")" != "$(cat "$second/display")" ] || fail "both homes on one display"
+    xvfb=$(cat "$second/xvfb.pid")
+    "$rig" --home "$second" --stop
+    sleep 0.5
+    ! grep -qs '^State:.*[RS]' "/proc/$xvfb/status" || fail "the second Xvfb outlived --stop"
+    ;;
+  *) fail "unknown case $case" ;;
+esac
+echo "rig $case: ok"
