@@ -140,7 +140,7 @@ TEST_F(FileTreeTest, ADestinationFileThatCannotBeWrittenFailsAndEarlierFilesStay
 // With the destination deep enough, a joined path passes 259 characters.
 // Cutting its head off would write somewhere else entirely; the copy fails.
 TEST_F(FileTreeTest, APathPastTheLimitFailsTheCopyAndWritesNothingElsewhere) {
-  const std::string longName(200, 'L');
+  const std::string longName(150, 'L');
   Put("src/" + longName + "/f.txt", "deep");
   Put("src/short.txt", "short");
   MakeFolder("dst-with-a-name-long-enough-to-push-the-join-over");

@@ -12,9 +12,12 @@ void ScratchTest::SetUp() {
   GetTempPathA(MAX_PATH, temp);
   const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
   std::ostringstream name;
-  name << temp << "qv" << GetCurrentProcessId() << "-" << info->name();
+  // Wine reuses process ids from one wineserver to the next: the tick count
+  // keeps a folder left by an earlier run out of the way.
+  name << temp << "qv" << GetCurrentProcessId() << "-" << GetTickCount() << "-" << info->name();
   root = name.str();
-  fs::remove_all(root);
+  std::error_code ignored;
+  fs::remove_all(root, ignored);
   fs::create_directories(root);
 }
 
@@ -61,8 +64,8 @@ std::string ScratchTest::Listing(const std::string& relative) const {
 std::string UnixPath(const std::string& windowsPath) {
   // Wine maps drive letters through dosdevices; ask it rather than guess.
   using Convert = char* (CDECL*)(LPCWSTR);
-  static auto convert = reinterpret_cast<Convert>(
-      GetProcAddress(GetModuleHandleA("kernel32.dll"), "wine_get_unix_file_name"));
+  static auto convert = reinterpret_cast<Convert>(reinterpret_cast<void*>(
+      GetProcAddress(GetModuleHandleA("kernel32.dll"), "wine_get_unix_file_name")));
   if (!convert) return "";
   std::wstring wide(windowsPath.begin(), windowsPath.end());
   char* unix = convert(wide.c_str());

@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "common/ModuleInstance.h"
+#include "toolkit/files/qvPicture.h"
 #include "toolkit/window/MessageDispatch.h"
 #include "toolkit/window/qvEvent.h"
 
@@ -76,6 +77,7 @@ void qvWindow::ResetFields() {
 }
 
 qvWindow::~qvWindow() {
+  delete backgroundPicture;
   backgroundPicture = nullptr;
   if (tooltipHwnd) DestroyWindow(tooltipHwnd);
   tooltipHwnd = nullptr;
@@ -93,8 +95,6 @@ void qvWindow::AddChild(qvWindow* parent, qvWindow* child) {
 }
 
 void qvWindow::RemoveChild(qvWindow* parent, qvWindow* child) { parent->children.Remove(child); }
-
-void qvWindow::SetTooltip(const char* text) { CopyText(tooltipText, text ? text : "", sizeof tooltipText); }
 
 const char* qvWindow::GetTooltip() { return tooltipText; }
 
@@ -187,10 +187,6 @@ void qvWindow::MoveHostTo(int x, int y) {
   MoveWindowTo(GetHost()->GetHandle(), x, bottom - h);
 }
 
-void qvWindow::SetBackgroundPictureId(int resourceId) { pictureResourceId = resourceId; }
-
-void qvWindow::SetBackgroundPicture(qvPicture*) {}
-
 bool qvWindow::Notify(int notifiedId, int detail, int kind) {
   qvEvent event(0, this, 0, 0);
   event.id = notifiedId;
@@ -247,8 +243,6 @@ qvWindow* qvWindow::FindWindowAt(int x, int y) {
   return found != hwnd ? WindowFromHandle(found) : nullptr;
 }
 
-void qvWindow::DrawCross() {}
-
 qvWindow* qvWindow::GetHost() {
   qvWindow* window = this;
   while (window->parent) {
@@ -303,8 +297,6 @@ bool qvWindow::OnCreate(qvEvent& event) {
   return false;
 }
 
-bool qvWindow::OnPaint(qvEvent&) { return false; }
-bool qvWindow::PaintBackground(qvEvent&) { return false; }
 bool qvWindow::OnDestroy(qvEvent&) { return true; }
 bool qvWindow::OnSize(qvEvent&) { return true; }
 bool qvWindow::ReservedHookJ(int, int) { return true; }
@@ -377,23 +369,6 @@ void qvWindow::SetPopupStyle() {
 
 void qvWindow::SetId(int v) { id = v; }
 
-void qvWindow::SetPictureOffset(int x, int y) {
-  pictureOffsetX = x;
-  pictureOffsetY = y;
-  Redraw();
-}
-
-void qvWindow::GetPictureOffset(int& x, int& y) {
-  x = pictureOffsetX;
-  y = pictureOffsetY;
-}
-
-void qvWindow::SetBackgroundColor(const qvColor& c) {
-  qvColor* replaced = new qvColor(c);
-  delete backgroundColor;
-  backgroundColor = replaced;
-}
-
 void qvWindow::OnIdle() {}
 
 HWND qvWindow::SetNativeParent(HWND h) {
@@ -461,5 +436,3 @@ void qvWindow::RedrawVisibleSubtree(qvWindow* window) {
   for (int i = 0; i < window->children.Count(); ++i) RedrawVisibleSubtree(window->children.At(i));
   window->Redraw();
 }
-
-void qvWindow::FillBackground(qvDevice&) {}

@@ -149,7 +149,11 @@ public:
   static void RemoveChild(qvWindow* parent, qvWindow* child);
   // Redraws the visible windows of the tree, descendants before parents.
   void RedrawTree(bool withChildren);
-  void FillBackground(qvDevice& device);
+  // Paints this window's background on device: its colour (or the default
+  // grey), then the part of the nearest ancestor's picture that lies behind
+  // it, or else its own picture with its bottom edge on the client area's.
+  // True when an ancestor's picture was drawn.
+  bool FillBackground(qvDevice& device);
 
   const PointerList<qvWindow>& Children() const { return children; }
   bool IsCreated() const { return created; }

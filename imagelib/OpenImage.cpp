@@ -1,0 +1,54 @@
+#include "imagelib/OpenImage.h"
+
+#include <cstring>
+
+#include "imagelib/JpegReader.h"
+
+namespace {
+
+struct Extension {
+  const char* text;
+  int format;
+};
+
+constexpr Extension kExtensions[] = {
+    {".rgba", kFormatSgi},  {".rgb", kFormatSgi},     {".sgi", kFormatSgi},
+    {".tif", kFormatTiff},  {".tiff", kFormatTiff},   {".tga", kFormatTarga},
+    {".targa", kFormatTarga}, {".jpg", kFormatJpeg},  {".jpeg", kFormatJpeg},
+    {".shd", kFormatShd},
+};
+
+constexpr size_t kMaxExtension = 15;
+
+}  // namespace
+
+int ImageTypeFromName(const char* name) {
+  if (!name) return kFormatUnknown;
+  const char* dot = std::strrchr(name, '.');
+  if (!dot) return kFormatUnknown;
+  const size_t length = std::strlen(dot);
+  if (length > kMaxExtension) return kFormatUnknown;
+
+  char lower[kMaxExtension + 1];
+  for (size_t i = 0; i <= length; ++i) {
+    char c = dot[i];
+    lower[i] = (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+  }
+  for (const Extension& e : kExtensions) {
+    if (std::strcmp(lower, e.text) == 0) return e.format;
+  }
+  return kFormatUnknown;
+}
+
+RasterImage* OpenImage(RasterImage* image, const char* name) {
+  InitImage(image);
+  if (!name || std::strlen(name) >= kImageNameSize) return image;
+  std::strcpy(image->path, name);
+
+  switch (ImageTypeFromName(image->path)) {
+    case kFormatJpeg: ReadJpegFile(image, image->path); break;
+    default: break;
+  }
+  if (image->store) std::strcpy(image->sourcePath, name);
+  return image;
+}

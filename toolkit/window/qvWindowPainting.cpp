@@ -1,0 +1,135 @@
+// The painting half of qvWindow: background colour and picture, the default
+// paint and erase handlers, and FillBackground, with which a window without
+// a picture of its own shows the part of an ancestor's picture behind it.
+#include <new>
+
+#include "toolkit/draw/qvDevice.h"
+#include "toolkit/files/qvPicture.h"
+#include "toolkit/window/qvEvent.h"
+#include "toolkit/window/qvWindow.h"
+
+namespace {
+
+// The default background: platform colour (140, 140, 140).
+qvColor DefaultGrey() { return qvColor(0x8C8C, 0x8C8C, 0x8C8C); }
+
+void FillClientArea(qvWindow* window, qvDevice& device, qvColor colour) {
+  qvRect area;
+  window->GetClientArea(area);
+  qvBrush brush(colour);
+  device.FillArea(area, brush);
+}
+
+}  // namespace
+
+void qvWindow::SetBackgroundPictureId(int resourceId) {
+  pictureResourceId = resourceId;
+  qvPicture* old = backgroundPicture;
+  backgroundPicture = nullptr;
+  delete old;
+  if (resourceId != 0) backgroundPicture = new qvPicture(resourceId);
+}
+
+void qvWindow::SetBackgroundPicture(qvPicture* picture) {
+  pictureResourceId = 0;
+  if (picture != backgroundPicture) delete backgroundPicture;
+  backgroundPicture = picture;
+}
+
+void qvWindow::SetPictureOffset(int x, int y) {
+  pictureOffsetX = x;
+  pictureOffsetY = y;
+  Redraw();
+}
+
+void qvWindow::GetPictureOffset(int& x, int& y) {
+  x = pictureOffsetX;
+  y = pictureOffsetY;
+}
+
+void qvWindow::SetBackgroundColor(const qvColor& c) {
+  qvColor current(c);
+  if (!current.rgbValid) current.UpdateRGB();
+  delete backgroundColor;
+  backgroundColor = new (std::nothrow) qvColor(current.red, current.green, current.blue);
+  if (backgroundColor) {
+    backgroundColor->mode = 0;
+    backgroundColor->rgbValid = true;
+    backgroundColor->hsvValid = false;
+  }
+}
+
+bool qvWindow::OnPaint(qvEvent&) {
+  qvPaintDevice device(this);
+  if (backgroundPicture) {
+    FillClientArea(this, device, backgroundColor ? *backgroundColor : DefaultGrey());
+    backgroundPicture->DrawAt(device, -pictureOffsetX, -pictureOffsetY, 0);
+  } else {
+    FillBackground(device);
+  }
+  return false;
+}
+
+bool qvWindow::PaintBackground(qvEvent& event) {
+  // wParam: the device context to erase on.
+  qvDevice device(reinterpret_cast<HDC>(static_cast<UINT_PTR>(event.wParam)));
+  if (!backgroundPicture) {
+    FillBackground(device);
+    return false;
+  }
+  if (backgroundColor) FillClientArea(this, device, *backgroundColor);
+  backgroundPicture->DrawAt(device, -pictureOffsetX, -pictureOffsetY, 0);
+  return false;
+}
+
+bool qvWindow::FillBackground(qvDevice& device) {
+  const qvColor fill = backgroundColor ? *backgroundColor : DefaultGrey();
+  qvWindow* host = GetHost();
+  qvWindow* source = nullptr;
+  if (host != this) {
+    for (qvWindow* ancestor = parent; ancestor; ancestor = ancestor->parent) {
+      if (ancestor->backgroundPicture) {
+        source = ancestor;
+        break;
+      }
+      if (ancestor == host) break;
+    }
+  }
+
+  qvRect area;
+  GetClientArea(area);
+  FillClientArea(this, device, fill);
+  if (source) {
+    RECT outer, mine, sourceClient;
+    GetWindowRect(source->GetHandle(), &outer);
+    GetWindowRect(GetHandle(), &mine);
+    GetClientRect(source->GetHandle(), &sourceClient);
+    const int border = static_cast<int>(((outer.right - outer.left) - (sourceClient.right - sourceClient.left)) * 0.5);
+    // The source paints its picture shifted left and up by its offsets;
+    // the part behind this window moves the same way.
+    const int x = outer.left - mine.left - source->pictureOffsetX + border;
+    const int y = area.GetHeight() - (sourceClient.bottom - sourceClient.top) + (outer.bottom - mine.bottom) - border -
+                  source->pictureOffsetY;
+    source->backgroundPicture->DrawAt(device, x, y, 0);
+    return true;
+  }
+  if (backgroundPicture)
+    backgroundPicture->DrawAt(device, pictureOffsetX,
+                              pictureOffsetY + area.GetHeight() - backgroundPicture->PixelHeight(), 0);
+  return false;
+}
+
+void qvWindow::DrawCross() {
+  qvDevice device;
+  device.window = this;
+  device.Acquire();
+  const qvColor colour(255, 0, 0);  // 16-bit components: converts to black
+  qvPen pen(&colour, 2);
+  pen.SelectInto(device.GetContext());
+  qvRect area;
+  GetClientArea(area);
+  device.MovePen(area.GetLeft(), area.GetTop());
+  device.DrawLineTo(area.GetRight(), area.GetBottom());
+  device.MovePen(area.GetRight(), area.GetTop());
+  device.DrawLineTo(area.GetLeft(), area.GetBottom());
+}

@@ -1,0 +1,36 @@
+// qvWindow's tooltip: a platform "tooltips_class32" control that watches the
+// window's mouse messages itself and shows tooltipText while the mouse rests
+// in the top-left 100 x 20 pixels of the client area.
+#include <windows.h>
+
+#include <commctrl.h>
+
+#include <cstring>
+
+#include "toolkit/window/qvWindow.h"
+
+void qvWindow::SetTooltip(const char* text) {
+  char converted[240];
+  std::strncpy(converted, text ? text : "", sizeof converted - 1);
+  converted[sizeof converted - 1] = '\0';
+  for (char* c = converted; *c; ++c)
+    if (*c == '\r') *c = '\n';
+  std::strcpy(tooltipText, converted);
+
+  // Only the newest control is kept: an earlier one goes first.
+  if (tooltipHwnd) DestroyWindow(tooltipHwnd);
+  tooltipHwnd = CreateWindowExA(0, TOOLTIPS_CLASSA, nullptr, WS_POPUP | TTS_NOPREFIX | TTS_ALWAYSTIP, CW_USEDEFAULT,
+                                CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, GetHandle(), nullptr, instance, nullptr);
+
+  TOOLINFOA tool = {};
+  tool.cbSize = 44;  // the record without the reserved pointer of newer versions
+  tool.uFlags = TTF_SUBCLASS | TTF_TRANSPARENT;
+  tool.hwnd = GetHandle();
+  tool.uId = 0;
+  tool.rect = RECT{0, 0, 100, 20};
+  tool.hinst = nullptr;
+  tool.lpszText = tooltipText;
+  SendMessageA(tooltipHwnd, TTM_ADDTOOLA, 0, reinterpret_cast<LPARAM>(&tool));
+  SendMessageA(tooltipHwnd, TTM_SETMAXTIPWIDTH, 0, 500);
+  SetWindowPos(tooltipHwnd, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOMOVE | SWP_NOACTIVATE);
+}
