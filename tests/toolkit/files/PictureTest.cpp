@@ -8,6 +8,7 @@
 #include <string>
 
 #include "imagelib/RasterImage.h"
+#include "tests/imagelib/JpegSamples.h"
 #include "toolkit/files/qvHandleLocker.h"
 #include "toolkit/files/qvOffscreenDevice.h"
 #include "toolkit/window/qvWindow.h"
@@ -176,6 +177,26 @@ TEST(Picture, AMissingImageFileGivesABlackPictureOfTheRequestedSize) {
   EXPECT_EQ(picture.height, 5);
   for (int y = 0; y < 5; ++y)
     for (int x = 0; x < 7; ++x) EXPECT_EQ(Bgr(picture.PixelAddress(x, y)), "0,0,0");
+}
+
+TEST(Picture, AnImageFileIsAveragedIntoTheRequestedSizeTopRowFirst) {
+  // 16 x 16: the top half red, the bottom half blue.
+  SamplePicture halves = MakeFlatPicture(16, 16, 3, 0);
+  for (int y = 0; y < 16; ++y)
+    for (int x = 0; x < 16; ++x) halves.samples[(y * 16 + x) * 3 + (y < 8 ? 0 : 2)] = 250;
+  EncodeOptions best;
+  best.quality = 100;
+  best.hSampling = best.vSampling = 1;
+  const std::string path = WriteTempFile("halves.jpg", EncodeJpeg(halves, best));
+  qvPicture picture(0);
+  picture.LoadImageFile(path.c_str(), 3, 2);
+  ASSERT_EQ(picture.width, 3);
+  const uint8_t* top = picture.PixelAddress(1, 0);
+  const uint8_t* bottom = picture.PixelAddress(1, 1);
+  EXPECT_GT(top[2], 240) << "red on top: " << Bgr(top);
+  EXPECT_LT(top[0], 10);
+  EXPECT_GT(bottom[0], 240) << "blue below: " << Bgr(bottom);
+  EXPECT_LT(bottom[2], 10);
 }
 
 // One 2 x 2 image per pixel type, for ImageToPicture.
