@@ -67,12 +67,15 @@ WPARAM ComposedCharacter(HWND hwnd) {
   return unit;
 }
 
-// The release point, moved from hwnd's client area into host's.
-LPARAM PointInHost(HWND hwnd, HWND host, LPARAM lParam) {
+// A left-button release in any window posts a press to its host at the same
+// screen place, in the host's client coordinates; it is handled after the
+// release itself.
+void PostPressToHost(qvWindow* window, HWND hwnd, WPARAM wParam, LPARAM lParam) {
+  const HWND host = window->GetHost()->GetHandle();
   POINT point = {static_cast<int16_t>(LOWORD(lParam)), static_cast<int16_t>(HIWORD(lParam))};
   ClientToScreen(hwnd, &point);
   ScreenToClient(host, &point);
-  return MAKELPARAM(point.x, point.y);
+  PostMessageA(host, WM_LBUTTONDOWN, wParam, MAKELPARAM(point.x, point.y));
 }
 
 void IdleSubtree(qvWindow* window) {
@@ -117,19 +120,18 @@ LRESULT CALLBACK OrdinaryWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPAR
         if (window->hwnd == hwnd) window->hwnd = nullptr;
       }
       return DefWindowProcA(hwnd, message, wParam, lParam);
-    case WM_KEYDOWN:
-      wParam = KeyCode(wParam, false);
-      if (!wParam) return DefWindowProcA(hwnd, message, wParam, lParam);
+    case WM_KEYDOWN: {
+      const WPARAM code = KeyCode(wParam, false);
+      if (!code) return DefWindowProcA(hwnd, message, wParam, lParam);
+      wParam = code;
       break;
+    }
     case WM_CHAR:
       message = WM_KEYDOWN;
       wParam = CharacterCode(wParam, false);
       break;
     case WM_LBUTTONUP:
-      if (window) {
-        const HWND host = window->GetHost()->GetHandle();
-        PostMessageA(host, WM_LBUTTONDOWN, wParam, PointInHost(hwnd, host, lParam));
-      }
+      if (window) PostPressToHost(window, hwnd, wParam, lParam);
       break;
     default:
       break;
@@ -162,10 +164,7 @@ LRESULT CALLBACK MdiChildWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPAR
       wParam = CharacterCode(wParam, true);
       break;
     case WM_LBUTTONUP:
-      if (window) {
-        const HWND host = window->GetHost()->GetHandle();
-        PostMessageA(host, WM_LBUTTONDOWN, wParam, PointInHost(hwnd, host, lParam));
-      }
+      if (window) PostPressToHost(window, hwnd, wParam, lParam);
       break;
     default:
       break;
