@@ -84,6 +84,29 @@ void IdleSubtree(qvWindow* window) {
   window->OnIdle();
 }
 
+// The keyboard and mouse steps both procedures share: navigation keys and
+// Ctrl+letter characters become key-down events, and a left-button release
+// posts a press to the host. False for a key that is not delivered.
+bool RewriteInput(qvWindow* window, HWND hwnd, UINT& message, WPARAM& wParam, LPARAM lParam, bool mdi) {
+  switch (message) {
+    case WM_KEYDOWN: {
+      const WPARAM code = KeyCode(wParam, mdi);
+      if (!code) return false;
+      wParam = code;
+      return true;
+    }
+    case WM_CHAR:
+      message = WM_KEYDOWN;
+      wParam = CharacterCode(wParam, mdi);
+      return true;
+    case WM_LBUTTONUP:
+      if (window) PostPressToHost(window, hwnd, wParam, lParam);
+      return true;
+    default:
+      return true;
+  }
+}
+
 }  // namespace
 
 HWND MdiClientWindow() { return mdiClient; }
@@ -120,20 +143,9 @@ LRESULT CALLBACK OrdinaryWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPAR
         if (window->hwnd == hwnd) window->hwnd = nullptr;
       }
       return DefWindowProcA(hwnd, message, wParam, lParam);
-    case WM_KEYDOWN: {
-      const WPARAM code = KeyCode(wParam, false);
-      if (!code) return DefWindowProcA(hwnd, message, wParam, lParam);
-      wParam = code;
-      break;
-    }
-    case WM_CHAR:
-      message = WM_KEYDOWN;
-      wParam = CharacterCode(wParam, false);
-      break;
-    case WM_LBUTTONUP:
-      if (window) PostPressToHost(window, hwnd, wParam, lParam);
-      break;
     default:
+      if (!RewriteInput(window, hwnd, message, wParam, lParam, false))
+        return DefWindowProcA(hwnd, message, wParam, lParam);
       break;
   }
   if (window && !DispatchEvent(window, message, wParam, lParam, result)) return result;
@@ -153,20 +165,9 @@ LRESULT CALLBACK MdiChildWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPAR
       window = static_cast<qvWindow*>(object);
       break;
     }
-    case WM_KEYDOWN: {
-      const WPARAM code = KeyCode(wParam, true);
-      if (!code) return DefMDIChildProcA(hwnd, message, wParam, lParam);
-      wParam = code;
-      break;
-    }
-    case WM_CHAR:
-      message = WM_KEYDOWN;
-      wParam = CharacterCode(wParam, true);
-      break;
-    case WM_LBUTTONUP:
-      if (window) PostPressToHost(window, hwnd, wParam, lParam);
-      break;
     default:
+      if (!RewriteInput(window, hwnd, message, wParam, lParam, true))
+        return DefMDIChildProcA(hwnd, message, wParam, lParam);
       break;
   }
   if (message == WM_KEYDOWN || message == WM_KEYUP || message == WM_SYSKEYUP)
