@@ -1,17 +1,11 @@
 #include "app/InstallTarget.h"
 
-#include <cstring>
-#include <string>
+#include <iterator>
 
 #include "app/FileTree.h"
 #include "app/PathNames.h"
 
 namespace {
-
-const char kInstallFilesName[] = "install files";
-
-char cachedFolder[kPathBufferSize];
-bool cacheFilled = false;
 
 const char* const kAfterEffectsKeys[] = {
     "SOFTWARE\\Adobe\\After Effects\\9.0",
@@ -59,66 +53,15 @@ void ResolveInstallTarget(InstallTarget* target) {
   }
 }
 
-bool InstallFilesFolderOf(const char* moduleName, size_t nameLength, char* folder) {
-  char module[kPathBufferSize] = {};
-  std::strncpy(module, moduleName, 255);
-
-  size_t searchPoint = std::strlen(module);
-  if (searchPoint > 0) --searchPoint;
-  for (size_t i = 0; module[i] != '\0' && i < 256; ++i) {
-    if (std::strncmp(module + i, ".aex", 4) == 0) {
-      module[i] = '\0';
-      searchPoint = i;
-      break;
-    }
-  }
-  size_t slash = searchPoint;
-  while (slash > 0 && module[slash] != '\\') --slash;
-  if (slash == 0) return false;
-  module[slash] = '\0';
-  if (slash + nameLength + 1 > kPathBufferSize) return false;
-
-  std::string path(module);
-  path += '\\';
-  path += kInstallFilesName;
-  BoundedCopy(path.c_str(), folder);
-  return true;
-}
-
-char* InstallFilesPathFrom(const char* moduleName, char* out, const char* name) {
-  if (!cacheFilled) {
-    if (!InstallFilesFolderOf(moduleName, std::strlen(name), cachedFolder)) {
-      out[0] = '\0';
-      return out;
-    }
-    cacheFilled = true;
-  }
-  std::strcpy(out, cachedFolder);
-  AppendPathName(out, name);
-  return out;
-}
-
 char* InstallFilesPath(char* out, const char* name) {
   char module[kPathBufferSize] = {};
-  if (!cacheFilled) GetModuleFileNameA(nullptr, module, 255);
+  if (!InstallFilesFolderKnown()) GetModuleFileNameA(nullptr, module, 255);
   return InstallFilesPathFrom(module, out, name);
-}
-
-void ForgetInstallFilesFolder() {
-  cacheFilled = false;
-  cachedFolder[0] = '\0';
 }
 
 char* ProgramFilesFolder(char* out) {
   BoundedCopy("C:\\Program Files", out);
   return out;
-}
-
-void PluginFolderFromValue(const uint8_t* data, size_t size, char* out) {
-  std::string text(reinterpret_cast<const char*>(data), size);
-  text.resize(std::strlen(text.c_str()));
-  if (!text.empty() && text.back() == '\\') text.pop_back();
-  BoundedCopy(text.c_str(), out);
 }
 
 char* PluginFolderFromRegistry(const char* const* keys, int keyCount, const char* valueName, char* out) {
@@ -137,9 +80,9 @@ char* PluginFolderFromRegistry(const char* const* keys, int keyCount, const char
 }
 
 char* AfterEffectsPluginFolder(char* out) {
-  return PluginFolderFromRegistry(kAfterEffectsKeys, 3, "PluginInstallPath", out);
+  return PluginFolderFromRegistry(kAfterEffectsKeys, std::size(kAfterEffectsKeys), "PluginInstallPath", out);
 }
 
 char* PhotoshopPluginFolder(char* out) {
-  return PluginFolderFromRegistry(kPhotoshopKeys, 6, "PluginPath", out);
+  return PluginFolderFromRegistry(kPhotoshopKeys, std::size(kPhotoshopKeys), "PluginPath", out);
 }

@@ -10,6 +10,8 @@
 
 #include <cstdint>
 
+#include "app/InstallPaths.h"
+
 enum TargetKind : int32_t {
   TargetNone = 0,
   TargetApplication = 1,
@@ -47,19 +49,6 @@ void ResolveInstallTarget(InstallTarget* target);
 // out once per process and kept.
 char* InstallFilesPath(char* out, const char* name);
 
-// InstallFilesPath as if the program's module were moduleName. Shares the
-// process's folder cache; for tests and for hosts that know their module.
-char* InstallFilesPathFrom(const char* moduleName, char* out, const char* name);
-
-// Forgets the cached install-files folder.
-void ForgetInstallFilesFolder();
-
-// The install-files folder of a module: the module's folder (cut before the
-// first ".aex" of its name, if any) + "\install files". False when the name
-// has no backslash after its first character or when the folder and a name
-// of nameLength characters would not fit in 260 bytes.
-bool InstallFilesFolderOf(const char* moduleName, size_t nameLength, char* folder);
-
 // "C:\Program Files": fixed, the system's own setting is not consulted.
 char* ProgramFilesFolder(char* out);
 
@@ -71,8 +60,3 @@ char* PhotoshopPluginFolder(char* out);
 
 // The registry lookup behind both, over any list of keys.
 char* PluginFolderFromRegistry(const char* const* keys, int keyCount, const char* valueName, char* out);
-
-// Turns the bytes of a registry value, whatever its type and whether or not
-// they end in a zero, into a path: cut at the first zero, one trailing
-// backslash removed, through BoundedCopy.
-void PluginFolderFromValue(const uint8_t* data, size_t size, char* out);

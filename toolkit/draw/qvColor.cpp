@@ -111,7 +111,7 @@ void qvColor::UpdateRGB() {
   rgbValid = true;
 }
 
-COLORREF qvColor::ToCOLORREF() {
+uint32_t qvColor::ToCOLORREF() {
   if (!rgbValid) UpdateRGB();
-  return static_cast<COLORREF>((blue >> 8) << 16 | (green >> 8) << 8 | (red >> 8));
+  return static_cast<uint32_t>((blue >> 8) << 16 | (green >> 8) << 8 | (red >> 8));
 }

@@ -10,8 +10,6 @@
 // It owns nothing and copies freely, flags included.
 #pragma once
 
-#include <windows.h>
-
 #include <cstdint>
 
 // Entries of the named-colour table go from 0 to kNamedColorCount - 1.
@@ -36,8 +34,9 @@ public:
   // Works red/green/blue out of hue/saturation/value and marks them current;
   // the mode and the hue/saturation/value fields stay as they are.
   void UpdateRGB();
-  // The platform colour: the high byte of each component.
-  COLORREF ToCOLORREF();
+  // The platform colour (a COLORREF): the high byte of each component,
+  // red in the low byte.
+  uint32_t ToCOLORREF();
 
   int32_t mode = 0;       // the model set last: 0 red/green/blue, 1 hue/saturation/value
   bool rgbValid = true;   // red, green and blue hold the current colour

@@ -14,13 +14,3 @@ int qvPoint::GetX() const { return x; }
 int qvPoint::GetY() const { return y; }
 int qvPoint::GetH() const { return x; }
 int qvPoint::GetV() const { return y; }
-
-void qvPoint::ToPOINT(POINT* out) const {
-  out->x = GetH();
-  out->y = GetV();
-}
-
-void qvPoint::FromPOINT(const POINT* in) {
-  x = in->x;
-  y = in->y;
-}

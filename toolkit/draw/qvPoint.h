@@ -7,9 +7,10 @@
 // ToPOINT reads them through GetH and GetV. It owns nothing and copies freely.
 #pragma once
 
-#include <windows.h>
-
 #include <cstdint>
+
+// The platform's POINT record; the conversions live in qvPoint_win.cpp.
+struct tagPOINT;
 
 class qvPoint {
 public:
@@ -24,8 +25,8 @@ public:
   // The same coordinates under their horizontal/vertical names.
   virtual int GetH() const;
   virtual int GetV() const;
-  virtual void ToPOINT(POINT* out) const;
-  virtual void FromPOINT(const POINT* in);
+  virtual void ToPOINT(tagPOINT* out) const;
+  virtual void FromPOINT(const tagPOINT* in);
 
   int32_t x = 0;
   int32_t y = 0;

@@ -180,10 +180,3 @@ bool qvRect::Contains(const qvPoint& p) const {
   int px = p.GetX(), py = p.GetY();
   return GetLeft() <= px && px <= GetRight() && GetTop() <= py && py <= GetBottom();
 }
-
-void qvRect::ToRECT(RECT* out) const {
-  out->left = GetLeft();
-  out->top = GetTop();
-  out->right = GetRight();
-  out->bottom = GetBottom();
-}

@@ -11,11 +11,12 @@
 // copies freely.
 #pragma once
 
-#include <windows.h>
-
 #include <cstdint>
 
 #include "toolkit/draw/qvPoint.h"
+
+// The platform's RECT record; the conversion lives in qvRect_win.cpp.
+struct tagRECT;
 
 // Which edge a resize keeps in place. Any other value makes SetWidth and
 // SetHeight (and the operations built on them) leave the rectangle alone.
@@ -30,7 +31,6 @@ public:
   qvRect() = default;
   qvRect(int left, int top, int right, int bottom)
       : left(left), top(top), right(right), bottom(bottom) {}
-  explicit qvRect(const RECT& r) : left(r.left), top(r.top), right(r.right), bottom(r.bottom) {}
 
   virtual ~qvRect() = default;
   // Copies the four edges of r and returns a copy of the result.
@@ -85,7 +85,7 @@ public:
   // Whether p lies inside with all four edges inclusive, unlike drawing,
   // which stops one pixel short of right and bottom.
   virtual bool Contains(const qvPoint& p) const;
-  virtual void ToRECT(RECT* out) const;
+  virtual void ToRECT(tagRECT* out) const;
 
   int32_t left = 0;
   int32_t top = 0;

@@ -9,7 +9,8 @@ namespace {
 using Components = std::array<int, 3>;
 
 Components RgbOf(const qvColor& c) { return {c.red, c.green, c.blue}; }
-Components BytesOf(COLORREF c) { return {GetRValue(c), GetGValue(c), GetBValue(c)}; }
+// A COLORREF holds red in its low byte, then green, then blue.
+Components BytesOf(uint32_t c) { return {int(c & 0xFF), int((c >> 8) & 0xFF), int((c >> 16) & 0xFF)}; }
 
 TEST(qvColorTest, PlatformColourTakesTheHighByte) {
   EXPECT_EQ(BytesOf(qvColor(0x12FF, 0x3400, 0x56AB).ToCOLORREF()), (Components{0x12, 0x34, 0x56}));

@@ -1,0 +1,32 @@
+// The install-files folder and the registry-value rule as plain text
+// arithmetic over path buffers. Nothing here calls the platform, so it
+// builds natively too and runs under the sanitizers; InstallTarget asks the
+// platform for the module name and the registry values and hands them here.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+// The install-files folder of a module: the module's folder (cut before the
+// first ".aex" of its name, if any) + "\install files". Only the first 255
+// characters of the module name count. False when the name has no backslash
+// after its first character or when the folder and a name of nameLength
+// characters would not fit in 260 bytes.
+bool InstallFilesFolderOf(const char* moduleName, size_t nameLength, char* folder);
+
+// The path of name inside the install-files folder of moduleName, through
+// the process's folder cache: the first success fills the cache, and later
+// calls use the cached folder whatever module they name. Empty when the
+// folder cannot be formed (the cache then stays empty).
+char* InstallFilesPathFrom(const char* moduleName, char* out, const char* name);
+
+// Forgets the cached install-files folder.
+void ForgetInstallFilesFolder();
+
+// Whether the cache holds a folder.
+bool InstallFilesFolderKnown();
+
+// Turns the bytes of a registry value, whatever its type and whether or not
+// they end in a zero, into a path: cut at the first zero, one trailing
+// backslash removed, through BoundedCopy.
+void PluginFolderFromValue(const uint8_t* data, size_t size, char* out);
