@@ -5,6 +5,7 @@
 #include <cstdlib>
 
 #include "common/PointerList.h"
+#include "toolkit/window/WindowHandles.h"
 #include "toolkit/window/qvEvent.h"
 #include "toolkit/window/qvWindow.h"
 
@@ -13,6 +14,10 @@ namespace {
 HWND mdiClient = nullptr;
 HWND frameWindow = nullptr;
 HACCEL accelerators = nullptr;
+// One pair of flags for all modal loops, not one per loop, on purpose: after
+// an inner loop ends, modalActive is clear while the outer one still runs,
+// so EndMessageLoop then posts a quit message, which the outer loop takes as
+// its end. Nested viewers and dialogs rely on that order of ending.
 bool modalActive = false;
 bool endRequested = false;
 PointerList<HWND__>* modalStack = nullptr;  // owned; innermost last
@@ -24,11 +29,11 @@ void FreeModalStack() {
 
 bool CtrlHeld() { return (GetAsyncKeyState(VK_CONTROL) & 0x8000) != 0; }
 
-// Navigation keys become codes above 1000; digits only with Ctrl (or always,
-// for MDI children). 0: the key is not delivered.
+// Navigation keys become codes above kNavigationKeyBase; digits only with
+// Ctrl (or always, for MDI children). 0: the key is not delivered.
 WPARAM KeyCode(WPARAM key, bool digitsWithoutCtrl) {
-  if (key == VK_TAB || (key >= VK_PRIOR && key <= VK_DOWN) || key == VK_DELETE) return 1000 + key;
-  if (key >= '0' && key <= '9' && (digitsWithoutCtrl || CtrlHeld())) return 1000 + key;
+  if (key == VK_TAB || (key >= VK_PRIOR && key <= VK_DOWN) || key == VK_DELETE) return NavigationKeyCode(key);
+  if (key >= '0' && key <= '9' && (digitsWithoutCtrl || CtrlHeld())) return NavigationKeyCode(key);
   return 0;
 }
 
@@ -38,10 +43,10 @@ WPARAM CharacterCode(WPARAM character, bool mdi) {
   switch (character) {
     case 4:
     case 7:
-      return mdi ? character : character + 96;
+      return mdi ? character : character + kCtrlLetterOffset;
     case 1: case 3: case 5: case 6: case 9: case 12: case 14: case 15:
     case 16: case 20: case 22: case 24: case 25: case 26:
-      return character + 96;
+      return character + kCtrlLetterOffset;
     default:
       return character;
   }
@@ -69,7 +74,9 @@ WPARAM ComposedCharacter(HWND hwnd) {
 
 // A left-button release in any window posts a press to its host at the same
 // screen place, in the host's client coordinates; it is handled after the
-// release itself.
+// release itself. Deliberate: the top-level window sees every click that
+// ends inside it, on a control or not, and handles it after the control has
+// finished with its own release.
 void PostPressToHost(qvWindow* window, HWND hwnd, WPARAM wParam, LPARAM lParam) {
   const HWND host = window->GetHost()->GetHandle();
   POINT point = {static_cast<int16_t>(LOWORD(lParam)), static_cast<int16_t>(HIWORD(lParam))};
@@ -130,14 +137,14 @@ LRESULT CALLBACK OrdinaryWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPAR
     case WM_CREATE: {
       // lParam: the CREATESTRUCTA whose creation parameter is the object.
       void* object = reinterpret_cast<CREATESTRUCTA*>(lParam)->lpCreateParams;
-      if (object) SetPropA(hwnd, kWindowProperty, object);
+      if (object) AttachWindowObject(hwnd, static_cast<qvWindow*>(object));
       window = static_cast<qvWindow*>(object);
       break;
     }
     case WM_DESTROY:
     case WM_NCDESTROY:
       if (window) {
-        RemovePropA(hwnd, kWindowProperty);
+        AttachWindowObject(hwnd, nullptr);
         // The platform destroys child windows with their parent; their
         // objects live on and must not keep a dead handle.
         if (window->hwnd == hwnd) window->hwnd = nullptr;
@@ -161,7 +168,7 @@ LRESULT CALLBACK MdiChildWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPAR
       // lParam: the CREATESTRUCTA whose creation parameter is the MDI record.
       const auto* mdi = static_cast<MDICREATESTRUCTA*>(reinterpret_cast<CREATESTRUCTA*>(lParam)->lpCreateParams);
       void* object = mdi ? reinterpret_cast<void*>(mdi->lParam) : nullptr;
-      if (object) SetPropA(hwnd, kWindowProperty, object);
+      if (object) AttachWindowObject(hwnd, static_cast<qvWindow*>(object));
       window = static_cast<qvWindow*>(object);
       break;
     }

@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "toolkit/window/WindowHandles.h"
 #include "toolkit/window/qvWindow.h"
 
 namespace {
@@ -11,6 +12,12 @@ bool KeyHeld(int key) { return (GetAsyncKeyState(key) & 0x8000) != 0; }
 int32_t SignedLow(LPARAM value) { return static_cast<int16_t>(value & 0xFFFF); }
 int32_t SignedHigh(LPARAM value) { return static_cast<int16_t>((value >> 16) & 0xFFFF); }
 
+// Notification codes of WM_COMMAND (wParam's high word) that the decoding
+// tells apart.
+constexpr WORD kNotifyClicked = 0;      // a click, or a menu command
+constexpr WORD kNotifyAskControl = 1;   // the sender's object would supply the detail
+bool IsIgnoredNotification(WORD code) { return code == 3 || code == 7 || code == 8 || code == 9; }
+
 bool IsPlatformButton(HWND hwnd) {
   char name[256] = {};
   GetClassNameA(hwnd, name, sizeof name);
@@ -18,10 +25,6 @@ bool IsPlatformButton(HWND hwnd) {
 }
 
 }  // namespace
-
-qvWindow* WindowFromHandle(HWND hwnd) {
-  return hwnd ? static_cast<qvWindow*>(GetPropA(hwnd, kWindowProperty)) : nullptr;
-}
 
 qvEvent::qvEvent(LPARAM lParam, qvWindow* window, UINT message, WPARAM wParam)
     : window(window), message(message), wParam(static_cast<uint32_t>(wParam)),
@@ -58,23 +61,25 @@ qvEvent::qvEvent(LPARAM lParam, qvWindow* window, UINT message, WPARAM wParam)
       id = LOWORD(wParam);
       break;
     case WM_COMMAND: {
-      // lParam is a control's handle, or with bit 27 set a value of its own.
+      // lParam is a control's handle, or with the value flag set a value of
+      // its own; wParam's low word is the identifier, its high word the
+      // notification code.
       kind = kEventCommand;
       id = LOWORD(wParam);
-      if (lParam & 0x08000000) {
-        detail = static_cast<int32_t>(lParam & 0x07FFFFFF);
+      if (lParam & kCommandValueFlag) {
+        detail = static_cast<int32_t>(lParam & kCommandValueMask);
         break;
       }
       const WORD code = HIWORD(wParam);
-      if (code == 0) {
+      if (code == kNotifyClicked) {
         // A platform push button keeps the focus after a click; give it back
         // to the toolkit window that holds it.
         if (IsPlatformButton(reinterpret_cast<HWND>(lParam)) && window) SetFocus(window->GetHost()->GetHandle());
-        detail = static_cast<int32_t>(lParam & 0x07FFFFFF);
-      } else if (code == 1) {
+        detail = static_cast<int32_t>(lParam & kCommandValueMask);
+      } else if (code == kNotifyAskControl) {
         // No control of the toolkit sends this; its value is not defined.
         detail = 0;
-      } else if (code == 3 || code == 7 || code == 8 || code == 9) {
+      } else if (IsIgnoredNotification(code)) {
         kind = kEventIgnored;
       }
       break;
@@ -110,56 +115,3 @@ qvEvent::~qvEvent() = default;
 void qvEvent::SetResult(int v) { result = v; }
 int qvEvent::GetResult() { return result; }
 int qvEvent::GetKind() { return kind; }
-
-namespace {
-
-struct EnableRecord {
-  HWND spared;
-  BOOL enable;
-};
-
-BOOL CALLBACK EnableAllButOneProc(HWND hwnd, LPARAM data) {
-  const auto* record = reinterpret_cast<const EnableRecord*>(data);
-  if (hwnd != record->spared && IsWindow(hwnd)) EnableWindow(hwnd, record->enable);
-  return TRUE;
-}
-
-struct HitRecord {
-  POINT point;  // in the host's client coordinates
-  HWND found;
-  HWND host;
-};
-
-BOOL CALLBACK HitTestProc(HWND hwnd, LPARAM data) {
-  auto* record = reinterpret_cast<HitRecord*>(data);
-  RECT area;
-  GetClientRect(hwnd, &area);
-  POINT corners[2] = {{area.left, area.top}, {area.right, area.bottom}};
-  for (POINT& corner : corners) {
-    ClientToScreen(hwnd, &corner);
-    ScreenToClient(record->host, &corner);
-  }
-  const RECT inHost = {corners[0].x, corners[0].y, corners[1].x, corners[1].y};
-  if (PtInRect(&inHost, record->point) && IsWindowVisible(hwnd)) {
-    record->found = hwnd;
-    return FALSE;
-  }
-  return TRUE;
-}
-
-}  // namespace
-
-void EnableAllButOne(HWND spared, bool enable) {
-  EnableRecord record = {spared, enable ? TRUE : FALSE};
-  EnumThreadWindows(GetCurrentThreadId(), EnableAllButOneProc, reinterpret_cast<LPARAM>(&record));
-}
-
-HWND FindDescendantAt(HWND start, HWND host, POINT point) {
-  HitRecord record = {point, start, host};
-  HWND searched;
-  do {
-    searched = record.found;
-    EnumChildWindows(searched, HitTestProc, reinterpret_cast<LPARAM>(&record));
-  } while (record.found != searched);
-  return record.found;
-}

@@ -40,6 +40,39 @@ enum qvEventKind : int32_t {
 // lParam the detail.
 constexpr UINT kToolkitCommandMessage = 0x8064;
 
+// Key codes of key-down events, as the window procedures rewrite them:
+// navigation keys (and digits with Ctrl) arrive as kNavigationKeyBase plus
+// their virtual-key code; the Ctrl+letter characters of the editing
+// shortcuts arrive as their lower-case letters, the control character plus
+// kCtrlLetterOffset; every other character as its own code.
+constexpr int32_t kNavigationKeyBase = 1000;
+constexpr int32_t kCtrlLetterOffset = 96;
+constexpr int32_t NavigationKeyCode(int virtualKey) { return kNavigationKeyBase + virtualKey; }
+constexpr int32_t kKeyTab = NavigationKeyCode(VK_TAB);
+constexpr int32_t kKeyPageUp = NavigationKeyCode(VK_PRIOR);
+constexpr int32_t kKeyPageDown = NavigationKeyCode(VK_NEXT);
+constexpr int32_t kKeyEnd = NavigationKeyCode(VK_END);
+constexpr int32_t kKeyHome = NavigationKeyCode(VK_HOME);
+constexpr int32_t kKeyLeft = NavigationKeyCode(VK_LEFT);
+constexpr int32_t kKeyUp = NavigationKeyCode(VK_UP);
+constexpr int32_t kKeyRight = NavigationKeyCode(VK_RIGHT);
+constexpr int32_t kKeyDown = NavigationKeyCode(VK_DOWN);
+constexpr int32_t kKeyDelete = NavigationKeyCode(VK_DELETE);
+
+// A WM_COMMAND whose lParam has kCommandValueFlag set carries a value in the
+// bits of kCommandValueMask instead of a control's handle.
+constexpr uint32_t kCommandValueFlag = 0x08000000;
+constexpr uint32_t kCommandValueMask = 0x07FFFFFF;
+
+// What a control reports to its parent: the detail of the command event
+// that Notify(controlId, detail, kEventOther) hands to the parent.
+enum qvControlNotice : int32_t {
+  kNoticeClick = 0,        // released over the control after a press on it
+  kNoticeDoubleClick = 1,
+  kNoticePassFocus = 2,    // asks a tabbed window to pass the keyboard focus on
+  kNoticeHover = 12345,    // the pointer entered or left a control that tracks hovering
+};
+
 class qvEvent {
 public:
   // Decodes one message for window (which may be null). The modifier keys are
@@ -64,15 +97,3 @@ public:
   uint32_t wParam;
   int32_t lParam;
 };
-
-// The object of a platform window, through its "QVPROP" property; null for
-// a window that is not the toolkit's.
-qvWindow* WindowFromHandle(HWND hwnd);
-
-// Enables or disables every top-level window of this thread but one (the
-// modal loop's).
-void EnableAllButOne(HWND spared, bool enable);
-
-// The innermost visible descendant of start whose client area holds point,
-// given in host's client coordinates; start when there is none.
-HWND FindDescendantAt(HWND start, HWND host, POINT point);

@@ -1,10 +1,12 @@
 #include "toolkit/window/qvWindow.h"
 
 #include <cstring>
+#include <iterator>
 
 #include "common/ModuleInstance.h"
 #include "toolkit/files/qvPicture.h"
 #include "toolkit/window/MessageDispatch.h"
+#include "toolkit/window/WindowHandles.h"
 #include "toolkit/window/qvEvent.h"
 
 namespace {
@@ -39,7 +41,7 @@ const ClassSpec kClasses[] = {
 // the global atom of the class name; but Wine keeps registered class names
 // in the global atom table as well, so whether the atom still exists cannot
 // tell when the last of our references has gone.
-int classReferences[2] = {0, 0};
+int classReferences[std::size(kClasses)] = {};
 
 }  // namespace
 
@@ -82,7 +84,7 @@ qvWindow::~qvWindow() {
   if (tooltipHwnd) DestroyWindow(tooltipHwnd);
   tooltipHwnd = nullptr;
   // No message may reach this object while its platform window goes away.
-  if (hwnd) RemovePropA(hwnd, kWindowProperty);
+  if (hwnd) AttachWindowObject(hwnd, nullptr);
   if (parent) RemoveChild(parent, this);
   // Children outlive their parent object; they must not keep its address.
   for (qvWindow* child : children) child->parent = nullptr;
@@ -347,7 +349,7 @@ void qvWindow::Create() {
   }
 
   if (hwnd) {
-    SetPropA(hwnd, kWindowProperty, this);
+    AttachWindowObject(hwnd, this);
     if (!parent) {
       int sw, sh;
       ScreenSize(sw, sh);
@@ -378,7 +380,7 @@ HWND qvWindow::SetNativeParent(HWND h) {
 }
 
 void qvWindow::RegisterClasses() {
-  for (int i = 0; i < 2; ++i) {
+  for (size_t i = 0; i < std::size(kClasses); ++i) {
     const ClassSpec& spec = kClasses[i];
     WNDCLASSA existing;
     if (!GetClassInfoA(instance, spec.name, &existing)) {
@@ -386,10 +388,18 @@ void qvWindow::RegisterClasses() {
       wc.style = spec.style;
       wc.lpfnWndProc = spec.procedure;
       wc.hInstance = instance;
+      // Icon 209 is a number the program's resources give to the first
+      // busy-cursor frame, not to an icon, so the class gets none and the
+      // installer gives its window its own icon after creation. Kept as it
+      // is: a host module that does hold icon 209 sees it on our windows.
       wc.hIcon = LoadIconA(instance, MAKEINTRESOURCEA(209));
       wc.hCursor = LoadCursorA(nullptr, IDC_ARROW);
-      // Never used for erasing: the dispatch answers every erase itself.
-      const HBRUSH brush = CreateSolidBrush(RGB(140, 140, 140));
+      // The class brush is made for the registration and deleted right
+      // after it, on purpose: no window of these classes is ever erased with
+      // it (the dispatch answers every erase itself), so nothing outlives
+      // the call that could leak.
+      qvColor grey = DefaultGrey();
+      const HBRUSH brush = CreateSolidBrush(grey.ToCOLORREF());
       wc.hbrBackground = brush;
       wc.lpszMenuName = spec.menuName;
       wc.lpszClassName = spec.name;
@@ -402,7 +412,7 @@ void qvWindow::RegisterClasses() {
 }
 
 void qvWindow::UnregisterClasses() {
-  for (int i = 0; i < 2; ++i) {
+  for (size_t i = 0; i < std::size(kClasses); ++i) {
     const ClassSpec& spec = kClasses[i];
     const ATOM atom = GlobalFindAtomA(spec.name);
     if (!atom || classReferences[i] == 0) continue;

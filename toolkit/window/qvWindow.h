@@ -27,8 +27,6 @@ class qvDevice;
 class qvEvent;
 class qvPicture;
 
-// The window property that ties a platform window to its object.
-constexpr char kWindowProperty[] = "QVPROP";
 constexpr char kWindowClassName[] = "__qvWindowClassName";
 constexpr char kMdiWindowClassName[] = "__qvMDIWindowClassName";
 

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "tests/toolkit/window/WindowTesting.h"
+#include "toolkit/window/WindowHandles.h"
 #include "toolkit/window/qvWindow.h"
 
 namespace {
