@@ -1,7 +1,7 @@
 // The growth rule shared by the program's growable arrays (the pointer list,
-// StringList, PathList) and by TextString. Keeping it in one place means every
-// list reaches the same capacities: 10, 20, 40, 60, 90, 132, ... for a list
-// that starts empty with the usual step of 10.
+// StringList, PathList); TextString grows by a rule of its own. Keeping it
+// in one place means every list reaches the same capacities: 10, 20, 40, 60,
+// 90, 132, ... for a list that starts empty with the usual step of 10.
 #pragma once
 
 #include <cstdint>

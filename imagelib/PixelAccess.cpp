@@ -1,6 +1,7 @@
 #include "imagelib/PixelAccess.h"
 
 #include <cstring>
+#include <iterator>
 
 namespace {
 
@@ -86,7 +87,7 @@ constexpr Conversion kConversions[] = {
     {ReadOpaque128, WriteOpaque128}, {ReadOpaque128, WriteOpaque128},
     {ReadArgbFloat, WriteArgbFloat},
 };
-static_assert(sizeof kConversions / sizeof kConversions[0] == kPixelNone);
+static_assert(std::size(kConversions) == kPixelNone);
 
 bool HasPixels(const PixelStore* store) {
   return store && store->width > 0 && store->height > 0;

@@ -16,7 +16,7 @@ public:
   DemoWindow() : qvWindow(qvRect(0, 0, 400, 240), nullptr, "Quorvin toolkit demo", false, true, false) {}
 
   bool OnKeyDown(qvEvent& event) override {
-    if (event.keyCode == 27 || event.keyCode == 'q' || event.keyCode == 'Q') {
+    if (event.keyCode == VK_ESCAPE || event.keyCode == 'q' || event.keyCode == 'Q') {
       EndMessageLoop();
       return false;
     }
@@ -31,7 +31,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR commandLine, int) {
   window.Create();
   if (!window.GetHandle()) return 1;
   window.Show();
-  if (std::strstr(commandLine, "--selftest")) PostMessageA(window.GetHandle(), WM_CHAR, 27, 0);
+  if (std::strstr(commandLine, "--selftest")) PostMessageA(window.GetHandle(), WM_CHAR, VK_ESCAPE, 0);
   const int code = RunMessageLoop();
   return code;
 }

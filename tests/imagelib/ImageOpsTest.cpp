@@ -232,20 +232,33 @@ TEST(LightenTest, AlphaBecomesOpaqueAndOtherLayoutsStayAsTheyWere) {
   EXPECT_EQ(empty.store, nullptr);
 }
 
-// The toolkit's rectangles are read through their accessors.
+// The toolkit's rectangles are read through their accessors; every edge
+// differs, so reading one in another's place shows.
 struct AccessorRect {
-  int GetLeft() const { return 0; }
+  int GetLeft() const { return 1; }
   int GetTop() const { return 0; }
-  int GetRight() const { return 0; }
-  int GetBottom() const { return 0; }
+  int GetRight() const { return 4; }
+  int GetBottom() const { return 2; }
 };
 
 TEST(LightenTest, AnyRectangleWithAccessorsWorks) {
   RasterImage image;
-  Fill(&image, 2, 1, std::vector<Rgb>(2, Rgb{0, 0, 0}));
+  Fill(&image, 6, 4, std::vector<Rgb>(24, Rgb{0, 100, 255}));
   LightenRectangle(AccessorRect{}, &image);
-  EXPECT_EQ(At(image, 0, 0), (Rgb{128, 128, 128}));
-  EXPECT_EQ(At(image, 1, 0), (Rgb{0, 0, 0}));
+  // . unchanged, o outline, l lightened inside.
+  const char* const expected[] = {
+      ".oooo.",
+      ".ollo.",
+      ".oooo.",
+      "......",
+  };
+  for (int y = 0; y < 4; ++y) {
+    for (int x = 0; x < 6; ++x) {
+      const char want = expected[y][x];
+      const Rgb pixel = want == '.' ? Rgb{0, 100, 255} : want == 'o' ? Rgb{128, 128, 128} : Rgb{128, 178, 255};
+      EXPECT_EQ(At(image, x, y), pixel) << x << "," << y;
+    }
+  }
 }
 
 }  // namespace

@@ -10,7 +10,7 @@ struct NamedColor {
 
 constexpr NamedColor kNamedColors[kNamedColorCount] = {
     {0xE600, 0xE600, 0xE600},  //  0
-    {0x8C8C, 0x8C8C, 0x8C8C},  //  1: the default window grey
+    {kDefaultGreyLevel, kDefaultGreyLevel, kDefaultGreyLevel},  //  1: kNamedDefaultGrey
     {0xDFDF, 0xDFDF, 0xDFDF},  //  2
     {0x6464, 0x6464, 0x6464},  //  3
     {0x2828, 0x2828, 0x2828},  //  4

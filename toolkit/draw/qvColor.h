@@ -15,6 +15,12 @@
 // Entries of the named-colour table go from 0 to kNamedColorCount - 1.
 constexpr int kNamedColorCount = 30;
 
+// The toolkit's default grey, platform colour (140, 140, 140): named colour
+// kNamedDefaultGrey, the background of a window without a colour of its own,
+// the brush of the window classes, the face behind every control.
+constexpr int kNamedDefaultGrey = 1;
+constexpr uint16_t kDefaultGreyLevel = 0x8C8C;
+
 class qvColor {
 public:
   // Black, with red/green/blue current: the state of a control's colour
@@ -48,3 +54,5 @@ public:
   uint16_t saturation = 0;
   uint16_t value = 0;
 };
+
+inline qvColor DefaultGrey() { return qvColor(kDefaultGreyLevel, kDefaultGreyLevel, kDefaultGreyLevel); }

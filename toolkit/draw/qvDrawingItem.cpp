@@ -1,5 +1,7 @@
 #include "toolkit/draw/qvDrawingItem.h"
 
+#include <iterator>
+
 qvDrawingItem::~qvDrawingItem() {
   Restore();
   if (handle) DeleteObject(handle);
@@ -46,7 +48,7 @@ HFONT MakeFont(int kind) {
       {"Helvetica", 16, FW_NORMAL},
       {"Helvetica", 16, FW_BOLD},
   };
-  if (kind < 0 || kind >= static_cast<int>(sizeof kFaces / sizeof kFaces[0])) return nullptr;
+  if (kind < 0 || kind >= static_cast<int>(std::size(kFaces))) return nullptr;
   const Face& f = kFaces[kind];
   return CreateFontA(f.height, 0, 0, 0, f.weight, FALSE, FALSE, FALSE, ANSI_CHARSET,
                      OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, ANTIALIASED_QUALITY,

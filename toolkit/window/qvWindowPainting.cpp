@@ -10,9 +10,6 @@
 
 namespace {
 
-// The default background: platform colour (140, 140, 140).
-qvColor DefaultGrey() { return qvColor(0x8C8C, 0x8C8C, 0x8C8C); }
-
 void FillClientArea(qvWindow* window, qvDevice& device, qvColor colour) {
   qvRect area;
   window->GetClientArea(area);

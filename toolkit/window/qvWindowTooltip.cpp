@@ -23,7 +23,7 @@ void qvWindow::SetTooltip(const char* text) {
                                 CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, GetHandle(), nullptr, instance, nullptr);
 
   TOOLINFOA tool = {};
-  tool.cbSize = 44;  // the record without the reserved pointer of newer versions
+  tool.cbSize = TTTOOLINFOA_V2_SIZE;  // without the reserved pointer of newer versions
   tool.uFlags = TTF_SUBCLASS | TTF_TRANSPARENT;
   tool.hwnd = GetHandle();
   tool.uId = 0;

@@ -2,9 +2,12 @@
 
 #include <gtest/gtest.h>
 
+#include <imm.h>
+
 #include <algorithm>
 
 #include "tests/toolkit/window/WindowTesting.h"
+#include "toolkit/window/WindowHandles.h"
 #include "toolkit/window/MessageDispatch.h"
 
 namespace {
@@ -32,22 +35,37 @@ protected:
   RecordingWindow child{"child", qvRect(40, 50, 140, 90), &top};
 };
 
+// Each range of the key and character tables at both ends, and the keys
+// just outside them.
 TEST_F(Dispatch, KeysAndCharactersBecomeKeyDownEvents) {
+  const std::string ctrl = " ctrl";
   struct Case {
     WORD key;
     std::vector<WORD> modifiers;
     std::vector<std::string> events;
   };
   const Case cases[] = {
-      {VK_TAB, {}, {"top key 1009", "top key 105"}},  // the key, then its character 9 as 'i'
-      {'C', {VK_CONTROL}, {"top key 99 ctrl"}},
-      {'B', {VK_CONTROL}, {"top key 2 ctrl"}},
-      {'5', {}, {"top key 53"}},
-      {VK_RETURN, {}, {"top key 13"}},
-      {VK_LEFT, {}, {"top key 1037"}},
-      {VK_DELETE, {}, {"top key 1046"}},
-      {VK_ESCAPE, {}, {"top key 27"}},
-      {'A', {VK_SHIFT}, {"top key 65 shift"}},
+      // Tab: the key, then its character 9 as Ctrl+I's letter.
+      {VK_TAB, {}, {KeyEvent("top", kKeyTab), KeyEvent("top", '\t' + kCtrlLetterOffset)}},
+      {VK_SPACE, {}, {KeyEvent("top", ' ')}},  // below the navigation keys: its character only
+      {VK_PRIOR, {}, {KeyEvent("top", kKeyPageUp)}},
+      {VK_DOWN, {}, {KeyEvent("top", kKeyDown)}},
+      {VK_SELECT, {}, {}},  // above them: not delivered
+      {VK_INSERT, {}, {}},
+      {VK_DELETE, {}, {KeyEvent("top", kKeyDelete)}},
+      {VK_HELP, {VK_CONTROL}, {}},
+      {'0', {VK_CONTROL}, {KeyEvent("top", NavigationKeyCode('0'), ctrl)}},
+      {'9', {VK_CONTROL}, {KeyEvent("top", NavigationKeyCode('9'), ctrl)}},
+      {'0', {}, {KeyEvent("top", '0')}},  // without Ctrl only the character
+      {'9', {}, {KeyEvent("top", '9')}},
+      // Ctrl+letter characters: the ends of the table and one outside it.
+      {'A', {VK_CONTROL}, {KeyEvent("top", 'a', ctrl)}},
+      {'Z', {VK_CONTROL}, {KeyEvent("top", 'z', ctrl)}},
+      {'B', {VK_CONTROL}, {KeyEvent("top", 2, ctrl)}},
+      {'D', {VK_CONTROL}, {KeyEvent("top", 'd', ctrl)}},
+      {VK_RETURN, {}, {KeyEvent("top", '\r')}},
+      {VK_ESCAPE, {}, {KeyEvent("top", VK_ESCAPE)}},
+      {'A', {VK_SHIFT}, {KeyEvent("top", 'A', " shift")}},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE("virtual key " + std::to_string(c.key));
@@ -57,10 +75,45 @@ TEST_F(Dispatch, KeysAndCharactersBecomeKeyDownEvents) {
   }
 }
 
-TEST_F(Dispatch, ADigitWithCtrlIsDeliveredAsTheKey) {
-  PressKey('5', {VK_CONTROL});
-  ASSERT_FALSE(EventLog().empty());
-  EXPECT_EQ(EventLog().front(), "top key 1053 ctrl");
+// A finished composition of one character arrives as that character, at
+// once, and is not also passed on as the platform's own input-method
+// character; a composition still under way reaches no handler.
+TEST_F(Dispatch, AComposedCharacterBecomesAKeyDownEvent) {
+  const HIMC context = ImmGetContext(top.GetHandle());
+  ASSERT_NE(context, nullptr);
+  ImmSetOpenStatus(context, TRUE);
+  ImmSetCompositionStringW(context, SCS_SETSTR, const_cast<wchar_t*>(L"x"), sizeof(wchar_t), nullptr, 0);
+  ImmNotifyIME(context, NI_COMPOSITIONSTR, CPS_COMPLETE, 0);
+  ImmReleaseContext(top.GetHandle(), context);
+  Drain();
+  EventLog().clear();
+
+  Send(top, WM_IME_COMPOSITION, 0, GCS_RESULTSTR);
+  EXPECT_EQ(EventLog(), std::vector<std::string>{KeyEvent("top", 'x')}) << "delivered within the message";
+  Send(top, WM_IME_COMPOSITION, 'y', GCS_COMPSTR);
+  Pump(30);
+  ExpectEvents({KeyEvent("top", 'x')});
+}
+
+// The procedure of MDI children takes its object from the MDI creation
+// record, dispatches mouse input, and holds keys back while there is no
+// visible frame window (this program never has one).
+TEST_F(Dispatch, TheMdiChildProcedureDispatchesToItsObject) {
+  CLIENTCREATESTRUCT clientRecord = {nullptr, 1};
+  const HWND client = CreateWindowExA(0, "MDICLIENT", nullptr, WS_CHILD | WS_VISIBLE, 0, 0, 300, 200, top.GetHandle(),
+                                      nullptr, nullptr, &clientRecord);
+  ASSERT_NE(client, nullptr);
+  RecordingWindow object("mdi", qvRect(0, 0, 100, 100), nullptr);
+  const HWND child = CreateMDIWindowA(kMdiWindowClassName, "mdi", WS_VISIBLE, 0, 0, 100, 100, client, nullptr,
+                                      reinterpret_cast<LPARAM>(&object));
+  ASSERT_NE(child, nullptr);
+  EXPECT_EQ(WindowFromHandle(child), &object);
+  SendMessageA(child, WM_LBUTTONDOWN, 0, MAKELPARAM(3, 4));
+  SendMessageA(child, WM_CHAR, 4, 0);
+  SendMessageA(child, WM_KEYDOWN, VK_TAB, 0);
+  ExpectEvents({"mdi create", "mdi down at 3,4"});
+  DestroyWindow(child);
+  DestroyWindow(client);
 }
 
 TEST_F(Dispatch, AltSpaceOpensNoMenuAndReachesNoHandler) {
@@ -69,14 +122,15 @@ TEST_F(Dispatch, AltSpaceOpensNoMenuAndReachesNoHandler) {
   Pump(100);
   // The space key's system key-up arrives as a key-down event; the system
   // command it makes reaches no handler.
-  ExpectEvents({"top key 32 alt"});
-  GUITHREADINFO info = {sizeof info};
+  ExpectEvents({KeyEvent("top", ' ', " alt")});
+  GUITHREADINFO info = {};
+  info.cbSize = sizeof info;
   GetGUIThreadInfo(GetCurrentThreadId(), &info);
   EXPECT_FALSE(info.flags & GUI_INMENUMODE);
   EXPECT_EQ(FindWindowA("#32768", nullptr) && IsWindowVisible(FindWindowA("#32768", nullptr)), false);
   // Another system command still reaches the handler.
   Send(top, WM_SYSCOMMAND, SC_KEYMENU, 'x');
-  ExpectEvents({"top key 32 alt", "top other 274 kind=19 id=0 detail=0"});
+  ExpectEvents({KeyEvent("top", ' ', " alt"), "top other 274 kind=19 id=0 detail=0"});
 }
 
 TEST_F(Dispatch, EraseBackgroundIsAnsweredWithOneAndNeverDispatched) {
@@ -121,7 +175,7 @@ TEST_F(Dispatch, CommandsAreDecodedByNotificationCode) {
   SetFocus(platformButton);
   const LPARAM labelHandle = reinterpret_cast<LPARAM>(label);
 
-  Send(top, WM_COMMAND, MAKEWPARAM(9, 0), 0x08000000 | 5);  // bit 27: a value, not a handle
+  Send(top, WM_COMMAND, MAKEWPARAM(9, 0), kCommandValueFlag | 5);  // a value, not a handle
   Send(top, WM_COMMAND, MAKEWPARAM(3, 3), labelHandle);
   Send(top, WM_COMMAND, MAKEWPARAM(3, 7), labelHandle);
   Send(top, WM_COMMAND, MAKEWPARAM(3, 8), labelHandle);
@@ -134,7 +188,7 @@ TEST_F(Dispatch, CommandsAreDecodedByNotificationCode) {
   EventLog().clear();
   SendMessageA(platformButton, BM_CLICK, 0, 0);
   Pump(30);
-  ExpectEvents({"top command kind=5 id=7 detail=" + std::to_string(reinterpret_cast<LPARAM>(platformButton) & 0x07FFFFFF)});
+  ExpectEvents({"top command kind=5 id=7 detail=" + std::to_string(reinterpret_cast<LPARAM>(platformButton) & kCommandValueMask)});
   EXPECT_EQ(GetFocus(), top.GetHandle()) << "the host takes the focus back from a platform button";
   DestroyWindow(platformButton);
   DestroyWindow(label);
@@ -173,7 +227,7 @@ TEST_F(Dispatch, NotifyBuildsACommandWithoutAMessage) {
 
 TEST_F(Dispatch, HandlersDecideDefaultProcessing) {
   LRESULT result = 1;
-  EXPECT_FALSE(DispatchEvent(&top, WM_KEYDOWN, 1009, 0, result)) << "a plain window swallows keys";
+  EXPECT_FALSE(DispatchEvent(&top, WM_KEYDOWN, kKeyTab, 0, result)) << "a plain window swallows keys";
   EXPECT_FALSE(DispatchEvent(&top, WM_KEYUP, 65, 0, result));
   EXPECT_TRUE(DispatchEvent(&top, WM_LBUTTONDOWN, 0, 0, result));
   EXPECT_TRUE(DispatchEvent(&top, WM_PAINT, 0, 0, result)) << "painting always goes on to the platform";
@@ -184,7 +238,7 @@ TEST_F(Dispatch, HandlersDecideDefaultProcessing) {
   EXPECT_TRUE(DispatchEvent(&top, WM_SYSKEYDOWN, VK_F10, 0, result)) << "system key-down is an other message";
   EventLog().clear();
   DispatchEvent(&top, WM_SYSKEYUP, VK_F10, 0, result);
-  ExpectEvents({"top key 121"});
+  ExpectEvents({KeyEvent("top", VK_F10)});
 }
 
 TEST_F(Dispatch, AMessageForAWindowWithoutItsObjectGoesToTheDefault) {

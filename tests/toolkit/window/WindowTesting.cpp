@@ -101,6 +101,7 @@ void RecordingWindow::OnIdle() {
 }
 
 void ExpectEvents(const std::vector<std::string>& expected) {
+  PumpUntil([&] { return EventLog() == expected; }, 1000);
   const std::vector<std::string>& actual = EventLog();
   if (actual == expected) return;
   std::ostringstream dump;
@@ -113,16 +114,35 @@ void ExpectEvents(const std::vector<std::string>& expected) {
   ADD_FAILURE() << "events differ:\n" << dump.str();
 }
 
+std::string KeyEvent(const std::string& window, int code, const std::string& modifiers) {
+  return window + " key " + std::to_string(code) + modifiers;
+}
+
+void Drain() {
+  MSG msg;
+  while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+    TranslateMessage(&msg);
+    DispatchMessageA(&msg);
+  }
+}
+
 void Pump(DWORD ms) {
   const DWORD start = GetTickCount();
   do {
-    MSG msg;
-    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
-      TranslateMessage(&msg);
-      DispatchMessageA(&msg);
-    }
+    Drain();
     Sleep(1);
   } while (GetTickCount() - start < ms);
+}
+
+bool PumpUntil(const std::function<bool()>& done, DWORD bound) {
+  const DWORD start = GetTickCount();
+  for (;;) {
+    Drain();
+    if (done()) return true;
+    const DWORD spent = GetTickCount() - start;
+    if (spent >= bound) return false;
+    MsgWaitForMultipleObjects(0, nullptr, FALSE, std::min<DWORD>(10, bound - spent), QS_ALLINPUT);
+  }
 }
 
 void BringToFront(HWND hwnd) {
@@ -130,7 +150,8 @@ void BringToFront(HWND hwnd) {
   UpdateWindow(hwnd);
   SetForegroundWindow(hwnd);
   SetFocus(hwnd);
-  Pump(100);
+  PumpUntil([hwnd] { return GetForegroundWindow() == GetAncestor(hwnd, GA_ROOT) && GetFocus() == hwnd; }, 1000);
+  Drain();
 }
 
 namespace {
@@ -141,40 +162,62 @@ INPUT Key(WORD key, bool up) {
   input.ki.dwFlags = up ? KEYEVENTF_KEYUP : 0;
   return input;
 }
+
+// The thread's key state changes when it takes the key's messages.
+bool HeldHere(int key) { return (GetKeyState(key) & 0x8000) != 0; }
+
+// Sends a key or button down, then up, each once this thread has taken the
+// one before.
+void SendPress(WORD key, const INPUT& down, const INPUT& up) {
+  INPUT input = down;
+  SendInput(1, &input, sizeof input);
+  PumpUntil([key] { return HeldHere(key); }, 1000);
+  input = up;
+  SendInput(1, &input, sizeof input);
+  PumpUntil([key] { return !HeldHere(key); }, 1000);
+  Drain();  // what the press made: characters, posted presses
+}
 }  // namespace
 
 void PressKey(WORD key, std::vector<WORD> modifiers) {
   // The handlers read the modifiers as they are when the message is taken,
-  // so the queue is emptied while they are held.
+  // so every message of the key is taken while they are held.
   for (WORD modifier : modifiers) {
     INPUT down = Key(modifier, false);
     SendInput(1, &down, sizeof down);
+    PumpUntil([modifier] { return HeldHere(modifier); }, 1000);
   }
-  Pump(30);
-  INPUT press[2] = {Key(key, false), Key(key, true)};
-  SendInput(2, press, sizeof(INPUT));
-  Pump(60);
+  SendPress(key, Key(key, false), Key(key, true));
   for (auto it = modifiers.rbegin(); it != modifiers.rend(); ++it) {
     INPUT up = Key(*it, true);
     SendInput(1, &up, sizeof up);
+    const WORD modifier = *it;
+    PumpUntil([modifier] { return !HeldHere(modifier); }, 1000);
   }
-  Pump(30);
+  Drain();
+}
+
+namespace {
+INPUT MouseAt(int screenX, int screenY, DWORD flags) {
+  INPUT input = {};
+  input.type = INPUT_MOUSE;
+  input.mi.dx = screenX * 65536 / GetSystemMetrics(SM_CXSCREEN) + 1;
+  input.mi.dy = screenY * 65536 / GetSystemMetrics(SM_CYSCREEN) + 1;
+  input.mi.dwFlags = MOUSEEVENTF_ABSOLUTE | MOUSEEVENTF_MOVE | flags;
+  return input;
+}
+}  // namespace
+
+void MoveMouseTo(int screenX, int screenY) {
+  INPUT move = MouseAt(screenX, screenY, 0);
+  SendInput(1, &move, sizeof move);
+  // A move is taken when a message carries its position.
+  const DWORD target = MAKELONG(screenX, screenY);
+  PumpUntil([target] { return GetMessagePos() == target; }, 500);
+  Drain();
 }
 
 void ClickAt(int screenX, int screenY) {
-  INPUT inputs[3] = {};
-  for (INPUT& input : inputs) {
-    input.type = INPUT_MOUSE;
-    input.mi.dx = screenX * 65536 / GetSystemMetrics(SM_CXSCREEN) + 1;
-    input.mi.dy = screenY * 65536 / GetSystemMetrics(SM_CYSCREEN) + 1;
-    input.mi.dwFlags = MOUSEEVENTF_ABSOLUTE | MOUSEEVENTF_MOVE;
-  }
-  inputs[1].mi.dwFlags |= MOUSEEVENTF_LEFTDOWN;
-  inputs[2].mi.dwFlags |= MOUSEEVENTF_LEFTUP;
-  SendInput(1, &inputs[0], sizeof(INPUT));
-  Pump(30);
-  SendInput(1, &inputs[1], sizeof(INPUT));
-  Pump(30);
-  SendInput(1, &inputs[2], sizeof(INPUT));
-  Pump(60);
+  MoveMouseTo(screenX, screenY);
+  SendPress(VK_LBUTTON, MouseAt(screenX, screenY, MOUSEEVENTF_LEFTDOWN), MouseAt(screenX, screenY, MOUSEEVENTF_LEFTUP));
 }

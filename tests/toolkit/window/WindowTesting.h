@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -59,16 +60,31 @@ private:
 std::string Modifiers(const qvEvent& event);
 
 // Compares the log with the expected table and prints both, numbered, when
-// they differ.
+// they differ. While they differ it goes on taking messages, for up to a
+// second, so that events still on their way are waited for, not slept for.
 void ExpectEvents(const std::vector<std::string>& expected);
 
 // Takes and dispatches messages as the main loop does, for ms milliseconds.
 void Pump(DWORD ms = 50);
 
+// Takes and dispatches messages until done() holds, or for at most bound
+// milliseconds; tells whether done() held. Waits for messages in between
+// rather than sleeping a fixed time.
+bool PumpUntil(const std::function<bool()>& done, DWORD bound = 2000);
+
+// Dispatches what is queued now, without waiting for more.
+void Drain();
+
+// The event log's line for a key-down event of code.
+std::string KeyEvent(const std::string& window, int code, const std::string& modifiers = "");
+
 // Shows a top-level window and gives it the keyboard, as a click would.
 void BringToFront(HWND hwnd);
 
 // Real input: one key down and up (with modifier keys held around it), and
-// a left click at a screen point.
+// a left click at a screen point. Each returns once the thread has taken the
+// input it sent (the thread's own key state tells) and dispatched what that
+// made, or after a bound when the input went elsewhere.
 void PressKey(WORD key, std::vector<WORD> modifiers = {});
 void ClickAt(int screenX, int screenY);
+void MoveMouseTo(int screenX, int screenY);
