@@ -56,3 +56,10 @@ public:
 };
 
 inline qvColor DefaultGrey() { return qvColor(kDefaultGreyLevel, kDefaultGreyLevel, kDefaultGreyLevel); }
+
+// The colour of 8-bit components, each widened so that its high byte (what
+// the platform colour takes) is the component itself.
+inline qvColor ColorFromBytes(uint8_t red, uint8_t green, uint8_t blue) {
+  return qvColor(static_cast<uint16_t>(red * 257), static_cast<uint16_t>(green * 257),
+                 static_cast<uint16_t>(blue * 257));
+}

@@ -21,10 +21,23 @@ HACCEL accelerators = nullptr;
 bool modalActive = false;
 bool endRequested = false;
 PointerList<HWND__>* modalStack = nullptr;  // owned; innermost last
+PointerList<const void>* idleRequests = nullptr;  // owned; the requesters are not
 
 void FreeModalStack() {
   delete modalStack;
   modalStack = nullptr;
+}
+
+void FreeIdleRequests() {
+  delete idleRequests;
+  idleRequests = nullptr;
+}
+
+// Waits for the next message, or for at most pollMs while a window asks
+// for idle passes.
+void WaitForWork(DWORD pollMs) {
+  MsgWaitForMultipleObjectsEx(0, nullptr, IdlePassesRequested() ? pollMs : INFINITE, QS_ALLINPUT,
+                              MWMO_INPUTAVAILABLE);
 }
 
 bool CtrlHeld() { return (GetAsyncKeyState(VK_CONTROL) & 0x8000) != 0; }
@@ -85,6 +98,23 @@ void PostPressToHost(qvWindow* window, HWND hwnd, WPARAM wParam, LPARAM lParam) 
   PostMessageA(host, WM_LBUTTONDOWN, wParam, MAKELPARAM(point.x, point.y));
 }
 
+// The mouse wheel comes to the window with the keyboard focus; it goes on
+// to the toolkit window under the pointer, when that is one of hwnd's
+// descendants. What that window leaves to default processing climbs back
+// up through its parents, without being sent down again.
+bool RouteWheelToPointer(HWND hwnd, WPARAM wParam, LPARAM lParam) {
+  static bool routing = false;
+  if (routing) return false;
+  // lParam: the pointer in screen coordinates, x in the low word.
+  const POINT point = {static_cast<int16_t>(LOWORD(lParam)), static_cast<int16_t>(HIWORD(lParam))};
+  const HWND target = WindowFromPoint(point);
+  if (!target || target == hwnd || !IsChild(hwnd, target) || !WindowFromHandle(target)) return false;
+  routing = true;
+  SendMessageA(target, WM_MOUSEWHEEL, wParam, lParam);
+  routing = false;
+  return true;
+}
+
 void IdleSubtree(qvWindow* window) {
   const PointerList<qvWindow>& children = window->Children();
   for (int i = 0; i < children.Count(); ++i) IdleSubtree(children.At(i));
@@ -141,6 +171,9 @@ LRESULT CALLBACK OrdinaryWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPAR
       window = static_cast<qvWindow*>(object);
       break;
     }
+    case WM_MOUSEWHEEL:
+      if (RouteWheelToPointer(hwnd, wParam, lParam)) return 0;
+      break;
     case WM_DESTROY:
     case WM_NCDESTROY:
       if (window) {
@@ -228,6 +261,20 @@ bool DispatchEvent(qvWindow* window, UINT message, WPARAM wParam, LPARAM lParam,
   return answer;
 }
 
+void RequestIdlePasses(const void* requester) {
+  if (!idleRequests) {
+    idleRequests = new PointerList<const void>;
+    std::atexit(FreeIdleRequests);
+  }
+  if (!idleRequests->Contains(requester)) idleRequests->Append(requester);
+}
+
+void CancelIdlePasses(const void* requester) {
+  if (idleRequests) idleRequests->Remove(requester);
+}
+
+bool IdlePassesRequested() { return idleRequests && idleRequests->Count() > 0; }
+
 void RunIdlePass() {
   if (qvWindow* focused = WindowFromHandle(GetFocus())) IdleSubtree(focused);
 }
@@ -250,7 +297,7 @@ int RunMessageLoop() {
       RunIdlePass();
     } else {
       RunIdlePass();
-      Sleep(1);
+      WaitForWork(1);
     }
   }
   return static_cast<int>(msg.wParam);
@@ -276,7 +323,7 @@ int RunModalLoop(HWND modalWindow) {
       RunIdlePass();
     } else {
       RunIdlePass();
-      Sleep(30);
+      WaitForWork(30);
     }
   } while (!endRequested);
 

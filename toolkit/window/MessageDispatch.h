@@ -35,6 +35,16 @@ void EndMessageLoop();
 // children before their parents.
 void RunIdlePass();
 
+// Idle passes run after every message. Between messages the loops run them
+// only while some window asks (a scroll bar repeating while its button is
+// held): then about every 1 ms in the main loop and every 30 ms in a modal
+// loop; while nobody asks, the loops sleep until the next message comes.
+// A requester (any address, typically the window) asks once and cancels
+// once; cancelling what was not asked does nothing.
+void RequestIdlePasses(const void* requester);
+void CancelIdlePasses(const void* requester);
+bool IdlePassesRequested();
+
 // Process-wide platform windows that an MDI application would set; this
 // program never does, so they stay null.
 HWND MdiClientWindow();

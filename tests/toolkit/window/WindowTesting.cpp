@@ -221,3 +221,69 @@ void ClickAt(int screenX, int screenY) {
   MoveMouseTo(screenX, screenY);
   SendPress(VK_LBUTTON, MouseAt(screenX, screenY, MOUSEEVENTF_LEFTDOWN), MouseAt(screenX, screenY, MOUSEEVENTF_LEFTUP));
 }
+
+void PressMouseAt(int screenX, int screenY) {
+  MoveMouseTo(screenX, screenY);
+  INPUT down = MouseAt(screenX, screenY, MOUSEEVENTF_LEFTDOWN);
+  SendInput(1, &down, sizeof down);
+  PumpUntil([] { return HeldHere(VK_LBUTTON); }, 1000);
+  Drain();
+}
+
+void ReleaseMouseAt(int screenX, int screenY) {
+  MoveMouseTo(screenX, screenY);
+  INPUT up = MouseAt(screenX, screenY, MOUSEEVENTF_LEFTUP);
+  SendInput(1, &up, sizeof up);
+  PumpUntil([] { return !HeldHere(VK_LBUTTON); }, 1000);
+  Drain();
+}
+
+POINT OnScreen(qvWindow& window, int x, int y) {
+  POINT point = {x, y};
+  ClientToScreen(window.GetHandle(), &point);
+  return point;
+}
+
+Snapshot::Snapshot(qvWindow& window) {
+  RECT area;
+  GetClientRect(window.GetHandle(), &area);
+  width = area.right;
+  height = area.bottom;
+  const HDC screen = GetDC(window.GetHandle());
+  const HDC memory = CreateCompatibleDC(screen);
+  BITMAPINFO info = {};
+  info.bmiHeader.biSize = sizeof info.bmiHeader;
+  info.bmiHeader.biWidth = width;
+  info.bmiHeader.biHeight = -height;
+  info.bmiHeader.biPlanes = 1;
+  info.bmiHeader.biBitCount = 32;
+  void* bits = nullptr;
+  const HBITMAP bitmap = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+  const HGDIOBJ previous = SelectObject(memory, bitmap);
+  BitBlt(memory, 0, 0, width, height, screen, 0, 0, SRCCOPY);
+  pixels.resize(static_cast<size_t>(width) * height);
+  const auto* row = static_cast<const uint32_t*>(bits);
+  for (size_t i = 0; i < pixels.size(); ++i) {
+    const uint32_t bgr = row[i];
+    pixels[i] = RGB((bgr >> 16) & 0xFF, (bgr >> 8) & 0xFF, bgr & 0xFF);
+  }
+  SelectObject(memory, previous);
+  DeleteObject(bitmap);
+  DeleteDC(memory);
+  ReleaseDC(window.GetHandle(), screen);
+}
+
+COLORREF Snapshot::Colour(int x, int y) const {
+  if (x < 0 || y < 0 || x >= width || y >= height) return CLR_INVALID;
+  return pixels[static_cast<size_t>(y) * width + x];
+}
+
+std::string Snapshot::At(int x, int y) const {
+  const COLORREF c = Colour(x, y);
+  if (c == CLR_INVALID) return "outside";
+  return RgbText(GetRValue(c), GetGValue(c), GetBValue(c));
+}
+
+std::string RgbText(int r, int g, int b) {
+  return std::to_string(r) + "," + std::to_string(g) + "," + std::to_string(b);
+}

@@ -88,3 +88,25 @@ void BringToFront(HWND hwnd);
 void PressKey(WORD key, std::vector<WORD> modifiers = {});
 void ClickAt(int screenX, int screenY);
 void MoveMouseTo(int screenX, int screenY);
+// The left button alone, at a screen point.
+void PressMouseAt(int screenX, int screenY);
+void ReleaseMouseAt(int screenX, int screenY);
+
+// A window's point in screen coordinates.
+POINT OnScreen(qvWindow& window, int x, int y);
+
+// The client area of a window as it is on the screen now, for reading
+// pixels back: "r,g,b" strings compare readably in test output.
+class Snapshot {
+public:
+  explicit Snapshot(qvWindow& window);
+  std::string At(int x, int y) const;
+  COLORREF Colour(int x, int y) const;
+  int width = 0;
+  int height = 0;
+
+private:
+  std::vector<COLORREF> pixels;
+};
+
+std::string RgbText(int r, int g, int b);

@@ -1,0 +1,65 @@
+#include "toolkit/controls/qvCaption.h"
+
+#include <cstring>
+
+#include "toolkit/draw/qvDevice.h"
+
+qvCaption::qvCaption(qvWindow* parent, const qvRect& bounds, const char* text, int alignFlags)
+    : qvControl(bounds, parent, text, -1), fontKind(qvFontLarge), alignFlags(alignFlags) {
+  backgroundColor.SetNamedColor(kNamedDefaultGrey);
+  Create();
+}
+
+void qvCaption::GetTypeName(char* buffer) { std::strcpy(buffer, "qvCaption"); }
+
+void qvCaption::ResetFields() {
+  backgroundColor.SetNamedColor(kNamedDefaultGrey);
+  alignFlags = kCaptionLeft;
+}
+
+bool qvCaption::OnPaint(qvEvent&) {
+  qvPaintDevice device(this);
+  qvFont font(fontKind);
+  font.SelectInto(device.GetContext());
+  FillBackground(device);
+  SetTextColor(device.GetContext(), RGB(0, 0, 0));
+  int align = 0;
+  if (alignFlags & kCaptionCenter) align |= kAlignCenter;
+  if (alignFlags & kCaptionMiddle) align |= kAlignMiddle;
+  qvRect area;
+  GetClientArea(area);
+  if (alignFlags & kCaptionMiddle) {
+    // The platform centres only single-line text vertically, and not when
+    // it may wrap: text that fits on one line is moved to the middle here.
+    RECT measured;
+    area.ToRECT(&measured);
+    const int height = DrawTextA(device.GetContext(), GetTitle(), -1, &measured, DT_WORDBREAK | DT_CALCRECT);
+    TEXTMETRICA metrics;
+    GetTextMetricsA(device.GetContext(), &metrics);
+    if (height <= metrics.tmHeight && height < area.GetHeight()) area.SetTop(area.GetTop() + (area.GetHeight() - height) / 2);
+  }
+  device.DrawTextTransparent(GetTitle(), area, align, true);
+  font.Deselect();
+  return true;
+}
+
+bool qvCaption::PaintBackground(qvEvent&) { return false; }
+bool qvCaption::OnDoubleClick(qvEvent&) { return false; }
+bool qvCaption::OnMouseDown(qvEvent&) { return false; }
+bool qvCaption::OnMouseUp(qvEvent&) { return false; }
+bool qvCaption::OnMouseMove(qvEvent&) { return false; }
+
+void qvCaption::SetTextSize(int size) {
+  if (size == 0) fontKind = qvFontSmall;
+  if (size == 1) fontKind = qvFontLarge;
+}
+
+void qvCaption::SetText(const char* text) {
+  SetTitle(text);
+  Refresh();
+}
+
+void qvCaption::SetBackgroundColor(const qvColor* c) {
+  if (c) backgroundColor = *c;
+  Refresh();
+}

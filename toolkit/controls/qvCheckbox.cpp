@@ -1,0 +1,140 @@
+#include "toolkit/controls/qvCheckbox.h"
+
+#include <cstring>
+
+#include "toolkit/draw/qvDevice.h"
+#include "toolkit/files/qvOffscreenDevice.h"
+
+namespace {
+
+constexpr int kCheckboxId = 4;
+constexpr int kBoxSize = 13;
+
+// A polyline of one-pixel pen from its first point.
+void Polyline3(qvDevice& device, qvColor colour, int width, const POINT (&points)[3]) {
+  qvPen pen(&colour, width);
+  pen.SelectInto(device.GetContext());
+  Polyline(device.GetContext(), points, 3);
+}
+
+// The sunken box in one of its four states: unchecked or checked, each
+// normal or pressed.
+void DrawBox(qvDevice& device, const qvRect& box, bool checked, bool pressed) {
+  const int L = box.GetLeft(), T = box.GetTop(), R = box.GetRight(), B = box.GetBottom();
+  Polyline3(device, ColorFromBytes(255, 255, 255), 1, {{L, B - 1}, {R - 1, B - 1}, {R - 1, T}});
+  Polyline3(device, ColorFromBytes(128, 128, 128), 1, {{R - 2, T}, {L, T}, {L, B - 1}});
+  Polyline3(device, ColorFromBytes(238, 238, 238), 1, {{L + 1, B - 2}, {R - 2, B - 2}, {R - 2, T + 1}});
+  Polyline3(device, ColorFromBytes(0, 0, 0), 1, {{R - 3, T + 1}, {L + 1, T + 1}, {L + 1, B - 2}});
+
+  const qvRect inner(L + 2, T + 2, R - 2, B - 2);
+  qvColor fill = pressed ? ColorFromBytes(128, 128, 128) : ColorFromBytes(255, 255, 255);
+  {
+    qvBrush brush(fill);
+    device.FillArea(inner, brush);
+  }
+  if (!checked) return;
+  const int l = inner.GetLeft(), t = inner.GetTop(), r = inner.GetRight(), b = inner.GetBottom();
+  Polyline3(device, ColorFromBytes(0, 0, 0), 2, {{l + 1, t + 3}, {l + 3, b - 2}, {r - 1, t + 1}});
+}
+
+}  // namespace
+
+qvCheckbox::qvCheckbox(qvWindow* parent, const qvRect& bounds)
+    : qvControl(bounds, parent, nullptr, kCheckboxId), checked(false) {
+  std::strcpy(label, "  I accept.");
+  Create();
+  qvRect area;
+  GetClientArea(area);
+  box.Set(0, 0, kBoxSize, kBoxSize);
+  box.Offset(0, (area.GetHeight() - kBoxSize) / 2 + 1);
+  textRect.Assign(area);
+  textRect.SetLeft(box.GetRight() + 2);
+  textRect.SetTop(textRect.GetTop() + 2);
+}
+
+void qvCheckbox::ResetFields() {
+  checked = false;
+  label[0] = '\0';
+}
+
+bool qvCheckbox::OnCommand(qvEvent& event) {
+  event.id = GetId();
+  return parent ? parent->OnCommand(event) : true;
+}
+
+bool qvCheckbox::OnPaint(qvEvent&) {
+  qvPaintDevice paint(this);
+  qvOffscreenDevice offscreen(this);
+  qvRect area;
+  GetClientArea(area);
+  qvColor grey = DefaultGrey();
+  {
+    qvBrush fill(grey);
+    offscreen.FillArea(area, fill);
+  }
+  FillBackground(offscreen);
+  DrawBox(offscreen, box, checked, IsPressed() && IsInside());
+
+  qvFont font(qvFontLarge);
+  font.SelectInto(offscreen.GetContext());
+  const HDC dc = offscreen.GetContext();
+  const COLORREF previousColour = SetTextColor(dc, IsDisabled() ? RGB(128, 128, 128) : RGB(0, 0, 0));
+  const int previousMode = SetBkMode(dc, TRANSPARENT);
+  RECT rect;
+  textRect.ToRECT(&rect);
+  DrawTextA(dc, label, -1, &rect, DT_WORDBREAK | DT_VCENTER);
+  SetBkMode(dc, previousMode);
+  SetTextColor(dc, previousColour);
+  offscreen.CopyToDevice(&paint);
+  font.Deselect();
+  return true;
+}
+
+bool qvCheckbox::OnDoubleClick(qvEvent& event) { return qvWindow::OnDoubleClick(event); }
+
+bool qvCheckbox::OnMouseDown(qvEvent& event) {
+  if (IsDisabled()) return false;
+  pressed = true;
+  inside = true;
+  CaptureMouse();
+  Refresh();
+  OnMouseMove(event);
+  return false;
+}
+
+bool qvCheckbox::OnMouseUp(qvEvent& event) {
+  if (IsDisabled()) return false;
+  const bool wasInside = IsInside();
+  suppressClick = true;
+  qvControl::OnMouseUp(event);
+  suppressClick = false;
+  if (wasInside) checked = !checked;
+  Refresh();
+  // Last: the parent may act on the new state in ways that end this
+  // control's life.
+  if (wasInside) NotifyParent(kNoticeClick, kEventOther);
+  return false;
+}
+
+bool qvCheckbox::OnMouseMove(qvEvent& event) {
+  if (IsDisabled()) return false;
+  return qvControl::OnMouseMove(event);
+}
+
+void qvCheckbox::Check() {
+  checked = true;
+  Refresh();
+}
+
+void qvCheckbox::Uncheck() {
+  checked = false;
+  Refresh();
+}
+
+bool qvCheckbox::IsChecked() { return checked; }
+
+void qvCheckbox::SetLabel(const char* text) {
+  std::strncpy(label, text ? text : "", sizeof label - 1);
+  label[sizeof label - 1] = '\0';
+  Refresh();
+}

@@ -1,0 +1,148 @@
+#include "toolkit/controls/qvControl.h"
+
+#include <cstring>
+
+qvControl::qvControl(const qvRect& bounds, qvWindow* parent, const char* title, int controlId)
+    : qvWindow(bounds, parent, title, true, false, false) {
+  ResetControlFields();
+  this->controlId = controlId;
+}
+
+qvControl::~qvControl() = default;
+
+void qvControl::ResetControlFields() {
+  disabled = false;
+  inside = false;
+  pressed = false;
+  hotTracking = false;
+  suppressClick = false;
+  hoverTracking = false;
+  hovering = false;
+  controlId = 0;
+  hoverText[0] = '\0';
+}
+
+void qvControl::GetTypeName(char* buffer) { std::strcpy(buffer, "qvControl"); }
+int qvControl::GetId() { return controlId; }
+void qvControl::ResetFields() { ResetControlFields(); }
+
+bool qvControl::OnDoubleClick(qvEvent&) {
+  NotifyParent(kNoticeDoubleClick, kEventOther);
+  return false;
+}
+
+bool qvControl::OnMouseDown(qvEvent&) {
+  pressed = true;
+  inside = true;
+  CaptureMouse();
+  Refresh();
+  return false;
+}
+
+bool qvControl::OnMouseUp(qvEvent&) {
+  // A click is a release over the control after a press on it: a release
+  // that ends a double click, or one whose press went elsewhere, is none.
+  const bool wasInside = inside && pressed;
+  inside = false;
+  pressed = false;
+  Refresh();
+  // The capture goes back before the parent hears of the click: its handler
+  // may open a modal window, which must get the mouse, or delete this
+  // control.
+  ReleaseMouse();
+  if (wasInside && !suppressClick) NotifyParent(kNoticeClick, kEventOther);
+  return false;
+}
+
+bool qvControl::OnMouseMove(qvEvent& event) {
+  const qvPoint& p = event.position;
+  const bool hit = HitTest(p);
+  if (hoverTracking) {
+    if (hit && !hovering) {
+      hovering = true;
+      inside = true;
+      CaptureMouse();
+      NotifyParent(kNoticeHover, kEventOther);
+    } else if (!hit && hovering) {
+      hovering = false;
+      ReleaseMouse();
+      NotifyParent(kNoticeHover, kEventOther);
+    }
+  }
+  if (hit && !inside) {
+    inside = true;
+    OnMouseEnter(p);
+  } else if (!hit && inside) {
+    inside = false;
+    OnMouseLeave(p);
+  }
+  return false;
+}
+
+bool qvControl::HitTest(const qvPoint& p) {
+  qvRect area;
+  GetClientArea(area);
+  area.MoveToOrigin();
+  if (!area.Contains(p)) return false;
+  POINT point;
+  p.ToPOINT(&point);
+  return ChildWindowFromPointEx(GetHandle(), point, CWP_SKIPINVISIBLE | CWP_SKIPDISABLED) == GetHandle();
+}
+
+void qvControl::Refresh() { RedrawIfVisible(); }
+
+void qvControl::Disable() {
+  disabled = true;
+  Refresh();
+}
+
+void qvControl::Enable() {
+  disabled = false;
+  Refresh();
+}
+
+bool qvControl::IsDisabled() { return disabled; }
+
+bool qvControl::CanTakeFocusForward() {
+  ReservedHookB(0);
+  return true;
+}
+
+bool qvControl::CanTakeFocusBackward() { return CanTakeFocusForward(); }
+
+void qvControl::SetHoverText(const char* text) {
+  if (!text) {
+    hoverTracking = false;
+    return;
+  }
+  std::strncpy(hoverText, text, sizeof hoverText - 1);
+  hoverText[sizeof hoverText - 1] = '\0';
+  hoverTracking = true;
+}
+
+const char* qvControl::GetHoverText() { return hoverText; }
+void qvControl::SetHoverTracking(bool on) { hoverTracking = on; }
+bool qvControl::GetHoverTracking() { return hoverTracking; }
+void qvControl::SetHovering(bool on) { hovering = on; }
+bool qvControl::IsHovering() { return hovering; }
+
+void qvControl::OnMouseEnter(const qvPoint&) {
+  if (hotTracking) Refresh();
+  CaptureMouse();
+}
+
+void qvControl::OnMouseLeave(const qvPoint&) {
+  if (!IsPressed()) ReleaseMouse();
+  if (hotTracking) Refresh();
+}
+
+bool qvControl::IsInside() { return inside; }
+bool qvControl::IsPressedInside() { return inside && IsPressed(); }
+bool qvControl::IsPressed() { return pressed; }
+void qvControl::EnableHotTracking() { hotTracking = true; }
+void qvControl::DisableHotTracking() { hotTracking = false; }
+
+void qvControl::NotifyParent(int detail, int kind) {
+  if (disabled || !parent) return;
+  parent->Notify(controlId, detail, kind);
+}

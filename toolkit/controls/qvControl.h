@@ -1,0 +1,80 @@
+// qvControl: the base of the toolkit's self-drawn controls. Each control is
+// a child window with its own platform window, painted entirely by its
+// OnPaint. The base adds what all controls share: the identifier reported
+// to the parent, the disabled state, tracking of the left button and of the
+// pointer (pressed, inside, hovering), and the one way of reporting to the
+// parent, NotifyParent, which arrives synchronously in the parent's
+// OnCommand as a command event whose detail is a qvControlNotice.
+//
+// Only the left button and pointer movement are handled; no control has
+// keyboard handling of its own. A control owns nothing beyond its window.
+#pragma once
+
+#include <cstdint>
+
+#include "toolkit/window/qvEvent.h"
+#include "toolkit/window/qvWindow.h"
+
+class qvControl : public qvWindow {
+public:
+  // Links the control to parent, visible; the subclass sets its own fields
+  // and then calls Create, so the platform window exists with the object.
+  qvControl(const qvRect& bounds, qvWindow* parent, const char* title, int controlId);
+  ~qvControl() override;
+
+  void GetTypeName(char* buffer) override;
+  int GetId() override;
+  void ResetFields() override;
+  // Reports a double click; the first press and release of it have already
+  // reported a click.
+  bool OnDoubleClick(qvEvent& event) override;
+  bool OnMouseDown(qvEvent& event) override;
+  // A click is reported when the pointer counted as inside at the last move,
+  // wherever the release itself happens.
+  bool OnMouseUp(qvEvent& event) override;
+  bool OnMouseMove(qvEvent& event) override;
+
+  // p in client coordinates: inside the client area (edges included) and
+  // not over a visible, enabled child window.
+  virtual bool HitTest(const qvPoint& p);
+  virtual void Refresh();
+  virtual void Disable();
+  virtual void Enable();
+  virtual bool IsDisabled();
+  // A tabbed window asks these when passing the keyboard focus on.
+  virtual bool CanTakeFocusForward();
+  virtual bool CanTakeFocusBackward();
+  // Stores up to 255 characters and turns hover notifications on; a null
+  // text turns them off and keeps the stored text.
+  virtual void SetHoverText(const char* text);
+  virtual const char* GetHoverText();
+  virtual void SetHoverTracking(bool on);
+  virtual bool GetHoverTracking();
+  virtual void SetHovering(bool on);
+  virtual bool IsHovering();
+  virtual void OnMouseEnter(const qvPoint& p);
+  virtual void OnMouseLeave(const qvPoint& p);
+  virtual bool IsInside();
+  virtual bool IsPressedInside();
+  virtual bool IsPressed();
+  virtual void EnableHotTracking();
+  virtual void DisableHotTracking();
+  // Calls the parent's Notify(controlId, detail, kind); a disabled control
+  // (or one without a parent) reports nothing. The parent's handler may
+  // end loops or delete windows: callers touch nothing of theirs after it.
+  virtual void NotifyParent(int detail, int kind);
+
+protected:
+  bool pressed;         // the left button went down here and has not come up
+  char hoverText[256];
+  bool hoverTracking;
+  bool hovering;
+  bool disabled;
+  int32_t controlId;
+  bool inside;          // the pointer is over the control
+  bool hotTracking;     // redraw when the pointer enters or leaves
+  bool suppressClick;   // set by a subclass around its own release handling
+
+private:
+  void ResetControlFields();
+};

@@ -1,0 +1,43 @@
+#include "toolkit/window/qvTabbedWindow.h"
+
+#include "toolkit/controls/qvControl.h"
+
+namespace {
+
+bool Available(qvControl* control) { return IsWindowVisible(control->GetHandle()) && !control->IsDisabled(); }
+
+}  // namespace
+
+qvTabbedWindow::qvTabbedWindow(const qvRect& bounds, const char* title)
+    : qvWindow(bounds, nullptr, title, false, true, false) {}
+
+qvTabbedWindow::~qvTabbedWindow() { tabOrder.Clear(); }
+
+int qvTabbedWindow::AddToTabOrder(qvControl* control) {
+  if (!control) return -1;
+  for (qvControl* listed : tabOrder)
+    if (listed->GetId() == control->GetId() && listed->GetBaseId() == control->GetBaseId()) return -1;
+  tabOrder.Append(control);
+  return 0;
+}
+
+bool qvTabbedWindow::OnCommand(qvEvent& event) {
+  if (event.detail != kNoticePassFocus) return false;
+  bool answer = false;
+  const int count = tabOrder.Count();
+  for (int i = 0; i < count; ++i) {
+    qvControl* source = tabOrder.At(i);
+    if (!Available(source) || (source->GetId() != event.id && source->GetBaseId() != event.id)) continue;
+    answer = true;
+    // From the source itself, one full turn at most.
+    int j = i;
+    for (int step = 0; step < count; ++step) {
+      qvControl* candidate = tabOrder.At(j);
+      if (Available(candidate) &&
+          (event.shift ? candidate->CanTakeFocusBackward() : candidate->CanTakeFocusForward()))
+        break;
+      j = event.shift ? (j == 0 ? count - 1 : j - 1) : (j == count - 1 ? 0 : j + 1);
+    }
+  }
+  return answer;
+}
