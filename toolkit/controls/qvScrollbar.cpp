@@ -275,6 +275,8 @@ bool qvScrollbar::OnMouseDown(qvEvent& event) {
   return true;
 }
 
+bool qvScrollbar::OnDoubleClick(qvEvent& event) { return OnMouseDown(event); }
+
 bool qvScrollbar::OnMouseMove(qvEvent& event) {
   if (part != kScrollThumb) return false;
   const ScrollGeometry g = Geometry();

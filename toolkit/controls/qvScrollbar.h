@@ -56,6 +56,8 @@ public:
   void OnIdle() override;
   bool OnPaint(qvEvent& event) override;
   bool OnMouseDown(qvEvent& event) override;
+  // The second press of a quick pair steps again, as the first did.
+  bool OnDoubleClick(qvEvent& event) override;
   // Drags the thumb while it is held.
   bool OnMouseMove(qvEvent& event) override;
   bool OnMouseUp(qvEvent& event) override;

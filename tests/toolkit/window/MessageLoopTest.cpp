@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <functional>
 #include <memory>
 #include <vector>
@@ -203,6 +204,36 @@ TEST_F(MessageLoop, TheMainLoopRunsIdlePassesAfterMessages) {
   RunMessageLoop();
   ASSERT_GE(EventLog().size(), 2u);
   EXPECT_EQ(EventLog().back(), "main idle") << "an idle pass follows the last message";
+}
+
+void CALLBACK EndLoopFromTimer(HWND, UINT, UINT_PTR timer, DWORD) {
+  KillTimer(nullptr, timer);
+  EndMessageLoop();
+}
+
+// Left alone, the main loop sleeps until a message comes; while a window
+// asks for idle passes, it runs them about every millisecond.
+TEST_F(MessageLoop, IdlePassesBetweenMessagesRunOnlyWhileAsked) {
+  main.logIdle = true;
+  SetFocus(main.GetHandle());
+  auto idlePasses = [] { return std::count(EventLog().begin(), EventLog().end(), "main idle"); };
+
+  EventLog().clear();
+  SetTimer(nullptr, 0, 300, EndLoopFromTimer);
+  RunMessageLoop();
+  const auto alone = idlePasses();
+  EXPECT_LE(alone, 5) << "one before waiting, one after each message";
+
+  int asker = 0;
+  RequestIdlePasses(&asker);
+  RequestIdlePasses(&asker);
+  EXPECT_TRUE(IdlePassesRequested());
+  EventLog().clear();
+  SetTimer(nullptr, 0, 300, EndLoopFromTimer);
+  RunMessageLoop();
+  CancelIdlePasses(&asker);
+  EXPECT_FALSE(IdlePassesRequested()) << "one cancel ends one requester's asking";
+  EXPECT_GT(idlePasses(), 30);
 }
 
 }  // namespace

@@ -1,0 +1,197 @@
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include "tests/toolkit/controls/ControlTesting.h"
+#include "toolkit/controls/qvScrollbar.h"
+#include "toolkit/controls/qvTextList.h"
+#include "toolkit/window/MessageDispatch.h"
+
+namespace {
+
+TEST(ScrollGeometry, ThumbLengthOffsetAndScale) {
+  struct Case {
+    int length, minimum, maximum, value;
+    int thumbLength, thumbOffset;
+    double scale;
+  } cases[] = {
+      // A value's share of the track is 13.6 pixels: the thumb keeps 16 and
+      // the track left for placing it shrinks by as much.
+      {100, 0, 4, 1, 16, 13, 13.0},
+      {100, 0, 4, 4, 16, 52, 13.0},
+      {100, 0, 1, 0, 34, 0, 34.0},
+      {100, 0, 1, 1, 34, 34, 34.0},
+      {100, 3, 3, 3, 16, 0, 0.0},     // one value: nothing to place
+      {40, 0, 10, 10, 16, -8, -0.8},  // too short for its range: no usable scale
+      {48, 0, 10, 10, 16, 0, 0.0},
+      {100, 0, 1000000000, 1000000000, 16, 52, 52e-9},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(std::to_string(c.length) + " px, " + std::to_string(c.minimum) + ".." + std::to_string(c.maximum));
+    bool tooSmall = false;
+    const ScrollGeometry g = ComputeScrollGeometry(c.length, c.minimum, c.maximum, c.value, tooSmall);
+    EXPECT_EQ(g.thumbLength, c.thumbLength);
+    EXPECT_EQ(g.thumbOffset, c.thumbOffset);
+    EXPECT_NEAR(g.scale, c.scale, 1e-9);
+  }
+  bool tooSmall = false;
+  ComputeScrollGeometry(30, 0, 5, 0, tooSmall);
+  EXPECT_TRUE(tooSmall);
+  ComputeScrollGeometry(32, 0, 5, 0, tooSmall);
+  EXPECT_FALSE(tooSmall);
+}
+
+TEST(ScrollValues, StayInTheRange) {
+  ControlHost host;
+  qvScrollbar bar(qvRect(0, 0, 16, 100), &host, 9, true);
+  bar.SetRange(0, -3);
+  EXPECT_EQ(bar.GetValue(), 0) << "with the maximum below the minimum the value ends at the minimum";
+  bar.SetRangeAndValue(0, 10, 7);
+  bar.SetPageSize(4);
+  bar.ScrollPages(1);
+  EXPECT_EQ(bar.GetValue(), 10);
+  bar.ScrollLines(-3);
+  EXPECT_EQ(bar.GetValue(), 7);
+  bar.ScrollPages(-1000000000);
+  EXPECT_EQ(bar.GetValue(), 0) << "no overflow on the way";
+  bar.SetMaximum(-5);
+  EXPECT_EQ(bar.GetValue(), 0);
+}
+
+class Scrollbar : public ::testing::Test {
+protected:
+  void SetUp() override {
+    bar.SetRangeAndValue(0, 4, 1);
+    host.Present();
+    MoveOn(host, 395, 295);
+  }
+  // A click far off, so that the next press on the bar is no double click.
+  void Apart() {
+    ClickOn(host, 395, 295);
+    EventLog().clear();
+  }
+  ControlHost host;
+  qvScrollbar bar{qvRect(20, 10, 36, 110), &host, 9, true};  // 100 pixels long
+};
+
+// With range 0 to 4 and value 1 the thumb covers 29 to 45, ends included.
+TEST_F(Scrollbar, APressReportsThePartItHits) {
+  struct Case {
+    int y, part, kind;
+  } cases[] = {
+      {16, kScrollFirstArrow, kEventLineUp},     {17, kScrollTrackBefore, kEventPageUp},
+      {28, kScrollTrackBefore, kEventPageUp},    {29, kScrollThumb, 0},
+      {45, kScrollThumb, 0},                     {46, kScrollTrackAfter, kEventPageDown},
+      {83, kScrollTrackAfter, kEventPageDown},   {84, kScrollSecondArrow, kEventLineDown},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE("press at y " + std::to_string(c.y));
+    Apart();
+    PressOn(bar, 8, c.y);
+    EXPECT_EQ(bar.GetPart(), c.part);
+    ReleaseOn(bar, 8, c.y);
+    // A press on the thumb reports nothing until the thumb moves; every
+    // release over the bar is a click.
+    std::vector<std::string> expected;
+    if (c.kind) expected.push_back(Report(9, 1, c.kind));
+    expected.push_back(Report(9, kNoticeClick));
+    ExpectReports(expected);
+    EXPECT_EQ(bar.GetValue(), 1) << "the bar leaves moving to its parent";
+  }
+}
+
+// 30 pixels: the second half is the second arrow.
+TEST_F(Scrollbar, AShortBarIsTwoHalfArrows) {
+  qvScrollbar shortBar(qvRect(50, 10, 66, 40), &host, 8, true);
+  shortBar.SetRange(0, 5);
+  host.Present();
+  Apart();
+  PressOn(shortBar, 8, 15);
+  ReleaseOn(shortBar, 8, 15);
+  ExpectReports({Report(8, 0, kEventLineDown), Report(8, kNoticeClick)});
+  Apart();
+  PressOn(shortBar, 8, 14);
+  ReleaseOn(shortBar, 8, 14);
+  ExpectReports({Report(8, 0, kEventLineUp), Report(8, kNoticeClick)});
+}
+
+TEST_F(Scrollbar, ABarOfOneValueOnlyTakesTheMouse) {
+  bar.SetRange(3, 3);
+  bar.Redraw();
+  const Snapshot shot(bar);
+  EXPECT_EQ(shot.At(8, 8), RgbText(102, 102, 102)) << "all track, no arrows";
+  EXPECT_EQ(shot.At(8, 50), RgbText(102, 102, 102));
+  Apart();
+  PressOn(bar, 8, 8);
+  EXPECT_EQ(GetCapture(), bar.GetHandle());
+  EXPECT_EQ(bar.GetPart(), kScrollNone);
+  ExpectReports({});
+  ReleaseOn(host, 395, 295);
+}
+
+TEST_F(Scrollbar, DraggingTheThumbPastTheEndStopsAtTheMaximum) {
+  Apart();
+  PressOn(bar, 8, 35);  // on the thumb, 6 pixels into it
+  MoveOn(bar, 8, 48);   // one value further: 13 pixels
+  EXPECT_EQ(bar.GetValue(), 2);
+  MoveOn(bar, 8, 300);
+  EXPECT_EQ(bar.GetValue(), 4);
+  MoveOn(bar, 8, 320);
+  ReleaseOn(bar, 8, 320);
+  ExpectReports({Report(9, 2, kEventThumbPosition), Report(9, 4, kEventThumbPosition)});
+}
+
+TEST_F(Scrollbar, ABarTooShortForItsRangeKeepsItsThumb) {
+  qvScrollbar shortBar(qvRect(50, 10, 66, 50), &host, 8, true);  // 40 pixels, range of 11 values
+  shortBar.SetRangeAndValue(0, 10, 0);
+  host.Present();
+  Apart();
+  PressOn(shortBar, 8, 20);
+  EXPECT_EQ(shortBar.GetPart(), kScrollThumb);
+  MoveOn(shortBar, 8, 35);
+  ReleaseOn(shortBar, 8, 35);
+  EXPECT_EQ(shortBar.GetValue(), 0);
+  ExpectReports({Report(8, kNoticeClick)});  // no thumb position
+}
+
+// Held on the second arrow of a list's bar: the list moves one line for the
+// press and one for each repeat; the first repeat waits, the later ones
+// come at a steady pace.
+TEST(ScrollbarRepeat, AHeldArrowRepeatsOneStepAtATime) {
+  StringList lines;
+  for (int i = 0; i < 200; ++i) lines.Append(TextString("line"));
+  class ListHost : public ControlHost {
+  public:
+    bool OnCommand(qvEvent& event) override {
+      times.push_back(GetTickCount());
+      return ControlHost::OnCommand(event);
+    }
+    std::vector<DWORD> times;
+  } host;
+  qvTextList list(lines, qvRect(10, 10, 210, 210), &host);
+  host.Present();
+  qvScrollbar* bar = list.VerticalBar();
+  const int arrowY = 174;  // the bar runs from 1 to 183 of the list: 182 pixels
+  PressOn(*bar, 8, arrowY);
+  const DWORD pressed = GetTickCount();
+  EXPECT_EQ(bar->GetValue(), 1) << "the press itself moves one line";
+  int seen = bar->GetValue();
+  std::vector<DWORD> steps;
+  EXPECT_TRUE(IdlePassesRequested());
+  PumpUntil([&] {
+    RunIdlePass();
+    if (bar->GetValue() != seen) {
+      EXPECT_EQ(bar->GetValue(), seen + 1) << "one line per repeat";
+      seen = bar->GetValue();
+      steps.push_back(GetTickCount());
+    }
+    return steps.size() >= 4;
+  }, 3000);
+  ReleaseOn(*bar, 8, arrowY);
+  EXPECT_FALSE(IdlePassesRequested()) << "released: no more idle passes wanted";
+  ASSERT_EQ(steps.size(), 4u);
+  EXPECT_GE(steps[0] - pressed, kRepeatDelayMs - 20);
+  for (size_t i = 1; i < steps.size(); ++i) EXPECT_GE(steps[i] - steps[i - 1], kRepeatIntervalMs - 20);
+}
+
+}  // namespace
