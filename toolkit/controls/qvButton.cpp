@@ -93,5 +93,8 @@ bool qvButton::OnPaint(qvEvent&) {
 
 void qvButton::SetLabel(const char* text) {
   SetTitle(text);
+  // The platform window's text follows the label, for screen readers and
+  // for programs that watch the window.
+  if (GetHandle()) SetWindowTextA(GetHandle(), GetTitle());
   Refresh();
 }

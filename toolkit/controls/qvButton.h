@@ -14,7 +14,7 @@ public:
   qvButton(qvWindow* parent, const qvRect& bounds, const char* title, int controlId, bool largeLabel);
 
   bool OnPaint(qvEvent& event) override;
-  // Up to 259 characters; redraws.
+  // Up to 259 characters, also as the platform window's text; redraws.
   virtual void SetLabel(const char* text);
 
 private:

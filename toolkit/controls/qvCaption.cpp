@@ -56,6 +56,9 @@ void qvCaption::SetTextSize(int size) {
 
 void qvCaption::SetText(const char* text) {
   SetTitle(text);
+  // The platform window's text follows what the caption shows, for screen
+  // readers and for programs that watch the window.
+  if (GetHandle()) SetWindowTextA(GetHandle(), GetTitle());
   Refresh();
 }
 

@@ -30,7 +30,7 @@ public:
   // 0: the small font; 1: the large one (the default); anything else
   // changes nothing. Takes effect at the next paint.
   virtual void SetTextSize(int size);
-  // Up to 259 characters; redraws.
+  // Up to 259 characters, also as the platform window's text; redraws.
   virtual void SetText(const char* text);
   // Stored only; the drawing does not use it. Redraws.
   virtual void SetBackgroundColor(const qvColor* c);

@@ -1,0 +1,60 @@
+// setup.exe: the installer's entry. Without options it shows the installer
+// window on a 620 x 420 client area and runs the main loop until "Quit" or
+// "Cancel"; with /S it installs without any window (UnattendedInstall.h).
+// Either way it first keeps DLLs from loading from anywhere but the system
+// folder: an installer runs elevated from folders anyone can write to.
+#include <windows.h>
+
+#include <commctrl.h>
+
+#include "app/QuorvinUI.h"
+#include "app/SafeDllLoading.h"
+#include "app/SetupOptions.h"
+#include "app/UnattendedInstall.h"
+#include "toolkit/window/MessageDispatch.h"
+#include "toolkit/window/ShowMessage.h"
+
+namespace {
+
+constexpr int kProgramIcon = 107;
+constexpr int kFrameMenu = 100;  // the resources hold no such menu: frames get none
+
+// The program's frame class. The installer window uses the toolkit's own
+// class; this one is registered for the program's other windows and as the
+// check that the platform takes a class from this program at all.
+bool RegisterFrameClass(HINSTANCE instance) {
+  // Lives as long as the process, as the class does.
+  const HBRUSH brush = CreateSolidBrush(RGB(238, 238, 238));
+  WNDCLASSA frame = {};
+  frame.lpfnWndProc = DefWindowProcA;
+  frame.hInstance = instance;
+  frame.hIcon = LoadIconA(instance, MAKEINTRESOURCEA(kProgramIcon));
+  frame.hCursor = LoadCursorA(nullptr, IDC_ARROW);
+  frame.hbrBackground = brush;
+  frame.lpszMenuName = MAKEINTRESOURCEA(kFrameMenu);
+  frame.lpszClassName = "qvAppframe";
+  return RegisterClassA(&frame) != 0;
+}
+
+}  // namespace
+
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
+  RestrictDllLoading();
+  const SetupOptions options = ParseSetupCommandLine(GetCommandLineA());
+  if (options.silent) return RunUnattendedInstall(options);
+  if (!options.error.empty()) {
+    ShowMessage((options.error + "\n" + kSetupUsage).c_str());
+    return kExitUsage;
+  }
+
+  if (!RegisterFrameClass(instance)) return 0;
+  InitCommonControlsFromSystem(ICC_BAR_CLASSES);
+
+  auto* window = new QuorvinUI(qvRect(0, 0, 620, 420));
+  window->SetLogPath(options.logPath);
+  if (!options.location.empty()) window->SetLocation(options.location.c_str());
+  window->Show();
+  RunMessageLoop();
+  delete window;
+  return 0;
+}

@@ -1,0 +1,216 @@
+#include "tests/app/SetupDriver.h"
+
+#include <cstring>
+
+namespace {
+
+void Drain() {
+  MSG msg;
+  while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+    TranslateMessage(&msg);
+    DispatchMessageA(&msg);
+  }
+}
+
+// Waits in small steps until done() holds or bound milliseconds pass.
+template <class Done>
+bool WaitFor(Done done, DWORD bound) {
+  const DWORD start = GetTickCount();
+  for (;;) {
+    if (done()) return true;
+    if (GetTickCount() - start >= bound) return false;
+    Drain();
+    Sleep(10);
+  }
+}
+
+INPUT MouseInput(int screenX, int screenY, DWORD flags) {
+  INPUT input = {};
+  input.type = INPUT_MOUSE;
+  input.mi.dx = screenX * 65536 / GetSystemMetrics(SM_CXSCREEN) + 1;
+  input.mi.dy = screenY * 65536 / GetSystemMetrics(SM_CYSCREEN) + 1;
+  input.mi.dwFlags = MOUSEEVENTF_ABSOLUTE | MOUSEEVENTF_MOVE | flags;
+  return input;
+}
+
+struct ChildSearch {
+  const char* text;
+  HWND found;
+};
+
+BOOL CALLBACK FindChildByText(HWND hwnd, LPARAM data) {
+  auto* search = reinterpret_cast<ChildSearch*>(data);
+  char text[512] = {};
+  GetWindowTextA(hwnd, text, sizeof text);
+  if (std::strcmp(text, search->text) == 0) {
+    search->found = hwnd;
+    return FALSE;
+  }
+  return TRUE;
+}
+
+struct ProcessWindows {
+  DWORD process;
+  std::vector<HWND> windows;
+};
+
+BOOL CALLBACK CollectProcessWindows(HWND hwnd, LPARAM data) {
+  auto* collected = reinterpret_cast<ProcessWindows*>(data);
+  DWORD owner = 0;
+  GetWindowThreadProcessId(hwnd, &owner);
+  if (owner == collected->process && IsWindowVisible(hwnd)) collected->windows.push_back(hwnd);
+  return TRUE;
+}
+
+}  // namespace
+
+SetupDriver::~SetupDriver() {
+  if (!process.hProcess) return;
+  if (Running()) TerminateProcess(process.hProcess, 99);
+  WaitForSingleObject(process.hProcess, 5000);
+  CloseHandle(process.hProcess);
+  CloseHandle(process.hThread);
+}
+
+bool SetupDriver::Start(const std::string& folder, const std::string& arguments) {
+  std::string line = "\"" + folder + "\\setup.exe\"" + (arguments.empty() ? "" : " " + arguments);
+  STARTUPINFOA startup = {};
+  startup.cb = sizeof startup;
+  return CreateProcessA(nullptr, &line[0], nullptr, nullptr, FALSE, 0, nullptr, folder.c_str(), &startup,
+                        &process) != FALSE;
+}
+
+std::vector<HWND> SetupDriver::Windows() const {
+  ProcessWindows collected = {process.dwProcessId, {}};
+  EnumWindows(CollectProcessWindows, reinterpret_cast<LPARAM>(&collected));
+  return collected.windows;
+}
+
+HWND SetupDriver::WaitForWindow(const std::string& prefix, DWORD bound) {
+  window = nullptr;
+  WaitFor(
+      [&] {
+        for (HWND hwnd : Windows()) {
+          char title[512] = {};
+          GetWindowTextA(hwnd, title, sizeof title);
+          if (std::string(title).rfind(prefix, 0) == 0 && GetClassNameA(hwnd, title, sizeof title) &&
+              std::strcmp(title, "#32770") != 0) {
+            window = hwnd;
+            return true;
+          }
+        }
+        return !Running();
+      },
+      bound);
+  return window;
+}
+
+void SetupDriver::BringToFront() {
+  SetForegroundWindow(window);
+  WaitFor([&] { return GetForegroundWindow() == window; }, 1000);
+  RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+  Sleep(50);
+}
+
+HWND SetupDriver::Control(const std::string& text, HWND parent) const {
+  ChildSearch search = {text.c_str(), nullptr};
+  EnumChildWindows(parent ? parent : window, FindChildByText, reinterpret_cast<LPARAM>(&search));
+  return search.found;
+}
+
+bool SetupDriver::Shows(const std::string& text) const {
+  const HWND control = Control(text);
+  return control && IsWindowVisible(control);
+}
+
+std::string SetupDriver::Text(HWND control) const {
+  char text[512] = {};
+  GetWindowTextA(control, text, sizeof text);
+  return text;
+}
+
+void SetupDriver::ClickAt(int clientX, int clientY) {
+  POINT point = {clientX, clientY};
+  ClientToScreen(window, &point);
+  INPUT inputs[3] = {MouseInput(point.x, point.y, 0), MouseInput(point.x, point.y, MOUSEEVENTF_LEFTDOWN),
+                     MouseInput(point.x, point.y, MOUSEEVENTF_LEFTUP)};
+  for (INPUT& input : inputs) {
+    SendInput(1, &input, sizeof input);
+    Sleep(30);
+  }
+}
+
+void SetupDriver::Click(HWND control) {
+  RECT area;
+  GetClientRect(control, &area);
+  POINT middle = {area.right / 2, area.bottom / 2};
+  ClientToScreen(control, &middle);
+  ScreenToClient(window, &middle);
+  ClickAt(middle.x, middle.y);
+}
+
+void SetupDriver::DoubleClick(HWND control) {
+  RECT area;
+  GetClientRect(control, &area);
+  POINT middle = {area.right / 2, area.bottom / 2};
+  ClientToScreen(control, &middle);
+  INPUT inputs[5] = {MouseInput(middle.x, middle.y, 0), MouseInput(middle.x, middle.y, MOUSEEVENTF_LEFTDOWN),
+                     MouseInput(middle.x, middle.y, MOUSEEVENTF_LEFTUP),
+                     MouseInput(middle.x, middle.y, MOUSEEVENTF_LEFTDOWN),
+                     MouseInput(middle.x, middle.y, MOUSEEVENTF_LEFTUP)};
+  SendInput(5, inputs, sizeof(INPUT));
+}
+
+HWND SetupDriver::WaitForDialog(const std::string& title, DWORD bound) const {
+  HWND found = nullptr;
+  WaitFor(
+      [&] {
+        for (HWND hwnd : Windows()) {
+          char name[64] = {}, text[512] = {};
+          GetClassNameA(hwnd, name, sizeof name);
+          GetWindowTextA(hwnd, text, sizeof text);
+          if (std::strcmp(name, "#32770") == 0 && title == text) {
+            found = hwnd;
+            return true;
+          }
+        }
+        return false;
+      },
+      bound);
+  return found;
+}
+
+std::string SetupDriver::MessageText(HWND box) const {
+  char text[1024] = {};
+  GetDlgItemTextA(box, 0xFFFF, text, sizeof text);
+  return text;
+}
+
+void SetupDriver::Answer(HWND dialog, int button) {
+  PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED), 0);
+  WaitFor([&] { return !IsWindow(dialog); }, 3000);
+}
+
+bool SetupDriver::WaitForText(HWND control, const std::string& text, DWORD bound) const {
+  return WaitFor([&] { return Text(control) == text; }, bound);
+}
+
+DWORD SetupDriver::WaitForExit(DWORD bound) {
+  if (WaitForSingleObject(process.hProcess, bound) != WAIT_OBJECT_0) return STILL_ACTIVE;
+  DWORD code = STILL_ACTIVE;
+  GetExitCodeProcess(process.hProcess, &code);
+  return code;
+}
+
+bool SetupDriver::Running() const {
+  return process.hProcess && WaitForSingleObject(process.hProcess, 0) == WAIT_TIMEOUT;
+}
+
+COLORREF SetupDriver::Pixel(int clientX, int clientY) const {
+  POINT point = {clientX, clientY};
+  ClientToScreen(window, &point);
+  const HDC screen = GetDC(nullptr);
+  const COLORREF colour = GetPixel(screen, point.x, point.y);
+  ReleaseDC(nullptr, screen);
+  return colour;
+}

@@ -1,0 +1,66 @@
+// Drives a real setup.exe from another process, as a user would: it starts
+// the program in a distribution folder, finds its window and controls by
+// their text, clicks them with real input, answers its message boxes and
+// dialogs, and reads back texts, pixels and the exit status. For the
+// installer's end-to-end tests and its guided tour.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+class SetupDriver {
+public:
+  SetupDriver() = default;
+  SetupDriver(const SetupDriver&) = delete;
+  SetupDriver& operator=(const SetupDriver&) = delete;
+  // Ends the program if it still runs.
+  ~SetupDriver();
+
+  // Starts folder\setup.exe with arguments; false when it cannot start.
+  bool Start(const std::string& folder, const std::string& arguments = "");
+  // The program's visible top-level window whose title begins with prefix,
+  // once it shows (null after bound milliseconds).
+  HWND WaitForWindow(const std::string& prefix, DWORD bound = 10000);
+  // The window brought to the front with its controls painted.
+  HWND Window() const { return window; }
+  void BringToFront();
+
+  // The first child window of the main window (or of parent) whose text
+  // is text; null when none is.
+  HWND Control(const std::string& text, HWND parent = nullptr) const;
+  // Whether a control with that text is visible.
+  bool Shows(const std::string& text) const;
+  std::string Text(HWND control) const;
+
+  // A click at the middle of a control, or at a point of the main window's
+  // client area; a double click.
+  void Click(HWND control);
+  void ClickAt(int clientX, int clientY);
+  void DoubleClick(HWND control);
+
+  // A dialog of the program (class "#32770") with that title, once it
+  // shows; null after bound milliseconds.
+  HWND WaitForDialog(const std::string& title, DWORD bound = 5000) const;
+  // The text of a message box, and its dismissal with OK.
+  std::string MessageText(HWND box) const;
+  void Answer(HWND dialog, int button);
+
+  // Waits until the control's text reads text; false after bound.
+  bool WaitForText(HWND control, const std::string& text, DWORD bound = 20000) const;
+  // The exit status once the program has ended; STILL_ACTIVE after bound.
+  DWORD WaitForExit(DWORD bound = 10000);
+  bool Running() const;
+
+  // The colour of a pixel of the main window's client area, read from the
+  // screen.
+  COLORREF Pixel(int clientX, int clientY) const;
+
+  // Every visible top-level window of the program.
+  std::vector<HWND> Windows() const;
+
+private:
+  PROCESS_INFORMATION process = {};
+  HWND window = nullptr;
+};

@@ -1,0 +1,277 @@
+// The installer end to end: the real setup.exe in a distribution folder
+// made by each test, driven from this process with real input.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <fstream>
+#include <string>
+
+#include "tests/app/Scratch.h"
+#include "tests/app/SetupDriver.h"
+
+namespace {
+
+const char kAeKey[] = "SOFTWARE\\Adobe\\After Effects\\9.0";
+
+std::string SetupExe() {
+  std::string path = "Z:" QV_SETUP_EXE;
+  std::replace(path.begin(), path.end(), '/', '\\');
+  return path;
+}
+
+int Count(const std::string& text, const std::string& what) {
+  int n = 0;
+  for (size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1)) ++n;
+  return n;
+}
+
+class Setup : public ScratchTest {
+protected:
+  void TearDown() override {
+    RegDeleteKeyA(HKEY_LOCAL_MACHINE, kAeKey);
+    ScratchTest::TearDown();
+  }
+
+  // A distribution: setup.exe, "product.txt" and a payload folder of the
+  // given name with two files in two folders.
+  void MakeDist(const std::string& payloadFolder, const char* product = "Foo\r\n") {
+    MakeFolder("dist/install files");
+    ASSERT_TRUE(CopyFileA(SetupExe().c_str(), Path("dist/setup.exe").c_str(), FALSE));
+    if (product) Put("dist/install files/product.txt", product);
+    Put("dist/install files/readme.txt", "Release notes.\r\n");
+    Put("dist/install files/eula.txt", "Terms.\r\n");
+    if (!payloadFolder.empty()) {
+      Put("dist/install files/" + payloadFolder + "/Plug-in.aex", "plug-in bytes");
+      Put("dist/install files/" + payloadFolder + "/Presets/One.ffx", "preset");
+    }
+  }
+  void PutBackground(const std::string& bytes) { Put("dist/install files/bkgd.jpg", bytes); }
+
+  // Starts the installer and waits for its window; finds the progress
+  // caption while it still reads its first text.
+  bool Launch(const std::string& arguments = "") { return Launch(driver, arguments); }
+  bool Launch(SetupDriver& one, const std::string& arguments) {
+    if (!one.Start(Path("dist"), arguments)) return false;
+    if (!one.WaitForWindow("Install ")) return false;
+    one.BringToFront();
+    progress = one.Control("Installing. Please wait...");
+    return progress != nullptr;
+  }
+  HWND Button(const char* label) { return driver.Control(label); }
+  void AcceptTerms() { driver.ClickAt(100 + 6, 206 + 10); }
+  bool Install() {
+    driver.Click(Button("Install"));
+    return driver.WaitForText(Progress(), "Installation Complete.");
+  }
+  HWND Progress() const { return progress; }
+  // "Quit" refuses clicks that come within a double-click time of the
+  // result.
+  DWORD Quit() {
+    Sleep(GetDoubleClickTime() + 50);
+    driver.Click(Button("Quit"));
+    return driver.WaitForExit();
+  }
+  void SetAeFolder(const std::string& folder) {
+    HKEY key;
+    ASSERT_EQ(RegCreateKeyExA(HKEY_LOCAL_MACHINE, kAeKey, 0, nullptr, 0, KEY_WRITE, nullptr, &key, nullptr),
+              ERROR_SUCCESS);
+    RegSetValueExA(key, "PluginInstallPath", 0, REG_SZ, reinterpret_cast<const BYTE*>(folder.c_str()),
+                   static_cast<DWORD>(folder.size() + 1));
+    RegCloseKey(key);
+  }
+
+  SetupDriver driver;
+  HWND progress = nullptr;  // the progress caption of the last launch
+};
+
+TEST_F(Setup, CancelEndsTheProgramWithZero) {
+  MakeDist("App Files");
+  ASSERT_TRUE(Launch());
+  EXPECT_EQ(driver.Text(driver.Window()), "Install Foo");
+  EXPECT_TRUE(driver.Shows("Follow these 4 steps to install Foo."));
+  driver.Click(Button("Cancel"));
+  EXPECT_EQ(driver.WaitForExit(), 0u);
+}
+
+TEST_F(Setup, WithoutAProductItSaysSoAndEndsWithMinusOne) {
+  MakeDist("App Files", nullptr);
+  ASSERT_TRUE(driver.Start(Path("dist")));
+  const HWND box = driver.WaitForDialog("Attention !");
+  ASSERT_NE(box, nullptr);
+  EXPECT_EQ(driver.MessageText(box), "Unknown product. We cannot install.");
+  EXPECT_EQ(driver.Windows().size(), 1u) << "nothing else is shown";
+  driver.Answer(box, IDOK);
+  EXPECT_EQ(driver.WaitForExit(), static_cast<DWORD>(-1));
+}
+
+TEST_F(Setup, InstallWithoutTheTermsOnlyTellsTheUser) {
+  MakeDist("AE Files");
+  ASSERT_TRUE(Launch());
+  driver.Click(Button("Install"));
+  const HWND box = driver.WaitForDialog("Attention !");
+  ASSERT_NE(box, nullptr);
+  EXPECT_EQ(driver.MessageText(box),
+            "You must accept the terms of the Kestrova Software License Agreement before installing.");
+  driver.Answer(box, IDOK);
+  EXPECT_TRUE(driver.Shows("Install"));
+  EXPECT_TRUE(driver.Shows("STEP 4 - Click the Install button."));
+  EXPECT_EQ(driver.WaitForDialog("Browse for Folder", 300), nullptr) << "not even the folder chooser";
+  driver.Click(Button("Cancel"));
+  EXPECT_EQ(driver.WaitForExit(), 0u);
+}
+
+// The After Effects folder from the registry, its trailing backslash gone;
+// the payload goes into a sub-folder named after the product.
+TEST_F(Setup, AnAfterEffectsPayloadGoesIntoThePlugInFolderFromTheRegistry) {
+  MakeDist("AE Files");
+  MakeFolder("Plug-ins");
+  SetAeFolder(Path("Plug-ins") + "\\");
+  ASSERT_TRUE(Launch("/LOG=" + Path("install.log")));
+  std::string shown = Path("Plug-ins");
+  std::replace(shown.begin(), shown.end(), '\\', '/');
+  if (shown.size() > 47) shown = ".../" + shown.substr(shown.find('/', shown.size() - 44) + 1);
+  EXPECT_NE(driver.Control(shown), nullptr) << "the location shows as " << shown;
+  AcceptTerms();
+  ASSERT_TRUE(Install());
+  EXPECT_EQ(Listing("Plug-ins"), "Foo/ Foo/Plug-in.aex Foo/Presets/ Foo/Presets/One.ffx");
+  EXPECT_TRUE(driver.Shows("Do Another"));
+  EXPECT_EQ(Quit(), 0u);
+  EXPECT_EQ(Count(Get("install.log"), "Plug-in.aex"), 1) << Get("install.log");
+}
+
+TEST_F(Setup, WithoutARegistryKeyInstallAsksForTheFolder) {
+  MakeDist("AE Files");
+  ASSERT_TRUE(Launch());
+  EXPECT_TRUE(driver.Shows("<not set>"));
+  AcceptTerms();
+  driver.Click(Button("Install"));
+  const HWND chooser = driver.WaitForDialog("Browse for Folder");
+  ASSERT_NE(chooser, nullptr);
+  char prompt[256] = {};
+  GetDlgItemTextA(chooser, 0x3742, prompt, sizeof prompt);
+  EXPECT_STREQ(prompt, "Select the After Effects Plug-ins folder");
+  driver.Answer(chooser, IDCANCEL);
+  EXPECT_TRUE(driver.Shows("Install")) << "cancelled: nothing happens";
+  EXPECT_TRUE(driver.Shows("<not set>"));
+  driver.Click(Button("Cancel"));
+  EXPECT_EQ(driver.WaitForExit(), 0u);
+}
+
+TEST_F(Setup, PayloadKindsDecideWhereTheFilesGo) {
+  struct Case {
+    std::vector<std::string> payloads;
+    std::string listing;
+  } cases[] = {
+      {{"FX Files"}, "Plug-in.aex Presets/ Presets/One.ffx"},  // into the chosen folder itself
+      {{"App Files", "PS Files"}, "Foo/ Foo/PS.txt"},           // the later kind wins
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.payloads.front());
+    MakeDist(c.payloads.front());
+    for (size_t i = 1; i < c.payloads.size(); ++i)
+      Put("dist/install files/" + c.payloads[i] + "/PS.txt", "ps");
+    fs::remove_all(Path("target"));
+    MakeFolder("target");
+    {
+      SetupDriver one;
+      ASSERT_TRUE(Launch(one, "/D=" + Path("target")));
+      one.ClickAt(106, 216);
+      one.Click(one.Control("Install"));
+      ASSERT_TRUE(one.WaitForText(Progress(), "Installation Complete."));
+      Sleep(GetDoubleClickTime() + 50);
+      one.Click(one.Control("Quit"));
+      EXPECT_EQ(one.WaitForExit(), 0u);
+    }
+    EXPECT_EQ(Listing("target"), c.listing);
+    fs::remove_all(Path("dist"));
+  }
+}
+
+// A destination file held open without sharing cannot be written: the
+// message, the failed state with Cancel out of use, and Quit ends with 0.
+TEST_F(Setup, AFailedCopyShowsTheErrorAndLeavesOnlyQuit) {
+  MakeDist("FX Files");
+  Put("target/Plug-in.aex", "locked");
+  const HANDLE holder =
+      CreateFileA(Path("target/Plug-in.aex").c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+  ASSERT_NE(holder, INVALID_HANDLE_VALUE);
+  ASSERT_TRUE(Launch("/D=" + Path("target")));
+  AcceptTerms();
+  driver.Click(Button("Install"));
+  const HWND box = driver.WaitForDialog("Attention !", 20000);
+  ASSERT_NE(box, nullptr);
+  EXPECT_EQ(driver.MessageText(box),
+            "An error occurred while copying files. Make sure you have Administrator permissions when installing "
+            "this software.");
+  driver.Answer(box, IDOK);
+  EXPECT_TRUE(driver.WaitForText(Progress(), "ERROR: Installation Failed.", 3000));
+  CloseHandle(holder);
+  Sleep(GetDoubleClickTime() + 50);
+  driver.Click(Button("Cancel"));
+  Sleep(200);
+  EXPECT_TRUE(driver.Running()) << "Cancel is out of use after a failure";
+  EXPECT_EQ(driver.Text(Progress()), "ERROR: Installation Failed.");
+  EXPECT_EQ(Quit(), 0u);
+}
+
+TEST_F(Setup, DoAnotherKeepsTheTermsAndTheLocation) {
+  MakeDist("FX Files");
+  ASSERT_TRUE(Launch("/D=" + Path("target") + " "));
+  AcceptTerms();
+  ASSERT_TRUE(Install());
+  fs::remove_all(Path("target"));
+  MakeFolder("target");
+  Sleep(GetDoubleClickTime() + 50);
+  driver.Click(Button("Do Another"));
+  EXPECT_TRUE(driver.Shows("STEP 1 - Read the Release Notes."));
+  EXPECT_FALSE(driver.Shows("Installation Complete."));
+  ASSERT_TRUE(Install()) << "the terms are still accepted";
+  EXPECT_EQ(Listing("target"), "Plug-in.aex Presets/ Presets/One.ffx");
+  EXPECT_EQ(Quit(), 0u);
+}
+
+// The second click of a double click on "Install" must not reach "Quit".
+TEST_F(Setup, ADoubleClickOnInstallInstallsOnce) {
+  MakeDist("FX Files");
+  ASSERT_TRUE(Launch("/D=" + Path("target") + " /LOG=" + Path("install.log")));
+  AcceptTerms();
+  driver.DoubleClick(Button("Install"));
+  ASSERT_TRUE(driver.WaitForText(Progress(), "Installation Complete."));
+  Sleep(GetDoubleClickTime() + 200);
+  EXPECT_TRUE(driver.Running());
+  EXPECT_TRUE(driver.Shows("Installation Complete."));
+  EXPECT_EQ(Quit(), 0u);
+  EXPECT_EQ(Count(Get("install.log"), "Plug-in.aex"), 1) << Get("install.log");
+}
+
+// Without a usable background the window is grey, and it installs.
+TEST_F(Setup, AMissingEmptyOrHostileBackgroundLeavesTheWindowGrey) {
+  std::ifstream hostileFile(QV_HOSTILE_DIR "/frame-65535x65535.jpg", std::ios::binary);
+  const std::string hostile((std::istreambuf_iterator<char>(hostileFile)), {});
+  ASSERT_FALSE(hostile.empty());
+  struct Case {
+    const char* what;
+    bool present;
+    std::string bytes;
+  } cases[] = {{"no file", false, ""}, {"an empty file", true, ""}, {"a hostile file", true, hostile}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    MakeDist("FX Files");
+    if (c.present) PutBackground(c.bytes);
+    fs::remove_all(Path("target"));
+    SetupDriver one;
+    ASSERT_TRUE(Launch(one, "/D=" + Path("target")));
+    EXPECT_EQ(one.Pixel(3, 3), RGB(127, 127, 127));
+    one.ClickAt(106, 216);
+    one.Click(one.Control("Install"));
+    EXPECT_TRUE(one.WaitForText(Progress(), "Installation Complete."));
+    Sleep(GetDoubleClickTime() + 50);
+    one.Click(one.Control("Quit"));
+    EXPECT_EQ(one.WaitForExit(), 0u);
+    fs::remove_all(Path("dist"));
+  }
+}
+
+}  // namespace
