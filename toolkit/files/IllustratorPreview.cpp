@@ -224,6 +224,7 @@ bool qvFileSpec::OpenIllustratorFile(bool disableOptions, bool showOption5, uint
                               showOption5,
                               nullptr,
                               nullptr};
+  if (!ModuleHasDialog(kIllustratorTemplate)) return TakeDialogResult(false, "", "", 0, false);
   static const char kFilter[] = "Adobe Illustrator Files\0*.ai\0All files\0*.*\0";
   char file[kFileSpecPathSize] = "", title[kFileSpecPathSize] = "";
   OPENFILENAMEA record = {};

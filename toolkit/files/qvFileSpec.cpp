@@ -3,6 +3,8 @@
 #include <cstring>
 #include <initializer_list>
 
+#include "common/ModuleInstance.h"
+
 namespace {
 
 // out = the parts one after the other, when they fit in a path buffer with
@@ -148,4 +150,8 @@ void CopyPathTail(const qvFileSpec& spec, char* destination) {
   const size_t n = std::strlen(spec.fullPath);
   const size_t start = n > kFileSpecPathSize - 1 ? n - (kFileSpecPathSize - 1) : 0;
   std::memmove(destination, spec.fullPath + start, n - start + 1);
+}
+
+bool ModuleHasDialog(int id) {
+  return FindResourceA(ModuleInstance(), MAKEINTRESOURCEA(id), reinterpret_cast<LPCSTR>(RT_DIALOG)) != nullptr;
 }

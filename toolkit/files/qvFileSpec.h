@@ -10,8 +10,9 @@
 //
 // The open dialogs and the save dialog are owned by the foreground window
 // and take their custom templates (300, 1081, 173) from the module that
-// holds the toolkit's code; a template the module lacks makes the platform
-// refuse the dialog, which then behaves as a cancel.
+// holds the toolkit's code. An open dialog whose template the module lacks
+// behaves as a cancel without showing, as Windows refuses it (Wine would
+// show it without the template); the save dialog then runs without one.
 #pragma once
 
 #include <windows.h>
@@ -61,7 +62,8 @@ public:
   // The shell's folder browser, with no owner; startAtCurrent selects
   // fullPath first. After OK fullPath and folder hold the chosen folder and
   // fileName its display name. Cancel, an item that is not a folder of the
-  // file system or a path of 260 characters or more: cleared, false.
+  // file system, or a path of 259 characters or more (which the shell may
+  // have cut from a longer one): cleared, false.
   virtual bool BrowseFolder(const char* title, bool startAtCurrent);
   // folder gets name and "\" appended, then JoinPath.
   virtual void EnterFolder(const char* name);
@@ -106,3 +108,6 @@ private:
 // The last 259 characters of spec's fullPath (all of it when shorter) into
 // a 260-byte destination.
 void CopyPathTail(const qvFileSpec& spec, char* destination);
+
+// True when the module that holds the toolkit's code has dialog template id.
+bool ModuleHasDialog(int id);

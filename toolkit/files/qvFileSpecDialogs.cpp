@@ -59,42 +59,14 @@ UINT_PTR CALLBACK SkipHook(HWND dialog, UINT message, WPARAM wParam, LPARAM lPar
   return 0;
 }
 
-bool ModuleHasDialog(int id) {
-  return FindResourceA(ModuleInstance(), MAKEINTRESOURCEA(id), reinterpret_cast<LPCSTR>(RT_DIALOG)) != nullptr;
-}
-
-// The text of the shell's parsing name of item, which for a folder of the
-// file system is its whole path, measured in ANSI characters; -1 when the
-// shell cannot name it.
-int ParsingNameLength(LPCITEMIDLIST item) {
-  IShellFolder* parent = nullptr;
-  LPCITEMIDLIST child = nullptr;
-  if (FAILED(SHBindToParent(item, IID_IShellFolder, reinterpret_cast<void**>(&parent), &child))) return -1;
-  STRRET name = {};
-  const HRESULT named = parent->GetDisplayNameOf(child, SHGDN_FORPARSING, &name);
-  parent->Release();
-  if (FAILED(named)) return -1;
-  switch (name.uType) {
-    case STRRET_WSTR: {
-      const int bytes = WideCharToMultiByte(CP_ACP, 0, name.pOleStr, -1, nullptr, 0, nullptr, nullptr);
-      CoTaskMemFree(name.pOleStr);
-      return bytes - 1;
-    }
-    case STRRET_CSTR:
-      return static_cast<int>(strnlen(name.cStr, sizeof name.cStr));
-    case STRRET_OFFSET:
-      return static_cast<int>(std::strlen(reinterpret_cast<const char*>(child) + name.uOffset));
-  }
-  return -1;
-}
-
-// The folder path of a shell item, when it has one that fits in a path
-// buffer. SHGetPathFromIDListA may hand back a longer path cut short to its
-// buffer, so the length is checked against the shell's parsing name.
+// The folder path of a shell item, when it has one that surely fits in a
+// path buffer. The shell hands a longer path back cut to exactly 259
+// characters (Wine's does), so a path that fills the buffer cannot be told
+// from a cut one and is refused with the longer ones.
 bool FolderPathOf(LPCITEMIDLIST item, char* out) {
   char path[MAX_PATH] = "";
   if (!SHGetPathFromIDListA(item, path) || !path[0]) return false;
-  if (ParsingNameLength(item) >= static_cast<int>(kFileSpecPathSize)) return false;
+  if (strnlen(path, sizeof path) >= kFileSpecPathSize - 1) return false;
   std::strcpy(out, path);
   return true;
 }
@@ -110,7 +82,8 @@ int CALLBACK SelectStartFolder(HWND browser, UINT message, LPARAM, LPARAM path) 
 bool qvFileSpec::OpenFile(int count, const int* ids, const char* labelText) {
   if (count == 0) return true;
   char filter[520];
-  if (!BuildFilterList(count, ids, filter, sizeof filter)) return TakeDialogResult(false, "", "", 0, true);
+  if (!ModuleHasDialog(kLabelTemplate) || !BuildFilterList(count, ids, filter, sizeof filter))
+    return TakeDialogResult(false, "", "", 0, true);
   char file[kFileSpecPathSize] = "", title[kFileSpecPathSize] = "";
   OPENFILENAMEA record = DialogRecord(file, kFileSpecPathSize - 1, title);
   record.lpstrFilter = filter;
@@ -126,7 +99,8 @@ bool qvFileSpec::Open(int count, const int* ids, const char* labelText) { return
 
 bool qvFileSpec::OpenFileOrSkip(int count, const int* ids, const char* title, uint8_t* option) {
   char filter[kFileSpecPathSize];
-  if (!BuildFilterList(count, ids, filter, sizeof filter)) return TakeDialogResult(false, "", "", 0, true);
+  if (!ModuleHasDialog(kSkipTemplate) || !BuildFilterList(count, ids, filter, sizeof filter))
+    return TakeDialogResult(false, "", "", 0, true);
   char file[kFileSpecPathSize] = "", fileTitle[kFileSpecPathSize] = "";
   OPENFILENAMEA record = DialogRecord(file, kFileSpecPathSize, fileTitle);
   record.lpstrFilter = filter;
