@@ -56,3 +56,13 @@ void CALLBACK DialogDriver::Tick(HWND, UINT, UINT_PTR, DWORD) {
   }
   driver->done = driver->step();
 }
+
+void DialogTest::SetUp() {
+  GetCurrentDirectoryA(sizeof startFolder, startFolder);
+  ScratchTest::SetUp();
+}
+
+void DialogTest::TearDown() {
+  SetCurrentDirectoryA(startFolder);
+  ScratchTest::TearDown();
+}

@@ -9,6 +9,8 @@
 #include <functional>
 #include <string>
 
+#include "tests/app/Scratch.h"
+
 // The visible top-level dialog (class "#32770") of this thread titled
 // title, or any such dialog when title is null; null when none shows.
 HWND FindDialog(const char* title = nullptr);
@@ -33,4 +35,15 @@ private:
   int ticks = 0;
   bool done = false;
   bool gaveUp = false;
+};
+
+// A scratch folder for dialog tests. The dialogs make the chosen folder the
+// current one; it goes back before the scratch folder is removed.
+class DialogTest : public ScratchTest {
+protected:
+  void SetUp() override;
+  void TearDown() override;
+
+private:
+  char startFolder[MAX_PATH] = "";
 };

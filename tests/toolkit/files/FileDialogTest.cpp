@@ -65,22 +65,7 @@ struct SaveDialogScript {
   }
 };
 
-// The dialogs make the chosen folder the current one; it goes back before
-// the scratch folder is removed.
-class FileDialogTest : public ScratchTest {
-protected:
-  void SetUp() override {
-    GetCurrentDirectoryA(sizeof startFolder, startFolder);
-    ScratchTest::SetUp();
-  }
-  void TearDown() override {
-    SetCurrentDirectoryA(startFolder);
-    ScratchTest::TearDown();
-  }
-
-private:
-  char startFolder[MAX_PATH] = "";
-};
+using FileDialogTest = DialogTest;
 
 TEST_F(FileDialogTest, SaveFileWithTheTextType) {
   // The longest path a 260-byte buffer holds. (Wine's own dialog overflows
