@@ -173,12 +173,4 @@ TEST_F(FindTest, NamesWhoseFullPathWouldNotFitArePassedOver) {
   EXPECT_EQ(Found(spec), (std::vector<std::string>{".", "..", "short.txt"}));
 }
 
-TEST_F(FindTest, Exists) {
-  Put("here.txt", "x");
-  EXPECT_TRUE(qvFileSpec(Path("here.txt").c_str()).Exists());
-  EXPECT_TRUE(qvFileSpec(root.c_str()).Exists());
-  EXPECT_FALSE(qvFileSpec(Path("gone.txt").c_str()).Exists());
-  EXPECT_FALSE(qvFileSpec().Exists());
-}
-
 }  // namespace

@@ -141,10 +141,4 @@ TEST(IllustratorThumbnailTest, AnyFirstCharacterIsSkippedAndANonDigitEndsTheLine
   EXPECT_EQ(Rgb(t, 2), "0,0,0");
 }
 
-TEST(IllustratorThumbnailTest, NullDataIsNothing) {
-  IllustratorThumbnail t;
-  EXPECT_FALSE(DecodeIllustratorThumbnail(nullptr, 0, &t));
-  EXPECT_TRUE(t.rgb.empty());
-}
-
 }  // namespace
