@@ -1,0 +1,113 @@
+// qvFileSpec: one path held as three strings (the whole path, its folder and
+// its last component) with the operations that keep them consistent, a
+// simple directory search, and the platform's file dialogs and folder
+// browser that fill it. The installer picks its install folder with
+// BrowseFolder; the text viewer picks its save target with SaveFile.
+//
+// The strings live in 260-byte buffers. A path that does not fit in one is
+// never cut to fit: the operation that would build it leaves the full path
+// empty, and a dialog whose choice does not fit reports no choice.
+//
+// The open dialogs and the save dialog are owned by the foreground window
+// and take their custom templates (300, 1081, 173) from the module that
+// holds the toolkit's code. An open dialog whose template the module lacks
+// behaves as a cancel without showing, as Windows refuses it (Wine would
+// show it without the template); the save dialog then runs without one.
+#pragma once
+
+#include <windows.h>
+
+#include <cstddef>
+#include <cstdint>
+
+constexpr size_t kFileSpecPathSize = 260;
+
+// Type codes of ExtensionForType and FindFirst.
+constexpr int kFindIllustrator = 0;  // "*.ai"
+constexpr int kFindBitmap = 1;       // "*.bmp"
+constexpr int kFindAll = 27;         // "*.*"
+
+class qvFileSpec {
+public:
+  // A cleared specification.
+  qvFileSpec();
+  // fullPath = path, then SplitPath. A path of 260 characters or more gives
+  // a cleared specification.
+  explicit qvFileSpec(const char* path);
+  qvFileSpec(const qvFileSpec&) = delete;
+  qvFileSpec& operator=(const qvFileSpec&) = delete;
+
+  // Ends any search.
+  virtual ~qvFileSpec();
+  // The open dialog for Illustrator files with a preview of the thumbnail
+  // embedded in the selected file. optionA and optionB are in/out; outC,
+  // outD and outE are set to 0, 0 and 1 first and receive the third to
+  // fifth options after OK (unless disableOptions). owner null: the
+  // foreground window owns the dialog. Leaves folder unchanged.
+  virtual bool OpenIllustratorFile(bool disableOptions, bool showOption5, uint8_t* optionA, uint8_t* optionB,
+                                   uint8_t* outC, uint8_t* outD, uint8_t* outE, HWND* owner);
+  // The open dialog for the file types ids[0 .. count - 1]; labelText goes
+  // into the template's label. count 0: true at once, no dialog.
+  virtual bool OpenFile(int count, const int* ids, const char* labelText);
+  virtual bool Open(int count, const int* ids, const char* labelText);
+  // The open dialog whose Cancel button reads "Skip", with check box 1082
+  // mirroring the in/out option, whatever the user's choice.
+  virtual bool OpenFileOrSkip(int count, const int* ids, const char* title, uint8_t* option);
+  // The save dialog, offering ids[0 .. count - 1] with the last one's
+  // extension as the default. initialName fills the name box; filterIndex
+  // (in/out, 0-based) picks the initially offered type; chosenId receives
+  // the type the user picked (ids[0] after Cancel).
+  virtual bool SaveFile(int count, const int* ids, const char* labelText = "", const char* initialName = nullptr,
+                        int* chosenId = nullptr, int* filterIndex = nullptr);
+  // The shell's folder browser, with no owner; startAtCurrent selects
+  // fullPath first. After OK fullPath and folder hold the chosen folder and
+  // fileName its display name. Cancel, an item that is not a folder of the
+  // file system, or a path of 259 characters or more (which the shell may
+  // have cut from a longer one): cleared, false.
+  virtual bool BrowseFolder(const char* title, bool startAtCurrent);
+  // folder gets name and "\" appended, then JoinPath.
+  virtual void EnterFolder(const char* name);
+  virtual void SetFileName(const char* name);
+  virtual bool Exists();
+  virtual const char* GetFullPath();
+  virtual const char* GetFileName();
+  virtual const char* GetFolder();
+  // Starts a search of folder for "*" + ExtensionForType(typeCode). True
+  // when something matched; FindNext then delivers the matches.
+  virtual bool FindFirst(int typeCode);
+  // The next match (the first after FindFirst) into fileName and fullPath,
+  // folders and "." and ".." included. False, ending the search, when there
+  // is none. A name whose full path would not fit is passed over.
+  virtual bool FindNext();
+  virtual void Clear();
+  virtual void EndFind();
+  // folder = fullPath up to and including its last "\", fileName = the
+  // rest; without a "\" folder becomes fullPath and fileName is unchanged.
+  virtual void SplitPath();
+  // EnsureFolderSeparator, then fullPath = folder + fileName (empty when
+  // that does not fit).
+  virtual void JoinPath();
+  // Appends "\" to folder unless it ends with one; "" becomes "\".
+  virtual void EnsureFolderSeparator();
+  // 0 -> ".ai", 1 -> ".bmp", any other code -> ".*"; out holds 8 bytes.
+  virtual void ExtensionForType(int typeCode, char* out);
+
+  char fullPath[kFileSpecPathSize];
+  char fileName[kFileSpecPathSize];
+  char folder[kFileSpecPathSize];
+  HANDLE findHandle;  // owned; the running search, or null
+  WIN32_FIND_DATAA findData;
+  uint8_t firstPending;  // 0: the match in findData is not delivered yet
+
+private:
+  // The file dialogs' common end: after OK fullPath and fileName from the
+  // dialog (and folder from fullPath when setFolder); otherwise Clear.
+  bool TakeDialogResult(bool chosen, const char* path, const char* title, size_t nameOffset, bool setFolder);
+};
+
+// The last 259 characters of spec's fullPath (all of it when shorter) into
+// a 260-byte destination.
+void CopyPathTail(const qvFileSpec& spec, char* destination);
+
+// True when the module that holds the toolkit's code has dialog template id.
+bool ModuleHasDialog(int id);
