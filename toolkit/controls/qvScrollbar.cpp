@@ -189,10 +189,11 @@ void qvScrollbar::OnIdle() {
     Refresh();
     return;
   }
+  // The next repeat is counted from this one, so a late pass never brings
+  // two repeats close together.
   const uint32_t now = GetTickCount();
   if (static_cast<int32_t>(now - nextRepeat) < 0) return;
-  nextRepeat += kRepeatIntervalMs;
-  if (static_cast<int32_t>(now - nextRepeat) >= 0) nextRepeat = now + kRepeatIntervalMs;
+  nextRepeat = now + kRepeatIntervalMs;
   ClampValue();
   NotifyParent(scrollValue, KindOfPart(part));
   Refresh();
