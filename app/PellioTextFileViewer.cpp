@@ -58,9 +58,11 @@ PellioTextFileViewer::PellioTextFileViewer(const qvRect& bounds, const char* tit
   textList = new qvTextList(lines, ListRect(bounds.GetLeft(), bounds.GetTop(), r, b), this);
   footerPicture = new qvPicture(kViewerFooterBitmap);
   MakeResizable();
-  // The thicker frame takes effect now and gives a smaller client area,
-  // which lays the controls out again.
-  SetWindowPos(GetHandle(), nullptr, 0, 0, 0, 0, SWP_FRAMECHANGED | SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER);
+  // The thicker frame takes effect now, around the client area asked for.
+  RECT outer = {0, 0, bounds.GetWidth(), bounds.GetHeight()};
+  AdjustWindowRectEx(&outer, GetWindowLongA(GetHandle(), GWL_STYLE), FALSE, GetWindowLongA(GetHandle(), GWL_EXSTYLE));
+  SetWindowPos(GetHandle(), nullptr, 0, 0, outer.right - outer.left, outer.bottom - outer.top,
+               SWP_FRAMECHANGED | SWP_NOMOVE | SWP_NOZORDER);
 }
 
 PellioTextFileViewer::~PellioTextFileViewer() {
