@@ -6,12 +6,12 @@
 //   imgtool --resample WIDTH HEIGHT INPUT OUTPUT.ppm
 //
 // Exit status: 0 when the image opened and was written, 1 when it did not
-// open, 2 on a usage error, 3 when the output could not be made.
+// open or the memory for it could not be had, 2 on a usage error, 3 when the
+// output file could not be written.
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <new>
 
 #include "imagelib/ImageOps.h"
 #include "imagelib/OpenImage.h"
@@ -68,24 +68,24 @@ int main(int argc, char** argv) {
     return 1;
   }
 
-  try {
-    RasterImage rgb;
-    RasterImage* result = &image;
-    // Any other layout goes through the library's colour conversion; a
-    // resampling to the same size copies the pixels.
-    if (resample || image.type != kPixelRgb8) {
-      AllocatePixels(&rgb, resample ? width : image.width, resample ? height : image.height,
-                     kPixelRgb8);
-      ResampleImage(&rgb, &image);
-      result = &rgb;
+  RasterImage rgb;
+  RasterImage* result = &image;
+  // Any other layout goes through the library's colour conversion; a
+  // resampling to the same size copies the pixels.
+  if (resample || image.type != kPixelRgb8) {
+    if (!resample) {
+      width = image.width;
+      height = image.height;
     }
-    FlipImageVertically(result);
-    if (!WritePpm(*result, output)) {
-      std::fprintf(stderr, "imgtool: cannot write %s\n", output);
-      return 3;
+    if (!TryAllocatePixels(&rgb, width, height, kPixelRgb8) || ResampleImage(&rgb, &image) != 0) {
+      std::fprintf(stderr, "imgtool: not enough memory for a %d x %d image\n", width, height);
+      return 1;
     }
-  } catch (const std::bad_alloc&) {
-    std::fprintf(stderr, "imgtool: out of memory\n");
+    result = &rgb;
+  }
+  FlipImageVertically(result);
+  if (!WritePpm(*result, output)) {
+    std::fprintf(stderr, "imgtool: cannot write %s\n", output);
     return 3;
   }
   return 0;

@@ -7,7 +7,10 @@
 #   hostile    every file of the hostile folder must give exit status 1 and
 #              no output;
 #   usage      command-line errors give 2, unwritable output 3, and
-#              --resample gives the requested size.
+#              --resample gives the requested size;
+#   limits     resampling to the largest sizes the command line takes: the
+#              result is written whole, or the memory for it cannot be had
+#              and the status is 1 with no output; never a crash.
 #
 #   imgtool-check.sh CASE HOSTILE_DIR WORK_DIR COMMAND...
 # COMMAND runs imgtool (under the Wine rig for the Windows build). Paths
@@ -163,6 +166,37 @@ case $case in
     for v in $mean; do
       [ "$v" -ge 120 ] && [ "$v" -le 136 ] || fail "1 x 1 mean $mean, expected about 128"
     done
+    ;;
+
+  limits)
+    picture checker.ppm 16 8 checker 3
+    cjpeg -quality 100 -sample 1x1 checker.ppm >checker.jpg
+    # limit WIDTH HEIGHT EXPECTED: EXPECTED is 0 (must be written), 1 (must
+    # be refused) or "either".
+    limit() {
+      local w=$1 h=$2 want=$3 out="$1x$2.ppm"
+      run_imgtool --resample "$w" "$h" checker.jpg "$out"
+      local got=$?
+      if [ $got -eq 0 ] && [ "$want" != 1 ]; then
+        local size=$(( ${#w} + ${#h} + 9 + w * h * 3 ))
+        [ "$(head -c $(( ${#w} + ${#h} + 9 )) "$out")" = "$(printf 'P6\n%d %d\n255' "$w" "$h")" ] \
+          || fail "$w x $h: wrong header"
+        [ "$(stat -c %s "$out")" -eq $size ] || fail "$w x $h: $(stat -c %s "$out") bytes, expected $size"
+        echo "$w x $h: written"
+      elif [ $got -eq 1 ] && [ "$want" != 0 ]; then
+        [ ! -e "$out" ] || fail "$w x $h: output written although refused"
+        echo "$w x $h: refused for want of memory"
+      else
+        fail "$w x $h: status $got, expected $want"
+      fi
+      rm -f "$out"
+    }
+    # 384 MiB of pixels: a 32-bit process holds them, and the resampler's
+    # working memory is one row whatever the size.
+    limit 16384 8192 0
+    # 768 MiB in one block: beside Wine's libraries a 32-bit process has no
+    # free stretch that long, but a 64-bit one does.
+    limit 16384 16384 either
     ;;
 
   *) fail "unknown case $case" ;;

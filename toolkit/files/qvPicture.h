@@ -11,6 +11,7 @@
 #include <cstdint>
 
 #include "toolkit/draw/qvRect.h"
+#include "toolkit/files/BitmapRows.h"
 
 class qvDevice;
 class ThumbnailStream;
@@ -55,6 +56,8 @@ public:
   // Height in pixels of whichever pixels the picture has.
   int PixelHeight();
   int PixelWidth();
+  // The own bitmap's rows; empty without one.
+  BitmapRows Rows() const;
 
   int32_t height = 0;           // of the own bitmap, 0 without one
   int32_t width = 0;
@@ -69,9 +72,22 @@ protected:
   void CreateBitmap(int width, int depth, int height);
 
 private:
+  // What the resource's header says, read once when the resource is
+  // loaded: a BITMAPINFOHEADER or the older BITMAPCOREHEADER.
+  struct ResourceLayout {
+    const uint8_t* data = nullptr;  // not owned: the locked resource
+    int32_t width = 0;
+    int32_t height = 0;  // negative for a top-down bitmap
+    int depth = 0;
+    int headerSize = 0;
+    int colorsUsed = 0;
+  };
+
   void LoadResource();
-  // The resource's header, whichever of the two forms it has.
-  bool ResourceHeader(int& width, int& height, int& depth, int& headerSize);
+  // The resource's layout, or null without a readable resource.
+  const ResourceLayout* Layout() const { return layout.data ? &layout : nullptr; }
+
+  ResourceLayout layout;
 };
 
 // The picture of a top-row-first image, alpha types blended over the same
