@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -26,7 +27,7 @@ void PutBigEndian(std::vector<uint8_t>& bytes, size_t at, uint32_t value, int co
 
 // The 512-byte header followed by `data`.
 std::vector<uint8_t> SgiFile(const SgiHeader& h, const std::vector<uint8_t>& data) {
-  std::vector<uint8_t> bytes(kSgiHeaderBytes, 0);
+  std::vector<uint8_t> bytes(kSgiHeaderBytes + data.size(), 0);
   PutBigEndian(bytes, 0, h.magic, 2);       // magic 474
   bytes[2] = h.storage;                     // 0 verbatim, 1 run-length
   bytes[3] = h.bytesPerChannel;             // 1
@@ -37,7 +38,7 @@ std::vector<uint8_t> SgiFile(const SgiHeader& h, const std::vector<uint8_t>& dat
   PutBigEndian(bytes, 16, 255, 4);          // maximum value: not used
   bytes[24] = 'n';                          // image name: not used
   PutBigEndian(bytes, 104, h.colorMap, 4);  // colour map: 0 normal
-  bytes.insert(bytes.end(), data.begin(), data.end());
+  std::copy(data.begin(), data.end(), bytes.begin() + kSgiHeaderBytes);
   return bytes;
 }
 

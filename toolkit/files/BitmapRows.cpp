@@ -9,8 +9,8 @@ int64_t BitmapStride(int64_t width, int depth) {
   return (width * depth + 31) / 32 * 4;
 }
 
-void SwapRedBlue(const uint8_t* from, uint8_t* to, size_t count, int fromStep) {
-  for (size_t i = 0; i < count; ++i, from += fromStep, to += 3) {
+void SwapRedBlue(const uint8_t* from, uint8_t* to, size_t count, int fromStep, int toStep) {
+  for (size_t i = 0; i < count; ++i, from += fromStep, to += toStep) {
     to[0] = from[2];
     to[1] = from[1];
     to[2] = from[0];

@@ -15,11 +15,11 @@
 // width or depth.
 int64_t BitmapStride(int64_t width, int depth);
 
-// Copies `count` pixels into three-byte pixels at `to` with the first and
-// third byte exchanged: red, green, blue becomes blue, green, red and back.
-// Source pixels are `fromStep` bytes apart (3, or 4 for a 32-bit row whose
-// fourth byte is dropped). The two ranges must not overlap.
-void SwapRedBlue(const uint8_t* from, uint8_t* to, size_t count, int fromStep = 3);
+// Copies `count` pixels from `from` to `to` with the first and third byte
+// exchanged: red, green, blue becomes blue, green, red and back. Pixels are
+// `fromStep` and `toStep` bytes apart (3, or 4 for a 32-bit row, whose
+// fourth byte is neither read nor written). The ranges must not overlap.
+void SwapRedBlue(const uint8_t* from, uint8_t* to, size_t count, int fromStep = 3, int toStep = 3);
 
 // A view of a picture's pixels, rows counted from the top. The view owns
 // nothing.

@@ -6,6 +6,7 @@
 
 #include "common/ModuleInstance.h"
 #include "toolkit/draw/qvDevice.h"
+#include "toolkit/files/Thumbnail.h"
 #include "toolkit/files/qvHandleLocker.h"
 
 qvPicture::qvPicture(int id) {
@@ -168,9 +169,17 @@ bool qvPicture::DrawRect(qvDevice& device, const qvRect& source, const qvRect& d
   return true;
 }
 
-int qvPicture::ReadThumbnailPixels(ThumbnailStream&, bool, bool) { return -1; }
-int qvPicture::ReadJpegThumbnail(ThumbnailStream&, bool) { return -1; }
-int qvPicture::WriteThumbnail(ThumbnailStream&, bool, bool) { return -1; }
+int qvPicture::ReadThumbnailPixels(ThumbnailStream& stream, bool binary, bool fourBytes) {
+  return ::ReadThumbnailPixels(stream, Rows(), binary, fourBytes);
+}
+
+int qvPicture::ReadJpegThumbnail(ThumbnailStream& stream, bool binary) {
+  return ::ReadJpegThumbnail(stream, Rows(), binary);
+}
+
+int qvPicture::WriteThumbnail(ThumbnailStream& stream, bool binary, bool jpeg) {
+  return ::WriteThumbnail(stream, Rows(), binary, jpeg);
+}
 
 uint8_t* qvPicture::PixelAddress(int x, int y) {
   int w, h, depth;

@@ -36,6 +36,9 @@ public:
   virtual int DrawAt(qvDevice& device, int x, int y, int span);
   // Copies the source rectangle unscaled to the destination's top-left.
   virtual bool DrawRect(qvDevice& device, const qvRect& source, const qvRect& destination);
+  // The thumbnail of the own bitmap (Thumbnail.h): the readers expect the
+  // bitmap to have been made at the size the stream's header announced.
+  // Each returns 0, or -1 without an own bitmap or on a failure.
   virtual int ReadThumbnailPixels(ThumbnailStream& stream, bool binary, bool fourBytes);
   virtual int ReadJpegThumbnail(ThumbnailStream& stream, bool binary);
   virtual int WriteThumbnail(ThumbnailStream& stream, bool binary, bool jpeg);
