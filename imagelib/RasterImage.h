@@ -34,7 +34,11 @@ int BytesPerPixel(uint32_t type);
 // Images never get larger than this, whatever a file claims: larger requests
 // fail as an allocation failure does.
 constexpr int32_t kMaxImageSide = 16384;
+#ifdef QV_FUZZING_MAX_PIXELS
+constexpr int64_t kMaxImagePixels = QV_FUZZING_MAX_PIXELS;  // the fuzzing build's
+#else
 constexpr int64_t kMaxImagePixels = int64_t{1} << 28;
+#endif
 // The largest block one object may take: the product is a 32-bit program,
 // where no object can be larger than PTRDIFF_MAX (containers refuse more
 // with std::length_error). Both builds refuse the same sizes.
