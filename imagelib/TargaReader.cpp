@@ -72,12 +72,21 @@ void ConvertPixel<8>(const uint8_t* in, uint8_t* out) {
   out[0] = out[1] = out[2] = in[0];
 }
 
+// A 5-bit value v as a byte: trunc(v * 255 / 31), so that 31 becomes 255.
+struct FiveBitTable {
+  constexpr FiveBitTable() : bytes() {
+    for (int v = 0; v < 32; ++v) bytes[v] = static_cast<uint8_t>(v * 255 / 31);
+  }
+  uint8_t bytes[32];
+};
+constexpr FiveBitTable kFiveBits;
+
 template <>
 void ConvertPixel<16>(const uint8_t* in, uint8_t* out) {
   const unsigned v = in[0] | in[1] << 8;  // bit 15 carries nothing here
-  out[0] = static_cast<uint8_t>((v >> 10 & 31) * 255 / 31);
-  out[1] = static_cast<uint8_t>((v >> 5 & 31) * 255 / 31);
-  out[2] = static_cast<uint8_t>((v & 31) * 255 / 31);
+  out[0] = kFiveBits.bytes[v >> 10 & 31];
+  out[1] = kFiveBits.bytes[v >> 5 & 31];
+  out[2] = kFiveBits.bytes[v & 31];
   out[3] = 255;
 }
 
