@@ -34,6 +34,21 @@ int HexValue(uint8_t c) {
   return -1;
 }
 
+// A side of 1 .. kMaxImageSide in decimal digits at *text, which moves past
+// them.
+bool ParseSide(const char** text, long* side) {
+  long v = 0;
+  const char* p = *text;
+  for (; *p >= '0' && *p <= '9'; ++p) {
+    v = v * 10 + (*p - '0');
+    if (v > kMaxImageSide) return false;
+  }
+  if (p == *text || v == 0) return false;
+  *text = p;
+  *side = v;
+  return true;
+}
+
 // Turns 2 * count digits into count bytes, in place; false at a non-digit.
 bool HexToBytes(uint8_t* text, size_t count) {
   for (size_t i = 0; i < count; ++i) {
@@ -111,10 +126,14 @@ int WriteThumbnail(ThumbnailStream& stream, const BitmapRows& picture, bool bina
 bool ReadThumbnailHeader(ThumbnailStream& stream, int32_t* width, int32_t* height, bool* binary, bool* jpeg) {
   char line[64];
   if (!stream.ReadLine(line, sizeof line)) return false;
-  int w = 0, h = 0, used = 0;
-  if (std::sscanf(line, "ThumbnailSize %d %d%n", &w, &h, &used) != 2 || line[used] != '\0') return false;
+  // "ThumbnailSize", one space, the width, one space, the height.
+  const size_t keyword = sizeof kSizeLine - 1;
+  if (std::strncmp(line, kSizeLine, keyword) != 0 || line[keyword] != ' ') return false;
+  const char* text = line + keyword + 1;
+  long w = 0, h = 0;
+  if (!ParseSide(&text, &w) || *text++ != ' ' || !ParseSide(&text, &h) || *text != '\0') return false;
   size_t bytes = 0;
-  if (w <= 0 || h <= 0 || !ImageByteCount(w, h, 3, &bytes)) return false;
+  if (!ImageByteCount(w, h, 3, &bytes)) return false;
   if (!stream.ReadLine(line, sizeof line) || !ThumbnailLayoutFromKeyword(line, binary, jpeg)) return false;
   *width = w;
   *height = h;
