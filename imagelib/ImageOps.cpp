@@ -1,7 +1,6 @@
 #include "imagelib/ImageOps.h"
 
 #include <algorithm>
-#include <cstring>
 #include <new>
 #include <vector>
 
@@ -23,8 +22,32 @@ double Overlap(double low, double high, int cell) {
   return w;
 }
 
+// The destination cells one source pixel's square covers along one axis:
+// the square [low, high) and the first and last cell it touches.
+struct Span {
+  double low, high;
+  int first, last;
+};
+
+// The spans of source cells 0 .. sourceCount - 1 scaled onto destCount cells.
+std::vector<Span> Spans(int sourceCount, int destCount) {
+  std::vector<Span> spans(static_cast<size_t>(sourceCount));
+  for (int s = 0; s < sourceCount; ++s) {
+    Span& span = spans[size_t(s)];
+    span.low = double(s) * destCount / sourceCount;
+    span.high = double(s + 1) * destCount / sourceCount;
+    span.first = std::max(0, int(span.low));
+    span.last = std::min(int(span.high), destCount - 1);
+  }
+  return spans;
+}
+
 }  // namespace
 
+// The destination is made one row at a time: every source row whose span
+// covers row j adds its pixels to one row of sums, in source order, so each
+// destination pixel sums the same terms in the same order as a whole-image
+// accumulator would, while the working memory stays one row.
 int ResampleImage(RasterImage* destination, const RasterImage* source) {
   if (!HasPixels(destination) || !HasPixels(source)) return -1;
   const int sw = source->store->width;
@@ -32,28 +55,30 @@ int ResampleImage(RasterImage* destination, const RasterImage* source) {
   const int dw = destination->store->width;
   const int dh = destination->store->height;
 
-  const uint64_t count = uint64_t(dw) * uint64_t(dh);
-  if (count >= (uint64_t{1} << 28)) throw std::bad_alloc();
-  std::vector<ColorF> sums(static_cast<size_t>(count));
+  std::vector<Span> rows, columns;
+  std::vector<ColorF> sums;
+  try {
+    rows = Spans(sh, dh);
+    columns = Spans(sw, dw);
+    sums.resize(size_t(dw));
+  } catch (const std::bad_alloc&) {
+    return -1;
+  }
 
-  for (int y = 0; y < sh; ++y) {
-    const double top = double(y) * dh / sh;
-    const double bottom = double(y + 1) * dh / sh;
-    const int firstRow = std::max(0, int(top));
-    const int lastRow = std::min(int(bottom), dh - 1);
-    for (int x = 0; x < sw; ++x) {
-      const double left = double(x) * dw / sw;
-      const double right = double(x + 1) * dw / sw;
-      const int firstColumn = std::max(0, int(left));
-      const int lastColumn = std::min(int(right), dw - 1);
-      ColorF c;
-      GetPixelColor(source, x, y, &c);
-      for (int j = firstRow; j <= lastRow; ++j) {
-        const double h = Overlap(top, bottom, j);
-        ColorF* row = &sums[size_t(j) * dw];
-        for (int i = firstColumn; i <= lastColumn; ++i) {
-          const double weight = h * Overlap(left, right, i);
-          ColorF& sum = row[i];
+  int firstSource = 0;
+  for (int j = 0; j < dh; ++j) {
+    std::fill(sums.begin(), sums.end(), ColorF{});
+    // Spans only move down: rows that ended above j never return.
+    while (firstSource < sh && rows[size_t(firstSource)].last < j) ++firstSource;
+    for (int y = firstSource; y < sh && rows[size_t(y)].first <= j; ++y) {
+      const double h = Overlap(rows[size_t(y)].low, rows[size_t(y)].high, j);
+      for (int x = 0; x < sw; ++x) {
+        const Span& span = columns[size_t(x)];
+        ColorF c;
+        GetPixelColor(source, x, y, &c);
+        for (int i = span.first; i <= span.last; ++i) {
+          const double weight = h * Overlap(span.low, span.high, i);
+          ColorF& sum = sums[size_t(i)];
           sum.red += float(weight * c.red);
           sum.green += float(weight * c.green);
           sum.blue += float(weight * c.blue);
@@ -61,10 +86,7 @@ int ResampleImage(RasterImage* destination, const RasterImage* source) {
         }
       }
     }
-  }
-
-  for (int j = 0; j < dh; ++j) {
-    for (int i = 0; i < dw; ++i) SetPixelColor(destination, i, j, sums[size_t(j) * dw + i]);
+    for (int i = 0; i < dw; ++i) SetPixelColor(destination, i, j, sums[size_t(i)]);
   }
   return 0;
 }
@@ -73,13 +95,9 @@ int FlipImageVertically(RasterImage* image) {
   if (!image->store || image->type >= kPixelNone) return -1;
   PixelStore* store = image->store;
   const size_t rowBytes = store->RowBytes();
-  std::vector<uint8_t> scratch(rowBytes);
   for (int32_t j = 0, k = store->height - 1; j < k; ++j, --k) {
     uint8_t* a = store->Pixel(0, j);
-    uint8_t* b = store->Pixel(0, k);
-    std::memcpy(scratch.data(), a, rowBytes);
-    std::memcpy(a, b, rowBytes);
-    std::memcpy(b, scratch.data(), rowBytes);
+    std::swap_ranges(a, a + rowBytes, store->Pixel(0, k));
   }
   return 0;
 }

@@ -20,11 +20,12 @@ struct ImageRect {
 // are already set: each source pixel adds its colour to every destination
 // pixel its square overlaps, weighted by the overlapping area, so enlarging
 // repeats pixels and shrinking averages them. Returns 0, or -1 without
-// writing anything when either image has no pixels. Throws std::bad_alloc
-// when the working buffer cannot be had.
+// writing anything when either image has no pixels or the working memory
+// (a few rows' worth) cannot be had.
 int ResampleImage(RasterImage* destination, const RasterImage* source);
 
-// Turns the image upside down. Returns 0, or -1 for an empty record.
+// Turns the image upside down, in place. Returns 0, or -1 for an empty
+// record.
 int FlipImageVertically(RasterImage* image);
 
 // Pixels of the rectangle's outline become grey (128, 128, 128); pixels

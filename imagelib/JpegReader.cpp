@@ -1,7 +1,6 @@
 #include "imagelib/JpegReader.h"
 
 #include <cstring>
-#include <new>
 #include <vector>
 
 #include "imagelib/JpegErrorTrap.h"
@@ -25,7 +24,9 @@ void LimitScans(j_common_ptr cinfo) {
 // What the decoder learns beside the pixels, reached through client_data.
 struct DecodeState {
   void (*emitMessage)(j_common_ptr, int);  // the standard manager's
-  bool dataRanShort = false;               // the entropy decoder needed bytes past the end
+  // Set by WatchMessages, from inside the library's calls, when the entropy
+  // decoder needed bytes past the end of the data.
+  bool dataRanShort = false;
 };
 
 // The Huffman decoder warns "premature end of data segment" once, when it
@@ -61,17 +62,15 @@ void DecodeRows(j_decompress_ptr cinfo, RasterImage* image) {
 
   const int32_t width = static_cast<int32_t>(cinfo->output_width);
   const int32_t height = static_cast<int32_t>(cinfo->output_height);
-  try {
-    AllocatePixels(image, width, height, kPixelRgb8);
-  } catch (const std::bad_alloc&) {
-    return;
-  }
+  if (!TryAllocatePixels(image, width, height, kPixelRgb8)) return;
 
   // A single-scan stream decodes while its rows are read: once the data
   // runs short, this row and the rows after it are not in the file and stay
   // black. A multi-scan stream was read whole before the first row; its rows
   // show whatever arrived.
-  const DecodeState* state = static_cast<DecodeState*>(cinfo->client_data);
+  // Not const: jpeg_read_scanlines below changes dataRanShort through the
+  // message hook, so it is read afresh after every row.
+  DecodeState* state = static_cast<DecodeState*>(cinfo->client_data);
   const bool shortBeforeRows = state->dataRanShort;
   // Rows are decoded straight into the image, the top one into the last row.
   while (cinfo->output_scanline < cinfo->output_height) {
@@ -88,10 +87,7 @@ void DecodeRows(j_decompress_ptr cinfo, RasterImage* image) {
 }  // namespace
 
 int DecodeJpeg(RasterImage* image, const uint8_t* data, size_t size) {
-  ClearImage(image);
-  image->width = 0;
-  image->height = 0;
-  image->type = kPixelNone;
+  EmptyImage(image);
 
   jpeg_decompress_struct cinfo{};
   JpegErrorTrap trap;
@@ -120,8 +116,7 @@ int DecodeJpeg(RasterImage* image, const uint8_t* data, size_t size) {
 }
 
 int ReadJpegFile(RasterImage* image, const char* path) {
-  ClearImage(image);
-  image->type = kPixelNone;
+  EmptyImage(image);
   std::vector<uint8_t> bytes;
   if (!ReadWholeFile(path, kMaxJpegFileBytes, &bytes)) return -1;
   return DecodeJpeg(image, bytes.data(), bytes.size());

@@ -3,6 +3,8 @@
 #include <cstring>
 
 #include "imagelib/JpegReader.h"
+#include "imagelib/SgiReader.h"
+#include "imagelib/TargaReader.h"
 
 namespace {
 
@@ -46,6 +48,8 @@ RasterImage* OpenImage(RasterImage* image, const char* name) {
   std::strcpy(image->path, name);
 
   switch (ImageTypeFromName(image->path)) {
+    case kFormatSgi: ReadSgiFile(image, image->path); break;
+    case kFormatTarga: ReadTargaFile(image, image->path); break;
     case kFormatJpeg: ReadJpegFile(image, image->path); break;
     default: break;
   }

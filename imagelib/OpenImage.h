@@ -1,6 +1,5 @@
 // Opening an image file by name: the file-name extension picks the reader
-// (JPEG today; SGI and Targa readers slot in behind the same codes), and the
-// reader fills a RasterImage the caller owns. Success shows as the record
+// (SGI, Targa or JPEG), and the reader fills a RasterImage the caller owns. Success shows as the record
 // holding a store; a failed open leaves it empty.
 #pragma once
 

@@ -1,7 +1,7 @@
 #include "imagelib/RasterImage.h"
 
+#include <atomic>
 #include <cstring>
-#include <limits>
 #include <new>
 
 int BytesPerPixel(uint32_t type) {
@@ -17,12 +17,20 @@ int BytesPerPixel(uint32_t type) {
   }
 }
 
+bool ImageByteCount(int64_t width, int64_t height, int bytesPerPixel, size_t* bytes) {
+  if (width < 0 || height < 0 || bytesPerPixel <= 0 || bytesPerPixel > 16) return false;
+  if (width > kMaxImageSide || height > kMaxImageSide || width * height > kMaxImagePixels) return false;
+  const uint64_t count = uint64_t(width) * uint64_t(height) * uint64_t(bytesPerPixel);
+  if (count > kMaxBlockBytes) return false;
+  *bytes = static_cast<size_t>(count);
+  return true;
+}
+
 PixelStore::PixelStore(int32_t width, int32_t height, int bytesPerPixel)
     : width(width), height(height), bytesPerPixel(bytesPerPixel) {
-  if (width < 0 || height < 0 || bytesPerPixel <= 0) throw std::bad_alloc();
-  uint64_t bytes = uint64_t(width) * uint64_t(height) * uint64_t(bytesPerPixel);
-  if (bytes > std::numeric_limits<size_t>::max()) throw std::bad_alloc();
-  data = new uint8_t[static_cast<size_t>(bytes)]();
+  size_t bytes = 0;
+  if (!ImageByteCount(width, height, bytesPerPixel, &bytes)) throw std::bad_alloc();
+  data = new uint8_t[bytes]();
 }
 
 PixelStore::~PixelStore() { delete[] data; }
@@ -30,6 +38,8 @@ PixelStore::~PixelStore() { delete[] data; }
 RasterImage::~RasterImage() { ClearImage(this); }
 
 namespace {
+
+std::atomic<uint64_t> blockRequests{0};
 
 // Copies the last kImageNameSize - 1 characters of `name` into `out`.
 void CopyNameTail(char (&out)[kImageNameSize], const char* name) {
@@ -42,32 +52,43 @@ void CopyNameTail(char (&out)[kImageNameSize], const char* name) {
 }  // namespace
 
 void InitImage(RasterImage* image) {
-  ClearImage(image);
-  image->width = 0;
-  image->height = 0;
+  EmptyImage(image);
   image->path[0] = '\0';
   image->sourcePath[0] = '\0';
-  image->type = kPixelNone;
   image->userValue = 0;
   image->handle = nullptr;
 }
 
-void AllocatePixels(RasterImage* image, int32_t width, int32_t height, uint32_t type) {
+void EmptyImage(RasterImage* image) {
   ClearImage(image);
   image->width = 0;
   image->height = 0;
   image->type = kPixelNone;
+}
+
+bool TryAllocatePixels(RasterImage* image, int32_t width, int32_t height, uint32_t type) {
+  ++blockRequests;
+  EmptyImage(image);
   image->sourcePath[0] = '\0';
-  int bytesPerPixel = BytesPerPixel(type);
-  if (bytesPerPixel == 0 || width < 0 || height < 0 || width > kMaxImageSide ||
-      height > kMaxImageSide || int64_t{width} * height > kMaxImagePixels) {
-    throw std::bad_alloc();
+  const int bytesPerPixel = BytesPerPixel(type);
+  size_t bytes = 0;
+  if (bytesPerPixel == 0 || !ImageByteCount(width, height, bytesPerPixel, &bytes)) return false;
+  try {
+    image->store = new PixelStore(width, height, bytesPerPixel);
+  } catch (const std::bad_alloc&) {
+    return false;
   }
-  image->store = new PixelStore(width, height, bytesPerPixel);
   image->width = width;
   image->height = height;
   image->type = type;
+  return true;
 }
+
+void AllocatePixels(RasterImage* image, int32_t width, int32_t height, uint32_t type) {
+  if (!TryAllocatePixels(image, width, height, type)) throw std::bad_alloc();
+}
+
+uint64_t PixelBlockRequests() { return blockRequests.load(); }
 
 void ClearImage(RasterImage* image) {
   delete image->store;

@@ -8,8 +8,9 @@
 //
 // A record without a store is empty (type kPixelNone). The record owns its
 // store and frees it when cleared or destroyed. This part of the library is
-// plain C++ and builds for every platform; the platform object a picture may
-// hang on the record (`handle`) is released by the code that made it.
+// plain C++ and builds for every platform. The record also owns `handle`, a
+// platform object a picture may hang on it, but cannot release it here:
+// whoever deletes the record releases it first.
 #pragma once
 
 #include <cstddef>
@@ -33,7 +34,20 @@ int BytesPerPixel(uint32_t type);
 // Images never get larger than this, whatever a file claims: larger requests
 // fail as an allocation failure does.
 constexpr int32_t kMaxImageSide = 16384;
+#ifdef QV_FUZZING_MAX_PIXELS
+constexpr int64_t kMaxImagePixels = QV_FUZZING_MAX_PIXELS;  // the fuzzing build's
+#else
 constexpr int64_t kMaxImagePixels = int64_t{1} << 28;
+#endif
+// The largest block one object may take: the product is a 32-bit program,
+// where no object can be larger than PTRDIFF_MAX (containers refuse more
+// with std::length_error). Both builds refuse the same sizes.
+constexpr uint64_t kMaxBlockBytes = 0x7FFFFFFF;
+
+// The bytes of a width x height block of bytesPerPixel-byte pixels, counted
+// in 64 bits. False for a negative size or pixel size, a size over
+// kMaxImageSide or kMaxImagePixels, or a block over kMaxBlockBytes.
+bool ImageByteCount(int64_t width, int64_t height, int bytesPerPixel, size_t* bytes);
 
 // Room for a name in a record, terminator included.
 constexpr int kImageNameSize = 260;
@@ -74,22 +88,34 @@ struct RasterImage {
   uint32_t type = kPixelNone;            // a PixelType
   char sourcePath[kImageNameSize] = {};  // set after a successful open, or by SetImageNames
   int32_t userValue = 0;
-  void* handle = nullptr;  // platform object owned by the record; released by whoever made it
+  void* handle = nullptr;  // owned: released by whoever deletes the record, before it does
 };
 
 // Makes the record empty: frees its store, empties both names, zeroes the
 // size, userValue and handle, and sets the type to kPixelNone.
 void InitImage(RasterImage* image);
 
+// Frees the store, zeroes the size and sets the type to kPixelNone; the
+// names, userValue and handle stay. What every failed read leaves.
+void EmptyImage(RasterImage* image);
+
 // Replaces the pixels with a new zero-filled store of width x height pixels
-// of `type`, and empties sourcePath. Sizes are checked in 64 bits: a negative
-// size, a type without pixels, a size over kMaxImageSide or kMaxImagePixels
-// and every failed allocation throw std::bad_alloc, and the record is then
-// left empty.
+// of `type`, and empties sourcePath. False, with the record empty, for a
+// size ImageByteCount refuses, a type without pixels, or a block that
+// cannot be had.
+bool TryAllocatePixels(RasterImage* image, int32_t width, int32_t height, uint32_t type);
+
+// The same, throwing std::bad_alloc (with the record empty) where
+// TryAllocatePixels returns false.
 void AllocatePixels(RasterImage* image, int32_t width, int32_t height, uint32_t type);
 
-// Frees the store, whatever the type. The size and type stay as they were;
-// readers set the type to kPixelNone right after.
+// How many times a pixel block has been asked for since the program
+// started, refused requests included: tests show with it that a reader
+// refused a header before allocating anything.
+uint64_t PixelBlockRequests();
+
+// Frees the store, whatever the type. The size and type stay as they were
+// (EmptyImage resets them too).
 void ClearImage(RasterImage* image);
 
 // With a name: sourcePath and path get its last 259 characters (all of it

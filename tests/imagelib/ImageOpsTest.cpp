@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <climits>
 #include <cstring>
 #include <random>
@@ -89,6 +90,69 @@ TEST(ResampleTest, TheSameSizeCopiesEveryByte) {
     AllocatePixels(&destination, 13, 9, type);
     ASSERT_EQ(ResampleImage(&destination, &source), 0);
     EXPECT_EQ(std::memcmp(source.store->data, destination.store->data, source.store->ByteCount()), 0);
+  }
+}
+
+// The resampler as first described: one accumulator for the whole
+// destination, source pixels visited row by row. The row-at-a-time
+// resampler must give the same floats, bit for bit.
+std::vector<ColorF> WholeImageResample(const RasterImage& source, int dw, int dh) {
+  const int sw = source.width, sh = source.height;
+  std::vector<ColorF> sums(size_t(dw) * dh);
+  for (int y = 0; y < sh; ++y) {
+    const double top = double(y) * dh / sh, bottom = double(y + 1) * dh / sh;
+    for (int x = 0; x < sw; ++x) {
+      const double left = double(x) * dw / sw, right = double(x + 1) * dw / sw;
+      ColorF c;
+      GetPixelColor(&source, x, y, &c);
+      for (int j = std::max(0, int(top)); j <= std::min(int(bottom), dh - 1); ++j) {
+        double h = 1;
+        if (top > j) h -= top - j;
+        if (bottom < j + 1) h -= j + 1 - bottom;
+        for (int i = std::max(0, int(left)); i <= std::min(int(right), dw - 1); ++i) {
+          double w = 1;
+          if (left > i) w -= left - i;
+          if (right < i + 1) w -= i + 1 - right;
+          ColorF& sum = sums[size_t(j) * dw + i];
+          sum.red += float(h * w * c.red);
+          sum.green += float(h * w * c.green);
+          sum.blue += float(h * w * c.blue);
+          sum.alpha += float(h * w * c.alpha);
+        }
+      }
+    }
+  }
+  return sums;
+}
+
+TEST(ResampleTest, RowByRowGivesTheWholeImageAccumulatorsFloats) {
+  struct Case {
+    int sw, sh, dw, dh;
+  } cases[] = {
+      {7, 5, 3, 2}, {3, 2, 7, 5}, {5, 5, 5, 5}, {13, 1, 4, 9}, {1, 13, 9, 4}, {10, 7, 10, 3}, {3, 7, 3, 10},
+  };
+  std::mt19937 random(11);
+  for (const Case& c : cases) {
+    SCOPED_TRACE(testing::Message() << c.sw << "x" << c.sh << " -> " << c.dw << "x" << c.dh);
+    RasterImage source, destination;
+    AllocatePixels(&source, c.sw, c.sh, kPixelArgbFloat);
+    for (int y = 0; y < c.sh; ++y) {
+      for (int x = 0; x < c.sw; ++x) {
+        SetPixelColor(&source, x, y, {float(random() % 1000) / 999, float(random() % 1000) / 999,
+                                      float(random() % 1000) / 999, float(random() % 1000) / 999});
+      }
+    }
+    AllocatePixels(&destination, c.dw, c.dh, kPixelArgbFloat);
+    ASSERT_EQ(ResampleImage(&destination, &source), 0);
+    const std::vector<ColorF> expected = WholeImageResample(source, c.dw, c.dh);
+    for (int j = 0; j < c.dh; ++j) {
+      for (int i = 0; i < c.dw; ++i) {
+        ColorF got;
+        GetPixelColor(&destination, i, j, &got);
+        const ColorF& want = expected[size_t(j) * c.dw + i];
+        ASSERT_EQ(std::memcmp(&got, &want, sizeof got), 0) << i << "," << j;
+      }
+    }
   }
 }
 

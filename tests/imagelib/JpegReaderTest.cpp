@@ -47,6 +47,18 @@ void ExpectRefused(const std::vector<uint8_t>& bytes) {
   EXPECT_EQ(GetImageWidth(&image), -1);
 }
 
+// A refusal that comes from the header alone: nothing was even asked of the
+// allocator, which a failed allocation would also leave empty.
+void ExpectRefusedBeforeAllocating(const std::vector<uint8_t>& bytes) {
+  RasterImage image;
+  AllocatePixels(&image, 2, 2, kPixelRgb8);
+  const uint64_t requests = PixelBlockRequests();
+  EXPECT_EQ(DecodeJpeg(&image, bytes.data(), bytes.size()), -1);
+  EXPECT_EQ(PixelBlockRequests(), requests) << "a pixel block was asked for";
+  EXPECT_EQ(image.store, nullptr);
+  EXPECT_EQ(image.width, 0);
+}
+
 bool RowIsBlack(const RasterImage& image, int y) {
   const uint8_t* row = image.store->Pixel(0, y);
   return std::all_of(row, row + image.store->RowBytes(), [](uint8_t b) { return b == 0; });
@@ -103,7 +115,7 @@ TEST(JpegReaderTest, FramesOverTheSizeLimitsAreRefusedBeforeDecoding) {
     SCOPED_TRACE(testing::Message() << c.width << " x " << c.height);
     std::vector<uint8_t> jpeg = good;
     SetFrameSize(&jpeg, c.width, c.height);
-    ExpectRefused(jpeg);
+    ExpectRefusedBeforeAllocating(jpeg);
   }
 }
 
@@ -114,14 +126,14 @@ TEST(JpegReaderTest, ProgressiveFramesNeedingTooMuchDecoderMemoryAreRefused) {
   options.hSampling = options.vSampling = 1;
   std::vector<uint8_t> jpeg = EncodeJpeg(MakeSamplePicture(16, 16, 3), options);
   SetFrameSize(&jpeg, 15000, 15000);
-  ExpectRefused(jpeg);
+  ExpectRefusedBeforeAllocating(jpeg);
 }
 
 TEST(JpegReaderTest, StreamsWithTooManyScansAreRefused) {
   const std::vector<uint8_t> progressive = EncodeJpeg(MakeSamplePicture(24, 24, 3), Progressive(80));
   std::vector<uint8_t> many = progressive;
   RepeatFirstScan(&many, kMaxJpegScans + 10);
-  ExpectRefused(many);
+  ExpectRefusedBeforeAllocating(many);
 
   // A few repeated scans are only a bogus progression: it decodes.
   std::vector<uint8_t> few = progressive;
@@ -225,6 +237,8 @@ TEST(ReadJpegFileTest, EmptyAndMissingFilesLeaveTheRecordEmpty) {
   EXPECT_EQ(ReadJpegFile(&image, WriteTempFile("empty.jpg", {}).c_str()), -1);
   EXPECT_EQ(image.store, nullptr);
   EXPECT_EQ(image.type, kPixelNone);
+  EXPECT_EQ(image.width, 0) << "no size is left from the image before";
+  EXPECT_EQ(image.height, 0);
 
   AllocatePixels(&image, 2, 2, kPixelRgb8);
   EXPECT_EQ(ReadJpegFile(&image, (WriteTempFile("y", {}) + "-missing.jpg").c_str()), -1);

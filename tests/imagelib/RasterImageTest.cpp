@@ -3,9 +3,15 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <cstring>
 #include <new>
 #include <string>
+#include <vector>
+
+#include "imagelib/ImageOps.h"
+#include "imagelib/JpegReader.h"
+#include "tests/imagelib/JpegSamples.h"
 
 namespace {
 
@@ -82,6 +88,7 @@ TEST(RasterImageTest, RefusedAllocationsThrowAndLeaveTheRecordEmpty) {
       {"negative height", 4, -2, kPixelRgb8},
       {"a side over the limit", kMaxImageSide + 1, 1, kPixelRgb8},
       {"the largest frame a JPEG header can give", 65535, 65535, kPixelRgb8},
+      {"a block past what one object may take", kMaxImageSide, kMaxImageSide / 2, kPixelArgbFloat},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
@@ -92,13 +99,76 @@ TEST(RasterImageTest, RefusedAllocationsThrowAndLeaveTheRecordEmpty) {
   }
 }
 
-// 16384 x 16384 float pixels are within the pixel limit but take 4 GiB,
-// which wraps to 0 in 32-bit arithmetic.
-TEST(RasterImageTest, BlocksPastTheAddressSpaceAreRefused) {
-  if (sizeof(size_t) > 4) GTEST_SKIP() << "only a 32-bit process cannot address the block";
-  RasterImage image;
-  EXPECT_THROW(AllocatePixels(&image, kMaxImageSide, kMaxImageSide, kPixelArgbFloat), std::bad_alloc);
-  ExpectEmpty(image);
+// Blocks a 32-bit process cannot hold as one object are refused on every
+// platform, before any allocation; the largest that may be tried is just
+// under 2 GiB.
+TEST(RasterImageTest, ImageByteCountRefusesBlocksPastWhatOneObjectMayTake) {
+  struct Case {
+    int64_t width, height;
+    int bytesPerPixel;
+    bool allowed;
+    uint64_t bytes;
+  } cases[] = {
+      {kMaxImageSide, kMaxImageSide, 16, false, 0},      // 4 GiB: 0 in 32-bit arithmetic
+      {kMaxImageSide, kMaxImageSide / 2, 16, false, 0},  // exactly 2 GiB
+      {kMaxImageSide, kMaxImageSide / 2 - 1, 16, true, (uint64_t{1} << 31) - (uint64_t{1} << 18)},
+      {kMaxImageSide, kMaxImageSide, 4, true, uint64_t{1} << 30},
+      {kMaxImageSide + 1, 1, 3, false, 0},
+      {1, kMaxImageSide + 1, 3, false, 0},
+      {0, 0, 3, true, 0},
+      {-1, 1, 3, false, 0},
+      {1, 1, 0, false, 0},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(testing::Message() << c.width << " x " << c.height << " x " << c.bytesPerPixel);
+    size_t bytes = 12345;
+    EXPECT_EQ(ImageByteCount(c.width, c.height, c.bytesPerPixel, &bytes), c.allowed);
+    if (c.allowed) {
+      EXPECT_EQ(bytes, c.bytes);
+    }
+  }
+}
+
+// Takes blocks of `chunk` bytes until the allocator has none left, so that
+// any larger request fails for real; gives them back when it goes.
+class AddressSpaceFiller {
+public:
+  explicit AddressSpaceFiller(size_t chunk) {
+    while (void* block = std::malloc(chunk)) blocks.push_back(block);
+  }
+  ~AddressSpaceFiller() {
+    for (void* block : blocks) std::free(block);
+  }
+  size_t Blocks() const { return blocks.size(); }
+
+private:
+  std::vector<void*> blocks;
+};
+
+// A 32-bit process runs out of address space long before the machine runs
+// out of memory. With every 8 MiB block taken, images of 12 MiB cannot be
+// had: each operation reports it and leaves the record empty.
+TEST(RasterImageTest, FailedAllocationsAreCleanFailures) {
+  if (sizeof(void*) > 4) GTEST_SKIP() << "only a 32-bit process can run out of address space here";
+  const std::vector<uint8_t> jpeg = EncodeJpeg(MakeFlatPicture(2048, 2048, 3, 90));
+  RasterImage image, small, destination;
+  AllocatePixels(&small, 3, 3, kPixelRgb8);
+  AllocatePixels(&destination, 2, 2, kPixelRgb8);
+  {
+    AddressSpaceFiller filler(size_t{8} << 20);
+    ASSERT_GT(filler.Blocks(), 100u);
+    AllocatePixels(&image, 2, 2, kPixelRgb8);
+    EXPECT_FALSE(TryAllocatePixels(&image, 2048, 2048, kPixelRgb8));
+    ExpectEmpty(image);
+    EXPECT_THROW(AllocatePixels(&image, 2048, 2048, kPixelRgb8), std::bad_alloc);
+    ExpectEmpty(image);
+    EXPECT_EQ(DecodeJpeg(&image, jpeg.data(), jpeg.size()), -1);
+    ExpectEmpty(image);
+    // Operations that need little still work.
+    EXPECT_EQ(ResampleImage(&destination, &small), 0);
+    EXPECT_EQ(FlipImageVertically(&small), 0);
+  }
+  EXPECT_EQ(DecodeJpeg(&image, jpeg.data(), jpeg.size()), 0) << "the same image fits once the space is back";
 }
 
 TEST(RasterImageTest, ClearImageFreesThePixelsAndKeepsSizeAndType) {

@@ -5,15 +5,26 @@
 #              restart intervals, greyscale, transforms) must convert to the
 #              same bytes as libjpeg's own `djpeg -rgb -pnm`;
 #   hostile    every file of the hostile folder must give exit status 1 and
-#              no output;
+#              no output (thumbnails, ".thumb", through --read-thumbnail);
 #   usage      command-line errors give 2, unwritable output 3, and
-#              --resample gives the requested size.
+#              --resample gives the requested size;
+#   targa      Targa files made by ImageMagick and netpbm (8, 16, 24 and 32
+#              bits, plain and run-length, both origins) must convert to the
+#              same pixels as netpbm's tgatoppm decodes;
+#   sgi        likewise verbatim SGI files of 3 and 4 channels against
+#              netpbm's sgitopnm;
+#   thumbnail  every layout written by imgtool reads back, and pixel
+#              layouts give back the image exactly;
+#   limits     resampling to the largest sizes the command line takes: the
+#              result is written whole, or the memory for it cannot be had
+#              and the status is 1 with no output; never a crash.
 #
 #   imgtool-check.sh CASE HOSTILE_DIR WORK_DIR COMMAND...
 # COMMAND runs imgtool (under the Wine rig for the Windows build). Paths
 # handed to imgtool are relative to WORK_DIR, so that they mean the same file
 # on both sides of Wine.
 set -uo pipefail
+here=$(cd "$(dirname "$0")" && pwd)
 case=$1 hostile=$2 work=$3
 shift 3
 imgtool=("$@")
@@ -51,6 +62,40 @@ picture() {
 }
 
 run_imgtool() { "${imgtool[@]}" "$@" >/dev/null 2>>imgtool.log; }
+
+# ImageMagick's own convert (QV_MAGICK), never a wrapper of the same name.
+magick() { "${QV_MAGICK:-/usr/bin/convert-im6.q16}" "$@"; }
+
+# alpha_picture NAME WIDTH HEIGHT ZERO: an RGBA PAM of the photo pattern
+# whose alpha varies, 0 on some pixels; with ZERO=all, 0 everywhere.
+alpha_picture() {
+  picture "$1.tmp.ppm" "$2" "$3" photo 3
+  perl -e '
+    my ($in, $w, $h, $zero) = @ARGV;
+    open(my $f, "<:raw", $in) or die; local $/; my $d = <$f>;
+    $d =~ s/\AP6\n\d+ \d+\n255\n//;
+    my @s = unpack("C*", $d);
+    print "P7\nWIDTH $w\nHEIGHT $h\nDEPTH 4\nMAXVAL 255\nTUPLTYPE RGB_ALPHA\nENDHDR\n";
+    for my $i (0 .. $w * $h - 1) {
+      my $a = $zero eq "all" ? 0 : ($i * 37 + int($i / $w) * 11) % 256;
+      $a = 0 if $i % 7 == 3 && $zero ne "all";
+      print pack("C4", @s[3 * $i .. 3 * $i + 2], $a);
+    }' "$1.tmp.ppm" "$2" "$3" "$4" >"$1"
+  rm -f "$1.tmp.ppm"
+}
+
+# compare FILE REFERENCE.ppm ALPHA|- RULE: imgtool's decoding of FILE as RGBA
+# against the reference decoder's.
+compared=0
+compare() {
+  local file=$1
+  compared=$((compared + 1))
+  if ! run_imgtool "$file" "$file.pam"; then
+    fail "imgtool $file: status $?"
+  elif ! perl "$here/netpbm-compare.pl" "$file.pam" "$2" "$3" "$4" >"$file.diff"; then
+    fail "$file differs from the reference: $(head -n 3 "$file.diff" | tr '\n' ';')"
+  fi
+}
 
 case $case in
   reference)
@@ -119,14 +164,17 @@ case $case in
       case $file in *.md) continue ;; esac
       name=$(basename "$file")
       cp "$file" "$name"
-      run_imgtool "$name" "$name.ppm"
+      case $name in
+        *.thumb) run_imgtool --read-thumbnail "$name" "$name.ppm" ;;
+        *) run_imgtool "$name" "$name.ppm" ;;
+      esac
       status=$?
       n=$((n + 1))
       [ $status -eq 1 ] || fail "$name: status $status, expected 1"
       [ ! -e "$name.ppm" ] || fail "$name: output written"
     done
     echo "$n hostile files refused"
-    [ "$n" -ge 20 ] || fail "only $n hostile files"
+    [ "$n" -ge 60 ] || fail "only $n hostile files"
     ;;
 
   usage)
@@ -150,6 +198,10 @@ case $case in
     expect 1 missing.jpg out.ppm
     expect 1 checker.ppm out.ppm
     expect 3 checker.jpg no-such-folder/out.ppm
+    expect 2 --thumbnail Pixels checker.jpg out.txt
+    expect 2 --read-thumbnail --resample 2 2 checker.jpg out.ppm
+    expect 2 --four-bytes checker.jpg out.ppm
+    expect 1 --read-thumbnail checker.jpg out.ppm
     expect 0 checker.jpg same.ppm
     cmp -s same.ppm <(djpeg -rgb -pnm checker.jpg) || fail "plain conversion differs from djpeg"
     expect 0 --resample 3 2 checker.jpg small.ppm
@@ -163,6 +215,135 @@ case $case in
     for v in $mean; do
       [ "$v" -ge 120 ] && [ "$v" -le 136 ] || fail "1 x 1 mean $mean, expected about 128"
     done
+    ;;
+
+  targa)
+    picture p-1x1.ppm 1 1 noise 3
+    picture p-7x5.ppm 7 5 gradient 3
+    picture p-130x3.ppm 130 3 checker 3
+    picture p-64x64.ppm 64 64 noise 3
+    picture p-127x65.ppm 127 65 photo 3
+    picture p-620x420.ppm 620 420 photo 3
+    for source in p-*.ppm; do
+      base=${source%.ppm}
+      size=${base#p-}
+      alpha_picture "a-$size.pam" "${size%x*}" "${size#*x}" some
+      for origin in BottomLeft TopLeft; do
+        for compress in None RLE; do
+          tag="$size-$origin-$compress"
+          magick "$source" -colorspace Gray -type Grayscale -orient $origin -compress $compress "im-8-$tag.tga"
+          magick "$source" -depth 5 -orient $origin -compress $compress "im-16-$tag.tga"
+          magick "$source" -depth 8 -orient $origin -compress $compress "im-24-$tag.tga"
+          magick "a-$size.pam" -depth 8 -orient $origin -compress $compress "im-32-$tag.tga"
+        done
+      done
+      ppmtotga -rgb "$source" >"nb-24-$size-rle.tga" 2>/dev/null
+      ppmtotga -rgb -norle "$source" >"nb-24-$size-plain.tga" 2>/dev/null
+      ppmtotga -mono "$source" >"nb-8-$size-rle.tga" 2>/dev/null
+      pamtotga "a-$size.pam" >"nb-32-$size-rle.tga" 2>/dev/null
+      pamtotga -norle "a-$size.pam" >"nb-32-$size-plain.tga" 2>/dev/null
+    done
+    alpha_picture none.pam 9 4 all
+    magick none.pam -depth 8 -compress RLE im-32-no-alpha.tga
+    for file in im-*.tga nb-*.tga; do
+      [ -s "$file" ] || { fail "no $file made"; continue; }
+      tgatoppm -alphaout="$file.alpha.pgm" "$file" >"$file.ref.ppm" 2>/dev/null || { fail "tgatoppm $file"; continue; }
+      depth=$(od -An -tu1 -j16 -N1 "$file" | tr -d ' ')
+      case $depth in
+        8|24) compare "$file" "$file.ref.ppm" - plain ;;
+        16) compare "$file" "$file.ref.ppm" - five ;;
+        32) compare "$file" "$file.ref.ppm" "$file.alpha.pgm" targa32 ;;
+        *) fail "$file: depth $depth" ;;
+      esac
+    done
+    echo "$compared Targa files compared with tgatoppm"
+    [ "$compared" -ge 100 ] || fail "only $compared files"
+    ;;
+
+  sgi)
+    picture p-1x1.ppm 1 1 noise 3
+    picture p-7x5.ppm 7 5 gradient 3
+    picture p-127x65.ppm 127 65 photo 3
+    picture p-620x420.ppm 620 420 photo 3
+    for source in p-*.ppm; do
+      size=${source#p-}
+      size=${size%.ppm}
+      alpha_picture "a-$size.pam" "${size%x*}" "${size#*x}" some
+      magick "$source" -depth 8 -compress None "sgi:im-3-$size.sgi"
+      magick "a-$size.pam" -depth 8 -compress None "sgi:im-4-$size.rgba"
+      pnmtosgi -verbatim "$source" >"nb-3-$size.rgb" 2>/dev/null
+    done
+    for file in im-3-*.sgi nb-3-*.rgb; do
+      sgitopnm "$file" >"$file.ref.ppm" 2>/dev/null || { fail "sgitopnm $file"; continue; }
+      compare "$file" "$file.ref.ppm" - plain
+    done
+    for file in im-4-*.rgba; do
+      sgitopnm "$file" >"$file.ref.ppm" 2>/dev/null && sgitopnm -channel 3 "$file" >"$file.alpha.pgm" 2>/dev/null \
+        || { fail "sgitopnm $file"; continue; }
+      compare "$file" "$file.ref.ppm" "$file.alpha.pgm" plain
+    done
+    echo "$compared SGI files compared with sgitopnm"
+    [ "$compared" -ge 12 ] || fail "only $compared files"
+    ;;
+
+  thumbnail)
+    picture p-45x31.ppm 45 31 photo 3
+    picture p-700x3.ppm 700 3 noise 3
+    cjpeg -quality 100 -sample 1x1 p-45x31.ppm >p-45x31.jpg
+    cjpeg -quality 100 -sample 1x1 p-700x3.ppm >p-700x3.jpg
+    for jpeg in p-*.jpg; do
+      run_imgtool "$jpeg" "$jpeg.ppm" || fail "imgtool $jpeg"
+      for layout in Thumbnail BinaryThumbnail JPEGThumbnail JPEGBinaryThumbnail; do
+        run_imgtool --thumbnail $layout "$jpeg" "$jpeg.$layout" || { fail "$jpeg: writing $layout"; continue; }
+        keyword=$(sed -n 2p "$jpeg.$layout")
+        [ "$keyword" = "$layout" ] || fail "$jpeg: keyword line '$keyword' for $layout"
+        run_imgtool --read-thumbnail "$jpeg.$layout" "$jpeg.$layout.ppm" || { fail "$jpeg: reading $layout"; continue; }
+        case $layout in
+          JPEG*) [ "$(head -n 3 "$jpeg.$layout.ppm")" = "$(head -n 3 "$jpeg.ppm")" ] || fail "$jpeg: $layout size" ;;
+          *) cmp -s "$jpeg.ppm" "$jpeg.$layout.ppm" || fail "$jpeg: $layout does not give the image back" ;;
+        esac
+      done
+    done
+    run_imgtool --thumbnail Thumbnail --resample 2 1 p-45x31.jpg small.txt || fail "resampled thumbnail"
+    [ "$(head -n 2 small.txt)" = $'ThumbnailSize 2 1\nThumbnail' ] || fail "resampled thumbnail header"
+    [ "$(sed -n 3p small.txt | tr -d '\r' | wc -c)" -eq 13 ] || fail "resampled thumbnail: one line of 12 digits"
+    printf 'ThumbnailSize 2 1\nBinaryThumbnail\n\1\2\3\4\5' >short.thumb
+    run_imgtool --read-thumbnail short.thumb short.ppm
+    [ $? -eq 1 ] && [ ! -e short.ppm ] || fail "a short thumbnail is not refused"
+    printf 'ThumbnailSize 1 1\nBinaryThumbnail\n\0\1\2\3' >four.thumb
+    run_imgtool --read-thumbnail --four-bytes four.thumb four.ppm || fail "four-byte thumbnail"
+    [ "$(tail -c 3 four.ppm | od -An -tu1 | tr -s ' ')" = " 1 2 3" ] || fail "four-byte pixel order"
+    ;;
+
+  limits)
+    picture checker.ppm 16 8 checker 3
+    cjpeg -quality 100 -sample 1x1 checker.ppm >checker.jpg
+    # limit WIDTH HEIGHT EXPECTED: EXPECTED is 0 (must be written), 1 (must
+    # be refused) or "either".
+    limit() {
+      local w=$1 h=$2 want=$3 out="$1x$2.ppm"
+      run_imgtool --resample "$w" "$h" checker.jpg "$out"
+      local got=$?
+      if [ $got -eq 0 ] && [ "$want" != 1 ]; then
+        local size=$(( ${#w} + ${#h} + 9 + w * h * 3 ))
+        [ "$(head -c $(( ${#w} + ${#h} + 9 )) "$out")" = "$(printf 'P6\n%d %d\n255' "$w" "$h")" ] \
+          || fail "$w x $h: wrong header"
+        [ "$(stat -c %s "$out")" -eq $size ] || fail "$w x $h: $(stat -c %s "$out") bytes, expected $size"
+        echo "$w x $h: written"
+      elif [ $got -eq 1 ] && [ "$want" != 0 ]; then
+        [ ! -e "$out" ] || fail "$w x $h: output written although refused"
+        echo "$w x $h: refused for want of memory"
+      else
+        fail "$w x $h: status $got, expected $want"
+      fi
+      rm -f "$out"
+    }
+    # 384 MiB of pixels: a 32-bit process holds them, and the resampler's
+    # working memory is one row whatever the size.
+    limit 16384 8192 0
+    # 768 MiB in one block: beside Wine's libraries a 32-bit process has no
+    # free stretch that long, but a 64-bit one does.
+    limit 16384 16384 either
     ;;
 
   *) fail "unknown case $case" ;;

@@ -6,6 +6,7 @@
 
 #include "common/ModuleInstance.h"
 #include "toolkit/draw/qvDevice.h"
+#include "toolkit/files/Thumbnail.h"
 #include "toolkit/files/qvHandleLocker.h"
 
 qvPicture::qvPicture(int id) {
@@ -20,13 +21,59 @@ qvPicture::~qvPicture() {
   ReleaseBitmap();
 }
 
+namespace {
+
+// The palette entries a bitmap of this depth has when its header does not
+// say: 2, 16 or 256 below 16 bits, none above.
+int DefaultColors(int depth) {
+  switch (depth) {
+    case 1: return 2;
+    case 4: return 16;
+    case 8: return 256;
+    default: return 0;
+  }
+}
+
+}  // namespace
+
 void qvPicture::LoadResource() {
+  layout = ResourceLayout();
   const HINSTANCE module = ModuleInstance();
-  if (HRSRC found = FindResourceA(module, MAKEINTRESOURCEA(resourceId), reinterpret_cast<LPCSTR>(RT_BITMAP)))
-    resource = ::LoadResource(module, found);
+  const HRSRC found = FindResourceA(module, MAKEINTRESOURCEA(resourceId), reinterpret_cast<LPCSTR>(RT_BITMAP));
+  if (!found) return;
+  resource = ::LoadResource(module, found);
+  const auto* data = static_cast<const uint8_t*>(resource ? LockResource(resource) : nullptr);
+  const DWORD size = SizeofResource(module, found);
+  if (!data || size < sizeof(DWORD)) return;
+
+  DWORD headerSize;
+  std::memcpy(&headerSize, data, sizeof headerSize);
+  if (headerSize == sizeof(BITMAPINFOHEADER)) {
+    if (size < sizeof(BITMAPINFOHEADER)) return;
+    BITMAPINFOHEADER info;
+    std::memcpy(&info, data, sizeof info);
+    layout.width = info.biWidth;
+    layout.height = info.biHeight;
+    layout.depth = info.biBitCount;
+    layout.colorsUsed = info.biClrUsed != 0 ? static_cast<int>(info.biClrUsed) : DefaultColors(info.biBitCount);
+  } else {
+    if (size < sizeof(BITMAPCOREHEADER)) return;
+    BITMAPCOREHEADER core;
+    std::memcpy(&core, data, sizeof core);
+    layout.width = core.bcWidth;
+    layout.height = core.bcHeight;
+    layout.depth = core.bcBitCount;
+    layout.colorsUsed = DefaultColors(core.bcBitCount);
+  }
+  layout.headerSize = static_cast<int>(headerSize);
+  layout.data = data;
 }
 
 void qvPicture::CreateBitmap(int w, int depth, int h) {
+  // The platform takes the image size as 32 bits; a bitmap whose padded
+  // rows need more cannot exist.
+  const uint64_t imageSize = uint64_t(BitmapStride(w, depth)) * uint64_t(h < 0 ? 0 : h);
+  if (w <= 0 || h <= 0 || imageSize > 0xFFFFFFFFu) throw -1;
   BITMAPINFOHEADER made = {};
   made.biSize = sizeof made;
   made.biWidth = w;
@@ -34,7 +81,7 @@ void qvPicture::CreateBitmap(int w, int depth, int h) {
   made.biPlanes = 1;
   made.biBitCount = static_cast<WORD>(depth);
   made.biCompression = BI_RGB;
-  made.biSizeImage = static_cast<DWORD>(w * (depth / 8) * h);
+  made.biSizeImage = static_cast<DWORD>(imageSize);
   const HDC screen = GetDC(nullptr);
   void* pixels = nullptr;
   const HBITMAP section =
@@ -50,39 +97,26 @@ void qvPicture::CreateBitmap(int w, int depth, int h) {
   header = made;
 }
 
-bool qvPicture::ResourceHeader(int& w, int& h, int& depth, int& headerSize) {
-  if (!resource) return false;
-  const auto* data = static_cast<const uint8_t*>(LockResource(resource));
-  if (!data) return false;
-  DWORD size;
-  std::memcpy(&size, data, sizeof size);
-  if (size == sizeof(BITMAPINFOHEADER)) {
-    BITMAPINFOHEADER info;
-    std::memcpy(&info, data, sizeof info);
-    w = info.biWidth;
-    h = info.biHeight;
-    depth = info.biBitCount;
-  } else {
-    BITMAPCOREHEADER core;
-    std::memcpy(&core, data, sizeof core);
-    w = core.bcWidth;
-    h = core.bcHeight;
-    depth = core.bcBitCount;
-  }
-  headerSize = static_cast<int>(size);
-  return true;
+BitmapRows qvPicture::Rows() const {
+  BitmapRows rows;
+  if (!hasBitmap || !bits) return rows;
+  rows.bits = bits;
+  rows.width = header.biWidth;
+  rows.height = height;
+  rows.bytesPerPixel = header.biBitCount == 32 ? 4 : 3;
+  rows.stride = static_cast<size_t>(BitmapStride(header.biWidth, header.biBitCount));
+  rows.topDown = header.biHeight < 0;
+  return rows;
 }
 
 int qvPicture::PixelHeight() {
   if (hasBitmap) return height;
-  int w, h, depth, headerSize;
-  return ResourceHeader(w, h, depth, headerSize) ? std::abs(h) : 0;
+  return Layout() ? std::abs(layout.height) : 0;
 }
 
 int qvPicture::PixelWidth() {
   if (hasBitmap) return width;
-  int w, h, depth, headerSize;
-  return ResourceHeader(w, h, depth, headerSize) ? w : 0;
+  return Layout() ? layout.width : 0;
 }
 
 int qvPicture::DrawAt(qvDevice& device, int x, int y, int span) {
@@ -92,9 +126,9 @@ int qvPicture::DrawAt(qvDevice& device, int x, int y, int span) {
                       reinterpret_cast<BITMAPINFO*>(&header), DIB_RGB_COLORS);
     return 1;
   }
-  int tileWidth, tileHeight, depth, headerSize;
   uint8_t* pixels = ResourceBits();
-  if (!pixels || !ResourceHeader(tileWidth, tileHeight, depth, headerSize) || tileWidth <= 0) return 1;
+  if (!pixels || layout.width <= 0) return 1;
+  const int tileWidth = layout.width, tileHeight = layout.height;
   qvHandleLocker locker(resource, true);
   locker.Lock();
   auto* info = static_cast<BITMAPINFO*>(locker.pointer);
@@ -126,22 +160,29 @@ bool qvPicture::DrawRect(qvDevice& device, const qvRect& source, const qvRect& d
     return true;
   }
   uint8_t* pixels = ResourceBits();
-  int tileWidth, tileHeight, depth, headerSize;
-  if (!pixels || !ResourceHeader(tileWidth, tileHeight, depth, headerSize)) return true;
+  if (!pixels) return true;
   qvHandleLocker locker(resource, true);
   locker.Lock();
-  const int rows = std::abs(tileHeight);
+  const int rows = std::abs(layout.height);
   SetDIBitsToDevice(device.GetContext(), to.left, to.top, w, h, from.left, rows - from.bottom, 0, rows, pixels,
                     static_cast<BITMAPINFO*>(locker.pointer), DIB_RGB_COLORS);
   return true;
 }
 
-int qvPicture::ReadThumbnailPixels(ThumbnailStream&, bool, bool) { return -1; }
-int qvPicture::ReadJpegThumbnail(ThumbnailStream&, bool) { return -1; }
-int qvPicture::WriteThumbnail(ThumbnailStream&, bool, bool) { return -1; }
+int qvPicture::ReadThumbnailPixels(ThumbnailStream& stream, bool binary, bool fourBytes) {
+  return ::ReadThumbnailPixels(stream, Rows(), binary, fourBytes);
+}
+
+int qvPicture::ReadJpegThumbnail(ThumbnailStream& stream, bool binary) {
+  return ::ReadJpegThumbnail(stream, Rows(), binary);
+}
+
+int qvPicture::WriteThumbnail(ThumbnailStream& stream, bool binary, bool jpeg) {
+  return ::WriteThumbnail(stream, Rows(), binary, jpeg);
+}
 
 uint8_t* qvPicture::PixelAddress(int x, int y) {
-  int w, h, depth, headerSize;
+  int w, h, depth;
   uint8_t* base;
   if (hasBitmap) {
     w = header.biWidth;
@@ -149,14 +190,18 @@ uint8_t* qvPicture::PixelAddress(int x, int y) {
     depth = header.biBitCount;
     base = bits;
   } else {
-    if (!ResourceHeader(w, h, depth, headerSize)) return nullptr;
-    base = static_cast<uint8_t*>(LockResource(resource)) + sizeof(BITMAPINFOHEADER);
+    if (!Layout()) return nullptr;
+    w = layout.width;
+    h = layout.height;
+    depth = layout.depth;
+    // Past the header only: the 24-bit resources the program holds have no
+    // colour table.
+    base = const_cast<uint8_t*>(layout.data) + sizeof(BITMAPINFOHEADER);
   }
   if (!base || depth < 16 || x < 0 || y < 0 || x >= w || y >= std::abs(h)) return nullptr;
-  const int bytes = depth / 8;
-  const int stride = (w * bytes + 3) & ~3;
-  const int row = h < 0 ? y : h - 1 - y;
-  return base + static_cast<size_t>(row) * stride + static_cast<size_t>(x) * bytes;
+  const int row = h < 0 ? y : std::abs(h) - 1 - y;
+  return base + static_cast<size_t>(row) * static_cast<size_t>(BitmapStride(w, depth)) +
+         static_cast<size_t>(x) * static_cast<size_t>(depth / 8);
 }
 
 void qvPicture::LoadBitmapResource(int id, bool convert) {
@@ -164,25 +209,25 @@ void qvPicture::LoadBitmapResource(int id, bool convert) {
   if (id != 0) resourceId = id;
   if (resourceId == 0) return;
   LoadResource();
-  if (!convert) return;
-  int w, h, depth, headerSize;
-  if (!ResourceHeader(w, h, depth, headerSize)) return;
+  if (!convert || !Layout()) return;
+  const ResourceLayout from = layout;
   const uint8_t* pixels = ResourceBits();
-  const int rows = std::abs(h);
-  CreateBitmap(w, depth, rows);
+  const int rows = std::abs(from.height);
+  CreateBitmap(from.width, from.depth, rows);
   // The resource is stored bottom row first unless its height is negative;
   // the own bitmap is top row first.
-  if (pixels && depth >= 8) {
-    const int stride = (w * (depth / 8) + 3) & ~3;
+  if (pixels && from.depth >= 8) {
+    const size_t stride = static_cast<size_t>(BitmapStride(from.width, from.depth));
     for (int r = 0; r < rows; ++r)
-      std::memcpy(bits + static_cast<size_t>(r) * stride, pixels + static_cast<size_t>(h < 0 ? r : rows - 1 - r) * stride,
-                  stride);
+      std::memcpy(bits + static_cast<size_t>(r) * stride,
+                  pixels + static_cast<size_t>(from.height < 0 ? r : rows - 1 - r) * stride, stride);
   }
   ReleaseResource();
   resourceId = 0;
 }
 
 void qvPicture::Reset() {
+  layout = ResourceLayout();
   height = 0;
   width = 0;
   resource = nullptr;
@@ -196,6 +241,7 @@ void qvPicture::Reset() {
 void qvPicture::ReleaseResource() {
   if (resource) FreeResource(resource);
   resource = nullptr;
+  layout = ResourceLayout();
 }
 
 void qvPicture::ReleaseBitmap() {
@@ -204,30 +250,13 @@ void qvPicture::ReleaseBitmap() {
 }
 
 uint8_t* qvPicture::ResourceBits() {
-  int w, h, depth, headerSize;
-  if (!ResourceHeader(w, h, depth, headerSize)) return nullptr;
-  return static_cast<uint8_t*>(LockResource(resource)) + headerSize + ColorTableSize();
+  if (!Layout()) return nullptr;
+  return const_cast<uint8_t*>(layout.data) + layout.headerSize + ColorTableSize();
 }
 
 int qvPicture::ColorTableSize() {
-  if (!resource) return 0;
-  int w, h, depth, headerSize;
-  ResourceHeader(w, h, depth, headerSize);
-  return ColorsUsed() * (headerSize == sizeof(BITMAPINFOHEADER) ? 4 : 3);
+  if (!Layout()) return 0;
+  return ColorsUsed() * (layout.headerSize == sizeof(BITMAPINFOHEADER) ? 4 : 3);
 }
 
-int qvPicture::ColorsUsed() {
-  int w, h, depth, headerSize;
-  if (!ResourceHeader(w, h, depth, headerSize)) return 0;
-  if (headerSize == sizeof(BITMAPINFOHEADER)) {
-    BITMAPINFOHEADER info;
-    std::memcpy(&info, LockResource(resource), sizeof info);
-    if (info.biClrUsed != 0) return static_cast<int>(info.biClrUsed);
-  }
-  switch (depth) {
-    case 1: return 2;
-    case 4: return 16;
-    case 8: return 256;
-    default: return 0;
-  }
-}
+int qvPicture::ColorsUsed() { return Layout() ? layout.colorsUsed : 0; }

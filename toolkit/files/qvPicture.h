@@ -11,6 +11,7 @@
 #include <cstdint>
 
 #include "toolkit/draw/qvRect.h"
+#include "toolkit/files/BitmapRows.h"
 
 class qvDevice;
 class ThumbnailStream;
@@ -35,6 +36,9 @@ public:
   virtual int DrawAt(qvDevice& device, int x, int y, int span);
   // Copies the source rectangle unscaled to the destination's top-left.
   virtual bool DrawRect(qvDevice& device, const qvRect& source, const qvRect& destination);
+  // The thumbnail of the own bitmap (Thumbnail.h): the readers expect the
+  // bitmap to have been made at the size the stream's header announced.
+  // Each returns 0, or -1 without an own bitmap or on a failure.
   virtual int ReadThumbnailPixels(ThumbnailStream& stream, bool binary, bool fourBytes);
   virtual int ReadJpegThumbnail(ThumbnailStream& stream, bool binary);
   virtual int WriteThumbnail(ThumbnailStream& stream, bool binary, bool jpeg);
@@ -55,6 +59,8 @@ public:
   // Height in pixels of whichever pixels the picture has.
   int PixelHeight();
   int PixelWidth();
+  // The own bitmap's rows; empty without one.
+  BitmapRows Rows() const;
 
   int32_t height = 0;           // of the own bitmap, 0 without one
   int32_t width = 0;
@@ -69,9 +75,22 @@ protected:
   void CreateBitmap(int width, int depth, int height);
 
 private:
+  // What the resource's header says, read once when the resource is
+  // loaded: a BITMAPINFOHEADER or the older BITMAPCOREHEADER.
+  struct ResourceLayout {
+    const uint8_t* data = nullptr;  // not owned: the locked resource
+    int32_t width = 0;
+    int32_t height = 0;  // negative for a top-down bitmap
+    int depth = 0;
+    int headerSize = 0;
+    int colorsUsed = 0;
+  };
+
   void LoadResource();
-  // The resource's header, whichever of the two forms it has.
-  bool ResourceHeader(int& width, int& height, int& depth, int& headerSize);
+  // The resource's layout, or null without a readable resource.
+  const ResourceLayout* Layout() const { return layout.data ? &layout : nullptr; }
+
+  ResourceLayout layout;
 };
 
 // The picture of a top-row-first image, alpha types blended over the same

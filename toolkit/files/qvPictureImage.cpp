@@ -44,16 +44,8 @@ void qvPicture::LoadImageFile(const char* path, int w, int h) {
   CreateBitmap(w, 24, h);
   ResampleImage(sized.get(), file.get());
 
-  const int stride = (w * 3 + 3) & ~3;
-  for (int r = 0; r < h; ++r) {
-    uint8_t* target = bits + static_cast<size_t>(h - 1 - r) * stride;
-    const uint8_t* source = sized->store->Pixel(0, r);
-    for (int x = 0; x < w; ++x, target += 3, source += 3) {
-      target[0] = source[2];
-      target[1] = source[1];
-      target[2] = source[0];
-    }
-  }
+  const BitmapRows rows = Rows();
+  for (int r = 0; r < h; ++r) SwapRedBlue(sized->store->Pixel(0, r), rows.Row(h - 1 - r), static_cast<size_t>(w));
 }
 
 qvPicture* ImageToPicture(RasterImage* image, PixelStore* background) {
@@ -61,20 +53,16 @@ qvPicture* ImageToPicture(RasterImage* image, PixelStore* background) {
   PixelStore* store = image->store;
   if (!store || !store->data || store->width != image->width || store->height != image->height) return picture;
   const PixelStore* under = MatchingBackground(background, store);
-  const int stride = (image->width * 3 + 3) & ~3;
+  const BitmapRows rows = picture->Rows();
 
   for (int r = 0; r < image->height; ++r) {
-    uint8_t* target = picture->bits + static_cast<size_t>(r) * stride;
+    uint8_t* target = rows.Row(r);
     const uint8_t* pixel = store->Pixel(0, r);
     const uint8_t* back = under ? const_cast<PixelStore*>(under)->Pixel(0, r) : nullptr;
     const int step = store->bytesPerPixel;
     switch (image->type) {
       case kPixelRgb8:
-        for (int x = 0; x < image->width; ++x, target += 3, pixel += 3) {
-          target[0] = pixel[2];
-          target[1] = pixel[1];
-          target[2] = pixel[0];
-        }
+        SwapRedBlue(pixel, target, static_cast<size_t>(image->width));
         break;
       case kPixelRgba8:
       case kPixelArgb8: {

@@ -9,6 +9,7 @@
 
 #include "imagelib/RasterImage.h"
 #include "tests/imagelib/JpegSamples.h"
+#include "toolkit/files/Thumbnail.h"
 #include "toolkit/files/qvHandleLocker.h"
 #include "toolkit/files/qvOffscreenDevice.h"
 #include "toolkit/window/qvWindow.h"
@@ -267,6 +268,41 @@ TEST(Picture, AFloatImageOutOfRangeIsClampedNotWrapped) {
   floats.Set<float>(0, 0, {1.f, 2.f, -1.f, 0.5f});
   std::unique_ptr<qvPicture> picture(ImageToPicture(&floats.record, nullptr));
   EXPECT_EQ(Bgr(picture->PixelAddress(0, 0)), "127,0,255");
+}
+
+TEST(Picture, ThumbnailsGoThroughThePicturesOwnBitmap) {
+  qvPicture picture(3, 2);
+  for (int y = 0; y < 2; ++y)
+    for (int x = 0; x < 3; ++x) {
+      uint8_t* p = picture.PixelAddress(x, y);
+      // Gentle steps: JPEG subsamples the colour, so sharp ones would blur.
+      p[0] = uint8_t(100 + 4 * x);
+      p[1] = uint8_t(60 + 5 * y);
+      p[2] = 70;
+    }
+  for (bool jpeg : {false, true}) {
+    SCOPED_TRACE(jpeg ? "JPEG" : "pixels");
+    MemoryThumbnailStream out;
+    ASSERT_EQ(picture.WriteThumbnail(out, true, jpeg), 0);
+    MemoryThumbnailStream in(out.Written().data(), out.Written().size());
+    int32_t width, height;
+    bool binary, isJpeg;
+    ASSERT_TRUE(ReadThumbnailHeader(in, &width, &height, &binary, &isJpeg));
+    qvPicture back(width, height);
+    ASSERT_EQ(jpeg ? back.ReadJpegThumbnail(in, binary) : back.ReadThumbnailPixels(in, binary, false), 0);
+    for (int y = 0; y < 2; ++y)
+      for (int x = 0; x < 3; ++x)
+        for (int c = 0; c < 3; ++c)
+          EXPECT_NEAR(back.PixelAddress(x, y)[c], picture.PixelAddress(x, y)[c], jpeg ? 10 : 0) << x << "," << y;
+  }
+
+  qvPicture resource(kRamp);
+  MemoryThumbnailStream out;
+  EXPECT_EQ(resource.WriteThumbnail(out, false, false), -1) << "a resource is no own bitmap";
+  EXPECT_TRUE(out.Written().empty());
+  MemoryThumbnailStream in(nullptr, 0);
+  EXPECT_EQ(resource.ReadThumbnailPixels(in, true, false), -1);
+  EXPECT_EQ(resource.ReadJpegThumbnail(in, true), -1);
 }
 
 TEST(OffscreenDevice, DrawsAtTheControlsTopLeftWhenCopied) {

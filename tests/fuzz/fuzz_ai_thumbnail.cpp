@@ -1,11 +1,5 @@
-// Fuzz entry point of the Illustrator thumbnail decoder. Linked with
-// tests/imagelib/FuzzDriver.cpp it replays files and folders (the hostile
-// folder is a ctest); built with clang and -DQV_LIBFUZZER=ON it is a
-// libFuzzer target:
-//
-//   CC=clang CXX=clang++ cmake -S . -B build/fuzz -DQV_LIBFUZZER=ON
-//   cmake --build build/fuzz --target fuzz_ai_thumbnail
-//   build/fuzz/tests/toolkit/files/fuzz_ai_thumbnail -max_total_time=600 CORPUS tests/data/hostile
+// Fuzz entry point of the Illustrator thumbnail decoder (see
+// cmake/QvFuzzing.cmake for how it is built and run).
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>

@@ -1,6 +1,9 @@
 // Replays inputs through a fuzz entry point without a fuzzing engine, so that
-// the entry point runs under the ordinary build's sanitizers: every argument
-// is a file, or a folder whose files (not its subfolders) are all run.
+// the entry point runs under the ordinary build's sanitizers (and, in the
+// Windows build, as the 32-bit program under Wine): every argument is a
+// file, or a folder whose files, in its subfolders too, are all run in the
+// order of their names.
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
@@ -34,9 +37,10 @@ int main(int argc, char** argv) {
   for (int i = 1; i < argc; ++i) {
     std::vector<fs::path> files;
     if (fs::is_directory(argv[i])) {
-      for (const auto& entry : fs::directory_iterator(argv[i])) {
+      for (const auto& entry : fs::recursive_directory_iterator(argv[i])) {
         if (entry.is_regular_file()) files.push_back(entry.path());
       }
+      std::sort(files.begin(), files.end());
     } else {
       files.push_back(argv[i]);
     }
