@@ -49,5 +49,6 @@ void ProgressCounter::Start(uint64_t filesInTotal, uint64_t bytesInTotal) {
 bool ProgressCounter::FileDone(uint64_t size, uint32_t tick) {
   ++files;
   bytes += size;
-  return throttle.Due(tick);
+  const bool due = throttle.Due(tick);
+  return due || files == totalFiles;
 }

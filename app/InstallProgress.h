@@ -43,7 +43,8 @@ public:
 
   void Start(uint64_t totalFiles, uint64_t totalBytes);
   // Counts one copied file of this size; true when the text should be
-  // repainted now.
+  // repainted now: when the interval has passed, and always at the last
+  // file counted, so the display ends at the total.
   bool FileDone(uint64_t bytes, uint32_t tick);
   std::string Text() const { return ProgressText(files, totalFiles, bytes, totalBytes); }
 

@@ -229,9 +229,16 @@ int Check(const std::wstring& dist) {
     return findings.Finish();
   }
   std::string installFiles;
-  if (!ToAnsiExactly(installFilesWide, &installFiles) || installFiles.size() > kMaxPathLength - 20) {
-    std::fprintf(stderr, "distcheck: the folder's path cannot be opened through the ANSI calls the installer "
-                         "uses; check a copy of it in a shorter, plain folder\n");
+  // The checks open files the way the installer does, through the ANSI
+  // calls and their 259-character paths.
+  if (!ToAnsiExactly(installFilesWide, &installFiles)) {
+    std::fprintf(stderr, "distcheck: the folder's path does not fit the ANSI code page; check a copy of the "
+                         "distribution in a folder with a plain name\n");
+    return 2;
+  }
+  if (installFiles.size() + 1 + std::strlen("App Files\\*.*") > kMaxPathLength) {
+    std::fprintf(stderr, "distcheck: the folder's path is too long for the installer's calls; check a copy of "
+                         "the distribution in a shorter folder\n");
     return 2;
   }
 
