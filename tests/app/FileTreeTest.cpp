@@ -345,6 +345,43 @@ TEST_F(FileTreeTest, ASubFolderThatCannotBeListedFailsTheCopy) {
   EXPECT_EQ(counted.files, 1u);
 }
 
+// A name outside the ANSI code page lists as question marks or a
+// look-alike that names nothing. A file of that name fails to open; a
+// folder of that name must fail the copy too, not vanish from it.
+TEST_F(FileTreeTest, NamesOutsideTheAnsiCodePageFailTheCopy) {
+  const wchar_t* const names[] = {L"\x65e5\x672c", L"\x0142\x00f3d\x017a"};  // Japanese; Polish with a best fit
+  for (const wchar_t* name : names) {
+    for (bool isFolder : {false, true}) {
+      std::error_code ignored;
+      fs::remove_all(Path("src"), ignored);
+      fs::remove_all(Path("dst"), ignored);
+      Put("src/a.txt", "a");
+      const std::string source = Path("src");
+      const std::wstring wide = std::wstring(source.begin(), source.end()) + L"\\" + name;
+      if (isFolder) {
+        ASSERT_TRUE(CreateDirectoryW(wide.c_str(), nullptr));
+        HANDLE file = CreateFileW((wide + L"\\inside.txt").c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0,
+                                  nullptr);
+        ASSERT_NE(file, INVALID_HANDLE_VALUE);
+        CloseHandle(file);
+      } else {
+        HANDLE file = CreateFileW(wide.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+        ASSERT_NE(file, INVALID_HANDLE_VALUE);
+        CloseHandle(file);
+      }
+      BOOL lossy = FALSE;
+      char ansi[64];
+      WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, name, -1, ansi, sizeof ansi, nullptr, &lossy);
+      if (!lossy) continue;  // this code page carries the name
+      RecordingObserver observer;
+      EXPECT_FALSE(CopyTree(nullptr, Path("dst").c_str(), Path("src").c_str(), nullptr, &observer))
+          << (isFolder ? "folder " : "file ") << ansi;
+      ASSERT_EQ(observer.failures.size(), 1u);
+      EXPECT_EQ(observer.failures[0].substr(0, Path("src").size() + 1), Path("src") + "\\");
+    }
+  }
+}
+
 TEST_F(FileTreeTest, CopyFileWholeLeavesItsFailuresCodeForGetLastError) {
   SetLastError(0);
   EXPECT_FALSE(CopyFileWhole(Path("none.bin").c_str(), Path("out.bin").c_str()));

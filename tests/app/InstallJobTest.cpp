@@ -125,13 +125,6 @@ TEST_F(InstallJobTest, InstallsIntoTheProductFolderAndLogsEveryStep) {
   EXPECT_EQ(lines[9].substr(0, 36), "result: installed, 3 files, 10 bytes");
 }
 
-TEST_F(InstallJobTest, FxPlugPayloadsGoIntoTheLocationItself) {
-  PutPayload("payload");
-  MakeFolder("FxPlugs");
-  ASSERT_TRUE(Run(TargetFxPlug, Path("FxPlugs"), "Quorvin Tools", nullptr, nullptr));
-  EXPECT_EQ(Listing("FxPlugs"), "Sub/ Sub/b.txt a.txt empty.bin");
-}
-
 // Only one level is made: a location that does not exist fails at its
 // first file, which the log names with the platform's words.
 TEST_F(InstallJobTest, AMissingLocationFailsAtTheFirstFile) {
@@ -207,26 +200,6 @@ TEST_F(InstallJobTest, TheLogIsAppendedToAndNeverStopsAnInstall) {
   EXPECT_FALSE(held.IsOpen());
   EXPECT_TRUE(Run(TargetApplication, Path("dest"), "P", nullptr, &held));
   CloseHandle(holder);
-}
-
-// The window runs the same job with its busy cursor; a block begun by the
-// caller (the unattended install) is left for it to end.
-TEST_F(InstallJobTest, ABlockBegunByTheCallerIsNotBegunAgain) {
-  PutPayload("payload");
-  MakeFolder("dest");
-  {
-    InstallLog log(Path("setup.log").c_str());
-    ASSERT_TRUE(log.BeginBlock());
-    log.Line("mode: unattended");
-    ASSERT_TRUE(Run(TargetApplication, Path("dest"), "P", nullptr, &log));
-    log.Line("exit status: 0");
-    log.EndBlock();
-  }
-  const std::vector<std::string> lines = LogLines("setup.log");
-  ASSERT_GE(lines.size(), 3u);
-  EXPECT_EQ(lines[1], "mode: unattended");
-  EXPECT_EQ(lines[2], "product: P");
-  EXPECT_EQ(lines.back(), "exit status: 0");
 }
 
 TEST_F(InstallJobTest, ResolvesTheTargetOfAnyInstallFilesFolder) {
