@@ -20,7 +20,12 @@ class FolderListing {
 public:
   explicit FolderListing(const char* folder) {
     char pattern[kPathBufferSize];
-    if (JoinPathWithin(folder, "*.*", pattern)) find = FindFirstFileA(pattern, &entry);
+    if (!JoinPathWithin(folder, "*.*", pattern)) {
+      openError = ERROR_FILENAME_EXCED_RANGE;
+      return;
+    }
+    find = FindFirstFileA(pattern, &entry);
+    if (find == INVALID_HANDLE_VALUE) openError = GetLastError();
   }
   ~FolderListing() {
     if (find != INVALID_HANDLE_VALUE) FindClose(find);
@@ -29,6 +34,9 @@ public:
   FolderListing& operator=(const FolderListing&) = delete;
 
   bool IsOpen() const { return find != INVALID_HANDLE_VALUE; }
+  // Why the listing did not open: the platform's error, or
+  // ERROR_FILENAME_EXCED_RANGE when its pattern would not fit.
+  DWORD OpenError() const { return openError; }
   const WIN32_FIND_DATAA& Entry() const { return entry; }
   bool IsFolder() const { return (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0; }
   bool IsLink() const { return (entry.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0; }
@@ -41,6 +49,7 @@ public:
 
 private:
   HANDLE find = INVALID_HANDLE_VALUE;
+  DWORD openError = 0;
   WIN32_FIND_DATAA entry;
 };
 
@@ -48,18 +57,130 @@ bool IsDotOrDotDot(const char* name) {
   return std::strcmp(name, ".") == 0 || std::strcmp(name, "..") == 0;
 }
 
-// Reads the whole listing of source once: the files and the sub-folders to
-// copy, each in listing order. False when the listing broke off part way.
-bool ListCopyEntries(const char* source, PathList& files, PathList& folders) {
+// What ended a copy: the path concerned and the platform's error code.
+struct CopyFailure {
+  std::string path;
+  DWORD error = 0;
+};
+
+bool Fail(CopyFailure* failure, std::string path, DWORD error) {
+  failure->path = std::move(path);
+  failure->error = error;
+  return false;
+}
+
+// Fails with the platform's error of the call that just failed.
+bool FailNow(CopyFailure* failure, const char* path) {
+  const DWORD error = GetLastError();
+  return Fail(failure, path, error);
+}
+
+std::string Joined(const char* folder, const char* name) { return std::string(folder) + "\\" + name; }
+
+// Visits each entry of source that a copy takes, in listing order, once:
+// names beginning with "." are skipped, folders are told by their
+// attribute. The copy and the counting pass share it, so they agree on what
+// a payload holds. Returns 0, or the platform's error when the folder
+// could not be listed or its listing broke off part way. The top folder of
+// a copy may be missing: it holds nothing. A sub-folder the listing named
+// and that cannot be listed is an error, not an empty folder: no rights, a
+// path too long for its pattern, or a name that did not survive the ANSI
+// code page and so names nothing.
+template <typename Visit>
+DWORD ForEachCopyEntry(const char* source, bool isTop, Visit visit) {
   FolderListing listing(source);
-  if (!listing.IsOpen()) return true;  // a missing source copies nothing
+  if (!listing.IsOpen()) {
+    const DWORD error = listing.OpenError();
+    const bool missing = error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND;
+    return isTop && missing ? 0 : error;
+  }
   bool failed = false;
   do {
     const char* name = listing.Entry().cFileName;
     if (name[0] == '\0' || name[0] == '.') continue;
-    (listing.IsFolder() ? folders : files).Append(name);
+    visit(listing.Entry(), listing.IsFolder());
   } while (listing.Next(&failed));
-  return !failed;
+  return failed ? GetLastError() : 0;
+}
+
+// Copies one file through a buffer of at most chunkSize bytes; on failure
+// says which of the two paths failed and why.
+bool CopyOneFile(const char* source, const char* destination, uint32_t chunkSize, uint64_t* bytes,
+                 CopyFailure* failure) {
+  AFile in(source);
+  if (in.OpenRead(0) != 0) return FailNow(failure, source);
+  LARGE_INTEGER size;
+  if (!GetFileSizeEx(in.handle, &size)) return FailNow(failure, source);
+  AFile out(destination);
+  if (out.OpenWrite(0, 0, 0) != 0) return FailNow(failure, destination);
+
+  bool copied = true;
+  uint64_t remaining = static_cast<uint64_t>(size.QuadPart);
+  if (remaining > 0) {
+    const int piece = static_cast<int>(std::min<uint64_t>(remaining, std::max<uint32_t>(chunkSize, 1)));
+    std::unique_ptr<char[]> buffer(new (std::nothrow) char[piece]);
+    if (!buffer) copied = Fail(failure, source, ERROR_NOT_ENOUGH_MEMORY);
+    while (copied && remaining > 0) {
+      const int want = static_cast<int>(std::min<uint64_t>(remaining, piece));
+      SetLastError(0);
+      const int got = in.Read(buffer.get(), want);
+      if (got <= 0) {
+        // A read that succeeds with nothing is a file shorter than it said.
+        const DWORD error = GetLastError();
+        copied = Fail(failure, source, error ? error : ERROR_HANDLE_EOF);
+        break;
+      }
+      SetLastError(0);
+      if (out.Write(buffer.get(), got) != got) {
+        const DWORD error = GetLastError();
+        copied = Fail(failure, destination, error ? error : ERROR_WRITE_FAULT);
+        break;
+      }
+      remaining -= got;
+    }
+  }
+  out.Close();
+  if (!copied) RemovePath(destination);
+  if (copied && bytes) *bytes = static_cast<uint64_t>(size.QuadPart);
+  return copied;
+}
+
+bool CopyTreeWithin(BusyCursor* cursor, const char* destination, const char* source, bool isTop,
+                    CopyTally* tally, CopyObserver* observer, CopyFailure* failure) {
+  if (std::strlen(destination) > kMaxPathLength) return Fail(failure, destination, ERROR_FILENAME_EXCED_RANGE);
+  if (std::strlen(source) > kMaxPathLength) return Fail(failure, source, ERROR_FILENAME_EXCED_RANGE);
+  CreateDirectoryA(destination, nullptr);
+
+  PathList files, folders;
+  const DWORD listingError =
+      ForEachCopyEntry(source, isTop, [&](const WIN32_FIND_DATAA& entry, bool isFolder) {
+        (isFolder ? folders : files).Append(entry.cFileName);
+      });
+  if (listingError) return Fail(failure, source, listingError);
+
+  char from[kPathBufferSize], to[kPathBufferSize];
+  for (int i = 0; i < files.Count(); ++i) {
+    const char* name = files.At(i);
+    if (!JoinPathWithin(source, name, from)) return Fail(failure, Joined(source, name), ERROR_FILENAME_EXCED_RANGE);
+    if (!JoinPathWithin(destination, name, to))
+      return Fail(failure, Joined(destination, name), ERROR_FILENAME_EXCED_RANGE);
+    if (cursor) AdvanceBusyCursor(cursor);
+    uint64_t bytes = 0;
+    if (!CopyOneFile(from, to, kCopyChunkSize, &bytes, failure)) return false;
+    if (tally) {
+      ++tally->files;
+      tally->bytes += bytes;
+    }
+    if (observer) observer->FileCopied(from, to, bytes);
+  }
+  for (int i = 0; i < folders.Count(); ++i) {
+    const char* name = folders.At(i);
+    if (!JoinPathWithin(source, name, from)) return Fail(failure, Joined(source, name), ERROR_FILENAME_EXCED_RANGE);
+    if (!JoinPathWithin(destination, name, to))
+      return Fail(failure, Joined(destination, name), ERROR_FILENAME_EXCED_RANGE);
+    if (!CopyTreeWithin(cursor, to, from, false, tally, observer, failure)) return false;
+  }
+  return true;
 }
 
 }  // namespace
@@ -85,58 +206,48 @@ int CreateSubfolder(const char* base, const char* name) {
   return CreateDirectoryA(path, nullptr);
 }
 
-bool CopyTree(BusyCursor* cursor, const char* destination, const char* source, CopyTally* tally) {
-  if (std::strlen(destination) > kMaxPathLength || std::strlen(source) > kMaxPathLength) return false;
-  CreateDirectoryA(destination, nullptr);
-
-  PathList files, folders;
-  if (!ListCopyEntries(source, files, folders)) return false;
-
-  char from[kPathBufferSize], to[kPathBufferSize];
-  for (int i = 0; i < files.Count(); ++i) {
-    if (!JoinPathWithin(source, files.At(i), from) || !JoinPathWithin(destination, files.At(i), to))
-      return false;
-    if (cursor) AdvanceBusyCursor(cursor);
-    uint64_t bytes = 0;
-    if (!CopyFileWhole(from, to, kCopyChunkSize, &bytes)) return false;
-    if (tally) {
-      ++tally->files;
-      tally->bytes += bytes;
-    }
-  }
-  for (int i = 0; i < folders.Count(); ++i) {
-    if (!JoinPathWithin(source, folders.At(i), from) || !JoinPathWithin(destination, folders.At(i), to))
-      return false;
-    if (!CopyTree(cursor, to, from, tally)) return false;
-  }
-  return true;
+bool CopyTree(BusyCursor* cursor, const char* destination, const char* source, CopyTally* tally,
+              CopyObserver* observer) {
+  CopyFailure failure;
+  if (CopyTreeWithin(cursor, destination, source, true, tally, observer, &failure)) return true;
+  if (observer) observer->CopyFailed(failure.path.c_str(), failure.error);
+  SetLastError(failure.error);
+  return false;
 }
 
-bool CopyFileWhole(const char* source, const char* destination, uint32_t chunkSize, uint64_t* bytes) {
-  AFile in(source);
-  if (in.OpenRead(0) != 0) return false;
-  LARGE_INTEGER size;
-  if (!GetFileSizeEx(in.handle, &size)) return false;
-  AFile out(destination);
-  if (out.OpenWrite(0, 0, 0) != 0) return false;
+namespace {
 
-  bool copied = true;
-  uint64_t remaining = static_cast<uint64_t>(size.QuadPart);
-  if (remaining > 0) {
-    const int piece = static_cast<int>(std::min<uint64_t>(remaining, std::max<uint32_t>(chunkSize, 1)));
-    std::unique_ptr<char[]> buffer(new (std::nothrow) char[piece]);
-    copied = buffer != nullptr;
-    while (copied && remaining > 0) {
-      const int want = static_cast<int>(std::min<uint64_t>(remaining, piece));
-      const int got = in.Read(buffer.get(), want);
-      copied = got > 0 && out.Write(buffer.get(), got) == got;
-      remaining -= got;
+bool CountWithin(const char* source, bool isTop, CopyTally* totals) {
+  if (std::strlen(source) > kMaxPathLength) return false;
+  PathList folders;
+  const DWORD listingError = ForEachCopyEntry(source, isTop, [&](const WIN32_FIND_DATAA& entry, bool isFolder) {
+    if (isFolder) {
+      folders.Append(entry.cFileName);
+    } else {
+      ++totals->files;
+      totals->bytes += (static_cast<uint64_t>(entry.nFileSizeHigh) << 32) | entry.nFileSizeLow;
     }
+  });
+  bool whole = listingError == 0;
+  char path[kPathBufferSize];
+  for (int i = 0; i < folders.Count(); ++i) {
+    if (JoinPathWithin(source, folders.At(i), path))
+      whole = CountWithin(path, false, totals) && whole;
+    else
+      whole = false;
   }
-  out.Close();
-  if (!copied) RemovePath(destination);
-  if (copied && bytes) *bytes = static_cast<uint64_t>(size.QuadPart);
-  return copied;
+  return whole;
+}
+
+}  // namespace
+
+bool CountCopyTree(const char* source, CopyTally* totals) { return CountWithin(source, true, totals); }
+
+bool CopyFileWhole(const char* source, const char* destination, uint32_t chunkSize, uint64_t* bytes) {
+  CopyFailure failure;
+  if (CopyOneFile(source, destination, chunkSize, bytes, &failure)) return true;
+  SetLastError(failure.error);
+  return false;
 }
 
 void RemovePath(const char* path) {

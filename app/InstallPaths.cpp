@@ -57,6 +57,18 @@ char* InstallFilesPathFrom(const char* moduleName, char* out, const char* name) 
   return out;
 }
 
+bool InstallFilesFolderFrom(const char* moduleName, char* out) {
+  if (!cacheFilled) {
+    if (!InstallFilesFolderOf(moduleName, 0, cachedFolder)) {
+      out[0] = '\0';
+      return false;
+    }
+    cacheFilled = true;
+  }
+  std::strcpy(out, cachedFolder);
+  return true;
+}
+
 void ForgetInstallFilesFolder() {
   cacheFilled = false;
   cachedFolder[0] = '\0';

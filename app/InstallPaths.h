@@ -20,6 +20,10 @@ bool InstallFilesFolderOf(const char* moduleName, size_t nameLength, char* folde
 // folder cannot be formed (the cache then stays empty).
 char* InstallFilesPathFrom(const char* moduleName, char* out, const char* name);
 
+// The install-files folder itself, through the same cache. False, with out
+// empty, when it cannot be formed.
+bool InstallFilesFolderFrom(const char* moduleName, char* out);
+
 // Forgets the cached install-files folder.
 void ForgetInstallFilesFolder();
 

@@ -41,16 +41,29 @@ const TargetRow& TargetRowFor(TargetKind kind) {
   return kTargetRows[kind >= TargetNone && kind <= TargetPhotoshop ? kind : TargetNone];
 }
 
-void ResolveInstallTarget(InstallTarget* target) {
+void ResolveInstallTargetIn(const char* installFilesFolder, InstallTarget* target) {
   TakeRow(kTargetRows[TargetNone], target);
+  if (installFilesFolder[0] == '\0') return;
   for (TargetKind kind : {TargetApplication, TargetAfterEffects, TargetFxPlug, TargetPhotoshop}) {
     char payload[kPathBufferSize];
-    InstallFilesPath(payload, TargetRowFor(kind).payloadFolder);
+    if (!JoinPathWithin(installFilesFolder, TargetRowFor(kind).payloadFolder, payload)) continue;
     char* entry = FolderEntry(payload, 1);
     if (!entry) continue;
     delete[] entry;
     TakeRow(TargetRowFor(kind), target);
   }
+}
+
+void ResolveInstallTarget(InstallTarget* target) {
+  char folder[kPathBufferSize];
+  ResolveInstallTargetIn(InstallFilesFolder(folder), target);
+}
+
+char* InstallFilesFolder(char* out) {
+  char module[kPathBufferSize] = {};
+  if (!InstallFilesFolderKnown()) GetModuleFileNameA(nullptr, module, 255);
+  InstallFilesFolderFrom(module, out);
+  return out;
 }
 
 char* InstallFilesPath(char* out, const char* name) {

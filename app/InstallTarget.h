@@ -11,14 +11,7 @@
 #include <cstdint>
 
 #include "app/InstallPaths.h"
-
-enum TargetKind : int32_t {
-  TargetNone = 0,
-  TargetApplication = 1,
-  TargetAfterEffects = 2,
-  TargetFxPlug = 3,
-  TargetPhotoshop = 4,
-};
+#include "app/TargetKind.h"
 
 // One row of the target table: what a payload folder means.
 struct TargetRow {
@@ -40,9 +33,19 @@ struct InstallTarget {
 };
 
 // Starts from TargetNone's row and takes every row whose payload folder
-// exists in the install-files folder, so the last one found wins. Only the
-// rows found compute their default location (and so read the registry).
+// exists in installFilesFolder, so the last one found wins. Only the rows
+// found compute their default location (and so read the registry). A
+// payload path that would not fit in 259 characters counts as absent; an
+// empty folder finds nothing.
+void ResolveInstallTargetIn(const char* installFilesFolder, InstallTarget* target);
+
+// The same over the program's own install-files folder.
 void ResolveInstallTarget(InstallTarget* target);
+
+// The program's install-files folder: "install files" beside the program
+// module, worked out once per process and kept; empty when it cannot be
+// formed.
+char* InstallFilesFolder(char* out);
 
 // The path of name inside the install-files folder, or empty when that
 // folder cannot be formed from the module's file name. The folder is worked

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -198,7 +199,9 @@ TEST_F(FileTreeTest, AShortReadRemovesThePartialDestination) {
     }
   }
   ASSERT_NE(source, nullptr) << "no file here claims more bytes than it holds";
+  SetLastError(0);
   EXPECT_FALSE(CopyFileWhole(source, Path("out.bin").c_str(), 16));
+  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_HANDLE_EOF)) << "a short file, not the removal's code";
   EXPECT_FALSE(Exists("out.bin"));
 }
 
@@ -228,6 +231,165 @@ TEST_F(FileTreeTest, TheTallyCountsCopiedFilesAndBytes) {
   CloseHandle(holder);
   EXPECT_EQ(partial.files, 2u);
   EXPECT_EQ(partial.bytes, 5u);
+}
+
+// Records what a copy tells its observer.
+class RecordingObserver : public CopyObserver {
+public:
+  void FileCopied(const char* source, const char* destination, uint64_t bytes) override {
+    copied.push_back(std::string(source) + " -> " + destination + " " + std::to_string(bytes));
+  }
+  void CopyFailed(const char* path, uint32_t error) override {
+    failures.push_back(path);
+    lastError = error;
+  }
+  std::vector<std::string> copied;
+  std::vector<std::string> failures;
+  uint32_t lastError = 0;
+};
+
+// The counting pass and the copy agree on a tree with everything the copy
+// skips or descends into, and the observer hears of every file once.
+TEST_F(FileTreeTest, TheCountingPassAndTheObserverAgreeWithTheCopy) {
+  Put("src/a.txt", "alpha");
+  Put("src/empty.bin", "");
+  Put("src/.DS_Store", "skipped");
+  Put("src/.hidden/inside.txt", "skipped with its folder");
+  Put("src/Sub/b.bin", Pattern(2 * kCopyChunkSize + 3));
+  Put("src/Sub/Deep/c.txt", "c");
+  MakeFolder("src/Sub/Empty");
+  CopyTally counted;
+  ASSERT_TRUE(CountCopyTree(Path("src").c_str(), &counted));
+  RecordingObserver observer;
+  CopyTally copied;
+  ASSERT_TRUE(CopyTree(nullptr, Path("dst").c_str(), Path("src").c_str(), &copied, &observer));
+  EXPECT_EQ(counted.files, 4u);
+  EXPECT_EQ(counted.bytes, 5u + (2 * kCopyChunkSize + 3) + 1u);
+  EXPECT_EQ(copied.files, counted.files);
+  EXPECT_EQ(copied.bytes, counted.bytes);
+  ASSERT_EQ(observer.copied.size(), 4u);
+  EXPECT_NE(std::find(observer.copied.begin(), observer.copied.end(),
+                      Path("src/Sub/b.bin") + " -> " + Path("dst/Sub/b.bin") + " " +
+                          std::to_string(2 * kCopyChunkSize + 3)),
+            observer.copied.end());
+  EXPECT_TRUE(observer.failures.empty());
+
+  CopyTally nothing;
+  EXPECT_TRUE(CountCopyTree(Path("missing").c_str(), &nothing)) << "a missing payload holds nothing";
+  EXPECT_EQ(nothing.files + nothing.bytes, 0u);
+}
+
+// Every way a copy fails names the path concerned and the platform's code,
+// once, and leaves that code for GetLastError.
+TEST_F(FileTreeTest, AFailureNamesItsPathAndTheRightErrorCode) {
+  struct Case {
+    const char* name;
+    std::function<void()> layOut;  // makes src and what fails
+    std::string holdOpen;          // a file held without sharing during the copy, when set
+    std::string destination;
+    std::string failingPath;
+    DWORD error;
+  };
+  const std::string longName(150, 'L');
+  const std::string deepDestination = "dst-with-a-name-long-enough-to-push-the-join-over";
+  const std::vector<Case> cases = {
+      {"destination file in use", [&] { Put("src/a.txt", "a"); Put("dst/a.txt", "old"); }, "dst/a.txt", "dst",
+       Path("dst/a.txt"), ERROR_SHARING_VIOLATION},
+      {"source file in use", [&] { Put("src/a.txt", "a"); }, "src/a.txt", "dst", Path("src/a.txt"),
+       ERROR_SHARING_VIOLATION},
+      {"destination parent missing", [&] { Put("src/a.txt", "a"); }, "", "no/such/dst", Path("no/such/dst/a.txt"),
+       ERROR_PATH_NOT_FOUND},
+      {"path past the limit", [&] { Put("src/" + longName + "/f.txt", "deep"); MakeFolder(deepDestination); }, "",
+       deepDestination, Path(deepDestination) + "\\" + longName, ERROR_FILENAME_EXCED_RANGE},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    std::error_code ignored;
+    for (const char* folder : {"src", "dst", deepDestination.c_str()}) fs::remove_all(Path(folder), ignored);
+    c.layOut();
+    HANDLE holder = INVALID_HANDLE_VALUE;
+    if (!c.holdOpen.empty()) {
+      holder = CreateFileA(Path(c.holdOpen).c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+      ASSERT_NE(holder, INVALID_HANDLE_VALUE);
+    }
+    RecordingObserver observer;
+    SetLastError(0);
+    const bool copied = CopyTree(nullptr, Path(c.destination).c_str(), Path("src").c_str(), nullptr, &observer);
+    const DWORD error = GetLastError();
+    if (holder != INVALID_HANDLE_VALUE) CloseHandle(holder);
+    EXPECT_FALSE(copied);
+    EXPECT_EQ(error, c.error);
+    ASSERT_EQ(observer.failures.size(), 1u);
+    EXPECT_EQ(observer.failures[0], c.failingPath);
+    EXPECT_EQ(observer.lastError, c.error);
+  }
+}
+
+// A sub-folder whose listing pattern (folder + "\*.*") would pass 259
+// characters cannot be listed. It is not taken for an empty folder: the
+// copy fails, where it used to report success without its files.
+TEST_F(FileTreeTest, ASubFolderThatCannotBeListedFailsTheCopy) {
+  const size_t rootLength = Path("src").size() + 1;
+  ASSERT_LT(rootLength, 250u);
+  const std::string name(257 - rootLength, 'd');  // the sub-folder's path has 257 characters
+  Put("src/a.txt", "a");
+  MakeFolder("src/" + name);
+  ASSERT_EQ(Path("src/" + name).size(), 257u);
+  RecordingObserver observer;
+  EXPECT_FALSE(CopyTree(nullptr, Path("dst").c_str(), Path("src").c_str(), nullptr, &observer));
+  ASSERT_EQ(observer.failures.size(), 1u);
+  EXPECT_EQ(observer.failures[0], Path("src/" + name));
+  EXPECT_EQ(observer.lastError, static_cast<uint32_t>(ERROR_FILENAME_EXCED_RANGE));
+  CopyTally counted;
+  EXPECT_FALSE(CountCopyTree(Path("src").c_str(), &counted)) << "the count says it is incomplete";
+  EXPECT_EQ(counted.files, 1u);
+}
+
+// A name outside the ANSI code page lists as question marks or a
+// look-alike that names nothing. A file of that name fails to open; a
+// folder of that name must fail the copy too, not vanish from it.
+TEST_F(FileTreeTest, NamesOutsideTheAnsiCodePageFailTheCopy) {
+  const wchar_t* const names[] = {L"\x65e5\x672c", L"\x0142\x00f3d\x017a"};  // Japanese; Polish with a best fit
+  for (const wchar_t* name : names) {
+    for (bool isFolder : {false, true}) {
+      std::error_code ignored;
+      fs::remove_all(Path("src"), ignored);
+      fs::remove_all(Path("dst"), ignored);
+      Put("src/a.txt", "a");
+      const std::string source = Path("src");
+      const std::wstring wide = std::wstring(source.begin(), source.end()) + L"\\" + name;
+      if (isFolder) {
+        ASSERT_TRUE(CreateDirectoryW(wide.c_str(), nullptr));
+        HANDLE file = CreateFileW((wide + L"\\inside.txt").c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0,
+                                  nullptr);
+        ASSERT_NE(file, INVALID_HANDLE_VALUE);
+        CloseHandle(file);
+      } else {
+        HANDLE file = CreateFileW(wide.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+        ASSERT_NE(file, INVALID_HANDLE_VALUE);
+        CloseHandle(file);
+      }
+      BOOL lossy = FALSE;
+      char ansi[64];
+      WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, name, -1, ansi, sizeof ansi, nullptr, &lossy);
+      if (!lossy) continue;  // this code page carries the name
+      RecordingObserver observer;
+      EXPECT_FALSE(CopyTree(nullptr, Path("dst").c_str(), Path("src").c_str(), nullptr, &observer))
+          << (isFolder ? "folder " : "file ") << ansi;
+      ASSERT_EQ(observer.failures.size(), 1u);
+      EXPECT_EQ(observer.failures[0].substr(0, Path("src").size() + 1), Path("src") + "\\");
+    }
+  }
+}
+
+TEST_F(FileTreeTest, CopyFileWholeLeavesItsFailuresCodeForGetLastError) {
+  SetLastError(0);
+  EXPECT_FALSE(CopyFileWhole(Path("none.bin").c_str(), Path("out.bin").c_str()));
+  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_FILE_NOT_FOUND));
+  Put("in.bin", "x");
+  SetLastError(0);
+  EXPECT_FALSE(CopyFileWhole(Path("in.bin").c_str(), Path("no/such/out.bin").c_str()));
+  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_PATH_NOT_FOUND));
 }
 
 // A sparse file past 4 GiB copies whole. The copy itself is not sparse, so

@@ -1,0 +1,48 @@
+// The install log: a text file that each run of the installer appends a
+// block to (InstallLogText.h shows one). Opened with /LOG=FILE in the window
+// and in the unattended install alike. A log that cannot be opened or
+// written is given up quietly: it never stops an install.
+#pragma once
+
+#include <windows.h>
+
+#include <cstdint>
+#include <string>
+
+class InstallLog {
+public:
+  InstallLog() = default;
+  // Opens path at once when it is not null or empty.
+  explicit InstallLog(const char* path);
+  InstallLog(const InstallLog&) = delete;
+  InstallLog& operator=(const InstallLog&) = delete;
+  // Writes what is still held and closes the file.
+  ~InstallLog();
+
+  // Opens path for appending, creating it when missing; others may read
+  // and append meanwhile. False when it cannot be opened: every later call
+  // then does nothing.
+  bool Open(const char* path);
+  bool IsOpen() const { return file != INVALID_HANDLE_VALUE; }
+
+  // Starts a block with the dated line unless one is started already;
+  // true when this call started it (the caller then ends it).
+  bool BeginBlock();
+  void EndBlock();
+
+  // One line; "\r\n" is added. Lines are held in memory and written in
+  // batches, and at once by Flush, Error and EndBlock.
+  void Line(const std::string& line);
+  // An error line with the platform's text for code and the path concerned.
+  void Error(const char* path, uint32_t code);
+  void Flush();
+
+private:
+  HANDLE file = INVALID_HANDLE_VALUE;  // owned
+  std::string pending;
+  bool inBlock = false;
+};
+
+// The platform's text for an error code, on one line; "unknown error" when
+// it has none.
+std::string SystemErrorText(uint32_t code);

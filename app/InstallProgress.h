@@ -1,0 +1,58 @@
+// The progress text of an install and the pace of its repaints. The copy
+// runs inside the Install command, so the window repaints its progress
+// caption itself between two files; these pieces decide what it says and
+// when it is worth painting. Plain text work, testable without a window.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+// At most one repaint in this many milliseconds: about ten a second.
+constexpr uint32_t kProgressRepaintInterval = 100;
+
+// n with a comma between each group of three digits: "1,234,567".
+std::string FormatCount(uint64_t n);
+
+// "Installing. Please wait... 1,234 of 10,000 files (12%)". The percentage
+// is of bytes, rounded down, so 100% shows only when every byte is copied;
+// without any bytes to copy it is left out. A count past its total (the
+// payload changed after it was counted) raises the total to the count.
+std::string ProgressText(uint64_t filesDone, uint64_t filesTotal, uint64_t bytesDone, uint64_t bytesTotal);
+
+// Says when a repaint is due, from a millisecond tick count passed in (such
+// as GetTickCount's; its wrap every 49.7 days is harmless). The first call
+// is always due; after that, a call is due once the interval has passed
+// since the last due one.
+class RepaintThrottle {
+public:
+  explicit RepaintThrottle(uint32_t interval = kProgressRepaintInterval) : interval(interval) {}
+
+  bool Due(uint32_t tick);
+
+private:
+  uint32_t interval;
+  uint32_t last = 0;
+  bool started = false;
+};
+
+// The counts behind the progress text, with its throttle: Start with the
+// totals of the counting pass, FileDone after each file; Text when due.
+class ProgressCounter {
+public:
+  explicit ProgressCounter(uint32_t interval = kProgressRepaintInterval) : throttle(interval) {}
+
+  void Start(uint64_t totalFiles, uint64_t totalBytes);
+  // Counts one copied file of this size; true when the text should be
+  // repainted now: when the interval has passed, and always at the last
+  // file counted, so the display ends at the total.
+  bool FileDone(uint64_t bytes, uint32_t tick);
+  std::string Text() const { return ProgressText(files, totalFiles, bytes, totalBytes); }
+
+  uint64_t FilesDone() const { return files; }
+  uint64_t BytesDone() const { return bytes; }
+
+private:
+  RepaintThrottle throttle;
+  uint64_t totalFiles = 0, totalBytes = 0;
+  uint64_t files = 0, bytes = 0;
+};

@@ -1,0 +1,96 @@
+// run_watched: runs one program and watches it for windows, for the tests
+// of programs that must never show one. The program's command line is taken
+// verbatim from the environment variable QV_CHILD_COMMAND_LINE, so a test
+// decides every quote and space of it.
+//
+//   run_watched.exe [--hold FILE]... [--timeout SECONDS]
+//
+// --hold opens FILE without sharing before the program starts and keeps it
+// open until it ends. While the program runs, every visible top-level window
+// of its process is reported ("window: TITLE"). At the end it prints
+// "windows: N" and "exit: STATUS" and exits with the program's status, or
+// with 124 when the program was still running at the timeout (default 60 s)
+// and had to be ended.
+#include <windows.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <set>
+#include <string>
+#include <vector>
+
+namespace {
+
+struct Watch {
+  DWORD processId;
+  std::set<HWND> seen;
+};
+
+BOOL CALLBACK NoteWindow(HWND window, LPARAM data) {
+  Watch* watch = reinterpret_cast<Watch*>(data);
+  DWORD owner = 0;
+  GetWindowThreadProcessId(window, &owner);
+  if (owner == watch->processId && IsWindowVisible(window) && watch->seen.insert(window).second) {
+    char title[256] = "";
+    GetWindowTextA(window, title, sizeof title);
+    std::printf("window: %s\n", title);
+  }
+  return TRUE;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  std::vector<HANDLE> held;
+  DWORD timeoutMs = 60000;
+  for (int i = 1; i < argc; ++i) {
+    if (std::strcmp(argv[i], "--hold") == 0 && i + 1 < argc) {
+      HANDLE file = CreateFileA(argv[++i], GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+      if (file == INVALID_HANDLE_VALUE) {
+        std::fprintf(stderr, "run_watched: cannot hold %s (error %lu)\n", argv[i], GetLastError());
+        return 125;
+      }
+      held.push_back(file);
+    } else if (std::strcmp(argv[i], "--timeout") == 0 && i + 1 < argc) {
+      timeoutMs = static_cast<DWORD>(std::atoi(argv[++i])) * 1000;
+    } else {
+      std::fprintf(stderr, "usage: run_watched [--hold FILE]... [--timeout SECONDS]\n");
+      return 125;
+    }
+  }
+  const char* line = std::getenv("QV_CHILD_COMMAND_LINE");
+  if (!line || !*line) {
+    std::fprintf(stderr, "run_watched: QV_CHILD_COMMAND_LINE is not set\n");
+    return 125;
+  }
+  std::string commandLine = line;
+  STARTUPINFOA startup = {};
+  startup.cb = sizeof startup;
+  PROCESS_INFORMATION process;
+  if (!CreateProcessA(nullptr, &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process)) {
+    std::fprintf(stderr, "run_watched: cannot start %s (error %lu)\n", line, GetLastError());
+    return 125;
+  }
+  CloseHandle(process.hThread);
+
+  Watch watch = {process.dwProcessId, {}};
+  const DWORD start = GetTickCount();
+  bool timedOut = false;
+  while (WaitForSingleObject(process.hProcess, 5) == WAIT_TIMEOUT) {
+    EnumWindows(NoteWindow, reinterpret_cast<LPARAM>(&watch));
+    if (GetTickCount() - start > timeoutMs) {
+      timedOut = true;
+      TerminateProcess(process.hProcess, 124);
+      WaitForSingleObject(process.hProcess, INFINITE);
+      break;
+    }
+  }
+  DWORD status = 0;
+  GetExitCodeProcess(process.hProcess, &status);
+  CloseHandle(process.hProcess);
+  for (HANDLE file : held) CloseHandle(file);
+  std::printf("windows: %u\n", static_cast<unsigned>(watch.seen.size()));
+  std::printf("exit: %lu%s\n", status, timedOut ? " (ended at the timeout)" : "");
+  return timedOut ? 124 : static_cast<int>(status);
+}

@@ -1,0 +1,156 @@
+#!/usr/bin/env bash
+# Checks of distcheck.exe under Wine: a good sample distribution passes
+# with exactly the expected lines, and each broken copy of it (one problem
+# at a time) gives its line and exit status.
+#
+#   distcheck-test.sh RIG RIG_HOME RUN_WATCHED DISTCHECK CASE
+set -uo pipefail
+rig=$1 home=$2 watcher=$3 distcheck=$4 case=$5
+fail() { echo "FAIL ($case): $*"; echo "$out" | sed 's/^/  out| /'; exit 1; }
+out=""
+
+eval "$("$rig" --home "$home" --env)" || fail "no rig"
+winpath() { winepath -w "$1" 2>/dev/null; }
+
+work=$(dirname "$home")/distcheck-tests/$case
+rm -rf "$work"
+dist=$work/dist
+files=$dist/"install files"
+payload=$files/"App Files"
+
+picture() {  # width height output
+  { printf 'P6\n%d %d\n255\n' "$1" "$2"; head -c $(($1 * $2 * 3)) /dev/zero | tr '\0' '\200'; } | cjpeg >"$3"
+}
+
+# The good sample: an application with sub-folders and an empty file.
+mkdir -p "$payload/Sub/Presets"
+: >"$dist/setup.exe"
+printf 'Quorvin Test\r\n' >"$files/product.txt"
+printf 'Release notes.\r\n' >"$files/readme.txt"
+printf 'Licence terms.\r\n' >"$files/eula.txt"
+picture 620 420 "$files/bkgd.jpg"
+head -c 5000 /dev/urandom >"$payload/Quorvin Test.exe"
+printf 'preset' >"$payload/Sub/Presets/a.preset"
+: >"$payload/Sub/empty.bin"
+
+check() {  # [--hold FILE] ARGS...: runs distcheck; out and status
+  local hold=()
+  if [ "${1:-}" = --hold ]; then hold=(--hold "$(winpath "$2")"); shift 2; fi
+  local line="\"$(winpath "$distcheck")\""
+  for a in "$@"; do line+=" \"$a\""; done
+  out=$(QV_CHILD_COMMAND_LINE=$line "$rig" --home "$home" "$watcher" "${hold[@]}" 2>&1 | tr -d '\r' \
+        | grep -v '^windows: \|^exit: ')
+  status=${PIPESTATUS[0]}
+}
+check_dist() { check "$@" "$(winpath "$dist")"; }
+expect_status() { [ "$status" -eq "$1" ] || fail "exit status $status, expected $1"; }
+expect_line() { grep -qxF -- "$1" <<<"$out" || fail "no line: $1"; }
+expect_start() { grep -q "^$(sed 's/[][\\.*^$"]/\\&/g' <<<"$1")" <<<"$out" || fail "no line starting: $1"; }
+alone() {  # one problem and no warning, as each broken copy has
+  expect_status 1
+  expect_line "summary: 1 problem, 0 warnings"
+}
+
+case $case in
+  good)
+    check_dist
+    expect_status 0
+    expected='ok: product "Quorvin Test"
+note: payload "App Files" (Program Files application)
+ok: "App Files" holds 3 files, 5,006 bytes
+note: path lengths checked under "C:\Program Files\Quorvin Test" (the installer'"'"'s default)
+ok: the longest installed path has 50 characters
+ok: "bkgd.jpg" opens, 620 x 420
+ok: "readme.txt" present
+ok: "eula.txt" present
+summary: 0 problems, 0 warnings'
+    [ "$out" = "$expected" ] || fail "the output differs: $(diff <(echo "$expected") <(echo "$out"))"
+    ;;
+  no-install-files) rm -rf "$files"; check_dist; alone; expect_line 'problem: no "install files" folder beside setup.exe' ;;
+  no-product)
+    rm "$files/product.txt"; check_dist; alone
+    expect_line 'problem: "product.txt" is missing: the installer stops with "Unknown product. We cannot install."' ;;
+  blank-product)
+    printf '\r\n\r\n' >"$files/product.txt"; check_dist; alone
+    expect_line 'problem: "product.txt" has no product name: its first non-blank line is empty' ;;
+  # The name's own limit, apart from the paths made from it: an FxPlug
+  # payload makes no folder of the name.
+  product-226)
+    mv "$payload" "$files/FX Files"
+    name=$(printf 'n%.0s' $(seq 226)); printf '%s\r\n' "$name" >"$files/product.txt"; check_dist
+    expect_status 0; expect_line "ok: product \"$name\"" ;;
+  product-227)
+    mv "$payload" "$files/FX Files"
+    name=$(printf 'n%.0s' $(seq 226)); printf '%sX\r\n' "$name" >"$files/product.txt"; check_dist; alone
+    expect_line "problem: the product name has 227 characters; the installer cuts it to 226: \"$name\"" ;;
+  product-not-a-folder)
+    printf 'Tools: Pro\r\n' >"$files/product.txt"; check_dist; alone
+    expect_line 'problem: the product name cannot name a folder, and the install goes into a folder named after it' ;;
+  fx-any-name)
+    # An FxPlug payload goes into the location itself: the name makes no folder.
+    mv "$payload" "$files/FX Files"; printf 'Tools: Pro\r\n' >"$files/product.txt"; check_dist
+    expect_status 0
+    expect_line 'note: payload "FX Files" (FxPlug plug-in)'
+    expect_line 'note: path lengths checked under "C:\Program Files" (the installer'"'"'s default)' ;;
+  ae-location)
+    mv "$payload" "$files/AE Files"; check_dist; expect_status 0
+    expect_line 'note: path lengths checked under "C:\Program Files\Adobe\Adobe After Effects CS4\Support Files\Plug-ins\Quorvin Test" (a representative After Effects plug-in folder; the installer reads the real one from the registry)' ;;
+  ps-location)
+    mv "$payload" "$files/PS Files"; check_dist; expect_status 0
+    expect_line 'note: path lengths checked under "C:\Program Files\Adobe\Adobe Photoshop CS4\Plug-ins\Quorvin Test" (a representative Photoshop plug-in folder; the installer reads the real one from the registry)' ;;
+  no-payload)
+    rm -rf "$payload"; check_dist; alone
+    expect_line 'problem: no payload folder ("App Files", "AE Files", "FX Files" or "PS Files"): the installer would install nothing' ;;
+  empty-payload)
+    rm -rf "$payload"; mkdir -p "$payload"; echo x >"$payload/.DS_Store"; check_dist
+    expect_status 1
+    expect_line 'problem: "App Files" holds no file the installer would copy'
+    expect_line 'summary: 1 problem, 1 warning' ;;
+  two-payloads)
+    cp -r "$payload" "$files/AE Files"; check_dist
+    expect_status 0
+    expect_line 'note: payload "AE Files" (After Effects plug-in)'
+    expect_line 'warning: "App Files" is present too and will not be installed: of "App Files", "AE Files", "FX Files" and "PS Files" the last present wins'
+    expect_line 'summary: 0 problems, 1 warning' ;;
+  dot-names)
+    echo x >"$payload/.DS_Store"; mkdir -p "$payload/Sub/.git"; echo x >"$payload/Sub/.git/config"; check_dist
+    expect_status 0
+    expect_line 'warning: "App Files\.DS_Store" begins with "." and will not be installed'
+    expect_line 'warning: "App Files\Sub\.git" begins with "." and will not be installed'
+    expect_line 'summary: 0 problems, 2 warnings' ;;
+  japanese)
+    echo x >"$payload/Sub/日本語.txt"; check_dist; alone
+    expect_start 'problem: "App Files\Sub\日本語.txt": the name does not fit the ANSI code page (' ;;
+  long-path)
+    # C:\Program Files\Quorvin Test (29) + \Sub\ (5) + 226 = 260 characters.
+    long=$(printf 'L%.0s' $(seq 222)).txt; echo x >"$payload/Sub/$long"; check_dist; alone
+    expect_line "problem: \"App Files\\Sub\\$long\" would be installed as a path of 260 characters; the limit is 259" ;;
+  longest-fits)
+    long=$(printf 'L%.0s' $(seq 221)).txt; echo x >"$payload/Sub/$long"; check_dist
+    expect_status 0; expect_line 'ok: the longest installed path has 259 characters' ;;
+  file-in-use)
+    check_dist --hold "$payload/Sub/Presets/a.preset"; alone
+    expect_line 'problem: "App Files\Sub\Presets\a.preset" cannot be opened for reading: Sharing violation. (error 32)' ;;
+  no-bkgd)
+    rm "$files/bkgd.jpg"; check_dist; alone
+    expect_line 'problem: "bkgd.jpg" is missing: the window shows a plain grey background' ;;
+  bad-bkgd)
+    echo "not a picture" >"$files/bkgd.jpg"; check_dist; alone
+    expect_line 'problem: "bkgd.jpg" cannot be read as a JPEG image: the window shows a plain grey background' ;;
+  small-bkgd)
+    picture 640 480 "$files/bkgd.jpg"; check_dist; alone
+    expect_line 'problem: "bkgd.jpg" is 640 x 480; the window is 620 x 420' ;;
+  no-readme)
+    rm "$files/readme.txt"; check_dist; alone
+    expect_line 'problem: "readme.txt" is missing (the release notes of step 1)' ;;
+  no-eula)
+    rm "$files/eula.txt"; check_dist; alone
+    expect_line 'problem: "eula.txt" is missing (the licence terms of step 2)' ;;
+  usage)
+    check; expect_status 2; expect_line "usage: distcheck DIST_FOLDER"
+    check "$(winpath "$dist")" extra; expect_status 2
+    check "$(winpath "$files/product.txt")"; expect_status 2; expect_start "distcheck: "
+    ;;
+  *) fail "unknown case" ;;
+esac
+echo "distcheck $case: ok"
