@@ -12,7 +12,6 @@
 #include "app/SetupOptions.h"
 #include "app/UnattendedInstall.h"
 #include "toolkit/window/MessageDispatch.h"
-#include "toolkit/window/ShowMessage.h"
 
 namespace {
 
@@ -40,12 +39,10 @@ bool RegisterFrameClass(HINSTANCE instance) {
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
   RestrictDllLoading();
+  // A command line that is not understood ends with the usage status, as
+  // it does with /S: whoever wrote it is a program, not a user.
   const SetupOptions options = ParseSetupCommandLine(GetCommandLineA());
-  if (options.silent) return RunUnattendedInstall(options);
-  if (!options.error.empty()) {
-    ShowMessage((options.error + "\n" + kSetupUsage).c_str());
-    return kExitUsage;
-  }
+  if (options.silent || !options.error.empty()) return RunUnattendedInstall(options);
 
   if (!RegisterFrameClass(instance)) return 0;
   InitCommonControlsFromSystem(ICC_BAR_CLASSES);

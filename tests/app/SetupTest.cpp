@@ -218,7 +218,7 @@ TEST_F(Setup, AFailedCopyShowsTheErrorAndLeavesOnlyQuit) {
 
 TEST_F(Setup, DoAnotherKeepsTheTermsAndTheLocation) {
   MakeDist("FX Files");
-  ASSERT_TRUE(Launch("/D=" + Path("target") + " "));
+  ASSERT_TRUE(Launch("/D=" + Path("target")));
   AcceptTerms();
   ASSERT_TRUE(Install());
   fs::remove_all(Path("target"));
@@ -235,7 +235,7 @@ TEST_F(Setup, DoAnotherKeepsTheTermsAndTheLocation) {
 // The second click of a double click on "Install" must not reach "Quit".
 TEST_F(Setup, ADoubleClickOnInstallInstallsOnce) {
   MakeDist("FX Files");
-  ASSERT_TRUE(Launch("/D=" + Path("target") + " /LOG=" + Path("install.log")));
+  ASSERT_TRUE(Launch("/LOG=" + Path("install.log") + " /D=" + Path("target")));
   AcceptTerms();
   driver.DoubleClick(Button("Install"));
   ASSERT_TRUE(driver.WaitForText(Progress(), "Installation Complete."));
