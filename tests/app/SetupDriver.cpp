@@ -206,6 +206,12 @@ bool SetupDriver::Running() const {
   return process.hProcess && WaitForSingleObject(process.hProcess, 0) == WAIT_TIMEOUT;
 }
 
+bool SetupDriver::Pause() { return process.hThread && SuspendThread(process.hThread) != static_cast<DWORD>(-1); }
+
+void SetupDriver::Resume() {
+  if (process.hThread) ResumeThread(process.hThread);
+}
+
 COLORREF SetupDriver::Pixel(int clientX, int clientY) const {
   POINT point = {clientX, clientY};
   ClientToScreen(window, &point);

@@ -52,6 +52,10 @@ public:
   // The exit status once the program has ended; STILL_ACTIVE after bound.
   DWORD WaitForExit(DWORD bound = 10000);
   bool Running() const;
+  // Stops and restarts the program's main thread (for a picture of a state
+  // that would otherwise pass too quickly).
+  bool Pause();
+  void Resume();
 
   // The colour of a pixel of the main window's client area, read from the
   // screen.

@@ -1,0 +1,119 @@
+// setup_tour: one install of a distribution, end to end, driven like a
+// user would drive it, with a screenshot of each state on the way: the
+// steps, the release notes in the viewer, the copy under way, the result,
+// and a second install that fails on a locked file. The pictures are taken
+// from the display the program shows on (ImageMagick's import).
+//
+//   setup_tour.exe DIST_FOLDER LOCATION LOCKED_FILE SCREENSHOT_FOLDER_UNIX
+//
+// DIST_FOLDER holds setup.exe, which installs into the folder LOCATION; its
+// payload should take a moment to copy (some thousands of files) so that
+// the copy can be seen. LOCKED_FILE is a file the install writes, held
+// open for the second, failing install. Exit status 0 when every step went
+// as it should.
+#include <windows.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+
+#include "tests/app/Scratch.h"
+#include "tests/app/SetupDriver.h"
+
+namespace {
+
+std::string shots;
+
+bool Shoot(const char* name) {
+  const std::string file = shots + "/" + name + ".png";
+  const bool taken = RunUnixShell("import -window root -silent '" + file + ".full.png' && convert '" + file +
+                                  ".full.png' -trim +repage '" + file + "' && rm -f '" + file + ".full.png'");
+  std::printf("%s %s\n", taken ? "screenshot" : "no screenshot", file.c_str());
+  return taken;
+}
+
+bool Check(bool ok, const char* what) {
+  std::printf("%s: %s\n", ok ? "ok" : "FAILED", what);
+  return ok;
+}
+
+// The progress caption, whatever it reads now.
+HWND FindProgress(SetupDriver& driver) {
+  for (const char* text : {"Installing. Please wait...", "Installation Complete.", "ERROR: Installation Failed."})
+    if (HWND caption = driver.Control(text)) return caption;
+  return nullptr;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc != 5) {
+    std::fprintf(stderr, "usage: setup_tour.exe DIST_FOLDER LOCATION LOCKED_FILE SCREENSHOT_FOLDER_UNIX\n");
+    return 2;
+  }
+  const std::string dist = argv[1], location = argv[2], locked = argv[3];
+  shots = argv[4];
+  SetupDriver driver;
+  if (!Check(driver.Start(dist, "/D=" + location) && driver.WaitForWindow("Install "), "the installer opens"))
+    return 1;
+  driver.BringToFront();
+  const HWND progress = FindProgress(driver);
+  bool ok = true;
+  Sleep(300);
+  Shoot("1-ready");
+
+  driver.Click(driver.Control("Show Release Notes..."));
+  const HWND viewer = driver.WaitForWindow("About ");
+  ok &= Check(viewer != nullptr, "the release notes open in the viewer");
+  Sleep(300);
+  Shoot("2-release-notes");
+  if (HWND close = driver.Control("Close", viewer)) driver.Click(close);
+  driver.WaitForWindow("Install ");
+  driver.BringToFront();
+
+  driver.ClickAt(106, 216);  // accept the terms
+  driver.Click(driver.Control("Install"));
+  // The copy holds the installer's thread; stopping that thread a moment,
+  // about a third of the way, keeps the progress on the screen for its
+  // picture.
+  auto copied = [](const std::string& text) {
+    const size_t at = text.find("... ");
+    if (at == std::string::npos || text.find(" of ") == std::string::npos) return -1;
+    std::string digits;
+    for (size_t i = at + 4; i < text.size() && text[i] != ' '; ++i)
+      if (text[i] != ',') digits += text[i];
+    return digits.empty() ? -1 : std::atoi(digits.c_str());
+  };
+  std::string text;
+  const DWORD start = GetTickCount();
+  do {
+    text = driver.Text(progress);
+  } while (copied(text) < 1000 && text != "Installation Complete." && GetTickCount() - start < 20000);
+  if (copied(text) >= 1000 && driver.Pause()) {
+    Sleep(200);
+    Shoot("3-installing");
+    driver.Resume();
+  }
+  ok &= Check(driver.WaitForText(progress, "Installation Complete.", 120000), "the install completes");
+  Sleep(GetDoubleClickTime() + 100);
+  Shoot("4-complete");
+
+  // Another install, onto a file held open without sharing: it fails.
+  driver.Click(driver.Control("Do Another"));
+  Sleep(200);
+  const HANDLE holder = CreateFileA(locked.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+  ok &= Check(holder != INVALID_HANDLE_VALUE, "an installed file is held open");
+  driver.Click(driver.Control("Install"));
+  const HWND box = driver.WaitForDialog("Attention !", 120000);
+  ok &= Check(box != nullptr, "a failed copy says so");
+  Sleep(200);
+  Shoot("5-failure-message");
+  if (box) driver.Answer(box, IDOK);
+  ok &= Check(driver.WaitForText(progress, "ERROR: Installation Failed.", 5000), "the window shows the failure");
+  if (holder != INVALID_HANDLE_VALUE) CloseHandle(holder);
+  Sleep(GetDoubleClickTime() + 100);
+  Shoot("6-failed");
+  driver.Click(driver.Control("Quit"));
+  ok &= Check(driver.WaitForExit() == 0, "Quit ends the installer with 0");
+  return ok ? 0 : 1;
+}
