@@ -7,10 +7,10 @@
 #include "app/BusyCursor.h"
 #include "app/InstallJob.h"
 #include "app/InstallLog.h"
-#include "app/InstallProgress.h"
 #include "app/InstallTarget.h"
 #include "app/PathNames.h"
 #include "app/PellioTextFileViewer.h"
+#include "app/ProgressDisplay.h"
 #include "common/ModuleInstance.h"
 #include "imagelib/ImageOps.h"
 #include "imagelib/OpenImage.h"
@@ -58,28 +58,6 @@ qvPicture* MakeBackground(const qvRect& bounds) {
     return nullptr;
   }
 }
-
-// Shows how an install goes on the progress caption, painted between two
-// files without taking any input.
-class ProgressDisplay : public InstallObserver {
-public:
-  explicit ProgressDisplay(qvCaption* caption) : caption(caption) {}
-  void TotalsCounted(const CopyTally& totals) override {
-    counter.Start(totals.files, totals.bytes);
-    Paint();
-  }
-  void FileCopied(const char*, const char*, uint64_t bytes) override {
-    if (counter.FileDone(bytes, GetTickCount())) Paint();
-  }
-  void CopyFailed(const char*, uint32_t) override {}
-
-private:
-  void Paint() {
-    caption->SetText(counter.Text().c_str());
-  }
-  qvCaption* caption;  // not owned
-  ProgressCounter counter;
-};
 
 // Input that queued up while the copy held the thread would reach controls
 // that now mean something else ("Install" reads "Quit"): it goes.

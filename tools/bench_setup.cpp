@@ -1,0 +1,192 @@
+// Benchmarks of installers under the rig; figures go to BENCHMARKS.md and
+// nothing here is asserted.
+//
+//   bench_setup.exe firstpaint TITLE_PREFIX RUNS COMMAND_LINE
+//       starts the program RUNS times and reports the median time from its
+//       start to its first painted window (a visible top-level window whose
+//       title begins with TITLE_PREFIX, with a painted client area), and
+//       the program's peak memory; each run is ended once measured.
+//   bench_setup.exe window DIST_FOLDER LOCATION RUNS
+//       installs with the window of DIST_FOLDER\setup.exe into LOCATION
+//       (emptied before each run): ticks the terms, clicks Install and
+//       reports the median time until "Installation Complete.".
+//   bench_setup.exe progress SOURCE DESTINATION RUNS
+//       runs the install job in this process, in turns with the installer
+//       window's progress display and without any, and reports both
+//       medians: what the display costs.
+#include <windows.h>
+
+#include <psapi.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "app/InstallJob.h"
+#include "app/ProgressDisplay.h"
+#include "tests/app/SetupDriver.h"
+#include "toolkit/controls/qvCaption.h"
+#include "toolkit/window/qvWindow.h"
+
+namespace {
+
+double Now() {
+  LARGE_INTEGER f, c;
+  QueryPerformanceFrequency(&f);
+  QueryPerformanceCounter(&c);
+  return double(c.QuadPart) / double(f.QuadPart);
+}
+
+double Median(std::vector<double> v) {
+  std::sort(v.begin(), v.end());
+  return v.empty() ? 0 : v.size() % 2 ? v[v.size() / 2] : (v[v.size() / 2 - 1] + v[v.size() / 2]) / 2;
+}
+
+struct Found {
+  DWORD process;
+  const char* prefix;
+  HWND window;
+};
+
+BOOL CALLBACK FindWindowOf(HWND hwnd, LPARAM data) {
+  auto* found = reinterpret_cast<Found*>(data);
+  DWORD owner = 0;
+  GetWindowThreadProcessId(hwnd, &owner);
+  char title[256] = {};
+  GetWindowTextA(hwnd, title, sizeof title);
+  if (owner == found->process && IsWindowVisible(hwnd) && std::strncmp(title, found->prefix, strlen(found->prefix)) == 0) {
+    found->window = hwnd;
+    return FALSE;
+  }
+  return TRUE;
+}
+
+// Painted: the middle of the client area no longer shows what the screen
+// showed before the window came.
+bool Painted(HWND window, COLORREF before) {
+  RECT client;
+  GetClientRect(window, &client);
+  POINT middle = {client.right / 2, client.bottom / 2};
+  ClientToScreen(window, &middle);
+  const HDC screen = GetDC(nullptr);
+  const COLORREF now = GetPixel(screen, middle.x, middle.y);
+  ReleaseDC(nullptr, screen);
+  return now != before && now != CLR_INVALID;
+}
+
+int FirstPaint(const char* prefix, int runs, const char* commandLine) {
+  std::vector<double> times;
+  SIZE_T peak = 0;
+  for (int run = 0; run < runs; ++run) {
+    std::string line = commandLine;
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION process = {};
+    const HDC screen = GetDC(nullptr);
+    const COLORREF before = GetPixel(screen, GetSystemMetrics(SM_CXSCREEN) / 2, GetSystemMetrics(SM_CYSCREEN) / 2);
+    ReleaseDC(nullptr, screen);
+    const double start = Now();
+    if (!CreateProcessA(nullptr, &line[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process)) {
+      std::fprintf(stderr, "cannot start %s\n", commandLine);
+      return 1;
+    }
+    Found found = {process.dwProcessId, prefix, nullptr};
+    double shown = 0;
+    while (Now() - start < 30) {
+      if (!found.window) EnumWindows(FindWindowOf, reinterpret_cast<LPARAM>(&found));
+      if (found.window && Painted(found.window, before)) {
+        shown = Now() - start;
+        break;
+      }
+      Sleep(1);
+    }
+    PROCESS_MEMORY_COUNTERS counters = {};
+    counters.cb = sizeof counters;
+    if (GetProcessMemoryInfo(process.hProcess, &counters, sizeof counters))
+      peak = std::max(peak, counters.PeakWorkingSetSize);
+    TerminateProcess(process.hProcess, 0);
+    WaitForSingleObject(process.hProcess, 5000);
+    CloseHandle(process.hProcess);
+    CloseHandle(process.hThread);
+    if (shown == 0) {
+      std::fprintf(stderr, "no painted window within 30 s\n");
+      return 1;
+    }
+    times.push_back(shown);
+    Sleep(300);
+  }
+  std::printf("first painted window: median %.0f ms of %d runs (%.0f to %.0f); peak working set %.1f MiB\n",
+              Median(times) * 1000, runs, *std::min_element(times.begin(), times.end()) * 1000,
+              *std::max_element(times.begin(), times.end()) * 1000, double(peak) / (1 << 20));
+  return 0;
+}
+
+void Empty(const std::string& folder) {
+  std::error_code ignored;
+  std::filesystem::remove_all(folder, ignored);
+  std::filesystem::create_directories(folder, ignored);
+}
+
+int WindowInstall(const char* dist, const char* location, int runs) {
+  std::vector<double> times;
+  for (int run = 0; run < runs; ++run) {
+    Empty(location);
+    SetupDriver driver;
+    if (!driver.Start(dist, std::string("/D=") + location) || !driver.WaitForWindow("Install ")) return 1;
+    driver.BringToFront();
+    const HWND progress = driver.Control("Installing. Please wait...");
+    driver.ClickAt(106, 216);
+    Sleep(100);
+    const double start = Now();
+    driver.Click(driver.Control("Install"));
+    if (!driver.WaitForText(progress, "Installation Complete.", 600000)) return 1;
+    times.push_back(Now() - start);
+    Sleep(GetDoubleClickTime() + 50);
+    driver.Click(driver.Control("Quit"));
+    driver.WaitForExit();
+  }
+  std::printf("install with the window: median %.2f s of %d runs (from the click on Install)\n", Median(times),
+              runs);
+  return 0;
+}
+
+int ProgressCost(const char* source, const char* destination, int runs) {
+  qvWindow window(qvRect(0, 0, 620, 420), nullptr, "bench", false, true, false);
+  window.Create();
+  qvCaption caption(&window, qvRect(10, 180, 580, 400), "Installing. Please wait...", kCaptionCenter);
+  window.Show();
+  UpdateWindow(window.GetHandle());
+  std::vector<double> with, without;
+  int repaints = 0;
+  for (int run = 0; run < 2 * runs; ++run) {
+    Empty(destination);
+    const InstallJob job = {"Bench", TargetFxPlug, "FX Files", source, destination};
+    ProgressDisplay display(&caption);
+    const bool shown = run % 2 == 0;
+    const double start = Now();
+    if (!RunInstallJob(job, nullptr, shown ? &display : nullptr, nullptr)) return 1;
+    (shown ? with : without).push_back(Now() - start);
+    if (shown) repaints = display.Repaints();
+  }
+  std::printf("install job: median %.3f s with the progress display (%d repaints), %.3f s without, %d runs each\n",
+              Median(with), repaints, Median(without), runs);
+  return 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  const std::string mode = argc > 1 ? argv[1] : "";
+  if (mode == "firstpaint" && argc == 5) return FirstPaint(argv[2], std::atoi(argv[3]), argv[4]);
+  if (mode == "window" && argc == 5) return WindowInstall(argv[2], argv[3], std::atoi(argv[4]));
+  if (mode == "progress" && argc == 5) return ProgressCost(argv[2], argv[3], std::atoi(argv[4]));
+  std::fprintf(stderr,
+               "usage: bench_setup.exe firstpaint TITLE_PREFIX RUNS COMMAND_LINE\n"
+               "       bench_setup.exe window DIST_FOLDER LOCATION RUNS\n"
+               "       bench_setup.exe progress SOURCE DESTINATION RUNS\n");
+  return 2;
+}
