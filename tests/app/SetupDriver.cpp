@@ -109,6 +109,11 @@ void SetupDriver::BringToFront() {
   SetForegroundWindow(window);
   WaitFor([&] { return GetForegroundWindow() == window; }, 1000);
   RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+  // The window is on the display (not the black of the empty desktop), so
+  // that clicks reach it rather than the desktop.
+  RECT client;
+  GetClientRect(window, &client);
+  WaitFor([&] { return Pixel(client.right / 2, client.bottom / 2) != RGB(0, 0, 0); }, 2000);
   Sleep(50);
 }
 
