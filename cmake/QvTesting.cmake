@@ -25,7 +25,10 @@ function(qv_add_test name)
   if(WIN32)
     list(APPEND props FIXTURES_REQUIRED wine_rig)
     if(T_GUI)
+      # Real input and timed events (double clicks, tooltips, repeats) go
+      # astray when a heavy test slows the machine: GUI tests run alone.
       list(APPEND T_LOCKS wine_display)
+      list(APPEND props RUN_SERIAL TRUE)
     endif()
     if(T_LOCKS)
       list(APPEND props RESOURCE_LOCK "${T_LOCKS}")
