@@ -65,12 +65,7 @@ bool qvButton::OnPaint(qvEvent&) {
   qvOffscreenDevice offscreen(this);
   qvRect r;
   GetClientArea(r);
-  qvColor grey = DefaultGrey();
-  {
-    qvBrush fill(grey);
-    offscreen.FillArea(r, fill);
-  }
-  FillBackground(offscreen);
+  FillFaceBackground(offscreen);
   DrawBody(offscreen, r, LookFor(IsDisabled(), IsPressedInside()));
 
   qvFont small(qvFontSmall), large(qvFontLarge);

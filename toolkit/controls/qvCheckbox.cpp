@@ -65,14 +65,7 @@ bool qvCheckbox::OnCommand(qvEvent& event) {
 bool qvCheckbox::OnPaint(qvEvent&) {
   qvPaintDevice paint(this);
   qvOffscreenDevice offscreen(this);
-  qvRect area;
-  GetClientArea(area);
-  qvColor grey = DefaultGrey();
-  {
-    qvBrush fill(grey);
-    offscreen.FillArea(area, fill);
-  }
-  FillBackground(offscreen);
+  FillFaceBackground(offscreen);
   DrawBox(offscreen, box, checked, IsPressed() && IsInside());
 
   qvFont font(qvFontLarge);

@@ -142,6 +142,17 @@ bool qvControl::IsPressed() { return pressed; }
 void qvControl::EnableHotTracking() { hotTracking = true; }
 void qvControl::DisableHotTracking() { hotTracking = false; }
 
+void qvControl::FillFaceBackground(qvDevice& device) {
+  qvRect area;
+  GetClientArea(area);
+  qvColor grey = DefaultGrey();
+  {
+    qvBrush fill(grey);
+    device.FillArea(area, fill);
+  }
+  FillBackground(device);
+}
+
 void qvControl::NotifyParent(int detail, int kind) {
   if (disabled || !parent) return;
   parent->Notify(controlId, detail, kind);

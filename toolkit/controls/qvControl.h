@@ -12,6 +12,7 @@
 
 #include <cstdint>
 
+#include "toolkit/draw/qvDevice.h"
 #include "toolkit/window/qvEvent.h"
 #include "toolkit/window/qvWindow.h"
 
@@ -74,6 +75,10 @@ protected:
   bool inside;          // the pointer is over the control
   bool hotTracking;     // redraw when the pointer enters or leaves
   bool suppressClick;   // set by a subclass around its own release handling
+
+  // The start of a face drawn off screen: the default grey, then the part
+  // of an ancestor's picture behind the control.
+  void FillFaceBackground(qvDevice& device);
 
 private:
   void ResetControlFields();

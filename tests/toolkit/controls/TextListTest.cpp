@@ -72,7 +72,9 @@ TEST_F(TextList, RowsAndRangesFollowTheClientArea) {
     EXPECT_EQ(list.VerticalBar()->GetMinimum(), 0);
     EXPECT_EQ(list.VerticalBar()->GetMaximum(), c.verticalMaximum);
     EXPECT_EQ(list.VerticalBar()->GetPageSize(), c.rows);
-    if (c.lines == 0 || c.rows == 0) EXPECT_FALSE(HasBlack(list)) << "no text drawn";
+    if (c.lines == 0 || c.rows == 0) {
+      EXPECT_FALSE(HasBlack(list)) << "no text drawn";
+    }
   }
 }
 
