@@ -29,10 +29,10 @@ constexpr int kFindAll = 27;         // "*.*"
 
 class qvFileSpec {
 public:
-  // A cleared specification.
+  // A cleared file spec.
   qvFileSpec();
   // fullPath = path, then SplitPath. A path of 260 characters or more gives
-  // a cleared specification.
+  // a cleared file spec.
   explicit qvFileSpec(const char* path);
   qvFileSpec(const qvFileSpec&) = delete;
   qvFileSpec& operator=(const qvFileSpec&) = delete;

@@ -71,7 +71,7 @@ bool FolderPathOf(LPCITEMIDLIST item, char* out) {
   return true;
 }
 
-// Selects the specification's path when the browser opens.
+// Selects the file spec's path when the browser opens.
 int CALLBACK SelectStartFolder(HWND browser, UINT message, LPARAM, LPARAM path) {
   if (message == BFFM_INITIALIZED) SendMessageA(browser, BFFM_SETSELECTIONA, TRUE, path);
   return 0;

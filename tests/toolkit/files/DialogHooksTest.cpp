@@ -235,7 +235,7 @@ TEST_F(IllustratorDialogTest, DisabledOptionsAreNeitherOfferedNorWrittenBack) {
   EXPECT_EQ(e, 1);
 }
 
-TEST_F(IllustratorDialogTest, CancelClearsTheSpecification) {
+TEST_F(IllustratorDialogTest, CancelClearsTheFileSpec) {
   DialogDriver driver([&] {
     const HWND dialog = FindDialog();
     if (dialog) PostMessageA(dialog, WM_COMMAND, IDCANCEL, 0);

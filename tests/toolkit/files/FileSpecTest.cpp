@@ -16,7 +16,7 @@ std::string Parts(qvFileSpec& spec) {
   return std::string(spec.GetFullPath()) + " | " + spec.GetFolder() + " | " + spec.GetFileName();
 }
 
-// A specification made from path, then changed by `then` (when given).
+// A file spec made from path, then changed by `then` (when given).
 struct PathCase {
   const char* what;
   std::string path;
@@ -60,7 +60,7 @@ TEST(FileSpecTest, PathsThatDoNotFitAreNeverCut) {
   const std::string longest = folder + "abcde";                        // 259
   Check({
       {"a path of 259 characters fits", longest, nullptr, longest + " | " + folder + " | abcde"},
-      {"a path of 260 characters gives an empty specification", longest + "x", nullptr, " |  | "},
+      {"a path of 260 characters gives an empty file spec", longest + "x", nullptr, " |  | "},
       {"a name that makes the path 259 long fits", folder + "a.txt", [](qvFileSpec& s) { s.SetFileName("abcde"); },
        longest + " | " + folder + " | abcde"},
       {"a name one character longer empties the full path", folder + "a.txt",
