@@ -28,16 +28,6 @@ bool qvCaption::OnPaint(qvEvent&) {
   if (alignFlags & kCaptionMiddle) align |= kAlignMiddle;
   qvRect area;
   GetClientArea(area);
-  if (alignFlags & kCaptionMiddle) {
-    // The platform centres only single-line text vertically, and not when
-    // it may wrap: text that fits on one line is moved to the middle here.
-    RECT measured;
-    area.ToRECT(&measured);
-    const int height = DrawTextA(device.GetContext(), GetTitle(), -1, &measured, DT_WORDBREAK | DT_CALCRECT);
-    TEXTMETRICA metrics;
-    GetTextMetricsA(device.GetContext(), &metrics);
-    if (height <= metrics.tmHeight && height < area.GetHeight()) area.SetTop(area.GetTop() + (area.GetHeight() - height) / 2);
-  }
   device.DrawTextTransparent(GetTitle(), area, align, true);
   font.Deselect();
   return true;

@@ -21,6 +21,20 @@ UINT AlignFormat(int align) {
 
 HWND HandleOf(qvWindow* window) { return window ? window->GetHandle() : nullptr; }
 
+// The platform centres text vertically only when it is drawn as a single
+// line, never when it may wrap. Wrapped text that fits on one line is
+// moved to the middle of rect here, so that kAlignMiddle means the same
+// either way; text of several lines keeps the top.
+void CentreOneLine(HDC dc, const char* text, UINT format, RECT& rect) {
+  if (!(format & DT_VCENTER) || !(format & DT_WORDBREAK)) return;
+  RECT measured = rect;
+  const int height = DrawTextA(dc, text, -1, &measured, (format & ~DT_VCENTER) | DT_CALCRECT);
+  TEXTMETRICA metrics;
+  if (!GetTextMetricsA(dc, &metrics) || height > metrics.tmHeight) return;
+  const int room = rect.bottom - rect.top - height;
+  if (room > 0) rect.top += room / 2;
+}
+
 }  // namespace
 
 qvDevice::qvDevice() { qvDevice::Reset(); }
@@ -90,13 +104,17 @@ void qvDevice::FillArea(const qvRect& r, const qvBrush& b) {
 
 void qvDevice::DrawTextIn(const char* text, const qvRect& r, int align) {
   RECT rect = ToPlatform(r);
-  DrawTextA(dc, text, -1, &rect, DT_WORDBREAK | AlignFormat(align));
+  const UINT format = DT_WORDBREAK | AlignFormat(align);
+  CentreOneLine(dc, text, format, rect);
+  DrawTextA(dc, text, -1, &rect, format);
 }
 
 void qvDevice::DrawTextTransparent(const char* text, const qvRect& r, int align, bool wrap) {
   const int mode = SetBkMode(dc, TRANSPARENT);
   RECT rect = ToPlatform(r);
-  DrawTextA(dc, text, -1, &rect, (wrap ? DT_WORDBREAK : 0) | AlignFormat(align));
+  const UINT format = (wrap ? DT_WORDBREAK : 0) | AlignFormat(align);
+  CentreOneLine(dc, text, format, rect);
+  DrawTextA(dc, text, -1, &rect, format);
   SetBkMode(dc, mode);
 }
 

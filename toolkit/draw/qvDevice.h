@@ -14,7 +14,8 @@
 
 class qvWindow;
 
-// DrawTextIn and DrawTextTransparent alignment bits.
+// DrawTextIn and DrawTextTransparent alignment bits. kAlignMiddle centres
+// text that fits on one line vertically, wrapped or not.
 constexpr int kAlignCenter = 1;
 constexpr int kAlignMiddle = 2;
 
