@@ -5,7 +5,6 @@
 #include <new>
 
 #include "app/AFile.h"
-#include "app/PathNames.h"
 #include "app/ViewerText.h"
 #include "toolkit/controls/qvButton.h"
 #include "toolkit/controls/qvTextList.h"
@@ -128,11 +127,7 @@ bool PellioTextFileViewer::SaveLines(const char* path) {
 void PellioTextFileViewer::Save() {
   qvFileSpec spec;
   const int types[] = {kTextFilesType};
-  if (!spec.SaveFile(1, types)) return;
   // The dialog reports no choice for a path that does not fit a path
   // buffer, so what it reports is the whole path.
-  char path[kPathBufferSize];
-  if (std::strlen(spec.GetFullPath()) > kMaxPathLength) return;
-  BoundedCopy(spec.GetFullPath(), path);
-  SaveLines(path);
+  if (spec.SaveFile(1, types)) SaveLines(spec.GetFullPath());
 }

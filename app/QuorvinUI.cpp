@@ -125,11 +125,7 @@ QuorvinUI::QuorvinUI(const qvRect& bounds)
   termsCheckbox = new qvCheckbox(this, qvRect(100, 206, 250, 226));
   licenseButton = new qvButton(this, qvRect(270, 208, 395, 228), "Read the License...", kCommandLicense, false);
 
-  std::string display = AbbreviatePath(installLocation);
-  if (display.empty()) {
-    display = kNotSet;
-    installLocation[0] = '\0';
-  }
+  const std::string display = LocationDisplay();
   step(45, 250, 645, 270, "STEP 3 - Use the default location or choose a different location.");
   step(103, 270, 258, 290, "The install location is:");
   locationCaption = new qvCaption(this, qvRect(258, 270, 658, 290), display.c_str(), kCaptionLeft);
@@ -167,14 +163,14 @@ void QuorvinUI::SetLocation(const char* location) {
   ShowLocation();
 }
 
-void QuorvinUI::ShowLocation() {
-  std::string display = AbbreviatePath(installLocation);
-  if (display.empty()) {
-    display = kNotSet;
-    installLocation[0] = '\0';
-  }
-  if (locationCaption) locationCaption->SetText(display.c_str());
+std::string QuorvinUI::LocationDisplay() {
+  const std::string display = AbbreviatePath(installLocation);
+  if (!display.empty()) return display;
+  installLocation[0] = '\0';
+  return kNotSet;
 }
+
+void QuorvinUI::ShowLocation() { locationCaption->SetText(LocationDisplay().c_str()); }
 
 void QuorvinUI::ShowSteps(bool show) {
   qvWindow* steps[] = {releaseNotesButton, termsCheckbox, licenseButton, changeLocationButton, locationCaption};

@@ -58,6 +58,9 @@ public:
 
 private:
   void ShowSteps(bool show);
+  // The location's display form, or "<not set>" (which also empties a
+  // location that has none).
+  std::string LocationDisplay();
   void ShowLocation();
   void OpenViewer(const char* title, const char* file);
 

@@ -2,6 +2,8 @@
 
 #include <cstring>
 
+#include "toolkit/draw/qvDevice.h"
+
 qvControl::qvControl(const qvRect& bounds, qvWindow* parent, const char* title, int controlId)
     : qvWindow(bounds, parent, title, true, false, false) {
   ResetControlFields();

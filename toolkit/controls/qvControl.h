@@ -12,9 +12,10 @@
 
 #include <cstdint>
 
-#include "toolkit/draw/qvDevice.h"
 #include "toolkit/window/qvEvent.h"
 #include "toolkit/window/qvWindow.h"
+
+class qvDevice;
 
 class qvControl : public qvWindow {
 public:
