@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "common/StringList.h"
+#include "tests/toolkit/window/MessagePump.h"
 #include "toolkit/controls/qvScrollbar.h"
 #include "toolkit/controls/qvTextList.h"
 #include "toolkit/window/MessageDispatch.h"
@@ -39,14 +40,6 @@ double PeakMiB() {
   counters.cb = sizeof counters;
   GetProcessMemoryInfo(GetCurrentProcess(), &counters, sizeof counters);
   return static_cast<double>(counters.PeakPagefileUsage) / (1 << 20);
-}
-
-void Drain() {
-  MSG msg;
-  while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
-    TranslateMessage(&msg);
-    DispatchMessageA(&msg);
-  }
 }
 
 qvWindow* MakeHost() {
@@ -101,16 +94,12 @@ int BenchRepeat() {
   GetClientRect(bar->GetHandle(), &area);
   POINT arrow = {8, area.bottom - 8};
   ClientToScreen(bar->GetHandle(), &arrow);
-  INPUT input = {};
-  input.type = INPUT_MOUSE;
-  input.mi.dx = arrow.x * 65536 / GetSystemMetrics(SM_CXSCREEN) + 1;
-  input.mi.dy = arrow.y * 65536 / GetSystemMetrics(SM_CYSCREEN) + 1;
-  input.mi.dwFlags = MOUSEEVENTF_ABSOLUTE | MOUSEEVENTF_MOVE;
+  INPUT input = MouseInputAt(arrow.x, arrow.y);
   SendInput(1, &input, sizeof input);
   Drain();
   Sleep(50);
   Drain();
-  input.mi.dwFlags = MOUSEEVENTF_ABSOLUTE | MOUSEEVENTF_MOVE | MOUSEEVENTF_LEFTDOWN;
+  input = MouseInputAt(arrow.x, arrow.y, MOUSEEVENTF_LEFTDOWN);
   SendInput(1, &input, sizeof input);
 
   // The main loop's own rhythm, for two seconds: a message or an idle pass.

@@ -2,36 +2,9 @@
 
 #include <cstring>
 
+#include "tests/toolkit/window/MessagePump.h"
+
 namespace {
-
-void Drain() {
-  MSG msg;
-  while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
-    TranslateMessage(&msg);
-    DispatchMessageA(&msg);
-  }
-}
-
-// Waits in small steps until done() holds or bound milliseconds pass.
-template <class Done>
-bool WaitFor(Done done, DWORD bound) {
-  const DWORD start = GetTickCount();
-  for (;;) {
-    if (done()) return true;
-    if (GetTickCount() - start >= bound) return false;
-    Drain();
-    Sleep(10);
-  }
-}
-
-INPUT MouseInput(int screenX, int screenY, DWORD flags) {
-  INPUT input = {};
-  input.type = INPUT_MOUSE;
-  input.mi.dx = screenX * 65536 / GetSystemMetrics(SM_CXSCREEN) + 1;
-  input.mi.dy = screenY * 65536 / GetSystemMetrics(SM_CYSCREEN) + 1;
-  input.mi.dwFlags = MOUSEEVENTF_ABSOLUTE | MOUSEEVENTF_MOVE | flags;
-  return input;
-}
 
 struct ChildSearch {
   const char* text;
@@ -88,7 +61,7 @@ std::vector<HWND> SetupDriver::Windows() const {
 
 HWND SetupDriver::WaitForWindow(const std::string& prefix, DWORD bound) {
   window = nullptr;
-  WaitFor(
+  PumpUntil(
       [&] {
         for (HWND hwnd : Windows()) {
           char title[512] = {};
@@ -107,13 +80,13 @@ HWND SetupDriver::WaitForWindow(const std::string& prefix, DWORD bound) {
 
 void SetupDriver::BringToFront() {
   SetForegroundWindow(window);
-  WaitFor([&] { return GetForegroundWindow() == window; }, 1000);
+  PumpUntil([&] { return GetForegroundWindow() == window; }, 1000);
   RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
   // The window is on the display (not the black of the empty desktop), so
   // that clicks reach it rather than the desktop.
   RECT client;
   GetClientRect(window, &client);
-  WaitFor([&] { return Pixel(client.right / 2, client.bottom / 2) != RGB(0, 0, 0); }, 2000);
+  PumpUntil([&] { return Pixel(client.right / 2, client.bottom / 2) != RGB(0, 0, 0); }, 2000);
   Sleep(50);
 }
 
@@ -137,8 +110,8 @@ std::string SetupDriver::Text(HWND control) const {
 void SetupDriver::ClickAt(int clientX, int clientY) {
   POINT point = {clientX, clientY};
   ClientToScreen(window, &point);
-  INPUT inputs[3] = {MouseInput(point.x, point.y, 0), MouseInput(point.x, point.y, MOUSEEVENTF_LEFTDOWN),
-                     MouseInput(point.x, point.y, MOUSEEVENTF_LEFTUP)};
+  INPUT inputs[3] = {MouseInputAt(point.x, point.y, 0), MouseInputAt(point.x, point.y, MOUSEEVENTF_LEFTDOWN),
+                     MouseInputAt(point.x, point.y, MOUSEEVENTF_LEFTUP)};
   for (INPUT& input : inputs) {
     SendInput(1, &input, sizeof input);
     Sleep(30);
@@ -159,16 +132,16 @@ void SetupDriver::DoubleClick(HWND control) {
   GetClientRect(control, &area);
   POINT middle = {area.right / 2, area.bottom / 2};
   ClientToScreen(control, &middle);
-  INPUT inputs[5] = {MouseInput(middle.x, middle.y, 0), MouseInput(middle.x, middle.y, MOUSEEVENTF_LEFTDOWN),
-                     MouseInput(middle.x, middle.y, MOUSEEVENTF_LEFTUP),
-                     MouseInput(middle.x, middle.y, MOUSEEVENTF_LEFTDOWN),
-                     MouseInput(middle.x, middle.y, MOUSEEVENTF_LEFTUP)};
+  INPUT inputs[5] = {MouseInputAt(middle.x, middle.y, 0), MouseInputAt(middle.x, middle.y, MOUSEEVENTF_LEFTDOWN),
+                     MouseInputAt(middle.x, middle.y, MOUSEEVENTF_LEFTUP),
+                     MouseInputAt(middle.x, middle.y, MOUSEEVENTF_LEFTDOWN),
+                     MouseInputAt(middle.x, middle.y, MOUSEEVENTF_LEFTUP)};
   SendInput(5, inputs, sizeof(INPUT));
 }
 
 HWND SetupDriver::WaitForDialog(const std::string& title, DWORD bound) const {
   HWND found = nullptr;
-  WaitFor(
+  PumpUntil(
       [&] {
         for (HWND hwnd : Windows()) {
           char name[64] = {}, text[512] = {};
@@ -193,11 +166,11 @@ std::string SetupDriver::MessageText(HWND box) const {
 
 void SetupDriver::Answer(HWND dialog, int button) {
   PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED), 0);
-  WaitFor([&] { return !IsWindow(dialog); }, 3000);
+  PumpUntil([&] { return !IsWindow(dialog); }, 3000);
 }
 
 bool SetupDriver::WaitForText(HWND control, const std::string& text, DWORD bound) const {
-  return WaitFor([&] { return Text(control) == text; }, bound);
+  return PumpUntil([&] { return Text(control) == text; }, bound);
 }
 
 DWORD SetupDriver::WaitForExit(DWORD bound) {

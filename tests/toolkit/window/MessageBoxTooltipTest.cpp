@@ -61,11 +61,7 @@ bool TipShowsAt(TooltipWindow& window, int x, int y) {
   POINT p = {x, y};
   ClientToScreen(window.GetHandle(), &p);
   SetCursorPos(p.x, p.y);
-  INPUT move = {};
-  move.type = INPUT_MOUSE;
-  move.mi.dx = p.x * 65536 / GetSystemMetrics(SM_CXSCREEN) + 1;
-  move.mi.dy = p.y * 65536 / GetSystemMetrics(SM_CYSCREEN) + 1;
-  move.mi.dwFlags = MOUSEEVENTF_ABSOLUTE | MOUSEEVENTF_MOVE;
+  INPUT move = MouseInputAt(p.x, p.y);
   SendInput(1, &move, sizeof move);
   for (int i = 0; i < 60; ++i) {
     Pump(20);

@@ -118,33 +118,6 @@ std::string KeyEvent(const std::string& window, int code, const std::string& mod
   return window + " key " + std::to_string(code) + modifiers;
 }
 
-void Drain() {
-  MSG msg;
-  while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
-    TranslateMessage(&msg);
-    DispatchMessageA(&msg);
-  }
-}
-
-void Pump(DWORD ms) {
-  const DWORD start = GetTickCount();
-  do {
-    Drain();
-    Sleep(1);
-  } while (GetTickCount() - start < ms);
-}
-
-bool PumpUntil(const std::function<bool()>& done, DWORD bound) {
-  const DWORD start = GetTickCount();
-  for (;;) {
-    Drain();
-    if (done()) return true;
-    const DWORD spent = GetTickCount() - start;
-    if (spent >= bound) return false;
-    MsgWaitForMultipleObjects(0, nullptr, FALSE, std::min<DWORD>(10, bound - spent), QS_ALLINPUT);
-  }
-}
-
 void BringToFront(HWND hwnd) {
   ShowWindow(hwnd, SW_SHOW);
   UpdateWindow(hwnd);
@@ -197,19 +170,8 @@ void PressKey(WORD key, std::vector<WORD> modifiers) {
   Drain();
 }
 
-namespace {
-INPUT MouseAt(int screenX, int screenY, DWORD flags) {
-  INPUT input = {};
-  input.type = INPUT_MOUSE;
-  input.mi.dx = screenX * 65536 / GetSystemMetrics(SM_CXSCREEN) + 1;
-  input.mi.dy = screenY * 65536 / GetSystemMetrics(SM_CYSCREEN) + 1;
-  input.mi.dwFlags = MOUSEEVENTF_ABSOLUTE | MOUSEEVENTF_MOVE | flags;
-  return input;
-}
-}  // namespace
-
 void MoveMouseTo(int screenX, int screenY) {
-  INPUT move = MouseAt(screenX, screenY, 0);
+  INPUT move = MouseInputAt(screenX, screenY);
   SendInput(1, &move, sizeof move);
   // A move is taken when a message carries its position.
   const DWORD target = MAKELONG(screenX, screenY);
@@ -219,12 +181,13 @@ void MoveMouseTo(int screenX, int screenY) {
 
 void ClickAt(int screenX, int screenY) {
   MoveMouseTo(screenX, screenY);
-  SendPress(VK_LBUTTON, MouseAt(screenX, screenY, MOUSEEVENTF_LEFTDOWN), MouseAt(screenX, screenY, MOUSEEVENTF_LEFTUP));
+  SendPress(VK_LBUTTON, MouseInputAt(screenX, screenY, MOUSEEVENTF_LEFTDOWN),
+            MouseInputAt(screenX, screenY, MOUSEEVENTF_LEFTUP));
 }
 
 void PressMouseAt(int screenX, int screenY) {
   MoveMouseTo(screenX, screenY);
-  INPUT down = MouseAt(screenX, screenY, MOUSEEVENTF_LEFTDOWN);
+  INPUT down = MouseInputAt(screenX, screenY, MOUSEEVENTF_LEFTDOWN);
   SendInput(1, &down, sizeof down);
   PumpUntil([] { return HeldHere(VK_LBUTTON); }, 1000);
   Drain();
@@ -232,7 +195,7 @@ void PressMouseAt(int screenX, int screenY) {
 
 void ReleaseMouseAt(int screenX, int screenY) {
   MoveMouseTo(screenX, screenY);
-  INPUT up = MouseAt(screenX, screenY, MOUSEEVENTF_LEFTUP);
+  INPUT up = MouseInputAt(screenX, screenY, MOUSEEVENTF_LEFTUP);
   SendInput(1, &up, sizeof up);
   PumpUntil([] { return !HeldHere(VK_LBUTTON); }, 1000);
   Drain();

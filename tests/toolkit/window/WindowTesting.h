@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "tests/toolkit/window/MessagePump.h"
 #include "toolkit/window/qvEvent.h"
 #include "toolkit/window/qvWindow.h"
 
@@ -63,17 +64,6 @@ std::string Modifiers(const qvEvent& event);
 // they differ. While they differ it goes on taking messages, for up to a
 // second, so that events still on their way are waited for, not slept for.
 void ExpectEvents(const std::vector<std::string>& expected);
-
-// Takes and dispatches messages as the main loop does, for ms milliseconds.
-void Pump(DWORD ms = 50);
-
-// Takes and dispatches messages until done() holds, or for at most bound
-// milliseconds; tells whether done() held. Waits for messages in between
-// rather than sleeping a fixed time.
-bool PumpUntil(const std::function<bool()>& done, DWORD bound = 2000);
-
-// Dispatches what is queued now, without waiting for more.
-void Drain();
 
 // The event log's line for a key-down event of code.
 std::string KeyEvent(const std::string& window, int code, const std::string& modifiers = "");
