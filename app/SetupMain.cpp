@@ -7,10 +7,10 @@
 
 #include <commctrl.h>
 
-#include "app/QuorvinUI.h"
+#include "app/window/QuorvinUI.h"
 #include "app/SafeDllLoading.h"
-#include "app/SetupOptions.h"
-#include "app/UnattendedInstall.h"
+#include "app/install/SetupOptions.h"
+#include "app/install/UnattendedInstall.h"
 #include "toolkit/window/MessageDispatch.h"
 
 namespace {

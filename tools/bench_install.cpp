@@ -13,9 +13,9 @@
 #include <string>
 #include <vector>
 
-#include "app/FileTree.h"
-#include "app/InstallLog.h"
-#include "app/InstallLogText.h"
+#include "app/install/FileTree.h"
+#include "app/install/InstallLog.h"
+#include "app/install/InstallLogText.h"
 
 namespace {
 

@@ -26,8 +26,8 @@
 #include <string>
 #include <vector>
 
-#include "app/InstallJob.h"
-#include "app/ProgressDisplay.h"
+#include "app/install/InstallJob.h"
+#include "app/window/ProgressDisplay.h"
 #include "tests/app/SetupDriver.h"
 #include "toolkit/controls/qvCaption.h"
 #include "toolkit/window/qvWindow.h"
@@ -165,10 +165,10 @@ int ProgressCost(const char* source, const char* destination, int runs) {
   for (int run = 0; run < 2 * runs; ++run) {
     Empty(destination);
     const InstallJob job = {"Bench", TargetFxPlug, "FX Files", source, destination};
-    ProgressDisplay display(&caption);
+    ProgressDisplay display(&caption, nullptr);
     const bool shown = run % 2 == 0;
     const double start = Now();
-    if (!RunInstallJob(job, nullptr, shown ? &display : nullptr, nullptr)) return 1;
+    if (!RunInstallJob(job, shown ? &display : nullptr, nullptr)) return 1;
     (shown ? with : without).push_back(Now() - start);
     if (shown) repaints = display.Repaints();
   }

@@ -5,7 +5,7 @@
 
 #include <cstdio>
 
-#include "app/FileTree.h"
+#include "app/install/FileTree.h"
 
 int main(int argc, char** argv) {
   if (argc != 3) {
@@ -16,7 +16,7 @@ int main(int argc, char** argv) {
   QueryPerformanceFrequency(&frequency);
   QueryPerformanceCounter(&start);
   CopyTally tally;
-  const bool copied = CopyTree(nullptr, argv[2], argv[1], &tally);
+  const bool copied = CopyTree(argv[2], argv[1], &tally);
   QueryPerformanceCounter(&end);
   const double seconds = double(end.QuadPart - start.QuadPart) / double(frequency.QuadPart);
   std::printf("%s files=%llu bytes=%llu seconds=%.3f\n", copied ? "copied" : "FAILED",

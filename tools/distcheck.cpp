@@ -21,13 +21,13 @@
 #include <string>
 #include <vector>
 
-#include "app/FileTree.h"
-#include "app/InstallJob.h"
-#include "app/InstallLog.h"
-#include "app/InstallNames.h"
-#include "app/InstallProgress.h"
-#include "app/InstallTarget.h"
-#include "app/PathNames.h"
+#include "app/install/FileTree.h"
+#include "app/install/InstallJob.h"
+#include "app/install/InstallLog.h"
+#include "app/install/InstallNames.h"
+#include "app/install/InstallProgress.h"
+#include "app/install/InstallTarget.h"
+#include "app/install/PathNames.h"
 #include "imagelib/OpenImage.h"
 
 namespace {

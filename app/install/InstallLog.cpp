@@ -1,0 +1,77 @@
+#include "app/install/InstallLog.h"
+
+#include "app/install/InstallLogText.h"
+
+namespace {
+
+// Lines held before a write: a few hundred file lines.
+constexpr size_t kLogBatch = 16 << 10;
+
+}  // namespace
+
+InstallLog::InstallLog(const char* path) {
+  if (path && path[0]) Open(path);
+}
+
+InstallLog::~InstallLog() {
+  Flush();
+  if (IsOpen()) CloseHandle(file);
+}
+
+bool InstallLog::Open(const char* path) {
+  if (IsOpen()) {
+    Flush();
+    CloseHandle(file);
+  }
+  // Append-only access: every write lands at the end, even when another
+  // installer appends to the same log meanwhile.
+  file = CreateFileA(path, FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_ALWAYS,
+                     FILE_ATTRIBUTE_NORMAL, nullptr);
+  return IsOpen();
+}
+
+bool InstallLog::BeginBlock() {
+  if (inBlock) return false;
+  inBlock = true;
+  SYSTEMTIME now;
+  GetLocalTime(&now);
+  Line(LogStartLine({now.wYear, now.wMonth, now.wDay, now.wHour, now.wMinute, now.wSecond}));
+  Flush();
+  return true;
+}
+
+void InstallLog::EndBlock() {
+  inBlock = false;
+  Flush();
+}
+
+void InstallLog::Line(const std::string& line) {
+  if (!IsOpen()) return;
+  pending += line;
+  pending += "\r\n";
+  if (pending.size() >= kLogBatch) Flush();
+}
+
+void InstallLog::Error(const char* path, uint32_t code) {
+  Line(LogErrorLine(path, code, SystemErrorText(code)));
+  Flush();
+}
+
+void InstallLog::Flush() {
+  if (!IsOpen() || pending.empty()) return;
+  DWORD written = 0;
+  if (!WriteFile(file, pending.data(), static_cast<DWORD>(pending.size()), &written, nullptr)) {
+    // A log that cannot be written is given up, not retried for every line.
+    CloseHandle(file);
+    file = INVALID_HANDLE_VALUE;
+  }
+  pending.clear();
+}
+
+std::string SystemErrorText(uint32_t code) {
+  char text[512];
+  const DWORD length = FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, code, 0,
+                                      text, sizeof text, nullptr);
+  const std::string line = length ? OneLineMessage(text) : "";
+  return line.empty() ? "unknown error" : line;
+}

@@ -1,0 +1,66 @@
+#include "app/install/InstallLogText.h"
+
+#include <cstdio>
+
+#include "app/install/InstallNames.h"
+#include "app/install/InstallProgress.h"
+
+namespace {
+
+std::string Counted(uint64_t n, const char* one, const char* many) {
+  return FormatCount(n) + " " + (n == 1 ? one : many);
+}
+
+}  // namespace
+
+std::string LogStartLine(const LogClock& c) {
+  char text[64];
+  std::snprintf(text, sizeof text, "---- %04d-%02d-%02d %02d:%02d:%02d", c.year, c.month, c.day, c.hour, c.minute,
+                c.second);
+  return text;
+}
+
+std::string LogField(const char* key, const std::string& value) { return std::string(key) + ": " + value; }
+
+std::string LogTargetText(TargetKind kind, const char* payloadFolder) {
+  return std::string(TargetKindName(kind)) + " (" + payloadFolder + ")";
+}
+
+std::string LogTallyText(uint64_t files, uint64_t bytes) {
+  return Counted(files, "file", "files") + ", " + Counted(bytes, "byte", "bytes");
+}
+
+std::string LogCopiedLine(const char* destination, uint64_t bytes) {
+  return "copied: " + std::string(destination) + " (" + Counted(bytes, "byte", "bytes") + ")";
+}
+
+std::string LogErrorLine(const char* path, uint32_t code, const std::string& text) {
+  std::string line = "error: ";
+  if (path && path[0]) line += std::string(path) + ": ";
+  line += text;
+  if (code != 0) line += (text.empty() ? "(error " : " (error ") + std::to_string(code) + ")";
+  return line;
+}
+
+std::string LogResultLine(bool installed, uint64_t files, uint64_t bytes, double seconds) {
+  char time[48];
+  std::snprintf(time, sizeof time, "%.2f seconds", seconds < 0 ? 0.0 : seconds);
+  return std::string("result: ") + (installed ? "installed, " : "failed, ") + LogTallyText(files, bytes) + ", " +
+         time;
+}
+
+std::string OneLineMessage(const char* text) {
+  std::string line;
+  bool space = false;
+  for (const char* p = text; *p; ++p) {
+    const bool white = *p == ' ' || *p == '\t' || *p == '\r' || *p == '\n';
+    if (white) {
+      space = !line.empty();
+      continue;
+    }
+    if (space) line += ' ';
+    space = false;
+    line += *p;
+  }
+  return line;
+}

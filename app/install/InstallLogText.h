@@ -1,0 +1,54 @@
+// The lines of the install log, as plain text: one run of the installer
+// appends a block that starts with a dated line, names the product, the
+// target, source and destination, lists every file copied with its size,
+// tells the failure with the platform's own words and the path concerned,
+// and ends with the result. InstallLog writes them; the wording lives here
+// so it can be checked without a file.
+//
+//   ---- 2024-05-01 12:34:56
+//   product: Quorvin Tools
+//   target: After Effects plug-in (AE Files)
+//   source: C:\Setup\install files\AE Files
+//   destination: C:\Plug-ins\Quorvin Tools
+//   payload: 12 files, 3,456 bytes
+//   copied: C:\Plug-ins\Quorvin Tools\a.aex (1,234 bytes)
+//   error: C:\Plug-ins\Quorvin Tools\b.aex: Access denied. (error 5)
+//   result: failed, 1 file, 1,234 bytes, 0.10 seconds
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "app/install/TargetKind.h"
+
+// Local date and time of a log block.
+struct LogClock {
+  int year, month, day, hour, minute, second;
+};
+
+// "---- 2024-05-01 12:34:56": the first line of every block.
+std::string LogStartLine(const LogClock& clock);
+
+// "key: value".
+std::string LogField(const char* key, const std::string& value);
+
+// "After Effects plug-in (AE Files)".
+std::string LogTargetText(TargetKind kind, const char* payloadFolder);
+
+// "12 files, 3,456 bytes"; "1 file, 1 byte".
+std::string LogTallyText(uint64_t files, uint64_t bytes);
+
+// "copied: C:\Plug-ins\Quorvin Tools\a.aex (1,234 bytes)".
+std::string LogCopiedLine(const char* destination, uint64_t bytes);
+
+// "error: PATH: TEXT (error CODE)"; without a path, "error: TEXT (error
+// CODE)"; without a code (0), no "(error ...)".
+std::string LogErrorLine(const char* path, uint32_t code, const std::string& text);
+
+// "result: installed, 12 files, 3,456 bytes, 0.42 seconds" or "result:
+// failed, ...", the counts being what was copied.
+std::string LogResultLine(bool installed, uint64_t files, uint64_t bytes, double seconds);
+
+// A platform message made fit for one log line: line breaks and runs of
+// white space become one space, and white space at either end goes.
+std::string OneLineMessage(const char* text);

@@ -1,0 +1,45 @@
+#include "app/install/PathNames.h"
+
+#include <cstring>
+#include <string>
+
+void BoundedCopy(const char* source, char* out) {
+  size_t length = std::strlen(source);
+  if (length > kMaxPathLength) {
+    source += length - kMaxPathLength;
+    length = kMaxPathLength;
+  }
+  std::memmove(out, source, length);
+  out[length] = '\0';
+}
+
+void AppendPathName(char* buffer, const char* name) {
+  std::string joined(buffer);
+  joined += '\\';
+  joined += name;
+  BoundedCopy(joined.c_str(), buffer);
+}
+
+bool JoinPathWithin(const char* folder, const char* name, char* out) {
+  size_t folderLength = std::strlen(folder);
+  size_t nameLength = std::strlen(name);
+  if (folderLength + 1 + nameLength > kMaxPathLength) {
+    out[0] = '\0';
+    return false;
+  }
+  std::memmove(out, folder, folderLength);
+  out[folderLength] = '\\';
+  std::memcpy(out + folderLength + 1, name, nameLength);
+  out[folderLength + 1 + nameLength] = '\0';
+  return true;
+}
+
+void LastPathComponent(const char* path, char* out) {
+  if (out == nullptr) return;
+  const char* slash = std::strrchr(path, '\\');
+  const char* name = slash ? slash + 1 : path;
+  size_t length = std::strlen(name);
+  if (length > 255) length = 255;
+  std::memmove(out, name, length);
+  out[length] = '\0';
+}

@@ -1,0 +1,191 @@
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <string>
+
+#include "app/install/InstallLogText.h"
+#include "app/install/InstallNames.h"
+#include "app/install/InstallProgress.h"
+
+namespace {
+
+// A stand-in for a double-byte ANSI code page: bytes from 0x81 lead.
+bool HighBytesLead(uint8_t byte) { return byte >= 0x81; }
+
+std::string Cut(std::string name, LeadBytePredicate isLeadByte = nullptr) {
+  name.push_back('\0');
+  const size_t kept = CutProductName(&name[0], isLeadByte);
+  name.resize(std::strlen(name.c_str()));
+  EXPECT_EQ(kept, name.size());
+  return name;
+}
+
+TEST(ProductName, IsCutSoThatEveryTextFromItFits) {
+  EXPECT_EQ(Cut(""), "");
+  EXPECT_EQ(Cut("Quorvin Tools"), "Quorvin Tools");
+  EXPECT_EQ(Cut(std::string(226, 'n')), std::string(226, 'n'));
+  EXPECT_EQ(Cut(std::string(227, 'n')), std::string(226, 'n'));
+  EXPECT_EQ(Cut(std::string(1023, 'n')), std::string(226, 'n'));
+  const std::string longest = Cut(std::string(1023, 'n'));
+  for (const std::string& text : {"Install " + longest, "Follow these 4 steps to install " + longest + ".",
+                                  "About " + longest})
+    EXPECT_LE(text.size(), 259u) << text.substr(0, 40);
+  EXPECT_EQ(std::string("Follow these 4 steps to install ").size() + 226 + 1, 259u) << "the longest text is full";
+}
+
+TEST(ProductName, IsNeverCutInsideADoubleByteCharacter) {
+  const std::string pair = "\x93\xfa";  // one double-byte character
+  // 225 single bytes and a pair: the pair would end at 227, so it goes.
+  EXPECT_EQ(Cut(std::string(225, 'a') + pair + "zz", HighBytesLead), std::string(225, 'a'));
+  EXPECT_EQ(Cut(std::string(224, 'a') + pair + "zz", HighBytesLead), std::string(224, 'a') + pair);
+  std::string pairs;
+  for (int i = 0; i < 200; ++i) pairs += pair;
+  EXPECT_EQ(Cut(pairs, HighBytesLead).size(), 226u);
+  // A lead byte with nothing after it is a single byte.
+  EXPECT_EQ(Cut(std::string(225, 'a') + "\x93", HighBytesLead), std::string(225, 'a') + "\x93");
+  // Without the code page's rule, bytes are characters.
+  EXPECT_EQ(Cut(std::string(225, 'a') + pair + "zz").size(), 226u);
+}
+
+std::string Destination(const std::string& location, const char* product, TargetKind kind) {
+  char out[260] = "untouched";
+  if (!InstallDestination(location.c_str(), product, kind, out)) return std::string("<refused>") + out;
+  return out;
+}
+
+TEST(InstallDestination, ProductSubFolderUnlessFxPlug) {
+  struct {
+    const char* location;
+    const char* product;
+    TargetKind kind;
+    const char* expected;
+  } const cases[] = {
+      {"C:\\Program Files", "Quorvin Tools", TargetApplication, "C:\\Program Files\\Quorvin Tools"},
+      {"C:\\Plug-ins", "Quorvin Tools", TargetAfterEffects, "C:\\Plug-ins\\Quorvin Tools"},
+      {"C:\\Plug-ins", "Quorvin Tools", TargetPhotoshop, "C:\\Plug-ins\\Quorvin Tools"},
+      {"C:\\Plug-ins", "Quorvin Tools", TargetNone, "C:\\Plug-ins\\Quorvin Tools"},
+      {"C:\\FxPlugs", "Quorvin Tools", TargetFxPlug, "C:\\FxPlugs"},
+      {"C:\\", "Quorvin Tools", TargetApplication, "C:\\Quorvin Tools"},
+      {"C:\\", "Quorvin Tools", TargetFxPlug, "C:\\"},
+      {"C:\\Program Files", "", TargetApplication, "C:\\Program Files"},
+  };
+  for (const auto& c : cases) EXPECT_EQ(Destination(c.location, c.product, c.kind), c.expected) << c.location;
+}
+
+// A destination past 259 characters is refused whole: cutting its head off
+// would install somewhere nobody chose.
+TEST(InstallDestination, ADestinationThatDoesNotFitIsRefusedNeverCut) {
+  const std::string product(40, 'p');
+  const std::string fits = "C:\\" + std::string(259 - 3 - 1 - 40, 'l');  // + "\" + product = 259
+  EXPECT_EQ(Destination(fits, product.c_str(), TargetApplication).size(), 259u);
+  EXPECT_EQ(Destination(fits + "l", product.c_str(), TargetApplication), "<refused>");
+  EXPECT_EQ(Destination(fits + "\\", product.c_str(), TargetApplication).size(), 259u)
+      << "no second backslash, so the same length fits";
+  EXPECT_EQ(Destination(std::string(259, 'x'), "", TargetFxPlug).size(), 259u);
+  EXPECT_EQ(Destination(std::string(260, 'x'), "", TargetFxPlug), "<refused>");
+  EXPECT_EQ(Destination(std::string(300, 'x'), "p", TargetApplication), "<refused>");
+}
+
+TEST(FolderName, WhatWindowsCanMake) {
+  for (const char* good : {"Quorvin Tools", "Tools 2.0", "a", "CONSOLE", "COM0", "LPT10", "Nul Effects", "\xe9t\xe9"})
+    EXPECT_TRUE(IsUsableFolderName(good)) << good;
+  for (const char* bad : {"", "Tools ", "Tools.", ".", "..", "a/b", "a\\b", "a:b", "a*b", "a?b", "a\"b", "a<b", "a>b",
+                          "a|b", "tab\there", "CON", "con", "Nul", "aux.txt", "COM1", "lpt9.log", "PRN"})
+    EXPECT_FALSE(IsUsableFolderName(bad)) << bad;
+}
+
+TEST(ProgressText, CountsFilesAndBytes) {
+  struct {
+    uint64_t files, filesTotal, bytes, bytesTotal;
+    const char* expected;
+  } const cases[] = {
+      {0, 10000, 0, 5000000, "Installing. Please wait... 0 of 10,000 files (0%)"},
+      {1234, 10000, 600000, 5000000, "Installing. Please wait... 1,234 of 10,000 files (12%)"},
+      {9999, 10000, 4999999, 5000000, "Installing. Please wait... 9,999 of 10,000 files (99%)"},
+      {10000, 10000, 5000000, 5000000, "Installing. Please wait... 10,000 of 10,000 files (100%)"},
+      {1, 1, 7, 7, "Installing. Please wait... 1 of 1 file (100%)"},
+      // Nothing to copy, or only empty files: no percentage to show.
+      {0, 0, 0, 0, "Installing. Please wait... 0 of 0 files"},
+      {2, 3, 0, 0, "Installing. Please wait... 2 of 3 files"},
+      // The payload grew after it was counted: never past 100%.
+      {12, 10, 900, 500, "Installing. Please wait... 12 of 12 files (100%)"},
+      // Counts past 32 bits, and bytes large enough to overflow a * 100.
+      {5000000000ULL, 10000000000ULL, 1ULL << 62, 1ULL << 63,
+       "Installing. Please wait... 5,000,000,000 of 10,000,000,000 files (49%)"},
+      {3, 4, UINT64_MAX - 1, UINT64_MAX, "Installing. Please wait... 3 of 4 files (99%)"},
+  };
+  for (const auto& c : cases) EXPECT_EQ(ProgressText(c.files, c.filesTotal, c.bytes, c.bytesTotal), c.expected);
+}
+
+TEST(ProgressText, FormatCountGroupsThousands) {
+  const std::pair<uint64_t, const char*> cases[] = {
+      {0, "0"}, {999, "999"}, {1000, "1,000"}, {123456, "123,456"}, {1234567, "1,234,567"},
+      {UINT64_MAX, "18,446,744,073,709,551,615"}};
+  for (const auto& c : cases) EXPECT_EQ(FormatCount(c.first), c.second);
+}
+
+TEST(RepaintThrottle, AtMostOneRepaintPerInterval) {
+  RepaintThrottle throttle(100);
+  // tick -> due
+  const std::pair<uint32_t, bool> steps[] = {
+      {5000, true}, {5000, false}, {5050, false}, {5099, false}, {5100, true},
+      {5150, false}, {5350, true}, {5351, false}, {5449, false}, {5450, true},
+  };
+  for (const auto& step : steps) EXPECT_EQ(throttle.Due(step.first), step.second) << "tick " << step.first;
+
+  // The tick count wraps after 49.7 days.
+  RepaintThrottle wrapping(100);
+  EXPECT_TRUE(wrapping.Due(0xFFFFFFF0u));
+  EXPECT_FALSE(wrapping.Due(0x00000010u));
+  EXPECT_TRUE(wrapping.Due(0x00000060u));
+  // A first tick of 0 is due too.
+  EXPECT_TRUE(RepaintThrottle(100).Due(0));
+}
+
+TEST(ProgressCounter, RisesToTheTotalAndRepaintsAtItsPace) {
+  ProgressCounter counter(100);
+  counter.Start(1000, 1000 * 10);
+  int repaints = 0;
+  std::string last;
+  for (uint32_t i = 0; i < 1000; ++i) {
+    // One file every 2 ms: 2 seconds in all, so about 20 repaints.
+    if (counter.FileDone(10, 1000 + i * 2)) {
+      ++repaints;
+      last = counter.Text();
+    }
+  }
+  EXPECT_EQ(repaints, 21) << "20 at the pace, and the last file";
+  EXPECT_EQ(counter.FilesDone(), 1000u);
+  EXPECT_EQ(counter.BytesDone(), 10000u);
+  EXPECT_EQ(last, "Installing. Please wait... 1,000 of 1,000 files (100%)");
+  counter.Start(2, 0);
+  EXPECT_EQ(counter.Text(), "Installing. Please wait... 0 of 2 files") << "Start begins the counts again";
+}
+
+TEST(LogText, Lines) {
+  EXPECT_EQ(LogStartLine({2024, 5, 1, 9, 4, 7}), "---- 2024-05-01 09:04:07");
+  EXPECT_EQ(LogField("product", "Quorvin Tools"), "product: Quorvin Tools");
+  EXPECT_EQ(LogTargetText(TargetAfterEffects, "AE Files"), "After Effects plug-in (AE Files)");
+  EXPECT_EQ(LogTargetText(TargetNone, "Temp Files"), "no payload (Temp Files)");
+  EXPECT_EQ(LogTallyText(1, 1), "1 file, 1 byte");
+  EXPECT_EQ(LogTallyText(12, 3456), "12 files, 3,456 bytes");
+  EXPECT_EQ(LogTallyText(0, 0), "0 files, 0 bytes");
+  EXPECT_EQ(LogCopiedLine("C:\\P\\Q\\a.aex", 1234), "copied: C:\\P\\Q\\a.aex (1,234 bytes)");
+  EXPECT_EQ(LogErrorLine("C:\\P\\b.aex", 5, "Access denied."), "error: C:\\P\\b.aex: Access denied. (error 5)");
+  EXPECT_EQ(LogErrorLine(nullptr, 0, "unknown product"), "error: unknown product");
+  EXPECT_EQ(LogErrorLine("", 32, ""), "error: (error 32)");
+  EXPECT_EQ(LogResultLine(true, 12, 3456, 0.4234), "result: installed, 12 files, 3,456 bytes, 0.42 seconds");
+  EXPECT_EQ(LogResultLine(false, 1, 1234, 0.1), "result: failed, 1 file, 1,234 bytes, 0.10 seconds");
+  EXPECT_EQ(LogResultLine(false, 0, 0, -0.001), "result: failed, 0 files, 0 bytes, 0.00 seconds");
+}
+
+TEST(LogText, PlatformMessagesBecomeOneLine) {
+  EXPECT_EQ(OneLineMessage("Access denied.\r\n"), "Access denied.");
+  EXPECT_EQ(OneLineMessage("  The process cannot access the file\r\nbecause it is in use.\r\n\r\n"),
+            "The process cannot access the file because it is in use.");
+  EXPECT_EQ(OneLineMessage("a\t\tb"), "a b");
+  EXPECT_EQ(OneLineMessage(""), "");
+  EXPECT_EQ(OneLineMessage("\r\n \t"), "");
+}
+
+}  // namespace

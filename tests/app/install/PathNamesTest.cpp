@@ -1,0 +1,65 @@
+#include "app/install/PathNames.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+namespace {
+
+std::string Bounded(const std::string& path) {
+  char out[kPathBufferSize];
+  BoundedCopy(path.c_str(), out);
+  return out;
+}
+
+TEST(PathNames, BoundedCopyKeepsTheTailOfALongPath) {
+  const std::string fits(259, 'a');
+  EXPECT_EQ(Bounded(fits), fits);
+  const std::string over = "HEAD" + std::string(256, 'b');  // 260 characters
+  EXPECT_EQ(Bounded(over), over.substr(1));
+  EXPECT_EQ(Bounded(std::string(1000, 'c') + "tail"), std::string(255, 'c') + "tail");
+  EXPECT_EQ(Bounded(""), "");
+}
+
+TEST(PathNames, BoundedCopyMayWorkInPlace) {
+  char buffer[kPathBufferSize] = "C:\\folder";
+  BoundedCopy(buffer, buffer);
+  EXPECT_STREQ(buffer, "C:\\folder");
+}
+
+TEST(PathNames, AppendPathNameJoinsThenBounds) {
+  char buffer[kPathBufferSize] = "C:\\Setup";
+  AppendPathName(buffer, "install files");
+  EXPECT_STREQ(buffer, "C:\\Setup\\install files");
+
+  std::string base(251, 'd');
+  char longBuffer[kPathBufferSize];
+  BoundedCopy(base.c_str(), longBuffer);
+  AppendPathName(longBuffer, "name.txt");
+  EXPECT_EQ(std::string(longBuffer), (base + "\\name.txt").substr(1));
+}
+
+TEST(PathNames, JoinPathWithinRefusesWhatWouldNotFit) {
+  char out[kPathBufferSize];
+  const std::string folder(250, 'f');
+  EXPECT_TRUE(JoinPathWithin(folder.c_str(), "12345678", out));  // 259 characters
+  EXPECT_EQ(std::string(out), folder + "\\12345678");
+  EXPECT_FALSE(JoinPathWithin(folder.c_str(), "123456789", out));
+  EXPECT_STREQ(out, "");
+}
+
+TEST(PathNames, LastPathComponent) {
+  char out[256];
+  LastPathComponent("C:\\a\\b.txt", out);
+  EXPECT_STREQ(out, "b.txt");
+  LastPathComponent("plain", out);
+  EXPECT_STREQ(out, "plain");
+  LastPathComponent("C:\\folder\\", out);
+  EXPECT_STREQ(out, "");
+  const std::string name(300, 'n');
+  LastPathComponent(("C:\\" + name).c_str(), out);
+  EXPECT_EQ(std::string(out), name.substr(0, 255));
+  LastPathComponent("C:\\x", nullptr);
+}
+
+}  // namespace

@@ -1,0 +1,126 @@
+// The installer window in this process, on a distribution folder made by
+// the test: what it shows at its pixels, and what its progress caption
+// says during an install.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "app/install/InstallPaths.h"
+#include "app/window/QuorvinUI.h"
+#include "tests/app/Scratch.h"
+#include "tests/imagelib/JpegSamples.h"
+#include "tests/toolkit/window/WindowTesting.h"
+
+namespace {
+
+std::vector<std::string>* progressTexts = nullptr;
+WNDPROC captionProcedure = nullptr;
+
+// Records every text the progress caption is given, as it is given.
+LRESULT CALLBACK RecordingCaption(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == WM_SETTEXT && progressTexts) progressTexts->push_back(reinterpret_cast<const char*>(lParam));
+  return CallWindowProcA(captionProcedure, hwnd, message, wParam, lParam);
+}
+
+class InstallerWindow : public ScratchTest {
+protected:
+  void SetUp() override {
+    ScratchTest::SetUp();
+    Put("dist/install files/product.txt", "Foo\r\n");
+    Put("dist/install files/FX Files/Plug-in.aex", "plug-in");
+    MakeFolder("target");
+  }
+  void TearDown() override {
+    window.reset();
+    ForgetInstallFilesFolder();
+    ScratchTest::TearDown();
+  }
+  // The window, as setup.exe in the distribution folder would make it.
+  QuorvinUI& Open() {
+    ForgetInstallFilesFolder();
+    char primed[260];
+    InstallFilesPathFrom((Path("dist") + "\\setup.exe").c_str(), primed, "product.txt");
+    window = std::make_unique<QuorvinUI>(qvRect(0, 0, 620, 420));
+    window->SetLocation(Path("target").c_str());
+    window->Show();
+    BringToFront(window->GetHandle());
+    RedrawWindow(window->GetHandle(), nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+    return *window;
+  }
+  void ClickClient(int x, int y) {
+    POINT p = {x, y};
+    ClientToScreen(window->GetHandle(), &p);
+    ClickAt(p.x, p.y);
+  }
+
+  std::unique_ptr<QuorvinUI> window;
+};
+
+bool Near(COLORREF c, int r, int g, int b) {
+  return std::abs(GetRValue(c) - r) <= 2 && std::abs(GetGValue(c) - g) <= 2 && std::abs(GetBValue(c) - b) <= 2;
+}
+
+// Over a flat grey background of 40: the panel (25, 60) to (595, 360),
+// edges included, has a grey outline of 128 and an inside lightened to
+// 40 / 2 + 128; the controls sit at their rectangles.
+TEST_F(InstallerWindow, ThePanelAndTheControlsAtTheirPixels) {
+  const std::vector<uint8_t> flat = EncodeJpeg(MakeFlatPicture(620, 420, 3, 40), EncodeOptions{100});
+  Put("dist/install files/bkgd.jpg", std::string(flat.begin(), flat.end()));
+  Open();
+  const Snapshot shot(*window);
+  struct Point {
+    int x, y;
+    int grey;
+    const char* what;
+  } points[] = {
+      {24, 200, 40, "left of the panel"},    {25, 200, 128, "its left edge"},   {26, 355, 148, "inside"},
+      {594, 300, 148, "inside, far right"},  {595, 300, 128, "its right edge"}, {596, 300, 40, "right of it"},
+      {300, 59, 40, "above it"},             {300, 60, 128, "its top edge"},    {300, 360, 128, "its bottom edge"},
+      {300, 361, 40, "below it"},            {510, 390, 0, "Install's outline, left"},
+      {509, 390, 40, "beside Install"},      {410, 390, 0, "Cancel's outline, left"},
+      {100, 210, 128, "the check box's frame, top left"},
+  };
+  for (const Point& p : points)
+    EXPECT_TRUE(Near(shot.Colour(p.x, p.y), p.grey, p.grey, p.grey)) << p.what << ": " << shot.At(p.x, p.y);
+}
+
+TEST_F(InstallerWindow, TheProgressCountsFilesAndBytesUpToTheTotals) {
+  const int files = 1500;
+  for (int i = 1; i < files; ++i) Put("dist/install files/FX Files/Many/f" + std::to_string(i) + ".txt", "xx");
+  Open();
+  const HWND caption = FindWindowExA(window->GetHandle(), nullptr, nullptr, "Installing. Please wait...");
+  ASSERT_NE(caption, nullptr);
+  std::vector<std::string> texts;
+  progressTexts = &texts;
+  captionProcedure = reinterpret_cast<WNDPROC>(
+      SetWindowLongPtrA(caption, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(RecordingCaption)));
+  ClickClient(106, 216);   // the terms
+  ClickClient(550, 390);   // Install: the copy runs within this click
+  PumpUntil([&] { return window->InstallFinished(); }, 60000);
+  progressTexts = nullptr;
+
+  ASSERT_GE(texts.size(), 3u);
+  EXPECT_EQ(texts.front(), "Installing. Please wait...");
+  EXPECT_EQ(texts[1], "Installing. Please wait... 0 of 1,500 files (0%)");
+  EXPECT_EQ(texts[texts.size() - 2], "Installing. Please wait... 1,500 of 1,500 files (100%)");
+  EXPECT_EQ(texts.back(), "Installation Complete.");
+  int previous = -1;
+  for (size_t i = 1; i + 1 < texts.size(); ++i) {
+    const std::string& text = texts[i];
+    const size_t at = text.find("... ") + 4;
+    std::string digits;
+    for (size_t j = at; j < text.size() && text[j] != ' '; ++j)
+      if (text[j] != ',') digits += text[j];
+    const int count = std::stoi(digits);
+    EXPECT_GT(count, previous) << text;
+    previous = count;
+  }
+  EXPECT_LT(texts.size(), 100u) << "repainted now and then, not for every file";
+}
+
+}  // namespace
