@@ -7,6 +7,11 @@ add_subdirectory(${GTEST_SOURCE_DIR} ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM
 
 include(GoogleTest)
 
+# The main of every test program (tests/support/TestMain.cpp says why it is
+# not GoogleTest's own).
+add_library(qv_test_main STATIC ${CMAKE_SOURCE_DIR}/tests/support/TestMain.cpp)
+target_link_libraries(qv_test_main PUBLIC GTest::gtest)
+
 if(WIN32)
   # Under Wine every test needs the rig; the cleanup test stops the Xvfb,
   # wineserver and desktop keeper it started once the run is over.
@@ -20,7 +25,7 @@ endif()
 function(qv_add_test name)
   cmake_parse_arguments(T "GUI" "" "SOURCES;LIBS;LOCKS" ${ARGN})
   add_executable(${name} ${T_SOURCES})
-  target_link_libraries(${name} PRIVATE ${T_LIBS} GTest::gtest_main)
+  target_link_libraries(${name} PRIVATE ${T_LIBS} qv_test_main)
   set(props TIMEOUT 120)
   if(WIN32)
     list(APPEND props FIXTURES_REQUIRED wine_rig)
