@@ -3,15 +3,21 @@
 // "Cancel"; with /S it installs without any window (UnattendedInstall.h).
 // Either way it first keeps DLLs from loading from anywhere but the system
 // folder: an installer runs elevated from folders anyone can write to.
+//
+// The exit status tells a program that started the installer what
+// happened (SetupOptions.h): 0 installed, 1 failed (and undone), 2 a usage
+// error, 3 (unattended) or -1 (window) an unknown product, 4 the window
+// left without installing.
 #include <windows.h>
 
 #include <commctrl.h>
 
-#include "app/window/QuorvinUI.h"
 #include "app/SafeDllLoading.h"
 #include "app/install/SetupOptions.h"
 #include "app/install/UnattendedInstall.h"
+#include "app/window/QuorvinUI.h"
 #include "toolkit/window/MessageDispatch.h"
+#include "toolkit/window/ShowMessage.h"
 
 namespace {
 
@@ -39,19 +45,25 @@ bool RegisterFrameClass(HINSTANCE instance) {
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
   RestrictDllLoading();
+  const SetupOptions options = ParseSetupCommandLine(GetCommandLineA());
+  // Asked for by a person at a prompt: the usage shows. Under /S nothing
+  // ever shows.
+  if (options.help && !options.silent) {
+    ShowMessage(kSetupHelp);
+    return kExitUsage;
+  }
   // A command line that is not understood ends with the usage status, as
   // it does with /S: whoever wrote it is a program, not a user.
-  const SetupOptions options = ParseSetupCommandLine(GetCommandLineA());
-  if (options.silent || !options.error.empty()) return RunUnattendedInstall(options);
+  if (options.silent || options.help || !options.error.empty()) return RunUnattendedInstall(options);
 
   if (!RegisterFrameClass(instance)) return 0;
   InitCommonControlsFromSystem(ICC_BAR_CLASSES);
 
-  auto* window = new QuorvinUI(qvRect(0, 0, 620, 420));
-  window->SetLogPath(options.logPath);
+  auto* window = new QuorvinUI(qvRect(0, 0, 620, 420), options.logPath);
   if (!options.location.empty()) window->SetLocation(options.location.c_str());
   window->Show();
   RunMessageLoop();
+  const int status = window->ExitStatus();
   delete window;
-  return 0;
+  return status;
 }

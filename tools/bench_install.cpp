@@ -1,7 +1,7 @@
 // bench_install SOURCE [RUNS]: times the work an install adds around its
 // copy, in milliseconds, first run and median of RUNS (default 10):
-//  - the counting pass over the payload before the copy (CountCopyTree:
-//    one listing of each folder);
+//  - the walk over the payload before the copy (WalkPayload: one listing
+//    of each folder, every name checked, the totals counted);
 //  - the install log: one "copied" line for each file counted, written to a
 //    new file in the temporary folder through InstallLog.
 #include <windows.h>
@@ -13,7 +13,7 @@
 #include <string>
 #include <vector>
 
-#include "app/install/FileTree.h"
+#include "app/install/PayloadWalk.h"
 #include "app/install/InstallLog.h"
 #include "app/install/InstallLogText.h"
 
@@ -43,13 +43,13 @@ int main(int argc, char** argv) {
     return 2;
   }
   const int runs = argc == 3 ? std::max(1, std::atoi(argv[2])) : 10;
-  CopyTally totals;
-  Time("counting pass", runs, [&] {
-    totals = CopyTally();
-    CountCopyTree(argv[1], &totals);
+  Payload totals;
+  bool clean = true;
+  Time("walk and checks", runs, [&] {
+    clean = WalkPayload(argv[1], "C:\\Program Files\\Product", &totals, [](const PayloadProblem&) { return true; });
   });
-  std::printf("payload: %llu files, %llu bytes\n", static_cast<unsigned long long>(totals.files),
-              static_cast<unsigned long long>(totals.bytes));
+  std::printf("payload: %llu files, %llu bytes%s\n", static_cast<unsigned long long>(totals.files),
+              static_cast<unsigned long long>(totals.bytes), clean ? "" : " (with problems)");
 
   char folder[MAX_PATH];
   GetTempPathA(MAX_PATH, folder);

@@ -168,7 +168,7 @@ int ProgressCost(const char* source, const char* destination, int runs) {
     ProgressDisplay display(&caption, nullptr);
     const bool shown = run % 2 == 0;
     const double start = Now();
-    if (!RunInstallJob(job, shown ? &display : nullptr, nullptr)) return 1;
+    if (!RunInstallJob(job, shown ? &display : nullptr, nullptr).installed) return 1;
     (shown ? with : without).push_back(Now() - start);
     if (shown) repaints = display.Repaints();
   }

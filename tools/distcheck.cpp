@@ -21,52 +21,21 @@
 #include <string>
 #include <vector>
 
-#include "app/install/FileTree.h"
-#include "app/install/InstallJob.h"
+#include "app/install/AnsiText.h"
 #include "app/install/InstallLog.h"
 #include "app/install/InstallNames.h"
 #include "app/install/InstallProgress.h"
 #include "app/install/InstallTarget.h"
+#include "app/install/InstallTransaction.h"
 #include "app/install/PathNames.h"
+#include "app/install/PayloadWalk.h"
+#include "app/install/ProductFile.h"
 #include "imagelib/OpenImage.h"
 
 namespace {
 
 constexpr int kPictureWidth = 620;
 constexpr int kPictureHeight = 420;
-
-std::string Utf8(const std::wstring& text) {
-  const int size = WideCharToMultiByte(CP_UTF8, 0, text.c_str(), -1, nullptr, 0, nullptr, nullptr);
-  std::string out(size > 0 ? size - 1 : 0, '\0');
-  if (size > 1) WideCharToMultiByte(CP_UTF8, 0, text.c_str(), -1, &out[0], size, nullptr, nullptr);
-  return out;
-}
-
-std::wstring WideFromAnsi(const std::string& text) {
-  const int size = MultiByteToWideChar(CP_ACP, 0, text.c_str(), -1, nullptr, 0);
-  std::wstring out(size > 0 ? size - 1 : 0, L'\0');
-  if (size > 1) MultiByteToWideChar(CP_ACP, 0, text.c_str(), -1, &out[0], size);
-  return out;
-}
-
-// The name in the ANSI code page, when it goes there and back unchanged:
-// the installer lists and opens files through the ANSI calls, which give a
-// name that does not fit as question marks or a look-alike.
-bool ToAnsiExactly(const std::wstring& text, std::string* ansi) {
-  if (GetACP() == CP_UTF8) {
-    *ansi = Utf8(text);
-    return true;
-  }
-  BOOL usedDefault = FALSE;
-  const int size = WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, text.c_str(), -1, nullptr, 0, nullptr,
-                                       &usedDefault);
-  if (size <= 0 || usedDefault) return false;
-  std::string out(size - 1, '\0');
-  WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, text.c_str(), -1, &out[0], size, nullptr, &usedDefault);
-  if (usedDefault || WideFromAnsi(out) != text) return false;
-  *ansi = out;
-  return true;
-}
 
 std::string Quoted(const std::string& text) { return "\"" + text + "\""; }
 
@@ -115,90 +84,7 @@ AssumedLocation LocationFor(TargetKind kind) {
   }
 }
 
-struct Entry {
-  std::wstring name;
-  bool isFolder;
-};
-
-// The entries of a folder other than "." and "..", sorted by name; false
-// when the folder cannot be listed.
-bool ListFolder(const std::wstring& folder, std::vector<Entry>* entries, DWORD* error) {
-  WIN32_FIND_DATAW data;
-  HANDLE find = FindFirstFileW((folder + L"\\*").c_str(), &data);
-  if (find == INVALID_HANDLE_VALUE) {
-    *error = GetLastError();
-    return false;
-  }
-  do {
-    const std::wstring name = data.cFileName;
-    if (name == L"." || name == L"..") continue;
-    entries->push_back({name, (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0});
-  } while (FindNextFileW(find, &data));
-  FindClose(find);
-  std::sort(entries->begin(), entries->end(),
-            [](const Entry& a, const Entry& b) { return _wcsicmp(a.name.c_str(), b.name.c_str()) < 0; });
-  return true;
-}
-
 std::string ErrorText(DWORD error) { return SystemErrorText(error) + " (error " + std::to_string(error) + ")"; }
-
-// Walks the payload as the copy will, and reports what it cannot carry.
-class PayloadWalk {
-public:
-  PayloadWalk(Findings& findings, const std::string& destination) : findings(findings), destination(destination) {}
-
-  // folder: the wide path; shown: its path as shown, from "install files";
-  // installed: its path under the destination, in ANSI ("" at the top).
-  void Walk(const std::wstring& folder, const std::string& shown, const std::string& installed) {
-    std::vector<Entry> entries;
-    DWORD error = 0;
-    if (!ListFolder(folder, &entries, &error)) {
-      findings.Problem(Quoted(shown) + " cannot be listed: " + ErrorText(error));
-      return;
-    }
-    for (const Entry& entry : entries) {
-      const std::wstring path = folder + L"\\" + entry.name;
-      const std::string name = Utf8(entry.name);
-      const std::string where = shown + "\\" + name;
-      if (entry.name[0] == L'.') {
-        findings.Warning(Quoted(where) + " begins with \".\" and will not be installed");
-        continue;
-      }
-      std::string ansiName;
-      if (!ToAnsiExactly(entry.name, &ansiName)) {
-        findings.Problem(Quoted(where) + ": the name does not fit the ANSI code page (" + std::to_string(GetACP()) +
-                         ") the installer copies through; the install would fail there");
-        continue;
-      }
-      const std::string target = installed + "\\" + ansiName;
-      const size_t length = destination.size() + target.size();
-      longest = std::max(longest, length);
-      if (length > kMaxPathLength) {
-        findings.Problem(Quoted(where) + " would be installed as a path of " + std::to_string(length) +
-                         " characters; the limit is " + std::to_string(kMaxPathLength));
-        continue;
-      }
-      if (entry.isFolder) {
-        Walk(path, where, target);
-        continue;
-      }
-      // Opened the way the copy opens it: for reading, shared with no one.
-      HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
-      if (file == INVALID_HANDLE_VALUE) {
-        findings.Problem(Quoted(where) + " cannot be opened for reading: " + ErrorText(GetLastError()));
-        continue;
-      }
-      CloseHandle(file);
-    }
-  }
-
-  size_t Longest() const { return longest; }
-
-private:
-  Findings& findings;
-  std::string destination;  // the assumed install folder
-  size_t longest = 0;
-};
 
 bool IsFolder(const std::wstring& path) {
   const DWORD attributes = GetFileAttributesW(path.c_str());
@@ -206,7 +92,7 @@ bool IsFolder(const std::wstring& path) {
 }
 
 void CheckTextFile(Findings& findings, const std::wstring& installFiles, const wchar_t* name, const char* useFor) {
-  const std::string shown = Quoted(Utf8(name));
+  const std::string shown = Quoted(Utf8FromWide(name));
   HANDLE file = CreateFileW((installFiles + L"\\" + name).c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0,
                             nullptr);
   if (file == INVALID_HANDLE_VALUE) {
@@ -231,7 +117,7 @@ int Check(const std::wstring& dist) {
   std::string installFiles;
   // The checks open files the way the installer does, through the ANSI
   // calls and their 259-character paths.
-  if (!ToAnsiExactly(installFilesWide, &installFiles)) {
+  if (!AnsiFromWide(installFilesWide, &installFiles)) {
     std::fprintf(stderr, "distcheck: the folder's path does not fit the ANSI code page; check a copy of the "
                          "distribution in a folder with a plain name\n");
     return 2;
@@ -242,26 +128,28 @@ int Check(const std::wstring& dist) {
     return 2;
   }
 
-  // The product name.
+  // The product name, read as the installer reads it.
   char productFile[kPathBufferSize];
   JoinPathWithin(installFiles.c_str(), "product.txt", productFile);
-  char line[kProductLineSize];
-  char name[kProductLineSize] = "";
-  if (!ReadProductLine(productFile, line)) {
+  Product product;
+  uint32_t productError = 0;
+  const bool productRead = ReadProductFile(productFile, &product, &productError);
+  if (!productRead && productError == ERROR_FILE_NOT_FOUND)
     findings.Problem("\"product.txt\" is missing: the installer stops with \"Unknown product. We cannot install.\"");
-  } else {
-    ReadProductName(productFile, name);
-    const std::string shownName = Utf8(WideFromAnsi(name));
-    if (line[0] == '\0')
-      findings.Problem("\"product.txt\" has no product name: its first non-blank line is empty");
-    else if (std::strlen(line) > kMaxProductNameLength)
-      findings.Problem("the product name has " + std::to_string(std::strlen(line)) + " characters; the installer cuts it to " +
-                       std::to_string(kMaxProductNameLength) + ": " + Quoted(shownName));
-    else
-      findings.Ok("product " + Quoted(shownName));
-  }
+  else if (!productRead)
+    findings.Problem("\"product.txt\" cannot be read: " + ErrorText(productError));
+  else if (!product.refusal.empty())
+    findings.Problem(product.refusal + ": the installer stops with \"Unknown product. We cannot install.\"");
+  else if (product.line.empty())
+    findings.Problem("\"product.txt\" has no product name: its first non-blank line is empty");
+  else if (product.line.size() > kMaxProductNameLength)
+    findings.Problem("the product name has " + std::to_string(product.line.size()) +
+                     " characters; the installer cuts it to " + std::to_string(kMaxProductNameLength) + ": " +
+                     Quoted(Utf8FromWide(WideFromAnsi(product.name))));
+  else
+    findings.Ok("product " + Quoted(Utf8FromWide(WideFromAnsi(product.name))));
 
-  // The payload.
+  // The payload, walked and checked by the installer's own walk.
   InstallTarget target;
   ResolveInstallTargetIn(installFiles.c_str(), &target);
   std::vector<std::string> present;
@@ -270,36 +158,71 @@ int Check(const std::wstring& dist) {
       present.push_back(TargetRowFor(kind).payloadFolder);
   if (target.kind == TargetNone) {
     findings.Problem("no payload folder (\"App Files\", \"AE Files\", \"FX Files\" or \"PS Files\"): the installer "
-                     "would install nothing");
+                     "has nothing to install and fails");
   } else {
     findings.Note("payload " + Quoted(target.payloadFolder) + " (" + TargetKindName(target.kind) + ")");
     for (const std::string& other : present)
       if (other != target.payloadFolder)
         findings.Warning(Quoted(other) + " is present too and will not be installed: of \"App Files\", \"AE Files\", "
                          "\"FX Files\" and \"PS Files\" the last present wins");
-    if (target.kind != TargetFxPlug && name[0] != '\0' && !IsUsableFolderName(name))
-      findings.Problem("the product name cannot name a folder, and the install goes into a folder named after it");
-
-    const std::string source = installFiles + "\\" + target.payloadFolder;
-    CopyTally totals;
-    CountCopyTree(source.c_str(), &totals);
-    if (totals.files == 0)
-      findings.Problem(Quoted(target.payloadFolder) + " holds no file the installer would copy");
-    else
-      findings.Ok(Quoted(target.payloadFolder) + " holds " + FormatCount(totals.files) +
-                  (totals.files == 1 ? " file, " : " files, ") + FormatCount(totals.bytes) + " bytes");
+    const std::string nameRefusal =
+        productRead && product.refusal.empty() && !product.line.empty() ? ProductRefusal(product, target.kind) : "";
+    if (!nameRefusal.empty())
+      findings.Problem(nameRefusal + ": the installer stops with \"Unknown product. We cannot install.\"");
 
     const AssumedLocation location = LocationFor(target.kind);
     char destination[kPathBufferSize] = "";
-    if (!InstallDestination(location.folder, name, target.kind, destination)) {
-      findings.Problem("the product folder would not fit in " + std::to_string(kMaxPathLength) +
-                       " characters under " + Quoted(location.folder));
-    } else {
+    const bool fits = InstallDestination(location.folder, product.name.empty() ? "Product" : product.name.c_str(),
+                                         target.kind, destination);
+    if (!fits)
+      findings.Problem("the product folder would not fit in " + std::to_string(kMaxPathLength) + " characters under " +
+                       Quoted(location.folder));
+    else
       findings.Note("path lengths checked under " + Quoted(destination) + " (" + location.why + ")");
-      PayloadWalk walk(findings, destination);
-      walk.Walk(installFilesWide + L"\\" + WideFromAnsi(target.payloadFolder), target.payloadFolder, "");
-      if (walk.Longest() <= kMaxPathLength)
-        findings.Ok("the longest installed path has " + std::to_string(walk.Longest()) + " characters");
+
+    const std::string source = installFiles + "\\" + target.payloadFolder;
+    const std::string shownFolder = target.payloadFolder;
+    Payload payload;
+    bool lengthProblem = false;
+    WalkPayload(source.c_str(), fits ? destination : "", &payload, [&](const PayloadProblem& problem) {
+      const std::string shown =
+          problem.relativePath.empty() ? shownFolder : shownFolder + "\\" + Utf8FromWide(problem.relativePath);
+      const bool tooLong = problem.failure.error == ERROR_FILENAME_EXCED_RANGE;
+      // A payload path too long to read depends on where this copy of the
+      // distribution lies, not on the distribution.
+      if (tooLong && problem.failure.path.compare(0, source.size(), source) == 0) {
+        findings.Warning(Quoted(shown) + ": where the distribution lies now, " + FailureText(problem.failure) +
+                         "; run the installer from a shorter folder");
+        return true;
+      }
+      lengthProblem |= tooLong;
+      findings.Problem(Quoted(shown) + ": " + FailureText(problem.failure) + "; the install would fail there");
+      return true;
+    });
+    for (const std::wstring& skipped : payload.skipped)
+      findings.Warning(Quoted(shownFolder + "\\" + Utf8FromWide(skipped)) + " begins with \".\" and will not be installed");
+    if (payload.files == 0)
+      findings.Problem(Quoted(target.payloadFolder) + " holds no file the installer would copy");
+    else
+      findings.Ok(Quoted(target.payloadFolder) + " holds " + FormatCount(payload.files) +
+                  (payload.files == 1 ? " file, " : " files, ") + FormatCount(payload.bytes) + " bytes");
+
+    size_t longest = 0;
+    for (const PayloadEntry& entry : payload.entries)
+      longest = std::max(longest, std::strlen(destination) + 1 + entry.path.size());
+    if (fits && !lengthProblem && !payload.entries.empty())
+      findings.Ok("the longest installed path has " + std::to_string(longest) + " characters");
+    // Each file opened as the copy opens it: for reading, shared with other readers.
+    for (const PayloadEntry& entry : payload.entries) {
+      if (entry.isFolder) continue;
+      const std::string path = source + "\\" + entry.path;
+      const HANDLE file = CreateFileW(LongPath(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0,
+                                      nullptr);
+      if (file == INVALID_HANDLE_VALUE)
+        findings.Problem(Quoted(shownFolder + "\\" + entry.path) + " cannot be opened for reading: " +
+                         ErrorText(GetLastError()));
+      else
+        CloseHandle(file);
     }
   }
 
@@ -334,7 +257,7 @@ int main() {
   LocalFree(argv);
   while (dist.size() > 1 && (dist.back() == L'\\' || dist.back() == L'/')) dist.pop_back();
   if (!IsFolder(dist)) {
-    std::fprintf(stderr, "distcheck: %s is not a folder\n", Utf8(dist).c_str());
+    std::fprintf(stderr, "distcheck: %s is not a folder\n", Utf8FromWide(dist).c_str());
     return 2;
   }
   return Check(dist);

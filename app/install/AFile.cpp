@@ -1,39 +1,38 @@
 #include "app/install/AFile.h"
 
-int AFile::Clear() {
+void AFile::Clear() {
   handle = INVALID_HANDLE_VALUE;
   name = nullptr;
   baseOffset = 0;
-  return 0;
 }
 
 AFile::~AFile() { Close(); }
 
-HANDLE AFile::OpenWith(DWORD access, DWORD disposition) {
-  return CreateFileA(name, access, 0, nullptr, disposition, FILE_ATTRIBUTE_NORMAL, nullptr);
+bool AFile::Failed() { return Failed(GetLastError()); }
+
+bool AFile::Failed(uint32_t code) {
+  error = code;
+  return false;
 }
 
-int AFile::OpenRead(int) {
-  handle = OpenWith(GENERIC_READ, OPEN_EXISTING);
-  return handle == INVALID_HANDLE_VALUE ? 1 : 0;
+bool AFile::OpenWith(DWORD access, DWORD share, DWORD disposition) {
+  handle = CreateFileA(name, access, share, nullptr, disposition, FILE_ATTRIBUTE_NORMAL, nullptr);
+  return handle != INVALID_HANDLE_VALUE || Failed();
 }
 
-int AFile::OpenAppend(int) {
-  handle = OpenWith(GENERIC_WRITE, OPEN_EXISTING);
-  if (handle == INVALID_HANDLE_VALUE) return -1;
+bool AFile::OpenRead() { return OpenWith(GENERIC_READ, FILE_SHARE_READ, OPEN_EXISTING); }
+
+bool AFile::OpenAppend() {
+  if (!OpenWith(GENERIC_WRITE, 0, OPEN_EXISTING)) return false;
   LARGE_INTEGER zero = {};
-  return SetFilePointerEx(handle, zero, nullptr, FILE_END) ? 0 : -1;
+  return SetFilePointerEx(handle, zero, nullptr, FILE_END) || Failed();
 }
 
-int AFile::OpenWrite(int, int, int) {
-  handle = OpenWith(GENERIC_WRITE, CREATE_ALWAYS);
-  return handle == INVALID_HANDLE_VALUE ? 1 : 0;
-}
+bool AFile::OpenWrite() { return OpenWith(GENERIC_WRITE, 0, CREATE_ALWAYS); }
 
-int AFile::OpenReadWrite(int, int, int) {
-  handle = OpenWith(GENERIC_READ | GENERIC_WRITE, OPEN_ALWAYS);
-  return handle == INVALID_HANDLE_VALUE ? 1 : 0;
-}
+bool AFile::OpenCreateNew() { return OpenWith(GENERIC_WRITE, 0, CREATE_NEW); }
+
+bool AFile::OpenReadWrite() { return OpenWith(GENERIC_READ | GENERIC_WRITE, 0, OPEN_ALWAYS); }
 
 void AFile::Close() {
   if (handle != nullptr) {
@@ -42,44 +41,78 @@ void AFile::Close() {
   }
 }
 
-int AFile::Size() {
-  if (handle == nullptr) return 0;
-  return static_cast<int>(GetFileSize(handle, nullptr));
+bool AFile::Size(uint64_t* size) {
+  LARGE_INTEGER value;
+  if (!GetFileSizeEx(handle, &value)) return Failed();
+  *size = static_cast<uint64_t>(value.QuadPart);
+  return true;
 }
 
-int AFile::MarkBase() {
-  DWORD position = SetFilePointer(handle, 0, nullptr, FILE_CURRENT);
-  if (position == INVALID_SET_FILE_POINTER && GetLastError() != NO_ERROR) return -1;
-  baseOffset = static_cast<int32_t>(position);
-  return 0;
+bool AFile::MarkBase() {
+  int64_t position = 0;
+  if (!Tell(&position)) return false;
+  baseOffset = position;
+  return true;
 }
 
-int AFile::Tell() { return static_cast<int>(SetFilePointer(handle, 0, nullptr, FILE_CURRENT)); }
+bool AFile::Tell(int64_t* position) {
+  LARGE_INTEGER zero = {}, now;
+  if (!SetFilePointerEx(handle, zero, &now, FILE_CURRENT)) return Failed();
+  *position = now.QuadPart;
+  return true;
+}
 
-int AFile::SeekFromBase(int offset) {
+bool AFile::SeekFromBase(int64_t offset) {
   LARGE_INTEGER target;
-  target.QuadPart = static_cast<LONGLONG>(baseOffset) + offset;
-  return SetFilePointerEx(handle, target, nullptr, FILE_BEGIN) ? 0 : -1;
+  target.QuadPart = baseOffset + offset;
+  return SetFilePointerEx(handle, target, nullptr, FILE_BEGIN) || Failed();
 }
 
-int AFile::Write(const void* buffer, int count) {
-  DWORD written = 0;
-  if (count < 0 || !WriteFile(handle, buffer, static_cast<DWORD>(count), &written, nullptr)) return 0;
-  return static_cast<int>(written);
+bool AFile::Read(void* buffer, uint32_t count, uint32_t* got) {
+  DWORD read = 0;
+  *got = 0;
+  if (!ReadFile(handle, buffer, count, &read, nullptr)) return Failed();
+  *got = read;
+  return true;
 }
 
-int AFile::Read(void* buffer, int count) {
-  DWORD got = 0;
-  if (count < 0 || !ReadFile(handle, buffer, static_cast<DWORD>(count), &got, nullptr)) return 0;
-  return static_cast<int>(got);
+bool AFile::ReadWhole(void* buffer, uint32_t count) {
+  auto* at = static_cast<char*>(buffer);
+  while (count > 0) {
+    uint32_t got = 0;
+    if (!Read(at, count, &got)) return false;
+    if (got == 0) return Failed(ERROR_HANDLE_EOF);
+    at += got;
+    count -= got;
+  }
+  return true;
 }
 
-static bool IsLineEnd(char c) { return c == '\n' || c == '\r'; }
+bool AFile::Write(const void* buffer, uint32_t count) {
+  const auto* at = static_cast<const char*>(buffer);
+  while (count > 0) {
+    DWORD written = 0;
+    if (!WriteFile(handle, at, count, &written, nullptr)) return Failed();
+    // A full volume takes what fits and reports success; only the next
+    // write fails. One that takes nothing at all has no room left.
+    if (written == 0) return Failed(ERROR_DISK_FULL);
+    at += written;
+    count -= written;
+  }
+  return true;
+}
+
+namespace {
+
+bool IsLineEnd(char c) { return c == '\n' || c == '\r'; }
+
+}  // namespace
 
 int AFile::ReadLine(char* buffer, int max) {
   int count = 0;
+  uint32_t got = 0;
   while (count < max) {
-    if (Read(buffer + count, 1) != 1) break;
+    if (!Read(buffer + count, 1, &got) || got != 1) break;
     if (IsLineEnd(buffer[count])) {
       if (count == 0) continue;
       break;
@@ -96,8 +129,9 @@ int AFile::ReadLineKeepBlank(char* buffer, int max) {
     if (max == 0) buffer[0] = '\0';
     return 0;
   }
+  uint32_t got = 0;
   while (count < max) {
-    if (Read(buffer + count, 1) != 1) break;
+    if (!Read(buffer + count, 1, &got) || got != 1) break;
     if (IsLineEnd(buffer[count])) {
       if (count == 0) buffer[count++] = ' ';
       break;

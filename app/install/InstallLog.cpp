@@ -35,7 +35,7 @@ bool InstallLog::BeginBlock() {
   inBlock = true;
   SYSTEMTIME now;
   GetLocalTime(&now);
-  Line(LogStartLine({now.wYear, now.wMonth, now.wDay, now.wHour, now.wMinute, now.wSecond}));
+  Line(LogStartLine({now.wYear, now.wMonth, now.wDay, now.wHour, now.wMinute, now.wSecond}, GetCurrentProcessId()));
   Flush();
   return true;
 }
@@ -47,21 +47,24 @@ void InstallLog::EndBlock() {
 
 void InstallLog::Line(const std::string& line) {
   if (!IsOpen()) return;
-  pending += line;
+  pending += LogEscaped(line);
   pending += "\r\n";
   if (pending.size() >= kLogBatch) Flush();
 }
 
-void InstallLog::Error(const char* path, uint32_t code) {
-  Line(LogErrorLine(path, code, SystemErrorText(code)));
+void InstallLog::Error(const char* path, uint32_t code) { Error(MakeFailure(path ? path : "", code)); }
+
+void InstallLog::Error(const InstallFailure& failure) {
+  Line(LogErrorLine(failure.path.c_str(), failure.error, FailureText(failure)));
   Flush();
 }
 
 void InstallLog::Flush() {
   if (!IsOpen() || pending.empty()) return;
   DWORD written = 0;
-  if (!WriteFile(file, pending.data(), static_cast<DWORD>(pending.size()), &written, nullptr)) {
-    // A log that cannot be written is given up, not retried for every line.
+  const BOOL wrote = WriteFile(file, pending.data(), static_cast<DWORD>(pending.size()), &written, nullptr);
+  if (!wrote || written != pending.size()) {
+    // Given up, not retried for every line, and never written after a cut.
     CloseHandle(file);
     file = INVALID_HANDLE_VALUE;
   }
@@ -69,9 +72,13 @@ void InstallLog::Flush() {
 }
 
 std::string SystemErrorText(uint32_t code) {
-  char text[512];
+  char text[1024];
   const DWORD length = FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, code, 0,
                                       text, sizeof text, nullptr);
   const std::string line = length ? OneLineMessage(text) : "";
   return line.empty() ? "unknown error" : line;
+}
+
+std::string FailureText(const InstallFailure& failure) {
+  return failure.reason.empty() ? SystemErrorText(failure.error) : failure.reason;
 }

@@ -2,12 +2,19 @@
 // block to (InstallLogText.h shows one). Opened with /LOG=FILE in the window
 // and in the unattended install alike. A log that cannot be opened or
 // written is given up quietly: it never stops an install.
+//
+// Lines are held in memory and appended in batches of whole lines, one
+// write each, so that installs sharing one log never cut each other's
+// lines; a write that comes up short gives the log up rather than go on
+// after a cut line.
 #pragma once
 
 #include <windows.h>
 
 #include <cstdint>
 #include <string>
+
+#include "app/install/InstallFailure.h"
 
 class InstallLog {
 public:
@@ -30,11 +37,13 @@ public:
   bool BeginBlock();
   void EndBlock();
 
-  // One line; "\r\n" is added. Lines are held in memory and written in
+  // One line, its control characters escaped; "\r\n" is added. Written in
   // batches, and at once by Flush, Error and EndBlock.
   void Line(const std::string& line);
   // An error line with the platform's text for code and the path concerned.
   void Error(const char* path, uint32_t code);
+  // An error line for a failure: its reason, or the platform's text.
+  void Error(const InstallFailure& failure);
   void Flush();
 
 private:
@@ -46,3 +55,7 @@ private:
 // The platform's text for an error code, on one line; "unknown error" when
 // it has none.
 std::string SystemErrorText(uint32_t code);
+
+// Why a failure happened, in words: its reason, or else the platform's
+// text for its code.
+std::string FailureText(const InstallFailure& failure);

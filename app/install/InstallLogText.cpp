@@ -13,10 +13,10 @@ std::string Counted(uint64_t n, const char* one, const char* many) {
 
 }  // namespace
 
-std::string LogStartLine(const LogClock& c) {
-  char text[64];
-  std::snprintf(text, sizeof text, "---- %04d-%02d-%02d %02d:%02d:%02d", c.year, c.month, c.day, c.hour, c.minute,
-                c.second);
+std::string LogStartLine(const LogClock& c, uint32_t processId) {
+  char text[80];
+  std::snprintf(text, sizeof text, "---- %04d-%02d-%02d %02d:%02d:%02d process %u", c.year, c.month, c.day, c.hour,
+                c.minute, c.second, static_cast<unsigned>(processId));
   return text;
 }
 
@@ -47,6 +47,22 @@ std::string LogResultLine(bool installed, uint64_t files, uint64_t bytes, double
   std::snprintf(time, sizeof time, "%.2f seconds", seconds < 0 ? 0.0 : seconds);
   return std::string("result: ") + (installed ? "installed, " : "failed, ") + LogTallyText(files, bytes) + ", " +
          time;
+}
+
+std::string LogEscaped(const std::string& line) {
+  std::string escaped;
+  escaped.reserve(line.size());
+  for (const char c : line) {
+    const unsigned char byte = static_cast<unsigned char>(c);
+    if (byte < 32 || byte == 127) {
+      char code[8];
+      std::snprintf(code, sizeof code, "<%02X>", byte);
+      escaped += code;
+    } else {
+      escaped += c;
+    }
+  }
+  return escaped;
 }
 
 std::string OneLineMessage(const char* text) {

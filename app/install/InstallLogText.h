@@ -5,7 +5,7 @@
 // and ends with the result. InstallLog writes them; the wording lives here
 // so it can be checked without a file.
 //
-//   ---- 2024-05-01 12:34:56
+//   ---- 2024-05-01 12:34:56 process 1234
 //   product: Quorvin Tools
 //   target: After Effects plug-in (AE Files)
 //   source: C:\Setup\install files\AE Files
@@ -13,7 +13,11 @@
 //   payload: 12 files, 3,456 bytes
 //   copied: C:\Plug-ins\Quorvin Tools\a.aex (1,234 bytes)
 //   error: C:\Plug-ins\Quorvin Tools\b.aex: Access denied. (error 5)
+//   undone: 1 file removed, 0 replaced files put back, 1 folder removed
 //   result: failed, 1 file, 1,234 bytes, 0.10 seconds
+//
+// Control characters in a name are written as "<0A>" and the like, which
+// no Windows name can hold, so a line of the log is always one line.
 #pragma once
 
 #include <cstdint>
@@ -26,8 +30,9 @@ struct LogClock {
   int year, month, day, hour, minute, second;
 };
 
-// "---- 2024-05-01 12:34:56": the first line of every block.
-std::string LogStartLine(const LogClock& clock);
+// "---- 2024-05-01 12:34:56 process 1234": the first line of every block.
+// Installs that share one log tell their lines apart by the process.
+std::string LogStartLine(const LogClock& clock, uint32_t processId);
 
 // "key: value".
 std::string LogField(const char* key, const std::string& value);
@@ -42,12 +47,17 @@ std::string LogTallyText(uint64_t files, uint64_t bytes);
 std::string LogCopiedLine(const char* destination, uint64_t bytes);
 
 // "error: PATH: TEXT (error CODE)"; without a path, "error: TEXT (error
-// CODE)"; without a code (0), no "(error ...)".
+// CODE)"; without a code (0), no "(error ...)". For a failure, TEXT is its
+// reason, or else the given platform text.
 std::string LogErrorLine(const char* path, uint32_t code, const std::string& text);
 
 // "result: installed, 12 files, 3,456 bytes, 0.42 seconds" or "result:
 // failed, ...", the counts being what was copied.
 std::string LogResultLine(bool installed, uint64_t files, uint64_t bytes, double seconds);
+
+// line with every control character (below 32, and 127) written as "<XX>"
+// in hexadecimal.
+std::string LogEscaped(const std::string& line);
 
 // A platform message made fit for one log line: line breaks and runs of
 // white space become one space, and white space at either end goes.

@@ -1,10 +1,108 @@
 #include "app/install/InstallNames.h"
 
-#include <cctype>
 #include <cstring>
-#include <initializer_list>
 
 #include "app/install/PathNames.h"
+
+namespace {
+
+bool IsLineEnd(uint32_t c) { return c == '\r' || c == '\n'; }
+
+// The first non-blank line of a sequence of code units (bytes or UTF-16
+// units), at most limit units.
+template <typename Unit>
+std::basic_string<Unit> FirstLine(const Unit* units, size_t count, size_t limit) {
+  size_t at = 0;
+  while (at < count && IsLineEnd(units[at])) ++at;
+  size_t end = at;
+  while (end < count && end - at < limit && !IsLineEnd(units[end])) ++end;
+  return std::basic_string<Unit>(units + at, end - at);
+}
+
+// UTF-8 to UTF-16; false on any sequence that is not valid UTF-8
+// (overlong forms, surrogates, values past U+10FFFF, cut sequences).
+bool Utf16FromUtf8(const std::string& text, std::u16string* out) {
+  out->clear();
+  for (size_t i = 0; i < text.size();) {
+    const uint8_t lead = static_cast<uint8_t>(text[i]);
+    uint32_t value = 0;
+    size_t length = 0;
+    uint32_t least = 0;
+    if (lead < 0x80) {
+      value = lead, length = 1;
+    } else if ((lead & 0xE0) == 0xC0) {
+      value = lead & 0x1F, length = 2, least = 0x80;
+    } else if ((lead & 0xF0) == 0xE0) {
+      value = lead & 0x0F, length = 3, least = 0x800;
+    } else if ((lead & 0xF8) == 0xF0) {
+      value = lead & 0x07, length = 4, least = 0x10000;
+    } else {
+      return false;
+    }
+    if (i + length > text.size()) return false;
+    for (size_t k = 1; k < length; ++k) {
+      const uint8_t next = static_cast<uint8_t>(text[i + k]);
+      if ((next & 0xC0) != 0x80) return false;
+      value = (value << 6) | (next & 0x3F);
+    }
+    if (value < least || value > 0x10FFFF || (value >= 0xD800 && value <= 0xDFFF)) return false;
+    if (value >= 0x10000) {
+      value -= 0x10000;
+      out->push_back(static_cast<char16_t>(0xD800 + (value >> 10)));
+      out->push_back(static_cast<char16_t>(0xDC00 + (value & 0x3FF)));
+    } else {
+      out->push_back(static_cast<char16_t>(value));
+    }
+    i += length;
+  }
+  return true;
+}
+
+ProductLine Refused(const char* why) {
+  ProductLine line;
+  line.refusal = why;
+  return line;
+}
+
+// The converted line, cut to the line limit as a line read without a mark
+// would be.
+ProductLine Converted(const std::u16string& wide, Utf16ToAnsi toAnsi) {
+  ProductLine line;
+  if (wide.find(u'\0') != std::u16string::npos)
+    return Refused("the first line of \"product.txt\" holds a zero character");
+  if (!toAnsi || !toAnsi(wide, &line.text))
+    return Refused("the first line of \"product.txt\" has characters that the ANSI code page cannot hold");
+  if (line.text.size() > kProductLineSize - 1) line.text.resize(kProductLineSize - 1);
+  return line;
+}
+
+}  // namespace
+
+ProductLine ProductLineFromBytes(const uint8_t* data, size_t size, Utf16ToAnsi toAnsi) {
+  const size_t limit = kProductLineSize - 1;
+  if (size >= 2 && (data[0] == 0xFF || data[0] == 0xFE) && data[1] == (data[0] ^ 0x01)) {
+    const bool littleEndian = data[0] == 0xFF;
+    std::u16string units;
+    for (size_t i = 2; i + 1 < size; i += 2)
+      units.push_back(static_cast<char16_t>(littleEndian ? data[i] | (data[i + 1] << 8) : (data[i] << 8) | data[i + 1]));
+    return Converted(FirstLine(units.data(), units.size(), limit), toAnsi);
+  }
+  if (size >= 3 && data[0] == 0xEF && data[1] == 0xBB && data[2] == 0xBF) {
+    // Four bytes a character at most: enough of the line to fill the limit.
+    const std::string line = FirstLine(reinterpret_cast<const char*>(data) + 3, size - 3, 4 * limit);
+    std::u16string wide;
+    if (!Utf16FromUtf8(line, &wide))
+      return Refused("the first line of \"product.txt\" is not valid UTF-8, as its byte-order mark says it is");
+    return Converted(wide, toAnsi);
+  }
+  ProductLine line;
+  line.text = FirstLine(reinterpret_cast<const char*>(data), size, limit);
+  // A zero would end the name early in every text made from it; UTF-16
+  // without its mark reads like this too.
+  if (line.text.find('\0') != std::string::npos)
+    return Refused("the first line of \"product.txt\" holds a zero byte (is it UTF-16 without a byte-order mark?)");
+  return line;
+}
 
 size_t CutProductName(char* name, LeadBytePredicate isLeadByte) {
   size_t kept = 0;
@@ -18,15 +116,27 @@ size_t CutProductName(char* name, LeadBytePredicate isLeadByte) {
   return kept;
 }
 
+std::string ProductNameRefusal(const char* name, TargetKind kind, LeadBytePredicate isLeadByte) {
+  if (kind == TargetFxPlug) return std::string();
+  const NameProblem problem = CheckName(name, isLeadByte);
+  if (problem == NameProblem::kNone) return std::string();
+  return std::string("the product name names the folder installed into, and \"") + name + "\" " +
+         NameProblemText(problem);
+}
+
 bool InstallDestination(const char* location, const char* productFolder, TargetKind kind, char* out) {
   const size_t locationLength = std::strlen(location);
-  if (kind == TargetFxPlug || productFolder[0] == '\0') {
+  if (kind == TargetFxPlug) {
     if (locationLength > kMaxPathLength) {
       out[0] = '\0';
       return false;
     }
     std::memmove(out, location, locationLength + 1);
     return true;
+  }
+  if (productFolder[0] == '\0') {  // never the location itself
+    out[0] = '\0';
+    return false;
   }
   if (locationLength > 0 && location[locationLength - 1] == '\\') {
     const size_t nameLength = std::strlen(productFolder);
@@ -39,37 +149,6 @@ bool InstallDestination(const char* location, const char* productFolder, TargetK
     return true;
   }
   return JoinPathWithin(location, productFolder, out);
-}
-
-namespace {
-
-bool SameLetters(const char* a, const char* b, size_t length) {
-  for (size_t i = 0; i < length; ++i)
-    if (std::toupper(static_cast<unsigned char>(a[i])) != std::toupper(static_cast<unsigned char>(b[i])))
-      return false;
-  return true;
-}
-
-bool IsDeviceName(const char* name) {
-  const char* dot = std::strchr(name, '.');
-  const size_t stem = dot ? static_cast<size_t>(dot - name) : std::strlen(name);
-  for (const char* device : {"CON", "PRN", "AUX", "NUL"})
-    if (stem == 3 && SameLetters(name, device, 3)) return true;
-  for (const char* device : {"COM", "LPT"})
-    if (stem == 4 && SameLetters(name, device, 3) && name[3] >= '1' && name[3] <= '9') return true;
-  return false;
-}
-
-}  // namespace
-
-bool IsUsableFolderName(const char* name) {
-  const size_t length = std::strlen(name);
-  if (length == 0 || name[length - 1] == ' ' || name[length - 1] == '.') return false;
-  for (size_t i = 0; i < length; ++i) {
-    const unsigned char c = static_cast<unsigned char>(name[i]);
-    if (c < 32 || std::strchr("<>:\"/\\|?*", c)) return false;
-  }
-  return !IsDeviceName(name);
 }
 
 const char* TargetKindName(TargetKind kind) {

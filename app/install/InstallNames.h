@@ -1,16 +1,18 @@
-// The rules that turn the product's name and the chosen location into the
-// texts and the folder of an install. Plain text work over single-byte
-// strings, shared by the installer window, the unattended install and the
-// distribution checker so that all three agree.
+// The rules that turn "product.txt" and the chosen location into the
+// product's name, the texts and the folder of an install. Plain text work
+// over single-byte strings, shared by the installer window, the unattended
+// install and the distribution checker so that all three agree.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
+#include <string>
 
+#include "app/install/PayloadRules.h"
 #include "app/install/TargetKind.h"
 
-// The buffer the product file's first line is read into (at most 1023
-// characters and a zero).
+// The longest first line taken from "product.txt": 1023 characters, as
+// the line buffer of 1024 bytes holds.
 constexpr size_t kProductLineSize = 1024;
 
 // Longest product name the installer keeps. Every text built from the name
@@ -18,26 +20,42 @@ constexpr size_t kProductLineSize = 1024;
 // install " + name + ".", leaves room for 226 characters.
 constexpr size_t kMaxProductNameLength = 226;
 
-// Tells a lead byte of a double-byte character in the ANSI code page; null
-// for single-byte text.
-using LeadBytePredicate = bool (*)(uint8_t byte);
+// Converts UTF-16 text to the ANSI code page, exactly: false when any
+// character has no exact equivalent there.
+using Utf16ToAnsi = bool (*)(const std::u16string& text, std::string* ansi);
+
+// The first line of "product.txt" as the installer reads it.
+struct ProductLine {
+  std::string text;     // the first non-blank line, line end dropped, at most 1023 characters
+  std::string refusal;  // why the file gives no name; empty when text is its first line
+};
+
+// The first non-blank line of a product file's bytes. Leading line ends
+// (CR, LF) are skipped; the line ends at the next one. A file that starts
+// with a byte-order mark is text in that encoding: UTF-8 (the mark
+// dropped) or UTF-16 in either byte order, converted with toAnsi; a line
+// that does not convert exactly, or is not valid in its encoding, is
+// refused. Without a mark the bytes are ANSI text already.
+ProductLine ProductLineFromBytes(const uint8_t* data, size_t size, Utf16ToAnsi toAnsi);
 
 // Cuts name (zero-terminated) to at most kMaxProductNameLength characters,
 // never between the two bytes of a double-byte character when isLeadByte is
 // given. Returns the length kept.
 size_t CutProductName(char* name, LeadBytePredicate isLeadByte = nullptr);
 
-// The folder an install copies into: location + "\" + productFolder, or the
-// location itself for an FxPlug payload or an empty product folder. A
-// location that ends in a backslash (such as "C:\") gets no second one.
-// False, with out empty, when the result would not fit in 259 characters:
-// such a destination is refused, never cut. out holds 260 bytes.
-bool InstallDestination(const char* location, const char* productFolder, TargetKind kind, char* out);
+// Why a product name cannot be installed as kind, or empty when it can.
+// Every kind but FxPlug makes a folder of the name, which must then be one
+// usable folder name: never a path, "." or "..", a device or a name that
+// Windows would change.
+std::string ProductNameRefusal(const char* name, TargetKind kind, LeadBytePredicate isLeadByte = nullptr);
 
-// Whether Windows can make a folder of this name: not empty, no control
-// characters, none of < > : " / \ | ? *, not ending in a space or a dot and
-// not a device name (CON, NUL, COM1, LPT1, ... with or without extension).
-bool IsUsableFolderName(const char* name);
+// The folder an install copies into: location + "\" + productFolder, or the
+// location itself for an FxPlug payload. A location that ends in a
+// backslash (such as "C:\") gets no second one. False, with out empty, when
+// the result would not fit in 259 characters (such a destination is
+// refused, never cut) or when a product folder is needed and empty. out
+// holds 260 bytes.
+bool InstallDestination(const char* location, const char* productFolder, TargetKind kind, char* out);
 
 // What a kind installs, for logs and reports: "Program Files application",
 // "After Effects plug-in", ...

@@ -37,11 +37,7 @@ bool InstallFilesFolderOf(const char* moduleName, size_t nameLength, char* folde
   module[slash] = '\0';
   if (slash + nameLength + 1 > kPathBufferSize) return false;
 
-  std::string path(module);
-  path += '\\';
-  path += kInstallFilesName;
-  BoundedCopy(path.c_str(), folder);
-  return true;
+  return JoinPathWithin(module, kInstallFilesName, folder);
 }
 
 char* InstallFilesPathFrom(const char* moduleName, char* out, const char* name) {
@@ -52,8 +48,7 @@ char* InstallFilesPathFrom(const char* moduleName, char* out, const char* name) 
     }
     cacheFilled = true;
   }
-  std::strcpy(out, cachedFolder);
-  AppendPathName(out, name);
+  JoinPathWithin(cachedFolder, name, out);
   return out;
 }
 
@@ -76,9 +71,23 @@ void ForgetInstallFilesFolder() {
 
 bool InstallFilesFolderKnown() { return cacheFilled; }
 
-void PluginFolderFromValue(const uint8_t* data, size_t size, char* out) {
-  std::string text(reinterpret_cast<const char*>(data), size);
-  text.resize(std::strlen(text.c_str()));
+bool PluginFolderFromText(const std::string& value, char* out, std::string* why) {
+  out[0] = '\0';
+  std::string text = value.substr(0, std::strlen(value.c_str()));
   if (!text.empty() && text.back() == '\\') text.pop_back();
-  BoundedCopy(text.c_str(), out);
+  if (text.empty()) {
+    *why = "is empty";
+    return false;
+  }
+  if (text.size() > kMaxPathLength) {
+    *why = "is " + std::to_string(text.size()) + " characters long; a path holds at most " +
+           std::to_string(kMaxPathLength);
+    return false;
+  }
+  if (!IsAbsoluteWindowsPath(text.c_str())) {
+    *why = "is not a full path: \"" + text + "\"";
+    return false;
+  }
+  std::memcpy(out, text.c_str(), text.size() + 1);
+  return true;
 }

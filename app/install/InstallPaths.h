@@ -6,18 +6,21 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <string>
 
 // The install-files folder of a module: the module's folder (cut before the
 // first ".aex" of its name, if any) + "\install files". Only the first 255
 // characters of the module name count. False when the name has no backslash
-// after its first character or when the folder and a name of nameLength
-// characters would not fit in 260 bytes.
+// after its first character, when the folder and a name of nameLength
+// characters would not fit in 260 bytes, or when the install-files folder
+// itself would pass 259 characters (it is refused, never cut).
 bool InstallFilesFolderOf(const char* moduleName, size_t nameLength, char* folder);
 
 // The path of name inside the install-files folder of moduleName, through
 // the process's folder cache: the first success fills the cache, and later
 // calls use the cached folder whatever module they name. Empty when the
-// folder cannot be formed (the cache then stays empty).
+// folder cannot be formed (the cache then stays empty) or the path would
+// pass 259 characters.
 char* InstallFilesPathFrom(const char* moduleName, char* out, const char* name);
 
 // The install-files folder itself, through the same cache. False, with out
@@ -30,7 +33,9 @@ void ForgetInstallFilesFolder();
 // Whether the cache holds a folder.
 bool InstallFilesFolderKnown();
 
-// Turns the bytes of a registry value, whatever its type and whether or not
-// they end in a zero, into a path: cut at the first zero, one trailing
-// backslash removed, through BoundedCopy.
-void PluginFolderFromValue(const uint8_t* data, size_t size, char* out);
+// Turns the text of a registry value (its bytes, whether or not they end in
+// a zero) into a plug-in folder: cut at the first zero, one trailing
+// backslash removed. False, with out empty and *why saying so, when the
+// folder is empty, longer than 259 characters or not a full path: the
+// value is then taken as absent.
+bool PluginFolderFromText(const std::string& value, char* out, std::string* why);

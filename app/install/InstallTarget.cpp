@@ -1,6 +1,8 @@
 #include "app/install/InstallTarget.h"
 
+#include <cstring>
 #include <iterator>
+#include <vector>
 
 #include "app/install/FileTree.h"
 #include "app/install/PathNames.h"
@@ -27,12 +29,65 @@ const TargetRow kTargetRows[] = {
     {TargetPhotoshop, "PS Files", "Select the Photoshop Plug-ins folder", PhotoshopPluginFolder},
 };
 
+// A value longer than any path could be is not read at all.
+constexpr DWORD kLongestValueRead = 4096;
+
 void TakeRow(const TargetRow& row, InstallTarget* target) {
   target->kind = row.kind;
   BoundedCopy(row.payloadFolder, target->payloadFolder);
   BoundedCopy(row.folderPrompt, target->folderPrompt);
   target->location[0] = '\0';
-  if (row.defaultLocation) row.defaultLocation(target->location);
+  target->locationNote.clear();
+  if (row.defaultLocation) row.defaultLocation(target->location, &target->locationNote);
+}
+
+const char* TypeName(DWORD type) {
+  switch (type) {
+    case REG_BINARY: return "REG_BINARY";
+    case REG_DWORD: return "REG_DWORD";
+    case REG_DWORD_BIG_ENDIAN: return "REG_DWORD_BIG_ENDIAN";
+    case REG_MULTI_SZ: return "REG_MULTI_SZ";
+    case REG_QWORD: return "REG_QWORD";
+    case REG_LINK: return "REG_LINK";
+    case REG_NONE: return "REG_NONE";
+  }
+  return "of an unknown type";
+}
+
+// The value's text, or false with why set.
+bool ReadTextValue(HKEY key, const char* valueName, std::string* text, std::string* why) {
+  DWORD type = 0, size = 0;
+  LONG status = RegQueryValueExA(key, valueName, nullptr, &type, nullptr, &size);
+  if (status != ERROR_SUCCESS) {
+    *why = status == ERROR_FILE_NOT_FOUND ? "is missing" : "cannot be read (error " + std::to_string(status) + ")";
+    return false;
+  }
+  if (type != REG_SZ && type != REG_EXPAND_SZ) {
+    *why = std::string("is ") + TypeName(type) + ", not text";
+    return false;
+  }
+  if (size > kLongestValueRead) {
+    *why = "is " + std::to_string(size) + " bytes long, far longer than a path";
+    return false;
+  }
+  std::vector<char> data(size + 1, '\0');
+  status = RegQueryValueExA(key, valueName, nullptr, &type, reinterpret_cast<BYTE*>(data.data()), &size);
+  if (status != ERROR_SUCCESS || (type != REG_SZ && type != REG_EXPAND_SZ)) {
+    *why = "changed while it was read";
+    return false;
+  }
+  text->assign(data.data(), size);
+  text->resize(std::strlen(text->c_str()));
+  if (type == REG_EXPAND_SZ) {
+    char expanded[kLongestValueRead];
+    const DWORD length = ExpandEnvironmentStringsA(text->c_str(), expanded, sizeof expanded);
+    if (length == 0 || length > sizeof expanded) {
+      *why = "cannot be expanded";
+      return false;
+    }
+    *text = expanded;
+  }
+  return true;
 }
 
 }  // namespace
@@ -46,11 +101,8 @@ void ResolveInstallTargetIn(const char* installFilesFolder, InstallTarget* targe
   if (installFilesFolder[0] == '\0') return;
   for (TargetKind kind : {TargetApplication, TargetAfterEffects, TargetFxPlug, TargetPhotoshop}) {
     char payload[kPathBufferSize];
-    if (!JoinPathWithin(installFilesFolder, TargetRowFor(kind).payloadFolder, payload)) continue;
-    char* entry = FolderEntry(payload, 1);
-    if (!entry) continue;
-    delete[] entry;
-    TakeRow(TargetRowFor(kind), target);
+    if (JoinPathWithin(installFilesFolder, TargetRowFor(kind).payloadFolder, payload) && FolderExists(payload))
+      TakeRow(TargetRowFor(kind), target);
   }
 }
 
@@ -72,30 +124,36 @@ char* InstallFilesPath(char* out, const char* name) {
   return InstallFilesPathFrom(module, out, name);
 }
 
-char* ProgramFilesFolder(char* out) {
+char* ProgramFilesFolder(char* out, std::string*) {
   BoundedCopy("C:\\Program Files", out);
   return out;
 }
 
-char* PluginFolderFromRegistry(const char* const* keys, int keyCount, const char* valueName, char* out) {
+char* PluginFolderFromRegistry(const char* const* keys, int keyCount, const char* valueName, char* out,
+                               std::string* why) {
   out[0] = '\0';
+  std::string reason;
   HKEY key = nullptr;
-  for (int i = 0; i < keyCount && !key; ++i)
-    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, keys[i], 0, KEY_READ, &key) != ERROR_SUCCESS) key = nullptr;
-  if (!key) return out;
-
-  uint8_t data[255];
-  DWORD size = sizeof data;
-  if (RegQueryValueExA(key, valueName, nullptr, nullptr, data, &size) == ERROR_SUCCESS)
-    PluginFolderFromValue(data, size, out);
+  int opened = 0;
+  for (; opened < keyCount && !key; ++opened)
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, keys[opened], 0, KEY_READ, &key) != ERROR_SUCCESS) key = nullptr;
+  if (!key) {
+    if (why) *why = std::string("no key ") + (keyCount ? keys[0] : "") + " or older under HKEY_LOCAL_MACHINE";
+    return out;
+  }
+  std::string text;
+  const bool read = ReadTextValue(key, valueName, &text, &reason) && PluginFolderFromText(text, out, &reason);
   RegCloseKey(key);
+  if (!read && why)
+    *why = std::string(valueName) + " under HKEY_LOCAL_MACHINE\\" + keys[opened - 1] + " " + reason +
+           ": taken as absent";
   return out;
 }
 
-char* AfterEffectsPluginFolder(char* out) {
-  return PluginFolderFromRegistry(kAfterEffectsKeys, std::size(kAfterEffectsKeys), "PluginInstallPath", out);
+char* AfterEffectsPluginFolder(char* out, std::string* why) {
+  return PluginFolderFromRegistry(kAfterEffectsKeys, std::size(kAfterEffectsKeys), "PluginInstallPath", out, why);
 }
 
-char* PhotoshopPluginFolder(char* out) {
-  return PluginFolderFromRegistry(kPhotoshopKeys, std::size(kPhotoshopKeys), "PluginPath", out);
+char* PhotoshopPluginFolder(char* out, std::string* why) {
+  return PluginFolderFromRegistry(kPhotoshopKeys, std::size(kPhotoshopKeys), "PluginPath", out, why);
 }

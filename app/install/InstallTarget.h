@@ -9,6 +9,7 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <string>
 
 #include "app/install/InstallPaths.h"
 #include "app/install/TargetKind.h"
@@ -18,7 +19,9 @@ struct TargetRow {
   TargetKind kind;
   const char* payloadFolder;
   const char* folderPrompt;
-  char* (*defaultLocation)(char* out);  // null: no default location
+  // The default location into out, or empty with *why saying why there is
+  // none; null: the kind has no default location.
+  char* (*defaultLocation)(char* out, std::string* why);
 };
 
 // The row of a kind; TargetNone gives the window's defaults.
@@ -29,14 +32,14 @@ struct InstallTarget {
   TargetKind kind;
   char payloadFolder[260];
   char folderPrompt[260];
-  char location[260];  // empty when not set
+  char location[260];        // empty when not set
+  std::string locationNote;  // why a kind that reads its location from the registry has none
 };
 
 // Starts from TargetNone's row and takes every row whose payload folder
 // exists in installFilesFolder, so the last one found wins. Only the rows
 // found compute their default location (and so read the registry). A
-// payload path that would not fit in 259 characters counts as absent; an
-// empty folder finds nothing.
+// payload path that would not fit in 259 characters counts as absent.
 void ResolveInstallTargetIn(const char* installFilesFolder, InstallTarget* target);
 
 // The same over the program's own install-files folder.
@@ -48,18 +51,22 @@ void ResolveInstallTarget(InstallTarget* target);
 char* InstallFilesFolder(char* out);
 
 // The path of name inside the install-files folder, or empty when that
-// folder cannot be formed from the module's file name. The folder is worked
-// out once per process and kept.
+// folder cannot be formed from the module's file name or the path would
+// pass 259 characters. The folder is worked out once per process and kept.
 char* InstallFilesPath(char* out, const char* name);
 
 // "C:\Program Files": fixed, the system's own setting is not consulted.
-char* ProgramFilesFolder(char* out);
+char* ProgramFilesFolder(char* out, std::string* why = nullptr);
 
 // The plug-in folders named by the newest installed version's registry key
 // under HKEY_LOCAL_MACHINE, or empty. Only the first key that opens is read:
 // a newer version without the value does not fall back to an older one.
-char* AfterEffectsPluginFolder(char* out);
-char* PhotoshopPluginFolder(char* out);
+char* AfterEffectsPluginFolder(char* out, std::string* why = nullptr);
+char* PhotoshopPluginFolder(char* out, std::string* why = nullptr);
 
-// The registry lookup behind both, over any list of keys.
-char* PluginFolderFromRegistry(const char* const* keys, int keyCount, const char* valueName, char* out);
+// The registry lookup behind both, over any list of keys. The value counts
+// only as text (REG_SZ, or REG_EXPAND_SZ with its variables expanded) that
+// holds a full path of at most 259 characters; anything else is taken as
+// absent, and *why, when given, says why.
+char* PluginFolderFromRegistry(const char* const* keys, int keyCount, const char* valueName, char* out,
+                               std::string* why = nullptr);

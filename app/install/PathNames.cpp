@@ -43,3 +43,24 @@ void LastPathComponent(const char* path, char* out) {
   std::memmove(out, name, length);
   out[length] = '\0';
 }
+
+bool IsAbsoluteWindowsPath(const char* path) {
+  const char letter = static_cast<char>(path[0] | 0x20);
+  if (letter >= 'a' && letter <= 'z' && path[1] == ':' && path[2] == '\\') return true;
+  if (path[0] != '\\' || path[1] != '\\') return false;
+  const char* server = path + 2;
+  const char* slash = std::strchr(server, '\\');
+  if (!slash || slash == server) return false;
+  // "\\.\" and "\\?\" name devices and raw namespaces, not shares.
+  if (slash == server + 1 && (server[0] == '.' || server[0] == '?')) return false;
+  const char* share = slash + 1;
+  return *share != '\0' && *share != '\\';
+}
+
+std::string ParentFolder(const std::string& path) {
+  const size_t slash = path.find_last_of('\\');
+  if (slash == std::string::npos) return std::string();
+  std::string parent = path.substr(0, slash);
+  if (parent.size() == 2 && parent[1] == ':') parent += '\\';
+  return parent;
+}

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstddef>
+#include <string>
 
 constexpr size_t kPathBufferSize = 260;
 constexpr size_t kMaxPathLength = kPathBufferSize - 1;
@@ -24,3 +25,13 @@ bool JoinPathWithin(const char* folder, const char* name, char* out);
 // none, cut to its first 255 characters; out holds 256 bytes. Nothing is done
 // without an out buffer.
 void LastPathComponent(const char* path, char* out);
+
+// A full path of a drive or a network share: a letter, a colon and a
+// backslash ("C:\..."), or "\\server\share" with both names present.
+// Relative paths ("Folder", "C:Folder", "\Folder") are not, nor the
+// device and raw namespaces ("\\.\COM1", "\\?\C:\").
+bool IsAbsoluteWindowsPath(const char* path);
+
+// The folder that holds path: "C:\a" for "C:\a\b", "C:\" for "C:\a";
+// empty when path has no backslash.
+std::string ParentFolder(const std::string& path);

@@ -3,7 +3,19 @@
 #include <cctype>
 #include <cstring>
 
+#include "app/install/PathNames.h"
+
 const char kSetupUsage[] = "usage: setup.exe [/S] [/LOG=FILE] [/D=FOLDER]";
+
+const char kSetupHelp[] =
+    "usage: setup.exe [/S] [/LOG=FILE] [/D=FOLDER]\n"
+    "\n"
+    "/S\tinstall without a window or any message\n"
+    "/LOG=FILE\tappend a log of the install to FILE\n"
+    "/D=FOLDER\tinstall into FOLDER, a full path such as C:\\Program Files; it comes last\n"
+    "\n"
+    "Exit status: 0 installed, 1 the install failed, 2 a usage error or no location, 3 unknown product, "
+    "4 left without installing (window only).";
 
 namespace {
 
@@ -54,6 +66,20 @@ std::string ReadArgument(const char** at) {
   return argument;
 }
 
+const char kNotAFullPath[] = "/D= needs a full path: a drive and a backslash (C:\\Folder) or \\\\server\\share";
+
+// The error of a /D= folder: empty when it is a full path.
+std::string LocationError(const std::string& location) {
+  if (location.empty()) return "/D= needs a folder";
+  if (location.find('"') != std::string::npos) return "/D= must come last, and a folder name holds no quotes";
+  if (!IsAbsoluteWindowsPath(location.c_str())) return kNotAFullPath;
+  return std::string();
+}
+
+bool IsHelp(const std::string& argument) {
+  return EqualsNoCase(argument, "/?") || EqualsNoCase(argument, "/H") || EqualsNoCase(argument, "/HELP");
+}
+
 // A folder as the install location: blanks at the end dropped, and the
 // trailing backslash too unless it makes the root of a drive ("C:\").
 std::string LocationFrom(std::string folder) {
@@ -72,10 +98,7 @@ SetupOptions ParseSetupCommandLine(const char* commandLine) {
   while (*(p = SkipBlanks(p))) {
     if (StartsWithNoCase(p, "/D=")) {
       options.location = LocationFrom(p + 3);
-      if (options.location.empty())
-        options.error = "/D= needs a folder";
-      else if (options.location.find('"') != std::string::npos)
-        options.error = "/D= must come last, and a folder name holds no quotes";
+      options.error = LocationError(options.location);
       return options;
     }
     const std::string argument = ReadArgument(&p);
@@ -85,11 +108,13 @@ SetupOptions ParseSetupCommandLine(const char* commandLine) {
         return options;
       }
       options.location = LocationFrom(argument.substr(3));
-      if (options.location.empty()) options.error = "/D= needs a folder";
+      options.error = LocationError(options.location);
       return options;
     }
     if (EqualsNoCase(argument, "/S")) {
       options.silent = true;
+    } else if (IsHelp(argument)) {
+      options.help = true;
     } else if (StartsWithNoCase(argument.c_str(), "/LOG=")) {
       if (!options.logPath.empty()) {
         options.error = "/LOG= given twice";

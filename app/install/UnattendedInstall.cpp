@@ -9,6 +9,7 @@
 #include "app/install/InstallLogText.h"
 #include "app/install/InstallTarget.h"
 #include "app/install/PathNames.h"
+#include "app/install/ProductFile.h"
 #include "app/install/QuietErrorMode.h"
 
 namespace {
@@ -26,6 +27,10 @@ int RunUnattendedInstall(const SetupOptions& options) {
   InstallLog log(options.logPath.c_str());
   log.BeginBlock();
   log.Line(LogField("mode", "unattended"));
+  if (options.help) {
+    log.Line(LogField("usage asked for", kSetupUsage));
+    return Finish(log, kExitUsage);
+  }
   if (!options.error.empty()) {
     log.Line(LogErrorLine(nullptr, 0, options.error + " (" + kSetupUsage + ")"));
     return Finish(log, kExitUsage);
@@ -34,13 +39,13 @@ int RunUnattendedInstall(const SetupOptions& options) {
   char folder[kPathBufferSize];
   InstallFilesFolder(folder);
   char productFile[kPathBufferSize];
-  char productName[kProductLineSize];
   if (folder[0] == '\0' || !JoinPathWithin(folder, "product.txt", productFile)) {
     log.Line(LogErrorLine(nullptr, 0, "unknown product: the install-files folder cannot be formed"));
     return Finish(log, kExitUnknownProduct);
   }
-  if (!ReadProductName(productFile, productName)) {
-    const DWORD error = GetLastError();
+  Product product;
+  uint32_t error = 0;
+  if (!ReadProductFile(productFile, &product, &error)) {
     log.Error(productFile, error);
     log.Line(LogErrorLine(nullptr, 0, "unknown product"));
     return Finish(log, kExitUnknownProduct);
@@ -48,16 +53,25 @@ int RunUnattendedInstall(const SetupOptions& options) {
 
   InstallTarget target;
   ResolveInstallTargetIn(folder, &target);
+  const std::string refusal = ProductRefusal(product, target.kind);
+  if (!refusal.empty()) {
+    log.Line(LogErrorLine(productFile, 0, "unknown product: " + refusal));
+    return Finish(log, kExitUnknownProduct);
+  }
   const std::string location = options.location.empty() ? target.location : options.location;
-  if (location.empty()) {
-    log.Line(LogField("product", productName));
+  // Without a payload folder there is nothing to install: the job says so
+  // and fails, whatever the location.
+  if (location.empty() && target.kind != TargetNone) {
+    log.Line(LogField("product", product.name));
     log.Line(LogField("target", LogTargetText(target.kind, target.payloadFolder)));
+    if (!target.locationNote.empty()) log.Line(LogField("location", target.locationNote));
     log.Line(LogErrorLine(nullptr, 0, "no install location: /D= not given and the target has no default"));
     return Finish(log, kExitUsage);
   }
+  if (options.location.empty() && !target.locationNote.empty()) log.Line(LogField("location", target.locationNote));
 
   const std::string source = std::string(folder) + "\\" + target.payloadFolder;
-  const InstallJob job = {productName, target.kind, target.payloadFolder, source.c_str(), location.c_str()};
-  const bool installed = RunInstallJob(job, nullptr, &log);
-  return Finish(log, installed ? kExitInstalled : kExitCopyFailed);
+  InstallJob job = {product.name.c_str(), target.kind, target.payloadFolder, source.c_str(), location.c_str()};
+  const InstallOutcome outcome = RunInstallJob(job, nullptr, &log);
+  return Finish(log, outcome.installed ? kExitInstalled : kExitCopyFailed);
 }

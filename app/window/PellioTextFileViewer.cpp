@@ -27,19 +27,20 @@ qvRect ListRect(int l, int t, int r, int b) { return qvRect(l + 10, t + 10, r - 
 StringList ReadViewerLines(const char* path) {
   StringList lines;
   AFile file(path);
-  if (file.OpenRead(0) != 0) return lines;
-  LARGE_INTEGER size;
-  if (!GetFileSizeEx(file.handle, &size) || size.QuadPart <= 0) return lines;
+  uint64_t size = 0;
+  if (!file.OpenRead() || !file.Size(&size) || size == 0) return lines;
   // Text files are small; one that cannot be held whole shows empty, as an
   // unreadable one does.
-  const size_t bytes = static_cast<size_t>(std::min<LONGLONG>(size.QuadPart, 0x7FFFFFFF));
+  const size_t bytes = static_cast<size_t>(std::min<uint64_t>(size, 0x7FFFFFFF));
   std::unique_ptr<char[]> data(new (std::nothrow) char[bytes]);
   if (!data) return lines;
   size_t got = 0;
   while (got < bytes) {
-    const int piece = file.Read(data.get() + got, static_cast<int>(std::min<size_t>(bytes - got, 1 << 20)));
-    if (piece <= 0) break;
-    got += static_cast<size_t>(piece);
+    uint32_t piece = 0;
+    if (!file.Read(data.get() + got, static_cast<uint32_t>(std::min<size_t>(bytes - got, 1 << 20)), &piece) ||
+        piece == 0)
+      break;
+    got += piece;
   }
   AppendTextLines(data.get(), got, lines);
   return lines;
@@ -114,12 +115,12 @@ bool PellioTextFileViewer::OnKeyDown(qvEvent&) { return true; }
 
 bool PellioTextFileViewer::SaveLines(const char* path) {
   AFile file(path);
-  if (file.OpenWrite(0, 0, 0) != 0) return false;
+  if (!file.OpenWrite()) return false;
   bool written = true;
   const StringList& lines = textList->Lines();
   for (int i = 0; i < lines.Count() && written; ++i) {
     const TextString& line = lines.At(i);
-    written = file.Write(line.Data(), line.Length()) == line.Length() && file.Write("\n", 1) == 1;
+    written = file.Write(line.Data(), static_cast<uint32_t>(line.Length())) && file.Write("\n", 1);
   }
   return written;
 }

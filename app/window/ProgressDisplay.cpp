@@ -14,7 +14,7 @@ void ProgressDisplay::FileCopied(const char*, const char*, uint64_t bytes) {
   if (counter.FileDone(bytes, GetTickCount())) Paint();
 }
 
-void ProgressDisplay::CopyFailed(const char*, uint32_t) {}
+void ProgressDisplay::CopyFailed(const InstallFailure&) {}
 
 void ProgressDisplay::Paint() {
   // SetText repaints the caption before it returns.

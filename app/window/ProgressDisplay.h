@@ -17,7 +17,7 @@ public:
   ProgressDisplay(qvCaption* caption, BusyCursor* cursor) : caption(caption), cursor(cursor) {}
   void TotalsCounted(const CopyTally& totals) override;
   void FileCopied(const char* source, const char* destination, uint64_t bytes) override;
-  void CopyFailed(const char* path, uint32_t code) override;
+  void CopyFailed(const InstallFailure& failure) override;
 
   int Repaints() const { return repaints; }
 

@@ -3,12 +3,15 @@
 #include <cstring>
 #include <new>
 
-#include "app/window/AbbreviatePath.h"
-#include "app/window/BusyCursor.h"
 #include "app/install/InstallJob.h"
 #include "app/install/InstallLog.h"
+#include "app/install/InstallLogText.h"
 #include "app/install/InstallTarget.h"
 #include "app/install/PathNames.h"
+#include "app/install/ProductFile.h"
+#include "app/install/SetupOptions.h"
+#include "app/window/AbbreviatePath.h"
+#include "app/window/BusyCursor.h"
 #include "app/window/PellioTextFileViewer.h"
 #include "app/window/ProgressDisplay.h"
 #include "common/ModuleInstance.h"
@@ -71,19 +74,22 @@ void DiscardQueuedInput() {
 
 }  // namespace
 
-QuorvinUI::QuorvinUI(const qvRect& bounds)
+QuorvinUI::QuorvinUI(const qvRect& bounds, const std::string& logPath)
     : qvWindow(bounds, nullptr, "", false, true, true), installLocation(), targetKind(TargetNone), installFinished(0),
       cancelButton(nullptr), installButton(nullptr), releaseNotesButton(nullptr), termsCheckbox(nullptr),
-      licenseButton(nullptr), locationCaption(nullptr), changeLocationButton(nullptr), progressCaption(nullptr) {
+      licenseButton(nullptr), locationCaption(nullptr), changeLocationButton(nullptr), progressCaption(nullptr),
+      logPath(logPath) {
   char path[kPathBufferSize];
-  char name[kProductLineSize];
   InstallFilesPath(path, "product.txt");
-  if (!path[0] || !ReadProductName(path, name)) {
-    ShowMessage(kUnknownProduct);
-    ExitProcess(static_cast<UINT>(-1));
-  }
-  productName.Set(name);
-  productFolder.Set(name);
+  Product product;
+  uint32_t error = ERROR_PATH_NOT_FOUND;
+  if (!path[0] || !ReadProductFile(path, &product, &error)) RefuseProduct(path, SystemErrorText(error));
+  InstallTarget target;
+  ResolveInstallTarget(&target);
+  const std::string refusal = ProductRefusal(product, target.kind);
+  if (!refusal.empty()) RefuseProduct(path, refusal);
+  productName.Set(product.name.c_str());
+  productFolder.Set(product.name.c_str());
 
   SetTitle((TextString("Install ") + productName).ToCString());
   Create();
@@ -97,10 +103,8 @@ QuorvinUI::QuorvinUI(const qvRect& bounds)
                                                      0)));
   }
 
-  InstallTarget target;
-  ResolveInstallTarget(&target);
   targetKind = target.kind;
-  BoundedCopy(target.location, installLocation);
+  std::memcpy(installLocation, target.location, sizeof installLocation);
   payloadFolder.Set(target.payloadFolder);
   folderPrompt.Set(target.folderPrompt);
 
@@ -158,9 +162,30 @@ bool QuorvinUI::OnPaint(qvEvent&) {
   return true;
 }
 
+void QuorvinUI::RefuseProduct(const char* productFile, const std::string& why) {
+  InstallLog log(logPath.c_str());
+  log.BeginBlock();
+  log.Line(LogField("mode", "window"));
+  log.Line(LogErrorLine(productFile, 0, "unknown product: " + why));
+  log.Line(LogField("exit status", std::to_string(kExitWindowUnknownProduct)));
+  log.EndBlock();
+  ShowMessage(kUnknownProduct);
+  ExitProcess(static_cast<UINT>(kExitWindowUnknownProduct));
+}
+
 void QuorvinUI::SetLocation(const char* location) {
-  BoundedCopy(location, installLocation);
+  if (std::strlen(location) > kMaxPathLength) return;
+  std::strcpy(installLocation, location);
   ShowLocation();
+}
+
+int QuorvinUI::ExitStatus() const {
+  switch (lastInstall) {
+    case LastInstall::kInstalled: return kExitInstalled;
+    case LastInstall::kFailed: return kExitCopyFailed;
+    case LastInstall::kNone: break;
+  }
+  return kExitLeftWithoutInstalling;
 }
 
 std::string QuorvinUI::LocationDisplay() {
@@ -240,10 +265,7 @@ bool QuorvinUI::OnCommand(qvEvent& event) {
       char prompt[kPathBufferSize];
       BoundedCopy(folderPrompt.ToCString(), prompt);
       qvFileSpec spec(installLocation);
-      if (spec.BrowseFolder(prompt, true)) {
-        CopyPathTail(spec, installLocation);
-        ShowLocation();
-      }
+      if (spec.BrowseFolder(prompt, true)) SetLocation(spec.GetFullPath());
       return false;
     }
 
@@ -266,22 +288,27 @@ bool QuorvinUI::RunInstall() {
 
   char source[kPathBufferSize];
   InstallFilesPath(source, payloadFolder.ToCString());
-  char payload[kPathBufferSize], product[kProductLineSize];
-  BoundedCopy(payloadFolder.ToCString(), payload);
-  std::strncpy(product, productFolder.ToCString(), sizeof product - 1);
-  product[sizeof product - 1] = '\0';
-  const InstallJob job = {product, static_cast<TargetKind>(targetKind), payload, source, installLocation};
+  const std::string payload = payloadFolder.ToCString();
+  const std::string product = productFolder.ToCString();
+  const InstallJob job = {product.c_str(), static_cast<TargetKind>(targetKind), payload.c_str(), source,
+                          installLocation};
   InstallLog log(logPath.c_str());
   ProgressDisplay progress(progressCaption, &cursor);
-  const bool installed = RunInstallJob(job, &progress, &log);
+  const InstallOutcome outcome = RunInstallJob(job, &progress, &log);
   DiscardQueuedInput();
 
-  if (installed) {
+  if (outcome.installed) {
+    lastInstall = LastInstall::kInstalled;
     progressCaption->SetText("Installation Complete.");
     cancelButton->Enable();
     cancelButton->SetLabel("Do Another");
   } else {
-    ShowMessage(kCopyFailed);
+    lastInstall = LastInstall::kFailed;
+    // The message names the path and the cause on a line of its own: the
+    // advice about rights is only one of the reasons an install fails.
+    const InstallFailure& failure = outcome.failure;
+    const std::string cause = (failure.path.empty() ? "" : failure.path + ": ") + FailureText(failure);
+    ShowMessage((std::string(kCopyFailed) + "\n\n" + cause).c_str());
     progressCaption->SetText("ERROR: Installation Failed.");
     RedrawTree(true);
   }

@@ -8,7 +8,8 @@
 //
 // States: Ready (the steps) -> Installing -> Complete or Failed; "Do
 // Another" goes from Complete back to Ready with the check box and the
-// location kept. installFinished is set in Complete and Failed.
+// location kept. installFinished is set in Complete and Failed. A failed
+// install has been undone: the destination is as it was.
 #pragma once
 
 #include <cstdint>
@@ -38,8 +39,10 @@ extern const char kNotSet[];  // "<not set>"
 class QuorvinUI : public qvWindow {
 public:
   // Builds the whole window on bounds (its client area). Without a readable
-  // "product.txt" it tells the user and ends the process with status -1.
-  explicit QuorvinUI(const qvRect& bounds);
+  // "product.txt", or with a product name that cannot be installed, it
+  // tells the user and ends the process with status -1; the log at
+  // logPath, when given, says why.
+  explicit QuorvinUI(const qvRect& bounds, const std::string& logPath = std::string());
   ~QuorvinUI() override;
 
   bool OnCommand(qvEvent& event) override;
@@ -47,16 +50,21 @@ public:
   // The install: the state switch, the copy with its progress, the result.
   virtual bool RunInstall();
 
-  // Where installs are logged (setup.exe /LOG=FILE); empty for none.
-  void SetLogPath(const std::string& path) { logPath = path; }
-  // Replaces the location, as the folder chooser does.
+  // Replaces the location, as the folder chooser does. A location longer
+  // than 259 characters is not taken.
   void SetLocation(const char* location);
+  // The process's exit status for what happened in the window: 0 when the
+  // last install succeeded, 1 when it failed, 4 when none ran.
+  int ExitStatus() const;
 
   const char* Location() const { return installLocation; }
   TargetKind Kind() const { return static_cast<TargetKind>(targetKind); }
   bool InstallFinished() const { return installFinished != 0; }
 
 private:
+  // Logs why the product cannot be installed, tells the user and ends the
+  // process with -1.
+  [[noreturn]] void RefuseProduct(const char* productFile, const std::string& why);
   void ShowSteps(bool show);
   // The location's display form, or "<not set>" (which also empties a
   // location that has none).
@@ -80,6 +88,7 @@ private:
   qvCaption* locationCaption;           // owned
   qvButton* changeLocationButton;       // owned
   qvCaption* progressCaption;           // owned
-  std::string logPath;
+  std::string logPath;                  // where installs are logged (setup.exe /LOG=FILE); empty for none
   uint32_t resultShownAt = 0;           // tick count when the result of the last install showed
+  enum class LastInstall { kNone, kInstalled, kFailed } lastInstall = LastInstall::kNone;
 };

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <fstream>
+#include <functional>
 #include <sstream>
 #include <vector>
 
@@ -22,6 +23,9 @@ void ScratchTest::SetUp() {
 }
 
 void ScratchTest::TearDown() {
+  // Names that Windows calls take for devices ("con" may block) or cannot
+  // delete ("a.") go from the Unix side.
+  if (madeUnixNames) RunUnixShell("rm -rf '" + UnixPath(root) + "'");
   std::error_code ignored;
   fs::remove_all(root, ignored);
 }
@@ -38,6 +42,16 @@ void ScratchTest::Put(const std::string& relative, const std::string& content) {
 }
 
 void ScratchTest::MakeFolder(const std::string& relative) { fs::create_directories(Path(relative)); }
+
+void ScratchTest::PutUnix(const std::string& relative, const std::string& content) {
+  const size_t slash = relative.find_last_of('/');
+  const std::string folder = slash == std::string::npos ? "" : relative.substr(0, slash);
+  MakeFolder(folder);
+  const std::string name = relative.substr(slash == std::string::npos ? 0 : slash + 1);
+  const std::string unixFolder = UnixPath(folder.empty() ? root : Path(folder));
+  madeUnixNames = true;
+  EXPECT_TRUE(RunUnixShell("printf %s '" + content + "' > '" + unixFolder + "/" + name + "'")) << relative;
+}
 
 bool ScratchTest::Exists(const std::string& relative) const { return fs::exists(Path(relative)); }
 
@@ -58,6 +72,34 @@ std::string ScratchTest::Listing(const std::string& relative) const {
   std::sort(names.begin(), names.end());
   std::string joined;
   for (const auto& name : names) joined += (joined.empty() ? "" : " ") + name;
+  return joined;
+}
+
+std::string ScratchTest::TreeSnapshot(const std::string& relative) const {
+  const fs::path base = Path(relative);
+  std::vector<std::string> lines;
+  for (const auto& entry : fs::recursive_directory_iterator(base)) {
+    std::string line = entry.path().lexically_relative(base).generic_string();
+    if (entry.is_directory()) {
+      lines.push_back(line + "/");
+      continue;
+    }
+    WIN32_FILE_ATTRIBUTE_DATA info = {};
+    GetFileAttributesExA(entry.path().string().c_str(), GetFileExInfoStandard, &info);
+    std::ifstream in(entry.path(), std::ios::binary);
+    const std::string bytes((std::istreambuf_iterator<char>(in)), {});
+    std::ostringstream out;
+    out << line << " created " << info.ftCreationTime.dwHighDateTime << ":" << info.ftCreationTime.dwLowDateTime
+        << " written " << info.ftLastWriteTime.dwHighDateTime << ":" << info.ftLastWriteTime.dwLowDateTime << " ["
+        << (bytes.size() > 64 ? std::to_string(bytes.size()) + " bytes, hash " +
+                                      std::to_string(std::hash<std::string>()(bytes))
+                                : bytes)
+        << "]";
+    lines.push_back(out.str());
+  }
+  std::sort(lines.begin(), lines.end());
+  std::string joined;
+  for (const auto& line : lines) joined += line + "\n";
   return joined;
 }
 
@@ -97,4 +139,29 @@ bool RunUnixShell(const std::string& command) {
     Sleep(10);
   }
   return false;
+}
+
+SmallVolume::SmallVolume(char letter, int megabytes) : letter(letter) {
+  // Wine names C: by its dosdevices entry (".../dosdevices/c:") or by the
+  // folder it leads to (".../drive_c"); the prefix holds both.
+  std::string driveC = UnixPath("C:\\");
+  while (!driveC.empty() && driveC.back() == '/') driveC.pop_back();
+  std::string prefix = driveC.substr(0, driveC.find_last_of('/'));
+  if (prefix.size() > 11 && prefix.compare(prefix.size() - 11, 11, "/dosdevices") == 0)
+    prefix.resize(prefix.size() - 11);
+  mountPoint = prefix + "/qv-volume-" + std::string(1, letter);
+  link = prefix + "/dosdevices/" + std::string(1, letter) + ":";
+  ready = RunUnixShell("umount '" + mountPoint + "' 2>/dev/null; mkdir -p '" + mountPoint + "' && mount -t tmpfs -o size=" +
+                       std::to_string(megabytes) + "m tmpfs '" + mountPoint + "' && ln -sfn '" + mountPoint + "' '" +
+                       link + "'");
+}
+
+SmallVolume::~SmallVolume() {
+  RunUnixShell("rm -f '" + link + "'; umount '" + mountPoint + "' && rmdir '" + mountPoint + "'");
+}
+
+std::string SmallVolume::Path(const std::string& relative) const {
+  std::string path = std::string(1, letter) + ":\\" + relative;
+  std::replace(path.begin(), path.end(), '/', '\\');
+  return path;
 }

@@ -86,13 +86,48 @@ protected:
   HWND progress = nullptr;  // the progress caption of the last launch
 };
 
-TEST_F(Setup, CancelEndsTheProgramWithZero) {
+// A program that starts the installer tells by the status whether it
+// installed (0), failed (1) or was left without installing (4).
+TEST_F(Setup, CancelEndsTheProgramWithFour) {
   MakeDist("App Files");
   ASSERT_TRUE(Launch());
   EXPECT_EQ(driver.Text(driver.Window()), "Install Foo");
   EXPECT_TRUE(driver.Shows("Follow these 4 steps to install Foo."));
   driver.Click(Button("Cancel"));
-  EXPECT_EQ(driver.WaitForExit(), 0u);
+  EXPECT_EQ(driver.WaitForExit(), 4u);
+}
+
+// A product name that is no single folder name is an unknown product: the
+// install would write outside the chosen folder, into it directly, or onto
+// a device. The log says why.
+TEST_F(Setup, AProductNameThatIsNoFolderNameIsAnUnknownProduct) {
+  const std::string names[] = {"..\\..\\escaped\r\n", "..\\Windows\r\n", "\r\n   \r\n", "C:\\Windows\r\n",
+                               "NUL\r\n", "Tools.\r\n", "\xff\xfe\xe5\x65"};  // the last: UTF-16 Japanese
+  for (const std::string& name : names) {
+    SCOPED_TRACE(name);
+    MakeDist("App Files", name.c_str());
+    SetupDriver one;
+    ASSERT_TRUE(one.Start(Path("dist"), "/LOG=" + Path("install.log")));
+    const HWND box = one.WaitForDialog("Attention !");
+    ASSERT_NE(box, nullptr);
+    EXPECT_EQ(one.MessageText(box), "Unknown product. We cannot install.");
+    one.Answer(box, IDOK);
+    EXPECT_EQ(one.WaitForExit(), static_cast<DWORD>(-1));
+    EXPECT_NE(Get("install.log").find("unknown product: "), std::string::npos) << Get("install.log");
+    fs::remove_all(Path("dist"));
+    fs::remove(Path("install.log"));
+  }
+}
+
+// /? shows the usage to a person and ends with the usage status.
+TEST_F(Setup, HelpShowsTheUsage) {
+  MakeDist("App Files");
+  ASSERT_TRUE(driver.Start(Path("dist"), "/?"));
+  const HWND box = driver.WaitForDialog("Attention !");
+  ASSERT_NE(box, nullptr);
+  EXPECT_EQ(driver.MessageText(box).rfind("usage: setup.exe [/S] [/LOG=FILE] [/D=FOLDER]", 0), 0u);
+  driver.Answer(box, IDOK);
+  EXPECT_EQ(driver.WaitForExit(), 2u);
 }
 
 TEST_F(Setup, WithoutAProductItSaysSoAndEndsWithMinusOne) {
@@ -119,7 +154,7 @@ TEST_F(Setup, InstallWithoutTheTermsOnlyTellsTheUser) {
   EXPECT_TRUE(driver.Shows("STEP 4 - Click the Install button."));
   EXPECT_EQ(driver.WaitForDialog("Browse for Folder", 300), nullptr) << "not even the folder chooser";
   driver.Click(Button("Cancel"));
-  EXPECT_EQ(driver.WaitForExit(), 0u);
+  EXPECT_EQ(driver.WaitForExit(), 4u);
 }
 
 // The After Effects folder from the registry, its trailing backslash gone;
@@ -156,7 +191,7 @@ TEST_F(Setup, WithoutARegistryKeyInstallAsksForTheFolder) {
   EXPECT_TRUE(driver.Shows("Install")) << "cancelled: nothing happens";
   EXPECT_TRUE(driver.Shows("<not set>"));
   driver.Click(Button("Cancel"));
-  EXPECT_EQ(driver.WaitForExit(), 0u);
+  EXPECT_EQ(driver.WaitForExit(), 4u);
 }
 
 TEST_F(Setup, PayloadKindsDecideWhereTheFilesGo) {
@@ -189,11 +224,14 @@ TEST_F(Setup, PayloadKindsDecideWhereTheFilesGo) {
   }
 }
 
-// A destination file held open without sharing cannot be written: the
-// message, the failed state with Cancel out of use, and Quit ends with 0.
-TEST_F(Setup, AFailedCopyShowsTheErrorAndLeavesOnlyQuit) {
+// A destination file held open without sharing cannot be replaced: the
+// message names it and the cause, the install is undone (the earlier
+// install is whole), Cancel is out of use and Quit ends with 1.
+TEST_F(Setup, AFailedInstallIsUndoneAndTold) {
   MakeDist("FX Files");
-  Put("target/Plug-in.aex", "locked");
+  Put("target/Plug-in.aex", "earlier");
+  Put("target/Presets/Mine.ffx", "the user's");
+  const std::string before = TreeSnapshot("target");
   const HANDLE holder =
       CreateFileA(Path("target/Plug-in.aex").c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
   ASSERT_NE(holder, INVALID_HANDLE_VALUE);
@@ -202,18 +240,38 @@ TEST_F(Setup, AFailedCopyShowsTheErrorAndLeavesOnlyQuit) {
   driver.Click(Button("Install"));
   const HWND box = driver.WaitForDialog("Attention !", 20000);
   ASSERT_NE(box, nullptr);
-  EXPECT_EQ(driver.MessageText(box),
+  const std::string text = driver.MessageText(box);
+  EXPECT_EQ(text.substr(0, text.find('\n')),
             "An error occurred while copying files. Make sure you have Administrator permissions when installing "
             "this software.");
+  EXPECT_NE(text.find("\n" + Path("target/Plug-in.aex") + ": "), std::string::npos) << text;
   driver.Answer(box, IDOK);
   EXPECT_TRUE(driver.WaitForText(Progress(), "ERROR: Installation Failed.", 3000));
   CloseHandle(holder);
+  EXPECT_EQ(TreeSnapshot("target"), before) << "undone";
   Sleep(GetDoubleClickTime() + 50);
   driver.Click(Button("Cancel"));
   Sleep(200);
   EXPECT_TRUE(driver.Running()) << "Cancel is out of use after a failure";
   EXPECT_EQ(driver.Text(Progress()), "ERROR: Installation Failed.");
-  EXPECT_EQ(Quit(), 0u);
+  EXPECT_EQ(Quit(), 1u);
+}
+
+// Without a payload folder there is nothing to install: a failure, told
+// as one, never "Installation Complete.".
+TEST_F(Setup, NoPayloadFolderFailsTheInstall) {
+  MakeDist("");
+  MakeFolder("target");
+  ASSERT_TRUE(Launch("/D=" + Path("target")));
+  AcceptTerms();
+  driver.Click(Button("Install"));
+  const HWND box = driver.WaitForDialog("Attention !", 20000);
+  ASSERT_NE(box, nullptr);
+  EXPECT_NE(driver.MessageText(box).find("there is no payload folder"), std::string::npos);
+  driver.Answer(box, IDOK);
+  EXPECT_TRUE(driver.WaitForText(Progress(), "ERROR: Installation Failed.", 3000));
+  EXPECT_EQ(Listing("target"), "");
+  EXPECT_EQ(Quit(), 1u);
 }
 
 TEST_F(Setup, DoAnotherKeepsTheTermsAndTheLocation) {

@@ -3,14 +3,16 @@
 // verbatim from the environment variable QV_CHILD_COMMAND_LINE, so a test
 // decides every quote and space of it.
 //
-//   run_watched.exe [--hold FILE]... [--timeout SECONDS]
+//   run_watched.exe [--hold FILE]... [--read FILE]... [--timeout SECONDS]
 //
 // --hold opens FILE without sharing before the program starts and keeps it
-// open until it ends. While the program runs, every visible top-level window
-// of its process is reported ("window: TITLE"). At the end it prints
-// "windows: N" and "exit: STATUS" and exits with the program's status, or
-// with 124 when the program was still running at the timeout (default 60 s)
-// and had to be ended.
+// open until it ends; --read opens it for reading shared with other
+// readers, as a second installer reading the same distribution would.
+// While the program runs, every visible top-level window of its process is
+// reported ("window: TITLE"). At the end it prints "windows: N" and "exit:
+// STATUS" and exits with the program's status, or with 124 when the
+// program was still running at the timeout (default 60 s) and had to be
+// ended.
 #include <windows.h>
 
 #include <cstdio>
@@ -45,8 +47,10 @@ int main(int argc, char** argv) {
   std::vector<HANDLE> held;
   DWORD timeoutMs = 60000;
   for (int i = 1; i < argc; ++i) {
-    if (std::strcmp(argv[i], "--hold") == 0 && i + 1 < argc) {
-      HANDLE file = CreateFileA(argv[++i], GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    const bool hold = std::strcmp(argv[i], "--hold") == 0;
+    if ((hold || std::strcmp(argv[i], "--read") == 0) && i + 1 < argc) {
+      HANDLE file = CreateFileA(argv[++i], hold ? GENERIC_READ | GENERIC_WRITE : GENERIC_READ,
+                                hold ? 0 : FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
       if (file == INVALID_HANDLE_VALUE) {
         std::fprintf(stderr, "run_watched: cannot hold %s (error %lu)\n", argv[i], GetLastError());
         return 125;
@@ -55,7 +59,7 @@ int main(int argc, char** argv) {
     } else if (std::strcmp(argv[i], "--timeout") == 0 && i + 1 < argc) {
       timeoutMs = static_cast<DWORD>(std::atoi(argv[++i])) * 1000;
     } else {
-      std::fprintf(stderr, "usage: run_watched [--hold FILE]... [--timeout SECONDS]\n");
+      std::fprintf(stderr, "usage: run_watched [--hold FILE]... [--read FILE]... [--timeout SECONDS]\n");
       return 125;
     }
   }

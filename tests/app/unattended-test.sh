@@ -9,8 +9,7 @@
 #
 #   unattended-test.sh RIG RIG_HOME RUN_WATCHED PROGRAM CASE
 #
-# CASE: installs spaces quoted case default fxplug no-location no-product
-#       locked unknown-option usage-without-s japanese
+# CASE: one of the names in the case list at the end.
 set -uo pipefail
 rig=$1 home=$2 watcher=$3 program=$4 case=$5
 fail() { echo "FAIL ($case): $*"; [ -f "${log:-}" ] && sed 's/^/  log| /' "$log" | head -40; exit 1; }
@@ -43,9 +42,9 @@ payload() {  # folder name
 
 # Runs the program with the raw options given (the program's quoted path
 # comes first) and keeps the status and output.
-run() {  # [--hold FILE] -- OPTIONS
+run() {  # [--hold FILE | --read FILE] -- OPTIONS
   local hold=()
-  if [ "$1" = --hold ]; then hold=(--hold "$2"); shift 2; fi
+  if [ "$1" = --hold ] || [ "$1" = --read ]; then hold=("$1" "$2"); shift 2; fi
   [ "$1" = -- ] && shift
   out=$(QV_CHILD_COMMAND_LINE="\"$(winpath "$dist/setup.exe")\" $*" \
         "$rig" --home "$home" "$watcher" "${hold[@]}" 2>&1)
@@ -55,6 +54,19 @@ run() {  # [--hold FILE] -- OPTIONS
 
 expect_status() { [ "$status" -eq "$1" ] || fail "exit status $status, expected $1; output: $out"; }
 expect_log() { grep -qF -- "$1" "$log" || fail "the log lacks: $1"; }
+
+# What an install must leave as it was: every folder below a folder, and
+# every file with its size, last-write time and bytes. (A folder's own time
+# changes with what is made in it and removed again.)
+snapshot() {  # folder
+  (cd "$1" && find . -type d | sort && find . -type f -printf '%p %s %T@\n' | sort &&
+   find . -type f -exec md5sum {} + | sort)
+}
+# Nothing was written anywhere in the case's folder but the log.
+expect_untouched() {  # snapshot-before
+  [ "$(snapshot "$work/place")" = "$1" ] || fail "the destination changed: $(diff <(echo "$1") <(snapshot "$work/place") | head -8)"
+  ! find "$work" -name '.qvsetup-*' | grep -q . || fail "a staging folder was left"
+}
 
 # The destination holds exactly the payload, without what the copy skips.
 expect_installed() {  # payload-folder destination
@@ -145,19 +157,93 @@ case $case in
     [ -z "$(ls -A "$work/Target")" ] || fail "something was installed"
     ;;
   locked)
-    # A file of an earlier install is in use: that file fails the install.
+    # A file of an earlier install is in use: that file fails the install,
+    # which is undone; the earlier install is whole, nothing new stays.
     payload "App Files"
-    mkdir -p "$work/Target/$product/Sub"
-    echo "in use" >"$work/Target/$product/Sub/b.txt"
-    held=$(winpath "$work/Target/$product/Sub/b.txt")
-    run --hold "$held" -- "/S /LOG=$wlog /D=$(winpath "$work/Target")"
+    mkdir -p "$work/place/$product/Sub"
+    echo "in use" >"$work/place/$product/Sub/b.txt"
+    echo "earlier" >"$work/place/$product/a.txt"
+    before=$(snapshot "$work/place")
+    held=$(winpath "$work/place/$product/Sub/b.txt")
+    run --hold "$held" -- "/S /LOG=$wlog /D=$(winpath "$work/place")"
     expect_status 1
     grep -q "^error: $(sed 's/[\\.]/\\&/g' <<<"$held"): .* (error 32)"$'\r$' "$log" \
       || fail "no error line naming $held with error 32"
+    expect_log "undone: "
     expect_log "result: failed, "
     expect_log "exit status: 1"
-    [ "$(cat "$work/Target/$product/Sub/b.txt")" = "in use" ] || fail "the file in use was changed"
-    cmp -s "$files/App Files/a.txt" "$work/Target/$product/a.txt" || fail "files before the failure are not there"
+    expect_untouched "$before"
+    ;;
+  fault-first|fault-middle|fault-last)
+    # One file in each folder, so the copy's order is known: 1.bin, then
+    # Sub\2.bin, then Sub\Deep\3.bin. An earlier install holds all three;
+    # the one the case names is in use.
+    p=$files/"App Files"
+    mkdir -p "$p/Sub/Deep" "$work/place/$product/Sub/Deep"
+    for f in 1.bin Sub/2.bin Sub/Deep/3.bin; do
+      head -c 70000 /dev/urandom >"$p/$f"
+      echo "earlier $f" >"$work/place/$product/$f"
+      touch -d '2001-02-03 04:05:06' "$work/place/$product/$f"
+    done
+    echo "the user's own" >"$work/place/$product/Sub/notes.txt"
+    case $case in fault-first) f=1.bin ;; fault-middle) f=Sub/2.bin ;; fault-last) f=Sub/Deep/3.bin ;; esac
+    before=$(snapshot "$work/place")
+    run --hold "$(winpath "$work/place/$product/$f")" -- "/S /LOG=$wlog /D=$(winpath "$work/place")"
+    expect_status 1
+    expect_log "(error 32)"
+    expect_untouched "$before"
+    ;;
+  source-held)
+    # A payload file another program holds without sharing cannot be read.
+    payload "App Files"
+    mkdir -p "$work/place"
+    before=$(snapshot "$work/place")
+    run --hold "$(winpath "$files/App Files/Sub/Deep/c.bin")" -- "/S /LOG=$wlog /D=$(winpath "$work/place")"
+    expect_status 1
+    expect_log "c.bin: "
+    expect_untouched "$before"
+    ;;
+  shared-source)
+    # Another reader of the distribution (a second install) does not stop
+    # this one: sources are opened shared for reading.
+    payload "App Files"
+    mkdir -p "$work/Target"
+    run --read "$(winpath "$files/App Files/Sub/Deep/c.bin")" -- "/S /D=$(winpath "$work/Target")"
+    expect_status 0
+    expect_installed "App Files" "$work/Target/$product"
+    ;;
+  two-at-once)
+    # Two installs from one distribution at the same moment both succeed.
+    payload "App Files"
+    head -c $((40 << 20)) /dev/zero >"$files/App Files/big.bin"
+    mkdir -p "$work/One" "$work/Two"
+    QV_CHILD_COMMAND_LINE="\"$(winpath "$dist/setup.exe")\" /S /D=$(winpath "$work/One")" \
+      "$rig" --home "$home" "$watcher" >"$work/one.out" 2>&1 &
+    first=$!
+    QV_CHILD_COMMAND_LINE="\"$(winpath "$dist/setup.exe")\" /S /D=$(winpath "$work/Two")" \
+      "$rig" --home "$home" "$watcher" >"$work/two.out" 2>&1
+    second=$?
+    wait $first
+    [ $? -eq 0 ] && [ $second -eq 0 ] || fail "statuses $? and $second: $(cat "$work/one.out" "$work/two.out")"
+    expect_installed "App Files" "$work/One/$product"
+    expect_installed "App Files" "$work/Two/$product"
+    ;;
+  full-volume)
+    # A volume without room for the payload: refused before anything is
+    # written, with the space needed and free.
+    payload "App Files"
+    head -c $((3 << 20)) /dev/urandom >"$files/App Files/big.bin"
+    volume=$(dirname "$home")/unattended-tests/volume
+    letter=$WINEPREFIX/dosdevices/s:
+    mkdir -p "$volume" && mount -t tmpfs -o size=2m tmpfs "$volume" || fail "cannot mount a small volume (needs root)"
+    trap 'rm -f "$letter"; umount "$volume"' EXIT
+    ln -sfn "$volume" "$letter"
+    echo "earlier" >"$volume/kept.txt"
+    run -- "/S /LOG=$wlog /D=S:\\"
+    expect_status 1
+    grep -q "^error: S:\\\\$product: the install needs [0-9,]* bytes and S:\\\\ has [0-9,]* bytes free (error 112)"$'\r$' "$log" \
+      || fail "no error line with the space needed"
+    [ "$(ls -A "$volume")" = "kept.txt" ] || fail "something was written: $(ls -A "$volume")"
     ;;
   unknown-option)
     payload "App Files"
@@ -175,14 +261,100 @@ case $case in
     ;;
   japanese)
     # A name outside the ANSI code page cannot be carried: the install
-    # fails and says which file, instead of skipping it.
+    # fails before writing anything and says which file.
     payload "App Files"
     echo "nihongo" >"$files/App Files/Sub/日本語.txt"
-    mkdir -p "$work/Target"
-    run -- "/S /LOG=$wlog /D=$(winpath "$work/Target")"
+    mkdir -p "$work/place"
+    run -- "/S /LOG=$wlog /D=$(winpath "$work/place")"
     expect_status 1
-    grep -q '^error: .*\\Sub\\' "$log" || fail "no error line in Sub"
+    grep -q '^error: .*\\Sub\\.*ANSI code page' "$log" || fail "no error line in Sub"
     expect_log "exit status: 1"
+    [ -z "$(ls -A "$work/place")" ] || fail "something was installed"
+    ;;
+  device-names)
+    # Payload files that Windows takes for devices or renames would be
+    # "copied" into nothing; they fail the install before it writes.
+    for name in nul.txt AUX 'trailing.' 'a.'; do
+      rm -rf "$files/App Files"; payload "App Files"; echo x >"$files/App Files/Sub/$name"
+      [ "$name" = a. ] && echo y >"$files/App Files/Sub/a"
+      rm -rf "$work/place"; mkdir -p "$work/place"; rm -f "$log"
+      run -- "/S /LOG=$wlog /D=$(winpath "$work/place")"
+      expect_status 1
+      grep -q "^error: .*\\\\Sub\\\\.* (error 123)"$'\r$' "$log" || fail "no error line for $name"
+      [ -z "$(ls -A "$work/place")" ] || fail "$name: something was installed"
+    done
+    ;;
+  escaping-product)
+    # A product name is one folder name: never a path out of the chosen
+    # folder, nor blank, nor a device. Each is an unknown product.
+    payload "App Files"
+    mkdir -p "$work/place/deep/er"
+    for name in '..\..\escaped' '..' '' '   ' 'C:\Windows' 'AUX' 'Tools.' 'a/b'; do
+      printf '%s\r\n' "$name" >"$files/product.txt"; rm -f "$log"
+      run -- "/S /LOG=$wlog /D=$(winpath "$work/place/deep/er")"
+      expect_status 3
+      expect_log "unknown product: "
+      [ -z "$(find "$work/place" -mindepth 1 -not -path "$work/place/deep" -not -path "$work/place/deep/er")" ] \
+        || fail "\"$name\" wrote something: $(find "$work/place")"
+    done
+    [ ! -e "$work/escaped" ] || fail "escaped"
+    # Without /D=, "..\Windows" would have gone over C:\Windows.
+    printf '..\\Windows\r\n' >"$files/product.txt"
+    run -- "/S /LOG=$wlog"
+    expect_status 3
+    ;;
+  encoded-product)
+    # A byte-order mark is no part of the name; UTF-16 is read as such.
+    payload "App Files"
+    mkdir -p "$work/place"
+    printf '\xef\xbb\xbfQuorvin Test\r\n' >"$files/product.txt"
+    run -- "/S /D=$(winpath "$work/place")"
+    expect_status 0
+    expect_installed "App Files" "$work/place/$product"
+    rm -rf "$work/place"; mkdir -p "$work/place"
+    printf '\xff\xfeQ\0u\0o\0r\0v\0i\0n\0 \0T\0e\0s\0t\0\r\0\n\0' >"$files/product.txt"
+    run -- "/S /D=$(winpath "$work/place")"
+    expect_status 0
+    expect_installed "App Files" "$work/place/$product"
+    # A UTF-16 name the ANSI code page cannot hold is refused.
+    printf '\xff\xfe\xe5\x65\x2c\x67\r\0\n\0' >"$files/product.txt"
+    run -- "/S /LOG=$wlog /D=$(winpath "$work/place")"
+    expect_status 3
+    expect_log "ANSI code page cannot hold"
+    ;;
+  no-payload)
+    # No payload folder: nothing to install is a failure, with or without /D=.
+    mkdir -p "$work/place"
+    run -- "/S /LOG=$wlog /D=$(winpath "$work/place")"
+    expect_status 1
+    expect_log "there is no payload folder"
+    [ -z "$(ls -A "$work/place")" ] || fail "something was made"
+    run -- "/S /LOG=$wlog"
+    expect_status 1
+    ;;
+  relative-location)
+    payload "App Files"
+    run -- "/S /LOG=$wlog /D=rel"
+    expect_status 2
+    expect_log "/D= needs a full path"
+    ;;
+  help)
+    # /? under /S shows nothing and ends with the usage status.
+    run -- "/S /? /LOG=$wlog"
+    expect_status 2
+    expect_log "usage asked for: usage: setup.exe"
+    ;;
+  registry-number)
+    # A number in the registry is no folder, even when its bytes read
+    # "C:\": the location is absent and the log says why.
+    payload "AE Files"
+    key='HKLM\Software\Adobe\After Effects\9.0'
+    wine reg add "$key" /v PluginInstallPath /t REG_DWORD /d 0x005c3a43 /f >/dev/null 2>&1 || fail "reg add"
+    run -- "/S /LOG=$wlog"
+    wine reg delete "$key" /f >/dev/null 2>&1
+    expect_status 2
+    expect_log "is REG_DWORD, not text: taken as absent"
+    [ ! -e "$WINEPREFIX/drive_c/$product" ] || fail "installed into C:\\$product"
     ;;
   *) fail "unknown case" ;;
 esac

@@ -57,8 +57,8 @@ case $case in
     expect_status 0
     expected='ok: product "Quorvin Test"
 note: payload "App Files" (Program Files application)
-ok: "App Files" holds 3 files, 5,006 bytes
 note: path lengths checked under "C:\Program Files\Quorvin Test" (the installer'"'"'s default)
+ok: "App Files" holds 3 files, 5,006 bytes
 ok: the longest installed path has 50 characters
 ok: "bkgd.jpg" opens, 620 x 420
 ok: "readme.txt" present
@@ -85,7 +85,21 @@ summary: 0 problems, 0 warnings'
     expect_line "problem: the product name has 227 characters; the installer cuts it to 226: \"$name\"" ;;
   product-not-a-folder)
     printf 'Tools: Pro\r\n' >"$files/product.txt"; check_dist; alone
-    expect_line 'problem: the product name cannot name a folder, and the install goes into a folder named after it' ;;
+    expect_line 'problem: the product name names the folder installed into, and "Tools: Pro" holds a character Windows does not allow in names (\ / : * ? " < > |): the installer stops with "Unknown product. We cannot install."' ;;
+  product-escapes)
+    printf '..\\..\\escaped\r\n' >"$files/product.txt"; check_dist; alone
+    expect_start 'problem: the product name names the folder installed into, and "..\..\escaped" holds a character' ;;
+  product-device)
+    printf 'aux.txt\r\n' >"$files/product.txt"; check_dist; alone
+    expect_start 'problem: the product name names the folder installed into, and "aux.txt" is a reserved device name' ;;
+  product-encodings)
+    # A byte-order mark is read as the installer reads it.
+    printf '\xef\xbb\xbfQuorvin Test\r\n' >"$files/product.txt"; check_dist
+    expect_status 0; expect_line 'ok: product "Quorvin Test"'
+    printf '\xff\xfeQ\0u\0o\0r\0v\0i\0n\0\r\0\n\0' >"$files/product.txt"; check_dist
+    expect_status 0; expect_line 'ok: product "Quorvin"'
+    printf '\xff\xfe\xe5\x65\x2c\x67' >"$files/product.txt"; check_dist; alone
+    expect_start 'problem: the first line of "product.txt" has characters that the ANSI code page cannot hold' ;;
   fx-any-name)
     # An FxPlug payload goes into the location itself: the name makes no folder.
     mv "$payload" "$files/FX Files"; printf 'Tools: Pro\r\n' >"$files/product.txt"; check_dist
@@ -100,7 +114,7 @@ summary: 0 problems, 0 warnings'
     expect_line 'note: path lengths checked under "C:\Program Files\Adobe\Adobe Photoshop CS4\Plug-ins\Quorvin Test" (a representative Photoshop plug-in folder; the installer reads the real one from the registry)' ;;
   no-payload)
     rm -rf "$payload"; check_dist; alone
-    expect_line 'problem: no payload folder ("App Files", "AE Files", "FX Files" or "PS Files"): the installer would install nothing' ;;
+    expect_line 'problem: no payload folder ("App Files", "AE Files", "FX Files" or "PS Files"): the installer has nothing to install and fails' ;;
   empty-payload)
     rm -rf "$payload"; mkdir -p "$payload"; echo x >"$payload/.DS_Store"; check_dist
     expect_status 1
@@ -120,11 +134,22 @@ summary: 0 problems, 0 warnings'
     expect_line 'summary: 0 problems, 2 warnings' ;;
   japanese)
     echo x >"$payload/Sub/日本語.txt"; check_dist; alone
-    expect_start 'problem: "App Files\Sub\日本語.txt": the name does not fit the ANSI code page (' ;;
+    expect_start 'problem: "App Files\Sub\日本語.txt": the name has characters that the ANSI code page (' ;;
+  device-names)
+    # Names the installer refuses: each is one problem.
+    echo x >"$payload/nul.txt"; echo x >"$payload/Sub/COM1"; echo x >"$payload/Sub/dot."; check_dist
+    expect_status 1
+    expect_line 'problem: "App Files\nul.txt": "nul.txt" is a reserved device name; the install would fail there'
+    expect_line 'problem: "App Files\Sub\COM1": "COM1" is a reserved device name; the install would fail there'
+    expect_line 'problem: "App Files\Sub\dot.": "dot." ends in a dot or a space, which Windows drops; the install would fail there'
+    expect_line 'summary: 3 problems, 0 warnings' ;;
+  case-collision)
+    echo one >"$payload/Sub/Readme.txt"; echo two >"$payload/Sub/README.TXT"; check_dist; alone
+    expect_start 'problem: "App Files\Sub\' ;;
   long-path)
     # C:\Program Files\Quorvin Test (29) + \Sub\ (5) + 226 = 260 characters.
     long=$(printf 'L%.0s' $(seq 222)).txt; echo x >"$payload/Sub/$long"; check_dist; alone
-    expect_line "problem: \"App Files\\Sub\\$long\" would be installed as a path of 260 characters; the limit is 259" ;;
+    expect_line "problem: \"App Files\\Sub\\$long\": the installed path would have 260 characters; the limit is 259; the install would fail there" ;;
   longest-fits)
     long=$(printf 'L%.0s' $(seq 221)).txt; echo x >"$payload/Sub/$long"; check_dist
     expect_status 0; expect_line 'ok: the longest installed path has 259 characters' ;;

@@ -1,3 +1,6 @@
+// One install as the window and the unattended mode run it: the product
+// file, the checks before anything is written, the log, and the install
+// undone when the volume fills up.
 #include "app/install/InstallJob.h"
 
 #include <windows.h>
@@ -5,14 +8,32 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <fstream>
+#include <functional>
 #include <string>
 #include <vector>
 
+#include "app/install/FileTree.h"
 #include "app/install/InstallLog.h"
 #include "app/install/InstallTarget.h"
+#include "app/install/ProductFile.h"
 #include "tests/app/Scratch.h"
 
 namespace {
+
+class RecordingInstall : public InstallObserver {
+public:
+  void TotalsCounted(const CopyTally& counted) override { totals.push_back(counted); }
+  void FileCopied(const char*, const char* destination, uint64_t bytes) override {
+    copied.push_back(std::string(destination) + " " + std::to_string(bytes));
+    if (afterFile) afterFile();
+  }
+  void CopyFailed(const InstallFailure& failure) override { failures.push_back(failure); }
+  std::vector<CopyTally> totals;
+  std::vector<std::string> copied;
+  std::vector<InstallFailure> failures;
+  std::function<void()> afterFile;
+};
 
 class InstallJobTest : public ScratchTest {
 protected:
@@ -23,10 +44,11 @@ protected:
     Put(folder + "/Sub/b.txt", "beta!");
     Put(folder + "/.DS_Store", "skipped");
   }
-  bool Run(TargetKind kind, const std::string& location, const char* product, InstallObserver* observer,
-           InstallLog* log) {
-    const std::string source = Path("payload");
-    const InstallJob job = {product, kind, "App Files", source.c_str(), location.c_str()};
+  InstallOutcome Run(TargetKind kind, const std::string& location, const char* product,
+                     InstallObserver* observer = nullptr, InstallLog* log = nullptr,
+                     const std::string& source = std::string()) {
+    const std::string from = source.empty() ? Path("payload") : source;
+    const InstallJob job = {product, kind, "App Files", from.c_str(), location.c_str()};
     return RunInstallJob(job, observer, log);
   }
   std::vector<std::string> LogLines(const std::string& relative) {
@@ -44,51 +66,43 @@ protected:
   }
 };
 
-TEST_F(InstallJobTest, ReadsTheProductNameAsTheWindowDoes) {
+// The platform's own conversion: a UTF-16 name in the ANSI code page
+// (1252 here) when it fits exactly, and refused when it does not.
+TEST_F(InstallJobTest, ReadsTheProductFileInAnyEncoding) {
   const struct {
     const char* name;
     std::string content;
-    std::string expected;
+    const char* expected;  // null: refused
   } cases[] = {
       {"CR LF", "Foo\r\nsecond line\r\n", "Foo"},
-      {"LF", "Foo Bar\n", "Foo Bar"},
-      {"no line end", "Foo", "Foo"},
       {"blank lines first", "\r\n\r\n\nFoo\r\n", "Foo"},
-      {"spaces are not blank", "  Foo  \r\n", "  Foo  "},
-      {"only blank lines", "\r\n\r\n", ""},
-      {"empty", "", ""},
-      {"long name cut", std::string(300, 'n') + "\r\n", std::string(226, 'n')},
-      {"longer than the line buffer", std::string(5000, 'n'), std::string(226, 'n')},
+      {"long name cut", std::string(300, 'n') + "\r\n", nullptr},
+      {"UTF-8 mark", "\xEF\xBB\xBF" "Caf\xC3\xA9\r\n", "Caf\xe9"},
+      {"UTF-16 LE", std::string("\xFF\xFE" "C\0a\0f\0\xE9\0\r\0\n\0", 14), "Caf\xe9"},
+      {"UTF-16 LE, Japanese", std::string("\xFF\xFE\xE5\x65\x2C\x67", 6), nullptr},
   };
   for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
     Put("product.txt", c.content);
-    char name[kProductLineSize] = "untouched";
-    EXPECT_TRUE(ReadProductName(Path("product.txt").c_str(), name)) << c.name;
-    EXPECT_EQ(name, c.expected) << c.name;
+    Product product;
+    uint32_t error = 0;
+    ASSERT_TRUE(ReadProductFile(Path("product.txt").c_str(), &product, &error));
+    if (c.expected) {
+      EXPECT_EQ(product.name, c.expected);
+      EXPECT_EQ(ProductRefusal(product, TargetApplication), "");
+    } else if (product.refusal.empty()) {
+      EXPECT_EQ(product.name, std::string(226, 'n')) << "cut to the longest name kept";
+      EXPECT_EQ(product.line.size(), 300u);
+    } else {
+      EXPECT_EQ(product.name, "");
+      EXPECT_NE(ProductRefusal(product, TargetFxPlug), "") << "refused whatever the kind";
+    }
   }
-  char line[kProductLineSize];
-  Put("product.txt", std::string(5000, 'n'));
-  ASSERT_TRUE(ReadProductLine(Path("product.txt").c_str(), line));
-  EXPECT_EQ(std::string(line).size(), 1023u) << "the uncut line fills the buffer, no more";
-  char name[kProductLineSize] = "untouched";
-  EXPECT_FALSE(ReadProductName(Path("none.txt").c_str(), name));
-  EXPECT_STREQ(name, "") << "a missing file is an unknown product";
-}
-
-class RecordingInstall : public InstallObserver {
-public:
-  void TotalsCounted(const CopyTally& counted) override { totals.push_back(counted); }
-  void FileCopied(const char*, const char* destination, uint64_t bytes) override {
-    copied.push_back(std::string(destination) + " " + std::to_string(bytes));
-  }
-  void CopyFailed(const char* path, uint32_t code) override {
-    failures.push_back(path);
-    error = code;
-  }
-  std::vector<CopyTally> totals;
-  std::vector<std::string> copied, failures;
+  Product product;
   uint32_t error = 0;
-};
+  EXPECT_FALSE(ReadProductFile(Path("none.txt").c_str(), &product, &error));
+  EXPECT_EQ(error, static_cast<uint32_t>(ERROR_FILE_NOT_FOUND)) << "a missing file is an unknown product";
+}
 
 TEST_F(InstallJobTest, InstallsIntoTheProductFolderAndLogsEveryStep) {
   PutPayload("payload");
@@ -97,7 +111,7 @@ TEST_F(InstallJobTest, InstallsIntoTheProductFolderAndLogsEveryStep) {
   {
     InstallLog log(Path("setup.log").c_str());
     ASSERT_TRUE(log.IsOpen());
-    ASSERT_TRUE(Run(TargetApplication, Path("Program Files"), "Quorvin Tools", &observer, &log));
+    ASSERT_TRUE(Run(TargetApplication, Path("Program Files"), "Quorvin Tools", &observer, &log).installed);
   }
   EXPECT_EQ(Listing("Program Files"), "Quorvin Tools/ Quorvin Tools/Sub/ Quorvin Tools/Sub/b.txt "
                                       "Quorvin Tools/a.txt Quorvin Tools/empty.bin");
@@ -108,72 +122,66 @@ TEST_F(InstallJobTest, InstallsIntoTheProductFolderAndLogsEveryStep) {
   EXPECT_TRUE(observer.failures.empty());
 
   const std::vector<std::string> lines = LogLines("setup.log");
-  ASSERT_EQ(lines.size(), 10u) << Get("setup.log");
+  ASSERT_EQ(lines.size(), 11u) << Get("setup.log");
   EXPECT_EQ(lines[0].substr(0, 5), "---- ");
-  EXPECT_EQ(lines[0].size(), 24u) << "---- YYYY-MM-DD HH:MM:SS";
+  EXPECT_EQ(lines[0].substr(24), " process " + std::to_string(GetCurrentProcessId()));
   EXPECT_EQ(lines[1], "product: Quorvin Tools");
   EXPECT_EQ(lines[2], "target: Program Files application (App Files)");
   EXPECT_EQ(lines[3], "source: " + Path("payload"));
   EXPECT_EQ(lines[4], "destination: " + Path("Program Files/Quorvin Tools"));
   EXPECT_EQ(lines[5], "payload: 3 files, 10 bytes");
-  const std::vector<std::string> copiedLines(lines.begin() + 6, lines.begin() + 9);
+  EXPECT_EQ(lines[6].substr(0, 13), "space: needs ");
+  const std::vector<std::string> copiedLines(lines.begin() + 7, lines.begin() + 10);
   for (const char* line : {"Quorvin Tools\\a.txt (5 bytes)", "Quorvin Tools\\empty.bin (0 bytes)",
                            "Quorvin Tools\\Sub\\b.txt (5 bytes)"}) {
     const std::string expected = "copied: " + Path("Program Files") + "\\" + line;
     EXPECT_NE(std::find(copiedLines.begin(), copiedLines.end(), expected), copiedLines.end()) << expected;
   }
-  EXPECT_EQ(lines[9].substr(0, 36), "result: installed, 3 files, 10 bytes");
+  EXPECT_EQ(lines[10].substr(0, 36), "result: installed, 3 files, 10 bytes");
 }
 
-// Only one level is made: a location that does not exist fails at its
-// first file, which the log names with the platform's words.
-TEST_F(InstallJobTest, AMissingLocationFailsAtTheFirstFile) {
+// Each check before the copy fails the install with its path and cause,
+// and nothing at all is written.
+TEST_F(InstallJobTest, ChecksFailBeforeAnythingIsWritten) {
   PutPayload("payload");
-  RecordingInstall observer;
-  {
-    InstallLog log(Path("setup.log").c_str());
-    EXPECT_FALSE(Run(TargetApplication, Path("no/such"), "Quorvin Tools", &observer, &log));
+  PutUnix("bad/nul.txt", "device");
+  Put("bad/ok.txt", "fine");
+  MakeFolder("loc");
+  const std::string location = Path("loc");
+  const std::string tooLong(259 - location.size(), 'p');  // one too many with the backslash
+  struct Case {
+    const char* name;
+    TargetKind kind;
+    std::string location;
+    std::string product;
+    std::string source;
+    std::string failing;
+    DWORD error;
+  } const cases[] = {
+      {"no payload folder", TargetNone, location, "P", Path("Temp Files"), Path("Temp Files"), ERROR_PATH_NOT_FOUND},
+      {"a relative location", TargetApplication, "loc", "P", "", "loc", ERROR_BAD_PATHNAME},
+      {"a location without a drive", TargetApplication, "\\loc", "P", "", "\\loc", ERROR_BAD_PATHNAME},
+      {"a location that does not exist", TargetApplication, Path("no/such"), "P", "", Path("no/such/P"),
+       ERROR_PATH_NOT_FOUND},
+      {"a destination past 259 characters", TargetApplication, location, tooLong, "", location + "\\" + tooLong,
+       ERROR_FILENAME_EXCED_RANGE},
+      {"a payload path past 259 characters once installed", TargetApplication, location, tooLong.substr(1 + 5), "",
+       location + "\\" + tooLong.substr(6) + "\\a.txt", ERROR_FILENAME_EXCED_RANGE},
+      {"a device name in the payload", TargetFxPlug, location, "P", Path("bad"), Path("bad/nul.txt"),
+       ERROR_INVALID_NAME},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    RecordingInstall observer;
+    const InstallOutcome outcome = Run(c.kind, c.location, c.product.c_str(), &observer, nullptr, c.source);
+    EXPECT_FALSE(outcome.installed);
+    EXPECT_EQ(outcome.failure.path, c.failing);
+    EXPECT_EQ(outcome.failure.error, c.error);
+    ASSERT_EQ(observer.failures.size(), 1u);
+    EXPECT_TRUE(observer.totals.empty()) << "no copy began";
+    EXPECT_EQ(Listing("loc"), "");
   }
   EXPECT_FALSE(Exists("no"));
-  ASSERT_EQ(observer.failures.size(), 1u);
-  EXPECT_EQ(observer.error, static_cast<uint32_t>(ERROR_PATH_NOT_FOUND));
-  const std::string log = Get("setup.log");
-  const std::string errorLine = "error: " + observer.failures[0] + ": " + SystemErrorText(ERROR_PATH_NOT_FOUND) +
-                                " (error 3)\r\nresult: failed, 0 files, 0 bytes, ";
-  EXPECT_NE(log.find(errorLine), std::string::npos) << log;
-  EXPECT_NE(SystemErrorText(ERROR_PATH_NOT_FOUND), "unknown error") << "the platform has words for it";
-}
-
-// A destination past 259 characters is refused before anything is made:
-// the product name is never cut to fit, nor the location's head dropped.
-TEST_F(InstallJobTest, ADestinationThatDoesNotFitIsRefused) {
-  PutPayload("payload");
-  const std::string location = Path("loc");
-  MakeFolder("loc");
-  const std::string product(259 - location.size(), 'p');  // one too many with the backslash
-  RecordingInstall observer;
-  {
-    InstallLog log(Path("setup.log").c_str());
-    EXPECT_FALSE(Run(TargetApplication, location, product.c_str(), &observer, &log));
-  }
-  EXPECT_EQ(Listing("loc"), "");
-  EXPECT_TRUE(observer.totals.empty());
-  ASSERT_EQ(observer.failures.size(), 1u);
-  EXPECT_EQ(observer.failures[0], location + "\\" + product);
-  EXPECT_EQ(observer.error, static_cast<uint32_t>(ERROR_FILENAME_EXCED_RANGE));
-  const std::string log = Get("setup.log");
-  EXPECT_NE(log.find("destination: " + location + "\\" + product + "\r\n"), std::string::npos) << log;
-  EXPECT_NE(log.find("(error 206)\r\nresult: failed, 0 files"), std::string::npos) << log;
-  // One character less: the destination is taken and made, and the copy
-  // then fails at the first file path past the limit.
-  const std::string fits(product.size() - 1, 'p');
-  RecordingInstall shorter;
-  EXPECT_FALSE(Run(TargetApplication, location, fits.c_str(), &shorter, nullptr));
-  EXPECT_EQ(shorter.totals.size(), 1u);
-  EXPECT_TRUE(IsFolder("loc/" + fits));
-  ASSERT_EQ(shorter.failures.size(), 1u);
-  EXPECT_EQ(shorter.failures[0].substr(0, location.size() + 1 + fits.size() + 1), location + "\\" + fits + "\\");
-  EXPECT_EQ(shorter.error, static_cast<uint32_t>(ERROR_FILENAME_EXCED_RANGE));
 }
 
 TEST_F(InstallJobTest, TheLogIsAppendedToAndNeverStopsAnInstall) {
@@ -182,7 +190,7 @@ TEST_F(InstallJobTest, TheLogIsAppendedToAndNeverStopsAnInstall) {
   Put("setup.log", "earlier text\r\n");
   for (int run = 0; run < 2; ++run) {
     InstallLog log(Path("setup.log").c_str());
-    ASSERT_TRUE(Run(TargetApplication, Path("dest"), "P", nullptr, &log));
+    ASSERT_TRUE(Run(TargetApplication, Path("dest"), "P", nullptr, &log).installed);
   }
   const std::string text = Get("setup.log");
   EXPECT_EQ(text.substr(0, 14), "earlier text\r\n");
@@ -193,13 +201,55 @@ TEST_F(InstallJobTest, TheLogIsAppendedToAndNeverStopsAnInstall) {
   // A log in a folder that does not exist, or one that is in use.
   InstallLog nowhere(Path("no/such/setup.log").c_str());
   EXPECT_FALSE(nowhere.IsOpen());
-  EXPECT_TRUE(Run(TargetApplication, Path("dest"), "P", nullptr, &nowhere));
+  EXPECT_TRUE(Run(TargetApplication, Path("dest"), "P", nullptr, &nowhere).installed);
   HANDLE holder = CreateFileA(Path("held.log").c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
   ASSERT_NE(holder, INVALID_HANDLE_VALUE);
   InstallLog held(Path("held.log").c_str());
   EXPECT_FALSE(held.IsOpen());
-  EXPECT_TRUE(Run(TargetApplication, Path("dest"), "P", nullptr, &held));
+  EXPECT_TRUE(Run(TargetApplication, Path("dest"), "P", nullptr, &held).installed);
   CloseHandle(holder);
+}
+
+// A volume too small for the payload is refused before anything is
+// written; one that fills up during the copy (another program took the
+// room) fails with "disk full", not a write fault, and the install is
+// undone: the earlier install on it is whole again.
+TEST_F(InstallJobTest, AFullVolumeIsRefusedOrUndone) {
+  SmallVolume volume('q', 2);
+  ASSERT_TRUE(volume.Ready()) << "needs root to mount a small volume";
+  Put("payload/big.bin", std::string(3 << 20, 'b'));
+  RecordingInstall observer;
+  InstallOutcome outcome = Run(TargetApplication, volume.Path(), "P", &observer);
+  EXPECT_FALSE(outcome.installed);
+  EXPECT_EQ(outcome.failure.error, static_cast<uint32_t>(ERROR_DISK_FULL));
+  EXPECT_NE(outcome.failure.reason.find("needs 3,145,728 bytes"), std::string::npos) << outcome.failure.reason;
+  EXPECT_TRUE(observer.totals.empty());
+  EXPECT_FALSE(FolderExists(volume.Path("P").c_str()));
+
+  // An earlier install, then a new one whose second file finds the volume full.
+  std::error_code ignored;
+  fs::remove_all(Path("payload"), ignored);
+  Put("payload/1.bin", std::string(100 << 10, '1'));
+  Put("payload/2.bin", std::string(600 << 10, '2'));
+  ASSERT_TRUE(Run(TargetApplication, volume.Path(), "P").installed);
+  Put("payload/1.bin", std::string(100 << 10, 'x'));
+  Put("payload/2.bin", std::string(600 << 10, 'y'));
+  RecordingInstall filling;
+  filling.afterFile = [&] {
+    const HANDLE filler = CreateFileA(volume.Path("filler").c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    std::string block(64 << 10, 'f');
+    DWORD written = 1;
+    while (written) WriteFile(filler, block.data(), static_cast<DWORD>(block.size()), &written, nullptr) || (written = 0);
+    CloseHandle(filler);
+  };
+  outcome = Run(TargetApplication, volume.Path(), "P", &filling);
+  EXPECT_FALSE(outcome.installed);
+  EXPECT_EQ(outcome.failure.path, volume.Path("P\\2.bin"));
+  EXPECT_EQ(outcome.failure.error, static_cast<uint32_t>(ERROR_DISK_FULL));
+  EXPECT_TRUE(outcome.leftovers.empty());
+  std::ifstream one(volume.Path("P\\1.bin"), std::ios::binary), two(volume.Path("P\\2.bin"), std::ios::binary);
+  EXPECT_EQ(std::string(std::istreambuf_iterator<char>(one), {}), std::string(100 << 10, '1')) << "put back";
+  EXPECT_EQ(std::string(std::istreambuf_iterator<char>(two), {}), std::string(600 << 10, '2')) << "never touched";
 }
 
 TEST_F(InstallJobTest, ResolvesTheTargetOfAnyInstallFilesFolder) {

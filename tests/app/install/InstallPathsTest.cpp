@@ -41,6 +41,9 @@ TEST(InstallFilesFolder, FolderAndNameMustFit) {
 TEST(InstallFilesFolder, OnlyTheFirst255CharactersOfTheModuleNameCount) {
   const std::string head = "C:\\" + std::string(240, 'h');
   EXPECT_EQ(FolderOf(head + "\\setup.exe", 1), head + "\\install files");
+  const std::string fits = "C:\\" + std::string(242, 'h');  // 245 + 14 for "\\install files" = 259
+  EXPECT_EQ(FolderOf(fits + "\\setup.exe", 1), fits + "\\install files");
+  EXPECT_EQ(FolderOf(fits + "h\\setup.exe", 1), "<none>") << "refused, never cut";
   // A backslash past character 255 is not seen.
   EXPECT_EQ(FolderOf("C:\\" + std::string(260, 'h') + "\\setup.exe", 1), "C:\\install files");
 }
@@ -61,25 +64,37 @@ TEST_F(InstallFilesCache, TheFirstSuccessIsKept) {
   EXPECT_EQ(From("D:\\Other\\setup.exe", "bkgd.jpg"), "C:\\Setup\\install files\\bkgd.jpg");
 }
 
-TEST_F(InstallFilesCache, ALaterLongResultKeepsItsTail) {
+// A path that would not fit is refused, never cut to its tail: the tail
+// names some other file.
+TEST_F(InstallFilesCache, ALaterResultThatDoesNotFitIsEmpty) {
   EXPECT_EQ(From("C:\\Setup\\setup.exe", "x"), "C:\\Setup\\install files\\x");
-  const std::string name(260, 'n');
-  const std::string whole = "C:\\Setup\\install files\\" + name;
-  EXPECT_EQ(From("C:\\Setup\\setup.exe", name), whole.substr(whole.size() - 259));
+  const std::string folder = "C:\\Setup\\install files\\";
+  EXPECT_EQ(From("C:\\Setup\\setup.exe", std::string(259 - folder.size(), 'n')).size(), 259u);
+  EXPECT_EQ(From("C:\\Setup\\setup.exe", std::string(260 - folder.size(), 'n')), "");
 }
 
-std::string ValueToFolder(const std::string& bytes) {
+std::string ValueToFolder(const std::string& value) {
   char out[260] = "untouched";
-  PluginFolderFromValue(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size(), out);
+  std::string why;
+  if (!PluginFolderFromText(value, out, &why)) return "<absent: " + why + ">" + out;
   return out;
 }
 
-TEST(PluginFolderValue, IsCutTrimmedAndAlwaysTerminated) {
+TEST(PluginFolderValue, IsCutTrimmedAndRefusedUnlessAFullPath) {
   EXPECT_EQ(ValueToFolder(std::string("C:\\Plug-ins\\\0", 13)), "C:\\Plug-ins");
   EXPECT_EQ(ValueToFolder("C:\\Plug-ins\\\\"), "C:\\Plug-ins\\") << "one backslash only";
   EXPECT_EQ(ValueToFolder(std::string("C:\\A\0junk", 9)), "C:\\A");
-  EXPECT_EQ(ValueToFolder(std::string(255, 'p')), std::string(255, 'p')) << "fills the buffer, no zero";
-  EXPECT_EQ(ValueToFolder(""), "");
+  EXPECT_EQ(ValueToFolder("\\\\server\\share\\Plug-ins"), "\\\\server\\share\\Plug-ins");
+  const std::string longest = "C:\\" + std::string(256, 'p');
+  EXPECT_EQ(ValueToFolder(longest), longest);
+  EXPECT_EQ(ValueToFolder(longest + "p"), "<absent: is 260 characters long; a path holds at most 259>");
+  EXPECT_EQ(ValueToFolder(longest + "\\"), longest) << "the backslash goes before the length counts";
+  EXPECT_EQ(ValueToFolder(""), "<absent: is empty>");
+  EXPECT_EQ(ValueToFolder("\\"), "<absent: is empty>");
+  EXPECT_EQ(ValueToFolder("Plug-ins"), "<absent: is not a full path: \"Plug-ins\">");
+  EXPECT_EQ(ValueToFolder("C:Plug-ins"), "<absent: is not a full path: \"C:Plug-ins\">");
+  EXPECT_EQ(ValueToFolder(std::string("\x01\x00\x00\x00", 4)), "<absent: is not a full path: \"\x01\">")
+      << "a number's bytes are no path";
 }
 
 }  // namespace

@@ -37,11 +37,11 @@ protected:
     RegCloseKey(handle);
     written.insert(written.begin(), key);
   }
-  std::string Lookup(const std::vector<std::string>& keys) {
+  std::string Lookup(const std::vector<std::string>& keys, std::string* why = nullptr) {
     std::vector<const char*> names;
     for (const auto& key : keys) names.push_back(key.c_str());
     char out[260] = "untouched";
-    return PluginFolderFromRegistry(names.data(), static_cast<int>(names.size()), "PluginPath", out);
+    return PluginFolderFromRegistry(names.data(), static_cast<int>(names.size()), "PluginPath", out, why);
   }
   std::string Key(const std::string& version) {
     return "SOFTWARE\\QuorvinTest" + std::to_string(GetCurrentProcessId()) + "\\" + version;
@@ -60,12 +60,51 @@ TEST_F(RegistryTest, TheFirstKeyThatOpensIsTheOnlyOneRead) {
   EXPECT_EQ(Lookup(keys), "C:\\New\\Plug-ins");
 }
 
-TEST_F(RegistryTest, ValuesOfAnyTypeAndSizeAreReadSafely) {
+// Only text naming a full path is a folder; every other value counts as
+// absent, and the note says why, so that "<not set>" or "no install
+// location" is never a mystery.
+TEST_F(RegistryTest, OnlyTextNamingAFullPathIsAFolder) {
+  SetEnvironmentVariableA("QV_TEST_PLUGINS", "C:\\Expanded");
+  const std::string longest = "C:\\" + std::string(256, 'p');  // 259 characters
+  const struct {
+    const char* what;
+    DWORD type;
+    std::string data;
+    std::string folder;
+    const char* note;  // a part of the note; "" when there is none
+  } cases[] = {
+      {"text", REG_SZ, std::string("C:\\Plug-ins\0", 12), "C:\\Plug-ins", ""},
+      {"text without its zero", REG_SZ, "C:\\Plug-ins", "C:\\Plug-ins", ""},
+      {"expandable text", REG_EXPAND_SZ, std::string("%QV_TEST_PLUGINS%\\Plug-ins\\\0", 29),
+       "C:\\Expanded\\Plug-ins", ""},
+      {"the longest path", REG_SZ, longest, longest, ""},
+      // 0x005c3a43 is "C:\" in little-endian bytes: no text for all that.
+      {"a number that reads like C:\\", REG_DWORD, std::string("C:\\\0", 4), "", "is REG_DWORD, not text"},
+      {"binary", REG_BINARY, "C:\\Plug-ins", "", "is REG_BINARY, not text"},
+      {"a list", REG_MULTI_SZ, std::string("C:\\A\0C:\\B\0\0", 10), "", "is REG_MULTI_SZ, not text"},
+      {"300 characters", REG_SZ, "C:\\" + std::string(297, 'p'), "", "is 300 characters long"},
+      {"far too long", REG_SZ, std::string(5000, 'p'), "", "far longer than a path"},
+      {"a relative path", REG_SZ, "Plug-ins", "", "is not a full path"},
+      {"empty", REG_SZ, std::string(1, '\0'), "", "is empty"},
+      {"expanding past a path", REG_EXPAND_SZ, "C:\\%QV_TEST_LONG%", "", "characters long"},
+  };
+  SetEnvironmentVariableA("QV_TEST_LONG", std::string(400, 'x').c_str());
   const std::vector<std::string> keys = {Key("6.0")};
-  Write(Key("6.0"), "PluginPath", REG_BINARY, std::string(255, 'b'));
-  EXPECT_EQ(Lookup(keys), std::string(255, 'b'));
-  Write(Key("6.0"), "PluginPath", REG_SZ, std::string(256, 'c'));
-  EXPECT_EQ(Lookup(keys), "") << "a value longer than the buffer gives no folder";
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    Write(Key("6.0"), "PluginPath", c.type, c.data);
+    std::string why;
+    EXPECT_EQ(Lookup(keys, &why), c.folder);
+    if (c.note[0]) {
+      EXPECT_NE(why.find(c.note), std::string::npos) << why;
+      EXPECT_NE(why.find("PluginPath under HKEY_LOCAL_MACHINE\\" + Key("6.0")), std::string::npos) << why;
+    } else {
+      EXPECT_EQ(why, "");
+    }
+  }
+  std::string why;
+  EXPECT_EQ(Lookup({Key("5.0")}, &why), "");
+  EXPECT_NE(why.find("no key"), std::string::npos) << why;
 }
 
 TEST_F(RegistryTest, AfterEffectsFolderComesFromTheNewestVersion) {

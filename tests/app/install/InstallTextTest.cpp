@@ -67,7 +67,9 @@ TEST(InstallDestination, ProductSubFolderUnlessFxPlug) {
       {"C:\\FxPlugs", "Quorvin Tools", TargetFxPlug, "C:\\FxPlugs"},
       {"C:\\", "Quorvin Tools", TargetApplication, "C:\\Quorvin Tools"},
       {"C:\\", "Quorvin Tools", TargetFxPlug, "C:\\"},
-      {"C:\\Program Files", "", TargetApplication, "C:\\Program Files"},
+      // Without a product folder only FxPlug goes into the location itself.
+      {"C:\\Program Files", "", TargetApplication, "<refused>"},
+      {"C:\\FxPlugs", "", TargetFxPlug, "C:\\FxPlugs"},
   };
   for (const auto& c : cases) EXPECT_EQ(Destination(c.location, c.product, c.kind), c.expected) << c.location;
 }
@@ -84,14 +86,6 @@ TEST(InstallDestination, ADestinationThatDoesNotFitIsRefusedNeverCut) {
   EXPECT_EQ(Destination(std::string(259, 'x'), "", TargetFxPlug).size(), 259u);
   EXPECT_EQ(Destination(std::string(260, 'x'), "", TargetFxPlug), "<refused>");
   EXPECT_EQ(Destination(std::string(300, 'x'), "p", TargetApplication), "<refused>");
-}
-
-TEST(FolderName, WhatWindowsCanMake) {
-  for (const char* good : {"Quorvin Tools", "Tools 2.0", "a", "CONSOLE", "COM0", "LPT10", "Nul Effects", "\xe9t\xe9"})
-    EXPECT_TRUE(IsUsableFolderName(good)) << good;
-  for (const char* bad : {"", "Tools ", "Tools.", ".", "..", "a/b", "a\\b", "a:b", "a*b", "a?b", "a\"b", "a<b", "a>b",
-                          "a|b", "tab\there", "CON", "con", "Nul", "aux.txt", "COM1", "lpt9.log", "PRN"})
-    EXPECT_FALSE(IsUsableFolderName(bad)) << bad;
 }
 
 TEST(ProgressText, CountsFilesAndBytes) {
@@ -163,7 +157,8 @@ TEST(ProgressCounter, RisesToTheTotalAndRepaintsAtItsPace) {
 }
 
 TEST(LogText, Lines) {
-  EXPECT_EQ(LogStartLine({2024, 5, 1, 9, 4, 7}), "---- 2024-05-01 09:04:07");
+  EXPECT_EQ(LogStartLine({2024, 5, 1, 9, 4, 7}, 1234), "---- 2024-05-01 09:04:07 process 1234");
+  EXPECT_EQ(LogStartLine({2024, 12, 31, 23, 59, 59}, 4294967295u), "---- 2024-12-31 23:59:59 process 4294967295");
   EXPECT_EQ(LogField("product", "Quorvin Tools"), "product: Quorvin Tools");
   EXPECT_EQ(LogTargetText(TargetAfterEffects, "AE Files"), "After Effects plug-in (AE Files)");
   EXPECT_EQ(LogTargetText(TargetNone, "Temp Files"), "no payload (Temp Files)");
@@ -177,6 +172,15 @@ TEST(LogText, Lines) {
   EXPECT_EQ(LogResultLine(true, 12, 3456, 0.4234), "result: installed, 12 files, 3,456 bytes, 0.42 seconds");
   EXPECT_EQ(LogResultLine(false, 1, 1234, 0.1), "result: failed, 1 file, 1,234 bytes, 0.10 seconds");
   EXPECT_EQ(LogResultLine(false, 0, 0, -0.001), "result: failed, 0 files, 0 bytes, 0.00 seconds");
+}
+
+// A name may hold any byte but zero; the log line stays one line, and the
+// escape cannot be mistaken for a name, which never holds "<" or ">".
+TEST(LogText, ControlCharactersAreWrittenEscaped) {
+  EXPECT_EQ(LogEscaped("copied: C:\\P\\a\nb.txt (1 byte)"), "copied: C:\\P\\a<0A>b.txt (1 byte)");
+  EXPECT_EQ(LogEscaped(std::string("\r\t\x01\x1f\x7f", 5)), "<0D><09><01><1F><7F>");
+  EXPECT_EQ(LogEscaped("caf\xe9 \x80 ~"), "caf\xe9 \x80 ~") << "ANSI letters stay";
+  EXPECT_EQ(LogEscaped(""), "");
 }
 
 TEST(LogText, PlatformMessagesBecomeOneLine) {

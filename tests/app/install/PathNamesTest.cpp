@@ -62,4 +62,41 @@ TEST(PathNames, LastPathComponent) {
   LastPathComponent("C:\\x", nullptr);
 }
 
+// What /D=, a registry value or the folder chooser may give as a location.
+TEST(PathNames, AbsolutePathsAreADriveOrAShare) {
+  const struct {
+    const char* path;
+    bool absolute;
+  } cases[] = {
+      {"C:\\", true},
+      {"c:\\Program Files", true},
+      {"Z:\\a\\..\\b", true},  // full, if not normalised
+      {"\\\\server\\share", true},
+      {"\\\\server\\share\\Folder", true},
+      {"", false},
+      {"rel", false},
+      {"rel\\Folder", false},
+      {".\\Folder", false},
+      {"..\\..\\escaped", false},
+      {"C:", false},
+      {"C:Folder", false},
+      {"\\Folder", false},
+      {"1:\\x", false},
+      {"\\\\server", false},
+      {"\\\\server\\", false},
+      {"\\\\\\share", false},
+      {"\\\\.\\COM1", false},
+      {"\\\\?\\C:\\x", false},
+      {"\\\\.\\PhysicalDrive0", false},
+  };
+  for (const auto& c : cases) EXPECT_EQ(IsAbsoluteWindowsPath(c.path), c.absolute) << c.path;
+}
+
+TEST(PathNames, ParentFolder) {
+  EXPECT_EQ(ParentFolder("C:\\a\\b"), "C:\\a");
+  EXPECT_EQ(ParentFolder("C:\\a"), "C:\\") << "a drive's root keeps its backslash";
+  EXPECT_EQ(ParentFolder("\\\\server\\share\\x"), "\\\\server\\share");
+  EXPECT_EQ(ParentFolder("plain"), "");
+}
+
 }  // namespace

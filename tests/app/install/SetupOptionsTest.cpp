@@ -58,6 +58,14 @@ const LineCase kLines[] = {
     {"setup.exe /S /D=   ", true, "", "", "/D= needs a folder"},
     {"setup.exe /S \"/D=\"", true, "", "", "/D= needs a folder"},
     {"setup.exe \"/D=C:\\Some Folder\" /S", false, "", "C:\\Some Folder", "/D= must come last"},
+    // Only a full path: a relative one would install wherever the
+    // installer happened to be started from.
+    {"setup.exe /S /D=rel", true, "", "", "/D= needs a full path"},
+    {"setup.exe /S /D=..\\..\\escaped", true, "", "", "/D= needs a full path"},
+    {"setup.exe /S /D=C:Folder", true, "", "", "/D= needs a full path"},
+    {"setup.exe /S /D=\\Folder", true, "", "", "/D= needs a full path"},
+    {"setup.exe /S /D=\\\\.\\COM1", true, "", "", "/D= needs a full path"},
+    {"setup.exe /S \"/D=rel folder\"", true, "", "", "/D= needs a full path"},
     {"setup.exe /D=\"C:\\Some Folder\" /S", false, "", "\"C:\\Some Folder\" /S", "/D= must come last"},
 };
 
@@ -74,6 +82,18 @@ TEST(SetupOptions, ReadsTheRawCommandLine) {
       EXPECT_NE(options.error.find(c.error), std::string::npos) << options.error;
     }
   }
+}
+
+TEST(SetupOptions, HelpInAnyCase) {
+  for (const char* line : {"setup.exe /?", "setup.exe /h", "setup.exe /HELP", "setup.exe /Help /S",
+                           "setup.exe /S /?"}) {
+    const SetupOptions options = ParseSetupCommandLine(line);
+    EXPECT_TRUE(options.help) << line;
+    EXPECT_EQ(options.error, "") << line;
+  }
+  EXPECT_TRUE(ParseSetupCommandLine("setup.exe /S /?").silent);
+  for (const char* line : {"setup.exe /HELPME", "setup.exe ?", "setup.exe /-h"})
+    EXPECT_FALSE(ParseSetupCommandLine(line).help) << line;
 }
 
 TEST(SetupOptions, NullAndEmptyLinesAskForNothing) {

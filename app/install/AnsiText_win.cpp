@@ -1,0 +1,47 @@
+#include "app/install/AnsiText.h"
+
+#include <windows.h>
+
+bool AnsiFromWide(const std::wstring& text, std::string* ansi) {
+  ansi->clear();
+  if (text.empty()) return true;
+  const int length = static_cast<int>(text.size());
+  // With UTF-8 as the ANSI code page every character fits, and the
+  // best-fit flags are not allowed.
+  const bool utf8 = GetACP() == CP_UTF8;
+  const DWORD flags = utf8 ? WC_ERR_INVALID_CHARS : WC_NO_BEST_FIT_CHARS;
+  BOOL usedDefault = FALSE;
+  BOOL* lossy = utf8 ? nullptr : &usedDefault;
+  const int size = WideCharToMultiByte(CP_ACP, flags, text.data(), length, nullptr, 0, nullptr, lossy);
+  if (size <= 0 || usedDefault) return false;
+  std::string out(size, '\0');
+  if (WideCharToMultiByte(CP_ACP, flags, text.data(), length, &out[0], size, nullptr, lossy) != size || usedDefault)
+    return false;
+  if (WideFromAnsi(out) != text) return false;
+  *ansi = std::move(out);
+  return true;
+}
+
+bool AnsiFromUtf16(const std::u16string& text, std::string* ansi) {
+  return AnsiFromWide(std::wstring(text.begin(), text.end()), ansi);
+}
+
+std::wstring WideFromAnsi(const std::string& text) {
+  if (text.empty()) return std::wstring();
+  const int length = static_cast<int>(text.size());
+  const int size = MultiByteToWideChar(CP_ACP, 0, text.data(), length, nullptr, 0);
+  std::wstring out(size > 0 ? size : 0, L'\0');
+  if (size > 0) MultiByteToWideChar(CP_ACP, 0, text.data(), length, &out[0], size);
+  return out;
+}
+
+std::string Utf8FromWide(const std::wstring& text) {
+  if (text.empty()) return std::string();
+  const int length = static_cast<int>(text.size());
+  const int size = WideCharToMultiByte(CP_UTF8, 0, text.data(), length, nullptr, 0, nullptr, nullptr);
+  std::string out(size > 0 ? size : 0, '\0');
+  if (size > 0) WideCharToMultiByte(CP_UTF8, 0, text.data(), length, &out[0], size, nullptr, nullptr);
+  return out;
+}
+
+bool IsAnsiLeadByte(uint8_t byte) { return IsDBCSLeadByte(byte) != 0; }

@@ -1,0 +1,89 @@
+// The copy engine: copies a walked payload (PayloadWalk.h) into a
+// destination folder, all or nothing (InstallTransaction.h). Before it
+// writes anything it looks at what the destination already holds, each
+// existing folder listed once, and plans every file and folder: made new,
+// replacing a file, or going into a folder that is there. Whatever stands
+// in the way fails the plan, before anything is written.
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "app/install/InstallFailure.h"
+#include "app/install/PayloadWalk.h"
+
+class InstallTransaction;
+
+// Largest piece of a file held in memory at once while copying. Under Wine
+// 64 KiB pieces copy large files as fast as larger ones, and steadily:
+// with 1 MiB pieces every other run of the benchmark took three times as
+// long (BENCHMARKS.md).
+constexpr uint32_t kCopyChunkSize = 64u << 10;
+
+// What a copy has done so far.
+struct CopyTally {
+  uint64_t files = 0;
+  uint64_t bytes = 0;
+};
+
+// Told of each file a copy places and of the failure that ends it, so that
+// a caller can keep a log and show progress while the copy runs.
+class CopyObserver {
+public:
+  virtual ~CopyObserver() = default;
+  // One file copied whole and in place; bytes is its size.
+  virtual void FileCopied(const char* source, const char* destination, uint64_t bytes) = 0;
+  // The failure that ends the install.
+  virtual void CopyFailed(const InstallFailure& failure) = 0;
+};
+
+// What the copy does with one payload entry.
+enum class CopyAction {
+  kMakeFolder,   // a folder that is not there yet
+  kUseFolder,    // a folder that is there
+  kNewFile,      // a file that is not there yet
+  kReplaceFile,  // a file that is there: its earlier version is kept until the install is done
+};
+
+struct CopyPlan {
+  bool makeRoot = false;            // whether the destination folder itself is made
+  std::vector<CopyAction> actions;  // one for each payload entry, in its order
+};
+
+// Plans payload into destination (a full, normalised path). Fails, naming
+// the path, when the destination or one of its entries is a link or a
+// junction (nothing is written through one), a file stands where a folder
+// goes or a folder where a file goes, a folder cannot be listed, or the
+// destination does not exist and its parent folder does not either (only
+// the last level is made).
+bool PlanCopy(const Payload& payload, const std::string& destination, CopyPlan* plan, InstallFailure* failure);
+
+// Copies the planned payload from source into destination through the
+// transaction, in the payload's order. The first failure ends the copy;
+// so does stop, when it is set (between files, and between the pieces of
+// a large file). A source file whose size is not the one the walk found
+// fails it: the payload changed under the install; so do totals that do not
+// come to the walk's. Each placed file keeps its source's last-write time,
+// counts in tally and is told to the observer, when they are given. The
+// caller commits or rolls back.
+bool CopyPayload(const Payload& payload, const CopyPlan& plan, const std::string& source,
+                 const std::string& destination, InstallTransaction& transaction, CopyTally* tally,
+                 CopyObserver* observer, const std::atomic<bool>* stop, InstallFailure* failure);
+
+// Walks source, plans and copies it into destination and commits, or rolls
+// everything back on the first problem: the destination is then as it
+// was. Names beginning with "." are not copied. tally, when given, counts
+// what was placed (on failure, before it was undone). On failure the
+// observer hears of it once, and GetLastError gives its code.
+bool CopyTree(const char* destination, const char* source, CopyTally* tally = nullptr,
+              CopyObserver* observer = nullptr);
+
+// Copies the file source into a new file destination (an existing one is
+// never opened: ERROR_FILE_EXISTS) through a buffer of at most chunkSize
+// bytes, with the source's last-write time. A partial destination is
+// removed. GetLastError gives a failure's code (ERROR_HANDLE_EOF for a
+// file shorter than its size said); *bytes, when given, the size copied.
+bool CopyFileWhole(const char* source, const char* destination, uint32_t chunkSize = kCopyChunkSize,
+                   uint64_t* bytes = nullptr);

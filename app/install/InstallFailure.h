@@ -1,0 +1,23 @@
+// What ended an install: the path it concerns, the platform's error code
+// and, where the platform's own words would not tell the cause (a name the
+// installer refuses, a payload that changed, the space needed), a reason
+// in the installer's words. Plain data, shared by the install core, its
+// log, the window's message and the distribution checker.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+struct InstallFailure {
+  std::string path;    // the file or folder concerned; may be empty
+  uint32_t error = 0;  // the platform's error code; 0 when there is none
+  std::string reason;  // the installer's own words; empty: the platform's text for error
+};
+
+inline InstallFailure MakeFailure(std::string path, uint32_t error, std::string reason = std::string()) {
+  InstallFailure failure;
+  failure.path = std::move(path);
+  failure.error = error;
+  failure.reason = std::move(reason);
+  return failure;
+}

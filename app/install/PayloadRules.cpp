@@ -1,0 +1,66 @@
+#include "app/install/PayloadRules.h"
+
+#include <cctype>
+#include <cstring>
+#include <initializer_list>
+
+namespace {
+
+bool SameLetters(const char* a, const char* b, size_t length) {
+  for (size_t i = 0; i < length; ++i)
+    if (std::toupper(static_cast<unsigned char>(a[i])) != std::toupper(static_cast<unsigned char>(b[i])))
+      return false;
+  return true;
+}
+
+// The stem is what comes before the first dot: "nul.txt" and "NUL.tar.gz"
+// open the device as "NUL" does. Windows also ignores spaces before the
+// dot ("nul .txt").
+bool IsDeviceName(const char* name) {
+  const char* dot = std::strchr(name, '.');
+  size_t stem = dot ? static_cast<size_t>(dot - name) : std::strlen(name);
+  while (stem > 0 && name[stem - 1] == ' ') --stem;
+  for (const char* device : {"CON", "PRN", "AUX", "NUL"})
+    if (stem == 3 && SameLetters(name, device, 3)) return true;
+  for (const char* device : {"COM", "LPT"})
+    if (stem == 4 && SameLetters(name, device, 3) && name[3] >= '1' && name[3] <= '9') return true;
+  return false;
+}
+
+}  // namespace
+
+NameProblem CheckName(const char* name, LeadBytePredicate isLeadByte) {
+  const size_t length = std::strlen(name);
+  if (std::strspn(name, " ") == length) return NameProblem::kEmpty;
+  if (std::strcmp(name, ".") == 0 || std::strcmp(name, "..") == 0) return NameProblem::kDotName;
+  for (size_t i = 0; i < length; ++i) {
+    const unsigned char c = static_cast<unsigned char>(name[i]);
+    if (isLeadByte && isLeadByte(c) && name[i + 1] != '\0') {
+      ++i;  // the trail byte may be any value
+      continue;
+    }
+    if (c < 32 || c == 127) return NameProblem::kControlCharacter;
+    if (std::strchr("\\/:*?\"<>|", c)) return NameProblem::kReservedCharacter;
+  }
+  if (name[length - 1] == ' ' || name[length - 1] == '.') return NameProblem::kTrailingDotOrSpace;
+  if (IsDeviceName(name)) return NameProblem::kDeviceName;
+  return NameProblem::kNone;
+}
+
+const char* NameProblemText(NameProblem problem) {
+  switch (problem) {
+    case NameProblem::kNone: return "is a usable name";
+    case NameProblem::kEmpty: return "is empty or blank";
+    case NameProblem::kDotName: return "names a folder itself (\".\" or \"..\"), not a new one";
+    case NameProblem::kReservedCharacter: return "holds a character Windows does not allow in names (\\ / : * ? \" < > |)";
+    case NameProblem::kControlCharacter: return "holds a control character";
+    case NameProblem::kTrailingDotOrSpace: return "ends in a dot or a space, which Windows drops";
+    case NameProblem::kDeviceName: return "is a reserved device name";
+  }
+  return "is refused";
+}
+
+uint64_t BytesOnVolume(uint64_t size, uint64_t clusterSize) {
+  if (clusterSize == 0 || size % clusterSize == 0) return size;
+  return size + (clusterSize - size % clusterSize);
+}

@@ -1,0 +1,59 @@
+// The one walk over a payload folder. It lists each folder once and gives
+// what an install needs before it writes anything: every file and folder
+// in the order the copy makes them, the totals, and every problem that
+// would make the install fail or go wrong, checked by the same rules for
+// the installer and the distribution checker:
+//
+// - a name Windows cannot make as it is (PayloadRules.h: a device name, a
+//   trailing dot or space, a reserved or control character);
+// - a name the ANSI code page cannot hold: the installer's paths are ANSI
+//   text, and such a name would come back as another name, or none;
+// - two names of one folder that Windows takes as one ("a.txt", "A.TXT");
+// - a path past 259 characters, where the payload is read or where it
+//   would be installed;
+// - a folder that cannot be listed.
+//
+// Names beginning with "." are not installed; the walk notes them.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "app/install/InstallFailure.h"
+
+// One file or folder of a payload.
+struct PayloadEntry {
+  std::string path;  // relative to the payload folder, ANSI: "Sub\b.txt"
+  bool isFolder = false;
+  uint64_t size = 0;  // of a file, as listed
+};
+
+struct Payload {
+  // In the copy's order: the files of a folder, then each of its
+  // sub-folders in listing order, each folder's entry before what it holds.
+  std::vector<PayloadEntry> entries;
+  uint64_t files = 0;
+  uint64_t bytes = 0;
+  std::vector<std::wstring> skipped;  // relative paths of names beginning with "."
+};
+
+// One problem: the failure it makes (its path in ANSI, full), and the
+// entry's path relative to the payload folder in wide characters, which
+// hold the name as it really is when the ANSI code page cannot (empty for
+// the payload folder itself).
+struct PayloadProblem {
+  InstallFailure failure;
+  std::wstring relativePath;
+};
+
+// Told of each problem; answers whether the walk goes on.
+using PayloadProblemSink = std::function<bool(const PayloadProblem& problem)>;
+
+// Walks source (an ANSI path). Installed paths are checked under
+// destination, the folder the payload goes into; with an empty
+// destination they are not checked. True when no problem was found; a
+// problem reported stops the walk when the sink says so. A source folder
+// that does not exist is a problem: there is nothing to install.
+bool WalkPayload(const char* source, const char* destination, Payload* payload, const PayloadProblemSink& sink);

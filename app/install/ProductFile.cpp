@@ -1,0 +1,47 @@
+#include "app/install/ProductFile.h"
+
+#include <windows.h>
+
+#include <vector>
+
+#include "app/install/AFile.h"
+#include "app/install/AnsiText.h"
+#include "app/install/InstallNames.h"
+
+namespace {
+
+// Enough of the file for a name after any run of blank lines a publisher
+// leaves; the rest of a larger file is not read.
+constexpr uint32_t kProductReadLimit = 64 << 10;
+
+bool IsLeadByte(uint8_t byte) { return IsAnsiLeadByte(byte); }
+
+}  // namespace
+
+bool ReadProductFile(const char* path, Product* product, uint32_t* error) {
+  *product = Product();
+  AFile file(path);
+  uint64_t size = 0;
+  if (!file.OpenRead() || !file.Size(&size)) {
+    *error = file.Error();
+    return false;
+  }
+  std::vector<uint8_t> bytes(static_cast<size_t>(size < kProductReadLimit ? size : kProductReadLimit));
+  if (!bytes.empty() && !file.ReadWhole(bytes.data(), static_cast<uint32_t>(bytes.size()))) {
+    *error = file.Error();
+    return false;
+  }
+  const ProductLine line = ProductLineFromBytes(bytes.data(), bytes.size(), AnsiFromUtf16);
+  product->line = line.text;
+  product->refusal = line.refusal;
+  std::vector<char> name(line.text.begin(), line.text.end());
+  name.push_back('\0');
+  CutProductName(name.data(), IsLeadByte);
+  product->name = name.data();
+  return true;
+}
+
+std::string ProductRefusal(const Product& product, TargetKind kind) {
+  if (!product.refusal.empty()) return product.refusal;
+  return ProductNameRefusal(product.name.c_str(), kind, IsLeadByte);
+}

@@ -1,0 +1,23 @@
+// "product.txt": the first line names the product. Read by the window, the
+// unattended install and the distribution checker alike (InstallNames.h
+// has the rules).
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "app/install/TargetKind.h"
+
+struct Product {
+  std::string line;     // the first non-blank line, uncut (at most 1023 characters)
+  std::string name;     // the line cut to the longest name kept (226 characters)
+  std::string refusal;  // why the file gives no usable line; empty when it does
+};
+
+// Reads the product file at path. False, with *error set, when it cannot
+// be opened or read: the product is unknown.
+bool ReadProductFile(const char* path, Product* product, uint32_t* error);
+
+// Why the product cannot be installed as kind: the file's refusal, or the
+// name's (InstallNames.h ProductNameRefusal); empty when it can.
+std::string ProductRefusal(const Product& product, TargetKind kind);

@@ -1,0 +1,364 @@
+// The copy engine: what a copy makes, what it skips and keeps, and the
+// all-or-nothing rule: whatever fails, the destination ends as it began.
+#include "app/install/CopyEngine.h"
+
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <atomic>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "app/install/InstallTransaction.h"
+#include "tests/app/Scratch.h"
+
+namespace {
+
+std::string Pattern(size_t size) {
+  std::string bytes(size, '\0');
+  for (size_t i = 0; i < size; ++i) bytes[i] = static_cast<char>((i * 131 + i / 251) & 0xff);
+  return bytes;
+}
+
+// Records what a copy tells its observer.
+class RecordingObserver : public CopyObserver {
+public:
+  void FileCopied(const char* source, const char* destination, uint64_t bytes) override {
+    copied.push_back(std::string(source) + " -> " + destination + " " + std::to_string(bytes));
+    if (afterFile) afterFile(copied.size());
+  }
+  void CopyFailed(const InstallFailure& failure) override { failures.push_back(failure); }
+  std::vector<std::string> copied;
+  std::vector<InstallFailure> failures;
+  std::function<void(size_t)> afterFile;
+};
+
+// A file held open by another handle with the given sharing, until reset.
+class HeldFile {
+public:
+  HeldFile(const std::string& path, DWORD share)
+      : handle(CreateFileA(path.c_str(), GENERIC_READ, share, nullptr, OPEN_EXISTING, 0, nullptr)) {}
+  ~HeldFile() { Release(); }
+  bool Held() const { return handle != INVALID_HANDLE_VALUE; }
+  void Release() {
+    if (Held()) CloseHandle(handle);
+    handle = INVALID_HANDLE_VALUE;
+  }
+
+private:
+  HANDLE handle;
+};
+
+class CopyEngineTest : public ScratchTest {
+protected:
+  bool Copy(const std::string& destination, const std::string& source, CopyObserver* observer = nullptr,
+            CopyTally* tally = nullptr) {
+    return CopyTree(Path(destination).c_str(), Path(source).c_str(), tally, observer);
+  }
+  // The destination's staging folder is never left behind.
+  void ExpectNoStaging(const std::string& folder) {
+    for (const auto& entry : fs::recursive_directory_iterator(Path(folder)))
+      EXPECT_EQ(entry.path().filename().string().rfind(".qvsetup-", 0), std::string::npos) << entry.path();
+  }
+};
+
+TEST_F(CopyEngineTest, CopiesFilesAndFoldersButNothingNamedWithADot) {
+  Put("src/a.txt", "alpha");
+  Put("src/.hidden", "no");
+  Put("src/Sub/b.txt", "beta");
+  Put("src/.git/config", "no");
+  Put("src/Sub/Deep/.keep", "no");
+  Put("src/empty.bin", "");
+  ASSERT_TRUE(Copy("dst", "src"));
+  EXPECT_EQ(Listing("dst"), "Sub/ Sub/Deep/ Sub/b.txt a.txt empty.bin");
+  EXPECT_EQ(Get("dst/a.txt"), "alpha");
+  EXPECT_EQ(Get("dst/Sub/b.txt"), "beta");
+  EXPECT_EQ(Get("dst/empty.bin"), "");
+}
+
+TEST_F(CopyEngineTest, ReplacesSameNamedFilesKeepsOthersAndTheSourcesTimes) {
+  Put("src/a.txt", "new");
+  Put("src/Sub/b.txt", "new b");
+  Put("dst/a.txt", "old and longer");
+  Put("dst/other.txt", "untouched");
+  Put("dst/Sub/c.txt", "also untouched");
+  FILETIME past = {0x12345678, 0x01D00000};
+  {
+    const HANDLE source = CreateFileA(Path("src/a.txt").c_str(), FILE_WRITE_ATTRIBUTES, 0, nullptr, OPEN_EXISTING,
+                                      0, nullptr);
+    ASSERT_TRUE(SetFileTime(source, nullptr, nullptr, &past));
+    CloseHandle(source);
+  }
+  ASSERT_TRUE(Copy("dst", "src"));
+  EXPECT_EQ(Get("dst/a.txt"), "new");
+  EXPECT_EQ(Get("dst/Sub/b.txt"), "new b");
+  EXPECT_EQ(Get("dst/other.txt"), "untouched");
+  EXPECT_EQ(Get("dst/Sub/c.txt"), "also untouched");
+  WIN32_FILE_ATTRIBUTE_DATA info;
+  ASSERT_TRUE(GetFileAttributesExA(Path("dst/a.txt").c_str(), GetFileExInfoStandard, &info));
+  EXPECT_EQ(CompareFileTime(&info.ftLastWriteTime, &past), 0) << "the copy keeps its source's last-write time";
+  ExpectNoStaging("dst");
+}
+
+// Sources are opened shared for reading: another reader, such as a second
+// install from the same distribution, does not stop the copy.
+TEST_F(CopyEngineTest, ASourceOpenByAnotherReaderIsStillCopied) {
+  Put("src/a.txt", "shared");
+  HeldFile reader(Path("src/a.txt"), FILE_SHARE_READ);
+  ASSERT_TRUE(reader.Held());
+  ASSERT_TRUE(Copy("dst", "src"));
+  EXPECT_EQ(Get("dst/a.txt"), "shared");
+}
+
+TEST_F(CopyEngineTest, ATallyAndTheObserverHearOfEveryFileOnce) {
+  Put("src/a.txt", "alpha");
+  Put("src/empty.bin", "");
+  Put("src/.skipped", "not counted");
+  Put("src/Sub/b.bin", Pattern(3 * kCopyChunkSize + 1));
+  Put("src/Sub/Deep/c.txt", "c");
+  MakeFolder("src/Sub/Empty");
+  RecordingObserver observer;
+  CopyTally tally;
+  ASSERT_TRUE(Copy("dst", "src", &observer, &tally));
+  EXPECT_EQ(tally.files, 4u);
+  EXPECT_EQ(tally.bytes, 5u + (3 * kCopyChunkSize + 1) + 1u);
+  ASSERT_EQ(observer.copied.size(), 4u);
+  EXPECT_NE(std::find(observer.copied.begin(), observer.copied.end(),
+                      Path("src/Sub/b.bin") + " -> " + Path("dst/Sub/b.bin") + " " +
+                          std::to_string(3 * kCopyChunkSize + 1)),
+            observer.copied.end());
+  EXPECT_TRUE(observer.failures.empty());
+  EXPECT_TRUE(IsFolder("dst/Sub/Empty"));
+}
+
+// Each way a copy can fail part way, at the first, a middle and the last
+// file: the destination ends exactly as it began, bytes and times, with
+// the earlier version of every replaced file back; the failure names the
+// path and the platform's code.
+TEST_F(CopyEngineTest, AFailureAnywhereLeavesTheDestinationAsItWas) {
+  // The payload in copy order: 1.txt 2.txt 3.txt (files first), then
+  // Sub\4.txt; the destination holds an earlier install of some of them.
+  const std::vector<std::string> files = {"1.txt", "2.txt", "3.txt", "Sub/4.txt"};
+  struct Case {
+    const char* name;
+    std::string failing;  // the payload file whose copy fails
+    enum How { kDestinationHeld, kDestinationImmutable, kSourceHeld, kSourceVanished, kSourceGrew, kStopped } how;
+    DWORD error;
+    bool failingPathIsSource;
+  };
+  const Case cases[] = {
+      {"first file, destination in use", "1.txt", Case::kDestinationHeld, ERROR_SHARING_VIOLATION, false},
+      {"middle file, destination in use", "3.txt", Case::kDestinationHeld, ERROR_SHARING_VIOLATION, false},
+      {"last file, destination in use", "Sub/4.txt", Case::kDestinationHeld, ERROR_SHARING_VIOLATION, false},
+      {"middle file, destination cannot be replaced", "2.txt", Case::kDestinationImmutable, ERROR_ACCESS_DENIED,
+       false},
+      {"first file, source held without sharing", "1.txt", Case::kSourceHeld, ERROR_SHARING_VIOLATION, true},
+      {"last file, source vanished after the walk", "Sub/4.txt", Case::kSourceVanished, ERROR_FILE_NOT_FOUND, true},
+      {"middle file, source grew after the walk", "2.txt", Case::kSourceGrew, ERROR_INVALID_DATA, true},
+      {"stopped after the second file", "3.txt", Case::kStopped, ERROR_CANCELLED, false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    std::error_code ignored;
+    fs::remove_all(Path("src"), ignored);
+    fs::remove_all(Path("dst"), ignored);
+    for (const std::string& file : files) Put("src/" + file, "new " + file);
+    // An earlier install: 2.txt and Sub\4.txt are there, with a file of its own.
+    Put("dst/P/2.txt", "old 2");
+    Put("dst/P/Sub/4.txt", "old 4, longer than the new one");
+    Put("dst/P/mine.txt", "the user's");
+    if (c.how == Case::kDestinationHeld || c.how == Case::kDestinationImmutable)
+      Put("dst/P/" + c.failing, "old " + c.failing);
+    const FILETIME past = {0x10000000, 0x01C00000};
+    for (const char* old : {"dst/P/2.txt", "dst/P/Sub/4.txt"}) {
+      const HANDLE file = CreateFileA(Path(old).c_str(), FILE_WRITE_ATTRIBUTES, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+      SetFileTime(file, &past, nullptr, &past);
+      CloseHandle(file);
+    }
+    const std::string before = TreeSnapshot("dst");
+
+    Payload payload;
+    ASSERT_TRUE(WalkPayload(Path("src").c_str(), Path("dst/P").c_str(), &payload,
+                            [](const PayloadProblem&) { return false; }));
+    CopyPlan plan;
+    InstallFailure failure;
+    ASSERT_TRUE(PlanCopy(payload, Path("dst/P"), &plan, &failure)) << failure.reason;
+
+    HeldFile held(c.how == Case::kDestinationHeld ? Path("dst/P/" + c.failing)
+                                                  : c.how == Case::kSourceHeld ? Path("src/" + c.failing) : "",
+                  0);
+    const std::string immutable = c.how == Case::kDestinationImmutable ? UnixPath(Path("dst/P/" + c.failing)) : "";
+    if (!immutable.empty()) ASSERT_TRUE(RunUnixShell("chattr +i '" + immutable + "'")) << "needs chattr and root";
+    if (c.how == Case::kSourceVanished) DeleteFileA(Path("src/" + c.failing).c_str());
+    if (c.how == Case::kSourceGrew) Put("src/" + c.failing, "new " + c.failing + " and more");
+    std::atomic<bool> stop(false);
+    RecordingObserver observer;
+    if (c.how == Case::kStopped) observer.afterFile = [&](size_t files) { stop = files == 2; };
+
+    InstallTransaction transaction(Path("dst/P"));
+    CopyTally tally;
+    const bool copied = CopyPayload(payload, plan, Path("src"), Path("dst/P"), transaction, &tally, &observer,
+                                    &stop, &failure);
+    std::vector<InstallFailure> leftovers;
+    transaction.Rollback(&leftovers);
+    if (!immutable.empty()) RunUnixShell("chattr -i '" + immutable + "'");
+    held.Release();
+
+    EXPECT_FALSE(copied);
+    EXPECT_EQ(failure.path, Path((c.failingPathIsSource ? "src/" : "dst/P/") + c.failing));
+    EXPECT_EQ(failure.error, c.error) << failure.reason;
+    EXPECT_TRUE(leftovers.empty()) << leftovers.front().path;
+    EXPECT_EQ(TreeSnapshot("dst"), before);
+  }
+}
+
+// The whole tree copy rolls back too, and says why once.
+TEST_F(CopyEngineTest, CopyTreeUndoesAFailedCopyAndReportsItOnce) {
+  Put("src/a.txt", "a");
+  Put("src/Sub/b.txt", "b");
+  Put("src/Sub/c.txt", "c");
+  Put("dst/Sub/c.txt", "in use");
+  const std::string before = TreeSnapshot("dst");
+  HeldFile held(Path("dst/Sub/c.txt"), 0);
+  RecordingObserver observer;
+  SetLastError(0);
+  EXPECT_FALSE(Copy("dst", "src", &observer));
+  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_SHARING_VIOLATION));
+  held.Release();
+  ASSERT_EQ(observer.failures.size(), 1u);
+  EXPECT_EQ(observer.failures[0].path, Path("dst/Sub/c.txt"));
+  EXPECT_EQ(TreeSnapshot("dst"), before);
+  // A destination that did not exist is gone again.
+  HeldFile source(Path("src/Sub/c.txt"), 0);
+  EXPECT_FALSE(Copy("fresh", "src"));
+  EXPECT_FALSE(Exists("fresh"));
+}
+
+// What stands in the way is found before anything is written.
+TEST_F(CopyEngineTest, WhatStandsInTheWayFailsThePlan) {
+  struct Case {
+    const char* name;
+    std::function<void()> layOut;
+    std::string failing;
+    DWORD error;
+  };
+  const Case cases[] = {
+      {"a folder where the payload has a file", [&] { MakeFolder("dst/a.txt"); }, "dst/a.txt", ERROR_ALREADY_EXISTS},
+      {"a file where the payload has a folder", [&] { Put("dst/Sub", "file"); }, "dst/Sub", ERROR_ALREADY_EXISTS},
+      {"a file where the destination goes", [&] { Put("dst", "file"); }, "dst", ERROR_ALREADY_EXISTS},
+      {"a link where the payload has a folder",
+       [&] {
+         MakeFolder("dst");
+         MakeFolder("elsewhere");
+         RunUnixShell("ln -s '" + UnixPath(Path("elsewhere")) + "' '" + UnixPath(Path("dst")) + "/Sub'");
+       },
+       "dst/Sub", ERROR_NOT_SUPPORTED},
+      {"a missing parent", [] {}, "no/such/dst", ERROR_PATH_NOT_FOUND},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    std::error_code ignored;
+    for (const char* folder : {"dst", "src", "elsewhere"}) fs::remove_all(Path(folder), ignored);
+    Put("src/a.txt", "a");
+    Put("src/Sub/b.txt", "b");
+    c.layOut();
+    const std::string destination = c.failing == "no/such/dst" ? "no/such/dst" : "dst";
+    RecordingObserver observer;
+    EXPECT_FALSE(Copy(destination, "src", &observer));
+    ASSERT_EQ(observer.failures.size(), 1u);
+    EXPECT_EQ(observer.failures[0].path, Path(c.failing));
+    EXPECT_EQ(observer.failures[0].error, c.error);
+    EXPECT_TRUE(observer.copied.empty()) << "nothing was written";
+    EXPECT_FALSE(Exists("elsewhere/b.txt")) << "nothing was written through the link";
+    RunUnixShell("rm -f '" + UnixPath(Path("dst")) + "/Sub'");
+  }
+  EXPECT_FALSE(Exists("no"));
+}
+
+TEST_F(CopyEngineTest, CopyFileWholeCopiesEveryChunkBoundary) {
+  const uint32_t chunk = 7;
+  for (size_t size : {size_t{0}, size_t{1}, size_t{6}, size_t{7}, size_t{8}, size_t{14}, size_t{3 * 7 + 5}}) {
+    const std::string bytes = Pattern(size);
+    Put("in.bin", bytes);
+    DeleteFileA(Path("out.bin").c_str());
+    uint64_t copied = 99;
+    ASSERT_TRUE(CopyFileWhole(Path("in.bin").c_str(), Path("out.bin").c_str(), chunk, &copied)) << size;
+    EXPECT_EQ(copied, size);
+    EXPECT_EQ(Get("out.bin"), bytes) << "size " << size;
+  }
+  SetLastError(0);
+  EXPECT_FALSE(CopyFileWhole(Path("in.bin").c_str(), Path("out.bin").c_str())) << "an existing file is kept";
+  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_FILE_EXISTS));
+  EXPECT_EQ(Get("out.bin"), Pattern(3 * 7 + 5));
+  SetLastError(0);
+  EXPECT_FALSE(CopyFileWhole(Path("none.bin").c_str(), Path("new.bin").c_str()));
+  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_FILE_NOT_FOUND));
+  EXPECT_FALSE(Exists("new.bin"));
+  SetLastError(0);
+  EXPECT_FALSE(CopyFileWhole(Path("in.bin").c_str(), Path("no/such/out.bin").c_str()));
+  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_PATH_NOT_FOUND));
+}
+
+// Files of sysfs claim a page (4096 bytes) and hold a few bytes: a real
+// short read. Every Linux machine with sysfs has the first; without any of
+// them the removal of a partial file would go untested, so that fails.
+TEST_F(CopyEngineTest, AShortReadRemovesThePartialDestination) {
+  const char* const candidates[] = {
+      "Z:\\sys\\devices\\system\\cpu\\online",
+      "Z:\\sys\\devices\\system\\cpu\\possible",
+      "Z:\\sys\\kernel\\mm\\transparent_hugepage\\enabled",
+  };
+  const char* source = nullptr;
+  for (const char* candidate : candidates) {
+    WIN32_FILE_ATTRIBUTE_DATA info;
+    if (GetFileAttributesExA(candidate, GetFileExInfoStandard, &info) && info.nFileSizeLow > 16) {
+      source = candidate;
+      break;
+    }
+  }
+  ASSERT_NE(source, nullptr) << "no file here claims more bytes than it holds";
+  SetLastError(0);
+  EXPECT_FALSE(CopyFileWhole(source, Path("out.bin").c_str(), 16));
+  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_HANDLE_EOF)) << "a short file, not the removal's code";
+  EXPECT_FALSE(Exists("out.bin"));
+}
+
+// A sparse file past 4 GiB copies whole. The copy itself is not sparse, so
+// the test needs that much free space and says so when there is not.
+TEST_F(CopyEngineTest, AFileOfMoreThan4GiBCopiesWhole) {
+  const uint64_t needed = (5ULL << 30);
+  ULARGE_INTEGER available;
+  ASSERT_TRUE(GetDiskFreeSpaceExA(root.c_str(), &available, nullptr, nullptr));
+  if (available.QuadPart < needed)
+    GTEST_SKIP() << "needs 5 GiB free for the copy; " << (available.QuadPart >> 20) << " MiB here";
+  const std::string in = Path("huge.bin"), out = Path("huge-copy.bin");
+  HANDLE file = CreateFileA(in.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+  ASSERT_NE(file, INVALID_HANDLE_VALUE);
+  LARGE_INTEGER size;
+  size.QuadPart = (1LL << 32) + 4096;
+  LARGE_INTEGER last;
+  last.QuadPart = size.QuadPart - 4;
+  SetFilePointerEx(file, last, nullptr, FILE_BEGIN);
+  DWORD written;
+  WriteFile(file, "END!", 4, &written, nullptr);
+  CloseHandle(file);
+  uint64_t copied = 0;
+  ASSERT_TRUE(CopyFileWhole(in.c_str(), out.c_str(), kCopyChunkSize, &copied));
+  EXPECT_EQ(copied, static_cast<uint64_t>(size.QuadPart));
+  WIN32_FILE_ATTRIBUTE_DATA info;
+  ASSERT_TRUE(GetFileAttributesExA(out.c_str(), GetFileExInfoStandard, &info));
+  EXPECT_EQ((uint64_t(info.nFileSizeHigh) << 32) | info.nFileSizeLow, static_cast<uint64_t>(size.QuadPart));
+  file = CreateFileA(out.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+  SetFilePointerEx(file, last, nullptr, FILE_BEGIN);
+  char tail[4] = {};
+  ReadFile(file, tail, 4, &written, nullptr);
+  CloseHandle(file);
+  EXPECT_EQ(std::string(tail, 4), "END!");
+  DeleteFileA(out.c_str());
+  DeleteFileA(in.c_str());
+}
+
+}  // namespace

@@ -1,0 +1,169 @@
+// The rules that keep an install inside the chosen folder: what a name may
+// be, and how "product.txt" turns into a product name.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "app/install/InstallNames.h"
+#include "app/install/PayloadRules.h"
+
+namespace {
+
+// A stand-in for a double-byte ANSI code page: bytes from 0x81 lead.
+bool HighBytesLead(uint8_t byte) { return byte >= 0x81; }
+
+TEST(NameRules, WhatWindowsMakesAsItIs) {
+  const struct {
+    const char* name;
+    NameProblem problem;
+  } cases[] = {
+      {"Quorvin Tools", NameProblem::kNone},
+      {"Tools 2.0", NameProblem::kNone},
+      {".hidden", NameProblem::kNone},  // the copy skips it; as a name it is fine
+      {"CONSOLE", NameProblem::kNone},
+      {"COM0", NameProblem::kNone},
+      {"LPT10", NameProblem::kNone},
+      {"Nul Effects", NameProblem::kNone},
+      {"con-fig.txt", NameProblem::kNone},
+      {"\xe9t\xe9", NameProblem::kNone},
+      {"", NameProblem::kEmpty},
+      {"   ", NameProblem::kEmpty},
+      {".", NameProblem::kDotName},
+      {"..", NameProblem::kDotName},
+      {"..\\..\\escaped", NameProblem::kReservedCharacter},
+      {"..\\Windows", NameProblem::kReservedCharacter},
+      {"a/b", NameProblem::kReservedCharacter},
+      {"C:", NameProblem::kReservedCharacter},
+      {"a*b", NameProblem::kReservedCharacter},
+      {"a?b", NameProblem::kReservedCharacter},
+      {"a\"b", NameProblem::kReservedCharacter},
+      {"a<b", NameProblem::kReservedCharacter},
+      {"a>b", NameProblem::kReservedCharacter},
+      {"a|b", NameProblem::kReservedCharacter},
+      {"tab\there", NameProblem::kControlCharacter},
+      {"bell\x07", NameProblem::kControlCharacter},
+      {"del\x7f", NameProblem::kControlCharacter},
+      {"Tools ", NameProblem::kTrailingDotOrSpace},
+      {"Tools.", NameProblem::kTrailingDotOrSpace},
+      {"a...", NameProblem::kTrailingDotOrSpace},
+      {"CON", NameProblem::kDeviceName},
+      {"con", NameProblem::kDeviceName},
+      {"Nul", NameProblem::kDeviceName},
+      {"nul.txt", NameProblem::kDeviceName},
+      {"NUL.tar.gz", NameProblem::kDeviceName},
+      {"nul .txt", NameProblem::kDeviceName},
+      {"AUX", NameProblem::kDeviceName},
+      {"PRN", NameProblem::kDeviceName},
+      {"COM1", NameProblem::kDeviceName},
+      {"com9.log", NameProblem::kDeviceName},
+      {"LPT1", NameProblem::kDeviceName},
+      {"lpt9.x", NameProblem::kDeviceName},
+  };
+  for (const auto& c : cases) EXPECT_EQ(CheckName(c.name), c.problem) << "\"" << c.name << "\"";
+}
+
+// A double-byte character may have a backslash or other reserved byte as
+// its second byte; with the code page's rule that byte is no separator.
+TEST(NameRules, TrailBytesOfDoubleByteCharactersAreNotSeparators) {
+  const char* const table = "\x95\x5c";  // one double-byte character ending in 0x5C
+  EXPECT_EQ(CheckName(table, HighBytesLead), NameProblem::kNone);
+  EXPECT_EQ(CheckName((std::string("a") + table + "b").c_str(), HighBytesLead), NameProblem::kNone);
+  EXPECT_EQ(CheckName(table), NameProblem::kReservedCharacter) << "without the rule the byte is a backslash";
+  EXPECT_EQ(CheckName("\x95", HighBytesLead), NameProblem::kNone) << "a lone lead byte at the end";
+  EXPECT_EQ(CheckName("\x95\x5c\\x", HighBytesLead), NameProblem::kReservedCharacter) << "a real backslash after it";
+}
+
+TEST(NameRules, TheProductNameMustBeOneFolderNameUnlessFxPlug) {
+  for (TargetKind kind : {TargetApplication, TargetAfterEffects, TargetPhotoshop, TargetNone}) {
+    EXPECT_EQ(ProductNameRefusal("Quorvin Tools", kind), "");
+    for (const char* bad : {"", "  ", "..", "..\\..\\escaped", "..\\Windows", "C:\\Windows", "\\\\server\\share",
+                            "Tools.", "AUX", "nul.txt"})
+      EXPECT_NE(ProductNameRefusal(bad, kind), "") << kind << " \"" << bad << "\"";
+  }
+  // FxPlug installs into the chosen folder itself: the name is only text.
+  for (const char* any : {"", "a\\b", "Tools."}) EXPECT_EQ(ProductNameRefusal(any, TargetFxPlug), "") << any;
+  EXPECT_EQ(ProductNameRefusal("AUX", TargetApplication),
+            "the product name names the folder installed into, and \"AUX\" is a reserved device name");
+}
+
+TEST(NameRules, FilesTakeWholeClusters) {
+  const struct {
+    uint64_t size, cluster, taken;
+  } cases[] = {
+      {0, 4096, 0},       {1, 4096, 4096},       {4096, 4096, 4096}, {4097, 4096, 8192},
+      {1000, 0, 1000},  // no cluster size known: bytes
+      {(1ULL << 40) + 1, 65536, (1ULL << 40) + 65536},
+  };
+  for (const auto& c : cases) EXPECT_EQ(BytesOnVolume(c.size, c.cluster), c.taken) << c.size << " / " << c.cluster;
+}
+
+// A stand-in for the platform's conversion to the ANSI code page: Latin-1,
+// exact or refused.
+bool Latin1(const std::u16string& text, std::string* ansi) {
+  ansi->clear();
+  for (char16_t c : text) {
+    if (c > 0xFF) return false;
+    ansi->push_back(static_cast<char>(c));
+  }
+  return true;
+}
+
+ProductLine LineOf(const std::vector<uint8_t>& bytes) { return ProductLineFromBytes(bytes.data(), bytes.size(), Latin1); }
+
+TEST(ProductFile, FirstNonBlankLineInEachEncoding) {
+  const struct {
+    const char* what;
+    std::vector<uint8_t> bytes;
+    const char* line;  // null: refused
+  } cases[] = {
+      {"ANSI, CR LF", {'F', 'o', 'o', '\r', '\n', 'x'}, "Foo"},
+      {"ANSI, blank lines first", {'\r', '\n', '\n', '\r', 'F', 'o', 'o'}, "Foo"},
+      {"ANSI letters stay bytes", {'C', 'a', 'f', 0xE9, '\n'}, "Caf\xe9"},
+      {"empty file", {}, ""},
+      {"only line ends", {'\r', '\n', '\r', '\n'}, ""},
+      {"UTF-8 mark dropped", {0xEF, 0xBB, 0xBF, 'R', 'a', 'y', '\r', '\n'}, "Ray"},
+      {"UTF-8 mark, two-byte letter", {0xEF, 0xBB, 0xBF, 'C', 'a', 'f', 0xC3, 0xA9}, "Caf\xe9"},
+      {"UTF-8 mark, blank lines first", {0xEF, 0xBB, 0xBF, '\n', '\n', 'A'}, "A"},
+      {"UTF-8 mark, letter outside the code page", {0xEF, 0xBB, 0xBF, 0xE6, 0x97, 0xA5}, nullptr},
+      {"UTF-8 mark, overlong slash", {0xEF, 0xBB, 0xBF, 'a', 0xC0, 0xAF, 'b'}, nullptr},
+      {"UTF-8 mark, cut sequence", {0xEF, 0xBB, 0xBF, 'a', 0xC3}, nullptr},
+      {"UTF-8 mark, encoded surrogate", {0xEF, 0xBB, 0xBF, 0xED, 0xA0, 0x80}, nullptr},
+      // FF FE, then little-endian units: "R", "a", CR, LF, "x".
+      {"UTF-16 LE", {0xFF, 0xFE, 'R', 0, 'a', 0, '\r', 0, '\n', 0, 'x', 0}, "Ra"},
+      {"UTF-16 BE", {0xFE, 0xFF, 0, 'R', 0, 'a', 0, '\n'}, "Ra"},
+      {"UTF-16 LE, blank lines first", {0xFF, 0xFE, '\n', 0, '\r', 0, 'Q', 0}, "Q"},
+      {"UTF-16 LE, e acute", {0xFF, 0xFE, 'C', 0, 0xE9, 0}, "C\xe9"},
+      {"UTF-16 LE, odd last byte ignored", {0xFF, 0xFE, 'A', 0, 'B'}, "A"},
+      {"UTF-16 LE, letter outside the code page", {0xFF, 0xFE, 'A', 0, 0xE5, 0x65}, nullptr},
+      {"UTF-16 LE, lone surrogate", {0xFF, 0xFE, 0x00, 0xD8, 'A', 0}, nullptr},
+      {"UTF-16 LE, zero character", {0xFF, 0xFE, 'A', 0, 0, 0, 'B', 0}, nullptr},
+      {"UTF-16 LE, only the mark", {0xFF, 0xFE}, ""},
+      {"UTF-16 without its mark", {'R', 0, 'a', 0}, nullptr},
+      {"ANSI with a zero byte", {'A', 0, 'B'}, nullptr},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    const ProductLine line = LineOf(c.bytes);
+    if (c.line) {
+      EXPECT_EQ(line.refusal, "");
+      EXPECT_EQ(line.text, c.line);
+    } else {
+      EXPECT_NE(line.refusal, "");
+      EXPECT_EQ(line.text, "");
+    }
+  }
+}
+
+TEST(ProductFile, TheLineStopsAt1023Characters) {
+  std::vector<uint8_t> ansi(5000, 'n');
+  EXPECT_EQ(LineOf(ansi).text.size(), 1023u);
+  std::vector<uint8_t> wide = {0xFF, 0xFE};
+  for (int i = 0; i < 3000; ++i) wide.insert(wide.end(), {'w', 0});
+  EXPECT_EQ(LineOf(wide).text.size(), 1023u);
+  std::vector<uint8_t> utf8 = {0xEF, 0xBB, 0xBF};
+  for (int i = 0; i < 3000; ++i) utf8.insert(utf8.end(), {0xC3, 0xA9});
+  EXPECT_EQ(LineOf(utf8).text, std::string(1023, '\xe9'));
+}
+
+}  // namespace

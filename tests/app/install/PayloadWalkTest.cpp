@@ -1,0 +1,160 @@
+// The one walk over a payload: the copy's order, the totals, and every
+// name or path an install would have to refuse, found before anything is
+// written.
+#include "app/install/PayloadWalk.h"
+
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "tests/app/Scratch.h"
+
+namespace {
+
+class PayloadWalkTest : public ScratchTest {
+protected:
+  // Walks src, collecting every problem, with the destination dst when
+  // given; the entries as "path" or "path/" in the walk's order.
+  bool Walk(const std::string& destination = "") {
+    problems.clear();
+    const std::string installed = destination.empty() ? "" : Path(destination);
+    return WalkPayload(Path("src").c_str(), installed.c_str(), &payload, [&](const PayloadProblem& problem) {
+      problems.push_back(problem);
+      return true;
+    });
+  }
+  std::vector<std::string> Entries() const {
+    std::vector<std::string> names;
+    for (const PayloadEntry& entry : payload.entries) names.push_back(entry.path + (entry.isFolder ? "/" : ""));
+    return names;
+  }
+  // Makes a file of a wide name under src.
+  void PutWide(const std::wstring& relative) {
+    const std::string base = Path("src");
+    const std::wstring path = std::wstring(base.begin(), base.end()) + L"\\" + relative;
+    const HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    ASSERT_NE(file, INVALID_HANDLE_VALUE);
+    CloseHandle(file);
+  }
+
+  Payload payload;
+  std::vector<PayloadProblem> problems;
+};
+
+// The order the copy makes things in: a folder's files, then each of its
+// sub-folders, depth first, each folder's entry before what it holds.
+TEST_F(PayloadWalkTest, GivesTheCopysOrderAndTotals) {
+  Put("src/z.txt", "zz");
+  Put("src/A/a1.txt", "a1");
+  Put("src/A/B/b.txt", "bbb");
+  Put("src/.DS_Store", "skipped");
+  Put("src/A/.hidden/x", "skipped with its folder");
+  MakeFolder("src/Empty");
+  ASSERT_TRUE(Walk());
+  const std::vector<std::string> entries = Entries();
+  ASSERT_EQ(entries.size(), 6u);
+  EXPECT_EQ(entries[0], "z.txt");
+  // Sub-folders come in the platform's order; within each, files first.
+  const auto at = [&](const std::string& name) { return std::find(entries.begin(), entries.end(), name) - entries.begin(); };
+  EXPECT_LT(at("A/"), at("A\\a1.txt"));
+  EXPECT_LT(at("A\\a1.txt"), at("A\\B/"));
+  EXPECT_LT(at("A\\B/"), at("A\\B\\b.txt"));
+  EXPECT_NE(at("Empty/"), static_cast<long>(entries.size()));
+  EXPECT_EQ(payload.files, 3u);
+  EXPECT_EQ(payload.bytes, 7u);
+  ASSERT_EQ(payload.skipped.size(), 2u);
+  EXPECT_TRUE(problems.empty());
+}
+
+// Every name and path the install must refuse, each once, with its path
+// and reason: nothing here may be copied as something else.
+TEST_F(PayloadWalkTest, FindsEveryNameAndPathAnInstallMustRefuse) {
+  Put("src/good.txt", "fine");
+  PutUnix("src/nul.txt", "the device");
+  PutUnix("src/Sub/AUX", "the device");
+  PutUnix("src/com1.log", "the device");
+  PutUnix("src/trailing.", "dropped by Windows");
+  PutUnix("src/Twice.txt", "one");
+  PutUnix("src/TWICE.TXT", "two");
+  PutUnix("src/Case/readme", "one");
+  PutUnix("src/Case/README", "two");
+  PutUnix("src/c:d", "x");
+  PutUnix("src/q?", "x");
+  // The deepest source path has 259 characters: it can be read; under a
+  // destination with a longer name it cannot be installed.
+  const std::string deep(259 - Path("src/").size() - std::string("/f.txt").size(), 'd');
+  Put("src/" + deep + "/f.txt", "deep");
+  ASSERT_EQ(Path("src/" + deep + "/f.txt").size(), 259u);
+  EXPECT_FALSE(Walk("dst-with-a-name-long-enough-to-push-the-join-over-the-limit"));
+  std::vector<std::string> found;
+  for (const PayloadProblem& problem : problems)
+    found.push_back(problem.failure.path + " " + std::to_string(problem.failure.error));
+  const std::vector<std::string> expected = {
+      Path("src/nul.txt") + " 123",
+      Path("src/Sub/AUX") + " 123",
+      Path("src/com1.log") + " 123",
+      Path("src/trailing.") + " 123",
+      Path("src/c:d") + " 123",
+      Path("src/q?") + " 123",
+      Path("dst-with-a-name-long-enough-to-push-the-join-over-the-limit/" + deep) + " 206",
+  };
+  for (const std::string& problem : expected)
+    EXPECT_NE(std::find(found.begin(), found.end(), problem), found.end()) << problem;
+  int collisions = 0;
+  for (const PayloadProblem& problem : problems) collisions += problem.failure.error == ERROR_ALREADY_EXISTS;
+  EXPECT_EQ(collisions, 2) << "Twice.txt/TWICE.TXT and readme/README";
+  EXPECT_EQ(problems.size(), expected.size() + 2u);
+  for (const PayloadProblem& problem : problems) EXPECT_NE(problem.failure.reason, "") << problem.failure.path;
+  for (const PayloadEntry& entry : payload.entries)
+    EXPECT_TRUE(entry.path == "good.txt" || entry.path.find("Twice") == 0 || entry.path.find("TWICE") == 0 ||
+                entry.path == "Sub" || entry.path == "Case" || entry.path.find("Case\\") == 0 || entry.path == deep)
+        << entry.path;
+}
+
+// A name outside the ANSI code page would come back as question marks or
+// a look-alike, naming another file or none: the walk refuses it and keeps
+// its true name for messages.
+TEST_F(PayloadWalkTest, NamesOutsideTheAnsiCodePageAreRefused) {
+  Put("src/a.txt", "a");
+  const std::wstring names[] = {L"\x65e5\x672c.txt", L"\x0142\x00f3d\x017a"};  // Japanese; Polish, with a best fit
+  for (const std::wstring& name : names) PutWide(name);
+  MakeFolder("src/Folder");
+  const std::string folder = Path("src/Folder");
+  ASSERT_TRUE(CreateDirectoryW((std::wstring(folder.begin(), folder.end()) + L"\\\x65e5").c_str(), nullptr));
+  BOOL lossy = FALSE;
+  char ansi[16];
+  WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, names[0].c_str(), -1, ansi, sizeof ansi, nullptr, &lossy);
+  if (!lossy) GTEST_SKIP() << "this code page holds the names";
+  EXPECT_FALSE(Walk());
+  ASSERT_EQ(problems.size(), 3u);
+  for (const PayloadProblem& problem : problems)
+    EXPECT_EQ(problem.failure.error, static_cast<uint32_t>(ERROR_NO_UNICODE_TRANSLATION));
+  std::vector<std::wstring> relative;
+  for (const PayloadProblem& problem : problems) relative.push_back(problem.relativePath);
+  EXPECT_NE(std::find(relative.begin(), relative.end(), names[0]), relative.end());
+  EXPECT_NE(std::find(relative.begin(), relative.end(), L"Folder\\\x65e5"), relative.end());
+  EXPECT_EQ(payload.files, 1u);
+}
+
+// A payload folder that is missing or a file has nothing to install.
+TEST_F(PayloadWalkTest, NoPayloadFolderIsAProblem) {
+  EXPECT_FALSE(Walk());
+  ASSERT_EQ(problems.size(), 1u);
+  EXPECT_EQ(problems[0].failure.path, Path("src"));
+  EXPECT_EQ(problems[0].failure.error, static_cast<uint32_t>(ERROR_FILE_NOT_FOUND));
+  Put("src", "a file");
+  EXPECT_FALSE(Walk());
+  EXPECT_EQ(problems[0].failure.error, static_cast<uint32_t>(ERROR_DIRECTORY));
+  // The sink may stop the walk at the first problem.
+  fs::remove(Path("src"));
+  PutUnix("src/nul", "x");
+  PutUnix("src/con", "x");
+  int told = 0;
+  EXPECT_FALSE(WalkPayload(Path("src").c_str(), "", &payload, [&](const PayloadProblem&) { return ++told < 1; }));
+  EXPECT_EQ(told, 1);
+}
+
+}  // namespace
