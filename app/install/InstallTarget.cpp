@@ -1,5 +1,6 @@
 #include "app/install/InstallTarget.h"
 
+#include <cstdio>
 #include <cstring>
 #include <iterator>
 #include <vector>
@@ -34,8 +35,8 @@ constexpr DWORD kLongestValueRead = 4096;
 
 void TakeRow(const TargetRow& row, InstallTarget* target) {
   target->kind = row.kind;
-  BoundedCopy(row.payloadFolder, target->payloadFolder);
-  BoundedCopy(row.folderPrompt, target->folderPrompt);
+  std::snprintf(target->payloadFolder, sizeof target->payloadFolder, "%s", row.payloadFolder);
+  std::snprintf(target->folderPrompt, sizeof target->folderPrompt, "%s", row.folderPrompt);
   target->location[0] = '\0';
   target->locationNote.clear();
   if (row.defaultLocation) row.defaultLocation(target->location, &target->locationNote);
@@ -125,7 +126,7 @@ char* InstallFilesPath(char* out, const char* name) {
 }
 
 char* ProgramFilesFolder(char* out, std::string*) {
-  BoundedCopy("C:\\Program Files", out);
+  std::strcpy(out, "C:\\Program Files");
   return out;
 }
 

@@ -13,13 +13,6 @@ void BoundedCopy(const char* source, char* out) {
   out[length] = '\0';
 }
 
-void AppendPathName(char* buffer, const char* name) {
-  std::string joined(buffer);
-  joined += '\\';
-  joined += name;
-  BoundedCopy(joined.c_str(), buffer);
-}
-
 bool JoinPathWithin(const char* folder, const char* name, char* out) {
   size_t folderLength = std::strlen(folder);
   size_t nameLength = std::strlen(name);

@@ -10,11 +10,9 @@ constexpr size_t kMaxPathLength = kPathBufferSize - 1;
 
 // Copies source into out (kPathBufferSize bytes). A path of 260 characters
 // or more keeps its last 259 characters: the head is dropped. Source and out
-// may overlap.
+// may overlap. For texts that are shown only: a path cut so names another
+// file, and every path an install uses is refused when it does not fit.
 void BoundedCopy(const char* source, char* out);
-
-// buffer becomes BoundedCopy of buffer + "\" + name.
-void AppendPathName(char* buffer, const char* name);
 
 // out becomes folder + "\" + name when that fits in a path buffer; otherwise
 // out is left empty and the result is false. For callers that must never

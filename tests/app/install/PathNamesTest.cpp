@@ -27,18 +27,6 @@ TEST(PathNames, BoundedCopyMayWorkInPlace) {
   EXPECT_STREQ(buffer, "C:\\folder");
 }
 
-TEST(PathNames, AppendPathNameJoinsThenBounds) {
-  char buffer[kPathBufferSize] = "C:\\Setup";
-  AppendPathName(buffer, "install files");
-  EXPECT_STREQ(buffer, "C:\\Setup\\install files");
-
-  std::string base(251, 'd');
-  char longBuffer[kPathBufferSize];
-  BoundedCopy(base.c_str(), longBuffer);
-  AppendPathName(longBuffer, "name.txt");
-  EXPECT_EQ(std::string(longBuffer), (base + "\\name.txt").substr(1));
-}
-
 TEST(PathNames, JoinPathWithinRefusesWhatWouldNotFit) {
   char out[kPathBufferSize];
   const std::string folder(250, 'f');
