@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "app/install/AnsiText.h"
 #include "app/install/PathNames.h"
 
 DWORD ListFolder(const std::wstring& folder, std::vector<ListedEntry>* entries) {
@@ -21,6 +22,12 @@ std::wstring NameKey(std::wstring name) {
   while (!name.empty() && (name.back() == L'.' || name.back() == L' ')) name.pop_back();
   if (!name.empty()) CharUpperBuffW(&name[0], static_cast<DWORD>(name.size()));
   return name;
+}
+
+bool IsSharePath(const std::string& path) { return path.size() > 2 && path[0] == '\\' && path[1] == '\\'; }
+
+std::wstring LongPath(const std::string& path) {
+  return IsSharePath(path) ? L"\\\\?\\UNC" + WideFromAnsi(path.substr(1)) : L"\\\\?\\" + WideFromAnsi(path);
 }
 
 bool FolderExists(const char* path) {

@@ -1,6 +1,7 @@
-// Folder operations the whole install core shares: listing a folder once,
-// the key by which Windows tells two names apart, whether a folder exists,
-// the full form of a path, and the removal of a file or a folder tree.
+// Folder and path operations the whole install core shares: listing a
+// folder once, the key by which Windows tells two names apart, whether a
+// folder exists, the full and long forms of a path, and the removal of a
+// file or a folder tree.
 #pragma once
 
 #include <windows.h>
@@ -30,6 +31,13 @@ DWORD ListFolder(const std::wstring& folder, std::vector<ListedEntry>* entries);
 // What Windows compares names by: two names with one key are one file.
 // Letter case does not count, nor do trailing dots and spaces.
 std::wstring NameKey(std::wstring name);
+
+// Whether path is on a share ("\\server\share\...").
+bool IsSharePath(const std::string& path);
+
+// The long form of a full, normalised ANSI path ("\\?\C:\..." or
+// "\\?\UNC\server\..."), which no length limit or name rewriting touches.
+std::wstring LongPath(const std::string& path);
 
 // Whether path names an existing folder.
 bool FolderExists(const char* path);

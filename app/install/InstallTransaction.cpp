@@ -1,20 +1,20 @@
 #include "app/install/InstallTransaction.h"
 
+#include <algorithm>
 #include <cstdio>
 
 #include "app/install/AnsiText.h"
+#include "app/install/FileTree.h"
 
 namespace {
 
 constexpr uint32_t kBucketSize = 256;
 
-bool IsShare(const std::string& path) { return path.size() > 2 && path[0] == '\\' && path[1] == '\\'; }
-
 // The name the kernel takes for a rename's target: "\??\C:\..." or
 // "\??\UNC\server\...". Every Windows takes this form, where some take no
 // other.
 std::wstring KernelPath(const std::string& path) {
-  return IsShare(path) ? L"\\??\\UNC" + WideFromAnsi(path.substr(1)) : L"\\??\\" + WideFromAnsi(path);
+  return IsSharePath(path) ? L"\\??\\UNC" + WideFromAnsi(path.substr(1)) : L"\\??\\" + WideFromAnsi(path);
 }
 
 bool Fail(InstallFailure* failure, const std::string& path, DWORD error, const std::string& reason = "") {
@@ -54,17 +54,19 @@ DWORD ReplaceError(DWORD error, const std::string& target) {
   return ReplaceableError(target) == ERROR_SHARING_VIOLATION ? ERROR_SHARING_VIOLATION : error;
 }
 
+// A long path as the installer's paths are written, for messages.
 std::string Narrow(const std::wstring& longPath) {
+  std::wstring path = longPath;
+  if (path.compare(0, 8, L"\\\\?\\UNC\\") == 0)
+    path = L"\\" + path.substr(7);
+  else if (path.compare(0, 4, L"\\\\?\\") == 0)
+    path = path.substr(4);
   std::string ansi;
-  AnsiFromWide(longPath.compare(0, 4, L"\\\\?\\") == 0 ? longPath.substr(4) : longPath, &ansi);
+  AnsiFromWide(path, &ansi);
   return ansi;
 }
 
 }  // namespace
-
-std::wstring LongPath(const std::string& path) {
-  return IsShare(path) ? L"\\\\?\\UNC" + WideFromAnsi(path.substr(1)) : L"\\\\?\\" + WideFromAnsi(path);
-}
 
 InstallTransaction::InstallTransaction(std::string root) : root(std::move(root)) {}
 

@@ -85,7 +85,3 @@ private:
   uint32_t backupCount = 0;
   bool finished = false;
 };
-
-// The long form of a full ANSI path ("\\?\C:\..." or "\\?\UNC\server\..."),
-// which no length limit or name rewriting touches.
-std::wstring LongPath(const std::string& path);

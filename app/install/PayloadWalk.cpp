@@ -6,7 +6,6 @@
 
 #include "app/install/AnsiText.h"
 #include "app/install/FileTree.h"
-#include "app/install/InstallTransaction.h"
 #include "app/install/PathNames.h"
 #include "app/install/PayloadRules.h"
 

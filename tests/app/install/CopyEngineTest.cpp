@@ -191,7 +191,9 @@ TEST_F(CopyEngineTest, AFailureAnywhereLeavesTheDestinationAsItWas) {
                                                   : c.how == Case::kSourceHeld ? Path("src/" + c.failing) : "",
                   0);
     const std::string immutable = c.how == Case::kDestinationImmutable ? UnixPath(Path("dst/P/" + c.failing)) : "";
-    if (!immutable.empty()) ASSERT_TRUE(RunUnixShell("chattr +i '" + immutable + "'")) << "needs chattr and root";
+    if (!immutable.empty()) {
+      ASSERT_TRUE(RunUnixShell("chattr +i '" + immutable + "'")) << "needs chattr and root";
+    }
     if (c.how == Case::kSourceVanished) DeleteFileA(Path("src/" + c.failing).c_str());
     if (c.how == Case::kSourceGrew) Put("src/" + c.failing, "new " + c.failing + " and more");
     std::atomic<bool> stop(false);

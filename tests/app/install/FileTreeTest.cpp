@@ -75,7 +75,9 @@ TEST_F(FileTreeTest, ListsAFolderOnceAndTellsWhyNot) {
   ASSERT_EQ(entries.size(), 2u) << "without . and ..";
   for (const ListedEntry& entry : entries) {
     EXPECT_EQ(entry.IsFolder(), entry.name == L"Sub");
-    if (!entry.IsFolder()) EXPECT_EQ(entry.size, 3u);
+    if (!entry.IsFolder()) {
+      EXPECT_EQ(entry.size, 3u);
+    }
   }
   const std::string missing = Path("missing");
   EXPECT_EQ(ListFolder(std::wstring(missing.begin(), missing.end()), &entries),
