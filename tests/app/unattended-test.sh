@@ -213,20 +213,27 @@ case $case in
     expect_installed "App Files" "$work/Target/$product"
     ;;
   two-at-once)
-    # Two installs from one distribution at the same moment both succeed.
+    # Two installs from one distribution at the same moment both succeed,
+    # logging to one file: each line of the log stays whole.
     payload "App Files"
     head -c $((40 << 20)) /dev/zero >"$files/App Files/big.bin"
     mkdir -p "$work/One" "$work/Two"
-    QV_CHILD_COMMAND_LINE="\"$(winpath "$dist/setup.exe")\" /S /D=$(winpath "$work/One")" \
+    QV_CHILD_COMMAND_LINE="\"$(winpath "$dist/setup.exe")\" /S /LOG=$wlog /D=$(winpath "$work/One")" \
       "$rig" --home "$home" "$watcher" >"$work/one.out" 2>&1 &
     first=$!
-    QV_CHILD_COMMAND_LINE="\"$(winpath "$dist/setup.exe")\" /S /D=$(winpath "$work/Two")" \
+    QV_CHILD_COMMAND_LINE="\"$(winpath "$dist/setup.exe")\" /S /LOG=$wlog /D=$(winpath "$work/Two")" \
       "$rig" --home "$home" "$watcher" >"$work/two.out" 2>&1
     second=$?
     wait $first
-    [ $? -eq 0 ] && [ $second -eq 0 ] || fail "statuses $? and $second: $(cat "$work/one.out" "$work/two.out")"
+    firstStatus=$?
+    [ $firstStatus -eq 0 ] && [ $second -eq 0 ] || fail "statuses $firstStatus and $second: $(cat "$work/one.out" "$work/two.out")"
     expect_installed "App Files" "$work/One/$product"
     expect_installed "App Files" "$work/Two/$product"
+    [ "$(grep -c '^---- .* process [0-9]*'$'\r$' "$log")" -eq 2 ] || fail "not two blocks, each naming its process"
+    [ "$(grep -c '^copied: .* bytes)'$'\r$' "$log")" -eq 1210 ] || fail "not 2 x 605 whole copied lines"
+    bad=$(grep -v -E '^(---- |mode|product|target|source|destination|payload|space|copied|result|exit status): ?' "$log" \
+          | grep -v '^---- ' | head -3)
+    [ -z "$bad" ] || fail "a line that is not whole: $bad"
     ;;
   full-volume)
     # A volume without room for the payload: refused before anything is

@@ -217,6 +217,26 @@ TEST_F(CopyEngineTest, AFailureAnywhereLeavesTheDestinationAsItWas) {
   }
 }
 
+// A folder that cannot be made fails with its own path and error, not as
+// "path not found" on the first file meant to go in it; what was made
+// before it goes again.
+TEST_F(CopyEngineTest, AFolderThatCannotBeMadeFailsWithItsOwnPath) {
+  Put("src/a.txt", "a");
+  Put("src/Sub/Deeper/x.txt", "x");
+  Put("dst/Sub/kept.txt", "kept");
+  const std::string before = TreeSnapshot("dst");
+  const std::string sub = UnixPath(Path("dst/Sub"));
+  ASSERT_TRUE(RunUnixShell("chattr +i '" + sub + "'")) << "needs chattr and root";
+  RecordingObserver observer;
+  const bool copied = Copy("dst", "src", &observer);
+  RunUnixShell("chattr -i '" + sub + "'");
+  EXPECT_FALSE(copied);
+  ASSERT_EQ(observer.failures.size(), 1u);
+  EXPECT_EQ(observer.failures[0].path, Path("dst/Sub/Deeper"));
+  EXPECT_EQ(observer.failures[0].error, static_cast<uint32_t>(ERROR_ACCESS_DENIED));
+  EXPECT_EQ(TreeSnapshot("dst"), before);
+}
+
 // The whole tree copy rolls back too, and says why once.
 TEST_F(CopyEngineTest, CopyTreeUndoesAFailedCopyAndReportsItOnce) {
   Put("src/a.txt", "a");
