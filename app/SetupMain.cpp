@@ -16,13 +16,11 @@
 #include "app/install/SetupOptions.h"
 #include "app/install/UnattendedInstall.h"
 #include "app/window/QuorvinUI.h"
+#include "resources/ResourceIds.h"
 #include "toolkit/window/MessageDispatch.h"
 #include "toolkit/window/ShowMessage.h"
 
 namespace {
-
-constexpr int kProgramIcon = 107;
-constexpr int kFrameMenu = 100;  // the resources hold no such menu: frames get none
 
 // The program's frame class. The installer window uses the toolkit's own
 // class; this one is registered for the program's other windows and as the
@@ -33,10 +31,10 @@ bool RegisterFrameClass(HINSTANCE instance) {
   WNDCLASSA frame = {};
   frame.lpfnWndProc = DefWindowProcA;
   frame.hInstance = instance;
-  frame.hIcon = LoadIconA(instance, MAKEINTRESOURCEA(kProgramIcon));
+  frame.hIcon = LoadIconA(instance, MAKEINTRESOURCEA(IDI_PROGRAM));
   frame.hCursor = LoadCursorA(nullptr, IDC_ARROW);
   frame.hbrBackground = brush;
-  frame.lpszMenuName = MAKEINTRESOURCEA(kFrameMenu);
+  frame.lpszMenuName = MAKEINTRESOURCEA(IDM_FRAME);
   frame.lpszClassName = "qvAppframe";
   return RegisterClassA(&frame) != 0;
 }
@@ -56,7 +54,9 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
   // it does with /S: whoever wrote it is a program, not a user.
   if (options.silent || options.help || !options.error.empty()) return RunUnattendedInstall(options);
 
-  if (!RegisterFrameClass(instance)) return 0;
+  // Without its class the program can show nothing: a failure, told by the
+  // status as any other.
+  if (!RegisterFrameClass(instance)) return kExitNoWindow;
   InitCommonControlsFromSystem(ICC_BAR_CLASSES);
 
   auto* window = new QuorvinUI(qvRect(0, 0, 620, 420), options.logPath);

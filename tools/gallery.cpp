@@ -130,16 +130,13 @@ private:
     Add<qvButton>(this, qvRect(25, 200, 120, 220), "Close", kCloseId, true);
 
     Add<qvCaption>(this, qvRect(250, 45, 440, 63), "Check boxes", kCaptionLeft)->SetTextSize(0);
-    checkbox = Add<qvCheckbox>(this, qvRect(250, 68, 440, 88));
-    qvCheckbox* checked = Add<qvCheckbox>(this, qvRect(250, 92, 440, 112));
-    checked->SetLabel("  Checked");
+    checkbox = Add<qvCheckbox>(this, qvRect(250, 68, 440, 88), "  I accept.", 20);
+    qvCheckbox* checked = Add<qvCheckbox>(this, qvRect(250, 92, 440, 112), "  Checked", 21);
     checked->Check();
-    Add<HeldCheckbox>(this, qvRect(250, 116, 440, 136))->Hold();
-    qvCheckbox* off = Add<qvCheckbox>(this, qvRect(250, 140, 440, 160));
-    off->SetLabel("  Disabled");
+    Add<HeldCheckbox>(this, qvRect(250, 116, 440, 136), "  Held", 22)->Hold();
+    qvCheckbox* off = Add<qvCheckbox>(this, qvRect(250, 140, 440, 160), "  Disabled", 23);
     off->Disable();
-    qvCheckbox* offChecked = Add<qvCheckbox>(this, qvRect(250, 164, 440, 184));
-    offChecked->SetLabel("  Disabled and checked");
+    qvCheckbox* offChecked = Add<qvCheckbox>(this, qvRect(250, 164, 440, 184), "  Disabled and checked", 24);
     offChecked->Check();
     offChecked->Disable();
 

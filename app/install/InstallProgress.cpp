@@ -39,16 +39,3 @@ bool RepaintThrottle::Due(uint32_t tick) {
   last = tick;
   return true;
 }
-
-void ProgressCounter::Start(uint64_t filesInTotal, uint64_t bytesInTotal) {
-  totalFiles = filesInTotal;
-  totalBytes = bytesInTotal;
-  files = bytes = 0;
-}
-
-bool ProgressCounter::FileDone(uint64_t size, uint32_t tick) {
-  ++files;
-  bytes += size;
-  const bool due = throttle.Due(tick);
-  return due || files == totalFiles;
-}

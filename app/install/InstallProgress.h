@@ -1,7 +1,7 @@
-// The progress text of an install and the pace of its repaints. The copy
-// runs inside the Install command, so the window repaints its progress
-// caption itself between two files; these pieces decide what it says and
-// when it is worth painting. Plain text work, testable without a window.
+// The progress text of an install and the pace of its repaints: the copy
+// runs on a thread of its own and tells the window when the counts moved,
+// at most about ten times a second. Plain text work, testable without a
+// window.
 #pragma once
 
 #include <cstdint>
@@ -33,26 +33,4 @@ private:
   uint32_t interval;
   uint32_t last = 0;
   bool started = false;
-};
-
-// The counts behind the progress text, with its throttle: Start with the
-// totals of the counting pass, FileDone after each file; Text when due.
-class ProgressCounter {
-public:
-  explicit ProgressCounter(uint32_t interval = kProgressRepaintInterval) : throttle(interval) {}
-
-  void Start(uint64_t totalFiles, uint64_t totalBytes);
-  // Counts one copied file of this size; true when the text should be
-  // repainted now: when the interval has passed, and always at the last
-  // file counted, so the display ends at the total.
-  bool FileDone(uint64_t bytes, uint32_t tick);
-  std::string Text() const { return ProgressText(files, totalFiles, bytes, totalBytes); }
-
-  uint64_t FilesDone() const { return files; }
-  uint64_t BytesDone() const { return bytes; }
-
-private:
-  RepaintThrottle throttle;
-  uint64_t totalFiles = 0, totalBytes = 0;
-  uint64_t files = 0, bytes = 0;
 };

@@ -30,7 +30,8 @@ enum SetupExit : int {
   kExitCopyFailed = 1,      // the install failed and was undone (the log says where and why)
   kExitUsage = 2,           // a usage error or /?, or no location: /D= not given and no default
   kExitUnknownProduct = 3,  // no "product.txt" that can be read, or a product name that cannot be installed
-  kExitLeftWithoutInstalling = 4,  // the window was left before any install ran
+  kExitLeftWithoutInstalling = 4,  // the window was left before any install ran, or its install was cancelled
+  kExitNoWindow = 5,               // the window could not be made
   kExitWindowUnknownProduct = -1,  // the window's "Unknown product" end
 };
 

@@ -5,8 +5,10 @@
 
 #include <cstdint>
 
-constexpr int32_t kFirstBusyFrame = 209;
-constexpr int32_t kLastBusyFrame = 216;
+#include "resources/ResourceIds.h"
+
+constexpr int32_t kFirstBusyFrame = IDC_BUSY_FIRST;
+constexpr int32_t kLastBusyFrame = IDC_BUSY_LAST;
 
 struct BusyCursor {
   uint8_t started;

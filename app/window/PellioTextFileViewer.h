@@ -9,6 +9,7 @@
 #pragma once
 
 #include "common/StringList.h"
+#include "resources/ResourceIds.h"
 #include "toolkit/window/qvTabbedWindow.h"
 
 class qvButton;
@@ -17,7 +18,7 @@ class qvTextList;
 
 constexpr int kViewerCloseCommand = 2;
 constexpr int kViewerSaveCommand = 3;
-constexpr int kViewerFooterBitmap = 22020;
+constexpr int kViewerFooterBitmap = IDB_VIEWER_FOOTER;
 
 class PellioTextFileViewer : public qvTabbedWindow {
 public:

@@ -1,23 +1,11 @@
 #include "app/window/ProgressDisplay.h"
 
-#include <windows.h>
-
+#include "app/install/InstallProgress.h"
 #include "toolkit/controls/qvCaption.h"
 
-void ProgressDisplay::TotalsCounted(const CopyTally& totals) {
-  counter.Start(totals.files, totals.bytes);
-  Paint();
-}
-
-void ProgressDisplay::FileCopied(const char*, const char*, uint64_t bytes) {
+void ProgressDisplay::Show(uint64_t filesDone, uint64_t filesTotal, uint64_t bytesDone, uint64_t bytesTotal) {
   if (cursor) AdvanceBusyCursor(cursor);
-  if (counter.FileDone(bytes, GetTickCount())) Paint();
-}
-
-void ProgressDisplay::CopyFailed(const InstallFailure&) {}
-
-void ProgressDisplay::Paint() {
   // SetText repaints the caption before it returns.
-  caption->SetText(counter.Text().c_str());
+  caption->SetText(ProgressText(filesDone, filesTotal, bytesDone, bytesTotal).c_str());
   ++repaints;
 }

@@ -1,31 +1,26 @@
 // The progress of an install on a caption of the installer window: "N of
-// M files (P%)" after the waiting text, repainted at once (without taking
-// any input, as the copy holds the thread) but at most about ten times a
-// second, and always at the last file, so that it ends at the totals. It
-// also moves the busy cursor on by one frame for each file.
+// M files (P%)" after the waiting text, with the busy cursor moved on by one
+// frame each time it changes. The window shows the counts the install
+// thread keeps, when the thread says they moved (about ten times a second,
+// and at the last file, so that the display ends at the totals).
 #pragma once
 
-#include "app/install/InstallJob.h"
-#include "app/install/InstallProgress.h"
+#include <cstdint>
+
 #include "app/window/BusyCursor.h"
 
 class qvCaption;
 
-class ProgressDisplay : public InstallObserver {
+class ProgressDisplay {
 public:
   // cursor may be null: no cursor is moved.
   ProgressDisplay(qvCaption* caption, BusyCursor* cursor) : caption(caption), cursor(cursor) {}
-  void TotalsCounted(const CopyTally& totals) override;
-  void FileCopied(const char* source, const char* destination, uint64_t bytes) override;
-  void CopyFailed(const InstallFailure& failure) override;
 
+  void Show(uint64_t filesDone, uint64_t filesTotal, uint64_t bytesDone, uint64_t bytesTotal);
   int Repaints() const { return repaints; }
 
 private:
-  void Paint();
-
   qvCaption* caption;  // not owned
   BusyCursor* cursor;  // not owned
-  ProgressCounter counter;
   int repaints = 0;
 };

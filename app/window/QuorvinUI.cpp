@@ -3,7 +3,6 @@
 #include <cstring>
 #include <new>
 
-#include "app/install/InstallJob.h"
 #include "app/install/InstallLog.h"
 #include "app/install/InstallLogText.h"
 #include "app/install/InstallTarget.h"
@@ -11,18 +10,17 @@
 #include "app/install/ProductFile.h"
 #include "app/install/SetupOptions.h"
 #include "app/window/AbbreviatePath.h"
-#include "app/window/BusyCursor.h"
+#include "app/window/Background.h"
+#include "app/window/InstallThread.h"
 #include "app/window/PellioTextFileViewer.h"
 #include "app/window/ProgressDisplay.h"
 #include "common/ModuleInstance.h"
-#include "imagelib/ImageOps.h"
-#include "imagelib/OpenImage.h"
+#include "resources/ResourceIds.h"
 #include "toolkit/controls/qvButton.h"
 #include "toolkit/controls/qvCaption.h"
 #include "toolkit/controls/qvCheckbox.h"
 #include "toolkit/draw/qvDevice.h"
 #include "toolkit/files/qvFileSpec.h"
-#include "toolkit/files/qvPicture.h"
 #include "toolkit/window/MessageDispatch.h"
 #include "toolkit/window/ShowMessage.h"
 
@@ -30,7 +28,6 @@ const char kNotSet[] = "<not set>";
 
 namespace {
 
-constexpr int kProgramIcon = 107;
 constexpr uint16_t kWindowGreyLevel = 0x7FFF;
 
 const char kUnknownProduct[] = "Unknown product. We cannot install.";
@@ -39,46 +36,17 @@ const char kAcceptTerms[] =
 const char kCopyFailed[] =
     "An error occurred while copying files. Make sure you have Administrator permissions when installing this "
     "software.";
+const char kAskCancel[] =
+    "Do you want to cancel the installation?\n\nWhat has been installed so far is removed, and the install "
+    "folder is left as it was.";
 
-// The background: "bkgd.jpg" turned top row first, with the panel behind
-// the steps lightened. Null when the file gives no usable picture: the
-// window then shows its grey.
-qvPicture* MakeBackground(const qvRect& bounds) {
-  char path[kPathBufferSize];
-  InstallFilesPath(path, "bkgd.jpg");
-  RasterImage image;
-  if (!path[0] || !OpenImage(&image, path) || GetImageWidth(&image) <= 0 || GetImageHeight(&image) <= 0)
-    return nullptr;
-  FlipImageVertically(&image);
-  const ImageRect panel = {bounds.GetLeft() + 25, bounds.GetTop() + 60, bounds.GetRight() - 25,
-                           bounds.GetBottom() - 60};
-  LightenRectangle(panel, &image);
-  try {
-    return ImageToPicture(&image, nullptr);
-  } catch (int) {  // the platform refused the bitmap
-    return nullptr;
-  } catch (const std::bad_alloc&) {
-    return nullptr;
-  }
-}
-
-// Input that queued up while the copy held the thread would reach controls
-// that now mean something else ("Install" reads "Quit"): it goes.
-void DiscardQueuedInput() {
-  MSG msg;
-  while (PeekMessageA(&msg, nullptr, WM_KEYFIRST, WM_KEYLAST, PM_REMOVE)) {
-  }
-  while (PeekMessageA(&msg, nullptr, WM_MOUSEFIRST, WM_MOUSELAST, PM_REMOVE)) {
-  }
-}
+constexpr int32_t kKeyEnter = '\r';
+constexpr int32_t kKeyEscape = 27;
 
 }  // namespace
 
 QuorvinUI::QuorvinUI(const qvRect& bounds, const std::string& logPath)
-    : qvWindow(bounds, nullptr, "", false, true, true), installLocation(), targetKind(TargetNone), installFinished(0),
-      cancelButton(nullptr), installButton(nullptr), releaseNotesButton(nullptr), termsCheckbox(nullptr),
-      licenseButton(nullptr), locationCaption(nullptr), changeLocationButton(nullptr), progressCaption(nullptr),
-      logPath(logPath) {
+    : qvTabbedWindow(bounds, ""), installLocation(), targetKind(TargetNone), installFinished(0), logPath(logPath) {
   char path[kPathBufferSize];
   InstallFilesPath(path, "product.txt");
   Product product;
@@ -96,9 +64,9 @@ QuorvinUI::QuorvinUI(const qvRect& bounds, const std::string& logPath)
   if (GetHandle()) {
     const HINSTANCE module = ModuleInstance();
     SendMessageA(GetHandle(), WM_SETICON, ICON_BIG,
-                 reinterpret_cast<LPARAM>(LoadIconA(module, MAKEINTRESOURCEA(kProgramIcon))));
+                 reinterpret_cast<LPARAM>(LoadIconA(module, MAKEINTRESOURCEA(IDI_PROGRAM))));
     SendMessageA(GetHandle(), WM_SETICON, ICON_SMALL,
-                 reinterpret_cast<LPARAM>(LoadImageA(module, MAKEINTRESOURCEA(kProgramIcon), IMAGE_ICON,
+                 reinterpret_cast<LPARAM>(LoadImageA(module, MAKEINTRESOURCEA(IDI_PROGRAM), IMAGE_ICON,
                                                      GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON),
                                                      0)));
   }
@@ -108,58 +76,80 @@ QuorvinUI::QuorvinUI(const qvRect& bounds, const std::string& logPath)
   payloadFolder.Set(target.payloadFolder);
   folderPrompt.Set(target.folderPrompt);
 
-  SetBackgroundPicture(MakeBackground(bounds));
+  qvRect client;
+  GetClientArea(client);
+  SetBackgroundPicture(MakeBackground(client, PanelOf(client)));
   SetBackgroundColor(qvColor(kWindowGreyLevel, kWindowGreyLevel, kWindowGreyLevel));
+  MakeControls(bounds);
+}
 
+void QuorvinUI::MakeControls(const qvRect& bounds) {
   const int r = bounds.GetRight(), b = bounds.GetBottom();
+  // Step texts end inside the panel; a text that would pass its edge ends
+  // in "..." (only a long product name does).
+  const int textRight = PanelOf(bounds).GetRight() - 10;
   const qvRect install(r - 110, b - 40, r - 25, b - 20);
-  installButton = new qvButton(this, install, "Install", kCommandInstall, true);
-  cancelButton = new qvButton(this, qvRect(install.left - 100, install.top, install.right - 100, install.bottom),
-                              "Cancel", kCommandCancel, true);
-  auto step = [this](int left, int top, int right, int bottom, const char* text) {
-    stepCaptions.Append(new qvCaption(this, qvRect(left, top, right, bottom), text, kCaptionLeft));
+  installButton = std::make_unique<qvButton>(this, install, "Install", kCommandInstall, true);
+  cancelButton = std::make_unique<qvButton>(
+      this, qvRect(install.left - 100, install.top, install.right - 100, install.bottom), "Cancel", kCommandCancel,
+      true);
+  auto step = [&](int left, int top, int right, int bottom, const char* text, int flags = kCaptionLeft) {
+    stepCaptions.push_back(std::make_unique<qvCaption>(this, qvRect(left, top, right, bottom), text, flags));
   };
-  step(45, 75, 645, 95, "WELCOME!");
-  step(45, 95, 645, 113, (TextString("Follow these 4 steps to install ") + productName + ".").ToCString());
-  step(45, 113, 645, 133, "You must be logged in as an Administrator to install this software.");
+  step(45, 75, textRight, 95, "WELCOME!");
+  step(45, 95, textRight, 113, (TextString("Follow these 4 steps to install ") + productName + ".").ToCString(),
+       kCaptionLeft | kCaptionEllipsis);
+  step(45, 113, textRight, 133, "You must be logged in as an Administrator to install this software.");
   step(45, 150, 270, 170, "STEP 1 - Read the Release Notes.");
-  releaseNotesButton = new qvButton(this, qvRect(270, 148, 395, 168), "Show Release Notes...", kCommandReleaseNotes,
-                                    false);
-  step(45, 185, 645, 205, "STEP 2 - Accept the terms of the Kestrova Software License Agreement.");
-  termsCheckbox = new qvCheckbox(this, qvRect(100, 206, 250, 226));
-  licenseButton = new qvButton(this, qvRect(270, 208, 395, 228), "Read the License...", kCommandLicense, false);
+  releaseNotesButton = std::make_unique<qvButton>(this, qvRect(270, 148, 395, 168), "Show Release Notes...",
+                                                  kCommandReleaseNotes, false);
+  step(45, 185, textRight, 205, "STEP 2 - Accept the terms of the Kestrova Software License Agreement.");
+  termsCheckbox = std::make_unique<qvCheckbox>(this, qvRect(100, 206, 250, 226), "  I accept.", kCommandTerms);
+  licenseButton =
+      std::make_unique<qvButton>(this, qvRect(270, 208, 395, 228), "Read the License...", kCommandLicense, false);
 
   const std::string display = LocationDisplay();
-  step(45, 250, 645, 270, "STEP 3 - Use the default location or choose a different location.");
+  step(45, 250, textRight, 270, "STEP 3 - Use the default location or choose a different location.");
   step(103, 270, 258, 290, "The install location is:");
-  locationCaption = new qvCaption(this, qvRect(258, 270, 658, 290), display.c_str(), kCaptionLeft);
-  changeLocationButton = new qvButton(this, qvRect(270, 293, 395, 313), "Change Location...",
-                                      kCommandChangeLocation, false);
-  step(45, 320, 645, 340, "STEP 4 - Click the Install button.");
+  locationCaption = std::make_unique<qvCaption>(this, qvRect(258, 270, textRight, 290), display.c_str(),
+                                                kCaptionLeft | kCaptionEllipsis);
+  changeLocationButton = std::make_unique<qvButton>(this, qvRect(270, 293, 395, 313), "Change Location...",
+                                                    kCommandChangeLocation, false);
+  step(45, 320, textRight, 340, "STEP 4 - Click the Install button.");
 
   const int l = bounds.GetLeft(), h = bounds.GetHeight();
-  progressCaption = new qvCaption(this, qvRect(l + 10, h / 2 - 30, l + 10 + r - 50, h / 2 - 30 + h / 2 + 10),
-                                  "Installing. Please wait...", kCaptionCenter);
+  progressCaption = std::make_unique<qvCaption>(
+      this, qvRect(l + 10, h / 2 - 30, l + 10 + r - 50, h / 2 - 30 + h / 2 + 10), "Installing. Please wait...",
+      kCaptionCenter);
   progressCaption->Hide();
+
+  // Reading order: top to bottom, left to right.
+  for (qvControl* control : {static_cast<qvControl*>(releaseNotesButton.get()),
+                             static_cast<qvControl*>(termsCheckbox.get()), static_cast<qvControl*>(licenseButton.get()),
+                             static_cast<qvControl*>(changeLocationButton.get()),
+                             static_cast<qvControl*>(cancelButton.get()), static_cast<qvControl*>(installButton.get())})
+    AddToTabOrder(control);
+  installButton->SetDefault(true);
 }
 
 QuorvinUI::~QuorvinUI() {
-  delete installButton;
-  delete cancelButton;
-  delete releaseNotesButton;
-  delete termsCheckbox;
-  delete licenseButton;
-  delete changeLocationButton;
-  delete locationCaption;
-  delete progressCaption;
-  for (qvCaption* caption : stepCaptions) delete caption;
-  stepCaptions.Clear();
+  install.reset();
+  progress.reset();
 }
 
 bool QuorvinUI::OnPaint(qvEvent&) {
   qvPaintDevice device(this);
   FillBackground(device);
   return true;
+}
+
+void QuorvinUI::Show() {
+  qvTabbedWindow::Show();
+  Focus(releaseNotesButton.get());
+}
+
+void QuorvinUI::Focus(qvWindow* control) {
+  if (control && control->GetHandle()) control->TakeFocus();
 }
 
 void QuorvinUI::RefuseProduct(const char* productFile, const std::string& why) {
@@ -183,6 +173,7 @@ int QuorvinUI::ExitStatus() const {
   switch (lastInstall) {
     case LastInstall::kInstalled: return kExitInstalled;
     case LastInstall::kFailed: return kExitCopyFailed;
+    case LastInstall::kCancelled:
     case LastInstall::kNone: break;
   }
   return kExitLeftWithoutInstalling;
@@ -198,9 +189,10 @@ std::string QuorvinUI::LocationDisplay() {
 void QuorvinUI::ShowLocation() { locationCaption->SetText(LocationDisplay().c_str()); }
 
 void QuorvinUI::ShowSteps(bool show) {
-  qvWindow* steps[] = {releaseNotesButton, termsCheckbox, licenseButton, changeLocationButton, locationCaption};
+  qvWindow* steps[] = {releaseNotesButton.get(), termsCheckbox.get(), licenseButton.get(), changeLocationButton.get(),
+                       locationCaption.get()};
   for (qvWindow* window : steps) show ? window->Show() : window->Hide();
-  for (qvCaption* caption : stepCaptions) show ? caption->Show() : caption->Hide();
+  for (auto& caption : stepCaptions) show ? caption->Show() : caption->Hide();
 }
 
 void QuorvinUI::OpenViewer(const char* title, const char* file) {
@@ -209,15 +201,16 @@ void QuorvinUI::OpenViewer(const char* title, const char* file) {
   const qvRect bounds(0, 0, placement.GetWidth() - 40, placement.GetHeight() + 40);
   char path[kPathBufferSize];
   InstallFilesPath(path, file);
-  auto* viewer = new PellioTextFileViewer(bounds, title, path);
+  auto viewer = std::make_unique<PellioTextFileViewer>(bounds, title, path);
   viewer->Show();
   RunModalLoop(viewer->GetHandle());
-  delete viewer;
 }
 
 bool QuorvinUI::OnCommand(qvEvent& event) {
+  if (event.detail == kNoticePassFocus) return qvTabbedWindow::OnCommand(event);
   switch (event.id) {
     case kCommandInstall:
+      if (state == State::kInstalling) return false;
       if (installFinished) {
         // The second click of a double click on "Install" may come after a
         // short copy has already ended: "Quit" does not take it.
@@ -226,7 +219,7 @@ bool QuorvinUI::OnCommand(qvEvent& event) {
         return true;
       }
       if (!termsCheckbox->IsChecked()) {
-        ShowMessage(kAcceptTerms);
+        ShowMessage(GetHandle(), kAcceptTerms);
         return false;
       }
       if (!installLocation[0]) {
@@ -234,16 +227,24 @@ bool QuorvinUI::OnCommand(qvEvent& event) {
         RedrawTree(true);
         if (!installLocation[0]) return false;
       }
-      installFinished = 0;
       RunInstall();
-      installFinished = 1;
       return true;
 
     case kCommandCancel:
-      if (!installFinished) {
-        EndMessageLoop();
-        return true;
+      switch (state) {
+        case State::kReady:
+          EndMessageLoop();
+          return true;
+        case State::kInstalling:
+          ConfirmCancel();
+          return false;
+        case State::kComplete:
+          break;
+        case State::kFailed:
+        case State::kCancelled:
+          return false;
       }
+      // "Do Another".
       installButton->SetLabel("Install");
       installButton->Enable();
       cancelButton->Enable();
@@ -251,6 +252,8 @@ bool QuorvinUI::OnCommand(qvEvent& event) {
       progressCaption->Hide();
       cancelButton->SetLabel("Cancel");
       installFinished = 0;
+      state = State::kReady;
+      Focus(releaseNotesButton.get());
       return true;
 
     case kCommandReleaseNotes:
@@ -262,10 +265,12 @@ bool QuorvinUI::OnCommand(qvEvent& event) {
       return false;
 
     case kCommandChangeLocation: {
+      if (state != State::kReady) return false;
       char prompt[kPathBufferSize];
       BoundedCopy(folderPrompt.ToCString(), prompt);
       qvFileSpec spec(installLocation);
-      if (spec.BrowseFolder(prompt, true)) SetLocation(spec.GetFullPath());
+      // Modal: Install and this button take no input while it is open.
+      if (spec.BrowseFolder(prompt, true, GetHandle()) && state == State::kReady) SetLocation(spec.GetFullPath());
       return false;
     }
 
@@ -274,17 +279,107 @@ bool QuorvinUI::OnCommand(qvEvent& event) {
   }
 }
 
+bool QuorvinUI::OnKeyDown(qvEvent& event) {
+  switch (event.keyCode) {
+    case kKeyEscape:
+      RequestClose();
+      return false;
+    case kKeyEnter:
+      // The default button, as a click on it would.
+      if (!installButton->IsDisabled() && IsWindowVisible(installButton->GetHandle()))
+        Notify(kCommandInstall, kNoticeClick, kEventOther);
+      return false;
+    case kKeyTab:
+      // The window itself has the focus: the first control takes it.
+      Focus(releaseNotesButton->IsDisabled() || !IsWindowVisible(releaseNotesButton->GetHandle())
+                ? static_cast<qvWindow*>(installButton.get())
+                : releaseNotesButton.get());
+      return false;
+    default:
+      return true;
+  }
+}
+
+bool QuorvinUI::OnOtherMessage(qvEvent& event) {
+  switch (event.message) {
+    case WM_CLOSE:
+      RequestClose();
+      return false;
+    case WM_SYSCOMMAND:
+      // wParam: the command, its low four bits the platform's own.
+      if ((event.wParam & 0xFFF0) == SC_CLOSE) {
+        RequestClose();
+        return false;
+      }
+      return true;
+    case WM_SETCURSOR:
+      // wParam: the window under the pointer; lParam's low word: where in it.
+      if (state == State::kInstalling && LOWORD(event.lParam) == HTCLIENT) {
+        SetCursor(LoadCursorA(ModuleInstance(), MAKEINTRESOURCEA(cursor.frame > kLastBusyFrame ? kFirstBusyFrame
+                                                                                                : cursor.frame)));
+        event.SetResult(TRUE);
+        return false;
+      }
+      return true;
+    case kInstallProgressMessage:
+      ShowProgress();
+      return false;
+    case kInstallDoneMessage:
+      FinishInstall();
+      return false;
+    default:
+      return qvTabbedWindow::OnOtherMessage(event);
+  }
+}
+
+bool QuorvinUI::OnDestroy(qvEvent& event) {
+  if (install) install->Stop();
+  EndMessageLoop();
+  return qvTabbedWindow::OnDestroy(event);
+}
+
+void QuorvinUI::RequestClose() {
+  switch (state) {
+    case State::kReady:
+      EndMessageLoop();
+      break;
+    case State::kInstalling:
+      ConfirmCancel();
+      break;
+    case State::kComplete:
+    case State::kFailed:
+    case State::kCancelled:
+      EndMessageLoop();
+      break;
+  }
+}
+
+void QuorvinUI::ConfirmCancel() {
+  if (confirming || !install || install->StopAsked()) return;
+  confirming = true;
+  const bool stop = AskYesNo(GetHandle(), kAskCancel);
+  confirming = false;
+  // The install may have ended while the question was open.
+  if (!stop || state != State::kInstalling) return;
+  install->Stop();
+  cancelButton->Disable();
+  progressCaption->SetText("Cancelling. Please wait...");
+}
+
 bool QuorvinUI::RunInstall() {
-  BusyCursor cursor = {1, kFirstBusyFrame};
+  installFinished = 0;
+  state = State::kInstalling;
+  cursor = {1, kFirstBusyFrame};
   SetCursor(LoadCursorA(ModuleInstance(), MAKEINTRESOURCEA(kFirstBusyFrame)));
   installButton->SetLabel("Quit");
   installButton->Disable();
-  cancelButton->Disable();
+  cancelButton->Enable();
+  cancelButton->SetLabel("Cancel");
+  // Before the steps hide: a hidden control keeps no focus worth having.
+  Focus(cancelButton.get());
   ShowSteps(false);
   progressCaption->SetText("Installing. Please wait...");
   progressCaption->Show();
-  // The copy holds the thread: the window is brought up to date now.
-  RedrawTree(true);
 
   char source[kPathBufferSize];
   InstallFilesPath(source, payloadFolder.ToCString());
@@ -292,28 +387,59 @@ bool QuorvinUI::RunInstall() {
   const std::string product = productFolder.ToCString();
   const InstallJob job = {product.c_str(), static_cast<TargetKind>(targetKind), payload.c_str(), source,
                           installLocation};
-  InstallLog log(logPath.c_str());
-  ProgressDisplay progress(progressCaption, &cursor);
-  const InstallOutcome outcome = RunInstallJob(job, &progress, &log);
-  DiscardQueuedInput();
+  progress = std::make_unique<ProgressDisplay>(progressCaption.get(), &cursor);
+  install = std::make_unique<InstallThread>(GetHandle(), job, logPath);
+  if (!install->Started()) {
+    install.reset();
+    state = State::kFailed;
+    lastInstall = LastInstall::kFailed;
+    ShowMessage(GetHandle(), (std::string(kCopyFailed) + "\n\n" + SystemErrorText(GetLastError())).c_str());
+    progressCaption->SetText("ERROR: Installation Failed.");
+    installFinished = 1;
+    installButton->Enable();
+    resultShownAt = GetTickCount();
+  }
+  return true;
+}
+
+void QuorvinUI::ShowProgress() {
+  if (!install || !progress || install->StopAsked()) return;
+  progress->Show(install->FilesDone(), install->FilesTotal(), install->BytesDone(), install->BytesTotal());
+}
+
+void QuorvinUI::FinishInstall() {
+  if (!install || !install->Done()) return;
+  const InstallOutcome outcome = install->Outcome();
+  const bool stopped = install->StopAsked() && !outcome.installed;
+  install.reset();
+  progress.reset();
+  installFinished = 1;
+  SetCursor(LoadCursorA(nullptr, IDC_ARROW));
 
   if (outcome.installed) {
+    state = State::kComplete;
     lastInstall = LastInstall::kInstalled;
     progressCaption->SetText("Installation Complete.");
     cancelButton->Enable();
     cancelButton->SetLabel("Do Another");
+  } else if (stopped) {
+    state = State::kCancelled;
+    lastInstall = LastInstall::kCancelled;
+    progressCaption->SetText("Installation cancelled.");
+    cancelButton->Disable();
   } else {
+    state = State::kFailed;
     lastInstall = LastInstall::kFailed;
+    cancelButton->Disable();
     // The message names the path and the cause on a line of its own: the
     // advice about rights is only one of the reasons an install fails.
     const InstallFailure& failure = outcome.failure;
     const std::string cause = (failure.path.empty() ? "" : failure.path + ": ") + FailureText(failure);
-    ShowMessage((std::string(kCopyFailed) + "\n\n" + cause).c_str());
+    ShowMessage(GetHandle(), (std::string(kCopyFailed) + "\n\n" + cause).c_str());
     progressCaption->SetText("ERROR: Installation Failed.");
-    RedrawTree(true);
   }
   installButton->Enable();
-  SetCursor(LoadCursorA(nullptr, IDC_ARROW));
+  Focus(installButton.get());
+  RedrawTree(true);
   resultShownAt = GetTickCount();
-  return true;
 }

@@ -1,25 +1,36 @@
 // QuorvinUI: the installer's one window. It reads which product it installs
 // ("product.txt"), works out the payload and the default location, shows
 // the four steps of an install on a lightened panel over the background
-// picture ("bkgd.jpg"), lets the user read the release notes and the terms
-// in the viewer, accept the terms and change the location, then runs the
-// copy and reports the result in place: "Quit" and "Do Another" after
-// success, "Quit" alone after a failure. It owns its controls.
+// picture ("bkgd.jpg", fitted to the window), lets the user read the release
+// notes and the terms in the viewer, accept the terms and change the
+// location, then runs the install on a thread of its own and reports the
+// result in place. It owns its controls.
 //
-// States: Ready (the steps) -> Installing -> Complete or Failed; "Do
-// Another" goes from Complete back to Ready with the check box and the
-// location kept. installFinished is set in Complete and Failed. A failed
-// install has been undone: the destination is as it was.
+// States: Ready (the steps) -> Installing -> Complete, Failed or Cancelled.
+// While Installing the window keeps taking messages; Cancel (or Escape, or
+// closing the window) asks to stop, and a stopped install is undone.
+// "Do Another" goes from Complete back to Ready with the check box and the
+// location kept. installFinished is set in the three end states.
+//
+// The keyboard: Tab and Shift+Tab move the focus through the controls in
+// reading order; Space and Enter press the focused button or flip the check
+// box; Enter elsewhere presses the default button (Install, later Quit);
+// Escape, Alt+F4 and the system's Close act as Cancel before an install, as
+// Quit after one and as Cancel, with its question, during one.
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
+#include <vector>
 
 #include "app/install/TargetKind.h"
-#include "common/PointerList.h"
+#include "app/window/BusyCursor.h"
 #include "common/TextString.h"
-#include "toolkit/window/qvWindow.h"
+#include "toolkit/window/qvTabbedWindow.h"
 
+class InstallThread;
+class ProgressDisplay;
 class qvButton;
 class qvCaption;
 class qvCheckbox;
@@ -36,25 +47,35 @@ enum QuorvinCommand : int {
 
 extern const char kNotSet[];  // "<not set>"
 
-class QuorvinUI : public qvWindow {
+class QuorvinUI : public qvTabbedWindow {
 public:
   // Builds the whole window on bounds (its client area). Without a readable
   // "product.txt", or with a product name that cannot be installed, it
   // tells the user and ends the process with status -1; the log at
   // logPath, when given, says why.
   explicit QuorvinUI(const qvRect& bounds, const std::string& logPath = std::string());
+  // Stops a running install, which is undone, before the controls go.
   ~QuorvinUI() override;
 
   bool OnCommand(qvEvent& event) override;
   bool OnPaint(qvEvent& event) override;
-  // The install: the state switch, the copy with its progress, the result.
+  // Escape and Enter, from wherever the focus is.
+  bool OnKeyDown(qvEvent& event) override;
+  // Closing by the system; the install thread's reports; the busy cursor.
+  bool OnOtherMessage(qvEvent& event) override;
+  // The window going away ends the program: it never runs on without it.
+  bool OnDestroy(qvEvent& event) override;
+  // Shows the window and gives the first control the focus.
+  void Show() override;
+  // Starts the install: the state switch, then the copy on its thread.
   virtual bool RunInstall();
 
   // Replaces the location, as the folder chooser does. A location longer
   // than 259 characters is not taken.
   void SetLocation(const char* location);
   // The process's exit status for what happened in the window: 0 when the
-  // last install succeeded, 1 when it failed, 4 when none ran.
+  // last install succeeded, 1 when it failed, 4 when none ran or it was
+  // cancelled.
   int ExitStatus() const;
 
   const char* Location() const { return installLocation; }
@@ -62,15 +83,26 @@ public:
   bool InstallFinished() const { return installFinished != 0; }
 
 private:
+  enum class State { kReady, kInstalling, kComplete, kFailed, kCancelled };
+
   // Logs why the product cannot be installed, tells the user and ends the
   // process with -1.
   [[noreturn]] void RefuseProduct(const char* productFile, const std::string& why);
+  void MakeControls(const qvRect& bounds);
   void ShowSteps(bool show);
   // The location's display form, or "<not set>" (which also empties a
   // location that has none).
   std::string LocationDisplay();
   void ShowLocation();
   void OpenViewer(const char* title, const char* file);
+  // Escape, Alt+F4 and the system's Close: what Cancel or Quit would do.
+  void RequestClose();
+  // Asks whether to stop the running install, and stops it on Yes.
+  void ConfirmCancel();
+  void ShowProgress();
+  // The install thread has ended: the result, in place.
+  void FinishInstall();
+  void Focus(qvWindow* control);
 
   TextString productName;
   TextString productFolder;
@@ -79,16 +111,23 @@ private:
   char installLocation[260];
   int32_t targetKind;
   uint8_t installFinished;
-  PointerList<qvCaption> stepCaptions;  // owned
-  qvButton* cancelButton;               // owned
-  qvButton* installButton;              // owned
-  qvButton* releaseNotesButton;         // owned
-  qvCheckbox* termsCheckbox;            // owned
-  qvButton* licenseButton;              // owned
-  qvCaption* locationCaption;           // owned
-  qvButton* changeLocationButton;       // owned
-  qvCaption* progressCaption;           // owned
-  std::string logPath;                  // where installs are logged (setup.exe /LOG=FILE); empty for none
-  uint32_t resultShownAt = 0;           // tick count when the result of the last install showed
-  enum class LastInstall { kNone, kInstalled, kFailed } lastInstall = LastInstall::kNone;
+  std::vector<std::unique_ptr<qvCaption>> stepCaptions;  // the eight step texts
+  std::unique_ptr<qvButton> cancelButton;
+  std::unique_ptr<qvButton> installButton;
+  std::unique_ptr<qvButton> releaseNotesButton;
+  std::unique_ptr<qvCheckbox> termsCheckbox;
+  std::unique_ptr<qvButton> licenseButton;
+  std::unique_ptr<qvCaption> locationCaption;
+  std::unique_ptr<qvButton> changeLocationButton;
+  std::unique_ptr<qvCaption> progressCaption;
+  std::string logPath;           // where installs are logged (setup.exe /LOG=FILE); empty for none
+  State state = State::kReady;
+  enum class LastInstall { kNone, kInstalled, kFailed, kCancelled } lastInstall = LastInstall::kNone;
+  uint32_t resultShownAt = 0;    // tick count when the result of the last install showed
+  bool confirming = false;       // the question about cancelling is open
+  BusyCursor cursor = {1, kFirstBusyFrame};
+  std::unique_ptr<ProgressDisplay> progress;  // while installing
+  // Last: destroyed first, so that a running install is stopped and undone
+  // while the controls it reports to still exist.
+  std::unique_ptr<InstallThread> install;
 };

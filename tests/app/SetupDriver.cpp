@@ -139,6 +139,45 @@ void SetupDriver::DoubleClick(HWND control) {
   SendInput(5, inputs, sizeof(INPUT));
 }
 
+void SetupDriver::Key(WORD virtualKey, std::initializer_list<WORD> modifiers) {
+  std::vector<INPUT> inputs;
+  auto key = [&](WORD vk, bool up) {
+    INPUT input = {};
+    input.type = INPUT_KEYBOARD;
+    input.ki.wVk = vk;
+    input.ki.dwFlags = up ? KEYEVENTF_KEYUP : 0;
+    inputs.push_back(input);
+  };
+  for (WORD modifier : modifiers) key(modifier, false);
+  key(virtualKey, false);
+  key(virtualKey, true);
+  for (auto it = modifiers.end(); it != modifiers.begin();) key(*--it, true);
+  for (INPUT& input : inputs) {
+    SendInput(1, &input, sizeof input);
+    Sleep(20);
+  }
+  // Input goes through the program's queue after any sent message: there
+  // is no message that says it was taken. Callers wait for its effect.
+  Pump(80);
+}
+
+HWND SetupDriver::Focus() const {
+  GUITHREADINFO info = {};
+  info.cbSize = sizeof info;
+  return GetGUIThreadInfo(process.dwThreadId, &info) ? info.hwndFocus : nullptr;
+}
+
+HWND SetupDriver::Active() const {
+  GUITHREADINFO info = {};
+  info.cbSize = sizeof info;
+  return GetGUIThreadInfo(process.dwThreadId, &info) ? info.hwndActive : nullptr;
+}
+
+bool SetupDriver::Answers(DWORD bound) const {
+  DWORD_PTR ignored = 0;
+  return SendMessageTimeoutA(window, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, bound, &ignored) != 0;
+}
+
 HWND SetupDriver::WaitForDialog(const std::string& title, DWORD bound) const {
   HWND found = nullptr;
   PumpUntil(

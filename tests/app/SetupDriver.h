@@ -7,6 +7,7 @@
 
 #include <windows.h>
 
+#include <initializer_list>
 #include <string>
 #include <vector>
 
@@ -39,6 +40,18 @@ public:
   void Click(HWND control);
   void ClickAt(int clientX, int clientY);
   void DoubleClick(HWND control);
+  // A key pressed and released, with the modifiers given held around it
+  // (VK_SHIFT, VK_MENU for Alt); the keyboard's input goes to the window
+  // that has the focus, so the program's window must be in front. Callers
+  // wait for the key's effect: nothing tells when the program took it.
+  void Key(WORD virtualKey, std::initializer_list<WORD> modifiers = {});
+  // The control that has the keyboard focus in the program, and the
+  // program's active window.
+  HWND Focus() const;
+  HWND Active() const;
+  // Whether the window answers a message within bound milliseconds: a
+  // window that does not is what the system calls "not responding".
+  bool Answers(DWORD bound = 200) const;
 
   // A dialog of the program (class "#32770") with that title, once it
   // shows; null after bound milliseconds.

@@ -6,10 +6,12 @@
 
 #include <algorithm>
 #include <fstream>
+#include <functional>
 #include <string>
 
 #include "tests/app/Scratch.h"
 #include "tests/app/SetupDriver.h"
+#include "tests/toolkit/window/MessagePump.h"
 
 namespace {
 
@@ -330,6 +332,172 @@ TEST_F(Setup, AMissingEmptyOrHostileBackgroundLeavesTheWindowGrey) {
     EXPECT_EQ(one.WaitForExit(), 0u);
     fs::remove_all(Path("dist"));
   }
+}
+
+}  // namespace
+
+namespace {
+
+// The installer as people expect a window to behave: the keyboard alone,
+// closing it in every state, the chooser's modality, and the window taking
+// messages while a long copy runs.
+class SetupWindow : public Setup {
+protected:
+  // A payload of many small files in folders of 50, so that a copy lasts
+  // a while (Wine's time per new name grows with the folder's size).
+  void PutManyFiles(int count) {
+    for (int i = 0; i < count; ++i)
+      Put("dist/install files/FX Files/Many" + std::to_string(i / 50) + "/f" + std::to_string(i) + ".txt", "xx");
+  }
+  std::string FocusText() const { return driver.Text(driver.Focus()); }
+  // Waits until the control that has the focus reads text.
+  bool FocusReaches(const std::string& text) {
+    return PumpUntil([&] { return FocusText() == text; }, 2000);
+  }
+};
+
+// Tab moves through the controls in reading order, Space ticks the box,
+// Enter presses the focused button, and Enter presses Quit at the end.
+TEST_F(SetupWindow, AWholeInstallFromTheKeyboardAlone) {
+  MakeDist("FX Files");
+  MakeFolder("target");
+  ASSERT_TRUE(Launch("/D=" + Path("target")));
+  EXPECT_TRUE(FocusReaches("Show Release Notes...")) << "the first control has the focus: " << FocusText();
+  driver.Key(VK_TAB);
+  ASSERT_TRUE(FocusReaches("")) << "the check box has no window text of its own";
+  driver.Key(VK_SPACE);
+  for (const char* next : {"Read the License...", "Change Location...", "Cancel", "Install"}) {
+    driver.Key(VK_TAB);
+    EXPECT_TRUE(FocusReaches(next)) << next << ", not " << FocusText();
+  }
+  driver.Key(VK_TAB);
+  EXPECT_TRUE(FocusReaches("Show Release Notes...")) << "round to the first again";
+  driver.Key(VK_TAB, {VK_SHIFT});
+  EXPECT_TRUE(FocusReaches("Install")) << "and back with Shift";
+  driver.Key(VK_RETURN);
+  ASSERT_TRUE(driver.WaitForText(Progress(), "Installation Complete."));
+  EXPECT_EQ(Listing("target"), "Plug-in.aex Presets/ Presets/One.ffx");
+  EXPECT_TRUE(FocusReaches("Quit")) << "the result gives Quit the focus, not " << FocusText();
+  Sleep(GetDoubleClickTime() + 50);
+  driver.Key(VK_RETURN);
+  EXPECT_EQ(driver.WaitForExit(), 0u) << "Enter presses Quit, the default button";
+}
+
+// Escape, Alt+F4 and the system's Close act as Cancel before an install
+// and as Quit after one; the process ends with its window.
+TEST_F(SetupWindow, EscapeAltF4AndCloseInEachState) {
+  struct Case {
+    const char* name;
+    bool install;       // install first
+    bool failing;       // and make it fail
+    std::function<void(SetupDriver&)> close;
+    DWORD status;
+  };
+  const auto escape = [](SetupDriver& one) { one.Key(VK_ESCAPE); };
+  const auto altF4 = [](SetupDriver& one) { one.Key(VK_F4, {VK_MENU}); };
+  const auto wmClose = [](SetupDriver& one) { PostMessageA(one.Window(), WM_CLOSE, 0, 0); };
+  const auto scClose = [](SetupDriver& one) { PostMessageA(one.Window(), WM_SYSCOMMAND, SC_CLOSE, 0); };
+  const Case cases[] = {
+      {"Escape before", false, false, escape, 4},    {"Alt+F4 before", false, false, altF4, 4},
+      {"WM_CLOSE before", false, false, wmClose, 4}, {"SC_CLOSE before", false, false, scClose, 4},
+      {"Escape after", true, false, escape, 0},      {"Alt+F4 after", true, false, altF4, 0},
+      {"WM_CLOSE after a failure", true, true, wmClose, 1},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    MakeDist("FX Files");
+    Put("target/Plug-in.aex", "earlier");
+    {
+    SetupDriver one;
+    ASSERT_TRUE(Launch(one, "/D=" + Path("target")));
+    ASSERT_TRUE(PumpUntil([&] { return one.Focus() != nullptr; }, 2000)) << "the window has the keyboard";
+    HANDLE holder = INVALID_HANDLE_VALUE;
+    if (c.install) {
+      if (c.failing)
+        holder = CreateFileA(Path("target/Plug-in.aex").c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+      one.ClickAt(106, 216);
+      one.Click(one.Control("Install"));
+      if (c.failing) {
+        const HWND box = one.WaitForDialog("Attention !", 20000);
+        ASSERT_NE(box, nullptr);
+        one.Answer(box, IDOK);
+      }
+      ASSERT_TRUE(PumpUntil([&] { return one.Shows("Quit") && !one.Shows("Installing. Please wait..."); }, 20000));
+      Sleep(GetDoubleClickTime() + 50);
+      one.BringToFront();
+    }
+    c.close(one);
+    EXPECT_EQ(one.WaitForExit(5000), c.status);
+    if (holder != INVALID_HANDLE_VALUE) CloseHandle(holder);
+    }
+    fs::remove_all(Path("dist"));
+    fs::remove_all(Path("target"));
+  }
+}
+
+// The folder chooser is modal: while it is open the window takes no
+// click, so Install cannot run and no second chooser opens.
+TEST_F(SetupWindow, TheFolderChooserIsModalAndOwned) {
+  MakeDist("AE Files");
+  ASSERT_TRUE(Launch());
+  AcceptTerms();
+  driver.Click(Button("Change Location..."));
+  const HWND chooser = driver.WaitForDialog("Browse for Folder");
+  ASSERT_NE(chooser, nullptr);
+  EXPECT_EQ(GetWindow(chooser, GW_OWNER), driver.Window());
+  EXPECT_FALSE(IsWindowEnabled(driver.Window())) << "the window is disabled while the chooser is open";
+  RECT box, window;
+  GetWindowRect(chooser, &box);
+  GetWindowRect(driver.Window(), &window);
+  EXPECT_NEAR((box.left + box.right) / 2, (window.left + window.right) / 2, 2) << "centred over the window";
+  driver.Click(Button("Install"));
+  Sleep(300);
+  std::vector<HWND> choosers;
+  for (HWND hwnd : driver.Windows()) {
+    char text[64] = {};
+    GetWindowTextA(hwnd, text, sizeof text);
+    if (std::string(text) == "Browse for Folder") choosers.push_back(hwnd);
+  }
+  EXPECT_EQ(choosers.size(), 1u) << "no second chooser";
+  EXPECT_FALSE(driver.Shows("Installing. Please wait...")) << "Install did not run";
+  driver.Answer(chooser, IDCANCEL);
+  EXPECT_TRUE(IsWindowEnabled(driver.Window()));
+  driver.Click(Button("Cancel"));
+  EXPECT_EQ(driver.WaitForExit(), 4u);
+}
+
+// During a copy of a few thousand files the window answers at once, moves
+// and repaints; Cancel asks, stops the copy, and the destination is as it
+// was; the status tells the program was left without installing.
+TEST_F(SetupWindow, TheWindowAnswersDuringACopyThatCancelUndoes) {
+  MakeDist("FX Files");
+  PutManyFiles(4000);
+  Put("target/earlier.txt", "the user's own");
+  const std::string before = TreeSnapshot("target");
+  ASSERT_TRUE(Launch("/D=" + Path("target")));
+  AcceptTerms();
+  driver.Click(Button("Install"));
+  ASSERT_TRUE(PumpUntil([&] { return driver.Text(Progress()).find(" of 4,002 files") != std::string::npos; }, 10000))
+      << driver.Text(Progress());
+  EXPECT_TRUE(driver.Answers(200)) << "the window takes messages while it copies";
+  RECT start, moved;
+  GetWindowRect(driver.Window(), &start);
+  ASSERT_TRUE(SetWindowPos(driver.Window(), nullptr, start.left + 40, start.top + 30, 0, 0,
+                           SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE));
+  GetWindowRect(driver.Window(), &moved);
+  EXPECT_EQ(moved.left, start.left + 40) << "it moves";
+  const std::string earlyText = driver.Text(Progress());
+  EXPECT_TRUE(PumpUntil([&] { return driver.Text(Progress()) != earlyText; }, 5000)) << "and shows progress";
+
+  driver.Click(Button("Cancel"));
+  const HWND question = driver.WaitForDialog("Attention !");
+  ASSERT_NE(question, nullptr) << "Cancel asks first";
+  EXPECT_NE(driver.MessageText(question).find("cancel the installation"), std::string::npos);
+  driver.Answer(question, IDYES);
+  ASSERT_TRUE(driver.WaitForText(Progress(), "Installation cancelled.", 60000)) << driver.Text(Progress());
+  EXPECT_EQ(TreeSnapshot("target"), before) << "the install was undone";
+  EXPECT_TRUE(driver.Shows("Quit"));
+  EXPECT_EQ(Quit(), 4u);
 }
 
 }  // namespace

@@ -1,5 +1,6 @@
 #include "toolkit/controls/qvButton.h"
 
+#include "toolkit/controls/qvPalette.h"
 #include "toolkit/draw/qvDevice.h"
 #include "toolkit/files/qvOffscreenDevice.h"
 
@@ -16,11 +17,10 @@ struct ButtonLook {
 };
 
 const ButtonLook& LookFor(bool disabled, bool pressed) {
-  static const ButtonLook kNormal = {ColorFromBytes(180, 180, 180), ColorFromBytes(0, 0, 0), true,
-                                     ColorFromBytes(255, 255, 255), ColorFromBytes(119, 119, 119)};
-  static const ButtonLook kPressed = {ColorFromBytes(102, 102, 102), ColorFromBytes(0, 0, 0), true,
-                                      ColorFromBytes(85, 85, 85), ColorFromBytes(136, 136, 136)};
-  static const ButtonLook kDisabled = {ColorFromBytes(180, 180, 180), ColorFromBytes(136, 136, 136), false, {}, {}};
+  using namespace qvPalette;
+  static const ButtonLook kNormal = {Grey(kFace), Grey(kInk), true, Grey(kPaper), Grey(kShade)};
+  static const ButtonLook kPressed = {Grey(kHeldFace), Grey(kInk), true, Grey(kHeldLight), Grey(kHeldShade)};
+  static const ButtonLook kDisabled = {Grey(kFace), Grey(kHeldShade), false, {}, {}};
   if (disabled) return kDisabled;
   return pressed ? kPressed : kNormal;
 }
@@ -33,10 +33,13 @@ void DrawLine(qvDevice& device, qvPen& pen, int x1, int y1, int x2, int y2) {
   pen.Deselect();
 }
 
-void DrawBody(qvDevice& device, const qvRect& r, const ButtonLook& look) {
+// A default button's outline is this much heavier than one pixel.
+constexpr int kDefaultOutlineWidth = 2;
+
+void DrawBody(qvDevice& device, const qvRect& r, const ButtonLook& look, bool isDefault) {
   const int l = r.GetLeft(), t = r.GetTop(), rt = r.GetRight(), b = r.GetBottom();
   {
-    qvPen outline(&look.outline, 1);
+    qvPen outline(&look.outline, isDefault ? kDefaultOutlineWidth : 1);
     qvColor faceColour = look.face;
     qvBrush face(faceColour);
     outline.SelectInto(device.GetContext());
@@ -66,7 +69,7 @@ bool qvButton::OnPaint(qvEvent&) {
   qvRect r;
   GetClientArea(r);
   FillFaceBackground(offscreen);
-  DrawBody(offscreen, r, LookFor(IsDisabled(), IsPressedInside()));
+  DrawBody(offscreen, r, LookFor(IsDisabled(), IsPressedInside()), isDefault && !IsDisabled());
 
   qvFont small(qvFontSmall), large(qvFontLarge);
   qvFont& font = largeLabel ? large : small;
@@ -77,14 +80,28 @@ bool qvButton::OnPaint(qvEvent&) {
   const int y = r.GetTop() + (r.GetBottom() - h - r.GetTop()) / 2;
   const qvRect label(r.GetLeft() + 2, y, r.GetRight(), y + h);
   const COLORREF previous =
-      SetTextColor(offscreen.GetContext(), IsDisabled() ? RGB(153, 153, 153) : RGB(0, 0, 0));
+      SetTextColor(offscreen.GetContext(), qvPalette::GreyRef(IsDisabled() ? qvPalette::kDisabledInk : qvPalette::kInk));
   offscreen.DrawTextTransparent(GetTitle(), label, kAlignCenter, true);
   SetTextColor(offscreen.GetContext(), previous);
   font.Deselect();
+  // Inside the bevel, clear of the rounded corners.
+  DrawFocusMark(offscreen, qvRect(r.GetLeft() + 4, r.GetTop() + 3, r.GetRight() - 4, r.GetBottom() - 3));
 
   offscreen.CopyToDevice(&paint);
   return true;
 }
+
+bool qvButton::OnActivate() {
+  NotifyParent(kNoticeClick, kEventOther);
+  return true;
+}
+
+void qvButton::SetDefault(bool on) {
+  isDefault = on;
+  Refresh();
+}
+
+bool qvButton::IsDefault() { return isDefault; }
 
 void qvButton::SetLabel(const char* text) {
   SetTitle(text);

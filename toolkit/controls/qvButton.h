@@ -1,8 +1,11 @@
 // qvButton: a push button drawn by the toolkit: a round-cornered face with
 // a one-pixel bevel and a centred one-line label, in a normal, pressed or
-// disabled look. It keeps the control's pointer handling, so it reports a
-// click (kNoticeClick) and a double click (kNoticeDoubleClick) to its
-// parent with its own identifier. The label is the window's title.
+// disabled look, with a focus mark while it has the keyboard focus and a
+// heavier outline while it is its window's default button (the one Enter
+// presses). It keeps the control's pointer handling, so it reports a click
+// (kNoticeClick) and a double click (kNoticeDoubleClick) to its parent with
+// its own identifier; Space and Enter on it report a click too. The label
+// is the window's title.
 #pragma once
 
 #include "toolkit/controls/qvControl.h"
@@ -14,9 +17,16 @@ public:
   qvButton(qvWindow* parent, const qvRect& bounds, const char* title, int controlId, bool largeLabel);
 
   bool OnPaint(qvEvent& event) override;
+  // A click.
+  bool OnActivate() override;
   // Up to 259 characters, also as the platform window's text; redraws.
   virtual void SetLabel(const char* text);
+  // Marks the button as its window's default; the window presses it on
+  // Enter. Redraws.
+  virtual void SetDefault(bool isDefault);
+  virtual bool IsDefault();
 
 private:
   bool largeLabel;
+  bool isDefault = false;
 };

@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "toolkit/controls/qvPalette.h"
 #include "toolkit/draw/qvDevice.h"
 
 qvCaption::qvCaption(qvWindow* parent, const qvRect& bounds, const char* text, int alignFlags)
@@ -22,10 +23,11 @@ bool qvCaption::OnPaint(qvEvent&) {
   qvFont font(fontKind);
   font.SelectInto(device.GetContext());
   FillBackground(device);
-  SetTextColor(device.GetContext(), RGB(0, 0, 0));
+  SetTextColor(device.GetContext(), qvPalette::GreyRef(qvPalette::kInk));
   int align = 0;
   if (alignFlags & kCaptionCenter) align |= kAlignCenter;
   if (alignFlags & kCaptionMiddle) align |= kAlignMiddle;
+  if (alignFlags & kCaptionEllipsis) align |= kAlignEllipsis;
   qvRect area;
   GetClientArea(area);
   device.DrawTextTransparent(GetTitle(), area, align, true);
@@ -38,6 +40,7 @@ bool qvCaption::OnDoubleClick(qvEvent&) { return false; }
 bool qvCaption::OnMouseDown(qvEvent&) { return false; }
 bool qvCaption::OnMouseUp(qvEvent&) { return false; }
 bool qvCaption::OnMouseMove(qvEvent&) { return false; }
+bool qvCaption::TakesFocus() { return false; }
 
 void qvCaption::SetTextSize(int size) {
   if (size == 0) fontKind = qvFontSmall;

@@ -10,6 +10,7 @@
 constexpr int kCaptionLeft = 1;
 constexpr int kCaptionCenter = 2;   // centred horizontally
 constexpr int kCaptionMiddle = 4;   // centred vertically (text on one line)
+constexpr int kCaptionEllipsis = 8; // one line, ending in "..." where it would pass the caption's edge
 
 class qvCaption : public qvControl {
 public:
@@ -26,6 +27,8 @@ public:
   bool OnMouseDown(qvEvent& event) override;
   bool OnMouseUp(qvEvent& event) override;
   bool OnMouseMove(qvEvent& event) override;
+  // A caption has no action: the keyboard passes it by.
+  bool TakesFocus() override;
 
   // 0: the small font; 1: the large one (the default); anything else
   // changes nothing. Takes effect at the next paint.

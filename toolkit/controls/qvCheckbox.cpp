@@ -2,12 +2,12 @@
 
 #include <cstring>
 
+#include "toolkit/controls/qvPalette.h"
 #include "toolkit/draw/qvDevice.h"
 #include "toolkit/files/qvOffscreenDevice.h"
 
 namespace {
 
-constexpr int kCheckboxId = 4;
 constexpr int kBoxSize = 13;
 
 // A polyline of one-pixel pen from its first point.
@@ -21,27 +21,29 @@ void Polyline3(qvDevice& device, qvColor colour, int width, const POINT (&points
 // normal or pressed.
 void DrawBox(qvDevice& device, const qvRect& box, bool checked, bool pressed) {
   const int L = box.GetLeft(), T = box.GetTop(), R = box.GetRight(), B = box.GetBottom();
-  Polyline3(device, ColorFromBytes(255, 255, 255), 1, {{L, B - 1}, {R - 1, B - 1}, {R - 1, T}});
-  Polyline3(device, ColorFromBytes(128, 128, 128), 1, {{R - 2, T}, {L, T}, {L, B - 1}});
-  Polyline3(device, ColorFromBytes(238, 238, 238), 1, {{L + 1, B - 2}, {R - 2, B - 2}, {R - 2, T + 1}});
-  Polyline3(device, ColorFromBytes(0, 0, 0), 1, {{R - 3, T + 1}, {L + 1, T + 1}, {L + 1, B - 2}});
+  using namespace qvPalette;
+  Polyline3(device, Grey(kPaper), 1, {{L, B - 1}, {R - 1, B - 1}, {R - 1, T}});
+  Polyline3(device, Grey(kSunken), 1, {{R - 2, T}, {L, T}, {L, B - 1}});
+  Polyline3(device, Grey(kSunkenLight), 1, {{L + 1, B - 2}, {R - 2, B - 2}, {R - 2, T + 1}});
+  Polyline3(device, Grey(kInk), 1, {{R - 3, T + 1}, {L + 1, T + 1}, {L + 1, B - 2}});
 
   const qvRect inner(L + 2, T + 2, R - 2, B - 2);
-  qvColor fill = pressed ? ColorFromBytes(128, 128, 128) : ColorFromBytes(255, 255, 255);
+  qvColor fill = Grey(pressed ? kSunken : kPaper);
   {
     qvBrush brush(fill);
     device.FillArea(inner, brush);
   }
   if (!checked) return;
   const int l = inner.GetLeft(), t = inner.GetTop(), r = inner.GetRight(), b = inner.GetBottom();
-  Polyline3(device, ColorFromBytes(0, 0, 0), 2, {{l + 1, t + 3}, {l + 3, b - 2}, {r - 1, t + 1}});
+  Polyline3(device, Grey(kInk), 2, {{l + 1, t + 3}, {l + 3, b - 2}, {r - 1, t + 1}});
 }
 
 }  // namespace
 
-qvCheckbox::qvCheckbox(qvWindow* parent, const qvRect& bounds)
-    : qvControl(bounds, parent, nullptr, kCheckboxId), checked(false) {
-  std::strcpy(label, "  I accept.");
+qvCheckbox::qvCheckbox(qvWindow* parent, const qvRect& bounds, const char* text, int controlId)
+    : qvControl(bounds, parent, nullptr, controlId), checked(false) {
+  std::strncpy(label, text ? text : "", sizeof label - 1);
+  label[sizeof label - 1] = '\0';
   Create();
   qvRect area;
   GetClientArea(area);
@@ -71,13 +73,22 @@ bool qvCheckbox::OnPaint(qvEvent&) {
   qvFont font(qvFontLarge);
   font.SelectInto(offscreen.GetContext());
   const HDC dc = offscreen.GetContext();
-  const COLORREF previousColour = SetTextColor(dc, IsDisabled() ? RGB(128, 128, 128) : RGB(0, 0, 0));
+  const COLORREF previousColour =
+      SetTextColor(dc, qvPalette::GreyRef(IsDisabled() ? qvPalette::kSunken : qvPalette::kInk));
   const int previousMode = SetBkMode(dc, TRANSPARENT);
   RECT rect;
   textRect.ToRECT(&rect);
   DrawTextA(dc, label, -1, &rect, DT_WORDBREAK | DT_VCENTER);
+  // The mark goes round the label's text, as the platform's check boxes
+  // draw it, leading spaces left out.
+  RECT measured = rect;
+  const char* text = label + std::strspn(label, " ");
+  SIZE lead = {};
+  GetTextExtentPoint32A(dc, label, static_cast<int>(text - label), &lead);
+  DrawTextA(dc, label, -1, &measured, DT_WORDBREAK | DT_VCENTER | DT_CALCRECT);
   SetBkMode(dc, previousMode);
   SetTextColor(dc, previousColour);
+  if (*text) DrawFocusMark(offscreen, qvRect(measured.left + lead.cx - 1, measured.top, measured.right + 1, measured.bottom));
   offscreen.CopyToDevice(&paint);
   font.Deselect();
   return true;
@@ -87,6 +98,7 @@ bool qvCheckbox::OnDoubleClick(qvEvent& event) { return qvWindow::OnDoubleClick(
 
 bool qvCheckbox::OnMouseDown(qvEvent& event) {
   if (IsDisabled()) return false;
+  TakeFocusOnPress();
   pressed = true;
   inside = true;
   CaptureMouse();
@@ -112,6 +124,15 @@ bool qvCheckbox::OnMouseUp(qvEvent& event) {
 bool qvCheckbox::OnMouseMove(qvEvent& event) {
   if (IsDisabled()) return false;
   return qvControl::OnMouseMove(event);
+}
+
+bool qvCheckbox::OnActivate() {
+  checked = !checked;
+  Refresh();
+  // Last: the parent may act on the new state in ways that end this
+  // control's life.
+  NotifyParent(kNoticeClick, kEventOther);
+  return true;
 }
 
 void qvCheckbox::Check() {

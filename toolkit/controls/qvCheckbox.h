@@ -1,14 +1,16 @@
 // qvCheckbox: a 13 x 13 sunken box with a check mark and a label beside it.
-// A click (press and release with the pointer over it) flips the state and
-// then tells the parent, so the parent reads the new state; Check and
-// Uncheck change it silently. Its identifier is always 4.
+// A click (press and release with the pointer over it), or Space or Enter
+// while it has the focus, flips the state and then tells the parent, so the
+// parent reads the new state; Check and Uncheck change it silently. The
+// window that makes it gives its identifier and label.
 #pragma once
 
 #include "toolkit/controls/qvControl.h"
 
 class qvCheckbox : public qvControl {
 public:
-  qvCheckbox(qvWindow* parent, const qvRect& bounds);
+  // label: up to 159 characters.
+  qvCheckbox(qvWindow* parent, const qvRect& bounds, const char* label, int controlId);
 
   void ResetFields() override;
   // Hands the event to the parent as one of this control's.
@@ -20,12 +22,15 @@ public:
   bool OnMouseDown(qvEvent& event) override;
   bool OnMouseUp(qvEvent& event) override;
   bool OnMouseMove(qvEvent& event) override;
+  // Flips the state and tells the parent, as a click does.
+  bool OnActivate() override;
 
   virtual void Check();
   virtual void Uncheck();
   virtual bool IsChecked();
   // Up to 159 characters; redraws.
   virtual void SetLabel(const char* text);
+  const char* Label() const { return label; }
 
   const qvRect& Box() const { return box; }
   const qvRect& TextRect() const { return textRect; }

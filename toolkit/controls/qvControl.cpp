@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "toolkit/controls/qvPalette.h"
 #include "toolkit/draw/qvDevice.h"
 
 qvControl::qvControl(const qvRect& bounds, qvWindow* parent, const char* title, int controlId)
@@ -34,6 +35,7 @@ bool qvControl::OnDoubleClick(qvEvent&) {
 }
 
 bool qvControl::OnMouseDown(qvEvent&) {
+  TakeFocusOnPress();
   pressed = true;
   inside = true;
   CaptureMouse();
@@ -107,7 +109,57 @@ bool qvControl::IsDisabled() { return disabled; }
 
 bool qvControl::CanTakeFocusForward() {
   ReservedHookB(0);
+  return TakesFocus();
+}
+
+bool qvControl::TakesFocus() { return true; }
+
+bool qvControl::OnActivate() { return false; }
+
+namespace {
+
+constexpr int32_t kKeySpace = ' ';
+constexpr int32_t kKeyEnter = '\r';
+
+}  // namespace
+
+bool qvControl::OnKeyDown(qvEvent& event) {
+  if (event.keyCode == kKeyTab) {
+    // The focus moves on without a character: the tab that follows as a
+    // character is not the control's either.
+    NotifyParent(kNoticePassFocus, kEventOther);
+    return false;
+  }
+  if ((event.keyCode == kKeySpace || event.keyCode == kKeyEnter) && !disabled && OnActivate()) return false;
+  // Last: the parent may delete this control.
+  return parent ? parent->OnKeyDown(event) : true;
+}
+
+bool qvControl::OnFocusLost() {
+  Refresh();
   return true;
+}
+
+bool qvControl::OnOtherMessage(qvEvent& event) {
+  if (event.message == WM_SETFOCUS) Refresh();
+  return true;
+}
+
+bool qvControl::HasFocus() { return GetHandle() && GetFocus() == GetHandle(); }
+
+void qvControl::DrawFocusMark(qvDevice& device, const qvRect& r) {
+  if (!HasFocus()) return;
+  // The platform's dotted mark, drawn by inverting: its colours show on any
+  // face.
+  const COLORREF text = SetTextColor(device.GetContext(), qvPalette::GreyRef(qvPalette::kInk));
+  const COLORREF back = SetBkColor(device.GetContext(), qvPalette::GreyRef(qvPalette::kPaper));
+  device.DrawFocusFrame(r);
+  SetBkColor(device.GetContext(), back);
+  SetTextColor(device.GetContext(), text);
+}
+
+void qvControl::TakeFocusOnPress() {
+  if (TakesFocus() && !disabled && !HasFocus()) TakeFocus();
 }
 
 bool qvControl::CanTakeFocusBackward() { return CanTakeFocusForward(); }

@@ -6,8 +6,12 @@
 // parent, NotifyParent, which arrives synchronously in the parent's
 // OnCommand as a command event whose detail is a qvControlNotice.
 //
-// Only the left button and pointer movement are handled; no control has
-// keyboard handling of its own. A control owns nothing beyond its window.
+// The keyboard: a control that takes the focus (a press on it, or Tab in a
+// tabbed window) shows a focus mark; Tab and Shift+Tab ask the parent to
+// pass the focus on; Space and Enter activate a control that has an action
+// (OnActivate: a button's click, a check box's flip); every other key goes
+// on to the parent, so that the window hears Escape and Enter wherever its
+// focus is. A control owns nothing beyond its window.
 #pragma once
 
 #include <cstdint>
@@ -35,6 +39,10 @@ public:
   // wherever the release itself happens.
   bool OnMouseUp(qvEvent& event) override;
   bool OnMouseMove(qvEvent& event) override;
+  bool OnKeyDown(qvEvent& event) override;
+  // The focus mark comes and goes with the focus.
+  bool OnFocusLost() override;
+  bool OnOtherMessage(qvEvent& event) override;
 
   // p in client coordinates: inside the client area (edges included) and
   // not over a visible, enabled child window.
@@ -43,9 +51,17 @@ public:
   virtual void Disable();
   virtual void Enable();
   virtual bool IsDisabled();
-  // A tabbed window asks these when passing the keyboard focus on.
+  // A tabbed window asks these when passing the keyboard focus on: true
+  // for a control that takes the focus (TakesFocus).
   virtual bool CanTakeFocusForward();
   virtual bool CanTakeFocusBackward();
+  // Whether the control takes the keyboard focus: true unless it is a
+  // caption or another control without an action of its own.
+  virtual bool TakesFocus();
+  // Space or Enter on the focused control; true when the control acted
+  // (then the key goes no further). The control's parent may end loops or
+  // delete windows in the action: callers touch nothing after it.
+  virtual bool OnActivate();
   // Stores up to 255 characters and turns hover notifications on; a null
   // text turns them off and keeps the stored text.
   virtual void SetHoverText(const char* text);
@@ -80,6 +96,11 @@ protected:
   // The start of a face drawn off screen: the default grey, then the part
   // of an ancestor's picture behind the control.
   void FillFaceBackground(qvDevice& device);
+  bool HasFocus();
+  // The dotted focus mark inside r, when the control has the focus.
+  void DrawFocusMark(qvDevice& device, const qvRect& r);
+  // A press takes the focus, for a control that takes it.
+  void TakeFocusOnPress();
 
 private:
   void ResetControlFields();

@@ -4,6 +4,7 @@
 #include <cmath>
 #include <limits>
 
+#include "toolkit/controls/qvPalette.h"
 #include "toolkit/draw/qvDevice.h"
 #include "toolkit/draw/qvRegion.h"
 #include "toolkit/files/qvOffscreenDevice.h"
@@ -43,12 +44,12 @@ void Line(qvDevice& device, int x1, int y1, int x2, int y2) {
 // Face, bevel and, for the thumb, the grip; for an arrow, its triangle.
 void DrawButtonPart(qvDevice& device, const qvRect& r, bool vertical, bool thumb, bool first, bool pressed) {
   const int l = r.GetLeft(), t = r.GetTop(), rt = r.GetRight(), b = r.GetBottom();
-  qvColor faceColour = ColorFromBytes(pressed ? 128 : 180, pressed ? 128 : 180, pressed ? 128 : 180);
+  qvColor faceColour = qvPalette::Grey(pressed ? qvPalette::kSunken : qvPalette::kFace);
   {
     qvBrush face(faceColour);
     device.FillArea(r, face);
   }
-  const qvColor lightColour = ColorFromBytes(225, 225, 225), darkColour = ColorFromBytes(119, 119, 119);
+  const qvColor lightColour = qvPalette::Grey(qvPalette::kThumbLight), darkColour = qvPalette::Grey(qvPalette::kShade);
   qvPen light(&lightColour, 1), dark(&darkColour, 1);
   const HDC dc = device.GetContext();
 
@@ -209,7 +210,7 @@ bool qvScrollbar::OnPaint(qvEvent&) {
   const ScrollGeometry g = Geometry();
   const int64_t n = int64_t{maximum} - minimum + 1;
 
-  qvColor trackColour = ColorFromBytes(102, 102, 102);
+  qvColor trackColour = qvPalette::Grey(qvPalette::kHeldFace);
   qvBrush track(trackColour);
   if (n <= 1) {
     offscreen.FillArea(area, track);

@@ -16,6 +16,7 @@ UINT AlignFormat(int align) {
   UINT format = 0;
   if (align & kAlignCenter) format |= DT_CENTER;
   if (align & kAlignMiddle) format |= DT_VCENTER;
+  if (align & kAlignEllipsis) format |= DT_SINGLELINE | DT_END_ELLIPSIS;
   return format;
 }
 
@@ -112,7 +113,7 @@ void qvDevice::DrawTextIn(const char* text, const qvRect& r, int align) {
 void qvDevice::DrawTextTransparent(const char* text, const qvRect& r, int align, bool wrap) {
   const int mode = SetBkMode(dc, TRANSPARENT);
   RECT rect = ToPlatform(r);
-  const UINT format = (wrap ? DT_WORDBREAK : 0) | AlignFormat(align);
+  const UINT format = (wrap && !(align & kAlignEllipsis) ? DT_WORDBREAK : 0) | AlignFormat(align);
   CentreOneLine(dc, text, format, rect);
   DrawTextA(dc, text, -1, &rect, format);
   SetBkMode(dc, mode);

@@ -15,9 +15,12 @@
 class qvWindow;
 
 // DrawTextIn and DrawTextTransparent alignment bits. kAlignMiddle centres
-// text that fits on one line vertically, wrapped or not.
+// text that fits on one line vertically, wrapped or not. kAlignEllipsis
+// keeps the text on one line and ends it in "..." where it would pass the
+// rectangle, so that no word is lost at an edge unseen.
 constexpr int kAlignCenter = 1;
 constexpr int kAlignMiddle = 2;
+constexpr int kAlignEllipsis = 4;
 
 class qvDevice {
 public:

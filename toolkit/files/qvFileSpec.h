@@ -59,12 +59,13 @@ public:
   // the type the user picked (ids[0] after Cancel).
   virtual bool SaveFile(int count, const int* ids, const char* labelText = "", const char* initialName = nullptr,
                         int* chosenId = nullptr, int* filterIndex = nullptr);
-  // The shell's folder browser, with no owner; startAtCurrent selects
-  // fullPath first. After OK fullPath and folder hold the chosen folder and
+  // The shell's folder browser; startAtCurrent selects fullPath first. An
+  // owner, when given, is disabled while the browser is open, which opens
+  // centred over it. After OK fullPath and folder hold the chosen folder and
   // fileName its display name. Cancel, an item that is not a folder of the
   // file system, or a path of 259 characters or more (which the shell may
   // have cut from a longer one): cleared, false.
-  virtual bool BrowseFolder(const char* title, bool startAtCurrent);
+  virtual bool BrowseFolder(const char* title, bool startAtCurrent, HWND owner = nullptr);
   // folder gets name and "\" appended, then JoinPath.
   virtual void EnterFolder(const char* name);
   virtual void SetFileName(const char* name);

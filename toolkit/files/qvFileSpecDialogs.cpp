@@ -10,6 +10,7 @@
 #include "common/ModuleInstance.h"
 #include "toolkit/files/FileTypeTable.h"
 #include "toolkit/files/qvFileSpec.h"
+#include "toolkit/window/ShowMessage.h"
 
 namespace {
 
@@ -71,9 +72,17 @@ bool FolderPathOf(LPCITEMIDLIST item, char* out) {
   return true;
 }
 
-// Selects the file spec's path when the browser opens.
-int CALLBACK SelectStartFolder(HWND browser, UINT message, LPARAM, LPARAM path) {
-  if (message == BFFM_INITIALIZED) SendMessageA(browser, BFFM_SETSELECTIONA, TRUE, path);
+// What the folder browser does when it opens.
+struct BrowserStart {
+  const char* path;  // selected at the start, or null
+  HWND owner;        // centred over, or null
+};
+
+int CALLBACK StartBrowser(HWND browser, UINT message, LPARAM, LPARAM data) {
+  if (message != BFFM_INITIALIZED) return 0;
+  const auto* start = reinterpret_cast<const BrowserStart*>(data);
+  if (start->path) SendMessageA(browser, BFFM_SETSELECTIONA, TRUE, reinterpret_cast<LPARAM>(start->path));
+  if (start->owner) CenterWindowOver(browser, start->owner);
   return 0;
 }
 
@@ -144,7 +153,7 @@ bool qvFileSpec::SaveFile(int count, const int* ids, const char* labelText, cons
   return TakeDialogResult(chosen, file, title, record.nFileOffset, true);
 }
 
-bool qvFileSpec::BrowseFolder(const char* title, bool startAtCurrent) {
+bool qvFileSpec::BrowseFolder(const char* title, bool startAtCurrent, HWND owner) {
   // The new dialog style needs the calling thread in a single-threaded
   // apartment.
   const HRESULT ole = OleInitialize(nullptr);
@@ -153,10 +162,12 @@ bool qvFileSpec::BrowseFolder(const char* title, bool startAtCurrent) {
   info.pszDisplayName = displayName;
   info.lpszTitle = title;
   info.ulFlags = BIF_NEWDIALOGSTYLE | BIF_NONEWFOLDERBUTTON;
-  if (startAtCurrent) {
-    info.lpfn = SelectStartFolder;
-    info.lParam = reinterpret_cast<LPARAM>(fullPath);
-  }
+  // With an owner the browser is modal: the owner takes no input while it
+  // is open.
+  info.hwndOwner = owner;
+  const BrowserStart start = {startAtCurrent ? fullPath : nullptr, owner};
+  info.lpfn = StartBrowser;
+  info.lParam = reinterpret_cast<LPARAM>(&start);
   LPITEMIDLIST chosen = SHBrowseForFolderA(&info);
   char path[kFileSpecPathSize];
   const bool fits = chosen && FolderPathOf(chosen, path);

@@ -174,6 +174,15 @@ LRESULT CALLBACK OrdinaryWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPAR
     case WM_MOUSEWHEEL:
       if (RouteWheelToPointer(hwnd, wParam, lParam)) return 0;
       break;
+    case WM_SYSKEYDOWN:
+      // The class has no close box, and so the platform turns Alt+F4 into
+      // nothing; the top-level window is asked to close instead, and its
+      // WM_CLOSE handling decides what closing means (wParam: the key).
+      if (wParam == VK_F4) {
+        PostMessageA(GetAncestor(hwnd, GA_ROOT), WM_CLOSE, 0, 0);
+        return 0;
+      }
+      break;
     case WM_DESTROY:
     case WM_NCDESTROY:
       if (window) {

@@ -1,5 +1,63 @@
 #include "toolkit/window/ShowMessage.h"
 
-#include <windows.h>
+#include <algorithm>
 
-int ShowMessage(const char* text) { return MessageBoxA(GetForegroundWindow(), text, "Attention !", MB_OK); }
+namespace {
+
+constexpr char kCaption[] = "Attention !";
+
+// The owner the next message box is centred over, while its hook waits for
+// the box to come up; the user-interface thread is the only one that shows
+// boxes.
+HWND centreOver = nullptr;
+HHOOK boxHook = nullptr;
+
+// The box's window is activated once, when it has been laid out: it is then
+// moved, and the hook removed.
+LRESULT CALLBACK CentreBox(int code, WPARAM wParam, LPARAM lParam) {
+  // wParam: the window being activated.
+  if (code == HCBT_ACTIVATE) {
+    const HHOOK hook = boxHook;
+    boxHook = nullptr;
+    CenterWindowOver(reinterpret_cast<HWND>(wParam), centreOver);
+    UnhookWindowsHookEx(hook);
+    return 0;
+  }
+  return CallNextHookEx(boxHook, code, wParam, lParam);
+}
+
+int ShowBox(HWND owner, const char* text, UINT type) {
+  if (!owner) owner = GetForegroundWindow();
+  centreOver = owner;
+  if (owner && !boxHook) boxHook = SetWindowsHookExA(WH_CBT, CentreBox, nullptr, GetCurrentThreadId());
+  const int answer = MessageBoxA(owner, text, kCaption, type);
+  if (boxHook) {
+    UnhookWindowsHookEx(boxHook);
+    boxHook = nullptr;
+  }
+  return answer;
+}
+
+}  // namespace
+
+int ShowMessage(const char* text) { return ShowBox(nullptr, text, MB_OK); }
+
+int ShowMessage(HWND owner, const char* text) { return ShowBox(owner, text, MB_OK); }
+
+bool AskYesNo(HWND owner, const char* text) {
+  return ShowBox(owner, text, MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2) == IDYES;
+}
+
+void CenterWindowOver(HWND window, HWND owner) {
+  RECT outer, host, work;
+  if (!owner || !GetWindowRect(window, &outer) || !GetWindowRect(owner, &host)) return;
+  if (!SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0)) {
+    work = {0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
+  }
+  const int width = outer.right - outer.left, height = outer.bottom - outer.top;
+  int x = host.left + ((host.right - host.left) - width) / 2;
+  int y = host.top + ((host.bottom - host.top) - height) / 2;
+  x = std::max<int>(work.left, std::min<int>(x, work.right - width));
+  y = std::max<int>(work.top, std::min<int>(y, work.bottom - height));
+  SetWindowPos(window, nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}

@@ -21,6 +21,27 @@ int qvTabbedWindow::AddToTabOrder(qvControl* control) {
   return 0;
 }
 
+bool qvTabbedWindow::OnOtherMessage(qvEvent& event) {
+  if (event.message != WM_ACTIVATE) return qvWindow::OnOtherMessage(event);
+  // wParam's low word: WA_INACTIVE, WA_ACTIVE or WA_CLICKACTIVE.
+  if (LOWORD(event.wParam) == WA_INACTIVE) {
+    const HWND focus = GetFocus();
+    if (focus && IsChild(GetHandle(), focus)) lastFocus = focus;
+    return true;
+  }
+  if (lastFocus && IsWindow(lastFocus) && IsChild(GetHandle(), lastFocus) && IsWindowVisible(lastFocus)) {
+    SetFocus(lastFocus);
+    return false;
+  }
+  for (qvControl* control : tabOrder) {
+    if (Available(control) && control->TakesFocus()) {
+      control->TakeFocus();
+      return false;
+    }
+  }
+  return true;
+}
+
 bool qvTabbedWindow::OnCommand(qvEvent& event) {
   if (event.detail != kNoticePassFocus) return false;
   bool answer = false;
@@ -29,14 +50,18 @@ bool qvTabbedWindow::OnCommand(qvEvent& event) {
     qvControl* source = tabOrder.At(i);
     if (!Available(source) || (source->GetId() != event.id && source->GetBaseId() != event.id)) continue;
     answer = true;
-    // From the source itself, one full turn at most.
+    // From the control after the source (before it, with Shift), one full
+    // turn at most, so the source itself comes last: a Tab always moves on
+    // when it can, and stays when no other control will take the focus.
     int j = i;
     for (int step = 0; step < count; ++step) {
+      j = event.shift ? (j == 0 ? count - 1 : j - 1) : (j == count - 1 ? 0 : j + 1);
       qvControl* candidate = tabOrder.At(j);
       if (Available(candidate) &&
-          (event.shift ? candidate->CanTakeFocusBackward() : candidate->CanTakeFocusForward()))
+          (event.shift ? candidate->CanTakeFocusBackward() : candidate->CanTakeFocusForward())) {
+        candidate->TakeFocus();
         break;
-      j = event.shift ? (j == 0 ? count - 1 : j - 1) : (j == count - 1 ? 0 : j + 1);
+      }
     }
   }
   return answer;

@@ -1,9 +1,9 @@
 // qvTabbedWindow: a top-level window that keeps a keyboard order of its
 // controls and answers a control's request to pass the focus on (a command
-// whose detail is kNoticePassFocus) by looking for the next control, or the
-// previous one with Shift held, that is visible, enabled and willing. It
-// keeps the plain window's type name. The order names controls it does not
-// own.
+// whose detail is kNoticePassFocus, sent on Tab) by giving the focus to the
+// next control, or the previous one with Shift held, that is visible,
+// enabled and willing. It keeps the plain window's type name. The order
+// names controls it does not own.
 #pragma once
 
 #include "common/PointerList.h"
@@ -18,15 +18,21 @@ public:
   ~qvTabbedWindow() override;
 
   // Handles focus-passing requests only; every other command is answered
-  // false (handled, nothing done). The search stops at the first willing
-  // control, and after one full turn when none is.
+  // false (handled, nothing done). The search starts after the source and
+  // stops at the first willing control, which takes the focus, or after one
+  // full turn, back at the source, when none is.
   bool OnCommand(qvEvent& event) override;
   // -1 for a null control or one whose two identifiers equal those of a
   // listed control; otherwise appends it and returns 0.
   virtual int AddToTabOrder(qvControl* control);
+  // The focus comes back to the control that had it when the window is
+  // activated again (the platform would give it to the window itself), or
+  // to the first available control in the order.
+  bool OnOtherMessage(qvEvent& event) override;
 
   const PointerList<qvControl>& TabOrder() const { return tabOrder; }
 
 private:
   PointerList<qvControl> tabOrder;  // in keyboard order; not owned
+  HWND lastFocus = nullptr;         // a child that had the focus when the window was last left
 };

@@ -136,26 +136,6 @@ TEST(RepaintThrottle, AtMostOneRepaintPerInterval) {
   EXPECT_TRUE(RepaintThrottle(100).Due(0));
 }
 
-TEST(ProgressCounter, RisesToTheTotalAndRepaintsAtItsPace) {
-  ProgressCounter counter(100);
-  counter.Start(1000, 1000 * 10);
-  int repaints = 0;
-  std::string last;
-  for (uint32_t i = 0; i < 1000; ++i) {
-    // One file every 2 ms: 2 seconds in all, so about 20 repaints.
-    if (counter.FileDone(10, 1000 + i * 2)) {
-      ++repaints;
-      last = counter.Text();
-    }
-  }
-  EXPECT_EQ(repaints, 21) << "20 at the pace, and the last file";
-  EXPECT_EQ(counter.FilesDone(), 1000u);
-  EXPECT_EQ(counter.BytesDone(), 10000u);
-  EXPECT_EQ(last, "Installing. Please wait... 1,000 of 1,000 files (100%)");
-  counter.Start(2, 0);
-  EXPECT_EQ(counter.Text(), "Installing. Please wait... 0 of 2 files") << "Start begins the counts again";
-}
-
 TEST(LogText, Lines) {
   EXPECT_EQ(LogStartLine({2024, 5, 1, 9, 4, 7}, 1234), "---- 2024-05-01 09:04:07 process 1234");
   EXPECT_EQ(LogStartLine({2024, 12, 31, 23, 59, 59}, 4294967295u), "---- 2024-12-31 23:59:59 process 4294967295");

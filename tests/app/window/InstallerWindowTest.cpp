@@ -100,13 +100,14 @@ TEST_F(InstallerWindow, TheProgressCountsFilesAndBytesUpToTheTotals) {
   captionProcedure = reinterpret_cast<WNDPROC>(
       SetWindowLongPtrA(caption, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(RecordingCaption)));
   ClickClient(106, 216);   // the terms
-  ClickClient(550, 390);   // Install: the copy runs within this click
+  ClickClient(550, 390);   // Install: the copy runs on its own thread
   PumpUntil([&] { return window->InstallFinished(); }, 60000);
   progressTexts = nullptr;
 
   ASSERT_GE(texts.size(), 3u);
   EXPECT_EQ(texts.front(), "Installing. Please wait...");
-  EXPECT_EQ(texts[1], "Installing. Please wait... 0 of 1,500 files (0%)");
+  EXPECT_EQ(texts[1].find("Installing. Please wait... "), 0u);
+  EXPECT_NE(texts[1].find(" of 1,500 files ("), std::string::npos) << texts[1];
   EXPECT_EQ(texts[texts.size() - 2], "Installing. Please wait... 1,500 of 1,500 files (100%)");
   EXPECT_EQ(texts.back(), "Installation Complete.");
   int previous = -1;
@@ -117,7 +118,7 @@ TEST_F(InstallerWindow, TheProgressCountsFilesAndBytesUpToTheTotals) {
     for (size_t j = at; j < text.size() && text[j] != ' '; ++j)
       if (text[j] != ',') digits += text[j];
     const int count = std::stoi(digits);
-    EXPECT_GT(count, previous) << text;
+    EXPECT_GE(count, previous) << text;
     previous = count;
   }
   EXPECT_LT(texts.size(), 100u) << "repainted now and then, not for every file";

@@ -126,7 +126,7 @@ TEST_F(Looks, AButtonLabelIsOneCentredLine) {
 }
 
 TEST_F(Looks, CheckboxBoxesAndStates) {
-  qvCheckbox box(&host, qvRect(10, 10, 160, 30));
+  qvCheckbox box(&host, qvRect(10, 10, 160, 30), "  I accept.", 4);
   host.Present();
   EXPECT_EQ(box.Box().top, 4);
   EXPECT_EQ(box.Box().bottom, 17);
@@ -188,7 +188,7 @@ public:
 
 TEST(Checkbox, AClickFlipsThenReportsAndCheckIsSilent) {
   StateReadingHost host;
-  qvCheckbox box(&host, qvRect(10, 10, 160, 30));
+  qvCheckbox box(&host, qvRect(10, 10, 160, 30), "  I accept.", 4);
   host.box = &box;
   host.Present();
   ClickOn(box, 5, 10);

@@ -73,22 +73,25 @@ TEST_F(TabbedWindow, OnlyFocusRequestsFromAvailableListedControlsAreAnswered) {
   EXPECT_FALSE(PassFocus(2, kNoticePassFocus, false)) << "a hidden source";
 }
 
-// From the source on, forwards or (with Shift) backwards, round the list;
-// the willing toolkit controls take it at once.
-TEST_F(TabbedWindow, TheSearchRunsFromTheSourceInEitherDirection) {
+// From the control after the source, forwards or (with Shift) backwards,
+// round the list; the first willing control takes the focus.
+TEST_F(TabbedWindow, TheSearchRunsFromTheNextControlInEitherDirection) {
   AskedControl a(&window, 1, "a", false), b(&window, 2, "b", false), c(&window, 3, "c", false);
   AskedControl d(&window, 4, "d", true);
   for (qvControl* control : {static_cast<qvControl*>(&a), static_cast<qvControl*>(&b),
                              static_cast<qvControl*>(&c), static_cast<qvControl*>(&d)})
     window.AddToTabOrder(control);
   EXPECT_TRUE(PassFocus(2, kNoticePassFocus, false));
-  ExpectEvents({"b forward", "c forward", "d forward"});
+  ExpectEvents({"c forward", "d forward"});
+  EXPECT_EQ(GetFocus(), d.GetHandle());
   EventLog().clear();
+  SetFocus(a.GetHandle());
   EXPECT_TRUE(PassFocus(2, kNoticePassFocus, true));
-  ExpectEvents({"b backward", "a backward", "d backward"});
+  ExpectEvents({"a backward", "d backward"});
+  EXPECT_EQ(GetFocus(), d.GetHandle());
   EventLog().clear();
   EXPECT_TRUE(PassFocus(4, kNoticePassFocus, false));
-  ExpectEvents({"d forward"});  // a willing source keeps it
+  ExpectEvents({"a forward", "b forward", "c forward", "d forward"});  // a willing source is asked last
 }
 
 TEST_F(TabbedWindow, WithNoWillingControlTheSearchEndsAfterOneTurn) {
@@ -97,8 +100,10 @@ TEST_F(TabbedWindow, WithNoWillingControlTheSearchEndsAfterOneTurn) {
   window.AddToTabOrder(&b);
   window.AddToTabOrder(&c);
   b.Disable();
+  SetFocus(c.GetHandle());
   EXPECT_TRUE(PassFocus(3, kNoticePassFocus, false));
-  ExpectEvents({"c forward", "a forward"});  // each available control asked once
+  ExpectEvents({"a forward", "c forward"});  // each available control asked once, the source last
+  EXPECT_EQ(GetFocus(), c.GetHandle()) << "the focus stays";
 }
 
 }  // namespace

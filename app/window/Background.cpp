@@ -1,0 +1,40 @@
+#include "app/window/Background.h"
+
+#include <new>
+
+#include "app/install/InstallTarget.h"
+#include "app/install/PathNames.h"
+#include "imagelib/ImageOps.h"
+#include "imagelib/OpenImage.h"
+#include "toolkit/files/qvPicture.h"
+
+qvRect PanelOf(const qvRect& client) {
+  return qvRect(client.GetLeft() + 25, client.GetTop() + 60, client.GetRight() - 25, client.GetBottom() - 60);
+}
+
+qvPicture* MakeBackground(const qvRect& client, const qvRect& panel) {
+  char path[kPathBufferSize];
+  InstallFilesPath(path, "bkgd.jpg");
+  RasterImage image;
+  if (!path[0] || !OpenImage(&image, path) || GetImageWidth(&image) <= 0 || GetImageHeight(&image) <= 0)
+    return nullptr;
+  FlipImageVertically(&image);
+  // A picture of another size is fitted to the window: drawn at its own
+  // size it would leave the panel and the captions over different parts.
+  RasterImage fitted;
+  RasterImage* shown = &image;
+  const int width = client.GetWidth(), height = client.GetHeight();
+  if (width > 0 && height > 0 && (image.width != width || image.height != height)) {
+    if (!TryAllocatePixels(&fitted, width, height, image.type) || ResampleImage(&fitted, &image) != 0)
+      return nullptr;
+    shown = &fitted;
+  }
+  LightenRectangle(panel, shown);
+  try {
+    return ImageToPicture(shown, nullptr);
+  } catch (int) {  // the platform refused the bitmap
+    return nullptr;
+  } catch (const std::bad_alloc&) {
+    return nullptr;
+  }
+}

@@ -1,0 +1,59 @@
+#include "app/window/InstallThread.h"
+
+#include "app/install/InstallLog.h"
+#include "app/install/InstallProgress.h"
+
+// The copy's reports, kept as counts; the window is only told that they
+// moved, at the pace of the progress display.
+class InstallThread::Reports : public InstallObserver {
+public:
+  explicit Reports(InstallThread& owner) : owner(owner) {}
+
+  void TotalsCounted(const CopyTally& totals) override {
+    owner.filesTotal = totals.files;
+    owner.bytesTotal = totals.bytes;
+    Tell(true);
+  }
+  void FileCopied(const char*, const char*, uint64_t bytes) override {
+    ++owner.filesDone;
+    owner.bytesDone += bytes;
+    Tell(owner.filesDone == owner.filesTotal);
+  }
+  void CopyFailed(const InstallFailure&) override {}
+
+private:
+  void Tell(bool always) {
+    if (throttle.Due(GetTickCount()) || always) PostMessageA(owner.window, kInstallProgressMessage, 0, 0);
+  }
+
+  InstallThread& owner;
+  RepaintThrottle throttle;
+};
+
+InstallThread::InstallThread(HWND window, const InstallJob& job, const std::string& logPath)
+    : window(window), product(job.productName), payloadFolder(job.payloadFolder), source(job.source),
+      location(job.location), logPath(logPath), kind(job.kind) {
+  thread = CreateThread(nullptr, 0, Run, this, 0, nullptr);
+}
+
+InstallThread::~InstallThread() {
+  if (!thread) return;
+  stop = true;
+  WaitForSingleObject(thread, INFINITE);
+  CloseHandle(thread);
+}
+
+DWORD WINAPI InstallThread::Run(void* self) {
+  auto& owner = *static_cast<InstallThread*>(self);
+  InstallJob job = {owner.product.c_str(), owner.kind, owner.payloadFolder.c_str(), owner.source.c_str(),
+                    owner.location.c_str()};
+  job.stop = &owner.stop;
+  {
+    InstallLog log(owner.logPath.c_str());
+    Reports reports(owner);
+    owner.outcome = RunInstallJob(job, &reports, &log);
+  }
+  owner.done = true;
+  PostMessageA(owner.window, kInstallDoneMessage, 0, 0);
+  return 0;
+}
