@@ -1,7 +1,10 @@
 #include "toolkit/controls/qvControl.h"
 
+#include <oleacc.h>
+
 #include <cstring>
 
+#include "toolkit/controls/qvAccessible.h"
 #include "toolkit/draw/qvDevice.h"
 
 qvControl::qvControl(const qvRect& bounds, qvWindow* parent, const char* title, int controlId)
@@ -10,7 +13,14 @@ qvControl::qvControl(const qvRect& bounds, qvWindow* parent, const char* title, 
   this->controlId = controlId;
 }
 
-qvControl::~qvControl() = default;
+qvControl::~qvControl() {
+  // A screen reader may still hold the object: it must no longer reach
+  // this control.
+  if (accessible) {
+    accessible->Disconnect();
+    accessible->Release();
+  }
+}
 
 void qvControl::ResetControlFields() {
   disabled = false;
@@ -158,4 +168,26 @@ void qvControl::FillFaceBackground(qvDevice& device) {
 void qvControl::NotifyParent(int detail, int kind) {
   if (disabled || !parent) return;
   parent->Notify(controlId, detail, kind);
+}
+
+qvAccessibleInfo qvControl::GetAccessibleInfo() {
+  qvAccessibleInfo info;
+  info.role = ROLE_SYSTEM_CLIENT;
+  info.name = GetTitle();
+  return info;
+}
+
+bool qvControl::OnOtherMessage(qvEvent& event) {
+  // WM_GETOBJECT: lParam names the object asked for, wParam is passed on
+  // to LresultFromObject. Other objects (the window's frame and the like)
+  // are the platform's.
+  if (event.message != WM_GETOBJECT || event.lParam != OBJID_CLIENT) return qvWindow::OnOtherMessage(event);
+  if (!accessible) accessible = new qvAccessible(this);
+  const LRESULT answer = accessible->Answer(event.wParam);
+  // Without an answer of ours, the platform's plain object is better than
+  // none.
+  if (answer <= 0) return true;
+  static_assert(sizeof(LRESULT) == sizeof(event.result), "a 32-bit program: the event's result holds an LRESULT");
+  event.SetResult(static_cast<int>(answer));
+  return false;
 }

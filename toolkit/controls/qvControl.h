@@ -7,15 +7,32 @@
 // OnCommand as a command event whose detail is a qvControlNotice.
 //
 // Only the left button and pointer movement are handled; no control has
-// keyboard handling of its own. A control owns nothing beyond its window.
+// keyboard handling of its own. A control owns nothing beyond its window
+// and its reference to the object it gives screen readers (qvAccessible).
 #pragma once
 
 #include <cstdint>
+#include <string>
 
 #include "toolkit/window/qvEvent.h"
 #include "toolkit/window/qvWindow.h"
 
+class qvAccessible;
 class qvDevice;
+
+// What a control tells a screen reader about itself; qvAccessible adds
+// what the platform window knows (focus, visibility, place) and the
+// control's IsDisabled. Texts are in the ANSI code page, as all of the
+// toolkit's are.
+struct qvAccessibleInfo {
+  long role = 0;            // a ROLE_SYSTEM_ value of oleacc.h
+  std::string name;         // empty: none
+  bool hasValue = false;    // value is told, even when empty
+  std::string value;
+  bool focusable = false;   // the control takes the keyboard focus when enabled
+  bool checked = false;
+  bool readOnly = false;
+};
 
 class qvControl : public qvWindow {
 public:
@@ -66,6 +83,12 @@ public:
   // end loops or delete windows: callers touch nothing of theirs after it.
   virtual void NotifyParent(int detail, int kind);
 
+  // What a screen reader is told. The base: a client area named by the
+  // title; each kind of control says what it is.
+  virtual qvAccessibleInfo GetAccessibleInfo();
+  // WM_GETOBJECT for the control's client area: its qvAccessible.
+  bool OnOtherMessage(qvEvent& event) override;
+
 protected:
   bool pressed;         // the left button went down here and has not come up
   char hoverText[256];
@@ -83,4 +106,8 @@ protected:
 
 private:
   void ResetControlFields();
+
+  // Made on the first WM_GETOBJECT; one reference is the control's, any
+  // others belong to screen readers. Disconnected when the control goes.
+  qvAccessible* accessible = nullptr;
 };
