@@ -17,6 +17,9 @@ public:
   // Up to 259 characters, also as the platform window's text; redraws.
   virtual void SetLabel(const char* text);
 
+  // A push button named by its label.
+  qvAccessibleInfo GetAccessibleInfo() override;
+
 private:
   bool largeLabel;
 };

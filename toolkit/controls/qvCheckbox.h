@@ -27,6 +27,10 @@ public:
   // Up to 159 characters; redraws.
   virtual void SetLabel(const char* text);
 
+  // A check box named by its label, without the spaces that set the label
+  // off from the box.
+  qvAccessibleInfo GetAccessibleInfo() override;
+
   const qvRect& Box() const { return box; }
   const qvRect& TextRect() const { return textRect; }
 
