@@ -11,6 +11,7 @@
 
 #include "tests/app/Scratch.h"
 #include "tests/app/SetupDriver.h"
+#include "tests/toolkit/controls/AccessibleReading.h"
 #include "tests/toolkit/window/MessagePump.h"
 
 namespace {
@@ -95,6 +96,61 @@ TEST_F(Setup, CancelEndsTheProgramWithFour) {
   ASSERT_TRUE(Launch());
   EXPECT_EQ(driver.Text(driver.Window()), "Install Foo");
   EXPECT_TRUE(driver.Shows("Follow these 4 steps to install Foo."));
+  driver.Click(Button("Cancel"));
+  EXPECT_EQ(driver.WaitForExit(), 4u);
+}
+
+// A screen reader in its own process tells every control of the window
+// apart by its role, name and state, the check box's as it changes, and
+// reads the licence in the viewer; the window itself keeps its title.
+TEST_F(Setup, AScreenReaderTellsTheControlsApart) {
+  MakeDist("App Files");
+  ASSERT_TRUE(Launch());
+  ComApartment com;
+  EXPECT_EQ(Describe(driver.Window()).rfind("client \"Install Foo\"", 0), 0u) << Describe(driver.Window());
+  POINT inBox = {106, 216};
+  const HWND box = ChildWindowFromPointEx(driver.Window(), inBox, CWP_SKIPINVISIBLE);
+  const std::string button = "push button \"%\" focusable", caption = "static text \"%\" read only";
+  struct Case {
+    std::string text;     // the control's window text, or empty for the check box
+    std::string pattern;  // % stands for the text
+  } cases[] = {
+      {"Install", button},
+      {"Cancel", button},
+      {"Show Release Notes...", button},
+      {"", "check button \"I accept.\" focusable"},
+      {"Read the License...", button},
+      {"Change Location...", button},
+      {"WELCOME!", caption},
+      {"Follow these 4 steps to install Foo.", caption},
+      {"STEP 1 - Read the Release Notes.", caption},
+      {"STEP 2 - Accept the terms of the Kestrova Software License Agreement.", caption},
+      {"STEP 3 - Use the default location or choose a different location.", caption},
+      {"The install location is:", caption},
+      {"STEP 4 - Click the Install button.", caption},
+      {"Installing. Please wait...", caption + " invisible"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.text);
+    const HWND control = c.text.empty() ? box : driver.Control(c.text);
+    ASSERT_NE(control, nullptr);
+    std::string expected = c.pattern;
+    if (expected.find('%') != std::string::npos) expected.replace(expected.find('%'), 1, c.text);
+    EXPECT_EQ(Describe(control), expected);
+  }
+
+  AcceptTerms();
+  const std::string checked = "check button \"I accept.\" checked focusable";
+  EXPECT_TRUE(PumpUntil([&] { return Describe(box) == checked; })) << Describe(box);
+
+  driver.Click(Button("Read the License..."));
+  const HWND viewer = driver.WaitForWindow("Software License Agreement");
+  ASSERT_NE(viewer, nullptr);
+  EXPECT_EQ(Describe(driver.Control("qvTextList", viewer)),
+            "text \"Software License Agreement\" value \"Terms.\" read only");
+  driver.Click(driver.Control("Close", viewer));
+  ASSERT_NE(driver.WaitForWindow("Install "), nullptr);
+  driver.BringToFront();
   driver.Click(Button("Cancel"));
   EXPECT_EQ(driver.WaitForExit(), 4u);
 }

@@ -1,5 +1,7 @@
 #include "toolkit/controls/qvButton.h"
 
+#include <oleacc.h>
+
 #include "toolkit/controls/qvPalette.h"
 #include "toolkit/draw/qvDevice.h"
 #include "toolkit/files/qvOffscreenDevice.h"
@@ -109,4 +111,12 @@ void qvButton::SetLabel(const char* text) {
   // for programs that watch the window.
   if (GetHandle()) SetWindowTextA(GetHandle(), GetTitle());
   Refresh();
+}
+
+qvAccessibleInfo qvButton::GetAccessibleInfo() {
+  qvAccessibleInfo info;
+  info.role = ROLE_SYSTEM_PUSHBUTTON;
+  info.name = GetTitle();
+  info.focusable = TakesFocus();
+  return info;
 }

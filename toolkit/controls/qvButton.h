@@ -26,6 +26,9 @@ public:
   virtual void SetDefault(bool isDefault);
   virtual bool IsDefault();
 
+  // A push button named by its label.
+  qvAccessibleInfo GetAccessibleInfo() override;
+
 private:
   bool largeLabel;
   bool isDefault = false;

@@ -1,5 +1,7 @@
 #include "toolkit/controls/qvCaption.h"
 
+#include <oleacc.h>
+
 #include <cstring>
 
 #include "toolkit/controls/qvPalette.h"
@@ -58,4 +60,12 @@ void qvCaption::SetText(const char* text) {
 void qvCaption::SetBackgroundColor(const qvColor* c) {
   if (c) backgroundColor = *c;
   Refresh();
+}
+
+qvAccessibleInfo qvCaption::GetAccessibleInfo() {
+  qvAccessibleInfo info;
+  info.role = ROLE_SYSTEM_STATICTEXT;
+  info.name = GetTitle();
+  info.readOnly = true;
+  return info;
 }

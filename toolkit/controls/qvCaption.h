@@ -40,6 +40,9 @@ public:
 
   using qvWindow::SetBackgroundColor;
 
+  // Static text named by its text.
+  qvAccessibleInfo GetAccessibleInfo() override;
+
 private:
   int32_t fontKind;   // a qvFontKind
   int32_t alignFlags;

@@ -1,5 +1,7 @@
 #include "toolkit/controls/qvCheckbox.h"
 
+#include <oleacc.h>
+
 #include <cstring>
 
 #include "toolkit/controls/qvPalette.h"
@@ -151,4 +153,15 @@ void qvCheckbox::SetLabel(const char* text) {
   std::strncpy(label, text ? text : "", sizeof label - 1);
   label[sizeof label - 1] = '\0';
   Refresh();
+}
+
+qvAccessibleInfo qvCheckbox::GetAccessibleInfo() {
+  qvAccessibleInfo info;
+  info.role = ROLE_SYSTEM_CHECKBUTTON;
+  const char* name = label;
+  while (*name == ' ') ++name;
+  info.name = name;
+  info.focusable = TakesFocus();
+  info.checked = checked;
+  return info;
 }

@@ -32,6 +32,10 @@ public:
   virtual void SetLabel(const char* text);
   const char* Label() const { return label; }
 
+  // A check box named by its label, without the spaces that set the label
+  // off from the box.
+  qvAccessibleInfo GetAccessibleInfo() override;
+
   const qvRect& Box() const { return box; }
   const qvRect& TextRect() const { return textRect; }
 

@@ -1,7 +1,10 @@
 #include "toolkit/controls/qvControl.h"
 
+#include <oleacc.h>
+
 #include <cstring>
 
+#include "toolkit/controls/qvAccessible.h"
 #include "toolkit/controls/qvPalette.h"
 #include "toolkit/draw/qvDevice.h"
 
@@ -11,7 +14,14 @@ qvControl::qvControl(const qvRect& bounds, qvWindow* parent, const char* title, 
   this->controlId = controlId;
 }
 
-qvControl::~qvControl() = default;
+qvControl::~qvControl() {
+  // A screen reader may still hold the object: it must no longer reach
+  // this control.
+  if (accessible) {
+    accessible->Disconnect();
+    accessible->Release();
+  }
+}
 
 void qvControl::ResetControlFields() {
   disabled = false;
@@ -140,11 +150,6 @@ bool qvControl::OnFocusLost() {
   return true;
 }
 
-bool qvControl::OnOtherMessage(qvEvent& event) {
-  if (event.message == WM_SETFOCUS) Refresh();
-  return true;
-}
-
 bool qvControl::HasFocus() { return GetHandle() && GetFocus() == GetHandle(); }
 
 void qvControl::DrawFocusMark(qvDevice& device, const qvRect& r) {
@@ -210,4 +215,28 @@ void qvControl::FillFaceBackground(qvDevice& device) {
 void qvControl::NotifyParent(int detail, int kind) {
   if (disabled || !parent) return;
   parent->Notify(controlId, detail, kind);
+}
+
+qvAccessibleInfo qvControl::GetAccessibleInfo() {
+  qvAccessibleInfo info;
+  info.role = ROLE_SYSTEM_CLIENT;
+  info.name = GetTitle();
+  return info;
+}
+
+bool qvControl::OnOtherMessage(qvEvent& event) {
+  // The focus mark comes with the focus.
+  if (event.message == WM_SETFOCUS) Refresh();
+  // WM_GETOBJECT: lParam names the object asked for, wParam is passed on
+  // to LresultFromObject. Other objects (the window's frame and the like)
+  // are the platform's.
+  if (event.message != WM_GETOBJECT || event.lParam != OBJID_CLIENT) return qvWindow::OnOtherMessage(event);
+  if (!accessible) accessible = new qvAccessible(this);
+  const LRESULT answer = accessible->Answer(event.wParam);
+  // Without an answer of ours, the platform's plain object is better than
+  // none.
+  if (answer <= 0) return true;
+  static_assert(sizeof(LRESULT) == sizeof(event.result), "a 32-bit program: the event's result holds an LRESULT");
+  event.SetResult(static_cast<int>(answer));
+  return false;
 }

@@ -11,15 +11,32 @@
 // pass the focus on; Space and Enter activate a control that has an action
 // (OnActivate: a button's click, a check box's flip); every other key goes
 // on to the parent, so that the window hears Escape and Enter wherever its
-// focus is. A control owns nothing beyond its window.
+// focus is. A control owns nothing beyond its window and its reference to
+// the object it gives screen readers (qvAccessible).
 #pragma once
 
 #include <cstdint>
+#include <string>
 
 #include "toolkit/window/qvEvent.h"
 #include "toolkit/window/qvWindow.h"
 
+class qvAccessible;
 class qvDevice;
+
+// What a control tells a screen reader about itself; qvAccessible adds
+// what the platform window knows (focus, visibility, place) and the
+// control's IsDisabled. Texts are in the ANSI code page, as all of the
+// toolkit's are.
+struct qvAccessibleInfo {
+  long role = 0;            // a ROLE_SYSTEM_ value of oleacc.h
+  std::string name;         // empty: none
+  bool hasValue = false;    // value is told, even when empty
+  std::string value;
+  bool focusable = false;   // the control takes the keyboard focus when enabled
+  bool checked = false;
+  bool readOnly = false;
+};
 
 class qvControl : public qvWindow {
 public:
@@ -42,7 +59,6 @@ public:
   bool OnKeyDown(qvEvent& event) override;
   // The focus mark comes and goes with the focus.
   bool OnFocusLost() override;
-  bool OnOtherMessage(qvEvent& event) override;
 
   // p in client coordinates: inside the client area (edges included) and
   // not over a visible, enabled child window.
@@ -82,6 +98,13 @@ public:
   // end loops or delete windows: callers touch nothing of theirs after it.
   virtual void NotifyParent(int detail, int kind);
 
+  // What a screen reader is told. The base: a client area named by the
+  // title; each kind of control says what it is.
+  virtual qvAccessibleInfo GetAccessibleInfo();
+  // WM_GETOBJECT for the control's client area: its qvAccessible; and
+  // WM_SETFOCUS, which brings the focus mark.
+  bool OnOtherMessage(qvEvent& event) override;
+
 protected:
   bool pressed;         // the left button went down here and has not come up
   char hoverText[256];
@@ -104,4 +127,8 @@ protected:
 
 private:
   void ResetControlFields();
+
+  // Made on the first WM_GETOBJECT; one reference is the control's, any
+  // others belong to screen readers. Disconnected when the control goes.
+  qvAccessible* accessible = nullptr;
 };

@@ -1,8 +1,11 @@
 #include "toolkit/controls/qvScrollbar.h"
 
+#include <oleacc.h>
+
 #include <algorithm>
 #include <cmath>
 #include <limits>
+#include <string>
 
 #include "toolkit/controls/qvPalette.h"
 #include "toolkit/draw/qvDevice.h"
@@ -339,4 +342,14 @@ void qvScrollbar::SetRangeAndValue(int min, int max, int v) {
 void qvScrollbar::ClampValue() {
   if (scrollValue > maximum) scrollValue = maximum;
   if (scrollValue < minimum) scrollValue = minimum;
+}
+
+qvAccessibleInfo qvScrollbar::GetAccessibleInfo() {
+  qvAccessibleInfo info;
+  info.role = ROLE_SYSTEM_SCROLLBAR;
+  // The names the platform gives its own window scroll bars.
+  info.name = vertical ? "Vertical" : "Horizontal";
+  info.hasValue = true;
+  info.value = std::to_string(scrollValue);
+  return info;
 }

@@ -78,6 +78,9 @@ public:
   // minimum.
   virtual void ClampValue();
 
+  // A scroll bar whose value is its position.
+  qvAccessibleInfo GetAccessibleInfo() override;
+
   int GetPart() const { return part; }
   int GetPageSize() const { return pageSize; }
   bool IsVertical() const { return vertical; }

@@ -1,5 +1,7 @@
 #include "toolkit/controls/qvTextList.h"
 
+#include <oleacc.h>
+
 #include <algorithm>
 #include <cmath>
 
@@ -135,4 +137,25 @@ bool qvTextList::OnOtherMessage(qvEvent& event) {
   }
   event.SetResult(0);
   return false;
+}
+
+// Text rather than a list: the rows are one file's lines cut to the
+// viewer's width, with no selection and nothing to choose, so a screen
+// reader does best to read them as one text, as it reads a read-only edit
+// control, rather than announce thousands of items.
+qvAccessibleInfo qvTextList::GetAccessibleInfo() {
+  qvAccessibleInfo info;
+  info.role = ROLE_SYSTEM_TEXT;
+  // The window title says what the text is ("Software License Agreement");
+  // a list with no window around it has no name.
+  qvWindow* host = GetHost();
+  if (host != this) info.name = host->GetTitle();
+  info.readOnly = true;
+  info.focusable = TakesFocus();
+  info.hasValue = true;
+  for (int i = 0; i < lines.Count(); ++i) {
+    if (i > 0) info.value += "\r\n";
+    info.value.append(lines.At(i).Data(), lines.At(i).Length());
+  }
+  return info;
 }

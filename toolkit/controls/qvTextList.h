@@ -34,6 +34,9 @@ public:
   bool OnKeyDown(qvEvent& event) override;
   // The mouse wheel.
   bool OnOtherMessage(qvEvent& event) override;
+  // Read-only text named by the window it is shown in, whose value is all
+  // of its lines.
+  qvAccessibleInfo GetAccessibleInfo() override;
 
   qvScrollbar* VerticalBar() const { return verticalBar; }
   qvScrollbar* HorizontalBar() const { return horizontalBar; }
