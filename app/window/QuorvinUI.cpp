@@ -250,6 +250,7 @@ bool QuorvinUI::OnCommand(qvEvent& event) {
       cancelButton->Enable();
       ShowSteps(true);
       progressCaption->Hide();
+      progressCaption->SetText("Installing. Please wait...");
       cancelButton->SetLabel("Cancel");
       installFinished = 0;
       state = State::kReady;

@@ -117,7 +117,7 @@ TEST_F(Setup, AScreenReaderTellsTheControlsApart) {
   } cases[] = {
       {"Install", button},
       {"Cancel", button},
-      {"Show Release Notes...", button},
+      {"Show Release Notes...", "push button \"%\" focused focusable"},  // the first control takes the focus
       {"", "check button \"I accept.\" focusable"},
       {"Read the License...", button},
       {"Change Location...", button},
@@ -140,14 +140,14 @@ TEST_F(Setup, AScreenReaderTellsTheControlsApart) {
   }
 
   AcceptTerms();
-  const std::string checked = "check button \"I accept.\" checked focusable";
+  const std::string checked = "check button \"I accept.\" focused checked focusable";  // the click gives it the focus
   EXPECT_TRUE(PumpUntil([&] { return Describe(box) == checked; })) << Describe(box);
 
   driver.Click(Button("Read the License..."));
   const HWND viewer = driver.WaitForWindow("Software License Agreement");
   ASSERT_NE(viewer, nullptr);
   EXPECT_EQ(Describe(driver.Control("qvTextList", viewer)),
-            "text \"Software License Agreement\" value \"Terms.\" read only");
+            "text \"Software License Agreement\" value \"Terms.\" read only focusable");
   driver.Click(driver.Control("Close", viewer));
   ASSERT_NE(driver.WaitForWindow("Install "), nullptr);
   driver.BringToFront();

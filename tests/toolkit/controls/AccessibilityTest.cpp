@@ -40,7 +40,7 @@ protected:
 TEST_F(Accessibility, EachControlSaysWhatItIs) {
   const qvRect place(10, 10, 210, 40);
   auto button = [&] { return new qvButton(&host, place, "Install", 1, true); };
-  auto box = [&] { return new qvCheckbox(&host, place); };
+  auto box = [&] { return new qvCheckbox(&host, place, "  I accept.", 4); };
   auto caption = [&] { return new qvCaption(&host, place, "STEP 1", kCaptionLeft); };
   auto bar = [&] { return new qvScrollbar(qvRect(10, 10, 26, 110), &host, 1, true); };
   auto focus = [](qvControl& c) { SetFocus(c.GetHandle()); };
@@ -72,9 +72,9 @@ TEST_F(Accessibility, EachControlSaysWhatItIs) {
       {"disabled horizontal bar", [&] { return new qvScrollbar(qvRect(10, 10, 110, 26), &host, 2, false); }, disable,
        "scroll bar \"Horizontal\" value \"0\" unavailable"},
       {"text list", [&] { return new qvTextList(Lines({"Terms.", "", "More."}), qvRect(0, 0, 300, 150), &viewer); },
-       nullptr, "text \"Software License Agreement\" value \"Terms.\r\n\r\nMore.\" read only"},
+       nullptr, "text \"Software License Agreement\" value \"Terms.\r\n\r\nMore.\" read only focusable"},
       {"empty text list", [&] { return new qvTextList(StringList(), qvRect(0, 0, 300, 150), &viewer); }, nullptr,
-       "text \"Software License Agreement\" value \"\" read only"},
+       "text \"Software License Agreement\" value \"\" read only focusable"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
