@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <memory>
+
 #include "tests/toolkit/controls/ControlTesting.h"
 #include "toolkit/controls/qvScrollbar.h"
 #include "toolkit/controls/qvTextList.h"
@@ -152,6 +154,64 @@ TEST_F(Scrollbar, ABarTooShortForItsRangeKeepsItsThumb) {
   ReleaseOn(shortBar, 8, 35);
   EXPECT_EQ(shortBar.GetValue(), 0);
   ExpectReports({Report(8, kNoticeClick)});  // no thumb position
+}
+
+// Where the thumb is drawn, read back from the screen along the line one
+// pixel in from the bar's side, clear of the grip. The expected places
+// follow from the bar's stated geometry, worked out by hand: 16-pixel arrows
+// at the ends and a thumb one value's share of the track between them long
+// (whole pixels), placed at the value times that share; a share under 16
+// pixels gives a 16-pixel thumb placed on the track less those 16 pixels,
+// which is then shared by the range's steps. The thumb reads as its light
+// edge, its face and its dark edge; the track shows around it.
+TEST(ScrollbarLooks, TheThumbIsDrawnWhereItsValueSays) {
+  struct Case {
+    bool vertical;
+    int length, minimum, maximum, value;
+    int thumbStart, thumbEnd;  // along the bar, the end excluded
+  } cases[] = {
+      // 68 px of track for 5 values: 13.6 each, under 16, so a 16-pixel
+      // thumb placed over 52 px in 4 steps of 13.
+      {true, 100, 0, 4, 0, 16, 32},
+      {true, 100, 0, 4, 1, 29, 45},
+      {true, 100, 0, 4, 4, 68, 84},  // meets the second arrow
+      {true, 100, 0, 1, 1, 50, 84},  // 68 / 2 = 34 each
+      {true, 100, 0, 1000, 300, 31, 47},  // 52 px in 1,000 steps: 300 is at 15.6
+      {false, 120, 0, 2, 1, 45, 74},      // 88 / 3 = 29.33: 29 px, at 29
+      {false, 150, 0, 2, 2, 94, 133},     // 118 / 3 = 39.33: 39 px, at 78.67
+      {false, 200, 0, 9, 3, 66, 82},      // 168 / 10 = 16.8: 16 px, at 50.4
+      {false, 200, -5, 4, -2, 66, 82},    // the same, counted from -5
+  };
+  ControlHost host;
+  std::vector<std::unique_ptr<qvScrollbar>> bars;
+  int next = 10;
+  for (const Case& c : cases) {
+    const qvRect bounds =
+        c.vertical ? qvRect(next, 10, next + 16, 10 + c.length) : qvRect(130, next, 130 + c.length, next + 16);
+    bars.push_back(std::make_unique<qvScrollbar>(bounds, &host, 9, c.vertical));
+    bars.back()->SetRangeAndValue(c.minimum, c.maximum, c.value);
+    next += 20;
+  }
+  host.Present();
+  const std::string track = RgbText(102, 102, 102), light = RgbText(225, 225, 225), face = RgbText(180, 180, 180),
+                    dark = RgbText(119, 119, 119);
+  for (size_t i = 0; i < bars.size(); ++i) {
+    const Case& c = cases[i];
+    SCOPED_TRACE(std::string(c.vertical ? "vertical" : "horizontal") + ", " + std::to_string(c.length) + " px, " +
+                 std::to_string(c.minimum) + ".." + std::to_string(c.maximum) + " at " + std::to_string(c.value));
+    const Snapshot shot(*bars[i]);
+    std::string differences;
+    for (int along = 16; along < c.length - 16; ++along) {
+      const std::string expected = along < c.thumbStart || along >= c.thumbEnd ? track
+                                   : along == c.thumbStart                     ? light
+                                   : along == c.thumbEnd - 1                   ? dark
+                                                                               : face;
+      const std::string actual = c.vertical ? shot.At(1, along) : shot.At(along, 1);
+      if (actual != expected)
+        differences += "  at " + std::to_string(along) + ": expected " + expected + ", got " + actual + "\n";
+    }
+    EXPECT_TRUE(differences.empty()) << "the track between the arrows differs:\n" << differences;
+  }
 }
 
 // Held on the second arrow of a list's bar: the list moves one line for the
