@@ -417,30 +417,35 @@ void QuorvinUI::FinishInstall() {
   installFinished = 1;
   SetCursor(LoadCursorA(nullptr, IDC_ARROW));
 
+  // The result's text comes last: whoever watches it sees the buttons
+  // already in their new state.
+  const char* result = "ERROR: Installation Failed.";
   if (outcome.installed) {
     state = State::kComplete;
     lastInstall = LastInstall::kInstalled;
-    progressCaption->SetText("Installation Complete.");
+    result = "Installation Complete.";
     cancelButton->Enable();
     cancelButton->SetLabel("Do Another");
   } else if (stopped) {
     state = State::kCancelled;
     lastInstall = LastInstall::kCancelled;
-    progressCaption->SetText("Installation cancelled.");
+    result = "Installation cancelled.";
     cancelButton->Disable();
   } else {
     state = State::kFailed;
     lastInstall = LastInstall::kFailed;
     cancelButton->Disable();
+  }
+  installButton->Enable();
+  Focus(installButton.get());
+  if (state == State::kFailed) {
     // The message names the path and the cause on a line of its own: the
     // advice about rights is only one of the reasons an install fails.
     const InstallFailure& failure = outcome.failure;
     const std::string cause = (failure.path.empty() ? "" : failure.path + ": ") + FailureText(failure);
     ShowMessage(GetHandle(), (std::string(kCopyFailed) + "\n\n" + cause).c_str());
-    progressCaption->SetText("ERROR: Installation Failed.");
   }
-  installButton->Enable();
-  Focus(installButton.get());
+  progressCaption->SetText(result);
   RedrawTree(true);
   resultShownAt = GetTickCount();
 }

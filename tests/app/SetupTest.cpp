@@ -545,6 +545,21 @@ TEST_F(SetupWindow, TheWindowAnswersDuringACopyThatCancelUndoes) {
   const std::string earlyText = driver.Text(Progress());
   EXPECT_TRUE(PumpUntil([&] { return driver.Text(Progress()) != earlyText; }, 5000)) << "and shows progress";
 
+  // Input meant for the steps does nothing now: Enter finds the default
+  // button out of use, a click on it is ignored.
+  driver.BringToFront();
+  driver.Key(VK_RETURN);
+  driver.Click(Button("Quit"));
+  EXPECT_TRUE(driver.Running());
+  // Closing the window asks too; "No" lets the copy go on.
+  PostMessageA(driver.Window(), WM_CLOSE, 0, 0);
+  const HWND closing = driver.WaitForDialog("Attention !");
+  ASSERT_NE(closing, nullptr) << "closing during the copy asks first";
+  EXPECT_EQ(GetWindow(closing, GW_OWNER), driver.Window());
+  driver.Answer(closing, IDNO);
+  const std::string goingOn = driver.Text(Progress());
+  EXPECT_TRUE(PumpUntil([&] { return driver.Text(Progress()) != goingOn; }, 5000)) << "the copy goes on";
+
   driver.Click(Button("Cancel"));
   const HWND question = driver.WaitForDialog("Attention !");
   ASSERT_NE(question, nullptr) << "Cancel asks first";

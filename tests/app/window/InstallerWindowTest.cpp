@@ -89,6 +89,63 @@ TEST_F(InstallerWindow, ThePanelAndTheControlsAtTheirPixels) {
     EXPECT_TRUE(Near(shot.Colour(p.x, p.y), p.grey, p.grey, p.grey)) << p.what << ": " << shot.At(p.x, p.y);
 }
 
+// A picture of two halves: grey 40 on the left, 200 on the right.
+std::string TwoTonePicture(int width, int height) {
+  SamplePicture picture;
+  picture.width = width;
+  picture.height = height;
+  picture.components = 3;
+  picture.samples.resize(size_t(width) * height * 3);
+  for (int y = 0; y < height; ++y)
+    for (int x = 0; x < width; ++x)
+      for (int c = 0; c < 3; ++c) picture.samples[(size_t(y) * width + x) * 3 + c] = x < width / 2 ? 40 : 200;
+  const std::vector<uint8_t> jpeg = EncodeJpeg(picture, EncodeOptions{100});
+  return std::string(jpeg.begin(), jpeg.end());
+}
+
+// A picture of any size is fitted to the window before the panel is
+// lightened: the halves meet in the window's middle, and the panel's
+// outline and inside are where the window's layout puts them.
+TEST_F(InstallerWindow, AnyBackgroundSizeIsFittedToTheWindow) {
+  struct Point {
+    int x, y;
+    int grey;
+    const char* what;
+  } const points[] = {
+      {24, 200, 40, "left of the panel"},      {25, 200, 128, "its left edge"},
+      {26, 355, 40 / 2 + 128, "inside, left"}, {594, 300, 200 / 2 + 128, "inside, right"},
+      {595, 300, 128, "its right edge"},       {596, 300, 200, "right of it"},
+      {100, 59, 40, "above it"},               {100, 60, 128, "its top edge"},
+      {500, 360, 128, "its bottom edge"},      {500, 361, 200, "below it"},
+      {5, 5, 40, "the top left corner"},       {614, 414, 200, "the bottom right corner"},
+  };
+  for (const auto& size : {std::make_pair(310, 210), std::make_pair(620, 420), std::make_pair(1920, 1080)}) {
+    SCOPED_TRACE(std::to_string(size.first) + " x " + std::to_string(size.second));
+    Put("dist/install files/bkgd.jpg", TwoTonePicture(size.first, size.second));
+    Open();
+    const Snapshot shot(*window);
+    for (const Point& p : points)
+      EXPECT_TRUE(Near(shot.Colour(p.x, p.y), p.grey, p.grey, p.grey)) << p.what << ": " << shot.At(p.x, p.y);
+    window.reset();
+  }
+}
+
+// A long product name ends in "..." within the panel: nothing is drawn
+// beyond its right edge.
+TEST_F(InstallerWindow, ALongProductNameStaysInsideThePanel) {
+  Put("dist/install files/product.txt", std::string(200, 'W') + "\r\n");
+  const std::vector<uint8_t> flat = EncodeJpeg(MakeFlatPicture(620, 420, 3, 40), EncodeOptions{100});
+  Put("dist/install files/bkgd.jpg", std::string(flat.begin(), flat.end()));
+  Open();
+  const Snapshot shot(*window);
+  int drawnInside = 0;
+  for (int y = 96; y < 113; ++y) {
+    for (int x = 596; x < 620; ++x) ASSERT_TRUE(Near(shot.Colour(x, y), 40, 40, 40)) << x << ", " << y;
+    for (int x = 500; x < 585; ++x) drawnInside += !Near(shot.Colour(x, y), 148, 148, 148);
+  }
+  EXPECT_GT(drawnInside, 20) << "the text reaches the panel's right part, ending there";
+}
+
 TEST_F(InstallerWindow, TheProgressCountsFilesAndBytesUpToTheTotals) {
   const int files = 1500;
   for (int i = 1; i < files; ++i) Put("dist/install files/FX Files/Many/f" + std::to_string(i) + ".txt", "xx");
