@@ -1,6 +1,7 @@
 // The painting half of qvWindow: background colour and picture, the default
 // paint and erase handlers, and FillBackground, with which a window without
 // a picture of its own shows the part of an ancestor's picture behind it.
+#include <algorithm>
 #include <new>
 
 #include "toolkit/draw/qvDevice.h"
@@ -107,7 +108,15 @@ bool qvWindow::FillBackground(qvDevice& device) {
     const int x = outer.left - mine.left - source->pictureOffsetX + border;
     const int y = area.GetHeight() - (sourceClient.bottom - sourceClient.top) + (outer.bottom - mine.bottom) - border -
                   source->pictureOffsetY;
-    source->backgroundPicture->DrawAt(device, x, y, 0);
+    // Only the part behind this window: every control paints its own part,
+    // and passing the whole picture each time made the first paint of a
+    // window of many controls slow.
+    qvPicture& picture = *source->backgroundPicture;
+    const int left = std::max(0, -x), top = std::max(0, -y);
+    const int right = std::min(picture.PixelWidth(), area.GetWidth() - x);
+    const int bottom = std::min(picture.PixelHeight(), area.GetHeight() - y);
+    if (right > left && bottom > top)
+      picture.DrawRect(device, qvRect(left, top, right, bottom), qvRect(left + x, top + y, right + x, bottom + y));
     return true;
   }
   if (backgroundPicture)
