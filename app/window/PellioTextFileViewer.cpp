@@ -1,10 +1,10 @@
 #include "app/window/PellioTextFileViewer.h"
 
+#include <algorithm>
 #include <cstring>
-#include <memory>
-#include <new>
 
 #include "app/install/AFile.h"
+#include "app/install/InstallLog.h"
 #include "app/window/ViewerText.h"
 #include "toolkit/controls/qvButton.h"
 #include "toolkit/controls/qvTextList.h"
@@ -12,10 +12,19 @@
 #include "toolkit/files/qvFileSpec.h"
 #include "toolkit/files/qvPicture.h"
 #include "toolkit/window/MessageDispatch.h"
+#include "toolkit/window/ShowMessage.h"
 
 namespace {
 
 constexpr int kTextFilesType = 21;
+// Characters arrive as their own codes.
+constexpr int kEscapeKey = 27;
+constexpr int kEnterKey = 13;
+// Release notes and licence terms are small; a file past this is refused
+// rather than held three times over (bytes, lines and rows).
+constexpr uint64_t kLargestText = 16 * 1024 * 1024;
+// Bytes per write, within what one platform call takes.
+constexpr size_t kWritePiece = 1 << 20;
 
 // The button rectangles and the list's, for a client area (l, t, r, b).
 qvRect CloseRect(int r, int b) { return qvRect(r - 86, b - 46, r - 26, b - 26); }
@@ -24,59 +33,97 @@ qvRect ListRect(int l, int t, int r, int b) { return qvRect(l + 10, t + 10, r - 
 
 }  // namespace
 
-StringList ReadViewerLines(const char* path) {
-  StringList lines;
+ViewerFile ReadViewerFile(const char* path) {
+  ViewerFile result;
   AFile file(path);
   uint64_t size = 0;
-  if (!file.OpenRead() || !file.Size(&size) || size == 0) return lines;
-  // Text files are small; one that cannot be held whole shows empty, as an
-  // unreadable one does.
-  const size_t bytes = static_cast<size_t>(std::min<uint64_t>(size, 0x7FFFFFFF));
-  std::unique_ptr<char[]> data(new (std::nothrow) char[bytes]);
-  if (!data) return lines;
-  size_t got = 0;
-  while (got < bytes) {
-    uint32_t piece = 0;
-    if (!file.Read(data.get() + got, static_cast<uint32_t>(std::min<size_t>(bytes - got, 1 << 20)), &piece) ||
-        piece == 0)
-      break;
-    got += piece;
+  if (!file.OpenRead() || !file.Size(&size)) {
+    result.error = file.Error();
+    return result;
   }
-  AppendTextLines(data.get(), got, lines);
-  return lines;
+  if (size > kLargestText) {
+    result.error = ERROR_FILE_TOO_LARGE;
+    return result;
+  }
+  result.bytes.resize(static_cast<size_t>(size));
+  if (size > 0 && !file.ReadWhole(&result.bytes[0], static_cast<uint32_t>(size))) {
+    result.error = file.Error();
+    result.bytes.clear();
+    return result;
+  }
+  result.read = true;
+  return result;
 }
 
-PellioTextFileViewer::PellioTextFileViewer(const qvRect& bounds, const char* title, const char* path)
-    : qvTabbedWindow(bounds, title), textList(nullptr), closeButton(nullptr), saveButton(nullptr),
-      footerPicture(nullptr) {
-  const StringList lines = ReadViewerLines(path);
+PellioTextFileViewer::PellioTextFileViewer(const qvRect& bounds, const char* title, const char* path,
+                                           qvWindow* owner)
+    : qvTabbedWindow(bounds, title), file(ReadViewerFile(path)), fileName(FileNameOf(path)) {
+  if (file.read)
+    lines = SplitTextLines(file.bytes.data(), file.bytes.size());
+  else
+    lines.push_back(UnreadableNotice(fileName, SystemErrorText(file.error)));
+
+  if (owner) SetOwner(owner->GetHandle());
   Create();
   SetBackgroundColor(DefaultGrey());
   const int r = bounds.GetRight(), b = bounds.GetBottom();
-  closeButton = new qvButton(this, CloseRect(r, b), "Close", kViewerCloseCommand, false);
-  saveButton = new qvButton(this, SaveRect(r, b), "Save...", kViewerSaveCommand, false);
-  textList = new qvTextList(lines, ListRect(bounds.GetLeft(), bounds.GetTop(), r, b), this);
-  footerPicture = new qvPicture(kViewerFooterBitmap);
+  closeButton = std::make_unique<qvButton>(this, CloseRect(r, b), "Close", kViewerCloseCommand, false);
+  saveButton = std::make_unique<qvButton>(this, SaveRect(r, b), "Save...", kViewerSaveCommand, false);
+  textList = std::make_unique<qvTextList>(StringList(), ListRect(bounds.GetLeft(), bounds.GetTop(), r, b), this);
+  footerPicture = std::make_unique<qvPicture>(kViewerFooterBitmap);
+  AddToTabOrder(textList.get());
+  AddToTabOrder(saveButton.get());
+  AddToTabOrder(closeButton.get());
+  if (!file.read) saveButton->Disable();
+  Wrap();
+
   MakeResizable();
   // The thicker frame takes effect now, around the client area asked for.
   RECT outer = {0, 0, bounds.GetWidth(), bounds.GetHeight()};
   AdjustWindowRectEx(&outer, GetWindowLongA(GetHandle(), GWL_STYLE), FALSE, GetWindowLongA(GetHandle(), GWL_EXSTYLE));
   SetWindowPos(GetHandle(), nullptr, 0, 0, outer.right - outer.left, outer.bottom - outer.top,
                SWP_FRAMECHANGED | SWP_NOMOVE | SWP_NOZORDER);
+  if (owner) CenterWindowOver(GetHandle(), owner->GetHandle());
 }
 
 PellioTextFileViewer::~PellioTextFileViewer() {
-  delete textList;
-  delete closeButton;
-  delete saveButton;
-  delete footerPicture;
+  // reset() empties a field before deleting what it held, so a message
+  // that reaches the viewer while a control goes finds no half-gone one.
+  footerPicture.reset();
+  textList.reset();
+  saveButton.reset();
+  closeButton.reset();
 }
 
 void PellioTextFileViewer::GetTypeName(char* buffer) { std::strcpy(buffer, "PellioTextFileViewer"); }
 
+void PellioTextFileViewer::Show() {
+  qvTabbedWindow::Show();
+  if (textList) textList->TakeFocus();
+}
+
+void PellioTextFileViewer::Wrap() {
+  if (!textList) return;
+  const int width = textList->TextWidth();
+  if (width == wrappedWidth) return;
+  const int topLine = LineOfRow(firstRows, textList->FirstVisibleLine());
+  WrappedText wrapped;
+  {
+    qvTextList::Measurer measurer(*textList);
+    wrapped = WrapLines(lines, width, [&measurer](const char* text, int count) { return measurer.Width(text, count); });
+  }
+  firstRows = std::move(wrapped.firstRows);
+  wrappedWidth = width;
+  textList->SetLines(wrapped.rows, firstRows.empty() ? 0 : firstRows[topLine]);
+}
+
 bool PellioTextFileViewer::OnCommand(qvEvent& event) {
-  if (event.id == kViewerCloseCommand && event.kind == kEventCommand) EndMessageLoop();
-  if (event.id == kViewerSaveCommand && event.kind == kEventCommand) Save();
+  if (event.kind != kEventCommand) return true;
+  if (event.detail == kNoticePassFocus) return qvTabbedWindow::OnCommand(event);
+  // A double click's first click has already been answered.
+  if (event.detail != kNoticeClick) return true;
+  if (event.id == kViewerCloseCommand) EndMessageLoop();
+  if (event.id == kViewerSaveCommand) Save();
   return true;
 }
 
@@ -99,6 +146,7 @@ bool PellioTextFileViewer::OnSize(qvEvent&) {
   closeButton->SetPlacement(CloseRect(r, b));
   saveButton->SetPlacement(SaveRect(r, b));
   textList->SetPlacement(ListRect(l, t, r, b));
+  Wrap();
   Redraw();
   return true;
 }
@@ -111,24 +159,66 @@ bool PellioTextFileViewer::OnMouseUp(qvEvent&) {
   return true;
 }
 
-bool PellioTextFileViewer::OnKeyDown(qvEvent&) { return true; }
-
-bool PellioTextFileViewer::SaveLines(const char* path) {
-  AFile file(path);
-  if (!file.OpenWrite()) return false;
-  bool written = true;
-  const StringList& lines = textList->Lines();
-  for (int i = 0; i < lines.Count() && written; ++i) {
-    const TextString& line = lines.At(i);
-    written = file.Write(line.Data(), static_cast<uint32_t>(line.Length())) && file.Write("\n", 1);
+bool PellioTextFileViewer::OnKeyDown(qvEvent& event) {
+  switch (event.keyCode) {
+    case kKeyTab:
+      // The viewer itself has the keyboard: the first control takes it, or
+      // with Shift the last.
+      for (int i = 0; i < TabOrder().Count(); ++i) {
+        qvControl* control = TabOrder().At(event.shift ? TabOrder().Count() - 1 - i : i);
+        if (IsWindowVisible(control->GetHandle()) && !control->IsDisabled()) {
+          control->TakeFocus();
+          break;
+        }
+      }
+      return false;
+    case kEscapeKey:
+    case kEnterKey:
+      EndMessageLoop();
+      return false;
+    default:
+      return !(textList && textList->ScrollByKey(event.keyCode));
   }
-  return written;
+}
+
+bool PellioTextFileViewer::OnOtherMessage(qvEvent& event) {
+  if (event.message != WM_CLOSE) return qvTabbedWindow::OnOtherMessage(event);
+  EndMessageLoop();
+  return false;
+}
+
+bool PellioTextFileViewer::SaveText(const char* path, uint32_t* error) {
+  if (!file.read) {
+    *error = file.error;
+    return false;
+  }
+  AFile out(path);
+  if (!out.OpenWrite()) {
+    *error = out.Error();
+    return false;
+  }
+  for (size_t at = 0; at < file.bytes.size(); at += kWritePiece) {
+    const size_t piece = std::min(kWritePiece, file.bytes.size() - at);
+    if (!out.Write(file.bytes.data() + at, static_cast<uint32_t>(piece))) {
+      *error = out.Error();
+      // A cut copy would pass for the text.
+      out.Close();
+      DeleteFileA(path);
+      return false;
+    }
+  }
+  return true;
 }
 
 void PellioTextFileViewer::Save() {
+  if (!file.read) return;
   qvFileSpec spec;
   const int types[] = {kTextFilesType};
   // The dialog reports no choice for a path that does not fit a path
   // buffer, so what it reports is the whole path.
-  if (spec.SaveFile(1, types)) SaveLines(spec.GetFullPath());
+  if (!spec.SaveFile(1, types, "", fileName.c_str(), nullptr, nullptr, GetHandle())) return;
+  const std::string path = spec.GetFullPath();
+  uint32_t error = 0;
+  if (!SaveText(path.c_str(), &error))
+    ShowMessage(("The text could not be saved.\n\n" + path + ": " + SystemErrorText(error)).c_str());
 }

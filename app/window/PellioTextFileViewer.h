@@ -1,18 +1,29 @@
 // PellioTextFileViewer: the installer's modal viewer of a text file (the
-// release notes, the licence terms): the file's lines, wrapped at 70
-// columns, in a scrolling text list, with "Close" and "Save..." at the
-// bottom right over a strip drawn from bitmap 22020. The file is read once,
-// when the viewer is built; Save writes the lines as shown. The window can
-// be resized through its frame; its own close button is disabled, so
-// "Close", which ends the modal loop the viewer runs in, is the way back.
-// It owns its list, buttons and strip picture.
+// release notes, the licence terms): the file's lines, tabs expanded and
+// wrapped to the width the list shows, in a scrolling text list, with
+// "Close" and "Save..." at the bottom right over a strip drawn from bitmap
+// 22020. The file is read once, when the viewer is built, and its bytes are
+// kept, so that Save writes the file exactly as it was read. A file that
+// cannot be read shows a one-line notice instead, and cannot be saved.
+//
+// The window can be resized through its frame; the rows are then wrapped
+// anew. Its own close button is disabled, so "Close", Escape or Enter,
+// which end the modal loop the viewer runs in, are the way back. The arrow
+// and page keys scroll the list whether the list or the viewer has the
+// keyboard; Tab and Shift+Tab move it between the list, "Save..." and
+// "Close". It owns its list, buttons and strip picture.
 #pragma once
 
-#include "common/StringList.h"
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
 #include "resources/ResourceIds.h"
 #include "toolkit/window/qvTabbedWindow.h"
 
 class qvButton;
+class qvControl;
 class qvPicture;
 class qvTextList;
 
@@ -20,35 +31,63 @@ constexpr int kViewerCloseCommand = 2;
 constexpr int kViewerSaveCommand = 3;
 constexpr int kViewerFooterBitmap = IDB_VIEWER_FOOTER;
 
+// A text file's bytes as they were read, or why they could not be.
+struct ViewerFile {
+  bool read = false;
+  std::string bytes;
+  uint32_t error = 0;  // the platform's error code when not read
+};
+
+ViewerFile ReadViewerFile(const char* path);
+
 class PellioTextFileViewer : public qvTabbedWindow {
 public:
-  // A missing or unreadable file gives an empty list.
-  PellioTextFileViewer(const qvRect& bounds, const char* title, const char* path);
+  // With an owner (not owned), the viewer's platform window belongs to the
+  // owner's and opens centred over it.
+  PellioTextFileViewer(const qvRect& bounds, const char* title, const char* path, qvWindow* owner = nullptr);
   ~PellioTextFileViewer() override;
 
   void GetTypeName(char* buffer) override;
+  // Shows the viewer with the keyboard on the list.
+  void Show() override;
+  // The buttons' clicks, and the controls' requests to pass the focus on.
   bool OnCommand(qvEvent& event) override;
   bool OnPaint(qvEvent& event) override;
+  // Lays the controls out on the client area and wraps the rows anew.
   bool OnSize(qvEvent& event) override;
   bool OnMouseDown(qvEvent& event) override;
   bool OnMouseUp(qvEvent& event) override;
   bool OnMouseMove(qvEvent& event) override;
+  // Also gets the keys the list does not use.
   bool OnKeyDown(qvEvent& event) override;
+  // Closing by the system (Alt+F4 among them) is "Close".
+  bool OnOtherMessage(qvEvent& event) override;
 
-  // Writes the shown lines, each followed by a line feed, to path (created
-  // anew). False when the file cannot be made or written.
-  bool SaveLines(const char* path);
-  qvTextList* TextList() const { return textList; }
+  // Writes the text's bytes as read to path (created anew). False, with
+  // the platform's error code in *error, when the file cannot be made or
+  // written; a file left part-written is removed.
+  bool SaveText(const char* path, uint32_t* error);
+  bool CanSave() const { return file.read; }
+  // The text's own name, which the save dialog offers.
+  const std::string& FileName() const { return fileName; }
+  qvTextList* TextList() const { return textList.get(); }
 
 private:
   void Save();
+  // Wraps the lines to the list's text width, keeping the line at the top
+  // of the list there; nothing when the rows fit that width already.
+  void Wrap();
 
-  qvTextList* textList;     // owned
-  qvButton* closeButton;    // owned
-  qvButton* saveButton;     // owned
-  qvPicture* footerPicture; // owned
+  // Declared in the order of making; the destructor releases them in
+  // reverse before the window itself goes.
+  std::unique_ptr<qvButton> closeButton;
+  std::unique_ptr<qvButton> saveButton;
+  std::unique_ptr<qvTextList> textList;
+  std::unique_ptr<qvPicture> footerPicture;
+
+  ViewerFile file;
+  std::string fileName;
+  std::vector<std::string> lines;  // tabs expanded; the notice when the file was not read
+  std::vector<int> firstRows;      // each line's first row, as last wrapped
+  int wrappedWidth = -1;           // the text width the rows were last wrapped to
 };
-
-// The lines the viewer shows for the file at path: empty when it cannot be
-// read.
-StringList ReadViewerLines(const char* path);

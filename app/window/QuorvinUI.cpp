@@ -201,7 +201,7 @@ void QuorvinUI::OpenViewer(const char* title, const char* file) {
   const qvRect bounds(0, 0, placement.GetWidth() - 40, placement.GetHeight() + 40);
   char path[kPathBufferSize];
   InstallFilesPath(path, file);
-  auto viewer = std::make_unique<PellioTextFileViewer>(bounds, title, path);
+  auto viewer = std::make_unique<PellioTextFileViewer>(bounds, title, path, this);
   viewer->Show();
   RunModalLoop(viewer->GetHandle());
 }

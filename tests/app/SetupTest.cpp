@@ -147,7 +147,7 @@ TEST_F(Setup, AScreenReaderTellsTheControlsApart) {
   const HWND viewer = driver.WaitForWindow("Software License Agreement");
   ASSERT_NE(viewer, nullptr);
   EXPECT_EQ(Describe(driver.Control("qvTextList", viewer)),
-            "text \"Software License Agreement\" value \"Terms.\" read only focusable");
+            "text \"Software License Agreement\" value \"Terms.\" focused read only focusable");
   driver.Click(driver.Control("Close", viewer));
   ASSERT_NE(driver.WaitForWindow("Install "), nullptr);
   driver.BringToFront();

@@ -7,6 +7,7 @@
 
 #include "common/ConversionBuffer.h"
 #include "toolkit/controls/qvScrollbar.h"
+#include "toolkit/controls/qvPalette.h"
 #include "toolkit/draw/qvDevice.h"
 
 namespace {
@@ -22,6 +23,22 @@ int RowsIn(int clientHeight) { return (clientHeight - 2) / kTextRowHeight; }
 
 }  // namespace
 
+qvTextList::Measurer::Measurer(qvTextList& list) : font(qvFontLarge) {
+  device.window = &list;
+  device.Acquire();
+  font.SelectInto(device.GetContext());
+}
+
+int qvTextList::Measurer::Width(const char* text, int count) {
+  SIZE size = {};
+  GetTextExtentPoint32A(device.GetContext(), text, count, &size);
+  return size.cx;
+}
+
+int qvTextList::Measurer::TabbedWidth(const char* text, int count) {
+  return LOWORD(GetTabbedTextExtentA(device.GetContext(), text, count, 0, nullptr));
+}
+
 qvTextList::qvTextList(const StringList& lines, const qvRect& bounds, qvWindow* parent)
     : qvControl(bounds, parent, "qvTextList", kListId), verticalBar(nullptr), horizontalBar(nullptr),
       widestLine(0), visibleLines(0) {
@@ -30,26 +47,11 @@ qvTextList::qvTextList(const StringList& lines, const qvRect& bounds, qvWindow* 
   qvRect area;
   GetClientArea(area);
   visibleLines = RowsIn(area.GetHeight());
-
-  {
-    qvFont font(qvFontLarge);
-    qvDevice device;
-    device.window = this;
-    device.Acquire();
-    font.SelectInto(device.GetContext());
-    for (int i = 0; i < this->lines.Count(); ++i) {
-      const TextString& line = this->lines.At(i);
-      const char* text = Converted(line);
-      const int length = std::min(line.Length(), ConversionBuffer::kMaxText);
-      const int width = LOWORD(GetTabbedTextExtentA(device.GetContext(), text, length, 0, nullptr));
-      widestLine = std::max(widestLine, width);
-    }
-    font.Deselect();
-  }
+  MeasureWidestLine();
 
   verticalBar = new qvScrollbar(qvRect(0, 0, kBar, kBar), this, kVerticalBarId, true);
   horizontalBar = new qvScrollbar(qvRect(0, 0, kBar, kBar), this, kHorizontalBarId, false);
-  SetBackgroundColor(ColorFromBytes(220, 220, 220));
+  SetBackgroundColor(qvPalette::Grey(qvPalette::kListBackground));
   SetPlacement(bounds);
 }
 
@@ -58,24 +60,74 @@ qvTextList::~qvTextList() {
   delete horizontalBar;
 }
 
+void qvTextList::MeasureWidestLine() {
+  widestLine = 0;
+  Measurer measurer(*this);
+  for (int i = 0; i < lines.Count(); ++i) {
+    const TextString& line = lines.At(i);
+    const char* text = Converted(line);
+    const int length = std::min(line.Length(), ConversionBuffer::kMaxText);
+    widestLine = std::max(widestLine, measurer.TabbedWidth(text, length));
+  }
+}
+
 void qvTextList::SetPlacement(const qvRect& bounds) {
   qvWindow::SetPlacement(bounds);
   if (!verticalBar || !horizontalBar) return;
   qvRect area;
   GetClientArea(area);
   const int l = area.GetLeft(), t = area.GetTop(), r = area.GetRight(), b = area.GetBottom();
-
   verticalBar->SetPlacement(qvRect(r - kBar, t + 1, r, b - 17));
-  visibleLines = RowsIn(b - t);
+  horizontalBar->SetPlacement(qvRect(l + 1, b - 17, l + r - kBar, b - 1));
+  UpdateBars();
+  RedrawTree(true);
+}
+
+void qvTextList::UpdateBars() {
+  qvRect area;
+  GetClientArea(area);
+  visibleLines = RowsIn(area.GetHeight());
   verticalBar->SetPageSize(visibleLines);
   verticalBar->SetRange(0, std::max(0, lines.Count() - visibleLines + kRowsPastTheEnd));
-
-  horizontalBar->SetPlacement(qvRect(l + 1, b - 17, l + r - kBar, b - 1));
-  const int w = r - 17;
+  const int w = area.GetRight() - 17;
   const double reach = std::trunc(widestLine - 0.9 * w);
   horizontalBar->SetRange(0, reach > 0 ? static_cast<int>(reach) : 0);
   horizontalBar->SetPageSize(w - 5);
+}
+
+void qvTextList::SetLines(const StringList& newLines, int firstLine) {
+  lines = newLines;
+  MeasureWidestLine();
+  if (!verticalBar || !horizontalBar) return;
+  UpdateBars();
+  verticalBar->SetValue(firstLine);
   RedrawTree(true);
+}
+
+int qvTextList::TextWidth() {
+  qvRect area;
+  GetClientArea(area);
+  return area.GetWidth() - kTextInset - kBar - kTextEndGap;
+}
+
+int qvTextList::FirstVisibleLine() { return verticalBar ? verticalBar->GetValue() : 0; }
+
+bool qvTextList::ScrollByKey(int keyCode) {
+  if (!verticalBar) return false;
+  const int before = verticalBar->GetValue();
+  switch (keyCode) {
+    case kKeyUp: verticalBar->ScrollLines(-1); break;
+    case kKeyDown: verticalBar->ScrollLines(1); break;
+    case kKeyPageUp: verticalBar->ScrollPages(-1); break;
+    case kKeyPageDown: verticalBar->ScrollPages(1); break;
+    case kKeyHome: verticalBar->SetValue(verticalBar->GetMinimum()); break;
+    // The rows past the end are for the bar's sake; End shows the last line
+    // on the bottom row, or the top when all lines fit.
+    case kKeyEnd: verticalBar->SetValue(std::max(0, lines.Count() - visibleLines)); break;
+    default: return false;
+  }
+  if (verticalBar->GetValue() != before) RedrawTree(true);
+  return true;
 }
 
 bool qvTextList::OnPaint(qvEvent&) {
@@ -84,7 +136,7 @@ bool qvTextList::OnPaint(qvEvent&) {
   qvRect area;
   GetClientArea(area);
   const int W = area.GetWidth();
-  qvColor frameColour = ColorFromBytes(128, 128, 128);
+  qvColor frameColour = qvPalette::Grey(qvPalette::kSunken);
   qvBrush frame(frameColour);
   device.FrameWithBrush(area, frame);
 
@@ -96,8 +148,9 @@ bool qvTextList::OnPaint(qvEvent&) {
   for (int i = 0; i < visibleLines; ++i) {
     const int index = first + i;
     if (index < 0 || index >= lines.Count()) continue;
-    RECT row = {5 - shift, kTextRowHeight * i, W + 5, kTextRowHeight * i + kTextRowHeight};
-    DrawTextA(device.GetContext(), Converted(lines.At(index)), -1, &row, DT_WORDBREAK);
+    RECT row = {kTextInset - shift, kTextRowHeight * i, W + kTextInset, kTextRowHeight * i + kTextRowHeight};
+    // No prefix: an "&" is text here, and measured as such.
+    DrawTextA(device.GetContext(), Converted(lines.At(index)), -1, &row, DT_WORDBREAK | DT_NOPREFIX);
   }
   SetBkMode(device.GetContext(), previousMode);
   const int r = area.GetRight(), b = area.GetBottom();
@@ -121,7 +174,18 @@ bool qvTextList::OnCommand(qvEvent& event) {
   return true;
 }
 
-bool qvTextList::OnKeyDown(qvEvent&) { return true; }
+bool qvTextList::OnMouseDown(qvEvent& event) {
+  TakeFocus();
+  return qvControl::OnMouseDown(event);
+}
+
+bool qvTextList::OnKeyDown(qvEvent& event) {
+  if (ScrollByKey(event.keyCode)) return false;
+  // Tab, closing and the like: a control's keys, passed on to the parent.
+  // Nothing of this list is touched after the call: the parent may end its
+  // loop.
+  return qvControl::OnKeyDown(event);
+}
 
 bool qvTextList::OnOtherMessage(qvEvent& event) {
   if (event.message != WM_MOUSEWHEEL || !verticalBar) return qvControl::OnOtherMessage(event);

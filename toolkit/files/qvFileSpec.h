@@ -8,9 +8,10 @@
 // never cut to fit: the operation that would build it leaves the full path
 // empty, and a dialog whose choice does not fit reports no choice.
 //
-// The open dialogs and the save dialog are owned by the foreground window
-// and take their custom templates (300, 1081, 173) from the module that
-// holds the toolkit's code. An open dialog whose template the module lacks
+// The open dialogs are owned by the foreground window, the save dialog by
+// the window its caller names or else the foreground one. They take their
+// custom templates (300, 1081, 173) from the module that holds the
+// toolkit's code. An open dialog whose template the module lacks
 // behaves as a cancel without showing, as Windows refuses it (Wine would
 // show it without the template); the save dialog then runs without one.
 #pragma once
@@ -56,9 +57,10 @@ public:
   // The save dialog, offering ids[0 .. count - 1] with the last one's
   // extension as the default. initialName fills the name box; filterIndex
   // (in/out, 0-based) picks the initially offered type; chosenId receives
-  // the type the user picked (ids[0] after Cancel).
+  // the type the user picked (ids[0] after Cancel). owner null: the
+  // foreground window owns the dialog.
   virtual bool SaveFile(int count, const int* ids, const char* labelText = "", const char* initialName = nullptr,
-                        int* chosenId = nullptr, int* filterIndex = nullptr);
+                        int* chosenId = nullptr, int* filterIndex = nullptr, HWND owner = nullptr);
   // The shell's folder browser; startAtCurrent selects fullPath first. An
   // owner, when given, is disabled while the browser is open, which opens
   // centred over it. After OK fullPath and folder hold the chosen folder and

@@ -19,11 +19,12 @@ constexpr int kSkipTemplate = 1081;
 constexpr int kLabelControl = 1004;
 constexpr int kSkipCheckBox = 1082;
 
-// The record every open and save dialog starts from.
-OPENFILENAMEA DialogRecord(char* file, DWORD fileSize, char* title) {
+// The record every open and save dialog starts from; without an owner the
+// foreground window owns the dialog.
+OPENFILENAMEA DialogRecord(char* file, DWORD fileSize, char* title, HWND owner = nullptr) {
   OPENFILENAMEA record = {};
   record.lStructSize = sizeof record;
-  record.hwndOwner = GetForegroundWindow();
+  record.hwndOwner = owner ? owner : GetForegroundWindow();
   record.hInstance = ModuleInstance();
   record.lpstrFile = file;
   record.nMaxFile = fileSize;
@@ -123,7 +124,7 @@ bool qvFileSpec::OpenFileOrSkip(int count, const int* ids, const char* title, ui
 }
 
 bool qvFileSpec::SaveFile(int count, const int* ids, const char* labelText, const char* initialName, int* chosenId,
-                          int* filterIndex) {
+                          int* filterIndex, HWND owner) {
   char filter[520];
   char file[kFileSpecPathSize] = "", title[kFileSpecPathSize] = "";
   char extension[32] = "";
@@ -134,7 +135,7 @@ bool qvFileSpec::SaveFile(int count, const int* ids, const char* labelText, cons
     if (count > 0) DefaultExtension(ids[count - 1], extension);
   }
 
-  OPENFILENAMEA record = DialogRecord(file, kFileSpecPathSize, title);
+  OPENFILENAMEA record = DialogRecord(file, kFileSpecPathSize, title, owner);
   record.lpstrFilter = filter;
   record.nFilterIndex = filterIndex ? *filterIndex + 1 : 0;
   record.Flags = OFN_EXPLORER | OFN_ENABLEHOOK | OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT;

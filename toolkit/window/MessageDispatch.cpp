@@ -133,6 +133,9 @@ bool RewriteInput(qvWindow* window, HWND hwnd, UINT& message, WPARAM& wParam, LP
       return true;
     }
     case WM_CHAR:
+      // The Tab key came as its key-down already; its character is not
+      // Ctrl+I.
+      if (wParam == '\t' && !CtrlHeld()) return false;
       message = WM_KEYDOWN;
       wParam = CharacterCode(wParam, mdi);
       return true;

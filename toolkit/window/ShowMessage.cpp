@@ -49,15 +49,19 @@ bool AskYesNo(HWND owner, const char* text) {
 }
 
 void CenterWindowOver(HWND window, HWND owner) {
-  RECT outer, host, work;
+  RECT outer, host;
   if (!owner || !GetWindowRect(window, &outer) || !GetWindowRect(owner, &host)) return;
-  if (!SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0)) {
-    work = {0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
-  }
   const int width = outer.right - outer.left, height = outer.bottom - outer.top;
   int x = host.left + ((host.right - host.left) - width) / 2;
   int y = host.top + ((host.bottom - host.top) - height) / 2;
-  x = std::max<int>(work.left, std::min<int>(x, work.right - width));
-  y = std::max<int>(work.top, std::min<int>(y, work.bottom - height));
+  // Kept on the owner's screen, caption first: it is what the user moves
+  // the window by.
+  MONITORINFO monitor = {};
+  monitor.cbSize = sizeof monitor;
+  if (GetMonitorInfoA(MonitorFromWindow(owner, MONITOR_DEFAULTTONEAREST), &monitor)) {
+    const RECT& work = monitor.rcWork;
+    x = std::max<int>(work.left, std::min<int>(x, work.right - width));
+    y = std::max<int>(work.top, std::min<int>(y, work.bottom - height));
+  }
   SetWindowPos(window, nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }

@@ -329,8 +329,8 @@ void qvWindow::Create() {
   const HMENU menu = reinterpret_cast<HMENU>(static_cast<INT_PTR>(menuOrId));
 
   if (topLevel) {
-    hwnd = CreateWindowExA(exStyle, className, title, style, rect.left, rect.top, width, height, MdiClientWindow(),
-                           menu, instance, this);
+    hwnd = CreateWindowExA(exStyle, className, title, style, rect.left, rect.top, width, height,
+                           ownerHandle ? ownerHandle : MdiClientWindow(), menu, instance, this);
   } else if (mdiChild) {
     char mdiClassName[64];
     GetMdiClassName(mdiClassName);

@@ -153,6 +153,10 @@ public:
   // True when an ancestor's picture was drawn.
   bool FillBackground(qvDevice& device);
 
+  // A top-level window made after this call belongs to owner (not owned):
+  // it stays above it, and it is minimised and destroyed with it.
+  void SetOwner(HWND owner) { ownerHandle = owner; }
+
   const PointerList<qvWindow>& Children() const { return children; }
   bool IsCreated() const { return created; }
   bool IsTopLevel() const { return topLevel; }
@@ -178,6 +182,7 @@ protected:
   PointerList<qvWindow> children;  // in the order attached; not owned
   HWND tooltipHwnd;             // owned
   bool created;                 // Create has run, whether or not it made a window
+  HWND ownerHandle = nullptr;   // not owned; a top-level window's owner, or none
 
 private:
   static void RedrawVisibleSubtree(qvWindow* window);
