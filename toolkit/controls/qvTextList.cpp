@@ -6,8 +6,8 @@
 #include <cmath>
 
 #include "common/ConversionBuffer.h"
-#include "toolkit/controls/qvScrollbar.h"
 #include "toolkit/controls/qvPalette.h"
+#include "toolkit/controls/qvScrollbar.h"
 #include "toolkit/draw/qvDevice.h"
 
 namespace {
