@@ -10,8 +10,6 @@
 // left without installing.
 #include <windows.h>
 
-#include <commctrl.h>
-
 #include "app/SafeDllLoading.h"
 #include "app/install/SetupOptions.h"
 #include "app/install/UnattendedInstall.h"
@@ -57,7 +55,8 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
   // Without its class the program can show nothing: a failure, told by the
   // status as any other.
   if (!RegisterFrameClass(instance)) return kExitNoWindow;
-  InitCommonControlsFromSystem(ICC_BAR_CLASSES);
+  // The common controls, which only tooltips need, are loaded with the
+  // first tooltip: loading them here would delay the window's first paint.
 
   auto* window = new QuorvinUI(qvRect(0, 0, 620, 420), options.logPath);
   if (!options.location.empty()) window->SetLocation(options.location.c_str());

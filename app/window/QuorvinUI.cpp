@@ -2,6 +2,8 @@
 
 #include <cstring>
 #include <new>
+#include <system_error>
+#include <thread>
 
 #include "app/install/InstallLog.h"
 #include "app/install/InstallLogText.h"
@@ -59,6 +61,18 @@ QuorvinUI::QuorvinUI(const qvRect& bounds, const std::string& logPath)
   productName.Set(product.name.c_str());
   productFolder.Set(product.name.c_str());
 
+  // The picture is decoded and fitted on a thread of its own while the
+  // window and its controls are made: together they are most of the time
+  // before the window first shows.
+  const qvRect client(0, 0, bounds.GetWidth(), bounds.GetHeight());
+  qvPicture* background = nullptr;
+  std::thread decoding;
+  try {
+    decoding = std::thread([&background, client] { background = MakeBackground(client, PanelOf(client)); });
+  } catch (const std::system_error&) {
+    background = MakeBackground(client, PanelOf(client));
+  }
+
   SetTitle((TextString("Install ") + productName).ToCString());
   Create();
   if (GetHandle()) {
@@ -76,11 +90,10 @@ QuorvinUI::QuorvinUI(const qvRect& bounds, const std::string& logPath)
   payloadFolder.Set(target.payloadFolder);
   folderPrompt.Set(target.folderPrompt);
 
-  qvRect client;
-  GetClientArea(client);
-  SetBackgroundPicture(MakeBackground(client, PanelOf(client)));
   SetBackgroundColor(qvColor(kWindowGreyLevel, kWindowGreyLevel, kWindowGreyLevel));
   MakeControls(bounds);
+  if (decoding.joinable()) decoding.join();
+  SetBackgroundPicture(background);
 }
 
 void QuorvinUI::MakeControls(const qvRect& bounds) {

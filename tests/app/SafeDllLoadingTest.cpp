@@ -3,6 +3,7 @@
 // real setup.exe, started in a distribution folder with a DLL planted
 // beside it.
 #include "app/SafeDllLoading.h"
+#include "toolkit/window/SystemDlls.h"
 
 #include <windows.h>
 

@@ -3,8 +3,12 @@
 #include <string>
 
 #include "toolkit/controls/qvControl.h"
+#include "toolkit/window/SystemDlls.h"
 
 namespace {
+
+// What VariantInit does, without the DLL that holds it.
+void ClearVariant(VARIANT* variant) { variant->vt = VT_EMPTY; }
 
 using LresultFromObjectFunction = LRESULT(WINAPI*)(REFIID, WPARAM, LPUNKNOWN);
 using AccessibleObjectFromWindowFunction = HRESULT(WINAPI*)(HWND, DWORD, REFIID, void**);
@@ -45,7 +49,7 @@ const Oleacc& LoadOleacc() {
 void ReadyComOnThisThread() {
   static thread_local bool ready = false;
   if (ready) return;
-  const HRESULT result = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+  const HRESULT result = qvSystem::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
   ready = SUCCEEDED(result) || result == RPC_E_CHANGED_MODE;
 }
 
@@ -53,7 +57,7 @@ void ReadyComOnThisThread() {
 BSTR ToBstr(const std::string& text) {
   const int length = static_cast<int>(text.size());
   const int wide = length ? MultiByteToWideChar(CP_ACP, 0, text.data(), length, nullptr, 0) : 0;
-  BSTR result = SysAllocStringLen(nullptr, static_cast<UINT>(wide));
+  BSTR result = qvSystem::SysAllocStringLen(nullptr, static_cast<UINT>(wide));
   if (result && wide) MultiByteToWideChar(CP_ACP, 0, text.data(), length, result, wide);
   return result;
 }
@@ -86,7 +90,7 @@ void qvAccessible::Disconnect() {
   // Drops the references COM keeps for other processes, so their proxies
   // learn at once that the object is gone; this process's own references
   // stay, and get CO_E_OBJNOTCONNECTED.
-  CoDisconnectObject(static_cast<IAccessible*>(this), 0);
+  qvSystem::CoDisconnectObject(static_cast<IAccessible*>(this), 0);
 }
 
 HWND qvAccessible::Window() const { return control ? control->GetHandle() : nullptr; }
@@ -210,7 +214,7 @@ HRESULT qvAccessible::get_accDescription(VARIANT child, BSTR* description) {
 
 HRESULT qvAccessible::get_accRole(VARIANT child, VARIANT* role) {
   if (!role) return E_POINTER;
-  VariantInit(role);
+  ClearVariant(role);
   const HRESULT self = CheckSelf(child);
   if (self != S_OK) return self;
   V_VT(role) = VT_I4;
@@ -220,7 +224,7 @@ HRESULT qvAccessible::get_accRole(VARIANT child, VARIANT* role) {
 
 HRESULT qvAccessible::get_accState(VARIANT child, VARIANT* state) {
   if (!state) return E_POINTER;
-  VariantInit(state);
+  ClearVariant(state);
   const HRESULT self = CheckSelf(child);
   if (self != S_OK) return self;
   const HWND hwnd = Window();
@@ -260,7 +264,7 @@ HRESULT qvAccessible::get_accKeyboardShortcut(VARIANT child, BSTR* shortcut) {
 
 HRESULT qvAccessible::get_accFocus(VARIANT* focused) {
   if (!focused) return E_POINTER;
-  VariantInit(focused);
+  ClearVariant(focused);
   const HWND hwnd = Window();
   if (!hwnd) return CO_E_OBJNOTCONNECTED;
   if (GetFocus() != hwnd) return S_FALSE;
@@ -271,7 +275,7 @@ HRESULT qvAccessible::get_accFocus(VARIANT* focused) {
 
 HRESULT qvAccessible::get_accSelection(VARIANT* selected) {
   if (!selected) return E_POINTER;
-  VariantInit(selected);
+  ClearVariant(selected);
   return Window() ? S_FALSE : CO_E_OBJNOTCONNECTED;
 }
 
@@ -308,14 +312,14 @@ HRESULT qvAccessible::accLocation(LONG* left, LONG* top, LONG* width, LONG* heig
 // window around, and children are reached as get_accChild gives them.
 HRESULT qvAccessible::accNavigate(LONG, VARIANT start, VARIANT* end) {
   if (!end) return E_POINTER;
-  VariantInit(end);
+  ClearVariant(end);
   const HRESULT self = CheckSelf(start);
   return self != S_OK ? self : DISP_E_MEMBERNOTFOUND;
 }
 
 HRESULT qvAccessible::accHitTest(LONG x, LONG y, VARIANT* child) {
   if (!child) return E_POINTER;
-  VariantInit(child);
+  ClearVariant(child);
   const HWND hwnd = Window();
   if (!hwnd) return CO_E_OBJNOTCONNECTED;
   POINT point = {x, y};

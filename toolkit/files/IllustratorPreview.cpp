@@ -18,6 +18,7 @@
 #include "toolkit/files/IllustratorThumbnail.h"
 #include "toolkit/files/qvFileSpec.h"
 #include "toolkit/files/qvPicture.h"
+#include "toolkit/window/SystemDlls.h"
 
 namespace {
 
@@ -241,7 +242,7 @@ bool qvFileSpec::OpenIllustratorFile(bool disableOptions, bool showOption5, uint
   record.lCustData = reinterpret_cast<LPARAM>(&state);
   record.lpfnHook = PreviewHook;
   record.lpTemplateName = MAKEINTRESOURCEA(kIllustratorTemplate);
-  const bool chosen = GetOpenFileNameA(&record);
+  const bool chosen = qvSystem::GetOpenFileNameA(&record);
   delete state.preview;  // in case the dialog went without its destruction message
 
   if (!TakeDialogResult(chosen, file, title, record.nFileOffset, false)) return false;

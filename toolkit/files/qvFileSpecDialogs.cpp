@@ -11,6 +11,7 @@
 #include "toolkit/files/FileTypeTable.h"
 #include "toolkit/files/qvFileSpec.h"
 #include "toolkit/window/ShowMessage.h"
+#include "toolkit/window/SystemDlls.h"
 
 namespace {
 
@@ -67,7 +68,7 @@ UINT_PTR CALLBACK SkipHook(HWND dialog, UINT message, WPARAM wParam, LPARAM lPar
 // from a cut one and is refused with the longer ones.
 bool FolderPathOf(LPCITEMIDLIST item, char* out) {
   char path[MAX_PATH] = "";
-  if (!SHGetPathFromIDListA(item, path) || !path[0]) return false;
+  if (!qvSystem::SHGetPathFromIDListA(item, path) || !path[0]) return false;
   if (strnlen(path, sizeof path) >= kFileSpecPathSize - 1) return false;
   std::strcpy(out, path);
   return true;
@@ -101,7 +102,7 @@ bool qvFileSpec::OpenFile(int count, const int* ids, const char* labelText) {
   record.lCustData = reinterpret_cast<LPARAM>(labelText);
   record.lpfnHook = LabelHook;
   record.lpTemplateName = MAKEINTRESOURCEA(kLabelTemplate);
-  const bool chosen = GetOpenFileNameA(&record);
+  const bool chosen = qvSystem::GetOpenFileNameA(&record);
   return TakeDialogResult(chosen, file, title, record.nFileOffset, true);
 }
 
@@ -119,7 +120,7 @@ bool qvFileSpec::OpenFileOrSkip(int count, const int* ids, const char* title, ui
   record.lCustData = reinterpret_cast<LPARAM>(option);
   record.lpfnHook = SkipHook;
   record.lpTemplateName = MAKEINTRESOURCEA(kSkipTemplate);
-  const bool chosen = GetOpenFileNameA(&record);
+  const bool chosen = qvSystem::GetOpenFileNameA(&record);
   return TakeDialogResult(chosen, file, fileTitle, record.nFileOffset, true);
 }
 
@@ -146,7 +147,7 @@ bool qvFileSpec::SaveFile(int count, const int* ids, const char* labelText, cons
   record.lpstrDefExt = extension[0] ? extension : nullptr;
   record.lCustData = reinterpret_cast<LPARAM>(labelText ? labelText : "");
   record.lpfnHook = LabelHook;
-  const bool chosen = listed && named && GetSaveFileNameA(&record);
+  const bool chosen = listed && named && qvSystem::GetSaveFileNameA(&record);
 
   const DWORD index = chosen && record.nFilterIndex <= static_cast<DWORD>(count) ? record.nFilterIndex : 0;
   if (chosenId && count > 0) *chosenId = index > 0 ? ids[index - 1] : ids[0];
@@ -157,7 +158,7 @@ bool qvFileSpec::SaveFile(int count, const int* ids, const char* labelText, cons
 bool qvFileSpec::BrowseFolder(const char* title, bool startAtCurrent, HWND owner) {
   // The new dialog style needs the calling thread in a single-threaded
   // apartment.
-  const HRESULT ole = OleInitialize(nullptr);
+  const HRESULT ole = qvSystem::OleInitialize(nullptr);
   char displayName[MAX_PATH] = "";
   BROWSEINFOA info = {};
   info.pszDisplayName = displayName;
@@ -169,11 +170,11 @@ bool qvFileSpec::BrowseFolder(const char* title, bool startAtCurrent, HWND owner
   const BrowserStart start = {startAtCurrent ? fullPath : nullptr, owner};
   info.lpfn = StartBrowser;
   info.lParam = reinterpret_cast<LPARAM>(&start);
-  LPITEMIDLIST chosen = SHBrowseForFolderA(&info);
+  LPITEMIDLIST chosen = qvSystem::SHBrowseForFolderA(&info);
   char path[kFileSpecPathSize];
   const bool fits = chosen && FolderPathOf(chosen, path);
-  if (chosen) CoTaskMemFree(chosen);
-  if (SUCCEEDED(ole)) OleUninitialize();
+  if (chosen) qvSystem::CoTaskMemFree(chosen);
+  if (SUCCEEDED(ole)) qvSystem::OleUninitialize();
   if (!fits) {
     Clear();
     return false;

@@ -5,6 +5,7 @@
 #include <cstdlib>
 
 #include "common/PointerList.h"
+#include "toolkit/window/SystemDlls.h"
 #include "toolkit/window/WindowHandles.h"
 #include "toolkit/window/qvEvent.h"
 #include "toolkit/window/qvWindow.h"
@@ -73,15 +74,15 @@ DWORD MajorVersion() {
 // The single UTF-16 unit a finished composition produced, or 0 when the
 // message is still a composition.
 WPARAM ComposedCharacter(HWND hwnd) {
-  const HIMC context = ImmGetContext(hwnd);
+  const HIMC context = qvSystem::ImmGetContext(hwnd);
   if (!context) return 0;
   WPARAM unit = 0;
-  if (ImmGetCompositionStringW(context, GCS_RESULTSTR, nullptr, 0) == 2) {
+  if (qvSystem::ImmGetCompositionStringW(context, GCS_RESULTSTR, nullptr, 0) == 2) {
     WCHAR buffer[2] = {};
-    ImmGetCompositionStringW(context, GCS_RESULTSTR, buffer, 4);
+    qvSystem::ImmGetCompositionStringW(context, GCS_RESULTSTR, buffer, 4);
     unit = buffer[0];
   }
-  ImmReleaseContext(hwnd, context);
+  qvSystem::ImmReleaseContext(hwnd, context);
   return unit;
 }
 

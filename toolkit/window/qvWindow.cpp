@@ -383,7 +383,9 @@ void qvWindow::RegisterClasses() {
   for (size_t i = 0; i < std::size(kClasses); ++i) {
     const ClassSpec& spec = kClasses[i];
     WNDCLASSA existing;
-    if (!GetClassInfoA(instance, spec.name, &existing)) {
+    // Once this process holds a reference the class is there: asking again
+    // for every control would cost the window's start.
+    if (classReferences[i] == 0 && !GetClassInfoA(instance, spec.name, &existing)) {
       WNDCLASSA wc = {};
       wc.style = spec.style;
       wc.lpfnWndProc = spec.procedure;

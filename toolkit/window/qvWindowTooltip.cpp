@@ -7,6 +7,7 @@
 
 #include <cstring>
 
+#include "toolkit/window/SystemDlls.h"
 #include "toolkit/window/qvWindow.h"
 
 void qvWindow::SetTooltip(const char* text) {
@@ -17,6 +18,9 @@ void qvWindow::SetTooltip(const char* text) {
     if (*c == '\r') *c = '\n';
   std::strcpy(tooltipText, converted);
 
+  // The class comes with the common controls, loaded with the first tooltip.
+  static const bool commonControls = InitCommonControlsFromSystem(ICC_BAR_CLASSES);
+  (void)commonControls;
   // Only the newest control is kept: an earlier one goes first.
   if (tooltipHwnd) DestroyWindow(tooltipHwnd);
   tooltipHwnd = CreateWindowExA(0, TOOLTIPS_CLASSA, nullptr, WS_POPUP | TTS_NOPREFIX | TTS_ALWAYSTIP, CW_USEDEFAULT,

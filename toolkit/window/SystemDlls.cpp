@@ -1,0 +1,85 @@
+#include "toolkit/window/SystemDlls.h"
+
+#include <cstring>
+
+namespace {
+
+// Not declared for the Windows 7 headers this builds against; Windows 7
+// has it with its security update KB2533623, and every later Windows.
+constexpr DWORD kSearchSystem32 = 0x00000800;  // LOAD_LIBRARY_SEARCH_SYSTEM32
+
+// The function name of dll, typed; null when it cannot be had. Looked up
+// once per call site (each wrapper keeps its own pointer).
+template <typename Function>
+Function Find(const char* dll, const char* name) {
+  const HMODULE module = LoadSystemDll(dll);
+  const FARPROC found = module ? GetProcAddress(module, name) : nullptr;
+  if (!found) SetLastError(ERROR_PROC_NOT_FOUND);
+  return reinterpret_cast<Function>(reinterpret_cast<void*>(found));
+}
+
+}  // namespace
+
+HMODULE LoadSystemDll(const char* name) {
+  if (HMODULE loaded = GetModuleHandleA(name)) return loaded;
+  if (HMODULE loaded = LoadLibraryExA(name, nullptr, kSearchSystem32)) return loaded;
+  char path[MAX_PATH];
+  const UINT length = GetSystemDirectoryA(path, MAX_PATH);
+  const size_t nameLength = std::strlen(name);
+  if (length == 0 || length + 1 + nameLength + 1 > sizeof path) return nullptr;
+  path[length] = '\\';
+  std::memcpy(path + length + 1, name, nameLength + 1);
+  return LoadLibraryA(path);
+}
+
+bool InitCommonControlsFromSystem(uint32_t classes) {
+  struct CommonControlsInit {
+    DWORD size;
+    DWORD classes;
+  };
+  using InitFunction = BOOL(WINAPI*)(const CommonControlsInit*);
+  const auto init = Find<InitFunction>("comctl32.dll", "InitCommonControlsEx");
+  const CommonControlsInit record = {sizeof record, classes};
+  return init && init(&record);
+}
+
+namespace qvSystem {
+
+// One wrapper: the function, found on its first call.
+#define QV_SYSTEM_CALL(dll, name, failure, Result, parameters, arguments) \
+  Result name parameters {                                               \
+    using Function = Result(WINAPI*) parameters;                        \
+    static const Function function = Find<Function>(dll, #name);        \
+    if (!function) return failure;                                      \
+    return function arguments;                                          \
+  }
+
+QV_SYSTEM_CALL("comdlg32.dll", GetOpenFileNameA, FALSE, BOOL, (OPENFILENAMEA * record), (record))
+QV_SYSTEM_CALL("comdlg32.dll", GetSaveFileNameA, FALSE, BOOL, (OPENFILENAMEA * record), (record))
+QV_SYSTEM_CALL("shell32.dll", SHBrowseForFolderA, nullptr, LPITEMIDLIST, (BROWSEINFOA * info), (info))
+QV_SYSTEM_CALL("shell32.dll", SHGetPathFromIDListA, FALSE, BOOL, (LPCITEMIDLIST item, char* path), (item, path))
+QV_SYSTEM_CALL("ole32.dll", OleInitialize, E_FAIL, HRESULT, (void* reserved), (reserved))
+QV_SYSTEM_CALL("ole32.dll", CoInitializeEx, E_FAIL, HRESULT, (void* reserved, DWORD mode), (reserved, mode))
+QV_SYSTEM_CALL("ole32.dll", CoDisconnectObject, E_FAIL, HRESULT, (IUnknown * object, DWORD reserved),
+               (object, reserved))
+QV_SYSTEM_CALL("oleaut32.dll", SysAllocStringLen, nullptr, BSTR, (const OLECHAR* text, UINT length), (text, length))
+QV_SYSTEM_CALL("imm32.dll", ImmGetContext, nullptr, HIMC, (HWND window), (window))
+QV_SYSTEM_CALL("imm32.dll", ImmGetCompositionStringW, IMM_ERROR_GENERAL, LONG,
+               (HIMC context, DWORD index, void* buffer, DWORD size), (context, index, buffer, size))
+QV_SYSTEM_CALL("imm32.dll", ImmReleaseContext, FALSE, BOOL, (HWND window, HIMC context), (window, context))
+
+#undef QV_SYSTEM_CALL
+
+void OleUninitialize() {
+  using Function = void(WINAPI*)();
+  static const Function function = Find<Function>("ole32.dll", "OleUninitialize");
+  if (function) function();
+}
+
+void CoTaskMemFree(void* block) {
+  using Function = void(WINAPI*)(void*);
+  static const Function function = Find<Function>("ole32.dll", "CoTaskMemFree");
+  if (function) function(block);
+}
+
+}  // namespace qvSystem
