@@ -329,7 +329,17 @@ void qvWindow::Create() {
   const HMENU menu = reinterpret_cast<HMENU>(static_cast<INT_PTR>(menuOrId));
 
   if (topLevel) {
-    hwnd = CreateWindowExA(exStyle, className, title, style, rect.left, rect.top, width, height,
+    // A window without a parent is made where it goes, centred with a third
+    // of the free height above it, rather than moved there after: every
+    // move of a new top-level window costs its start.
+    int x = rect.left, y = rect.top;
+    if (!parent) {
+      int sw, sh;
+      ScreenSize(sw, sh);
+      x = (sw - width) / 2;
+      y = 2 * (sh - height) / 6;
+    }
+    hwnd = CreateWindowExA(exStyle, className, title, style, x, y, width, height,
                            ownerHandle ? ownerHandle : MdiClientWindow(), menu, instance, this);
   } else if (mdiChild) {
     char mdiClassName[64];
@@ -350,7 +360,7 @@ void qvWindow::Create() {
 
   if (hwnd) {
     AttachWindowObject(hwnd, this);
-    if (!parent) {
+    if (!parent && !topLevel) {
       int sw, sh;
       ScreenSize(sw, sh);
       RECT outer;
