@@ -158,6 +158,9 @@ bool QuorvinUI::OnPaint(qvEvent&) {
 
 void QuorvinUI::Show() {
   qvTabbedWindow::Show();
+  // Painted at once, before the focus and whatever the platform queues on
+  // showing a window: the window's first look should not wait for them.
+  UpdateWindow(GetHandle());
   Focus(releaseNotesButton.get());
 }
 

@@ -218,6 +218,12 @@ LRESULT CALLBACK MdiChildWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPAR
       window = static_cast<qvWindow*>(object);
       break;
     }
+    case WM_NCDESTROY:
+      if (window) {
+        AttachWindowObject(hwnd, nullptr);
+        if (window->hwnd == hwnd) window->hwnd = nullptr;
+      }
+      return DefMDIChildProcA(hwnd, message, wParam, lParam);
     default:
       if (!RewriteInput(window, hwnd, message, wParam, lParam, true))
         return DefMDIChildProcA(hwnd, message, wParam, lParam);

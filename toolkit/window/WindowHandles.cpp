@@ -1,14 +1,34 @@
 #include "toolkit/window/WindowHandles.h"
 
+#include <unordered_map>
+
+namespace {
+
+// The ties, kept on this side as well: every message looks its window's
+// object up, and reading a window property is a round trip to the server
+// under Wine (about 0.1 ms, for each message of each window). Only the
+// user-interface thread ties and looks up.
+std::unordered_map<HWND, qvWindow*>& Ties() {
+  static auto* ties = new std::unordered_map<HWND, qvWindow*>;  // lives as long as the process
+  return *ties;
+}
+
+}  // namespace
+
 qvWindow* WindowFromHandle(HWND hwnd) {
-  return hwnd ? static_cast<qvWindow*>(GetPropA(hwnd, kWindowProperty)) : nullptr;
+  if (!hwnd) return nullptr;
+  const auto found = Ties().find(hwnd);
+  return found == Ties().end() ? nullptr : found->second;
 }
 
 void AttachWindowObject(HWND hwnd, qvWindow* object) {
-  if (object)
+  if (object) {
     SetPropA(hwnd, kWindowProperty, object);
-  else
+    Ties()[hwnd] = object;
+  } else {
     RemovePropA(hwnd, kWindowProperty);
+    Ties().erase(hwnd);
+  }
 }
 
 namespace {

@@ -12,11 +12,12 @@ class qvWindow;
 // The window property that ties a platform window to its object.
 constexpr char kWindowProperty[] = "QVPROP";
 
-// The object of a platform window, through its property; null for a null
-// handle or a window that is not the toolkit's.
+// The object of a platform window; null for a null handle or a window that
+// is not the toolkit's (or no longer tied to its object).
 qvWindow* WindowFromHandle(HWND hwnd);
 
-// Ties hwnd to object (not owned), or unties it with a null object.
+// Ties hwnd to object (not owned) through the window property, or unties
+// it with a null object.
 void AttachWindowObject(HWND hwnd, qvWindow* object);
 
 // Enables or disables every top-level window of this thread but one (the

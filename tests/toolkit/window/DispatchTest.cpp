@@ -244,11 +244,12 @@ TEST_F(Dispatch, HandlersDecideDefaultProcessing) {
 }
 
 TEST_F(Dispatch, AMessageForAWindowWithoutItsObjectGoesToTheDefault) {
-  RemovePropA(child.GetHandle(), kWindowProperty);
+  AttachWindowObject(child.GetHandle(), nullptr);
+  EXPECT_EQ(GetPropA(child.GetHandle(), kWindowProperty), nullptr) << "the property goes with the tie";
   Send(child, WM_LBUTTONDOWN, 0, 0);
   Send(child, WM_CHAR, 'x', 0);
   ExpectEvents({});
-  SetPropA(child.GetHandle(), kWindowProperty, &child);
+  AttachWindowObject(child.GetHandle(), &child);
 }
 
 }  // namespace
