@@ -26,10 +26,20 @@ constexpr uint64_t kLargestText = 16 * 1024 * 1024;
 // Bytes per write, within what one platform call takes.
 constexpr size_t kWritePiece = 1 << 20;
 
-// The button rectangles and the list's, for a client area (l, t, r, b).
-qvRect CloseRect(int r, int b) { return qvRect(r - 86, b - 46, r - 26, b - 26); }
-qvRect SaveRect(int r, int b) { return qvRect(r - 166, b - 46, r - 106, b - 26); }
-qvRect ListRect(int l, int t, int r, int b) { return qvRect(l + 10, t + 10, r - 10, b - 56); }
+// The button rectangles and the list's, for a client area (l, t, r, b):
+// their distances from its edges are those at 96 DPI, scaled to dpi.
+qvRect CloseRect(int r, int b, int dpi) {
+  auto px = [dpi](int value) { return ScaleForDpi(value, dpi); };
+  return qvRect(r - px(86), b - px(46), r - px(26), b - px(26));
+}
+qvRect SaveRect(int r, int b, int dpi) {
+  auto px = [dpi](int value) { return ScaleForDpi(value, dpi); };
+  return qvRect(r - px(166), b - px(46), r - px(106), b - px(26));
+}
+qvRect ListRect(int l, int t, int r, int b, int dpi) {
+  auto px = [dpi](int value) { return ScaleForDpi(value, dpi); };
+  return qvRect(l + px(10), t + px(10), r - px(10), b - px(56));
+}
 
 }  // namespace
 
@@ -63,13 +73,17 @@ PellioTextFileViewer::PellioTextFileViewer(const qvRect& bounds, const char* tit
   else
     lines.push_back(UnreadableNotice(fileName, SystemErrorText(file.error)));
 
-  if (owner) SetOwner(owner->GetHandle());
+  if (owner) {
+    SetOwner(owner->GetHandle());
+    SetDpi(owner->GetDpi());
+  }
   Create();
   SetBackgroundColor(DefaultGrey());
   const int r = bounds.GetRight(), b = bounds.GetBottom();
-  closeButton = std::make_unique<qvButton>(this, CloseRect(r, b), "Close", kViewerCloseCommand, false);
-  saveButton = std::make_unique<qvButton>(this, SaveRect(r, b), "Save...", kViewerSaveCommand, false);
-  textList = std::make_unique<qvTextList>(StringList(), ListRect(bounds.GetLeft(), bounds.GetTop(), r, b), this);
+  closeButton = std::make_unique<qvButton>(this, CloseRect(r, b, GetDpi()), "Close", kViewerCloseCommand, false);
+  saveButton = std::make_unique<qvButton>(this, SaveRect(r, b, GetDpi()), "Save...", kViewerSaveCommand, false);
+  textList = std::make_unique<qvTextList>(StringList(), ListRect(bounds.GetLeft(), bounds.GetTop(), r, b, GetDpi()),
+                                          this);
   footerPicture = std::make_unique<qvPicture>(kViewerFooterBitmap);
   AddToTabOrder(textList.get());
   AddToTabOrder(saveButton.get());
@@ -80,7 +94,8 @@ PellioTextFileViewer::PellioTextFileViewer(const qvRect& bounds, const char* tit
   MakeResizable();
   // The thicker frame takes effect now, around the client area asked for.
   RECT outer = {0, 0, bounds.GetWidth(), bounds.GetHeight()};
-  AdjustWindowRectEx(&outer, GetWindowLongA(GetHandle(), GWL_STYLE), FALSE, GetWindowLongA(GetHandle(), GWL_EXSTYLE));
+  AdjustWindowRectForDpi(&outer, GetWindowLongA(GetHandle(), GWL_STYLE), FALSE,
+                         GetWindowLongA(GetHandle(), GWL_EXSTYLE), GetDpi());
   SetWindowPos(GetHandle(), nullptr, 0, 0, outer.right - outer.left, outer.bottom - outer.top,
                SWP_FRAMECHANGED | SWP_NOMOVE | SWP_NOZORDER);
   if (owner) CenterWindowOver(GetHandle(), owner->GetHandle());
@@ -105,7 +120,8 @@ void PellioTextFileViewer::Show() {
 void PellioTextFileViewer::Wrap() {
   if (!textList) return;
   const int width = textList->TextWidth();
-  if (width == wrappedWidth) return;
+  // The same width at another DPI is another font: wrapped again.
+  if (width == wrappedWidth && GetDpi() == wrappedDpi) return;
   const int topLine = LineOfRow(firstRows, textList->FirstVisibleLine());
   WrappedText wrapped;
   {
@@ -114,6 +130,7 @@ void PellioTextFileViewer::Wrap() {
   }
   firstRows = std::move(wrapped.firstRows);
   wrappedWidth = width;
+  wrappedDpi = GetDpi();
   textList->SetLines(wrapped.rows, firstRows.empty() ? 0 : firstRows[topLine]);
 }
 
@@ -133,7 +150,8 @@ bool PellioTextFileViewer::OnPaint(qvEvent&) {
   if (footerPicture) {
     qvRect area;
     GetClientArea(area);
-    footerPicture->DrawAt(device, 0, area.GetHeight() - footerPicture->PixelHeight(), area.GetWidth());
+    footerPicture->DrawScaledAt(device, 0, area.GetHeight() - Scaled(footerPicture->PixelHeight()), area.GetWidth(),
+                                GetDpi());
   }
   return true;
 }
@@ -143,9 +161,9 @@ bool PellioTextFileViewer::OnSize(qvEvent&) {
   qvRect area;
   GetClientArea(area);
   const int l = area.GetLeft(), t = area.GetTop(), r = area.GetRight(), b = area.GetBottom();
-  closeButton->SetPlacement(CloseRect(r, b));
-  saveButton->SetPlacement(SaveRect(r, b));
-  textList->SetPlacement(ListRect(l, t, r, b));
+  closeButton->SetPlacement(CloseRect(r, b, GetDpi()));
+  saveButton->SetPlacement(SaveRect(r, b, GetDpi()));
+  textList->SetPlacement(ListRect(l, t, r, b, GetDpi()));
   Wrap();
   Redraw();
   return true;
@@ -182,6 +200,20 @@ bool PellioTextFileViewer::OnKeyDown(qvEvent& event) {
 }
 
 bool PellioTextFileViewer::OnOtherMessage(qvEvent& event) {
+  if (event.message == WM_DPICHANGED) {
+    // wParam's low word: the new DPI; lParam: the window rectangle the
+    // platform suggests for it. The move lays the controls out again.
+    const int newDpi = LOWORD(event.wParam);
+    const auto* suggested = reinterpret_cast<const RECT*>(event.lParam);
+    if (newDpi < kSmallestDpi || newDpi > kLargestDpi || !suggested) return true;
+    SetDpi(newDpi);
+    SetWindowPos(GetHandle(), nullptr, suggested->left, suggested->top, suggested->right - suggested->left,
+                 suggested->bottom - suggested->top, SWP_NOZORDER | SWP_NOACTIVATE);
+    qvEvent size(0, this, WM_SIZE, 0);
+    OnSize(size);
+    event.SetResult(0);
+    return false;
+  }
   if (event.message != WM_CLOSE) return qvTabbedWindow::OnOtherMessage(event);
   EndMessageLoop();
   return false;

@@ -90,4 +90,5 @@ private:
   std::vector<std::string> lines;  // tabs expanded; the notice when the file was not read
   std::vector<int> firstRows;      // each line's first row, as last wrapped
   int wrappedWidth = -1;           // the text width the rows were last wrapped to
+  int wrappedDpi = 0;              // and the DPI of their font
 };

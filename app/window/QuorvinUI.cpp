@@ -4,6 +4,7 @@
 #include <new>
 #include <system_error>
 #include <thread>
+#include <utility>
 
 #include "app/install/InstallLog.h"
 #include "app/install/InstallLogText.h"
@@ -25,6 +26,7 @@
 #include "toolkit/files/qvFileSpec.h"
 #include "toolkit/window/MessageDispatch.h"
 #include "toolkit/window/ShowMessage.h"
+#include "toolkit/window/qvDpi.h"
 
 const char kNotSet[] = "<not set>";
 
@@ -47,8 +49,12 @@ constexpr int32_t kKeyEscape = 27;
 
 }  // namespace
 
-QuorvinUI::QuorvinUI(const qvRect& bounds, const std::string& logPath)
-    : qvTabbedWindow(bounds, ""), installLocation(), targetKind(TargetNone), installFinished(0), logPath(logPath) {
+QuorvinUI::QuorvinUI(const qvRect& bounds, const std::string& logPath) : QuorvinUI(bounds, logPath, ScreenDpi()) {}
+
+QuorvinUI::QuorvinUI(const qvRect& bounds, const std::string& logPath, int dpi)
+    : qvTabbedWindow(ScaleRectForDpi(bounds, dpi), ""), installLocation(), targetKind(TargetNone),
+      installFinished(0), logPath(logPath), layoutClient(bounds) {
+  SetDpi(dpi);
   char path[kPathBufferSize];
   InstallFilesPath(path, "product.txt");
   Product product;
@@ -64,13 +70,13 @@ QuorvinUI::QuorvinUI(const qvRect& bounds, const std::string& logPath)
   // The picture is decoded and fitted on a thread of its own while the
   // window and its controls are made: together they are most of the time
   // before the window first shows.
-  const qvRect client(0, 0, bounds.GetWidth(), bounds.GetHeight());
+  const qvRect client = ScaledClient(), panel = ScaledPanel();
   qvPicture* background = nullptr;
   std::thread decoding;
   try {
-    decoding = std::thread([&background, client] { background = MakeBackground(client, PanelOf(client)); });
+    decoding = std::thread([&background, client, panel] { background = MakeBackground(client, panel); });
   } catch (const std::system_error&) {
-    background = MakeBackground(client, PanelOf(client));
+    background = MakeBackground(client, panel);
   }
 
   SetTitle((TextString("Install ") + productName).ToCString());
@@ -91,49 +97,94 @@ QuorvinUI::QuorvinUI(const qvRect& bounds, const std::string& logPath)
   folderPrompt.Set(target.folderPrompt);
 
   SetBackgroundColor(qvColor(kWindowGreyLevel, kWindowGreyLevel, kWindowGreyLevel));
-  MakeControls(bounds);
+  MakeControls(layoutClient);
   if (decoding.joinable()) decoding.join();
   SetBackgroundPicture(background);
+  // The window was made on the main screen at its DPI; on another screen
+  // the platform gives it that screen's.
+  const int actual = WindowDpi(GetHandle());
+  if (GetHandle() && actual != GetDpi()) ChangeDpi(actual, nullptr);
+}
+
+qvRect QuorvinUI::ScaledClient() const {
+  return ScaleRectForDpi(qvRect(0, 0, layoutClient.GetWidth(), layoutClient.GetHeight()), GetDpi());
+}
+
+qvRect QuorvinUI::ScaledPanel() const {
+  return ScaleRectForDpi(PanelOf(qvRect(0, 0, layoutClient.GetWidth(), layoutClient.GetHeight())), GetDpi());
+}
+
+void QuorvinUI::ChangeDpi(int newDpi, const RECT* suggested) {
+  SetDpi(newDpi);
+  const qvRect client = ScaledClient();
+  RECT outer = {0, 0, client.GetWidth(), client.GetHeight()};
+  AdjustWindowRectForDpi(&outer, GetWindowLongA(GetHandle(), GWL_STYLE), FALSE, GetWindowLongA(GetHandle(), GWL_EXSTYLE),
+                         newDpi);
+  RECT now;
+  GetWindowRect(GetHandle(), &now);
+  // The platform's rectangle, where it gives one, keeps the window under
+  // the pointer that dragged it across; its size is the layout's.
+  const int x = suggested ? suggested->left : now.left, y = suggested ? suggested->top : now.top;
+  int width = outer.right - outer.left, height = outer.bottom - outer.top;
+  SetWindowPos(GetHandle(), nullptr, x, y, width, height, SWP_NOZORDER | SWP_NOACTIVATE);
+  // The frame the platform draws may not be the one the new DPI's metrics
+  // describe (it changes with the screen, or not at all): the client area
+  // is made the layout's whatever the frame.
+  RECT got;
+  GetClientRect(GetHandle(), &got);
+  if (got.right != client.GetWidth() || got.bottom != client.GetHeight()) {
+    width += client.GetWidth() - got.right;
+    height += client.GetHeight() - got.bottom;
+    SetWindowPos(GetHandle(), nullptr, 0, 0, width, height, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+  }
+  for (const Placement& placed : placements) placed.control->SetPlacement(ScaleRectForDpi(placed.at96, newDpi));
+  SetBackgroundPicture(MakeBackground(client, ScaledPanel()));
+  RedrawTree(true);
+}
+
+template <typename Control, typename... Arguments>
+std::unique_ptr<Control> QuorvinUI::Place(const qvRect& at96, Arguments&&... arguments) {
+  auto control = std::make_unique<Control>(this, ScaleRectForDpi(at96, GetDpi()), std::forward<Arguments>(arguments)...);
+  placements.push_back({control.get(), at96});
+  return control;
 }
 
 void QuorvinUI::MakeControls(const qvRect& bounds) {
+  // The layout at 96 DPI; Place scales it to the window's.
   const int r = bounds.GetRight(), b = bounds.GetBottom();
   // Step texts end inside the panel; a text that would pass its edge ends
   // in "..." (only a long product name does).
   const int textRight = PanelOf(bounds).GetRight() - 10;
   const qvRect install(r - 110, b - 40, r - 25, b - 20);
-  installButton = std::make_unique<qvButton>(this, install, "Install", kCommandInstall, true);
-  cancelButton = std::make_unique<qvButton>(
-      this, qvRect(install.left - 100, install.top, install.right - 100, install.bottom), "Cancel", kCommandCancel,
-      true);
+  installButton = Place<qvButton>(install, "Install", kCommandInstall, true);
+  cancelButton = Place<qvButton>(qvRect(install.left - 100, install.top, install.right - 100, install.bottom),
+                                 "Cancel", kCommandCancel, true);
   auto step = [&](int left, int top, int right, int bottom, const char* text, int flags = kCaptionLeft) {
-    stepCaptions.push_back(std::make_unique<qvCaption>(this, qvRect(left, top, right, bottom), text, flags));
+    stepCaptions.push_back(Place<qvCaption>(qvRect(left, top, right, bottom), text, flags));
   };
   step(45, 75, textRight, 95, "WELCOME!");
   step(45, 95, textRight, 113, (TextString("Follow these 4 steps to install ") + productName + ".").ToCString(),
        kCaptionLeft | kCaptionEllipsis);
   step(45, 113, textRight, 133, "You must be logged in as an Administrator to install this software.");
   step(45, 150, 270, 170, "STEP 1 - Read the Release Notes.");
-  releaseNotesButton = std::make_unique<qvButton>(this, qvRect(270, 148, 395, 168), "Show Release Notes...",
-                                                  kCommandReleaseNotes, false);
+  releaseNotesButton =
+      Place<qvButton>(qvRect(270, 148, 395, 168), "Show Release Notes...", kCommandReleaseNotes, false);
   step(45, 185, textRight, 205, "STEP 2 - Accept the terms of the Kestrova Software License Agreement.");
-  termsCheckbox = std::make_unique<qvCheckbox>(this, qvRect(100, 206, 250, 226), "  I accept.", kCommandTerms);
-  licenseButton =
-      std::make_unique<qvButton>(this, qvRect(270, 208, 395, 228), "Read the License...", kCommandLicense, false);
+  termsCheckbox = Place<qvCheckbox>(qvRect(100, 206, 250, 226), "  I accept.", kCommandTerms);
+  licenseButton = Place<qvButton>(qvRect(270, 208, 395, 228), "Read the License...", kCommandLicense, false);
 
   const std::string display = LocationDisplay();
   step(45, 250, textRight, 270, "STEP 3 - Use the default location or choose a different location.");
   step(103, 270, 258, 290, "The install location is:");
-  locationCaption = std::make_unique<qvCaption>(this, qvRect(258, 270, textRight, 290), display.c_str(),
-                                                kCaptionLeft | kCaptionEllipsis);
-  changeLocationButton = std::make_unique<qvButton>(this, qvRect(270, 293, 395, 313), "Change Location...",
-                                                    kCommandChangeLocation, false);
+  locationCaption =
+      Place<qvCaption>(qvRect(258, 270, textRight, 290), display.c_str(), kCaptionLeft | kCaptionEllipsis);
+  changeLocationButton =
+      Place<qvButton>(qvRect(270, 293, 395, 313), "Change Location...", kCommandChangeLocation, false);
   step(45, 320, textRight, 340, "STEP 4 - Click the Install button.");
 
   const int l = bounds.GetLeft(), h = bounds.GetHeight();
-  progressCaption = std::make_unique<qvCaption>(
-      this, qvRect(l + 10, h / 2 - 30, l + 10 + r - 50, h / 2 - 30 + h / 2 + 10), "Installing. Please wait...",
-      kCaptionCenter);
+  progressCaption = Place<qvCaption>(qvRect(l + 10, h / 2 - 30, l + 10 + r - 50, h / 2 - 30 + h / 2 + 10),
+                                     "Installing. Please wait...", kCaptionCenter);
   progressCaption->Hide();
 
   // Reading order: top to bottom, left to right.
@@ -214,7 +265,7 @@ void QuorvinUI::ShowSteps(bool show) {
 void QuorvinUI::OpenViewer(const char* title, const char* file) {
   qvRect placement;
   GetPlacement(placement);
-  const qvRect bounds(0, 0, placement.GetWidth() - 40, placement.GetHeight() + 40);
+  const qvRect bounds(0, 0, placement.GetWidth() - Scaled(40), placement.GetHeight() + Scaled(40));
   char path[kPathBufferSize];
   InstallFilesPath(path, file);
   auto viewer = std::make_unique<PellioTextFileViewer>(bounds, title, path, this);
@@ -344,6 +395,15 @@ bool QuorvinUI::OnOtherMessage(qvEvent& event) {
     case kInstallDoneMessage:
       FinishInstall();
       return false;
+    case WM_DPICHANGED: {
+      // wParam's low word: the new DPI; lParam: the window rectangle the
+      // platform suggests for it.
+      const int newDpi = LOWORD(event.wParam);
+      if (newDpi < kSmallestDpi || newDpi > kLargestDpi) return true;
+      ChangeDpi(newDpi, reinterpret_cast<const RECT*>(event.lParam));
+      event.SetResult(0);
+      return false;
+    }
     default:
       return qvTabbedWindow::OnOtherMessage(event);
   }

@@ -53,6 +53,9 @@ public:
   // "product.txt", or with a product name that cannot be installed, it
   // tells the user and ends the process with status -1; the log at
   // logPath, when given, says why.
+  // bounds is the layout at 96 DPI (620 x 420); the window is made at the
+  // main screen's DPI, and laid out again when it moves to a screen of
+  // another (WM_DPICHANGED).
   explicit QuorvinUI(const qvRect& bounds, const std::string& logPath = std::string());
   // Stops a running install, which is undone, before the controls go.
   ~QuorvinUI() override;
@@ -87,8 +90,19 @@ private:
 
   // Logs why the product cannot be installed, tells the user and ends the
   // process with -1.
+  QuorvinUI(const qvRect& bounds, const std::string& logPath, int dpi);
   [[noreturn]] void RefuseProduct(const char* productFile, const std::string& why);
+  // The controls at their places of the 96-DPI layout of bounds, scaled.
   void MakeControls(const qvRect& bounds);
+  // A control made on the window at at96 scaled to its DPI, and noted with
+  // its place for a change of DPI.
+  template <typename Control, typename... Arguments>
+  std::unique_ptr<Control> Place(const qvRect& at96, Arguments&&... arguments);
+  // Lays the window out again at newDpi: its size, every control, the
+  // background. suggested is where the platform would put the window.
+  void ChangeDpi(int newDpi, const RECT* suggested);
+  qvRect ScaledClient() const;
+  qvRect ScaledPanel() const;
   void ShowSteps(bool show);
   // The location's display form, or "<not set>" (which also empties a
   // location that has none).
@@ -121,6 +135,12 @@ private:
   std::unique_ptr<qvButton> changeLocationButton;
   std::unique_ptr<qvCaption> progressCaption;
   std::string logPath;           // where installs are logged (setup.exe /LOG=FILE); empty for none
+  qvRect layoutClient;           // the client area at 96 DPI
+  struct Placement {
+    qvWindow* control;           // not owned: one of the controls above
+    qvRect at96;
+  };
+  std::vector<Placement> placements;
   State state = State::kReady;
   enum class LastInstall { kNone, kInstalled, kFailed, kCancelled } lastInstall = LastInstall::kNone;
   uint32_t resultShownAt = 0;    // tick count when the result of the last install showed

@@ -35,18 +35,22 @@ void DrawLine(qvDevice& device, qvPen& pen, int x1, int y1, int x2, int y2) {
   pen.Deselect();
 }
 
-// A default button's outline is this much heavier than one pixel.
+// A default button's outline is this much heavier than one pixel, at 96 DPI.
 constexpr int kDefaultOutlineWidth = 2;
+constexpr int kCornerDiameter = 8;
 
-void DrawBody(qvDevice& device, const qvRect& r, const ButtonLook& look, bool isDefault) {
+// The outline and the corners follow the DPI; the bevel stays one pixel,
+// a hairline at every scale.
+void DrawBody(qvDevice& device, const qvRect& r, const ButtonLook& look, bool isDefault, int dpi) {
   const int l = r.GetLeft(), t = r.GetTop(), rt = r.GetRight(), b = r.GetBottom();
   {
-    qvPen outline(&look.outline, isDefault ? kDefaultOutlineWidth : 1);
+    qvPen outline(&look.outline, isDefault ? ScaleForDpi(kDefaultOutlineWidth, dpi) : 1);
     qvColor faceColour = look.face;
     qvBrush face(faceColour);
     outline.SelectInto(device.GetContext());
     face.SelectInto(device.GetContext());
-    RoundRect(device.GetContext(), l, t, rt, b, 8, 8);
+    const int corner = ScaleForDpi(kCornerDiameter, dpi);
+    RoundRect(device.GetContext(), l, t, rt, b, corner, corner);
   }
   if (!look.bevel) return;
   qvPen light(&look.light, 1);
@@ -71,9 +75,9 @@ bool qvButton::OnPaint(qvEvent&) {
   qvRect r;
   GetClientArea(r);
   FillFaceBackground(offscreen);
-  DrawBody(offscreen, r, LookFor(IsDisabled(), IsPressedInside()), isDefault && !IsDisabled());
+  DrawBody(offscreen, r, LookFor(IsDisabled(), IsPressedInside()), isDefault && !IsDisabled(), GetDpi());
 
-  qvFont small(qvFontSmall), large(qvFontLarge);
+  qvFont small(qvFontSmall, GetDpi()), large(qvFontLarge, GetDpi());
   qvFont& font = largeLabel ? large : small;
   font.SelectInto(offscreen.GetContext());
   SIZE extent = {};
@@ -87,7 +91,8 @@ bool qvButton::OnPaint(qvEvent&) {
   SetTextColor(offscreen.GetContext(), previous);
   font.Deselect();
   // Inside the bevel, clear of the rounded corners.
-  DrawFocusMark(offscreen, qvRect(r.GetLeft() + 4, r.GetTop() + 3, r.GetRight() - 4, r.GetBottom() - 3));
+  DrawFocusMark(offscreen, qvRect(r.GetLeft() + Scaled(4), r.GetTop() + Scaled(3), r.GetRight() - Scaled(4),
+                                  r.GetBottom() - Scaled(3)));
 
   offscreen.CopyToDevice(&paint);
   return true;

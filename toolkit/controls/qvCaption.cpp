@@ -22,7 +22,7 @@ void qvCaption::ResetFields() {
 
 bool qvCaption::OnPaint(qvEvent&) {
   qvPaintDevice device(this);
-  qvFont font(fontKind);
+  qvFont font(fontKind, GetDpi());
   font.SelectInto(device.GetContext());
   FillBackground(device);
   SetTextColor(device.GetContext(), qvPalette::GreyRef(qvPalette::kInk));

@@ -20,8 +20,9 @@ void Polyline3(qvDevice& device, qvColor colour, int width, const POINT (&points
 }
 
 // The sunken box in one of its four states: unchecked or checked, each
-// normal or pressed.
-void DrawBox(qvDevice& device, const qvRect& box, bool checked, bool pressed) {
+// normal or pressed. Its two-pixel edge stays two hairlines at every DPI;
+// the mark follows the DPI.
+void DrawBox(qvDevice& device, const qvRect& box, bool checked, bool pressed, int dpi) {
   const int L = box.GetLeft(), T = box.GetTop(), R = box.GetRight(), B = box.GetBottom();
   using namespace qvPalette;
   Polyline3(device, Grey(kPaper), 1, {{L, B - 1}, {R - 1, B - 1}, {R - 1, T}});
@@ -37,7 +38,8 @@ void DrawBox(qvDevice& device, const qvRect& box, bool checked, bool pressed) {
   }
   if (!checked) return;
   const int l = inner.GetLeft(), t = inner.GetTop(), r = inner.GetRight(), b = inner.GetBottom();
-  Polyline3(device, Grey(kInk), 2, {{l + 1, t + 3}, {l + 3, b - 2}, {r - 1, t + 1}});
+  auto px = [dpi](int value) { return ScaleForDpi(value, dpi); };
+  Polyline3(device, Grey(kInk), px(2), {{l + px(1), t + px(3)}, {l + px(3), b - px(2)}, {r - px(1), t + px(1)}});
 }
 
 }  // namespace
@@ -47,13 +49,18 @@ qvCheckbox::qvCheckbox(qvWindow* parent, const qvRect& bounds, const char* text,
   std::strncpy(label, text ? text : "", sizeof label - 1);
   label[sizeof label - 1] = '\0';
   Create();
+  Layout();
+}
+
+void qvCheckbox::Layout() {
   qvRect area;
   GetClientArea(area);
-  box.Set(0, 0, kBoxSize, kBoxSize);
-  box.Offset(0, (area.GetHeight() - kBoxSize) / 2 + 1);
+  const int size = Scaled(kBoxSize);
+  box.Set(0, 0, size, size);
+  box.Offset(0, (area.GetHeight() - size) / 2 + 1);
   textRect.Assign(area);
-  textRect.SetLeft(box.GetRight() + 2);
-  textRect.SetTop(textRect.GetTop() + 2);
+  textRect.SetLeft(box.GetRight() + Scaled(2));
+  textRect.SetTop(textRect.GetTop() + Scaled(2));
 }
 
 void qvCheckbox::ResetFields() {
@@ -69,10 +76,11 @@ bool qvCheckbox::OnCommand(qvEvent& event) {
 bool qvCheckbox::OnPaint(qvEvent&) {
   qvPaintDevice paint(this);
   qvOffscreenDevice offscreen(this);
+  Layout();
   FillFaceBackground(offscreen);
-  DrawBox(offscreen, box, checked, IsPressed() && IsInside());
+  DrawBox(offscreen, box, checked, IsPressed() && IsInside(), GetDpi());
 
-  qvFont font(qvFontLarge);
+  qvFont font(qvFontLarge, GetDpi());
   font.SelectInto(offscreen.GetContext());
   const HDC dc = offscreen.GetContext();
   const COLORREF previousColour =

@@ -1,4 +1,5 @@
-// qvCheckbox: a 13 x 13 sunken box with a check mark and a label beside it.
+// qvCheckbox: a 13 x 13 sunken box (at 96 DPI) with a check mark and a label
+// beside it.
 // A click (press and release with the pointer over it), or Space or Enter
 // while it has the focus, flips the state and then tells the parent, so the
 // parent reads the new state; Check and Uncheck change it silently. The
@@ -40,6 +41,10 @@ public:
   const qvRect& TextRect() const { return textRect; }
 
 private:
+  // The box and the label's place for the client area and the DPI; done
+  // again before each paint, so that a move or a new DPI is followed.
+  void Layout();
+
   char label[160];
   qvRect box;       // client coordinates
   bool checked;

@@ -15,8 +15,6 @@
 
 namespace {
 
-constexpr int kArrow = kScrollbarThickness;
-
 // The request a part reports.
 int KindOfPart(int part) {
   switch (part) {
@@ -76,7 +74,7 @@ void DrawButtonPart(qvDevice& device, const qvRect& r, bool vertical, bool thumb
   } else {
     const int cx = l + (rt - l) / 2, cy = t + (b - t) / 2;
     const int D = vertical ? b - t : rt - l;
-    const int s = std::min(5, (D - 4) / 2), hs = s / 2;
+    const int s = std::min(D * 5 / 16, (D - 4) / 2), hs = s / 2;
     if (s >= 1) {
       qvPoint corners[4];
       if (vertical && first) {
@@ -121,21 +119,23 @@ qvRect AlongBar(bool vertical, int a, int b, int w, int h) {
 
 }  // namespace
 
-ScrollGeometry ComputeScrollGeometry(int L, int32_t minimum, int32_t maximum, int32_t value, bool& tooSmall) {
+ScrollGeometry ComputeScrollGeometry(int L, int32_t minimum, int32_t maximum, int32_t value, bool& tooSmall,
+                                     int arrow) {
   ScrollGeometry g;
+  g.thumbLength = arrow;
   if (maximum == minimum) return g;
-  tooSmall = L < 2 * kArrow;
+  tooSmall = L < 2 * arrow;
   const double span = static_cast<double>(maximum) - static_cast<double>(minimum);
-  const double x = (L - 2.0 * kArrow) / (span + 1);
-  if (x >= kArrow) {
+  const double x = (L - 2.0 * arrow) / (span + 1);
+  if (x >= arrow) {
     g.scale = x;
     g.thumbLength = ToInt(std::trunc(x));
   } else {
-    g.scale = (L - 3.0 * kArrow) / span;
-    g.thumbLength = kArrow;
+    g.scale = (L - 3.0 * arrow) / span;
+    g.thumbLength = arrow;
   }
   const double offset = std::trunc((static_cast<double>(value) - minimum) * g.scale);
-  g.thumbOffset = ToInt(std::min(offset, static_cast<double>(L) - g.thumbLength - kArrow));
+  g.thumbOffset = ToInt(std::min(offset, static_cast<double>(L) - g.thumbLength - arrow));
   return g;
 }
 
@@ -174,7 +174,7 @@ int qvScrollbar::Length() {
 int qvScrollbar::CoordinateOf(const qvEvent& event) const { return vertical ? event.position.y : event.position.x; }
 
 ScrollGeometry qvScrollbar::Geometry() {
-  return ComputeScrollGeometry(Length(), minimum, maximum, scrollValue, tooSmall);
+  return ComputeScrollGeometry(Length(), minimum, maximum, scrollValue, tooSmall, Arrow());
 }
 
 void qvScrollbar::StopRepeating() {
@@ -226,12 +226,12 @@ bool qvScrollbar::OnPaint(qvEvent&) {
                    part == kScrollSecondArrow);
   } else {
     const int L = vertical ? h : w;
-    offscreen.FillArea(AlongBar(vertical, kArrow, L - kArrow, w, h), track);
-    const int start = g.thumbOffset < 0 ? kArrow : g.thumbOffset + kArrow;
-    const int length = std::min(g.thumbLength, L - 2 * kArrow);
+    offscreen.FillArea(AlongBar(vertical, Arrow(), L - Arrow(), w, h), track);
+    const int start = g.thumbOffset < 0 ? Arrow() : g.thumbOffset + Arrow();
+    const int length = std::min(g.thumbLength, L - 2 * Arrow());
     DrawButtonPart(offscreen, AlongBar(vertical, start, start + length, w, h), vertical, true, false, false);
-    DrawButtonPart(offscreen, AlongBar(vertical, 0, kArrow, w, h), vertical, false, true, part == kScrollFirstArrow);
-    DrawButtonPart(offscreen, AlongBar(vertical, L - kArrow, L, w, h), vertical, false, false,
+    DrawButtonPart(offscreen, AlongBar(vertical, 0, Arrow(), w, h), vertical, false, true, part == kScrollFirstArrow);
+    DrawButtonPart(offscreen, AlongBar(vertical, L - Arrow(), L, w, h), vertical, false, false,
                    part == kScrollSecondArrow);
   }
   offscreen.CopyToDevice(&paint);
@@ -252,17 +252,17 @@ bool qvScrollbar::OnMouseDown(qvEvent& event) {
   if (int64_t{maximum} - minimum + 1 > 1) {
     if (tooSmall) {
       part = c >= L / 2 ? kScrollSecondArrow : kScrollFirstArrow;
-    } else if (c <= kArrow) {
+    } else if (c <= Arrow()) {
       part = kScrollFirstArrow;
-    } else if (c >= L - kArrow) {
+    } else if (c >= L - Arrow()) {
       part = kScrollSecondArrow;
-    } else if (c < g.thumbOffset + kArrow) {
+    } else if (c < g.thumbOffset + Arrow()) {
       part = kScrollTrackBefore;
-    } else if (c > g.thumbOffset + kArrow + g.thumbLength) {
+    } else if (c > g.thumbOffset + Arrow() + g.thumbLength) {
       part = kScrollTrackAfter;
     } else {
       part = kScrollThumb;
-      grabOffset = ToInt(c - std::trunc(scrollValue * g.scale + kArrow));
+      grabOffset = ToInt(c - std::trunc(scrollValue * g.scale + Arrow()));
     }
   }
   pressed = true;
@@ -287,7 +287,7 @@ bool qvScrollbar::OnMouseMove(qvEvent& event) {
   const ScrollGeometry g = Geometry();
   // A bar too short for its range has no usable scale: the thumb stays.
   if (!(g.scale > 0)) return false;
-  const double wanted = std::trunc((CoordinateOf(event) - grabOffset - kArrow) / g.scale + 0.5);
+  const double wanted = std::trunc((CoordinateOf(event) - grabOffset - Arrow()) / g.scale + 0.5);
   const int32_t previous = scrollValue;
   scrollValue = ToInt(wanted);
   ClampValue();

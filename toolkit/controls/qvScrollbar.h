@@ -40,10 +40,12 @@ struct ScrollGeometry {
   double scale = 0;
 };
 
-// The geometry for a bar of length L, range minimum .. maximum and value.
-// tooSmall receives whether L is below two arrows' length; it is left
-// alone when the range holds one value.
-ScrollGeometry ComputeScrollGeometry(int L, int32_t minimum, int32_t maximum, int32_t value, bool& tooSmall);
+// The geometry for a bar of length L, range minimum .. maximum and value,
+// with arrows (and a shortest thumb) arrow pixels long. tooSmall receives
+// whether L is below two arrows' length; it is left alone when the range
+// holds one value.
+ScrollGeometry ComputeScrollGeometry(int L, int32_t minimum, int32_t maximum, int32_t value, bool& tooSmall,
+                                     int arrow = kScrollbarThickness);
 
 class qvScrollbar : public qvControl {
 public:
@@ -88,6 +90,8 @@ public:
 
 private:
   int Length();
+  // An arrow's length along the bar: the bar's thickness at its DPI.
+  int Arrow() const { return Scaled(kScrollbarThickness); }
   int CoordinateOf(const qvEvent& event) const;
   void StopRepeating();
 

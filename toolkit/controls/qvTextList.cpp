@@ -13,17 +13,16 @@
 namespace {
 
 constexpr int kListId = 4;
-constexpr int kBar = kScrollbarThickness;
 
 // The line in the conversion buffer, zero-terminated, cut to what the
 // buffer holds.
 const char* Converted(const TextString& line) { return ConversionBuffer::Convert(line.Data(), line.Length()); }
 
-int RowsIn(int clientHeight) { return (clientHeight - 2) / kTextRowHeight; }
+int RowsIn(int clientHeight, int rowHeight) { return std::max(0, clientHeight - 2) / rowHeight; }
 
 }  // namespace
 
-qvTextList::Measurer::Measurer(qvTextList& list) : font(qvFontLarge) {
+qvTextList::Measurer::Measurer(qvTextList& list) : font(qvFontLarge, list.GetDpi()) {
   device.window = &list;
   device.Acquire();
   font.SelectInto(device.GetContext());
@@ -46,11 +45,11 @@ qvTextList::qvTextList(const StringList& lines, const qvRect& bounds, qvWindow* 
   this->lines = lines;
   qvRect area;
   GetClientArea(area);
-  visibleLines = RowsIn(area.GetHeight());
+  visibleLines = RowsIn(area.GetHeight(), RowHeight());
   MeasureWidestLine();
 
-  verticalBar = new qvScrollbar(qvRect(0, 0, kBar, kBar), this, kVerticalBarId, true);
-  horizontalBar = new qvScrollbar(qvRect(0, 0, kBar, kBar), this, kHorizontalBarId, false);
+  verticalBar = new qvScrollbar(qvRect(0, 0, Bar(), Bar()), this, kVerticalBarId, true);
+  horizontalBar = new qvScrollbar(qvRect(0, 0, Bar(), Bar()), this, kHorizontalBarId, false);
   SetBackgroundColor(qvPalette::Grey(qvPalette::kListBackground));
   SetPlacement(bounds);
 }
@@ -77,8 +76,9 @@ void qvTextList::SetPlacement(const qvRect& bounds) {
   qvRect area;
   GetClientArea(area);
   const int l = area.GetLeft(), t = area.GetTop(), r = area.GetRight(), b = area.GetBottom();
-  verticalBar->SetPlacement(qvRect(r - kBar, t + 1, r, b - 17));
-  horizontalBar->SetPlacement(qvRect(l + 1, b - 17, l + r - kBar, b - 1));
+  const int bar = Bar();
+  verticalBar->SetPlacement(qvRect(r - bar, t + 1, r, b - bar - 1));
+  horizontalBar->SetPlacement(qvRect(l + 1, b - bar - 1, l + r - bar, b - 1));
   UpdateBars();
   RedrawTree(true);
 }
@@ -86,10 +86,10 @@ void qvTextList::SetPlacement(const qvRect& bounds) {
 void qvTextList::UpdateBars() {
   qvRect area;
   GetClientArea(area);
-  visibleLines = RowsIn(area.GetHeight());
+  visibleLines = RowsIn(area.GetHeight(), RowHeight());
   verticalBar->SetPageSize(visibleLines);
   verticalBar->SetRange(0, std::max(0, lines.Count() - visibleLines + kRowsPastTheEnd));
-  const int w = area.GetRight() - 17;
+  const int w = area.GetRight() - Bar() - 1;
   const double reach = std::trunc(widestLine - 0.9 * w);
   horizontalBar->SetRange(0, reach > 0 ? static_cast<int>(reach) : 0);
   horizontalBar->SetPageSize(w - 5);
@@ -107,7 +107,7 @@ void qvTextList::SetLines(const StringList& newLines, int firstLine) {
 int qvTextList::TextWidth() {
   qvRect area;
   GetClientArea(area);
-  return area.GetWidth() - kTextInset - kBar - kTextEndGap;
+  return area.GetWidth() - Scaled(kTextInset) - Bar() - Scaled(kTextEndGap);
 }
 
 int qvTextList::FirstVisibleLine() { return verticalBar ? verticalBar->GetValue() : 0; }
@@ -140,21 +140,22 @@ bool qvTextList::OnPaint(qvEvent&) {
   qvBrush frame(frameColour);
   device.FrameWithBrush(area, frame);
 
-  qvFont font(qvFontLarge);
+  qvFont font(qvFontLarge, GetDpi());
   font.SelectInto(device.GetContext());
   const int first = verticalBar ? verticalBar->GetValue() : 0;
   const int shift = horizontalBar ? horizontalBar->GetValue() : 0;
   const int previousMode = SetBkMode(device.GetContext(), TRANSPARENT);
+  const int inset = Scaled(kTextInset), rowHeight = RowHeight();
   for (int i = 0; i < visibleLines; ++i) {
     const int index = first + i;
     if (index < 0 || index >= lines.Count()) continue;
-    RECT row = {kTextInset - shift, kTextRowHeight * i, W + kTextInset, kTextRowHeight * i + kTextRowHeight};
+    RECT row = {inset - shift, rowHeight * i, W + inset, rowHeight * i + rowHeight};
     // No prefix: an "&" is text here, and measured as such.
     DrawTextA(device.GetContext(), Converted(lines.At(index)), -1, &row, DT_WORDBREAK | DT_NOPREFIX);
   }
   SetBkMode(device.GetContext(), previousMode);
   const int r = area.GetRight(), b = area.GetBottom();
-  device.FillArea(qvRect(r - kBar, b - 17, r, b - 1), frame);
+  device.FillArea(qvRect(r - Bar(), b - Bar() - 1, r, b - 1), frame);
   font.Deselect();
   return false;
 }

@@ -10,11 +10,13 @@
 
 #include "common/StringList.h"
 #include "toolkit/controls/qvControl.h"
+#include "toolkit/controls/qvScrollbar.h"
 #include "toolkit/draw/qvDevice.h"
 #include "toolkit/draw/qvDrawingItem.h"
 
 class qvScrollbar;
 
+// The list's lengths are pixels at 96 DPI, scaled to its DPI.
 constexpr int kTextRowHeight = 15;
 constexpr int kVerticalBarId = 1;
 constexpr int kHorizontalBarId = 2;
@@ -85,6 +87,8 @@ public:
   int VisibleLines() const { return visibleLines; }
 
 private:
+  int Bar() const { return Scaled(kScrollbarThickness); }
+  int RowHeight() const { return Scaled(kTextRowHeight); }
   void MeasureWidestLine();
   // The bars' ranges and page sizes from the client area and the lines.
   void UpdateBars();

@@ -36,7 +36,7 @@ COLORREF PenColor(const qvColor* colour) {
   return converted.ToCOLORREF();
 }
 
-HFONT MakeFont(int kind) {
+HFONT MakeFont(int kind, int dpi) {
   struct Face {
     const char* name;
     int height;
@@ -50,7 +50,7 @@ HFONT MakeFont(int kind) {
   };
   if (kind < 0 || kind >= static_cast<int>(std::size(kFaces))) return nullptr;
   const Face& f = kFaces[kind];
-  return CreateFontA(f.height, 0, 0, 0, f.weight, FALSE, FALSE, FALSE, ANSI_CHARSET,
+  return CreateFontA(MulDiv(f.height, dpi, 96), 0, 0, 0, f.weight, FALSE, FALSE, FALSE, ANSI_CHARSET,
                      OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, ANTIALIASED_QUALITY,
                      DEFAULT_PITCH | FF_DONTCARE, f.name);
 }
@@ -66,6 +66,6 @@ qvBrush::qvBrush(qvColor& colour) : qvDrawingItem(CreateSolidBrush(colour.ToCOLO
 
 void qvBrush::Reset() {}
 
-qvFont::qvFont(int kind) : qvDrawingItem(MakeFont(kind)) {}
+qvFont::qvFont(int kind, int dpi) : qvDrawingItem(MakeFont(kind, dpi)) {}
 
 void qvFont::Reset() {}

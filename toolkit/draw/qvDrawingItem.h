@@ -75,11 +75,11 @@ enum qvFontKind : int {
 };
 
 // An anti-aliased font of one of the qvFontKind faces. Heights are cell
-// heights in logical units. A kind outside qvFontKind makes no font, so
-// selecting it leaves the context's font in place.
+// heights in pixels at 96 DPI, scaled to dpi. A kind outside qvFontKind
+// makes no font, so selecting it leaves the context's font in place.
 class qvFont : public qvDrawingItem {
 public:
-  explicit qvFont(int kind);
+  explicit qvFont(int kind, int dpi = 96);
   void Reset() override;
 
   HFONT GetFont() const { return static_cast<HFONT>(handle); }

@@ -147,6 +147,31 @@ int qvPicture::DrawAt(qvDevice& device, int x, int y, int span) {
   return 1;
 }
 
+int qvPicture::DrawScaledAt(qvDevice& device, int x, int y, int span, int dpi) {
+  if (hasBitmap || dpi == 96) return DrawAt(device, x, y, span);
+  uint8_t* pixels = ResourceBits();
+  if (!pixels || layout.width <= 0 || layout.height == 0) return 1;
+  const int sourceHeight = layout.height < 0 ? -layout.height : layout.height;
+  const int tileWidth = MulDiv(layout.width, dpi, 96), tileHeight = MulDiv(sourceHeight, dpi, 96);
+  if (tileWidth <= 0 || tileHeight <= 0) return 1;
+  qvHandleLocker locker(resource, true);
+  locker.Lock();
+  auto* info = static_cast<BITMAPINFO*>(locker.pointer);
+  const HDC dc = device.GetContext();
+  const int previousMode = SetStretchBltMode(dc, HALFTONE);
+  POINT previousOrigin;
+  SetBrushOrgEx(dc, 0, 0, &previousOrigin);
+  if (span == 0) span = tileWidth;
+  for (int tileX = x; tileX < x + span; tileX += tileWidth) {
+    const int placed = std::min(tileX, x + span - tileWidth);
+    StretchDIBits(dc, placed, y, tileWidth, tileHeight, 0, 0, layout.width, sourceHeight, pixels, info,
+                  DIB_RGB_COLORS, SRCCOPY);
+  }
+  SetBrushOrgEx(dc, previousOrigin.x, previousOrigin.y, nullptr);
+  if (previousMode) SetStretchBltMode(dc, previousMode);
+  return 1;
+}
+
 bool qvPicture::DrawRect(qvDevice& device, const qvRect& source, const qvRect& destination) {
   RECT from, to;
   const_cast<qvRect&>(source).ToRECT(&from);

@@ -34,6 +34,10 @@ public:
   // resource is tiled along x over span pixels (0: one bitmap width), the
   // last tile moved back to end exactly at x + span. Returns non-zero.
   virtual int DrawAt(qvDevice& device, int x, int y, int span);
+  // DrawAt for a window at dpi: a resource's tiles are stretched to
+  // dpi / 96 of their size (rounded), the last one again ending exactly at
+  // x + span. An own bitmap, and any picture at 96 DPI, draws as DrawAt.
+  int DrawScaledAt(qvDevice& device, int x, int y, int span, int dpi);
   // Copies the source rectangle unscaled to the destination's top-left.
   virtual bool DrawRect(qvDevice& device, const qvRect& source, const qvRect& destination);
   // The thumbnail of the own bitmap (Thumbnail.h): the readers expect the

@@ -56,7 +56,15 @@ qvWindow::qvWindow(const qvRect& bounds, qvWindow* parent, const char* title, bo
   windowless = parent != nullptr && parent->GetHost()->windowless;
   if (title) CopyText(this->title, title, sizeof this->title);
   this->bounds.Assign(bounds);
-  if (parent) AddChild(parent, this);
+  if (parent) {
+    dpi = parent->dpi;
+    AddChild(parent, this);
+  }
+}
+
+void qvWindow::SetDpi(int newDpi) {
+  dpi = newDpi;
+  for (qvWindow* child : children) child->SetDpi(newDpi);
 }
 
 void qvWindow::ResetFields() {
@@ -323,7 +331,7 @@ void qvWindow::Create() {
 
   if (!parent && topLevel) {
     style |= WS_POPUP;
-    AdjustWindowRectEx(&rect, style, menuOrId != 0, exStyle);
+    AdjustWindowRectForDpi(&rect, style, menuOrId != 0, exStyle, dpi);
   }
   const int width = rect.right - rect.left, height = rect.bottom - rect.top;
   const HMENU menu = reinterpret_cast<HMENU>(static_cast<INT_PTR>(menuOrId));

@@ -22,6 +22,7 @@
 #include "toolkit/draw/qvColor.h"
 #include "toolkit/draw/qvPoint.h"
 #include "toolkit/draw/qvRect.h"
+#include "toolkit/window/qvDpi.h"
 
 class qvDevice;
 class qvEvent;
@@ -157,6 +158,14 @@ public:
   // it stays above it, and it is minimised and destroyed with it.
   void SetOwner(HWND owner) { ownerHandle = owner; }
 
+  // The DPI the window is laid out and drawn for: a child takes its
+  // parent's when made; SetDpi sets the window's and its descendants'.
+  // Callers move and redraw what the new DPI changes.
+  int GetDpi() const { return dpi; }
+  void SetDpi(int newDpi);
+  // A length of the 96-DPI layout at the window's DPI.
+  int Scaled(int value) const { return ScaleForDpi(value, dpi); }
+
   const PointerList<qvWindow>& Children() const { return children; }
   bool IsCreated() const { return created; }
   bool IsTopLevel() const { return topLevel; }
@@ -183,6 +192,7 @@ protected:
   HWND tooltipHwnd;             // owned
   bool created;                 // Create has run, whether or not it made a window
   HWND ownerHandle = nullptr;   // not owned; a top-level window's owner, or none
+  int32_t dpi = kDefaultDpi;
 
 private:
   static void RedrawVisibleSubtree(qvWindow* window);

@@ -193,7 +193,7 @@ TEST_F(AFileTest, PositionsCountFromTheMarkedBase) {
 TEST_F(AFileTest, ReadWholeFailsOnAFileThatEndsEarly) {
   Put("f.txt", "abc");
   AFile file(Path("f.txt").c_str());
-  ASSERT_TRUE(file.OpenRead());
+  ASSERT_TRUE(file.OpenRead()) << "error " << file.Error() << ", the file holds \"" << Get("f.txt") << "\"";
   char buffer[8];
   EXPECT_FALSE(file.ReadWhole(buffer, 5));
   EXPECT_EQ(file.Error(), static_cast<uint32_t>(ERROR_HANDLE_EOF));

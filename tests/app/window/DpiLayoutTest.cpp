@@ -1,0 +1,264 @@
+// The installer window and its viewer at the display scale the rig was
+// started with (QV_WINE_DPI; tests/app/window/dpi-test.sh runs this at
+// 96, 120, 144 and 192 DPI): every place of the 96-DPI layout scaled by
+// DPI / 96 and rounded, the panel at its pixels, captions whole, viewer
+// rows whole; and a change of DPI sent to the window.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "app/install/InstallPaths.h"
+#include "app/window/PellioTextFileViewer.h"
+#include "app/window/QuorvinUI.h"
+#include "tests/app/Scratch.h"
+#include "tests/imagelib/JpegSamples.h"
+#include "tests/toolkit/window/WindowTesting.h"
+#include "toolkit/controls/qvScrollbar.h"
+#include "toolkit/controls/qvTextList.h"
+
+namespace {
+
+// The installer declares itself aware of each screen's DPI in its
+// manifest; this program does so before its first window.
+// Per-monitor (version 2, else 1) where the platform knows it, else
+// system-aware.
+const bool kAware = [] {
+  using SetContext = BOOL(WINAPI*)(HANDLE);
+  const HMODULE user32 = GetModuleHandleA("user32.dll");
+  const auto set =
+      reinterpret_cast<SetContext>(reinterpret_cast<void*>(GetProcAddress(user32, "SetProcessDpiAwarenessContext")));
+  for (const intptr_t context : {-4, -3})
+    if (set && set(reinterpret_cast<HANDLE>(context))) return true;
+  return SetProcessDPIAware() != FALSE;
+}();
+
+// What the rig was started with; 96 when it does not say.
+int RigDpi() {
+  const char* value = std::getenv("QV_WINE_DPI");
+  return value && *value ? std::atoi(value) : 96;
+}
+
+// A 96-DPI length at dpi, rounded to the nearest pixel, written out here
+// rather than taken from the code under test.
+int At(int value, int dpi) { return (value * dpi + 48) / 96; }
+RECT At(const RECT& r, int dpi) { return {At(r.left, dpi), At(r.top, dpi), At(r.right, dpi), At(r.bottom, dpi)}; }
+
+std::string Text(const RECT& r) {
+  return "(" + std::to_string(r.left) + ", " + std::to_string(r.top) + ") to (" + std::to_string(r.right) + ", " +
+         std::to_string(r.bottom) + ")";
+}
+
+// A child window's rectangle in its parent's client coordinates.
+RECT Placed(HWND child) {
+  RECT r;
+  GetWindowRect(child, &r);
+  MapWindowPoints(nullptr, GetParent(child), reinterpret_cast<POINT*>(&r), 2);
+  return r;
+}
+
+HWND ChildWithText(HWND parent, const char* text) {
+  return FindWindowExA(parent, nullptr, nullptr, text);
+}
+
+bool Dark(COLORREF c) { return GetRValue(c) < 90 && GetGValue(c) < 90 && GetBValue(c) < 90; }
+bool Grey(COLORREF c, int level) {
+  return std::abs(GetRValue(c) - level) <= 2 && std::abs(GetGValue(c) - level) <= 2 &&
+         std::abs(GetBValue(c) - level) <= 2;
+}
+
+// The controls of the installer's steps at 96 DPI, by their window text
+// (the check box has none).
+struct Expected {
+  const char* text;
+  RECT at96;
+  bool caption;
+};
+const Expected kLayout[] = {
+    {"Install", {510, 380, 595, 400}, false},
+    {"Cancel", {410, 380, 495, 400}, false},
+    {"WELCOME!", {45, 75, 585, 95}, true},
+    {"Follow these 4 steps to install Foo.", {45, 95, 585, 113}, true},
+    {"You must be logged in as an Administrator to install this software.", {45, 113, 585, 133}, true},
+    {"STEP 1 - Read the Release Notes.", {45, 150, 270, 170}, true},
+    {"Show Release Notes...", {270, 148, 395, 168}, false},
+    {"STEP 2 - Accept the terms of the Kestrova Software License Agreement.", {45, 185, 585, 205}, true},
+    {"", {100, 206, 250, 226}, false},
+    {"Read the License...", {270, 208, 395, 228}, false},
+    {"STEP 3 - Use the default location or choose a different location.", {45, 250, 585, 270}, true},
+    {"The install location is:", {103, 270, 258, 290}, true},
+    {"Change Location...", {270, 293, 395, 313}, false},
+    {"STEP 4 - Click the Install button.", {45, 320, 585, 340}, true},
+};
+
+class DpiLayout : public ScratchTest {
+protected:
+  void SetUp() override {
+    ScratchTest::SetUp();
+    ASSERT_TRUE(kAware);
+    Put("dist/install files/product.txt", "Foo\r\n");
+    Put("dist/install files/FX Files/Plug-in.aex", "plug-in");
+    Put("dist/install files/readme.txt",
+        "Release notes with words long enough to wrap at the list's width, at every scale.\r\n" +
+            std::string(60, 'x') + "\r\nThe last line.\r\n");
+    // A flat picture of 40 at the 96-DPI size: resampled, it stays 40.
+    const std::vector<uint8_t> flat = EncodeJpeg(MakeFlatPicture(620, 420, 3, 40), EncodeOptions{100});
+    Put("dist/install files/bkgd.jpg", std::string(flat.begin(), flat.end()));
+  }
+  void TearDown() override {
+    window.reset();
+    ForgetInstallFilesFolder();
+    ScratchTest::TearDown();
+  }
+  QuorvinUI& Open() {
+    ForgetInstallFilesFolder();
+    char primed[260];
+    InstallFilesPathFrom((Path("dist") + "\\setup.exe").c_str(), primed, "product.txt");
+    window = std::make_unique<QuorvinUI>(qvRect(0, 0, 620, 420));
+    window->Show();
+    BringToFront(window->GetHandle());
+    RedrawWindow(window->GetHandle(), nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+    return *window;
+  }
+
+  // The client area, the panel's outline and every control at dpi.
+  void ExpectLayout(int dpi) {
+    const HWND hwnd = window->GetHandle();
+    RECT client;
+    GetClientRect(hwnd, &client);
+    EXPECT_EQ(client.right, At(620, dpi));
+    EXPECT_EQ(client.bottom, At(420, dpi));
+
+    for (const Expected& e : kLayout) {
+      SCOPED_TRACE(std::string("\"") + e.text + "\"");
+      const HWND control = ChildWithText(hwnd, e.text);
+      ASSERT_NE(control, nullptr);
+      const RECT placed = Placed(control), expected = At(e.at96, dpi);
+      EXPECT_EQ(Text(placed), Text(expected));
+    }
+
+    const Snapshot shot(*window);
+    const int left = At(25, dpi), top = At(60, dpi), right = At(595, dpi), bottom = At(360, dpi);
+    struct Point {
+      int x, y, grey;
+      const char* what;
+    } points[] = {
+        {left - 1, At(200, dpi), 40, "left of the panel"},  {left, At(200, dpi), 128, "its left edge"},
+        {left + 1, At(200, dpi), 148, "inside it"},         {right, At(300, dpi), 128, "its right edge"},
+        {right + 1, At(300, dpi), 40, "right of it"},       {At(300, dpi), top - 1, 40, "above it"},
+        {At(300, dpi), top, 128, "its top edge"},           {At(300, dpi), bottom, 128, "its bottom edge"},
+        {At(300, dpi), bottom + 1, 40, "below it"},
+    };
+    for (const Point& p : points)
+      EXPECT_TRUE(Grey(shot.Colour(p.x, p.y), p.grey)) << p.what << " at " << p.x << ", " << p.y << ": "
+                                                        << shot.At(p.x, p.y);
+    EXPECT_TRUE(Dark(shot.Colour(At(510, dpi), At(390, dpi)))) << "Install's outline";
+  }
+
+  // Each caption's text ends inside it: no ink in its last column or row.
+  void ExpectCaptionsWhole() {
+    const Snapshot shot(*window);
+    for (const Expected& e : kLayout) {
+      if (!e.caption) continue;
+      SCOPED_TRACE(e.text);
+      const RECT r = Placed(ChildWithText(window->GetHandle(), e.text));
+      int inkInside = 0, inkAtEdge = 0;
+      for (int y = r.top; y < r.bottom; ++y)
+        for (int x = r.left; x < r.right; ++x) {
+          if (!Dark(shot.Colour(x, y))) continue;
+          ++inkInside;
+          if (x == r.right - 1 || y == r.bottom - 1) ++inkAtEdge;
+        }
+      EXPECT_GT(inkInside, 20) << "the text is drawn";
+      EXPECT_EQ(inkAtEdge, 0) << "the text runs into the caption's edge";
+    }
+  }
+
+  std::unique_ptr<QuorvinUI> window;
+};
+
+TEST_F(DpiLayout, TheWindowAndItsControlsAtTheScaledPlaces) {
+  const int dpi = RigDpi();
+  Open();
+  EXPECT_EQ(window->GetDpi(), dpi) << "the window is laid out for the screen's DPI";
+  ExpectLayout(dpi);
+  ExpectCaptionsWhole();
+}
+
+// The viewer opened over the window: its list shows whole rows, no row's
+// text reaches the vertical bar, and the buttons are where the scale puts
+// them.
+TEST_F(DpiLayout, TheViewersRowsStayWhole) {
+  const int dpi = RigDpi();
+  QuorvinUI& owner = Open();
+  RECT outer;
+  GetClientRect(owner.GetHandle(), &outer);
+  PellioTextFileViewer viewer(qvRect(0, 0, outer.right - At(40, dpi), outer.bottom + At(40, dpi)), "Notes",
+                              Path("dist/install files/readme.txt").c_str(), &owner);
+  viewer.Show();
+  BringToFront(viewer.GetHandle());
+  RedrawWindow(viewer.GetHandle(), nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+
+  RECT area;
+  GetClientRect(viewer.GetHandle(), &area);
+  EXPECT_EQ(Text(Placed(ChildWithText(viewer.GetHandle(), "Close"))),
+            Text({area.right - At(86, dpi), area.bottom - At(46, dpi), area.right - At(26, dpi),
+                  area.bottom - At(26, dpi)}));
+
+  qvTextList& list = *viewer.TextList();
+  const RECT listRect = Placed(list.GetHandle());
+  const RECT bar = Placed(list.VerticalBar()->GetHandle());
+  EXPECT_EQ(bar.right - bar.left, At(16, dpi)) << "the bar is as thick as the scale makes it";
+  const int rowHeight = At(15, dpi);
+  const int rows = (listRect.bottom - listRect.top - 2) / rowHeight;
+  EXPECT_EQ(list.VisibleLines(), rows);
+
+  const Snapshot shot(viewer);
+  // Below the last whole row and above the horizontal bar, and in the gap
+  // before the vertical bar, nothing is drawn: a cut row or a hidden word
+  // would leave ink there.
+  int inkBelow = 0, inkBeside = 0, inkInRows = 0;
+  const int listLeft = listRect.left, listTop = listRect.top;
+  const int barTop = Placed(list.HorizontalBar()->GetHandle()).top + listTop;
+  for (int y = listTop + 1; y < barTop; ++y)
+    for (int x = listLeft + 1; x < listLeft + bar.left; ++x) {
+      if (!Dark(shot.Colour(x, y))) continue;
+      if (y >= listTop + rows * rowHeight) ++inkBelow;
+      else if (x >= listLeft + bar.left - 2) ++inkBeside;
+      else ++inkInRows;
+    }
+  EXPECT_GT(inkInRows, 100) << "the rows are drawn";
+  EXPECT_EQ(inkBelow, 0) << "a row cut by the list's bottom";
+  EXPECT_EQ(inkBeside, 0) << "text running under the vertical bar";
+}
+
+// WM_DPICHANGED, as the platform sends it when the window moves to a
+// screen of another scale: the window takes the new size at the place
+// suggested, and lays everything out for the new DPI.
+TEST_F(DpiLayout, AChangeOfDpiLaysTheWindowOutAgain) {
+  const int dpi = RigDpi();
+  const int newDpi = dpi == 96 ? 144 : 96;
+  Open();
+  // At the screen's top left corner, so that all of it shows on the rig's
+  // screen.
+  RECT suggested = {2, 3, 2 + At(640, newDpi), 3 + At(460, newDpi)};
+  SendMessageA(window->GetHandle(), WM_DPICHANGED, MAKEWPARAM(newDpi, newDpi), reinterpret_cast<LPARAM>(&suggested));
+  RedrawWindow(window->GetHandle(), nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+  RECT after;
+  GetWindowRect(window->GetHandle(), &after);
+  EXPECT_EQ(after.left, suggested.left);
+  EXPECT_EQ(after.top, suggested.top);
+  EXPECT_EQ(window->GetDpi(), newDpi);
+  ExpectLayout(newDpi);
+  ExpectCaptionsWhole();
+
+  // A value outside what the platform sends is not taken.
+  SendMessageA(window->GetHandle(), WM_DPICHANGED, MAKEWPARAM(0, 0), reinterpret_cast<LPARAM>(&suggested));
+  EXPECT_EQ(window->GetDpi(), newDpi);
+}
+
+}  // namespace

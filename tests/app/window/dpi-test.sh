@@ -1,0 +1,26 @@
+#!/usr/bin/env bash
+# The installer window at 96, 120, 144 and 192 DPI: test_dpilayout.exe in a
+# rig of its own started at each scale (on a screen large enough for the
+# window at 200 %), and at 192 a keyboard-only install of the real
+# setup.exe.
+#
+#   dpi-test.sh SOURCE_DIR BUILD_DIR test_dpilayout.exe test_setup.exe
+set -uo pipefail
+
+top=$1 build=$2 layout=$3 setup=$4
+home=$build/wine-dpi
+rig() { "$top/scripts/wine" --home "$home" "$@"; }
+trap 'rig --stop' EXIT
+export QV_WINE_SCREEN=2560x1600
+failed=0
+for dpi in 96 120 144 192; do
+  echo "== $dpi DPI"
+  rig --stop
+  QV_WINE_DPI=$dpi rig --start || { echo "the rig did not start at $dpi DPI"; exit 1; }
+  QV_WINE_DPI=$dpi rig "$layout" --gtest_brief=1 || failed=1
+  if [ "$dpi" = 192 ]; then
+    QV_WINE_DPI=$dpi rig "$setup" --gtest_brief=1 --gtest_filter='SetupWindow.AWholeInstallFromTheKeyboardAlone' \
+      || failed=1
+  fi
+done
+exit $failed

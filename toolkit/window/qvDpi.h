@@ -1,0 +1,32 @@
+// The display scale. Layouts are written in pixels at 96 DPI, the platform's
+// 100 %, and scaled to a window's DPI: every coordinate by DPI / 96, rounded
+// once, so that two rectangles that share an edge at 96 DPI share it at
+// every scale and nothing drifts between neighbours.
+//
+// The platform's per-window functions (GetDpiForWindow and its kin) came
+// with Windows 10; they are looked up, not imported, and without them the
+// screen's DPI stands for every window's.
+#pragma once
+
+#include <windows.h>
+
+#include "toolkit/draw/qvRect.h"
+
+constexpr int kDefaultDpi = 96;
+// What WM_DPICHANGED accepts: 50 % to 500 %.
+constexpr int kSmallestDpi = 48;
+constexpr int kLargestDpi = 480;
+
+// value * dpi / 96, rounded to the nearest pixel (halves away from zero).
+int ScaleForDpi(int value, int dpi);
+// Each edge scaled on its own.
+qvRect ScaleRectForDpi(const qvRect& r, int dpi);
+
+// The DPI the platform gives new windows on the main screen.
+int ScreenDpi();
+// The window's DPI: the DPI of the screen it is on for a program that is
+// aware of each screen's DPI; the screen's otherwise.
+int WindowDpi(HWND window);
+// AdjustWindowRectEx at dpi: the frame's metrics of that DPI where the
+// platform has them, the system's otherwise.
+BOOL AdjustWindowRectForDpi(RECT* rect, DWORD style, BOOL menu, DWORD exStyle, int dpi);
