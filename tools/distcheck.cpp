@@ -91,6 +91,22 @@ bool IsFolder(const std::wstring& path) {
   return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
+// The picture is fitted to the window's client area, which is 620 x 420
+// at 100 % and grows with the display scale: a picture of other
+// proportions is stretched, and one smaller than the window at 200 % is
+// enlarged (and softened) on screens above the scale it covers.
+void CheckPictureSize(Findings& findings, int width, int height) {
+  const std::string size = std::to_string(width) + " x " + std::to_string(height);
+  if (int64_t(width) * kPictureHeight != int64_t(height) * kPictureWidth)
+    findings.Warning("\"bkgd.jpg\" is " + size + ", not in the window's proportions (620 x 420): it is stretched to fit");
+  findings.Ok("\"bkgd.jpg\" opens, " + size);
+  constexpr int kSharpestScale = 200;
+  if (width >= kPictureWidth * kSharpestScale / 100 && height >= kPictureHeight * kSharpestScale / 100) return;
+  const int64_t covered = std::min(int64_t(width) * 100 / kPictureWidth, int64_t(height) * 100 / kPictureHeight);
+  findings.Note("\"bkgd.jpg\" is smaller than 1240 x 840, the window at 200 %: on screens above " +
+                std::to_string(covered) + " % it is enlarged and less sharp");
+}
+
 void CheckTextFile(Findings& findings, const std::wstring& installFiles, const wchar_t* name, const char* useFor) {
   const std::string shown = Quoted(Utf8FromWide(name));
   HANDLE file = CreateFileW((installFiles + L"\\" + name).c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0,
@@ -234,11 +250,8 @@ int Check(const std::wstring& dist) {
     findings.Problem("\"bkgd.jpg\" is missing: the window shows a plain grey background");
   else if (!image.store)
     findings.Problem("\"bkgd.jpg\" cannot be read as a JPEG image: the window shows a plain grey background");
-  else if (image.width != kPictureWidth || image.height != kPictureHeight)
-    findings.Problem("\"bkgd.jpg\" is " + std::to_string(image.width) + " x " + std::to_string(image.height) +
-                     "; the window is " + std::to_string(kPictureWidth) + " x " + std::to_string(kPictureHeight));
   else
-    findings.Ok("\"bkgd.jpg\" opens, 620 x 420");
+    CheckPictureSize(findings, image.width, image.height);
   CheckTextFile(findings, installFilesWide, L"readme.txt", "the release notes of step 1");
   CheckTextFile(findings, installFilesWide, L"eula.txt", "the licence terms of step 2");
   return findings.Finish();

@@ -61,6 +61,7 @@ note: path lengths checked under "C:\Program Files\Quorvin Test" (the installer'
 ok: "App Files" holds 3 files, 5,006 bytes
 ok: the longest installed path has 50 characters
 ok: "bkgd.jpg" opens, 620 x 420
+note: "bkgd.jpg" is smaller than 1240 x 840, the window at 200 %: on screens above 100 % it is enlarged and less sharp
 ok: "readme.txt" present
 ok: "eula.txt" present
 summary: 0 problems, 0 warnings'
@@ -162,9 +163,16 @@ summary: 0 problems, 0 warnings'
   bad-bkgd)
     echo "not a picture" >"$files/bkgd.jpg"; check_dist; alone
     expect_line 'problem: "bkgd.jpg" cannot be read as a JPEG image: the window shows a plain grey background' ;;
-  small-bkgd)
-    picture 640 480 "$files/bkgd.jpg"; check_dist; alone
-    expect_line 'problem: "bkgd.jpg" is 640 x 480; the window is 620 x 420' ;;
+  other-bkgd)
+    # Another shape is stretched, a warning; smaller than 200 % is a note.
+    picture 640 480 "$files/bkgd.jpg"; check_dist
+    expect_status 0; expect_line "summary: 0 problems, 1 warning"
+    expect_line 'warning: "bkgd.jpg" is 640 x 480, not in the window'"'"'s proportions (620 x 420): it is stretched to fit'
+    expect_line 'note: "bkgd.jpg" is smaller than 1240 x 840, the window at 200 %: on screens above 103 % it is enlarged and less sharp' ;;
+  large-bkgd)
+    picture 1240 840 "$files/bkgd.jpg"; check_dist
+    expect_status 0; expect_line "summary: 0 problems, 0 warnings"; expect_line 'ok: "bkgd.jpg" opens, 1240 x 840'
+    ! grep -q 'note: "bkgd.jpg"' <<<"$out" || fail "a picture for 200 % has its note" ;;
   no-readme)
     rm "$files/readme.txt"; check_dist; alone
     expect_line 'problem: "readme.txt" is missing (the release notes of step 1)' ;;
