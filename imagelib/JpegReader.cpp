@@ -46,7 +46,7 @@ bool SizeAllowed(JDIMENSION width, JDIMENSION height) {
 // Everything between creating and destroying the decompressor. A library
 // error long-jumps out of here, so nothing in this frame may need a
 // destructor. A stream refused here leaves the record empty.
-void DecodeRows(j_decompress_ptr cinfo, RasterImage* image) {
+void DecodeRows(j_decompress_ptr cinfo, RasterImage* image, int32_t minWidth, int32_t minHeight) {
   jpeg_read_header(cinfo, TRUE);
   if (!SizeAllowed(cinfo->image_width, cinfo->image_height)) return;
   if (cinfo->jpeg_color_space == JCS_CMYK || cinfo->jpeg_color_space == JCS_YCCK) return;
@@ -54,8 +54,14 @@ void DecodeRows(j_decompress_ptr cinfo, RasterImage* image) {
   // The one change from the library's defaults: greyscale comes out as RGB,
   // so every decoded row holds three samples per pixel.
   cinfo->out_color_space = JCS_RGB;
+  // The decoder's own reduction (1/8, 1/4 or 1/2: the factors of the
+  // libjpeg 6b interface), the strongest that still gives the size asked.
+  cinfo->scale_num = 1;
+  cinfo->scale_denom = ReductionFor(cinfo->image_width, cinfo->image_height, minWidth, minHeight);
+  jpeg_calc_output_dimensions(cinfo);
+  const JDIMENSION expectedWidth = cinfo->output_width, expectedHeight = cinfo->output_height;
   jpeg_start_decompress(cinfo);
-  if (cinfo->output_width != cinfo->image_width || cinfo->output_height != cinfo->image_height ||
+  if (cinfo->output_width != expectedWidth || cinfo->output_height != expectedHeight ||
       cinfo->output_components != 3) {
     return;
   }
@@ -86,7 +92,22 @@ void DecodeRows(j_decompress_ptr cinfo, RasterImage* image) {
 
 }  // namespace
 
+unsigned ReductionFor(uint32_t width, uint32_t height, int32_t minWidth, int32_t minHeight) {
+  if (minWidth <= 0 || minHeight <= 0) return 1;
+  for (unsigned denominator : {8u, 4u, 2u}) {
+    // libjpeg rounds a reduced side up.
+    const uint64_t w = (uint64_t(width) + denominator - 1) / denominator;
+    const uint64_t h = (uint64_t(height) + denominator - 1) / denominator;
+    if (w >= uint64_t(minWidth) && h >= uint64_t(minHeight)) return denominator;
+  }
+  return 1;
+}
+
 int DecodeJpeg(RasterImage* image, const uint8_t* data, size_t size) {
+  return DecodeJpegAtLeast(image, data, size, 0, 0);
+}
+
+int DecodeJpegAtLeast(RasterImage* image, const uint8_t* data, size_t size, int32_t minWidth, int32_t minHeight) {
   EmptyImage(image);
 
   jpeg_decompress_struct cinfo{};
@@ -110,14 +131,16 @@ int DecodeJpeg(RasterImage* image, const uint8_t* data, size_t size) {
   cinfo.mem->max_memory_to_use = kMaxJpegDecoderMemory;
   cinfo.progress = &progress;
   AttachJpegMemorySource(&cinfo, data, size);
-  DecodeRows(&cinfo, image);
+  DecodeRows(&cinfo, image, minWidth, minHeight);
   jpeg_destroy_decompress(&cinfo);
   return image->store ? 0 : -1;
 }
 
-int ReadJpegFile(RasterImage* image, const char* path) {
+int ReadJpegFile(RasterImage* image, const char* path) { return ReadJpegFileAtLeast(image, path, 0, 0); }
+
+int ReadJpegFileAtLeast(RasterImage* image, const char* path, int32_t minWidth, int32_t minHeight) {
   EmptyImage(image);
   std::vector<uint8_t> bytes;
   if (!ReadWholeFile(path, kMaxJpegFileBytes, &bytes)) return -1;
-  return DecodeJpeg(image, bytes.data(), bytes.size());
+  return DecodeJpegAtLeast(image, bytes.data(), bytes.size(), minWidth, minHeight);
 }

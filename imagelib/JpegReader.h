@@ -28,7 +28,18 @@ constexpr int kMaxJpegScans = 256;
 // Returns 0 when the record holds an image, -1 when it stayed empty.
 int DecodeJpeg(RasterImage* image, const uint8_t* data, size_t size);
 
+// DecodeJpeg for a picture that will be shown at minWidth x minHeight: the
+// decoder reduces the image by 2, 4 or 8 as it decodes (far cheaper than
+// decoding it whole and resampling) as long as both sides stay at least
+// that large. A side of 0 or less asks for the full size.
+int DecodeJpegAtLeast(RasterImage* image, const uint8_t* data, size_t size, int32_t minWidth, int32_t minHeight);
+// The reduction (1, 2, 4 or 8) DecodeJpegAtLeast uses for an image of
+// width x height; sides are rounded up, as the decoder rounds them.
+unsigned ReductionFor(uint32_t width, uint32_t height, int32_t minWidth, int32_t minHeight);
+
 // Reads the whole file at `path` and decodes it as DecodeJpeg does. Returns
 // 0 when the record holds an image, -1 when the file could not be read whole
 // or did not decode.
 int ReadJpegFile(RasterImage* image, const char* path);
+// The same, decoded as DecodeJpegAtLeast does.
+int ReadJpegFileAtLeast(RasterImage* image, const char* path, int32_t minWidth, int32_t minHeight);

@@ -42,7 +42,9 @@ int ImageTypeFromName(const char* name) {
   return kFormatUnknown;
 }
 
-RasterImage* OpenImage(RasterImage* image, const char* name) {
+RasterImage* OpenImage(RasterImage* image, const char* name) { return OpenImageAtLeast(image, name, 0, 0); }
+
+RasterImage* OpenImageAtLeast(RasterImage* image, const char* name, int32_t minWidth, int32_t minHeight) {
   InitImage(image);
   if (!name || std::strlen(name) >= kImageNameSize) return image;
   std::strcpy(image->path, name);
@@ -50,7 +52,7 @@ RasterImage* OpenImage(RasterImage* image, const char* name) {
   switch (ImageTypeFromName(image->path)) {
     case kFormatSgi: ReadSgiFile(image, image->path); break;
     case kFormatTarga: ReadTargaFile(image, image->path); break;
-    case kFormatJpeg: ReadJpegFile(image, image->path); break;
+    case kFormatJpeg: ReadJpegFileAtLeast(image, image->path, minWidth, minHeight); break;
     default: break;
   }
   if (image->store) std::strcpy(image->sourcePath, name);

@@ -25,3 +25,7 @@ int ImageTypeFromName(const char* name);
 // Formats without a reader, null names and names of 260 characters or more
 // leave the record empty. Returns `image`.
 RasterImage* OpenImage(RasterImage* image, const char* name);
+// OpenImage for a picture that will be shown at minWidth x minHeight: a
+// JPEG is decoded reduced where that keeps it at least that large
+// (DecodeJpegAtLeast); the other formats are read whole.
+RasterImage* OpenImageAtLeast(RasterImage* image, const char* name, int32_t minWidth, int32_t minHeight);

@@ -5,7 +5,7 @@
 
 namespace {
 
-constexpr float kByteScale = 0.003921569f;   // 1 / 255
+constexpr float kByteScale = kComponentPerByte;
 constexpr float kWordScale = 0.000015259f;   // 1 / 65535, a little under
 
 // trunc(c * scale) clamped to 0..top; the comparisons come first so that no
@@ -112,6 +112,8 @@ PixelStore* ConvertibleStore(const RasterImage* image) {
 }
 
 }  // namespace
+
+uint8_t ComponentToByte(float c) { return ToByte(c); }
 
 int GetPixelRaw(PixelStore* store, int x, int y, void* out) {
   if (!HasPixels(store)) return -1;

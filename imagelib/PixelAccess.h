@@ -35,3 +35,8 @@ int SetPixelRaw(PixelStore* store, int x, int y, const void* in);
 // and return -1.
 int GetPixelColor(const RasterImage* image, int x, int y, ColorF* out);
 int SetPixelColor(RasterImage* image, int x, int y, const ColorF& color);
+
+// The byte conversions of those rules, for code that walks 8-bit pixels
+// itself and must give the same results.
+constexpr float kComponentPerByte = 0.003921569f;  // 1 / 255
+uint8_t ComponentToByte(float c);

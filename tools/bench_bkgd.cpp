@@ -5,7 +5,12 @@
 // decoding alone from memory and bare libjpeg decoding the same bytes into a
 // new buffer, which is the floor the reader's own work sits on.
 //
-//   bench_bkgd [RUNS] [FILE]
+//   bench_bkgd [RUNS] [FILE [WIDTHxHEIGHT]]
+//
+// With a size it also times the road for a window of that client size (a
+// display scale other than 100 %): opening the file decoded for that size
+// (a JPEG reduced by the decoder where it can be) and resampling it to
+// that size.
 //
 // Without FILE it encodes a photo-like 620 x 420 picture (quality 90, 4:2:0,
 // libjpeg's defaults) into bench-bkgd.jpg in the temporary folder. Prints the
@@ -111,8 +116,10 @@ double Since(Clock::time_point start) {
 
 int main(int argc, char** argv) {
   const int runs = argc > 1 ? std::atoi(argv[1]) : 200;
-  if (runs < 1 || argc > 3) {
-    std::fprintf(stderr, "usage: bench_bkgd [RUNS] [FILE]\n");
+  int fitWidth = 0, fitHeight = 0;
+  if (argc > 3 && std::sscanf(argv[3], "%dx%d", &fitWidth, &fitHeight) != 2) fitWidth = -1;
+  if (runs < 1 || argc > 4 || fitWidth < 0 || fitHeight < 0) {
+    std::fprintf(stderr, "usage: bench_bkgd [RUNS] [FILE [WIDTHxHEIGHT]]\n");
     return 2;
   }
   std::string path;
@@ -142,7 +149,8 @@ int main(int argc, char** argv) {
   Stage open{"OpenImage (read + decode)", {}}, flip{"FlipImageVertically", {}},
       lighten{"LightenRectangle", {}}, picture{"ImageToPicture", {}},
       total{"open + flip + lighten + picture", {}},
-      decode{"DecodeJpeg from memory", {}}, bare{"bare libjpeg decode", {}};
+      decode{"DecodeJpeg from memory", {}}, bare{"bare libjpeg decode", {}},
+      openFor{"OpenImageAtLeast (size)", {}}, resample{"ResampleImage to size", {}};
   std::vector<uint8_t> scratch;
   for (int i = 0; i < runs; ++i) {
     RasterImage image;
@@ -167,10 +175,21 @@ int main(int argc, char** argv) {
     t = Clock::now();
     BareDecode(bytes, &scratch);
     bare.ms.push_back(Since(t));
+
+    if (fitWidth > 0 && fitHeight > 0) {
+      RasterImage reduced, fitted;
+      t = Clock::now();
+      OpenImageAtLeast(&reduced, path.c_str(), fitWidth, fitHeight);
+      openFor.ms.push_back(Since(t));
+      t = Clock::now();
+      if (TryAllocatePixels(&fitted, fitWidth, fitHeight, reduced.type)) ResampleImage(&fitted, &reduced);
+      resample.ms.push_back(Since(t));
+    }
   }
 
   std::printf("%-28s %9s %9s %9s\n", "stage (ms)", "median", "min", "mean");
-  for (Stage* s : {&open, &flip, &lighten, &picture, &total, &decode, &bare}) {
+  for (Stage* s : {&open, &flip, &lighten, &picture, &total, &decode, &bare, &openFor, &resample}) {
+    if (s->ms.empty()) continue;
     std::vector<double> v = s->ms;
     std::sort(v.begin(), v.end());
     double mean = 0;

@@ -16,7 +16,10 @@ qvPicture* MakeBackground(const qvRect& client, const qvRect& panel) {
   char path[kPathBufferSize];
   InstallFilesPath(path, "bkgd.jpg");
   RasterImage image;
-  if (!path[0] || !OpenImage(&image, path) || GetImageWidth(&image) <= 0 || GetImageHeight(&image) <= 0)
+  // A picture for a larger scale than the window's is decoded reduced,
+  // close to the window's size, and resampled from there.
+  if (!path[0] || !OpenImageAtLeast(&image, path, client.GetWidth(), client.GetHeight()) ||
+      GetImageWidth(&image) <= 0 || GetImageHeight(&image) <= 0)
     return nullptr;
   FlipImageVertically(&image);
   // A picture of another size is fitted to the window: drawn at its own

@@ -49,7 +49,27 @@ constexpr int32_t kKeyEscape = 27;
 
 }  // namespace
 
-QuorvinUI::QuorvinUI(const qvRect& bounds, const std::string& logPath) : QuorvinUI(bounds, logPath, ScreenDpi()) {}
+namespace {
+
+// The screen's DPI, or less when the window at that scale would not fit
+// the work area (a small screen at a large scale): the largest DPI at
+// which it fits, not below 96.
+int FittingDpi(const qvRect& layout, int dpi) {
+  RECT work;
+  if (!SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0)) return dpi;
+  for (; dpi > kDefaultDpi; --dpi) {
+    RECT outer = {0, 0, ScaleForDpi(layout.GetWidth(), dpi), ScaleForDpi(layout.GetHeight(), dpi)};
+    AdjustWindowRectForDpi(&outer, WS_POPUP | WS_CAPTION | WS_SYSMENU, FALSE, 0, dpi);
+    if (outer.right - outer.left <= work.right - work.left && outer.bottom - outer.top <= work.bottom - work.top)
+      break;
+  }
+  return dpi;
+}
+
+}  // namespace
+
+QuorvinUI::QuorvinUI(const qvRect& bounds, const std::string& logPath)
+    : QuorvinUI(bounds, logPath, FittingDpi(bounds, ScreenDpi())) {}
 
 QuorvinUI::QuorvinUI(const qvRect& bounds, const std::string& logPath, int dpi)
     : qvTabbedWindow(ScaleRectForDpi(bounds, dpi), ""), installLocation(), targetKind(TargetNone),

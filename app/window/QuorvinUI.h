@@ -54,8 +54,8 @@ public:
   // tells the user and ends the process with status -1; the log at
   // logPath, when given, says why.
   // bounds is the layout at 96 DPI (620 x 420); the window is made at the
-  // main screen's DPI, and laid out again when it moves to a screen of
-  // another (WM_DPICHANGED).
+  // main screen's DPI (less, when it would not fit the screen's work area),
+  // and laid out again when it moves to a screen of another (WM_DPICHANGED).
   explicit QuorvinUI(const qvRect& bounds, const std::string& logPath = std::string());
   // Stops a running install, which is undone, before the controls go.
   ~QuorvinUI() override;

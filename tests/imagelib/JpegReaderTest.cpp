@@ -97,6 +97,38 @@ TEST(JpegReaderTest, GreyscaleComesOutAsEqualRedGreenAndBlue) {
   }
 }
 
+// Decoding for a smaller picture: the decoder reduces by the largest of 8,
+// 4 and 2 that keeps both sides at least the size asked (sides rounded
+// up), and never enlarges; the reduced image keeps the picture (a top
+// half white, bottom half black stays so).
+TEST(JpegReaderTest, DecodingForASmallerPictureReducesAsFarAsTheSizeAllows) {
+  struct Case {
+    int width, height, minWidth, minHeight;
+    int expectedWidth, expectedHeight;
+  } cases[] = {
+      {1240, 840, 620, 420, 620, 420},    // the 200 % background in a 100 % window
+      {1240, 840, 621, 420, 1240, 840},   // one pixel more than half: whole
+      {1240, 840, 930, 630, 1240, 840},   // 150 %: whole, resampled later
+      {1240, 840, 155, 105, 155, 105},    // an eighth
+      {1240, 840, 156, 105, 310, 210},    // a quarter
+      {1241, 841, 311, 211, 311, 211},    // a quarter, sides rounded up
+      {620, 420, 1240, 840, 620, 420},    // never enlarged
+      {620, 420, 0, 0, 620, 420},         // no size asked: whole
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(testing::Message() << c.width << "x" << c.height << " for " << c.minWidth << "x" << c.minHeight);
+    SamplePicture picture = MakeFlatPicture(c.width, c.height, 3, 0);
+    std::fill(picture.samples.begin(), picture.samples.begin() + size_t(c.width) * (c.height / 2) * 3, 255);
+    const std::vector<uint8_t> jpeg = EncodeJpeg(picture, Full(95));
+    RasterImage image;
+    ASSERT_EQ(DecodeJpegAtLeast(&image, jpeg.data(), jpeg.size(), c.minWidth, c.minHeight), 0);
+    EXPECT_EQ(image.width, c.expectedWidth);
+    EXPECT_EQ(image.height, c.expectedHeight);
+    EXPECT_LT(image.store->Pixel(image.width / 2, 2)[0], 16) << "the bottom stays black";
+    EXPECT_GT(image.store->Pixel(image.width / 2, image.height - 3)[0], 239) << "the top stays white";
+  }
+}
+
 TEST(JpegReaderTest, FourComponentStreamsAreRefused) {
   ExpectRefused(EncodeJpeg(MakeSamplePicture(16, 8, 4)));
   EncodeOptions ycck;

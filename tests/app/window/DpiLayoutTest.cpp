@@ -189,6 +189,27 @@ TEST_F(DpiLayout, TheWindowAndItsControlsAtTheScaledPlaces) {
   ExpectCaptionsWhole();
 }
 
+// A screen too small for the window at its scale (dpi-test.sh runs this
+// at 192 DPI on 1024 x 768): the window takes the largest scale at which
+// it fits, whole, on the screen.
+TEST_F(DpiLayout, AScreenTooSmallForTheScaleGetsAWindowThatFits) {
+  RECT work;
+  ASSERT_TRUE(SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0));
+  const int dpi = RigDpi();
+  if (At(620, dpi) <= work.right - work.left && At(420, dpi) + At(60, dpi) <= work.bottom - work.top)
+    GTEST_SKIP() << "the screen holds the window at " << dpi << " DPI";
+  Open();
+  EXPECT_LT(window->GetDpi(), dpi);
+  EXPECT_GE(window->GetDpi(), 96);
+  RECT outer;
+  GetWindowRect(window->GetHandle(), &outer);
+  EXPECT_GE(outer.left, work.left);
+  EXPECT_GE(outer.top, work.top);
+  EXPECT_LE(outer.right, work.right);
+  EXPECT_LE(outer.bottom, work.bottom);
+  ExpectLayout(window->GetDpi());
+}
+
 // The viewer opened over the window: its list shows whole rows, no row's
 // text reaches the vertical bar, and the buttons are where the scale puts
 // them.

@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # The installer window at 96, 120, 144 and 192 DPI: test_dpilayout.exe in a
 # rig of its own started at each scale (on a screen large enough for the
-# window at 200 %), and at 192 a keyboard-only install of the real
-# setup.exe.
+# window at 200 %), at 192 a keyboard-only install of the real setup.exe,
+# and at 192 on a screen too small for the window at that scale.
 #
 #   dpi-test.sh SOURCE_DIR BUILD_DIR test_dpilayout.exe test_setup.exe
 set -uo pipefail
@@ -23,4 +23,8 @@ for dpi in 96 120 144 192; do
       || failed=1
   fi
 done
+echo "== 192 DPI on 1024 x 768"
+rig --stop
+QV_WINE_DPI=192 QV_WINE_SCREEN=1024x768 rig --start || exit 1
+QV_WINE_DPI=192 rig "$layout" --gtest_brief=1 --gtest_filter='DpiLayout.AScreenTooSmall*' || failed=1
 exit $failed
