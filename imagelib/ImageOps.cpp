@@ -87,12 +87,13 @@ void ResampleBytes(RasterImage* destination, const RasterImage* source, const st
                     blue = p[2] * kComponentPerByte, opacity = alpha ? p[3] * kComponentPerByte : 1.0f;
         const double* overlap = &columns.overlap[columns.start[size_t(x)]];
         ColorF* sum = &sums[size_t(columns.first[size_t(x)])];
+        // RGB is written without its alpha, so its sum is not kept.
         for (int k = 0, n = columns.count[size_t(x)]; k < n; ++k, ++sum) {
           const double weight = h * overlap[k];
           sum->red += float(weight * red);
           sum->green += float(weight * green);
           sum->blue += float(weight * blue);
-          sum->alpha += float(weight * opacity);
+          if (alpha) sum->alpha += float(weight * opacity);
         }
       }
     }
