@@ -54,12 +54,14 @@ namespace {
 // The screen's DPI, or less when the window at that scale would not fit
 // the work area (a small screen at a large scale): the largest DPI at
 // which it fits, not below 96.
-int FittingDpi(const qvRect& layout, int dpi) {
+int FittingDpi(const qvRect& layout, int screenDpi) {
   RECT work;
-  if (!SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0)) return dpi;
+  if (!SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0)) return screenDpi;
+  int dpi = screenDpi;
   for (; dpi > kDefaultDpi; --dpi) {
     RECT outer = {0, 0, ScaleForDpi(layout.GetWidth(), dpi), ScaleForDpi(layout.GetHeight(), dpi)};
-    AdjustWindowRectForDpi(&outer, WS_POPUP | WS_CAPTION | WS_SYSMENU, FALSE, 0, dpi);
+    // The frame is the screen's, whatever the layout's scale.
+    AdjustWindowRectForDpi(&outer, WS_POPUP | WS_CAPTION | WS_SYSMENU, FALSE, 0, screenDpi);
     if (outer.right - outer.left <= work.right - work.left && outer.bottom - outer.top <= work.bottom - work.top)
       break;
   }
@@ -117,13 +119,16 @@ QuorvinUI::QuorvinUI(const qvRect& bounds, const std::string& logPath, int dpi)
   folderPrompt.Set(target.folderPrompt);
 
   SetBackgroundColor(qvColor(kWindowGreyLevel, kWindowGreyLevel, kWindowGreyLevel));
+  // A layout scaled down to fit the screen has a frame of the screen's
+  // scale, not its own.
+  FitClientArea();
   MakeControls(layoutClient);
   if (decoding.joinable()) decoding.join();
   SetBackgroundPicture(background);
-  // The window was made on the main screen at its DPI; on another screen
-  // the platform gives it that screen's.
-  const int actual = WindowDpi(GetHandle());
-  if (GetHandle() && actual != GetDpi()) ChangeDpi(actual, nullptr);
+  // The window was made for the main screen's DPI; on another screen the
+  // platform gives it that screen's, fitted the same way.
+  const int wanted = FittingDpi(layoutClient, WindowDpi(GetHandle()));
+  if (GetHandle() && wanted != GetDpi()) ChangeDpi(wanted, nullptr);
 }
 
 qvRect QuorvinUI::ScaledClient() const {
@@ -145,21 +150,24 @@ void QuorvinUI::ChangeDpi(int newDpi, const RECT* suggested) {
   // The platform's rectangle, where it gives one, keeps the window under
   // the pointer that dragged it across; its size is the layout's.
   const int x = suggested ? suggested->left : now.left, y = suggested ? suggested->top : now.top;
-  int width = outer.right - outer.left, height = outer.bottom - outer.top;
-  SetWindowPos(GetHandle(), nullptr, x, y, width, height, SWP_NOZORDER | SWP_NOACTIVATE);
+  SetWindowPos(GetHandle(), nullptr, x, y, outer.right - outer.left, outer.bottom - outer.top,
+               SWP_NOZORDER | SWP_NOACTIVATE);
   // The frame the platform draws may not be the one the new DPI's metrics
-  // describe (it changes with the screen, or not at all): the client area
-  // is made the layout's whatever the frame.
-  RECT got;
-  GetClientRect(GetHandle(), &got);
-  if (got.right != client.GetWidth() || got.bottom != client.GetHeight()) {
-    width += client.GetWidth() - got.right;
-    height += client.GetHeight() - got.bottom;
-    SetWindowPos(GetHandle(), nullptr, 0, 0, width, height, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
-  }
+  // describe (it changes with the screen, or not at all).
+  FitClientArea();
   for (const Placement& placed : placements) placed.control->SetPlacement(ScaleRectForDpi(placed.at96, newDpi));
   SetBackgroundPicture(MakeBackground(client, ScaledPanel()));
   RedrawTree(true);
+}
+
+void QuorvinUI::FitClientArea() {
+  const qvRect client = ScaledClient();
+  RECT got, outer;
+  if (!GetClientRect(GetHandle(), &got) || !GetWindowRect(GetHandle(), &outer)) return;
+  if (got.right == client.GetWidth() && got.bottom == client.GetHeight()) return;
+  SetWindowPos(GetHandle(), nullptr, 0, 0, outer.right - outer.left + client.GetWidth() - got.right,
+               outer.bottom - outer.top + client.GetHeight() - got.bottom,
+               SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 template <typename Control, typename... Arguments>

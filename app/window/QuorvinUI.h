@@ -101,6 +101,9 @@ private:
   // Lays the window out again at newDpi: its size, every control, the
   // background. suggested is where the platform would put the window.
   void ChangeDpi(int newDpi, const RECT* suggested);
+  // Resizes the window so that its client area is the layout's, whatever
+  // frame the platform draws around it.
+  void FitClientArea();
   qvRect ScaledClient() const;
   qvRect ScaledPanel() const;
   void ShowSteps(bool show);
