@@ -98,7 +98,8 @@ bool IsFolder(const std::wstring& path) {
 void CheckPictureSize(Findings& findings, int width, int height) {
   const std::string size = std::to_string(width) + " x " + std::to_string(height);
   if (int64_t(width) * kPictureHeight != int64_t(height) * kPictureWidth)
-    findings.Warning("\"bkgd.jpg\" is " + size + ", not in the window's proportions (620 x 420): it is stretched to fit");
+    findings.Warning("\"bkgd.jpg\" is " + size +
+                     ", not in the window's proportions (620 x 420): it is stretched to fit");
   findings.Ok("\"bkgd.jpg\" opens, " + size);
   constexpr int kSharpestScale = 200;
   if (width >= kPictureWidth * kSharpestScale / 100 && height >= kPictureHeight * kSharpestScale / 100) return;

@@ -47,10 +47,6 @@ const char kAskCancel[] =
 constexpr int32_t kKeyEnter = '\r';
 constexpr int32_t kKeyEscape = 27;
 
-}  // namespace
-
-namespace {
-
 // The screen's DPI, or less when the window at that scale would not fit
 // the work area (a small screen at a large scale): the largest DPI at
 // which it fits, not below 96.
@@ -143,8 +139,8 @@ void QuorvinUI::ChangeDpi(int newDpi, const RECT* suggested) {
   SetDpi(newDpi);
   const qvRect client = ScaledClient();
   RECT outer = {0, 0, client.GetWidth(), client.GetHeight()};
-  AdjustWindowRectForDpi(&outer, GetWindowLongA(GetHandle(), GWL_STYLE), FALSE, GetWindowLongA(GetHandle(), GWL_EXSTYLE),
-                         newDpi);
+  AdjustWindowRectForDpi(&outer, GetWindowLongA(GetHandle(), GWL_STYLE), FALSE,
+                         GetWindowLongA(GetHandle(), GWL_EXSTYLE), newDpi);
   RECT now;
   GetWindowRect(GetHandle(), &now);
   // The platform's rectangle, where it gives one, keeps the window under
@@ -172,7 +168,8 @@ void QuorvinUI::FitClientArea() {
 
 template <typename Control, typename... Arguments>
 std::unique_ptr<Control> QuorvinUI::Place(const qvRect& at96, Arguments&&... arguments) {
-  auto control = std::make_unique<Control>(this, ScaleRectForDpi(at96, GetDpi()), std::forward<Arguments>(arguments)...);
+  auto control =
+      std::make_unique<Control>(this, ScaleRectForDpi(at96, GetDpi()), std::forward<Arguments>(arguments)...);
   placements.push_back({control.get(), at96});
   return control;
 }
