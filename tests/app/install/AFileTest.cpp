@@ -192,12 +192,14 @@ TEST_F(AFileTest, PositionsCountFromTheMarkedBase) {
 // asked, never a short count passed off as success.
 TEST_F(AFileTest, ReadWholeFailsOnAFileThatEndsEarly) {
   Put("f.txt", "abc");
-  AFile file(Path("f.txt").c_str());
-  ASSERT_TRUE(file.OpenRead()) << "error " << file.Error() << ", the file holds \"" << Get("f.txt") << "\"";
+  // The object keeps the name's address, not a copy.
+  const std::string name = Path("f.txt");
+  AFile file(name.c_str());
+  ASSERT_TRUE(file.OpenRead()) << "error " << file.Error();
   char buffer[8];
   EXPECT_FALSE(file.ReadWhole(buffer, 5));
   EXPECT_EQ(file.Error(), static_cast<uint32_t>(ERROR_HANDLE_EOF));
-  AFile closed(Path("f.txt").c_str());
+  AFile closed(name.c_str());
   EXPECT_FALSE(closed.Write("x", 1)) << "no handle";
   EXPECT_NE(closed.Error(), 0u);
 }
