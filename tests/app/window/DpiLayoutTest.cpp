@@ -266,6 +266,21 @@ TEST_F(DpiLayout, TheViewersRowsStayWhole) {
   EXPECT_GT(inkInRows, 100) << "the rows are drawn";
   EXPECT_EQ(inkBelow, 0) << "a row cut by the list's bottom";
   EXPECT_EQ(inkBeside, 0) << "text running under the vertical bar";
+
+  // Moved to a screen of another scale, the viewer takes the suggested
+  // rectangle and lays its controls out for the new DPI.
+  const int newDpi = dpi == 96 ? 144 : 96;
+  RECT suggested = {2, 3, 2 + At(600, newDpi), 3 + At(500, newDpi)};
+  SendMessageA(viewer.GetHandle(), WM_DPICHANGED, MAKEWPARAM(newDpi, newDpi), reinterpret_cast<LPARAM>(&suggested));
+  RECT moved;
+  GetWindowRect(viewer.GetHandle(), &moved);
+  EXPECT_EQ(Text(moved), Text(suggested));
+  GetClientRect(viewer.GetHandle(), &area);
+  EXPECT_EQ(Text(Placed(ChildWithText(viewer.GetHandle(), "Close"))),
+            Text({area.right - At(86, newDpi), area.bottom - At(46, newDpi), area.right - At(26, newDpi),
+                  area.bottom - At(26, newDpi)}));
+  const RECT newBar = Placed(list.VerticalBar()->GetHandle());
+  EXPECT_EQ(newBar.right - newBar.left, At(16, newDpi));
 }
 
 // WM_DPICHANGED, as the platform sends it when the window moves to a
