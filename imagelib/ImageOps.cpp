@@ -65,46 +65,37 @@ ColumnWeights WeighColumns(const std::vector<Span>& columns) {
   return w;
 }
 
-// 8-bit RGB or RGBA into the same type: the general path's sums, term for
-// term and in the same order (so the same bytes), read and written
-// straight from the rows instead of through a conversion call per pixel
-// and per term.
-void ResampleBytes(RasterImage* destination, const RasterImage* source, const std::vector<Span>& rows,
-                   const ColumnWeights& columns, std::vector<ColorF>& sums) {
-  const int sw = source->store->width, sh = source->store->height;
-  const int dw = destination->store->width, dh = destination->store->height;
+// A source row in ColorF. 8-bit RGB and RGBA are read straight from the
+// row, with the conversion GetPixelColor applies (the same floats), rather
+// than through a call per pixel.
+void ReadRow(const RasterImage* source, int y, bool bytes, std::vector<ColorF>& line) {
+  const int width = source->store->width;
+  if (!bytes) {
+    for (int x = 0; x < width; ++x) GetPixelColor(source, x, y, &line[size_t(x)]);
+    return;
+  }
   const bool alpha = source->type == kPixelRgba8;
-  const int bpp = alpha ? 4 : 3;
-  int firstSource = 0;
-  for (int j = 0; j < dh; ++j) {
-    std::fill(sums.begin(), sums.end(), ColorF{});
-    while (firstSource < sh && rows[size_t(firstSource)].last < j) ++firstSource;
-    for (int y = firstSource; y < sh && rows[size_t(y)].first <= j; ++y) {
-      const double h = Overlap(rows[size_t(y)].low, rows[size_t(y)].high, j);
-      const uint8_t* p = source->store->Pixel(0, y);
-      for (int x = 0; x < sw; ++x, p += bpp) {
-        const float red = p[0] * kComponentPerByte, green = p[1] * kComponentPerByte,
-                    blue = p[2] * kComponentPerByte, opacity = alpha ? p[3] * kComponentPerByte : 1.0f;
-        const double* overlap = &columns.overlap[columns.start[size_t(x)]];
-        ColorF* sum = &sums[size_t(columns.first[size_t(x)])];
-        // RGB is written without its alpha, so its sum is not kept.
-        for (int k = 0, n = columns.count[size_t(x)]; k < n; ++k, ++sum) {
-          const double weight = h * overlap[k];
-          sum->red += float(weight * red);
-          sum->green += float(weight * green);
-          sum->blue += float(weight * blue);
-          if (alpha) sum->alpha += float(weight * opacity);
-        }
-      }
-    }
-    uint8_t* q = destination->store->Pixel(0, j);
-    for (int i = 0; i < dw; ++i, q += bpp) {
-      const ColorF& sum = sums[size_t(i)];
-      q[0] = ComponentToByte(sum.red);
-      q[1] = ComponentToByte(sum.green);
-      q[2] = ComponentToByte(sum.blue);
-      if (alpha) q[3] = ComponentToByte(sum.alpha);
-    }
+  const uint8_t* p = source->store->Pixel(0, y);
+  for (int x = 0; x < width; ++x, p += alpha ? 4 : 3)
+    line[size_t(x)] = {p[0] * kComponentPerByte, p[1] * kComponentPerByte, p[2] * kComponentPerByte,
+                       alpha ? p[3] * kComponentPerByte : 1.0f};
+}
+
+// A destination row from its sums, as SetPixelColor would write each.
+void WriteRow(RasterImage* destination, int y, bool bytes, const std::vector<ColorF>& sums) {
+  const int width = destination->store->width;
+  if (!bytes) {
+    for (int x = 0; x < width; ++x) SetPixelColor(destination, x, y, sums[size_t(x)]);
+    return;
+  }
+  const bool alpha = destination->type == kPixelRgba8;
+  uint8_t* q = destination->store->Pixel(0, y);
+  for (int x = 0; x < width; ++x, q += alpha ? 4 : 3) {
+    const ColorF& sum = sums[size_t(x)];
+    q[0] = ComponentToByte(sum.red);
+    q[1] = ComponentToByte(sum.green);
+    q[2] = ComponentToByte(sum.blue);
+    if (alpha) q[3] = ComponentToByte(sum.alpha);
   }
 }
 
@@ -126,26 +117,20 @@ int ResampleImage(RasterImage* destination, const RasterImage* source) {
   const int dw = destination->store->width;
   const int dh = destination->store->height;
 
-  std::vector<Span> rows, columns;
-  std::vector<ColorF> sums;
+  std::vector<Span> rows;
+  ColumnWeights columns;
+  std::vector<ColorF> line, sums;
   try {
     rows = Spans(sh, dh);
-    columns = Spans(sw, dw);
+    columns = WeighColumns(Spans(sw, dw));
+    line.resize(size_t(sw));
     sums.resize(size_t(dw));
   } catch (const std::bad_alloc&) {
     return -1;
   }
-
-  if (source->type == destination->type && BytePixels(source) && BytePixels(destination)) {
-    ColumnWeights weights;
-    try {
-      weights = WeighColumns(columns);
-    } catch (const std::bad_alloc&) {
-      return -1;
-    }
-    ResampleBytes(destination, source, rows, weights, sums);
-    return 0;
-  }
+  const bool bytes = source->type == destination->type && BytePixels(source) && BytePixels(destination);
+  // RGB is written without its alpha, so its sum is not kept.
+  const bool keepAlpha = destination->type != kPixelRgb8;
 
   int firstSource = 0;
   for (int j = 0; j < dh; ++j) {
@@ -154,21 +139,21 @@ int ResampleImage(RasterImage* destination, const RasterImage* source) {
     while (firstSource < sh && rows[size_t(firstSource)].last < j) ++firstSource;
     for (int y = firstSource; y < sh && rows[size_t(y)].first <= j; ++y) {
       const double h = Overlap(rows[size_t(y)].low, rows[size_t(y)].high, j);
+      ReadRow(source, y, bytes, line);
       for (int x = 0; x < sw; ++x) {
-        const Span& span = columns[size_t(x)];
-        ColorF c;
-        GetPixelColor(source, x, y, &c);
-        for (int i = span.first; i <= span.last; ++i) {
-          const double weight = h * Overlap(span.low, span.high, i);
-          ColorF& sum = sums[size_t(i)];
-          sum.red += float(weight * c.red);
-          sum.green += float(weight * c.green);
-          sum.blue += float(weight * c.blue);
-          sum.alpha += float(weight * c.alpha);
+        const ColorF& c = line[size_t(x)];
+        const double* overlap = columns.overlap.data() + columns.start[size_t(x)];
+        ColorF* sum = &sums[size_t(columns.first[size_t(x)])];
+        for (int k = 0, n = columns.count[size_t(x)]; k < n; ++k, ++sum) {
+          const double weight = h * overlap[k];
+          sum->red += float(weight * c.red);
+          sum->green += float(weight * c.green);
+          sum->blue += float(weight * c.blue);
+          if (keepAlpha) sum->alpha += float(weight * c.alpha);
         }
       }
     }
-    for (int i = 0; i < dw; ++i) SetPixelColor(destination, i, j, sums[size_t(i)]);
+    WriteRow(destination, j, bytes, sums);
   }
   return 0;
 }
