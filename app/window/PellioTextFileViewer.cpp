@@ -205,7 +205,7 @@ bool PellioTextFileViewer::OnOtherMessage(qvEvent& event) {
     // platform suggests for it. The move lays the controls out again.
     const int newDpi = LOWORD(event.wParam);
     const auto* suggested = reinterpret_cast<const RECT*>(event.lParam);
-    if (newDpi < kSmallestDpi || newDpi > kLargestDpi || !suggested) return true;
+    if (!UsableDpi(newDpi) || !suggested) return true;
     SetDpi(newDpi);
     SetWindowPos(GetHandle(), nullptr, suggested->left, suggested->top, suggested->right - suggested->left,
                  suggested->bottom - suggested->top, SWP_NOZORDER | SWP_NOACTIVATE);

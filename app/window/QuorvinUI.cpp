@@ -53,14 +53,15 @@ constexpr int32_t kKeyEscape = 27;
 int FittingDpi(const qvRect& layout, int screenDpi) {
   RECT work;
   if (!SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0)) return screenDpi;
+  // The frame is the screen's, whatever the layout's scale.
+  RECT frame = {0, 0, 0, 0};
+  AdjustWindowRectForDpi(&frame, WS_POPUP | WS_CAPTION | WS_SYSMENU, FALSE, 0, screenDpi);
+  const int freeWidth = work.right - work.left - (frame.right - frame.left);
+  const int freeHeight = work.bottom - work.top - (frame.bottom - frame.top);
   int dpi = screenDpi;
-  for (; dpi > kDefaultDpi; --dpi) {
-    RECT outer = {0, 0, ScaleForDpi(layout.GetWidth(), dpi), ScaleForDpi(layout.GetHeight(), dpi)};
-    // The frame is the screen's, whatever the layout's scale.
-    AdjustWindowRectForDpi(&outer, WS_POPUP | WS_CAPTION | WS_SYSMENU, FALSE, 0, screenDpi);
-    if (outer.right - outer.left <= work.right - work.left && outer.bottom - outer.top <= work.bottom - work.top)
-      break;
-  }
+  while (dpi > kDefaultDpi &&
+         (ScaleForDpi(layout.GetWidth(), dpi) > freeWidth || ScaleForDpi(layout.GetHeight(), dpi) > freeHeight))
+    --dpi;
   return dpi;
 }
 
@@ -137,22 +138,14 @@ qvRect QuorvinUI::ScaledPanel() const {
 
 void QuorvinUI::ChangeDpi(int newDpi, const RECT* suggested) {
   SetDpi(newDpi);
-  const qvRect client = ScaledClient();
-  RECT outer = {0, 0, client.GetWidth(), client.GetHeight()};
-  AdjustWindowRectForDpi(&outer, GetWindowLongA(GetHandle(), GWL_STYLE), FALSE,
-                         GetWindowLongA(GetHandle(), GWL_EXSTYLE), newDpi);
-  RECT now;
-  GetWindowRect(GetHandle(), &now);
   // The platform's rectangle, where it gives one, keeps the window under
   // the pointer that dragged it across; its size is the layout's.
-  const int x = suggested ? suggested->left : now.left, y = suggested ? suggested->top : now.top;
-  SetWindowPos(GetHandle(), nullptr, x, y, outer.right - outer.left, outer.bottom - outer.top,
-               SWP_NOZORDER | SWP_NOACTIVATE);
-  // The frame the platform draws may not be the one the new DPI's metrics
-  // describe (it changes with the screen, or not at all).
+  if (suggested)
+    SetWindowPos(GetHandle(), nullptr, suggested->left, suggested->top, 0, 0,
+                 SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
   FitClientArea();
   for (const Placement& placed : placements) placed.control->SetPlacement(ScaleRectForDpi(placed.at96, newDpi));
-  SetBackgroundPicture(MakeBackground(client, ScaledPanel()));
+  SetBackgroundPicture(MakeBackground(ScaledClient(), ScaledPanel()));
   RedrawTree(true);
 }
 
@@ -424,7 +417,7 @@ bool QuorvinUI::OnOtherMessage(qvEvent& event) {
       // wParam's low word: the new DPI; lParam: the window rectangle the
       // platform suggests for it.
       const int newDpi = LOWORD(event.wParam);
-      if (newDpi < kSmallestDpi || newDpi > kLargestDpi) return true;
+      if (!UsableDpi(newDpi)) return true;
       ChangeDpi(newDpi, reinterpret_cast<const RECT*>(event.lParam));
       event.SetResult(0);
       return false;

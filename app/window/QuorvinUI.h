@@ -101,8 +101,9 @@ private:
   // Lays the window out again at newDpi: its size, every control, the
   // background. suggested is where the platform would put the window.
   void ChangeDpi(int newDpi, const RECT* suggested);
-  // Resizes the window so that its client area is the layout's, whatever
-  // frame the platform draws around it.
+  // Resizes the window so that its client area is the layout's at its DPI,
+  // whatever frame the platform draws around it (the frame need not be
+  // the one the DPI's metrics describe: it is the screen's).
   void FitClientArea();
   qvRect ScaledClient() const;
   qvRect ScaledPanel() const;

@@ -29,14 +29,14 @@ int ScreenDpi() {
   const HDC screen = GetDC(nullptr);
   const int dpi = screen ? GetDeviceCaps(screen, LOGPIXELSY) : kDefaultDpi;
   if (screen) ReleaseDC(nullptr, screen);
-  return dpi >= kSmallestDpi && dpi <= kLargestDpi ? dpi : kDefaultDpi;
+  return UsableDpi(dpi) ? dpi : kDefaultDpi;
 }
 
 int WindowDpi(HWND window) {
   using GetDpiForWindowFunction = UINT(WINAPI*)(HWND);
   static const auto getDpiForWindow = User32Function<GetDpiForWindowFunction>("GetDpiForWindow");
   const int dpi = getDpiForWindow && window ? static_cast<int>(getDpiForWindow(window)) : 0;
-  return dpi >= kSmallestDpi && dpi <= kLargestDpi ? dpi : ScreenDpi();
+  return UsableDpi(dpi) ? dpi : ScreenDpi();
 }
 
 BOOL AdjustWindowRectForDpi(RECT* rect, DWORD style, BOOL menu, DWORD exStyle, int dpi) {

@@ -13,9 +13,10 @@
 #include "toolkit/draw/qvRect.h"
 
 constexpr int kDefaultDpi = 96;
-// What WM_DPICHANGED accepts: 50 % to 500 %.
+// The DPIs taken from the platform or a message: 50 % to 500 %.
 constexpr int kSmallestDpi = 48;
 constexpr int kLargestDpi = 480;
+inline bool UsableDpi(int dpi) { return dpi >= kSmallestDpi && dpi <= kLargestDpi; }
 
 // value * dpi / 96, rounded to the nearest pixel (halves away from zero).
 int ScaleForDpi(int value, int dpi);
