@@ -13,21 +13,17 @@
 #include <string>
 #include <vector>
 
-#include "app/install/InstallPaths.h"
 #include "app/window/PellioTextFileViewer.h"
-#include "app/window/QuorvinUI.h"
-#include "tests/app/Scratch.h"
+#include "tests/app/window/InstallerWindowFixture.h"
 #include "tests/imagelib/JpegSamples.h"
-#include "tests/toolkit/window/WindowTesting.h"
 #include "toolkit/controls/qvScrollbar.h"
 #include "toolkit/controls/qvTextList.h"
 
 namespace {
 
 // The installer declares itself aware of each screen's DPI in its
-// manifest; this program does so before its first window.
-// Per-monitor (version 2, else 1) where the platform knows it, else
-// system-aware.
+// manifest; this program does so before its first window: per-monitor
+// (version 2, else 1) where the platform knows it, else system-aware.
 const bool kAware = [] {
   using SetContext = BOOL(WINAPI*)(HANDLE);
   const HMODULE user32 = GetModuleHandleA("user32.dll");
@@ -54,23 +50,11 @@ std::string Text(const RECT& r) {
          std::to_string(r.bottom) + ")";
 }
 
-// A child window's rectangle in its parent's client coordinates.
-RECT Placed(HWND child) {
-  RECT r;
-  GetWindowRect(child, &r);
-  MapWindowPoints(nullptr, GetParent(child), reinterpret_cast<POINT*>(&r), 2);
-  return r;
-}
-
 HWND ChildWithText(HWND parent, const char* text) {
   return FindWindowExA(parent, nullptr, nullptr, text);
 }
 
 bool Dark(COLORREF c) { return GetRValue(c) < 90 && GetGValue(c) < 90 && GetBValue(c) < 90; }
-bool Grey(COLORREF c, int level) {
-  return std::abs(GetRValue(c) - level) <= 2 && std::abs(GetGValue(c) - level) <= 2 &&
-         std::abs(GetBValue(c) - level) <= 2;
-}
 
 // The controls of the installer's steps at 96 DPI, by their window text
 // (the check box has none).
@@ -96,13 +80,11 @@ const Expected kLayout[] = {
     {"STEP 4 - Click the Install button.", {45, 320, 585, 340}, true},
 };
 
-class DpiLayout : public ScratchTest {
+class DpiLayout : public InstallerWindow {
 protected:
   void SetUp() override {
-    ScratchTest::SetUp();
+    InstallerWindow::SetUp();
     ASSERT_TRUE(kAware);
-    Put("dist/install files/product.txt", "Foo\r\n");
-    Put("dist/install files/FX Files/Plug-in.aex", "plug-in");
     Put("dist/install files/readme.txt",
         "Release notes with words long enough to wrap at the list's width, at every scale.\r\n" +
             std::string(60, 'x') + "\r\nThe last line.\r\n");
@@ -110,22 +92,6 @@ protected:
     const std::vector<uint8_t> flat = EncodeJpeg(MakeFlatPicture(620, 420, 3, 40), EncodeOptions{100});
     Put("dist/install files/bkgd.jpg", std::string(flat.begin(), flat.end()));
   }
-  void TearDown() override {
-    window.reset();
-    ForgetInstallFilesFolder();
-    ScratchTest::TearDown();
-  }
-  QuorvinUI& Open() {
-    ForgetInstallFilesFolder();
-    char primed[260];
-    InstallFilesPathFrom((Path("dist") + "\\setup.exe").c_str(), primed, "product.txt");
-    window = std::make_unique<QuorvinUI>(qvRect(0, 0, 620, 420));
-    window->Show();
-    BringToFront(window->GetHandle());
-    RedrawWindow(window->GetHandle(), nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
-    return *window;
-  }
-
   // The client area, the panel's outline and every control at dpi.
   void ExpectLayout(int dpi) {
     const HWND hwnd = window->GetHandle();
@@ -155,7 +121,7 @@ protected:
         {At(300, dpi), bottom + 1, 40, "below it"},
     };
     for (const Point& p : points)
-      EXPECT_TRUE(Grey(shot.Colour(p.x, p.y), p.grey)) << p.what << " at " << p.x << ", " << p.y << ": "
+      EXPECT_TRUE(Near(shot.Colour(p.x, p.y), p.grey, p.grey, p.grey)) << p.what << " at " << p.x << ", " << p.y << ": "
                                                         << shot.At(p.x, p.y);
     EXPECT_TRUE(Dark(shot.Colour(At(510, dpi), At(390, dpi)))) << "Install's outline";
   }
@@ -189,7 +155,6 @@ protected:
     }
   }
 
-  std::unique_ptr<QuorvinUI> window;
 };
 
 TEST_F(DpiLayout, TheWindowAndItsControlsAtTheScaledPlaces) {

@@ -10,11 +10,8 @@
 #include <string>
 #include <vector>
 
-#include "app/install/InstallPaths.h"
-#include "app/window/QuorvinUI.h"
-#include "tests/app/Scratch.h"
+#include "tests/app/window/InstallerWindowFixture.h"
 #include "tests/imagelib/JpegSamples.h"
-#include "tests/toolkit/window/WindowTesting.h"
 
 namespace {
 
@@ -25,44 +22,6 @@ WNDPROC captionProcedure = nullptr;
 LRESULT CALLBACK RecordingCaption(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
   if (message == WM_SETTEXT && progressTexts) progressTexts->push_back(reinterpret_cast<const char*>(lParam));
   return CallWindowProcA(captionProcedure, hwnd, message, wParam, lParam);
-}
-
-class InstallerWindow : public ScratchTest {
-protected:
-  void SetUp() override {
-    ScratchTest::SetUp();
-    Put("dist/install files/product.txt", "Foo\r\n");
-    Put("dist/install files/FX Files/Plug-in.aex", "plug-in");
-    MakeFolder("target");
-  }
-  void TearDown() override {
-    window.reset();
-    ForgetInstallFilesFolder();
-    ScratchTest::TearDown();
-  }
-  // The window, as setup.exe in the distribution folder would make it.
-  QuorvinUI& Open() {
-    ForgetInstallFilesFolder();
-    char primed[260];
-    InstallFilesPathFrom((Path("dist") + "\\setup.exe").c_str(), primed, "product.txt");
-    window = std::make_unique<QuorvinUI>(qvRect(0, 0, 620, 420));
-    window->SetLocation(Path("target").c_str());
-    window->Show();
-    BringToFront(window->GetHandle());
-    RedrawWindow(window->GetHandle(), nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
-    return *window;
-  }
-  void ClickClient(int x, int y) {
-    POINT p = {x, y};
-    ClientToScreen(window->GetHandle(), &p);
-    ClickAt(p.x, p.y);
-  }
-
-  std::unique_ptr<QuorvinUI> window;
-};
-
-bool Near(COLORREF c, int r, int g, int b) {
-  return std::abs(GetRValue(c) - r) <= 2 && std::abs(GetGValue(c) - g) <= 2 && std::abs(GetBValue(c) - b) <= 2;
 }
 
 // Over a flat grey background of 40: the panel (25, 60) to (595, 360),

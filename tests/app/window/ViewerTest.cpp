@@ -31,14 +31,6 @@ std::vector<std::string> Shown(PellioTextFileViewer& viewer) {
   return lines;
 }
 
-// A child window's rectangle in its parent's client coordinates.
-RECT Placed(HWND child) {
-  RECT r;
-  GetWindowRect(child, &r);
-  MapWindowPoints(nullptr, GetParent(child), reinterpret_cast<POINT*>(&r), 2);
-  return r;
-}
-
 bool operator==(const RECT& a, const RECT& b) {
   return a.left == b.left && a.top == b.top && a.right == b.right && a.bottom == b.bottom;
 }

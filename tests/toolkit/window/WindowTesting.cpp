@@ -250,3 +250,10 @@ std::string Snapshot::At(int x, int y) const {
 std::string RgbText(int r, int g, int b) {
   return std::to_string(r) + "," + std::to_string(g) + "," + std::to_string(b);
 }
+
+RECT Placed(HWND child) {
+  RECT r;
+  GetWindowRect(child, &r);
+  MapWindowPoints(nullptr, GetParent(child), reinterpret_cast<POINT*>(&r), 2);
+  return r;
+}

@@ -100,3 +100,6 @@ private:
 };
 
 std::string RgbText(int r, int g, int b);
+
+// A child window's rectangle in its parent's client coordinates.
+RECT Placed(HWND child);
