@@ -11,6 +11,7 @@
 #include <windows.h>
 
 #include "app/SafeDllLoading.h"
+#include "app/install/SetupCommandLine.h"
 #include "app/install/SetupOptions.h"
 #include "app/install/UnattendedInstall.h"
 #include "app/window/QuorvinUI.h"
@@ -41,7 +42,7 @@ bool RegisterFrameClass(HINSTANCE instance) {
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
   RestrictDllLoading();
-  const SetupOptions options = ParseSetupCommandLine(GetCommandLineA());
+  const SetupOptions options = ParseSetupCommandLine(ReadSetupCommandLine().c_str());
   // Asked for by a person at a prompt: the usage shows. Under /S nothing
   // ever shows.
   if (options.help && !options.silent) {

@@ -21,7 +21,6 @@
 #include <string>
 #include <vector>
 
-#include "app/install/AnsiText.h"
 #include "app/install/InstallLog.h"
 #include "app/install/InstallNames.h"
 #include "app/install/InstallProgress.h"
@@ -30,6 +29,7 @@
 #include "app/install/PathNames.h"
 #include "app/install/PayloadWalk.h"
 #include "app/install/ProductFile.h"
+#include "common/AnsiText.h"
 #include "imagelib/OpenImage.h"
 
 namespace {

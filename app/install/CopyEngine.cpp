@@ -8,7 +8,7 @@
 #include <new>
 
 #include "app/install/AFile.h"
-#include "app/install/AnsiText.h"
+#include "common/AnsiText.h"
 #include "app/install/FileTree.h"
 #include "app/install/InstallTransaction.h"
 #include "app/install/PathNames.h"

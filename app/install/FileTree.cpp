@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-#include "app/install/AnsiText.h"
+#include "common/AnsiText.h"
 #include "app/install/PathNames.h"
 
 DWORD ListFolder(const std::wstring& folder, std::vector<ListedEntry>* entries) {

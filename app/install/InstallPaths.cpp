@@ -9,35 +9,20 @@ namespace {
 
 const char kInstallFilesName[] = "install files";
 
-// Longest module name the rule looks at.
-constexpr size_t kModuleNameLimit = 255;
-
 char cachedFolder[kPathBufferSize];
 bool cacheFilled = false;
 
 }  // namespace
 
 bool InstallFilesFolderOf(const char* moduleName, size_t nameLength, char* folder) {
-  char module[kPathBufferSize] = {};
-  std::strncpy(module, moduleName, kModuleNameLimit);
-
-  const size_t length = std::strlen(module);
-  if (length == 0) return false;
-  size_t searchPoint = length - 1;
-  for (size_t i = 0; i < length; ++i) {
-    if (std::strncmp(module + i, ".aex", 4) == 0) {
-      module[i] = '\0';
-      searchPoint = i;
-      break;
-    }
-  }
-  size_t slash = searchPoint;
-  while (slash > 0 && module[slash] != '\\') --slash;
-  if (slash == 0) return false;
-  module[slash] = '\0';
+  std::string module(moduleName);
+  if (module.empty() || module.size() > kMaxPathLength) return false;
+  const size_t slash = module.rfind('\\');
+  if (slash == std::string::npos || slash == 0) return false;
+  module.resize(slash);
   if (slash + nameLength + 1 > kPathBufferSize) return false;
 
-  return JoinPathWithin(module, kInstallFilesName, folder);
+  return JoinPathWithin(module.c_str(), kInstallFilesName, folder);
 }
 
 char* InstallFilesPathFrom(const char* moduleName, char* out, const char* name) {
@@ -71,7 +56,7 @@ void ForgetInstallFilesFolder() {
 
 bool InstallFilesFolderKnown() { return cacheFilled; }
 
-bool PluginFolderFromText(const std::string& value, char* out, std::string* why) {
+bool PluginFolderFromText(const std::string& value, char* out, std::string* why, LeadBytePredicate isLeadByte) {
   out[0] = '\0';
   std::string text = value.substr(0, std::strlen(value.c_str()));
   if (!text.empty() && text.back() == '\\') text.pop_back();
@@ -84,8 +69,9 @@ bool PluginFolderFromText(const std::string& value, char* out, std::string* why)
            std::to_string(kMaxPathLength);
     return false;
   }
-  if (!IsAbsoluteWindowsPath(text.c_str())) {
-    *why = "is not a full path: \"" + text + "\"";
+  const std::string problem = LocationProblem(text, isLeadByte);
+  if (!problem.empty()) {
+    *why = "is \"" + text + "\": " + problem;
     return false;
   }
   std::memcpy(out, text.c_str(), text.size() + 1);

@@ -8,12 +8,16 @@
 #include <cstdint>
 #include <string>
 
-// The install-files folder of a module: the module's folder (cut before the
-// first ".aex" of its name, if any) + "\install files". Only the first 255
-// characters of the module name count. False when the name has no backslash
-// after its first character, when the folder and a name of nameLength
-// characters would not fit in 260 bytes, or when the install-files folder
-// itself would pass 259 characters (it is refused, never cut).
+#include "app/install/PayloadRules.h"
+
+// The install-files folder of a module: the module's folder + "\install
+// files". A plug-in whose own file is an ".aex" (any case) finds it beside
+// itself as the program does; an ".aex" anywhere else in the path is an
+// ordinary part of a folder's name and cuts nothing. False when the name
+// passes 259 characters (it is refused, never cut), has no backslash after
+// its first character, when the folder and a name of nameLength characters
+// would not fit in 260 bytes, or when the install-files folder itself
+// would pass 259 characters.
 bool InstallFilesFolderOf(const char* moduleName, size_t nameLength, char* folder);
 
 // The path of name inside the install-files folder of moduleName, through
@@ -36,6 +40,7 @@ bool InstallFilesFolderKnown();
 // Turns the text of a registry value (its bytes, whether or not they end in
 // a zero) into a plug-in folder: cut at the first zero, one trailing
 // backslash removed. False, with out empty and *why saying so, when the
-// folder is empty, longer than 259 characters or not a full path: the
-// value is then taken as absent.
-bool PluginFolderFromText(const std::string& value, char* out, std::string* why);
+// folder is empty, longer than 259 characters or not a location to install
+// into (LocationProblem): the value is then taken as absent.
+bool PluginFolderFromText(const std::string& value, char* out, std::string* why,
+                          LeadBytePredicate isLeadByte = nullptr);

@@ -7,6 +7,7 @@
 
 #include "app/install/FileTree.h"
 #include "app/install/PathNames.h"
+#include "common/AnsiText.h"
 
 namespace {
 
@@ -30,8 +31,12 @@ const TargetRow kTargetRows[] = {
     {TargetPhotoshop, "PS Files", "Select the Photoshop Plug-ins folder", PhotoshopPluginFolder},
 };
 
-// A value longer than any path could be is not read at all.
+// A value longer than any path could be is not read at all (characters).
 constexpr DWORD kLongestValueRead = 4096;
+
+// The longest module path asked for (characters): past the longest path
+// the platform has.
+constexpr DWORD kLongestModulePath = 65536;
 
 void TakeRow(const TargetRow& row, InstallTarget* target) {
   target->kind = row.kind;
@@ -55,10 +60,12 @@ const char* TypeName(DWORD type) {
   return "of an unknown type";
 }
 
-// The value's text, or false with why set.
+// The value's text, read wide and converted to the ANSI code page exactly,
+// or false with why set.
 bool ReadTextValue(HKEY key, const char* valueName, std::string* text, std::string* why) {
+  const std::wstring name = WideFromAnsi(valueName);
   DWORD type = 0, size = 0;
-  LONG status = RegQueryValueExA(key, valueName, nullptr, &type, nullptr, &size);
+  LONG status = RegQueryValueExW(key, name.c_str(), nullptr, &type, nullptr, &size);
   if (status != ERROR_SUCCESS) {
     *why = status == ERROR_FILE_NOT_FOUND ? "is missing" : "cannot be read (error " + std::to_string(status) + ")";
     return false;
@@ -67,28 +74,77 @@ bool ReadTextValue(HKEY key, const char* valueName, std::string* text, std::stri
     *why = std::string("is ") + TypeName(type) + ", not text";
     return false;
   }
-  if (size > kLongestValueRead) {
+  if (size > kLongestValueRead * sizeof(wchar_t)) {
     *why = "is " + std::to_string(size) + " bytes long, far longer than a path";
     return false;
   }
-  std::vector<char> data(size + 1, '\0');
-  status = RegQueryValueExA(key, valueName, nullptr, &type, reinterpret_cast<BYTE*>(data.data()), &size);
+  // Zeroed past what is read: the text always ends.
+  std::vector<wchar_t> data(size / sizeof(wchar_t) + 2, L'\0');
+  status = RegQueryValueExW(key, name.c_str(), nullptr, &type, reinterpret_cast<BYTE*>(data.data()), &size);
   if (status != ERROR_SUCCESS || (type != REG_SZ && type != REG_EXPAND_SZ)) {
     *why = "changed while it was read";
     return false;
   }
-  text->assign(data.data(), size);
-  text->resize(std::strlen(text->c_str()));
+  std::wstring wide(data.data());
   if (type == REG_EXPAND_SZ) {
-    char expanded[kLongestValueRead];
-    const DWORD length = ExpandEnvironmentStringsA(text->c_str(), expanded, sizeof expanded);
-    if (length == 0 || length > sizeof expanded) {
+    std::vector<wchar_t> expanded(kLongestValueRead);
+    const DWORD length = ExpandEnvironmentStringsW(wide.c_str(), expanded.data(), kLongestValueRead);
+    if (length == 0 || length > kLongestValueRead) {
       *why = "cannot be expanded";
       return false;
     }
-    *text = expanded;
+    wide = expanded.data();
+  }
+  if (!AnsiFromWide(wide, text)) {
+    *why = "holds characters that the ANSI code page (" + AnsiCodePageName() + ") cannot hold exactly: \"" +
+           AnsiMarkingUnconvertible(wide, '?') + "\"";
+    return false;
   }
   return true;
+}
+
+// The program's own path, read wide into a buffer that grows until the
+// whole path fits. False, with why set, when it cannot be read, does not
+// convert to the ANSI code page exactly or does not fit a path buffer.
+bool ModulePath(std::string* path, std::string* why) {
+  std::wstring wide(MAX_PATH, L'\0');
+  for (;;) {
+    const DWORD length = GetModuleFileNameW(nullptr, &wide[0], static_cast<DWORD>(wide.size()));
+    if (length == 0) {
+      *why = "the program's path cannot be read (error " + std::to_string(GetLastError()) + ")";
+      return false;
+    }
+    if (length < wide.size()) {
+      wide.resize(length);
+      break;
+    }
+    if (wide.size() >= kLongestModulePath) {
+      *why = "the program's path is too long: more than " + std::to_string(kLongestModulePath) + " characters";
+      return false;
+    }
+    wide.resize(wide.size() * 2);
+  }
+  if (!AnsiFromWide(wide, path)) {
+    *why = "the program's path \"" + AnsiMarkingUnconvertible(wide, '?') +
+           "\" cannot be held exactly in the ANSI code page (" + AnsiCodePageName() + ")";
+    return false;
+  }
+  if (path->size() > kMaxPathLength) {
+    *why = "the program's path \"" + *path + "\" is too long: " + std::to_string(path->size()) +
+           " characters, where the installer's paths hold at most " + std::to_string(kMaxPathLength);
+    return false;
+  }
+  return true;
+}
+
+// The module path the install-files cache needs: empty once the cache is
+// filled. False, with out and *why set, when it is needed and cannot be had.
+bool ModulePathForCache(std::string* module, char* out, std::string* why) {
+  std::string reason;
+  if (InstallFilesFolderKnown() || ModulePath(module, &reason)) return true;
+  out[0] = '\0';
+  if (why) *why = reason;
+  return false;
 }
 
 }  // namespace
@@ -112,17 +168,22 @@ void ResolveInstallTarget(InstallTarget* target) {
   ResolveInstallTargetIn(InstallFilesFolder(folder), target);
 }
 
-char* InstallFilesFolder(char* out) {
-  char module[kPathBufferSize] = {};
-  if (!InstallFilesFolderKnown()) GetModuleFileNameA(nullptr, module, 255);
-  InstallFilesFolderFrom(module, out);
+char* InstallFilesFolder(char* out, std::string* why) {
+  std::string module;
+  if (!ModulePathForCache(&module, out, why)) return out;
+  if (!InstallFilesFolderFrom(module.c_str(), out) && why)
+    *why = "the install-files folder beside the program's path \"" + module + "\" would pass " +
+           std::to_string(kMaxPathLength) + " characters";
   return out;
 }
 
-char* InstallFilesPath(char* out, const char* name) {
-  char module[kPathBufferSize] = {};
-  if (!InstallFilesFolderKnown()) GetModuleFileNameA(nullptr, module, 255);
-  return InstallFilesPathFrom(module, out, name);
+char* InstallFilesPath(char* out, const char* name, std::string* why) {
+  std::string module;
+  if (!ModulePathForCache(&module, out, why)) return out;
+  if (!InstallFilesPathFrom(module.c_str(), out, name)[0] && why)
+    *why = std::string("the path of \"") + name + "\" in the install-files folder would pass " +
+           std::to_string(kMaxPathLength) + " characters";
+  return out;
 }
 
 char* ProgramFilesFolder(char* out, std::string*) {
@@ -143,7 +204,8 @@ char* PluginFolderFromRegistry(const char* const* keys, int keyCount, const char
     return out;
   }
   std::string text;
-  const bool read = ReadTextValue(key, valueName, &text, &reason) && PluginFolderFromText(text, out, &reason);
+  const bool read =
+      ReadTextValue(key, valueName, &text, &reason) && PluginFolderFromText(text, out, &reason, IsAnsiLeadByte);
   RegCloseKey(key);
   if (!read && why)
     *why = std::string(valueName) + " under HKEY_LOCAL_MACHINE\\" + keys[opened - 1] + " " + reason +

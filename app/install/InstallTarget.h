@@ -46,14 +46,18 @@ void ResolveInstallTargetIn(const char* installFilesFolder, InstallTarget* targe
 void ResolveInstallTarget(InstallTarget* target);
 
 // The program's install-files folder: "install files" beside the program
-// module, worked out once per process and kept; empty when it cannot be
-// formed.
-char* InstallFilesFolder(char* out);
+// module, worked out once per process and kept; empty, with *why saying
+// why when given, when it cannot be formed. The module's path is read wide
+// and must convert to the ANSI code page exactly and fit in 259
+// characters: a look-alike of it, or a path cut to fit, would lead to
+// another distribution's folder.
+char* InstallFilesFolder(char* out, std::string* why = nullptr);
 
-// The path of name inside the install-files folder, or empty when that
-// folder cannot be formed from the module's file name or the path would
-// pass 259 characters. The folder is worked out once per process and kept.
-char* InstallFilesPath(char* out, const char* name);
+// The path of name inside the install-files folder, or empty (with *why
+// saying why when given) when that folder cannot be formed from the
+// module's path or the path would pass 259 characters. The folder is
+// worked out once per process and kept.
+char* InstallFilesPath(char* out, const char* name, std::string* why = nullptr);
 
 // "C:\Program Files": fixed, the system's own setting is not consulted.
 char* ProgramFilesFolder(char* out, std::string* why = nullptr);
@@ -65,8 +69,9 @@ char* AfterEffectsPluginFolder(char* out, std::string* why = nullptr);
 char* PhotoshopPluginFolder(char* out, std::string* why = nullptr);
 
 // The registry lookup behind both, over any list of keys. The value counts
-// only as text (REG_SZ, or REG_EXPAND_SZ with its variables expanded) that
-// holds a full path of at most 259 characters; anything else is taken as
-// absent, and *why, when given, says why.
+// only as text (REG_SZ, or REG_EXPAND_SZ with its variables expanded),
+// read wide and converted to the ANSI code page exactly, that holds a full
+// path of at most 259 characters fit to install into (LocationProblem);
+// anything else is taken as absent, and *why, when given, says why.
 char* PluginFolderFromRegistry(const char* const* keys, int keyCount, const char* valueName, char* out,
                                std::string* why = nullptr);

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cstdio>
 
-#include "app/install/AnsiText.h"
+#include "common/AnsiText.h"
 #include "app/install/FileTree.h"
 
 namespace {

@@ -2,6 +2,31 @@
 
 #include <cstring>
 #include <string>
+#include <vector>
+
+namespace {
+
+// The components of path after its root ("C:\" or the "\\" of a share,
+// whose server and share names come first), split at backslashes that are
+// not trail bytes.
+std::vector<std::string> ComponentsAfterRoot(const std::string& path, LeadBytePredicate isLeadByte) {
+  std::vector<std::string> components(1);
+  const size_t root = path.size() > 1 && path[1] == ':' ? 3 : 2;
+  for (size_t i = root; i < path.size(); ++i) {
+    const char c = path[i];
+    if (isLeadByte && isLeadByte(static_cast<uint8_t>(c)) && i + 1 < path.size()) {
+      components.back() += c;
+      components.back() += path[++i];
+    } else if (c == '\\') {
+      components.emplace_back();
+    } else {
+      components.back() += c;
+    }
+  }
+  return components;
+}
+
+}  // namespace
 
 void BoundedCopy(const char* source, char* out) {
   size_t length = std::strlen(source);
@@ -56,4 +81,15 @@ std::string ParentFolder(const std::string& path) {
   std::string parent = path.substr(0, slash);
   if (parent.size() == 2 && parent[1] == ':') parent += '\\';
   return parent;
+}
+
+std::string LocationProblem(const std::string& location, LeadBytePredicate isLeadByte) {
+  if (location.find('\0') != std::string::npos || !IsAbsoluteWindowsPath(location.c_str()))
+    return "not a full path: a drive and a backslash (C:\\Folder) or \\\\server\\share";
+  for (const std::string& component : ComponentsAfterRoot(location, isLeadByte)) {
+    if (component.empty() || component == "." || component == "..") continue;
+    const NameProblem problem = CheckName(component.c_str(), isLeadByte);
+    if (problem != NameProblem::kNone) return "\"" + component + "\" " + NameProblemText(problem);
+  }
+  return std::string();
 }

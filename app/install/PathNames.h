@@ -5,6 +5,8 @@
 #include <cstddef>
 #include <string>
 
+#include "app/install/PayloadRules.h"
+
 constexpr size_t kPathBufferSize = 260;
 constexpr size_t kMaxPathLength = kPathBufferSize - 1;
 
@@ -33,3 +35,14 @@ bool IsAbsoluteWindowsPath(const char* path);
 // The folder that holds path: "C:\a" for "C:\a\b", "C:\" for "C:\a";
 // empty when path has no backslash.
 std::string ParentFolder(const std::string& path);
+
+// Why location cannot be a folder to install into, or empty when it can:
+// it must be a full path (IsAbsoluteWindowsPath), and no component of it
+// may be a device name ("nul", "AUX", "com1.txt"), hold a reserved or
+// control character, or end in a dot or a space, all of which Windows
+// would take for something else than the folder named (CheckName's
+// rules). "." and ".." components and empty ones are left to whoever
+// resolves the path against the real folders. With isLeadByte, a trail
+// byte 0x5C of a double-byte character is not taken for a backslash. The
+// command line's /D= and the registry's plug-in folders pass through it.
+std::string LocationProblem(const std::string& location, LeadBytePredicate isLeadByte = nullptr);

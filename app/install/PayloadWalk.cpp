@@ -4,7 +4,7 @@
 
 #include <map>
 
-#include "app/install/AnsiText.h"
+#include "common/AnsiText.h"
 #include "app/install/FileTree.h"
 #include "app/install/PathNames.h"
 #include "app/install/PayloadRules.h"

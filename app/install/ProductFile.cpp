@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "app/install/AFile.h"
-#include "app/install/AnsiText.h"
+#include "common/AnsiText.h"
 #include "app/install/InstallNames.h"
 
 namespace {

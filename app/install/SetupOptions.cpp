@@ -66,13 +66,32 @@ std::string ReadArgument(const char** at) {
   return argument;
 }
 
-const char kNotAFullPath[] = "/D= needs a full path: a drive and a backslash (C:\\Folder) or \\\\server\\share";
+// Text of the command line as a message shows it: the placeholders of
+// characters the code page could not hold become '?'.
+std::string Shown(std::string text) {
+  for (char& c : text)
+    if (c == kUnconvertibleCharacter) c = '?';
+  return text;
+}
 
-// The error of a /D= folder: empty when it is a full path.
+bool HoldsUnconvertible(const std::string& text) { return text.find(kUnconvertibleCharacter) != std::string::npos; }
+
+std::string UnconvertibleError(const std::string& what) {
+  return what + " holds characters that the ANSI code page cannot hold exactly (shown as '?')";
+}
+
+// Keeps the first error of the line; the later ones are not told.
+void Refuse(SetupOptions* options, const std::string& error) {
+  if (options->error.empty()) options->error = error;
+}
+
+// The error of a /D= folder: empty when it is a location to install into.
 std::string LocationError(const std::string& location) {
   if (location.empty()) return "/D= needs a folder";
   if (location.find('"') != std::string::npos) return "/D= must come last, and a folder name holds no quotes";
-  if (!IsAbsoluteWindowsPath(location.c_str())) return kNotAFullPath;
+  if (HoldsUnconvertible(location)) return UnconvertibleError("/D=" + Shown(location));
+  const std::string problem = LocationProblem(location);
+  if (!problem.empty()) return "/D=" + location + ": " + problem;
   return std::string();
 }
 
@@ -90,6 +109,25 @@ std::string LocationFrom(std::string folder) {
   return folder;
 }
 
+void TakeLocation(const std::string& folder, SetupOptions* options) {
+  options->location = LocationFrom(folder);
+  const std::string error = LocationError(options->location);
+  if (!error.empty()) Refuse(options, error);
+}
+
+// A /LOG= file that cannot be named exactly is not written at all.
+void TakeLogPath(const std::string& path, SetupOptions* options) {
+  if (path.empty()) {
+    Refuse(options, "/LOG= needs a file name");
+  } else if (HoldsUnconvertible(path)) {
+    Refuse(options, UnconvertibleError("/LOG=" + Shown(path)));
+  } else if (!options->logPath.empty()) {
+    Refuse(options, "/LOG= given twice");
+  } else {
+    options->logPath = path;
+  }
+}
+
 }  // namespace
 
 SetupOptions ParseSetupCommandLine(const char* commandLine) {
@@ -97,37 +135,25 @@ SetupOptions ParseSetupCommandLine(const char* commandLine) {
   const char* p = SkipProgramName(commandLine ? commandLine : "");
   while (*(p = SkipBlanks(p))) {
     if (StartsWithNoCase(p, "/D=")) {
-      options.location = LocationFrom(p + 3);
-      options.error = LocationError(options.location);
-      return options;
+      TakeLocation(p + 3, &options);
+      break;
     }
     const std::string argument = ReadArgument(&p);
     if (StartsWithNoCase(argument.c_str(), "/D=")) {
-      if (*SkipBlanks(p)) {
-        options.error = "/D= must come last";
-        return options;
-      }
-      options.location = LocationFrom(argument.substr(3));
-      options.error = LocationError(options.location);
-      return options;
-    }
-    if (EqualsNoCase(argument, "/S")) {
+      if (*SkipBlanks(p))
+        Refuse(&options, "/D= must come last");
+      else
+        TakeLocation(argument.substr(3), &options);
+    } else if (EqualsNoCase(argument, "/S")) {
       options.silent = true;
     } else if (IsHelp(argument)) {
       options.help = true;
     } else if (StartsWithNoCase(argument.c_str(), "/LOG=")) {
-      if (!options.logPath.empty()) {
-        options.error = "/LOG= given twice";
-        return options;
-      }
-      options.logPath = argument.substr(5);
-      if (options.logPath.empty()) {
-        options.error = "/LOG= needs a file name";
-        return options;
-      }
+      TakeLogPath(argument.substr(5), &options);
+    } else if (HoldsUnconvertible(argument)) {
+      Refuse(&options, UnconvertibleError("unknown option " + Shown(argument)));
     } else {
-      options.error = "unknown option: " + argument;
-      return options;
+      Refuse(&options, "unknown option: " + argument);
     }
   }
   return options;

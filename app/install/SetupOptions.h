@@ -5,13 +5,15 @@
 //
 // /S installs without a window; /LOG=FILE appends an install log to FILE,
 // with or without /S; /D=FOLDER sets the install location, which must be a
-// full path (a drive and a backslash, or \\server\share); /?, /H and
-// /HELP ask for the usage. Options are case-insensitive. /D= comes last and takes the rest of the command line
-// as the folder, spaces included; the same option wrapped in quotes as a
-// whole ("/D=C:\Some Folder") is read alike. FILE may be quoted, or the
-// whole /LOG= option may be, for names with spaces. Anything else is a usage
-// error. Plain text work over the raw command line, as the platform gives it
-// with the program's name first.
+// full path (a drive and a backslash, or \\server\share) that Windows takes
+// for that folder and nothing else (LocationProblem); /?, /H and
+// /HELP ask for the usage. Options are case-insensitive. /D= comes last and
+// takes the rest of the command line as the folder, spaces included; the
+// same option wrapped in quotes as a whole ("/D=C:\Some Folder") is read
+// alike. FILE may be quoted, or the whole /LOG= option may be, for names
+// with spaces. Anything else is a usage error. Plain text work over the raw
+// command line with the program's name first, in the ANSI code page as
+// ReadSetupCommandLine (SetupCommandLine.h) gives it.
 #pragma once
 
 #include <string>
@@ -40,7 +42,16 @@ extern const char kSetupUsage[];
 // The usage with a line for each option, as /? shows it.
 extern const char kSetupHelp[];
 
+// Stands in the command line for a character that the ANSI code page
+// cannot hold exactly (ReadSetupCommandLine puts it there). Read through
+// the platform's look-alikes instead, "C:\a\．．" would name "C:\a\..": so
+// an option that holds one is a usage error, and messages show it as '?'.
+// A control character, which no file or folder name holds.
+constexpr char kUnconvertibleCharacter = '\x1A';
+
 // Reads the options after the program's name (quoted or not) of a raw
-// command line; a null line reads as an empty one. Parsing stops at the
-// first error, which is set in the result.
+// command line; a null line reads as an empty one. A usage error does not
+// end the reading: every /S, /? and /LOG= counts wherever it stands, so
+// that the error is logged where the command line asked. The first error
+// is the one set in the result.
 SetupOptions ParseSetupCommandLine(const char* commandLine);

@@ -37,10 +37,11 @@ int RunUnattendedInstall(const SetupOptions& options) {
   }
 
   char folder[kPathBufferSize];
-  InstallFilesFolder(folder);
+  std::string why = "the install-files folder cannot be formed";
+  InstallFilesFolder(folder, &why);
   char productFile[kPathBufferSize];
   if (folder[0] == '\0' || !JoinPathWithin(folder, "product.txt", productFile)) {
-    log.Line(LogErrorLine(nullptr, 0, "unknown product: the install-files folder cannot be formed"));
+    log.Line(LogErrorLine(nullptr, 0, "unknown product: " + why));
     return Finish(log, kExitUnknownProduct);
   }
   Product product;

@@ -75,10 +75,12 @@ QuorvinUI::QuorvinUI(const qvRect& bounds, const std::string& logPath, int dpi)
       installFinished(0), logPath(logPath), layoutClient(bounds) {
   SetDpi(dpi);
   char path[kPathBufferSize];
-  InstallFilesPath(path, "product.txt");
+  std::string why;
+  InstallFilesPath(path, "product.txt", &why);
   Product product;
   uint32_t error = ERROR_PATH_NOT_FOUND;
-  if (!path[0] || !ReadProductFile(path, &product, &error)) RefuseProduct(path, SystemErrorText(error));
+  if (!path[0]) RefuseProduct(path, why);
+  if (!ReadProductFile(path, &product, &error)) RefuseProduct(path, SystemErrorText(error));
   InstallTarget target;
   ResolveInstallTarget(&target);
   const std::string refusal = ProductRefusal(product, target.kind);

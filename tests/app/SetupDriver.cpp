@@ -53,6 +53,14 @@ bool SetupDriver::Start(const std::string& folder, const std::string& arguments)
                         &process) != FALSE;
 }
 
+bool SetupDriver::Start(const std::wstring& folder, const std::wstring& arguments) {
+  std::wstring line = L"\"" + folder + L"\\setup.exe\"" + (arguments.empty() ? L"" : L" " + arguments);
+  STARTUPINFOW startup = {};
+  startup.cb = sizeof startup;
+  return CreateProcessW(nullptr, &line[0], nullptr, nullptr, FALSE, 0, nullptr, folder.c_str(), &startup,
+                        &process) != FALSE;
+}
+
 std::vector<HWND> SetupDriver::Windows() const {
   ProcessWindows collected = {process.dwProcessId, {}};
   EnumWindows(CollectProcessWindows, reinterpret_cast<LPARAM>(&collected));

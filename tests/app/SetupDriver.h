@@ -21,6 +21,9 @@ public:
 
   // Starts folder\setup.exe with arguments; false when it cannot start.
   bool Start(const std::string& folder, const std::string& arguments = "");
+  // The same with a folder that the ANSI code page may not hold, started
+  // wide so the program sees its own path as it is.
+  bool Start(const std::wstring& folder, const std::wstring& arguments);
   // The program's visible top-level window whose title begins with prefix,
   // once it shows (null after bound milliseconds).
   HWND WaitForWindow(const std::string& prefix, DWORD bound = 10000);

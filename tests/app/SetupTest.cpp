@@ -199,6 +199,28 @@ TEST_F(Setup, WithoutAProductItSaysSoAndEndsWithMinusOne) {
   EXPECT_EQ(driver.WaitForExit(), static_cast<DWORD>(-1));
 }
 
+// A setup.exe in "ｄist" beside a distribution in "dist": through the
+// platform's ANSI look-alikes its own path would read "...\dist\setup.exe"
+// and lead to the other's product. Its path cannot be held in the code
+// page, so it knows no product, and the log says why.
+TEST_F(Setup, AProgramPathTheCodePageCannotHoldIsAnUnknownProduct) {
+  MakeDist("App Files", "Twin\r\n");
+  const std::wstring lookalike = std::wstring(root.begin(), root.end()) + L"\\\uFF44ist";
+  const std::string exe = SetupExe();
+  ASSERT_TRUE(CreateDirectoryW(lookalike.c_str(), nullptr));
+  ASSERT_TRUE(CopyFileW(std::wstring(exe.begin(), exe.end()).c_str(), (lookalike + L"\\setup.exe").c_str(), FALSE));
+  const std::string log = Path("install.log");
+  ASSERT_TRUE(driver.Start(lookalike, L"/LOG=" + std::wstring(log.begin(), log.end())));
+  const HWND box = driver.WaitForDialog("Attention !");
+  ASSERT_NE(box, nullptr);
+  EXPECT_EQ(driver.MessageText(box), "Unknown product. We cannot install.");
+  driver.Answer(box, IDOK);
+  EXPECT_EQ(driver.WaitForExit(), static_cast<DWORD>(-1));
+  EXPECT_NE(Get("install.log").find("\\?ist\\setup.exe\" cannot be held exactly in the ANSI code page (1252)"),
+            std::string::npos)
+      << Get("install.log");
+}
+
 TEST_F(Setup, InstallWithoutTheTermsOnlyTellsTheUser) {
   MakeDist("AE Files");
   ASSERT_TRUE(Launch());

@@ -1,7 +1,8 @@
 // run_watched: runs one program and watches it for windows, for the tests
 // of programs that must never show one. The program's command line is taken
 // verbatim from the environment variable QV_CHILD_COMMAND_LINE, so a test
-// decides every quote and space of it.
+// decides every quote and space of it, and every character: it is read and
+// passed on as wide text.
 //
 //   run_watched.exe [--hold FILE]... [--read FILE]... [--timeout SECONDS]
 //
@@ -41,6 +42,18 @@ BOOL CALLBACK NoteWindow(HWND window, LPARAM data) {
   return TRUE;
 }
 
+// The program's command line from the environment, as wide text; empty
+// when the variable is not set.
+std::wstring ChildCommandLine() {
+  const wchar_t name[] = L"QV_CHILD_COMMAND_LINE";
+  const DWORD size = GetEnvironmentVariableW(name, nullptr, 0);
+  if (size == 0) return std::wstring();
+  std::wstring line(size, L'\0');
+  const DWORD length = GetEnvironmentVariableW(name, &line[0], size);
+  line.resize(length < size ? length : 0);
+  return line;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -63,17 +76,18 @@ int main(int argc, char** argv) {
       return 125;
     }
   }
-  const char* line = std::getenv("QV_CHILD_COMMAND_LINE");
-  if (!line || !*line) {
+  // Read wide and started wide: the ANSI forms would turn the characters
+  // the code page lacks into look-alikes before the program saw its line.
+  std::wstring commandLine = ChildCommandLine();
+  if (commandLine.empty()) {
     std::fprintf(stderr, "run_watched: QV_CHILD_COMMAND_LINE is not set\n");
     return 125;
   }
-  std::string commandLine = line;
-  STARTUPINFOA startup = {};
+  STARTUPINFOW startup = {};
   startup.cb = sizeof startup;
   PROCESS_INFORMATION process;
-  if (!CreateProcessA(nullptr, &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process)) {
-    std::fprintf(stderr, "run_watched: cannot start %s (error %lu)\n", line, GetLastError());
+  if (!CreateProcessW(nullptr, &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process)) {
+    std::fprintf(stderr, "run_watched: cannot start %ls (error %lu)\n", commandLine.c_str(), GetLastError());
     return 125;
   }
   CloseHandle(process.hThread);

@@ -12,6 +12,12 @@
 # CASE: one of the names in the case list at the end.
 set -uo pipefail
 rig=$1 home=$2 watcher=$3 program=$4 case=$5
+# Some cases name folders and options with characters outside ASCII ("ｄist",
+# "．．"), written here in UTF-8. Wine reads the environment, and so the
+# command line run_watched passes on, and Unix file names in the locale's
+# character set: in the C locale each byte would become a character of its
+# own.
+export LC_ALL=C.UTF-8
 fail() { echo "FAIL ($case): $*"; [ -f "${log:-}" ] && sed 's/^/  log| /' "$log" | head -40; exit 1; }
 
 eval "$("$rig" --home "$home" --env)" || fail "no rig"
@@ -343,7 +349,7 @@ case $case in
     payload "App Files"
     run -- "/S /LOG=$wlog /D=rel"
     expect_status 2
-    expect_log "/D= needs a full path"
+    expect_log "/D=rel: not a full path"
     ;;
   help)
     # /? under /S shows nothing and ends with the usage status.
@@ -362,6 +368,81 @@ case $case in
     expect_status 2
     expect_log "is REG_DWORD, not text: taken as absent"
     [ ! -e "$WINEPREFIX/drive_c/$product" ] || fail "installed into C:\\$product"
+    ;;
+  fullwidth-dots|fullwidth-backslash)
+    # Read through the platform's look-alikes, "．．" would be ".." and "＼"
+    # a backslash: the install would climb out of the folder named, into
+    # C:\windows or C:\. Such a /D= is a usage error, and nothing is written.
+    product="Quorvin Test $$"
+    printf '%s\r\n' "$product" >"$files/product.txt"
+    payload "App Files"
+    c=$WINEPREFIX/drive_c
+    rm -rf "$c/fw"; mkdir -p "$c/fw/sub"
+    if [ "$case" = fullwidth-dots ]; then
+      location='C:\fw\sub\．．\．．\windows' shown='C:\fw\sub\??\??\windows'
+    else
+      location='C:\fw\sub＼..\..' shown='C:\fw\sub?..\..'
+    fi
+    run -- "/S /LOG=$wlog \"/D=$location\""
+    expect_status 2
+    expect_log "error: /D=$shown holds characters that the ANSI code page cannot hold exactly"
+    expect_log "exit status: 2"
+    [ ! -e "$c/windows/$product" ] && [ ! -e "$c/$product" ] || fail "installed outside the folder named"
+    [ -z "$(ls -A "$c/fw/sub")" ] || fail "something was written in C:\\fw\\sub"
+    rm -rf "$c/fw"
+    ;;
+  lookalike-folder)
+    # A distribution in "ｄist" beside another in "dist": read through the
+    # look-alikes, its own path would lead to the other's install files.
+    # Its path cannot be held in the ANSI code page, so it knows no product.
+    printf 'Quorvin Twin\r\n' >"$files/product.txt"
+    payload "App Files"
+    dist=$work/ｄist
+    mkdir -p "$dist/install files/App Files"
+    printf '%s\r\n' "$product" >"$dist/install files/product.txt"
+    echo own >"$dist/install files/App Files/own.txt"
+    cp "$program" "$dist/setup.exe"
+    mkdir -p "$work/place"
+    run -- "/S /LOG=$wlog /D=$(winpath "$work/place")"
+    expect_status 3
+    expect_log "unknown product: the program's path \""
+    expect_log "\\?ist\\setup.exe\" cannot be held exactly in the ANSI code page (1252)"
+    [ -z "$(ls -A "$work/place")" ] || fail "something was installed: $(ls -A "$work/place")"
+    ;;
+  aex-folder)
+    # ".aex" in a folder's name is part of that name: the distribution under
+    # "x.aex-kit" installs its own product, not the one two levels up.
+    printf 'Quorvin Decoy\r\n' >"$files/product.txt"
+    payload "App Files"
+    mv "$files" "$work/install files"
+    dist=$work/x.aex-kit/dist
+    files=$dist/"install files"
+    mkdir -p "$files"
+    printf '%s\r\n' "$product" >"$files/product.txt"
+    payload "App Files"
+    cp "$program" "$dist/setup.exe"
+    mkdir -p "$work/place"
+    run -- "/S /LOG=$wlog /D=$(winpath "$work/place")"
+    expect_status 0
+    expect_installed "App Files" "$work/place/$product"
+    [ "$(ls -A "$work/place")" = "$product" ] || fail "not only $product installed: $(ls -A "$work/place")"
+    ;;
+  device-location)
+    # "nul" names a device in any folder: C:\af\nul\<product> would be
+    # \\.\nul\<product>. A usage error before anything is read or written.
+    payload "App Files"
+    run -- "/S /LOG=$wlog /D=C:\\af\\nul"
+    expect_status 2
+    expect_log "error: /D=C:\\af\\nul: \"nul\" is a reserved device name (usage: "
+    expect_log "exit status: 2"
+    ;;
+  log-after-error)
+    # The log is written wherever /LOG= stands, after an error too.
+    payload "App Files"
+    run -- "/S /X /LOG=$wlog"
+    expect_status 2
+    expect_log "error: unknown option: /X"
+    expect_log "exit status: 2"
     ;;
   *) fail "unknown case" ;;
 esac

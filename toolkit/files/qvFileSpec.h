@@ -66,7 +66,9 @@ public:
   // centred over it. After OK fullPath and folder hold the chosen folder and
   // fileName its display name. Cancel, an item that is not a folder of the
   // file system, or a path of 259 characters or more (which the shell may
-  // have cut from a longer one): cleared, false.
+  // have cut from a longer one): cleared, false. A folder whose path the
+  // ANSI code page cannot hold exactly is not taken either: a message box
+  // owned by owner tells the user so, and the result is cleared, false.
   virtual bool BrowseFolder(const char* title, bool startAtCurrent, HWND owner = nullptr);
   // folder gets name and "\" appended, then JoinPath.
   virtual void EnterFolder(const char* name);

@@ -6,7 +6,10 @@
 #include <shlobj.h>
 
 #include <cstring>
+#include <cwchar>
+#include <string>
 
+#include "common/AnsiText.h"
 #include "common/ModuleInstance.h"
 #include "toolkit/files/FileTypeTable.h"
 #include "toolkit/files/qvFileSpec.h"
@@ -63,14 +66,23 @@ UINT_PTR CALLBACK SkipHook(HWND dialog, UINT message, WPARAM wParam, LPARAM lPar
 }
 
 // The folder path of a shell item, when it has one that surely fits in a
-// path buffer. The shell hands a longer path back cut to exactly 259
-// characters (Wine's does), so a path that fills the buffer cannot be told
-// from a cut one and is refused with the longer ones.
-bool FolderPathOf(LPCITEMIDLIST item, char* out) {
-  char path[MAX_PATH] = "";
-  if (!qvSystem::SHGetPathFromIDListA(item, path) || !path[0]) return false;
-  if (strnlen(path, sizeof path) >= kFileSpecPathSize - 1) return false;
-  std::strcpy(out, path);
+// path buffer and converts to the ANSI code page exactly. The shell hands
+// a longer path back cut to exactly 259 characters (Wine's does), so a
+// path that fills the buffer cannot be told from a cut one and is refused
+// with the longer ones. The path is read wide: the ANSI form would hold
+// look-alikes ("dist" for "ｄist"), naming another folder. A path that does
+// not convert sets *unconvertible to it with those characters as '?'.
+bool FolderPathOf(LPCITEMIDLIST item, char* out, std::string* unconvertible) {
+  wchar_t wide[MAX_PATH] = L"";
+  if (!qvSystem::SHGetPathFromIDListW(item, wide) || !wide[0]) return false;
+  if (wcsnlen(wide, MAX_PATH) >= kFileSpecPathSize - 1) return false;
+  std::string path;
+  if (!AnsiFromWide(wide, &path)) {
+    *unconvertible = AnsiMarkingUnconvertible(wide, '?');
+    return false;
+  }
+  if (path.size() >= kFileSpecPathSize - 1) return false;
+  std::strcpy(out, path.c_str());
   return true;
 }
 
@@ -172,11 +184,16 @@ bool qvFileSpec::BrowseFolder(const char* title, bool startAtCurrent, HWND owner
   info.lParam = reinterpret_cast<LPARAM>(&start);
   LPITEMIDLIST chosen = qvSystem::SHBrowseForFolderA(&info);
   char path[kFileSpecPathSize];
-  const bool fits = chosen && FolderPathOf(chosen, path);
+  std::string unconvertible;
+  const bool fits = chosen && FolderPathOf(chosen, path, &unconvertible);
   if (chosen) qvSystem::CoTaskMemFree(chosen);
   if (SUCCEEDED(ole)) qvSystem::OleUninitialize();
   if (!fits) {
     Clear();
+    if (!unconvertible.empty())
+      ShowMessage(owner, ("The folder \"" + unconvertible +
+                          "\" cannot be used: its path has characters this program cannot handle. Choose another "
+                          "folder.").c_str());
     return false;
   }
   std::strcpy(fullPath, path);

@@ -57,7 +57,7 @@ namespace qvSystem {
 QV_SYSTEM_CALL("comdlg32.dll", GetOpenFileNameA, FALSE, BOOL, (OPENFILENAMEA * record), (record))
 QV_SYSTEM_CALL("comdlg32.dll", GetSaveFileNameA, FALSE, BOOL, (OPENFILENAMEA * record), (record))
 QV_SYSTEM_CALL("shell32.dll", SHBrowseForFolderA, nullptr, LPITEMIDLIST, (BROWSEINFOA * info), (info))
-QV_SYSTEM_CALL("shell32.dll", SHGetPathFromIDListA, FALSE, BOOL, (LPCITEMIDLIST item, char* path), (item, path))
+QV_SYSTEM_CALL("shell32.dll", SHGetPathFromIDListW, FALSE, BOOL, (LPCITEMIDLIST item, wchar_t* path), (item, path))
 QV_SYSTEM_CALL("ole32.dll", OleInitialize, E_FAIL, HRESULT, (void* reserved), (reserved))
 QV_SYSTEM_CALL("ole32.dll", CoInitializeEx, E_FAIL, HRESULT, (void* reserved, DWORD mode), (reserved, mode))
 QV_SYSTEM_CALL("ole32.dll", CoDisconnectObject, E_FAIL, HRESULT, (IUnknown * object, DWORD reserved),

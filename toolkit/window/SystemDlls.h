@@ -37,7 +37,7 @@ BOOL GetOpenFileNameA(OPENFILENAMEA* record);
 BOOL GetSaveFileNameA(OPENFILENAMEA* record);
 
 LPITEMIDLIST SHBrowseForFolderA(BROWSEINFOA* info);
-BOOL SHGetPathFromIDListA(LPCITEMIDLIST item, char* path);
+BOOL SHGetPathFromIDListW(LPCITEMIDLIST item, wchar_t* path);
 
 HRESULT OleInitialize(void* reserved);
 void OleUninitialize();

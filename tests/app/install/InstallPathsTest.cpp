@@ -18,12 +18,22 @@ TEST(InstallFilesFolder, FollowsTheModuleFolder) {
   EXPECT_EQ(FolderOf("C:\\Setup\\"), "C:\\Setup\\install files");
 }
 
-TEST(InstallFilesFolder, CutsTheNameAtItsFirstAex) {
-  EXPECT_EQ(FolderOf("C:\\a.aexb\\setup.exe"), "C:\\install files");
-  EXPECT_EQ(FolderOf("C:\\Plug-ins\\Effect.aex"), "C:\\Plug-ins\\install files");
-  EXPECT_EQ(FolderOf("C:\\x\\y.AEX"), "C:\\x\\install files") << "the search is case-sensitive";
-  EXPECT_EQ(FolderOf("C:\\x.aex\\y.aex"), "C:\\install files") << "cut at the first .aex";
-  EXPECT_EQ(FolderOf("C:.aex\\y.exe"), "<none>") << "no backslash before the cut";
+// A plug-in's ".aex" finds "install files" beside itself; ".aex" in a
+// folder's name is only part of that name, never a place to cut.
+TEST(InstallFilesFolder, AexOnlyAsTheModulesOwnExtension) {
+  const struct {
+    const char* module;
+    const char* folder;
+  } cases[] = {
+      {"C:\\Plug-ins\\Effect.aex", "C:\\Plug-ins\\install files"},
+      {"C:\\x\\Plugin.AEX", "C:\\x\\install files"},
+      {"C:\\x.aex\\y.aex", "C:\\x.aex\\install files"},
+      {"C:\\a.aexb\\setup.exe", "C:\\a.aexb\\install files"},
+      {"C:\\kits\\plug.aex-kit\\dist\\setup.exe", "C:\\kits\\plug.aex-kit\\dist\\install files"},
+      {"C:\\d\\setup.aex.exe", "C:\\d\\install files"},
+      {"C:.aex\\y.exe", "C:.aex\\install files"},
+  };
+  for (const auto& c : cases) EXPECT_EQ(FolderOf(c.module), c.folder) << c.module;
 }
 
 TEST(InstallFilesFolder, NeedsABackslashAfterTheFirstCharacter) {
@@ -38,14 +48,17 @@ TEST(InstallFilesFolder, FolderAndNameMustFit) {
   EXPECT_EQ(FolderOf(folder + "\\setup.exe", 57), "<none>");
 }
 
-TEST(InstallFilesFolder, OnlyTheFirst255CharactersOfTheModuleNameCount) {
+// The whole module name counts, up to a path's 259 characters; a longer
+// one is refused, never cut: cut, it names another folder.
+TEST(InstallFilesFolder, AModuleNamePast259CharactersIsRefused) {
   const std::string head = "C:\\" + std::string(240, 'h');
   EXPECT_EQ(FolderOf(head + "\\setup.exe", 1), head + "\\install files");
   const std::string fits = "C:\\" + std::string(242, 'h');  // 245 + 14 for "\\install files" = 259
   EXPECT_EQ(FolderOf(fits + "\\setup.exe", 1), fits + "\\install files");
   EXPECT_EQ(FolderOf(fits + "h\\setup.exe", 1), "<none>") << "refused, never cut";
-  // A backslash past character 255 is not seen.
-  EXPECT_EQ(FolderOf("C:\\" + std::string(260, 'h') + "\\setup.exe", 1), "C:\\install files");
+  EXPECT_EQ(FolderOf("C:\\a\\" + std::string(255, 'd') + "\\setup.exe", 1), "<none>")
+      << "cut to 255 characters it would name C:\\a\\install files";
+  EXPECT_EQ(FolderOf("C:\\" + std::string(260, 'h') + "\\setup.exe", 1), "<none>");
 }
 
 class InstallFilesCache : public ::testing::Test {
@@ -91,10 +104,21 @@ TEST(PluginFolderValue, IsCutTrimmedAndRefusedUnlessAFullPath) {
   EXPECT_EQ(ValueToFolder(longest + "\\"), longest) << "the backslash goes before the length counts";
   EXPECT_EQ(ValueToFolder(""), "<absent: is empty>");
   EXPECT_EQ(ValueToFolder("\\"), "<absent: is empty>");
-  EXPECT_EQ(ValueToFolder("Plug-ins"), "<absent: is not a full path: \"Plug-ins\">");
-  EXPECT_EQ(ValueToFolder("C:Plug-ins"), "<absent: is not a full path: \"C:Plug-ins\">");
-  EXPECT_EQ(ValueToFolder(std::string("\x01\x00\x00\x00", 4)), "<absent: is not a full path: \"\x01\">")
+  const std::string notFull = ": not a full path: a drive and a backslash (C:\\Folder) or \\\\server\\share>";
+  EXPECT_EQ(ValueToFolder("Plug-ins"), "<absent: is \"Plug-ins\"" + notFull);
+  EXPECT_EQ(ValueToFolder("C:Plug-ins"), "<absent: is \"C:Plug-ins\"" + notFull);
+  EXPECT_EQ(ValueToFolder(std::string("\x01\x00\x00\x00", 4)), "<absent: is \"\x01\"" + notFull)
       << "a number's bytes are no path";
+}
+
+// A value is a location like any other: a folder named after a device, or
+// one Windows would rename, is no plug-in folder.
+TEST(PluginFolderValue, IsRefusedWhenWindowsWouldTakeItForSomethingElse) {
+  EXPECT_EQ(ValueToFolder("C:\\Adobe\\nul\\Plug-ins"),
+            "<absent: is \"C:\\Adobe\\nul\\Plug-ins\": \"nul\" is a reserved device name>");
+  EXPECT_EQ(ValueToFolder("C:\\Adobe\\Plug-ins.\\"),
+            "<absent: is \"C:\\Adobe\\Plug-ins.\": \"Plug-ins.\" ends in a dot or a space, which Windows drops>");
+  EXPECT_EQ(ValueToFolder("C:\\Adobe\\..\\Plug-ins"), "C:\\Adobe\\..\\Plug-ins");
 }
 
 }  // namespace

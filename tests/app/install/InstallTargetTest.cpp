@@ -37,6 +37,14 @@ protected:
     RegCloseKey(handle);
     written.insert(written.begin(), key);
   }
+  void WriteWide(const std::string& key, DWORD type, const std::wstring& text) {
+    Write(key, nullptr, REG_SZ, "");
+    HKEY handle;
+    ASSERT_EQ(RegOpenKeyExA(HKEY_LOCAL_MACHINE, key.c_str(), 0, KEY_WRITE, &handle), ERROR_SUCCESS);
+    RegSetValueExW(handle, L"PluginPath", 0, type, reinterpret_cast<const BYTE*>(text.c_str()),
+                   static_cast<DWORD>((text.size() + 1) * sizeof(wchar_t)));
+    RegCloseKey(handle);
+  }
   std::string Lookup(const std::vector<std::string>& keys, std::string* why = nullptr) {
     std::vector<const char*> names;
     for (const auto& key : keys) names.push_back(key.c_str());
@@ -84,7 +92,8 @@ TEST_F(RegistryTest, OnlyTextNamingAFullPathIsAFolder) {
       {"a list", REG_MULTI_SZ, std::string("C:\\A\0C:\\B\0\0", 10), "", "is REG_MULTI_SZ, not text"},
       {"300 characters", REG_SZ, "C:\\" + std::string(297, 'p'), "", "is 300 characters long"},
       {"far too long", REG_SZ, std::string(5000, 'p'), "", "far longer than a path"},
-      {"a relative path", REG_SZ, "Plug-ins", "", "is not a full path"},
+      {"a relative path", REG_SZ, "Plug-ins", "", "not a full path"},
+      {"a device in the path", REG_SZ, "C:\\Adobe\\AUX\\Plug-ins", "", "\"AUX\" is a reserved device name"},
       {"empty", REG_SZ, std::string(1, '\0'), "", "is empty"},
       {"expanding past a path", REG_EXPAND_SZ, "C:\\%QV_TEST_LONG%", "", "characters long"},
   };
@@ -105,6 +114,39 @@ TEST_F(RegistryTest, OnlyTextNamingAFullPathIsAFolder) {
   std::string why;
   EXPECT_EQ(Lookup({Key("5.0")}, &why), "");
   EXPECT_NE(why.find("no key"), std::string::npos) << why;
+}
+
+// The value is read wide and converted exactly. The ANSI read would hand
+// back look-alikes: "C:\ｄist" as "C:\dist", another folder.
+TEST_F(RegistryTest, AValueTheAnsiCodePageCannotHoldIsAbsent) {
+  SetEnvironmentVariableW(L"QV_TEST_WIDE", L"C:\\\uFF44ist");
+  const struct {
+    const char* what;
+    DWORD type;
+    std::wstring text;
+    std::string folder;
+    const char* note;  // a part of the note; "" when there is none
+  } cases[] = {
+      {"a code page character", REG_SZ, L"C:\\Caf\u00E9\\Plug-ins", "C:\\Caf\xE9\\Plug-ins", ""},
+      {"a full-width letter", REG_SZ, L"C:\\\uFF44ist\\Plug-ins", "",
+       "holds characters that the ANSI code page (1252) cannot hold exactly: \"C:\\?ist\\Plug-ins\""},
+      {"a letter outside the code page", REG_SZ, L"C:\\Plug\u0142ins", "", "cannot hold exactly: \"C:\\Plug?ins\""},
+      {"full-width dots", REG_SZ, L"C:\\a\\\uFF0E\uFF0E\\windows", "", "cannot hold exactly: \"C:\\a\\??\\windows\""},
+      {"a variable that expands to one", REG_EXPAND_SZ, L"%QV_TEST_WIDE%\\Plug-ins", "", "cannot hold exactly"},
+  };
+  const std::vector<std::string> keys = {Key("6.0")};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    WriteWide(Key("6.0"), c.type, c.text);
+    std::string why;
+    EXPECT_EQ(Lookup(keys, &why), c.folder);
+    if (c.note[0]) {
+      EXPECT_NE(why.find(c.note), std::string::npos) << why;
+      EXPECT_NE(why.find(": taken as absent"), std::string::npos) << why;
+    } else {
+      EXPECT_EQ(why, "");
+    }
+  }
 }
 
 TEST_F(RegistryTest, AfterEffectsFolderComesFromTheNewestVersion) {

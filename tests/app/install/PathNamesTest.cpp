@@ -87,4 +87,49 @@ TEST(PathNames, ParentFolder) {
   EXPECT_EQ(ParentFolder("plain"), "");
 }
 
+// Shift-JIS: a lead byte in 0x81-0x9F or 0xE0-0xFC, whose trail byte may be
+// 0x5C, the backslash.
+bool IsShiftJisLeadByte(uint8_t byte) { return (byte >= 0x81 && byte <= 0x9F) || (byte >= 0xE0 && byte <= 0xFC); }
+
+// The command line's tests hold the common cases (SetupOptionsTest); these
+// are the forms of paths and names beyond them.
+TEST(PathNames, LocationProblemRefusesWhatWindowsWouldTakeForSomethingElse) {
+  const struct {
+    const char* location;
+    const char* problem;  // "" when it is a location
+  } cases[] = {
+      {"C:\\Program Files\\Vendor", ""},
+      {"C:\\", ""},
+      {"\\\\server\\share\\Plug-ins", ""},
+      {"C:\\a\\..\\b\\.", ""},  // resolved against the real folders elsewhere
+      {"C:\\a\\\\b\\", ""},
+      {"C:\\nulls\\com10\\con0\\lpt\\a.b.c", ""},
+      {"C:\\a\\com1 .log", "\"com1 .log\" is a reserved device name"},
+      {"\\\\AUX\\share", "\"AUX\" is a reserved device name"},
+      {"C:\\a\\...", "\"...\" ends in a dot or a space"},
+      {"C:\\a\\b:stream", "\"b:stream\" holds a character Windows does not allow"},
+      {"C:\\a\\b\x1A", "\"b\x1A\" holds a control character"},
+      {"rel\\folder", "not a full path"},
+      {"C:folder", "not a full path"},
+      {"\\\\.\\COM1", "not a full path"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.location);
+    const std::string problem = LocationProblem(c.location);
+    if (c.problem[0] == '\0')
+      EXPECT_EQ(problem, "");
+    else
+      EXPECT_EQ(problem.rfind(c.problem, 0), 0u) << problem;
+  }
+  EXPECT_EQ(LocationProblem(std::string("C:\\a\0\\nul", 9)), LocationProblem("rel")) << "a zero cuts no path";
+}
+
+// "\x95\x5C" is one Shift-JIS character: its trail byte is no separator,
+// so "\x95\x5C." is one name ending in a dot, and "nul\x95" is no device.
+TEST(PathNames, LocationProblemSplitsDoubleByteTextAtRealBackslashes) {
+  EXPECT_EQ(LocationProblem("C:\\\x95\x5C" "nul", IsShiftJisLeadByte), "");
+  EXPECT_NE(LocationProblem("C:\\\x95\x5C" "nul"), "") << "read as single bytes, \"nul\" is a component";
+  EXPECT_EQ(LocationProblem("C:\\a\x95\x5C.", IsShiftJisLeadByte).rfind("\"a\x95\x5C.\" ends in a dot", 0), 0u);
+}
+
 }  // namespace

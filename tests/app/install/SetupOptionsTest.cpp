@@ -28,7 +28,8 @@ const LineCase kLines[] = {
     {"setup.exe /S /Log=x.log /D=C:\\Target", true, "x.log", "C:\\Target", ""},
     // /D= takes the rest of the line, spaces and all; blanks at its end go.
     {"setup.exe /S /D=C:\\Some Folder", true, "", "C:\\Some Folder", ""},
-    {"setup.exe /S /D=C:\\Some  Folder /S  ", true, "", "C:\\Some  Folder /S", ""},
+    {"setup.exe /S /D=C:\\Some  Folder -x  ", true, "", "C:\\Some  Folder -x", ""},
+    {"setup.exe /S /D=C:\\Some  Folder /S  ", true, "", "", "/D=C:\\Some  Folder /S: \"Some  Folder /S\" holds"},
     {"setup.exe /D=C:\\Program Files\\Vendor", false, "", "C:\\Program Files\\Vendor", ""},
     // The whole option quoted, as argument lists write it; or its folder.
     {"setup.exe /S \"/D=C:\\Some Folder\"", true, "", "C:\\Some Folder", ""},
@@ -57,15 +58,15 @@ const LineCase kLines[] = {
     {"setup.exe /S /D=", true, "", "", "/D= needs a folder"},
     {"setup.exe /S /D=   ", true, "", "", "/D= needs a folder"},
     {"setup.exe /S \"/D=\"", true, "", "", "/D= needs a folder"},
-    {"setup.exe \"/D=C:\\Some Folder\" /S", false, "", "C:\\Some Folder", "/D= must come last"},
+    {"setup.exe \"/D=C:\\Some Folder\" /S", true, "", "", "/D= must come last"},
     // Only a full path: a relative one would install wherever the
     // installer happened to be started from.
-    {"setup.exe /S /D=rel", true, "", "", "/D= needs a full path"},
-    {"setup.exe /S /D=..\\..\\escaped", true, "", "", "/D= needs a full path"},
-    {"setup.exe /S /D=C:Folder", true, "", "", "/D= needs a full path"},
-    {"setup.exe /S /D=\\Folder", true, "", "", "/D= needs a full path"},
-    {"setup.exe /S /D=\\\\.\\COM1", true, "", "", "/D= needs a full path"},
-    {"setup.exe /S \"/D=rel folder\"", true, "", "", "/D= needs a full path"},
+    {"setup.exe /S /D=rel", true, "", "", "/D=rel: not a full path"},
+    {"setup.exe /S /D=..\\..\\escaped", true, "", "", "not a full path"},
+    {"setup.exe /S /D=C:Folder", true, "", "", "not a full path"},
+    {"setup.exe /S /D=\\Folder", true, "", "", "not a full path"},
+    {"setup.exe /S /D=\\\\.\\COM1", true, "", "", "not a full path"},
+    {"setup.exe /S \"/D=rel folder\"", true, "", "", "not a full path"},
     {"setup.exe /D=\"C:\\Some Folder\" /S", false, "", "\"C:\\Some Folder\" /S", "/D= must come last"},
 };
 
@@ -82,6 +83,90 @@ TEST(SetupOptions, ReadsTheRawCommandLine) {
       EXPECT_NE(options.error.find(c.error), std::string::npos) << options.error;
     }
   }
+}
+
+// A folder that passes as a full path can still be no folder at all: a
+// device ("nul" makes the destination \\.\nul\...) or a name Windows
+// changes. The whole rule is LocationProblem's; these are the line's view.
+TEST(SetupOptions, LocationsWindowsWouldTakeForSomethingElseAreUsageErrors) {
+  const struct {
+    const char* line;
+    const char* error;  // a part of it; "" for none
+  } cases[] = {
+      {"setup.exe /S /D=C:\\af\\nul", "/D=C:\\af\\nul: \"nul\" is a reserved device name"},
+      {"setup.exe /S \"/D=C:\\a\\CON.txt\\b\"", "\"CON.txt\" is a reserved device name"},
+      {"setup.exe /S /D=C:\\a\\b.", "\"b.\" ends in a dot or a space"},
+      {"setup.exe /S /D=C:\\a\\b \\c", "\"b \" ends in a dot or a space"},
+      {"setup.exe /S /D=C:\\a<b", "\"a<b\" holds a character Windows does not allow"},
+      {"setup.exe /S /D=C:\\a\tb", "holds a control character"},
+      {"setup.exe /S /D=C:\\a\\..\\b", ""},
+      {"setup.exe /S /D=C:\\nulls\\com10\\b.c", ""},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.line);
+    const std::string error = ParseSetupCommandLine(c.line).error;
+    if (c.error[0] == '\0')
+      EXPECT_EQ(error, "");
+    else
+      EXPECT_NE(error.find(c.error), std::string::npos) << error;
+  }
+}
+
+// kUnconvertibleCharacter stands where the line held a character the ANSI
+// code page has no exact form for; read as a look-alike, "．．" would be
+// "..". Any option holding one is refused, and the message shows it as '?'.
+TEST(SetupOptions, AnOptionHoldingAnUnconvertibleCharacterIsAUsageError) {
+  const std::string x(1, kUnconvertibleCharacter);
+  const struct {
+    std::string line;
+    const char* logPath;
+    const char* error;
+  } cases[] = {
+      {"setup.exe /S /D=C:\\fw\\sub\\" + x + x + "\\" + x + x + "\\windows", "",
+       "/D=C:\\fw\\sub\\??\\??\\windows holds characters that the ANSI code page cannot hold exactly"},
+      {"setup.exe /S \"/D=C:\\fw\\sub" + x + "..\\..\"", "", "/D=C:\\fw\\sub?..\\.. holds characters"},
+      {"setup.exe /S /LOG=C:\\" + x + "og.txt /D=C:\\T", "", "/LOG=C:\\?og.txt holds characters"},
+      {"setup.exe /S /LOG=C:\\a.log /" + x, "C:\\a.log", "unknown option /? holds characters"},
+      {"setup.exe /S /" + x + "OG=C:\\a.log", "", "unknown option /?OG=C:\\a.log holds characters"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.line);
+    const SetupOptions options = ParseSetupCommandLine(c.line.c_str());
+    EXPECT_TRUE(options.silent);
+    EXPECT_EQ(options.logPath, c.logPath);
+    EXPECT_NE(options.error.find(c.error), std::string::npos) << options.error;
+    EXPECT_EQ(options.error.find(kUnconvertibleCharacter), std::string::npos);
+  }
+  EXPECT_EQ(ParseSetupCommandLine(("\"C:\\" + x + "ist\\setup.exe\" /S").c_str()).error, "")
+      << "the program's name is no option";
+}
+
+// Whatever is wrong with the line, every /LOG= and /S counts, so that the
+// error is written to the log asked for; the first error is the one told.
+TEST(SetupOptions, AnErrorDoesNotEndTheReading) {
+  const struct {
+    const char* line;
+    bool silent;
+    const char* logPath;
+    const char* error;
+  } cases[] = {
+      {"setup.exe /S /X /LOG=C:\\a.log", true, "C:\\a.log", "unknown option: /X"},
+      {"setup.exe /X /LOG=C:\\a.log /S", true, "C:\\a.log", "unknown option: /X"},
+      {"setup.exe /X /Y /LOG=C:\\a.log", false, "C:\\a.log", "unknown option: /X"},
+      {"setup.exe /LOG= /LOG=C:\\a.log", false, "C:\\a.log", "/LOG= needs a file name"},
+      {"setup.exe /LOG=C:\\a.log /X /LOG=C:\\b.log", false, "C:\\a.log", "unknown option: /X"},
+      {"setup.exe \"/D=C:\\T\" /LOG=C:\\a.log /S", true, "C:\\a.log", "/D= must come last"},
+      {"setup.exe /X /LOG=C:\\a.log /D=C:\\af\\nul", false, "C:\\a.log", "unknown option: /X"},
+      {"setup.exe /LOG=C:\\a.log /S /D=rel", true, "C:\\a.log", "/D=rel: not a full path"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.line);
+    const SetupOptions options = ParseSetupCommandLine(c.line);
+    EXPECT_EQ(options.silent, c.silent);
+    EXPECT_EQ(options.logPath, c.logPath);
+    EXPECT_EQ(options.error.rfind(c.error, 0), 0u) << options.error;
+  }
+  EXPECT_TRUE(ParseSetupCommandLine("setup.exe /X /?").help);
 }
 
 TEST(SetupOptions, HelpInAnyCase) {

@@ -292,4 +292,65 @@ TEST_F(FileDialogTest, BrowseFolderRefusesPathsThatMayHaveBeenCut) {
   }
 }
 
+std::wstring TreeItemTextWide(HWND tree, LPARAM handle) {
+  wchar_t text[MAX_PATH] = L"";
+  TVITEMW item = {};
+  item.mask = TVIF_TEXT;
+  item.hItem = reinterpret_cast<HTREEITEM>(handle);
+  item.pszText = text;
+  item.cchTextMax = MAX_PATH;
+  SendMessageW(tree, TVM_GETITEMW, 0, reinterpret_cast<LPARAM>(&item));
+  return text;
+}
+
+// A folder whose path the ANSI code page cannot hold is not taken, and the
+// user is told: read through the ANSI call, "ｄist" would come back as
+// "dist", another folder. A name of the code page's own letters is taken.
+TEST_F(FileDialogTest, BrowseFolderRefusesAPathTheCodePageCannotHold) {
+  struct Case {
+    const char* what;
+    std::wstring name;
+    std::string fullPath;  // "" when refused
+  };
+  const Case cases[] = {
+      {"a letter of the code page", L"Caf\u00E9", Path("Caf\xE9")},
+      {"a full-width letter", L"\uFF44ist", ""},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    const std::wstring widePath = std::wstring(root.begin(), root.end()) + L"\\" + c.name;
+    ASSERT_TRUE(CreateDirectoryW(widePath.c_str(), nullptr));
+    std::string message;
+    bool pressed = false;
+    DialogDriver driver([&] {
+      if (const HWND box = FindDialog("Attention !")) {
+        message = ItemText(box, 0xFFFF);
+        PostMessageA(box, WM_COMMAND, IDOK, 0);
+        return true;
+      }
+      const HWND browser = FindDialog("Browse for Folder");
+      if (!browser || pressed) return pressed && !browser && !c.fullPath.empty();
+      const HWND tree = GetDlgItem(browser, 0x3741);
+      if (TreeItemTextWide(tree, SendMessageW(tree, TVM_GETNEXTITEM, TVGN_CARET, 0)) != c.name) {
+        SendMessageW(browser, BFFM_SETSELECTIONW, TRUE, reinterpret_cast<LPARAM>(widePath.c_str()));
+        return false;
+      }
+      PostMessageA(browser, WM_COMMAND, IDOK, 0);
+      pressed = true;
+      return false;
+    });
+    qvFileSpec spec("C:\\stale\\");
+    EXPECT_EQ(spec.BrowseFolder("Pick", false), !c.fullPath.empty());
+    EXPECT_TRUE(pressed) << "the folder was picked";
+    EXPECT_FALSE(driver.GaveUp());
+    EXPECT_EQ(spec.GetFullPath(), c.fullPath);
+    if (c.fullPath.empty()) {
+      EXPECT_EQ(message, "The folder \"" + root + "\\?ist\" cannot be used: its path has characters this program "
+                         "cannot handle. Choose another folder.");
+    } else {
+      EXPECT_EQ(message, "") << "no message for a folder that is taken";
+    }
+  }
+}
+
 }  // namespace

@@ -1,4 +1,4 @@
-#include "app/install/AnsiText.h"
+#include "common/AnsiText.h"
 
 #include <windows.h>
 
@@ -26,6 +26,21 @@ bool AnsiFromUtf16(const std::u16string& text, std::string* ansi) {
   return AnsiFromWide(std::wstring(text.begin(), text.end()), ansi);
 }
 
+std::string AnsiMarkingUnconvertible(const std::wstring& text, char mark) {
+  std::string marked, one;
+  for (size_t i = 0; i < text.size();) {
+    const bool pair = text[i] >= 0xD800 && text[i] <= 0xDBFF && i + 1 < text.size() && text[i + 1] >= 0xDC00 &&
+                      text[i + 1] <= 0xDFFF;
+    const size_t units = pair ? 2 : 1;
+    if (AnsiFromWide(text.substr(i, units), &one))
+      marked += one;
+    else
+      marked += mark;
+    i += units;
+  }
+  return marked;
+}
+
 std::wstring WideFromAnsi(const std::string& text) {
   if (text.empty()) return std::wstring();
   const int length = static_cast<int>(text.size());
@@ -45,3 +60,5 @@ std::string Utf8FromWide(const std::wstring& text) {
 }
 
 bool IsAnsiLeadByte(uint8_t byte) { return IsDBCSLeadByte(byte) != 0; }
+
+std::string AnsiCodePageName() { return std::to_string(GetACP()); }
