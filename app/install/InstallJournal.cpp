@@ -1,0 +1,332 @@
+#include "app/install/InstallJournal.h"
+
+#include <cstdio>
+#include <cstring>
+
+#include "app/install/PathNames.h"
+
+namespace {
+
+const char kMagic[] = "qvsetup-journal 1";
+
+// Longest decimal number a field holds: a 32-bit value.
+constexpr size_t kMaxDigits = 10;
+
+std::string Counted(const std::string& text) { return std::to_string(text.size()) + ":" + text; }
+
+// Ends a line: its CRC, then CR LF.
+std::string Sealed(const std::string& body) {
+  char crc[16];
+  std::snprintf(crc, sizeof crc, " #%08x\r\n",
+                static_cast<unsigned>(Crc32(reinterpret_cast<const uint8_t*>(body.data()), body.size())));
+  return body + crc;
+}
+
+// Reads one record's fields from a line, left to right; any field that
+// does not parse fails the whole line.
+class LineReader {
+public:
+  LineReader(const uint8_t* data, size_t size) : at(data), end(data + size) {}
+
+  bool Word(const char* word) {
+    const size_t length = std::strlen(word);
+    if (size_t(end - at) < length || std::memcmp(at, word, length) != 0) return false;
+    at += length;
+    return true;
+  }
+  bool Space() { return Word(" "); }
+  bool Number(uint32_t* value, int base = 10) {
+    uint64_t n = 0;
+    size_t digits = 0;
+    for (; at < end && digits < kMaxDigits; ++at, ++digits) {
+      const int digit = DigitValue(*at, base);
+      if (digit < 0) break;
+      n = n * base + digit;
+    }
+    if (digits == 0 || n > UINT32_MAX || (at < end && DigitValue(*at, base) >= 0)) return false;
+    *value = static_cast<uint32_t>(n);
+    return true;
+  }
+  // "<length>:<bytes>", the bytes taken as they are.
+  bool Text(std::string* text) {
+    uint32_t length = 0;
+    if (!Number(&length) || !Word(":") || length > kMaxPathLength || size_t(end - at) < length) return false;
+    text->assign(reinterpret_cast<const char*>(at), length);
+    at += length;
+    return true;
+  }
+  const uint8_t* Position() const { return at; }
+
+private:
+  static int DigitValue(uint8_t c, int base) {
+    if (c >= '0' && c <= '9') return c - '0';
+    if (base == 16 && c >= 'a' && c <= 'f') return c - 'a' + 10;
+    return -1;
+  }
+
+  const uint8_t* at;
+  const uint8_t* end;
+};
+
+// A path relative to the root that the installer could have made: every
+// name passes the name rules, so it never climbs out of the root, names a
+// device or holds a drive.
+bool IsPlainRelativePath(const std::string& path, LeadBytePredicate isLeadByte) {
+  if (path.empty()) return false;
+  size_t start = 0;
+  for (size_t i = 0; i <= path.size(); ++i) {
+    const unsigned char c = i < path.size() ? static_cast<unsigned char>(path[i]) : 0;
+    if (i < path.size() && isLeadByte && isLeadByte(c) && i + 1 < path.size()) {
+      ++i;
+      continue;
+    }
+    if (i < path.size() && c != '\\') continue;
+    const std::string name = path.substr(start, i - start);
+    if (CheckName(name.c_str(), isLeadByte) != NameProblem::kNone) return false;
+    start = i + 1;
+  }
+  return true;
+}
+
+bool HasControlCharacter(const std::string& text) {
+  for (unsigned char c : text)
+    if (c < 32 || c == 127) return true;
+  return false;
+}
+
+// folder is root, or a folder that holds it.
+bool IsRootOrAbove(const std::string& folder, const std::string& root) {
+  if (folder == root) return true;
+  return folder.size() < root.size() && root.compare(0, folder.size(), folder) == 0 && root[folder.size()] == '\\';
+}
+
+// Where the reader is in the journal's order of lines.
+enum class Stage { kMade, kPlan, kSteps, kCommitted };
+
+class JournalReader {
+public:
+  JournalReader(Journal* journal, LeadBytePredicate isLeadByte) : journal(journal), isLeadByte(isLeadByte) {}
+
+  // One whole line (without its seal). False, with why, when it is not a
+  // line that may stand here.
+  bool Line(const uint8_t* body, size_t size, bool first, std::string* why) {
+    LineReader line(body, size);
+    bool parsed = false;
+    if (first) {
+      parsed = Header(line, why);
+    } else if (line.Word("A ")) {
+      parsed = Made(line, why);
+    } else if (line.Word("P ")) {
+      parsed = PlanEnd(line, why);
+    } else if (line.Word("S ")) {
+      parsed = Begun(line, why);
+    } else if (line.Word("C")) {
+      parsed = Committed(why);
+    } else {
+      parsed = PlanEntry(line, why);
+    }
+    if (!parsed) return false;
+    if (line.Position() != body + size) return Refuse(why, "a line holds more than its record");
+    return true;
+  }
+
+private:
+  static bool Refuse(std::string* why, const char* text) {
+    *why = text;
+    return false;
+  }
+
+  bool Header(LineReader& line, std::string* why) {
+    if (!line.Word(kMagic) || !line.Space() || !line.Number(&journal->processId) || !line.Space() ||
+        !line.Text(&journal->root))
+      return Refuse(why, "it does not begin as a journal of this installer");
+    if (!IsAbsoluteWindowsPath(journal->root.c_str()) || HasControlCharacter(journal->root))
+      return Refuse(why, "its root is not a full path");
+    return true;
+  }
+
+  bool Made(LineReader& line, std::string* why) {
+    std::string folder;
+    if (stage != Stage::kMade || !line.Text(&folder)) return Refuse(why, "a made folder's line is malformed or misplaced");
+    // Outermost first, each inside the one before, none below the root.
+    if (!IsAbsoluteWindowsPath(folder.c_str()) || !IsRootOrAbove(folder, journal->root) ||
+        (!journal->made.empty() && !IsRootOrAbove(journal->made.back(), folder)) ||
+        (!journal->made.empty() && journal->made.back() == folder))
+      return Refuse(why, "a made folder is not the root or a folder above it");
+    journal->made.push_back(folder);
+    return true;
+  }
+
+  bool PlanEntry(LineReader& line, std::string* why) {
+    JournalEntry entry = {JournalStep::kMakeFolder, 0, 0, std::string()};
+    if (line.Word("F "))
+      entry.step = JournalStep::kMakeFolder;
+    else if (line.Word("N "))
+      entry.step = JournalStep::kNewFile;
+    else if (line.Word("R "))
+      entry.step = JournalStep::kReplaceFile;
+    else
+      return Refuse(why, "a line of an unknown kind");
+    if (stage == Stage::kMade) stage = Stage::kPlan;
+    if (stage != Stage::kPlan || !line.Number(&entry.index) || !line.Space())
+      return Refuse(why, "a plan entry is malformed or misplaced");
+    if (entry.step == JournalStep::kReplaceFile && (!line.Number(&entry.attributes, 16) || !line.Space()))
+      return Refuse(why, "a replaced file's attributes are malformed");
+    if (!line.Text(&entry.path)) return Refuse(why, "a plan entry's path is malformed");
+    if (!journal->plan.empty() && entry.index <= journal->plan.back().index)
+      return Refuse(why, "the plan's entries are out of order");
+    if (!IsPlainRelativePath(entry.path, isLeadByte) || journal->root.size() + 1 + entry.path.size() > kMaxPathLength)
+      return Refuse(why, "a plan entry's path is not a name inside the root");
+    journal->plan.push_back(std::move(entry));
+    return true;
+  }
+
+  bool PlanEnd(LineReader& line, std::string* why) {
+    uint32_t count = 0;
+    if (stage == Stage::kSteps || stage == Stage::kCommitted || !line.Number(&count))
+      return Refuse(why, "the plan's end is malformed or misplaced");
+    if (count != journal->plan.size()) return Refuse(why, "the plan's end does not count its entries");
+    stage = Stage::kSteps;
+    journal->planWhole = true;
+    return true;
+  }
+
+  bool Begun(LineReader& line, std::string* why) {
+    uint32_t index = 0;
+    if (stage != Stage::kSteps || !line.Number(&index)) return Refuse(why, "a step's line is malformed or misplaced");
+    if (!HasEntry(index)) return Refuse(why, "a step names no entry of the plan");
+    journal->begun.insert(index);
+    return true;
+  }
+
+  bool Committed(std::string* why) {
+    if (stage != Stage::kSteps) return Refuse(why, "the commit is misplaced");
+    stage = Stage::kCommitted;
+    journal->committed = true;
+    return true;
+  }
+
+  bool HasEntry(uint32_t index) const {
+    size_t low = 0, high = journal->plan.size();
+    while (low < high) {
+      const size_t middle = (low + high) / 2;
+      if (journal->plan[middle].index < index)
+        low = middle + 1;
+      else
+        high = middle;
+    }
+    return low < journal->plan.size() && journal->plan[low].index == index;
+  }
+
+  Journal* journal;
+  LeadBytePredicate isLeadByte;
+  Stage stage = Stage::kMade;
+};
+
+// The body of the sealed line at data (up to " #crc\r\n"), when the line
+// is whole and its CRC holds. *next is where the next line starts.
+bool SealedLine(const uint8_t* data, size_t size, size_t* bodySize, size_t* next) {
+  const uint8_t* end = data + size;
+  for (const uint8_t* p = data; p + 1 < end; ++p) {
+    if (p[0] != '\r' || p[1] != '\n') continue;
+    const size_t length = size_t(p - data);
+    // " #" and eight hexadecimal digits before the line end.
+    if (length < 10 || data[length - 10] != ' ' || data[length - 9] != '#') return false;
+    uint32_t crc = 0;
+    for (size_t i = length - 8; i < length; ++i) {
+      const uint8_t c = data[i];
+      const int digit = c >= '0' && c <= '9' ? c - '0' : c >= 'a' && c <= 'f' ? c - 'a' + 10 : -1;
+      if (digit < 0) return false;
+      crc = crc << 4 | uint32_t(digit);
+    }
+    if (Crc32(data, length - 10) != crc) return false;
+    *bodySize = length - 10;
+    *next = length + 2;
+    return true;
+  }
+  return false;
+}
+
+bool HasLineEnd(const uint8_t* data, size_t size) {
+  for (size_t i = 0; i + 1 < size; ++i)
+    if (data[i] == '\r' && data[i + 1] == '\n') return true;
+  return false;
+}
+
+}  // namespace
+
+std::string JournalHeaderLine(const std::string& root, uint32_t processId) {
+  return Sealed(std::string(kMagic) + " " + std::to_string(processId) + " " + Counted(root));
+}
+
+std::string JournalMadeLine(const std::string& folder) { return Sealed("A " + Counted(folder)); }
+
+std::string JournalPlanLine(const JournalEntry& entry) {
+  std::string line(1, static_cast<char>(entry.step));
+  line += " " + std::to_string(entry.index) + " ";
+  if (entry.step == JournalStep::kReplaceFile) {
+    char attributes[16];
+    std::snprintf(attributes, sizeof attributes, "%x ", static_cast<unsigned>(entry.attributes));
+    line += attributes;
+  }
+  return Sealed(line + Counted(entry.path));
+}
+
+std::string JournalPlanEndLine(size_t entries) { return Sealed("P " + std::to_string(entries)); }
+
+std::string JournalBeginLine(uint32_t index) { return Sealed("S " + std::to_string(index)); }
+
+std::string JournalCommitLine() { return Sealed("C"); }
+
+bool ReadJournal(const uint8_t* data, size_t size, Journal* journal, std::string* why, LeadBytePredicate isLeadByte) {
+  *journal = Journal();
+  if (size > kMaxJournalBytes) {
+    *why = "it is larger than any journal the installer writes";
+    return false;
+  }
+  JournalReader reader(journal, isLeadByte);
+  size_t at = 0;
+  bool first = true;
+  while (at < size) {
+    size_t body = 0, next = 0;
+    if (!SealedLine(data + at, size - at, &body, &next)) {
+      // A line that never got its end is the last write of a process that
+      // died; a broken line with more lines after it is damage.
+      if (HasLineEnd(data + at, size - at)) {
+        *why = "a line is damaged";
+        return false;
+      }
+      break;
+    }
+    if (!reader.Line(data + at, body, first, why)) return false;
+    first = false;
+    at += next;
+  }
+  if (first) {
+    *why = "it is empty";
+    return false;
+  }
+  return true;
+}
+
+namespace {
+
+struct CrcTable {
+  CrcTable() {
+    for (uint32_t n = 0; n < 256; ++n) {
+      uint32_t c = n;
+      for (int k = 0; k < 8; ++k) c = c & 1 ? 0xEDB88320u ^ (c >> 1) : c >> 1;
+      entries[n] = c;
+    }
+  }
+  uint32_t entries[256];
+};
+
+}  // namespace
+
+uint32_t Crc32(const uint8_t* data, size_t size) {
+  static const CrcTable table;
+  uint32_t crc = 0xFFFFFFFFu;
+  for (size_t i = 0; i < size; ++i) crc = table.entries[(crc ^ data[i]) & 0xFF] ^ (crc >> 8);
+  return crc ^ 0xFFFFFFFFu;
+}

@@ -1,0 +1,82 @@
+// The journal of one install: what it is about to do to the install folder,
+// written into its staging folder before it does it, so that a later run can
+// tell exactly what a killed install did and undo it (InstallRecovery.h).
+//
+// The journal is text, one record a line, each line ending in its CRC-32:
+//
+//   qvsetup-journal 1 4242 26:C:\Plug-ins\Quorvin Tools #1a2b3c4d
+//   A 26:C:\Plug-ins\Quorvin Tools #...     a folder made before the journal was (the root, or above it)
+//   F 3 7:Presets #...                      plan: entry 3 makes this folder
+//   N 4 18:Presets\One.ffx #...             plan: entry 4 places a new file
+//   R 5 21 10:Plugin.aex #...               plan: entry 5 replaces a file that had attributes 0x21
+//   P 3 #...                                the plan is whole: 3 entries
+//   S 4 #...                                entry 4's step begins
+//   C #...                                  the install is committed
+//
+// The header names the install's root folder and process; every other path
+// is relative to the root, except the "A" folders, which are the root or
+// folders above it. The plan is written whole and flushed before the first
+// step; an "S" line is written before each step. A line cut short by the
+// process's end is ignored: the step it announces never began.
+//
+// The journal lies in a folder anyone who can write to the install folder
+// can write to, so the reader trusts nothing in it: every name is checked
+// by the rules the installer makes names by, every path must stay inside
+// the root, and anything out of order makes the whole journal unreadable.
+// Plain text work over bytes: it builds natively and is fuzzed.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "app/install/PayloadRules.h"
+
+// What one entry of the plan does.
+enum class JournalStep : char {
+  kMakeFolder = 'F',
+  kNewFile = 'N',
+  kReplaceFile = 'R',
+};
+
+struct JournalEntry {
+  JournalStep step;
+  uint32_t index;        // the payload entry's index: names its staging file and backup
+  uint32_t attributes;   // of the file replaced, as the plan found them; 0 otherwise
+  std::string path;      // relative to the root, ANSI
+};
+
+// A journal as read back.
+struct Journal {
+  std::string root;                  // the install's root folder, a full path
+  uint32_t processId = 0;            // of the install that wrote it
+  std::vector<std::string> made;     // "A" folders, in the order made (outermost first)
+  std::vector<JournalEntry> plan;    // in index order
+  bool planWhole = false;            // the "P" line was read: steps may have begun
+  std::set<uint32_t> begun;          // indices of the entries whose step began
+  bool committed = false;
+};
+
+// Longest journal read back; a larger file is refused.
+constexpr size_t kMaxJournalBytes = 64u << 20;
+
+// The lines that make a journal, each with its CRC and "\r\n".
+std::string JournalHeaderLine(const std::string& root, uint32_t processId);
+std::string JournalMadeLine(const std::string& folder);
+std::string JournalPlanLine(const JournalEntry& entry);
+std::string JournalPlanEndLine(size_t entries);
+std::string JournalBeginLine(uint32_t index);
+std::string JournalCommitLine();
+
+// Reads a journal's bytes. False, with *why, when they are not a journal
+// this installer wrote or break its rules; a last line cut short is not
+// an error (*journal then holds what came before it). isLeadByte tells the
+// ANSI code page's lead bytes, so that names are checked as the installer
+// checks them.
+bool ReadJournal(const uint8_t* data, size_t size, Journal* journal, std::string* why,
+                 LeadBytePredicate isLeadByte = nullptr);
+
+// CRC-32 (the ZIP and PNG one) of size bytes.
+uint32_t Crc32(const uint8_t* data, size_t size);

@@ -1,0 +1,155 @@
+// The install journal as bytes: what the installer writes reads back the
+// same, a line cut by a process's end is dropped, and nothing a hostile
+// hand could write reaches outside the root or out of order.
+#include "app/install/InstallJournal.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <string>
+
+namespace {
+
+const char kRoot[] = "C:\\Plug-ins\\Quorvin Tools";
+
+// A line sealed as the installer seals its own, for lines it never writes.
+std::string Sealed(const std::string& body) {
+  char crc[16];
+  std::snprintf(crc, sizeof crc, " #%08x\r\n",
+                static_cast<unsigned>(Crc32(reinterpret_cast<const uint8_t*>(body.data()), body.size())));
+  return body + crc;
+}
+
+bool Read(const std::string& bytes, Journal* journal, std::string* why) {
+  return ReadJournal(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size(), journal, why);
+}
+
+// A journal of an install that made its root, planned a folder, a new file
+// and a replaced one, began two steps and committed.
+std::string WholeJournal() {
+  return JournalHeaderLine(kRoot, 4242) + JournalMadeLine("C:\\Plug-ins") + JournalMadeLine(kRoot) +
+         JournalPlanLine({JournalStep::kMakeFolder, 3, 0, "Presets"}) +
+         JournalPlanLine({JournalStep::kNewFile, 4, 0, "Presets\\One.ffx"}) +
+         JournalPlanLine({JournalStep::kReplaceFile, 7, 0x21, "Plugin.aex"}) + JournalPlanEndLine(3) +
+         JournalBeginLine(3) + JournalBeginLine(7) + JournalCommitLine();
+}
+
+TEST(InstallJournal, LinesAreTextWithTheirCrc) {
+  // CRC-32 of "123456789", the check value of the ZIP and PNG one.
+  EXPECT_EQ(Crc32(reinterpret_cast<const uint8_t*>("123456789"), 9), 0xCBF43926u);
+  const std::string line = JournalPlanLine({JournalStep::kReplaceFile, 7, 0x21, "a b#c.aex"});
+  //         kind index attributes length:path (spaces and '#' inside)   CRC
+  EXPECT_EQ(line.substr(0, 20), "R 7 21 9:a b#c.aex #");
+  EXPECT_EQ(line.size(), 20u + 8 + 2);
+  EXPECT_EQ(line.substr(line.size() - 2), "\r\n");
+  EXPECT_EQ(JournalCommitLine().substr(0, 3), "C #");
+}
+
+TEST(InstallJournal, WhatIsWrittenReadsBackTheSame) {
+  Journal journal;
+  std::string why;
+  ASSERT_TRUE(Read(WholeJournal(), &journal, &why)) << why;
+  EXPECT_EQ(journal.root, kRoot);
+  EXPECT_EQ(journal.processId, 4242u);
+  ASSERT_EQ(journal.made.size(), 2u);
+  EXPECT_EQ(journal.made[1], kRoot);
+  ASSERT_EQ(journal.plan.size(), 3u);
+  EXPECT_EQ(journal.plan[1].step, JournalStep::kNewFile);
+  EXPECT_EQ(journal.plan[1].path, "Presets\\One.ffx");
+  EXPECT_EQ(journal.plan[2].attributes, 0x21u);
+  EXPECT_TRUE(journal.planWhole);
+  EXPECT_EQ(journal.begun, (std::set<uint32_t>{3, 7}));
+  EXPECT_TRUE(journal.committed);
+}
+
+// Whatever moment a process dies at, what it wrote reads: a line it never
+// finished is as if never begun.
+TEST(InstallJournal, ALineCutShortIsDropped) {
+  const std::string whole = WholeJournal();
+  const size_t commit = whole.rfind("C #");
+  Journal journal;
+  std::string why;
+  for (size_t cut = whole.find("\r\n") + 2; cut < whole.size(); ++cut) {
+    ASSERT_TRUE(Read(whole.substr(0, cut), &journal, &why)) << "cut at " << cut << ": " << why;
+    EXPECT_FALSE(journal.committed);
+    EXPECT_LE(journal.begun.size(), 2u);
+  }
+  ASSERT_TRUE(Read(whole.substr(0, commit), &journal, &why));
+  EXPECT_EQ(journal.begun.size(), 2u);
+  EXPECT_FALSE(journal.committed);
+  // Cut inside the plan: no step may have begun.
+  ASSERT_TRUE(Read(whole.substr(0, whole.find("P ") + 1), &journal, &why));
+  EXPECT_FALSE(journal.planWhole);
+  // Zeros where the last write went (a volume's unwritten blocks).
+  ASSERT_TRUE(Read(whole.substr(0, commit) + std::string(512, '\0'), &journal, &why)) << why;
+  EXPECT_FALSE(journal.committed);
+}
+
+TEST(InstallJournal, DamageOrDisorderMakesItUnreadable) {
+  const std::string header = JournalHeaderLine(kRoot, 1);
+  const auto plan = [](JournalStep step, uint32_t index, const char* path) {
+    return JournalPlanLine({step, index, 0, path});
+  };
+  const std::string file = plan(JournalStep::kNewFile, 1, "a.txt");
+  std::string flipped = WholeJournal();
+  flipped[flipped.find("One.ffx")] = 'X';  // the CRC no longer holds, and lines follow
+  const struct {
+    const char* name;
+    std::string bytes;
+  } cases[] = {
+      {"empty", ""},
+      {"not a journal", "hello\r\n"},
+      {"no header", file + JournalPlanEndLine(1)},
+      {"a damaged line with more after it", flipped},
+      {"a relative root", JournalHeaderLine("Plug-ins", 1)},
+      {"a root with a line break", JournalHeaderLine("C:\\a\r\nb", 1)},
+      {"climbing out of the root", header + plan(JournalStep::kNewFile, 1, "..\\..\\Windows\\win.ini")},
+      {"an absolute plan path", header + plan(JournalStep::kReplaceFile, 1, "C:\\Windows\\win.ini")},
+      {"a share as a plan path", header + plan(JournalStep::kNewFile, 1, "\\\\server\\share\\x")},
+      {"a device", header + plan(JournalStep::kNewFile, 1, "Sub\\nul.txt")},
+      {"an empty name", header + plan(JournalStep::kNewFile, 1, "Sub\\\\x")},
+      {"a trailing dot", header + plan(JournalStep::kMakeFolder, 1, "Sub.")},
+      {"a made folder outside the root", header + JournalMadeLine("C:\\Windows")},
+      {"a made folder below the root", header + JournalMadeLine(std::string(kRoot) + "\\Sub")},
+      {"made folders innermost first", header + JournalMadeLine(kRoot) + JournalMadeLine("C:\\Plug-ins")},
+      {"a made folder after the plan", header + file + JournalMadeLine(kRoot)},
+      {"entries out of order", header + plan(JournalStep::kNewFile, 5, "a") + plan(JournalStep::kNewFile, 5, "b")},
+      {"a plan end that miscounts", header + file + JournalPlanEndLine(2)},
+      {"a step before the plan's end", header + file + JournalBeginLine(1)},
+      {"a step of no entry", header + file + JournalPlanEndLine(1) + JournalBeginLine(2)},
+      {"a plan entry after its end", header + JournalPlanEndLine(0) + file},
+      {"a commit before the plan's end", header + file + JournalCommitLine()},
+      {"a line after the commit", header + file + JournalPlanEndLine(1) + JournalCommitLine() + JournalBeginLine(1)},
+      {"a number past 32 bits", header + Sealed("N 4294967296 1:a")},
+      {"a path longer than it says", header + Sealed("N 1 9:a")},
+      {"more after the record", header + Sealed("N 1 1:a x")},
+      {"attributes that are not hexadecimal", header + Sealed("R 1 zz 1:a")},
+      {"an unknown kind", header + Sealed("X 1 1:a")},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    Journal journal;
+    std::string why;
+    EXPECT_FALSE(Read(c.bytes, &journal, &why));
+    EXPECT_FALSE(why.empty());
+  }
+}
+
+TEST(InstallJournal, TooLargeIsRefusedUnread) {
+  Journal journal;
+  std::string why;
+  EXPECT_FALSE(ReadJournal(reinterpret_cast<const uint8_t*>(""), kMaxJournalBytes + 1, &journal, &why));
+  EXPECT_NE(why.find("larger"), std::string::npos);
+}
+
+// A double-byte character whose second byte is a backslash is one name.
+TEST(InstallJournal, NamesAreCheckedByTheCodePagesRule) {
+  const auto lead = [](uint8_t byte) { return byte >= 0x81 && byte <= 0x9F; };
+  const std::string bytes = JournalHeaderLine(kRoot, 1) + JournalPlanLine({JournalStep::kNewFile, 1, 0, "\x95\x5c" "nul.txt"});
+  Journal journal;
+  std::string why;
+  EXPECT_TRUE(ReadJournal(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size(), &journal, &why, lead)) << why;
+  EXPECT_FALSE(Read(bytes, &journal, &why)) << "read as single bytes, \"nul.txt\" is a name of its own";
+}
+
+}  // namespace

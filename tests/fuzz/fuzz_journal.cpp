@@ -1,0 +1,26 @@
+// Fuzz entry point of the install journal's reader: a journal lies in a
+// folder anyone who can write to the install folder can write to.
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+#include "app/install/InstallJournal.h"
+
+namespace {
+
+bool HighBytesLead(uint8_t byte) { return byte >= 0x81 && byte <= 0x9F; }
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  Journal journal;
+  std::string why;
+  // Both ways a code page reads names.
+  ReadJournal(data, size, &journal, &why);
+  if (ReadJournal(data, size, &journal, &why, HighBytesLead)) {
+    // What is read back is what the writer would write for it.
+    for (const JournalEntry& entry : journal.plan)
+      if (JournalPlanLine(entry).empty()) __builtin_trap();
+  }
+  return 0;
+}
