@@ -4,11 +4,15 @@
 // when it failed. Exit status 0 when the copy succeeded, 1 when it failed
 // (the destination is then as it was), 2 on a usage error.
 #include <windows.h>
+#include <shellapi.h>
 
 #include <cstdio>
+#include <string>
+#include <vector>
 
-#include "app/install/CopyEngine.h"
+#include "app/install/InstallJob.h"
 #include "app/install/InstallLog.h"
+#include "common/AnsiText.h"
 
 namespace {
 
@@ -21,8 +25,28 @@ public:
 
 }  // namespace
 
-int main(int argc, char** argv) {
-  if (argc != 3) {
+// The arguments as given, each in the ANSI code page exactly: the
+// platform's ANSI form would turn a full-width "．．" into "..".
+bool ReadArguments(std::vector<std::string>* arguments) {
+  int count = 0;
+  wchar_t** wide = CommandLineToArgvW(GetCommandLineW(), &count);
+  if (!wide) return false;
+  bool exact = true;
+  for (int i = 1; i < count && exact; ++i) {
+    arguments->emplace_back();
+    exact = AnsiFromWide(wide[i], &arguments->back());
+  }
+  LocalFree(wide);
+  return exact;
+}
+
+int main() {
+  std::vector<std::string> argv;
+  if (!ReadArguments(&argv)) {
+    std::fprintf(stderr, "copytree: a path holds characters that the ANSI code page cannot hold exactly\n");
+    return 2;
+  }
+  if (argv.size() != 2) {
     std::fprintf(stderr, "usage: copytree SOURCE DESTINATION\n");
     return 2;
   }
@@ -31,7 +55,7 @@ int main(int argc, char** argv) {
   QueryPerformanceCounter(&start);
   CopyTally tally;
   FailureNote note;
-  const bool copied = CopyTree(argv[2], argv[1], &tally, &note);
+  const bool copied = CopyTree(argv[1].c_str(), argv[0].c_str(), &tally, &note);
   QueryPerformanceCounter(&end);
   const double seconds = double(end.QuadPart - start.QuadPart) / double(frequency.QuadPart);
   std::printf("%s files=%llu bytes=%llu seconds=%.3f\n", copied ? "copied" : "FAILED",

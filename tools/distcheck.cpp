@@ -35,6 +35,8 @@
 namespace {
 
 constexpr int kPictureWidth = 620;
+// Problem lines shown before the rest are only counted.
+constexpr int kMostProblemsShown = 200;
 constexpr int kPictureHeight = 420;
 
 std::string Quoted(const std::string& text) { return "\"" + text + "\""; }
@@ -51,6 +53,9 @@ public:
     ++problems;
     Print("problem", text);
   }
+  int Problems() const { return problems; }
+  // A problem not shown, counted in the summary.
+  void CountProblem() { ++problems; }
   int Finish() const {
     std::printf("summary: %d problem%s, %d warning%s\n", problems, problems == 1 ? "" : "s", warnings,
                 warnings == 1 ? "" : "s");
@@ -200,8 +205,17 @@ int Check(const std::wstring& dist) {
     const std::string source = installFiles + "\\" + target.payloadFolder;
     const std::string shownFolder = target.payloadFolder;
     Payload payload;
-    bool lengthProblem = false;
+    bool lengthProblem = false, folderRefused = false;
+    int unshown = 0;
     WalkPayload(source.c_str(), fits ? destination : "", &payload, [&](const PayloadProblem& problem) {
+      // A payload of thousands of bad names tells its first ones; the
+      // count says the rest.
+      if (findings.Problems() >= kMostProblemsShown) {
+        findings.CountProblem();
+        ++unshown;
+        return true;
+      }
+      folderRefused |= problem.relativePath.empty();
       const std::string shown =
           problem.relativePath.empty() ? shownFolder : shownFolder + "\\" + Utf8FromWide(problem.relativePath);
       const bool tooLong = problem.failure.error == ERROR_FILENAME_EXCED_RANGE;
@@ -216,11 +230,14 @@ int Check(const std::wstring& dist) {
       findings.Problem(Quoted(shown) + ": " + FailureText(problem.failure) + "; the install would fail there");
       return true;
     });
+    if (unshown > 0)
+      findings.Note(FormatCount(unshown) + " more problems in \"" + shownFolder + "\" are counted but not shown");
     for (const std::wstring& skipped : payload.skipped)
       findings.Warning(Quoted(shownFolder + "\\" + Utf8FromWide(skipped)) + " begins with \".\" and will not be installed");
-    if (payload.files == 0)
+    // A payload folder refused as a whole was told of already.
+    if (!folderRefused && payload.files == 0)
       findings.Problem(Quoted(target.payloadFolder) + " holds no file the installer would copy");
-    else
+    else if (!folderRefused)
       findings.Ok(Quoted(target.payloadFolder) + " holds " + FormatCount(payload.files) +
                   (payload.files == 1 ? " file, " : " files, ") + FormatCount(payload.bytes) + " bytes");
 
@@ -229,17 +246,23 @@ int Check(const std::wstring& dist) {
       longest = std::max(longest, std::strlen(destination) + 1 + entry.path.size());
     if (fits && !lengthProblem && !payload.entries.empty())
       findings.Ok("the longest installed path has " + std::to_string(longest) + " characters");
-    // Each file opened as the copy opens it: for reading, shared with other readers.
+    // Each file opened as the copy opens it: for reading, shared with other
+    // readers, and found where the walk found it, not through a link.
+    const std::wstring resolvedSource = ResolvedPathOf(LongPath(source));
     for (const PayloadEntry& entry : payload.entries) {
       if (entry.isFolder) continue;
       const std::string path = source + "\\" + entry.path;
       const HANDLE file = CreateFileW(LongPath(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0,
                                       nullptr);
-      if (file == INVALID_HANDLE_VALUE)
+      if (file == INVALID_HANDLE_VALUE) {
         findings.Problem(Quoted(shownFolder + "\\" + entry.path) + " cannot be opened for reading: " +
                          ErrorText(GetLastError()));
-      else
-        CloseHandle(file);
+        continue;
+      }
+      std::wstring opened = ResolvedPath(file), expected = resolvedSource + L"\\" + WideFromAnsi(entry.path);
+      CloseHandle(file);
+      if (resolvedSource.empty() || opened.empty() || NameKey(opened) == NameKey(expected)) continue;
+      findings.Problem(Quoted(shownFolder + "\\" + entry.path) + ": " + kPayloadLink + "; the install would fail there");
     }
   }
 

@@ -11,6 +11,7 @@
 #include "common/AnsiText.h"
 #include "app/install/FileTree.h"
 #include "app/install/InstallTransaction.h"
+#include "app/install/InstallProgress.h"
 #include "app/install/PathNames.h"
 
 namespace {
@@ -36,22 +37,66 @@ bool ListExisting(const std::string& folder, Existing* existing, InstallFailure*
   return true;
 }
 
+// "X:\" or "\\server\share": a folder no install can make.
+bool IsVolumeRoot(const std::string& folder) {
+  if (folder.size() == 3 && folder[1] == ':' && folder[2] == '\\') return true;
+  if (!IsSharePath(folder)) return false;
+  const size_t slash = folder.find('\\', 2);
+  return slash != std::string::npos && folder.find('\\', slash + 1) == std::string::npos;
+}
+
 bool PlanRoot(const std::string& destination, CopyPlan* plan, InstallFailure* failure) {
   const DWORD attributes = GetFileAttributesW(LongPath(destination).c_str());
   if (attributes != INVALID_FILE_ATTRIBUTES) {
     if (!(attributes & FILE_ATTRIBUTE_DIRECTORY))
       return Fail(failure, destination, ERROR_ALREADY_EXISTS, "a file of this name stands where the install folder goes");
     if (attributes & FILE_ATTRIBUTE_REPARSE_POINT) return Fail(failure, destination, ERROR_NOT_SUPPORTED, kLinkInTheWay);
+    plan->existingFolder = destination;
     return true;
   }
   const DWORD error = GetLastError();
   if (error != ERROR_FILE_NOT_FOUND && error != ERROR_PATH_NOT_FOUND) return Fail(failure, destination, error);
-  const std::string parent = ParentFolder(destination);
-  if (parent.empty() || !FolderExists(parent.c_str()))
-    return Fail(failure, destination, ERROR_PATH_NOT_FOUND,
-                "the folder cannot be made: the folder it goes in, \"" + parent + "\", does not exist");
-  plan->makeRoot = true;
+  // Up to the deepest folder of the path that exists; every one below it
+  // is made.
+  std::vector<std::string> missing = {destination};
+  for (std::string folder = ParentFolder(destination);; folder = ParentFolder(folder)) {
+    if (folder.empty() || folder == missing.back())
+      return Fail(failure, destination, ERROR_PATH_NOT_FOUND, "no folder of its path exists");
+    const DWORD found = GetFileAttributesW(LongPath(folder).c_str());
+    if (found != INVALID_FILE_ATTRIBUTES) {
+      if (!(found & FILE_ATTRIBUTE_DIRECTORY))
+        return Fail(failure, folder, ERROR_ALREADY_EXISTS,
+                    "a file of this name stands where a folder of the install location goes");
+      plan->existingFolder = folder;
+      break;
+    }
+    const DWORD why = GetLastError();
+    const bool absent = why == ERROR_FILE_NOT_FOUND || why == ERROR_PATH_NOT_FOUND || why == ERROR_INVALID_DRIVE ||
+                        why == ERROR_BAD_NETPATH || why == ERROR_BAD_NET_NAME;
+    if (!absent) return Fail(failure, folder, why);
+    if (IsVolumeRoot(folder))
+      return Fail(failure, folder, why, "the drive or share \"" + folder + "\" does not exist");
+    missing.push_back(folder);
+  }
+  plan->makeFirst.assign(missing.rbegin(), missing.rend());
   return true;
+}
+
+// Why a volume refused a new file or folder with "disk full": when it
+// still has bytes free, it is out of the slots it keeps names in.
+std::string FullVolumeReason(const std::string& folder) {
+  ULARGE_INTEGER available;
+  if (!GetDiskFreeSpaceExW(LongPath(folder).c_str(), &available, nullptr, nullptr) ||
+      available.QuadPart < (1u << 20))
+    return std::string();
+  return "the volume can take no more files or folders, although it has " + FormatCount(available.QuadPart) +
+         " bytes free: it is out of file slots";
+}
+
+// A failure to make something new, told against what was being made.
+bool FailMaking(InstallFailure* failure, const std::string& path, const std::string& root) {
+  const uint32_t error = failure->error;
+  return Fail(failure, path, error, error == ERROR_DISK_FULL ? FullVolumeReason(root) : failure->reason);
 }
 
 // Copies size bytes from in to out in pieces, and fails when the source
@@ -64,14 +109,18 @@ bool CopyContents(AFile& in, AFile& out, uint64_t size, uint32_t chunkSize, cons
   for (uint64_t left = size; left > 0;) {
     if (stop && stop->load()) return Fail(failure, to, ERROR_CANCELLED, "the install was stopped");
     const uint32_t want = static_cast<uint32_t>(std::min<uint64_t>(left, piece));
-    if (!in.ReadWhole(buffer.get(), want)) return Fail(failure, from, in.Error());
+    if (!in.ReadWhole(buffer.get(), want))
+      return Fail(failure, from, in.Error(),
+                  in.Error() == ERROR_HANDLE_EOF ? std::string(kPayloadChanged) + ": the file ended after " +
+                                                       FormatCount(size - left) + " of its " + FormatCount(size) +
+                                                       " bytes"
+                                                 : "");
     if (!out.Write(buffer.get(), want)) return Fail(failure, to, out.Error());
     left -= want;
   }
   uint32_t more = 0;
   if (!in.Read(buffer.get(), 1, &more)) return Fail(failure, from, in.Error());
-  if (more != 0)
-    return Fail(failure, from, ERROR_INVALID_DATA, "the file grew while it was copied: the payload changed under the install");
+  if (more != 0) return Fail(failure, from, ERROR_INVALID_DATA, std::string(kPayloadChanged) + ": the file grew");
   return true;
 }
 
@@ -79,43 +128,91 @@ bool CopyContents(AFile& in, AFile& out, uint64_t size, uint32_t chunkSize, cons
 // walk found, and takes its last-write time.
 bool OpenSource(AFile& in, const std::string& path, const uint64_t* expected, uint64_t* size, FILETIME* written,
                 InstallFailure* failure) {
-  if (!in.OpenRead()) return Fail(failure, path, in.Error());
+  if (!in.OpenRead()) {
+    const uint32_t error = in.Error();
+    const DWORD attributes = GetFileAttributesA(path.c_str());
+    if (expected && attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY))
+      return Fail(failure, path, error, std::string(kPayloadChanged) + ": a folder stands where the file was");
+    if (expected && (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND))
+      return Fail(failure, path, error, std::string(kPayloadChanged) + ": the file is gone");
+    return Fail(failure, path, error);
+  }
   if (!in.Size(size)) return Fail(failure, path, in.Error());
   if (expected && *size != *expected)
     return Fail(failure, path, ERROR_INVALID_DATA,
-                "the file has " + std::to_string(*size) + " bytes where the payload had " + std::to_string(*expected) +
-                    ": the payload changed under the install");
+                std::string(kPayloadChanged) + ": the file has " + FormatCount(*size) + " bytes where it had " +
+                    FormatCount(*expected));
   if (!GetFileTime(in.handle, nullptr, nullptr, written)) return Fail(failure, path, GetLastError());
   return true;
 }
 
-bool CopyIntoPlace(const std::string& from, const std::string& to, uint64_t expected, bool replaces,
-                   InstallTransaction& transaction, const std::atomic<bool>* stop, InstallFailure* failure) {
-  AFile in(from.c_str());
-  uint64_t size = 0;
-  FILETIME written;
-  if (!OpenSource(in, from, &expected, &size, &written, failure)) return false;
-  HANDLE staged;
-  if (!transaction.OpenStagingFile(&staged, failure)) return false;
-  AFile out(nullptr, staged);
-  bool copied = CopyContents(in, out, size, kCopyChunkSize, stop, from, to, failure);
-  if (copied && !SetFileTime(staged, nullptr, nullptr, &written)) copied = Fail(failure, to, GetLastError());
-  out.Clear();  // the transaction closes the staging file either way
-  if (!copied) {
-    transaction.DiscardStagingFile(staged);
-    return false;
-  }
-  return transaction.PlaceFile(staged, to, replaces, failure);
+// Whether two resolved paths name one place, letter case aside.
+bool SameResolvedPath(std::wstring a, std::wstring b) {
+  if (a.size() != b.size()) return false;
+  if (!a.empty()) CharUpperBuffW(&a[0], static_cast<DWORD>(a.size()));
+  if (!b.empty()) CharUpperBuffW(&b[0], static_cast<DWORD>(b.size()));
+  return a == b;
 }
 
-// The observer hears of a failure once.
-bool Report(CopyObserver* observer, const InstallFailure& failure) {
-  if (observer) observer->CopyFailed(failure);
+// One payload file and where it goes.
+struct FileCopy {
+  uint32_t index;
+  std::string from, to, relative;
+  uint64_t expected;
+};
+
+bool CopyIntoPlace(const FileCopy& file, InstallTransaction& transaction, const std::wstring& resolvedSource,
+                   const std::string& root, const std::atomic<bool>* stop, uint64_t* copied, InstallFailure* failure) {
+  AFile in(file.from.c_str());
+  uint64_t size = 0;
+  FILETIME written;
+  if (!OpenSource(in, file.from, &file.expected, &size, &written, failure)) return false;
+  // The file opened is the one the walk found, not one a link leads to.
+  if (!resolvedSource.empty()) {
+    const std::wstring opened = ResolvedPath(in.handle);
+    if (!opened.empty() && !SameResolvedPath(opened, resolvedSource + L"\\" + WideFromAnsi(file.relative)))
+      return Fail(failure, file.from, ERROR_NOT_SUPPORTED,
+                  "it is a link, or lies behind one, and the installer does not follow links in a payload");
+  }
+  AFile out;
+  if (!transaction.OpenStagingFile(file.index, &out, failure)) return FailMaking(failure, file.to, root);
+  bool done = CopyContents(in, out, size, kCopyChunkSize, stop, file.from, file.to, failure);
+  if (done && !SetFileTime(out.handle, nullptr, nullptr, &written)) done = Fail(failure, file.to, GetLastError());
+  if (!done) {
+    transaction.DiscardStagingFile(out);
+    return false;
+  }
+  *copied = size;
+  return transaction.PlaceFile(file.index, out, failure);
+}
+
+// The journal's plan of a copy: every entry that changes the disk.
+std::vector<JournalEntry> JournalPlanOf(const Payload& payload, const CopyPlan& plan) {
+  std::vector<JournalEntry> steps;
+  for (size_t i = 0; i < payload.entries.size(); ++i) {
+    const uint32_t index = static_cast<uint32_t>(i);
+    const std::string& path = payload.entries[i].path;
+    switch (plan.actions[i]) {
+      case CopyAction::kMakeFolder: steps.push_back({JournalStep::kMakeFolder, index, 0, path}); break;
+      case CopyAction::kNewFile: steps.push_back({JournalStep::kNewFile, index, 0, path}); break;
+      case CopyAction::kReplaceFile:
+        steps.push_back({JournalStep::kReplaceFile, index, plan.attributes[i], path});
+        break;
+      case CopyAction::kUseFolder: break;
+    }
+  }
+  return steps;
+}
+
+// The failure of CopyFileWhole, as its callers read it.
+bool Report(const InstallFailure& failure) {
   SetLastError(failure.error);
   return false;
 }
 
 }  // namespace
+
+const char kPayloadChanged[] = "the payload changed while it was being copied";
 
 bool PlanCopy(const Payload& payload, const std::string& destination, CopyPlan* plan, InstallFailure* failure) {
   *plan = CopyPlan();
@@ -124,8 +221,9 @@ bool PlanCopy(const Payload& payload, const std::string& destination, CopyPlan* 
   // relative to the destination. A folder made new has none: all in it is
   // new too.
   std::map<std::string, Existing> listings;
-  if (!plan->makeRoot && !ListExisting(destination, &listings[""], failure)) return false;
+  if (plan->makeFirst.empty() && !ListExisting(destination, &listings[""], failure)) return false;
   plan->actions.reserve(payload.entries.size());
+  plan->attributes.reserve(payload.entries.size());
   for (const PayloadEntry& entry : payload.entries) {
     const size_t slash = entry.path.find_last_of('\\');
     const std::string parent = slash == std::string::npos ? "" : entry.path.substr(0, slash);
@@ -133,6 +231,7 @@ bool PlanCopy(const Payload& payload, const std::string& destination, CopyPlan* 
     const auto listing = listings.find(parent);
     const Existing* existing = listing == listings.end() ? nullptr : &listing->second;
     const auto found = existing ? existing->find(NameKey(WideFromAnsi(entry.path.substr(slash + 1)))) : Existing::const_iterator();
+    plan->attributes.push_back(0);
     if (!existing || found == existing->end()) {
       plan->actions.push_back(entry.isFolder ? CopyAction::kMakeFolder : CopyAction::kNewFile);
       continue;
@@ -148,6 +247,7 @@ bool PlanCopy(const Payload& payload, const std::string& destination, CopyPlan* 
       if (!ListExisting(target, &listings[entry.path], failure)) return false;
     } else {
       plan->actions.push_back(CopyAction::kReplaceFile);
+      plan->attributes.back() = there.attributes;
     }
   }
   return true;
@@ -156,30 +256,36 @@ bool PlanCopy(const Payload& payload, const std::string& destination, CopyPlan* 
 bool CopyPayload(const Payload& payload, const CopyPlan& plan, const std::string& source,
                  const std::string& destination, InstallTransaction& transaction, CopyTally* tally,
                  CopyObserver* observer, const std::atomic<bool>* stop, InstallFailure* failure) {
+  if (!transaction.Begin(plan.makeFirst, JournalPlanOf(payload, plan), failure))
+    return FailMaking(failure, failure->path, plan.existingFolder);
+  // Where the payload folder really lies: each file opened must lie there,
+  // by the path the walk found.
+  const std::wstring resolvedSource = ResolvedPathOf(LongPath(source));
   CopyTally placed;
   for (size_t i = 0; i < payload.entries.size(); ++i) {
     const PayloadEntry& entry = payload.entries[i];
-    const std::string from = source + "\\" + entry.path;
-    const std::string to = destination + "\\" + entry.path;
-    if (stop && stop->load()) return Fail(failure, to, ERROR_CANCELLED, "the install was stopped");
+    const uint32_t index = static_cast<uint32_t>(i);
+    const FileCopy file = {index, source + "\\" + entry.path, destination + "\\" + entry.path, entry.path, entry.size};
+    if (stop && stop->load()) return Fail(failure, file.to, ERROR_CANCELLED, "the install was stopped");
+    uint64_t copied = 0;
     switch (plan.actions[i]) {
       case CopyAction::kMakeFolder:
-        if (!transaction.MakeFolder(to, failure)) return false;
+        if (!transaction.MakeFolder(index, failure)) return FailMaking(failure, file.to, destination);
         break;
       case CopyAction::kUseFolder:
         break;
       case CopyAction::kNewFile:
       case CopyAction::kReplaceFile:
-        if (!CopyIntoPlace(from, to, entry.size, plan.actions[i] == CopyAction::kReplaceFile, transaction, stop,
-                           failure))
-          return false;
+        if (!CopyIntoPlace(file, transaction, resolvedSource, destination, stop, &copied, failure)) return false;
         ++placed.files;
-        placed.bytes += entry.size;
+        placed.bytes += copied;
         if (tally) *tally = placed;
-        if (observer) observer->FileCopied(from.c_str(), to.c_str(), entry.size);
+        if (observer) observer->FileCopied(file.from.c_str(), file.to.c_str(), copied);
         break;
     }
   }
+  // The walk counted as it went; the copy counts what it placed. Entries
+  // skipped or placed twice would show here.
   if (placed.files != payload.files || placed.bytes != payload.bytes)
     return Fail(failure, destination, ERROR_INVALID_DATA,
                 "the install placed " + std::to_string(placed.files) + " files of " + std::to_string(placed.bytes) +
@@ -188,49 +294,20 @@ bool CopyPayload(const Payload& payload, const CopyPlan& plan, const std::string
   return true;
 }
 
-bool CopyTree(const char* destination, const char* source, CopyTally* tally, CopyObserver* observer) {
-  InstallFailure failure;
-  std::string root;
-  if (!FullPath(destination, &root, &failure)) return Report(observer, failure);
-  Payload payload;
-  const bool walked = WalkPayload(source, root.c_str(), &payload, [&](const PayloadProblem& problem) {
-    failure = problem.failure;
-    return false;
-  });
-  if (!walked) return Report(observer, failure);
-  CopyPlan plan;
-  if (!PlanCopy(payload, root, &plan, &failure)) return Report(observer, failure);
-
-  InstallTransaction transaction(root);
-  CopyTally copied;
-  bool done = !plan.makeRoot || transaction.MakeFolder(root, &failure);
-  std::string full;
-  done = done && FullPath(source, &full, &failure) &&
-         CopyPayload(payload, plan, full, root, transaction, &copied, observer, nullptr, &failure);
-  std::vector<InstallFailure> leftovers;
-  if (tally) *tally = copied;
-  if (!done) {
-    transaction.Rollback(&leftovers);
-    return Report(observer, failure);
-  }
-  transaction.Commit(&leftovers);
-  return true;
-}
-
 bool CopyFileWhole(const char* source, const char* destination, uint32_t chunkSize, uint64_t* bytes) {
   InstallFailure failure;
   AFile in(source);
   uint64_t size = 0;
   FILETIME written;
-  if (!OpenSource(in, source, nullptr, &size, &written, &failure)) return Report(nullptr, failure);
+  if (!OpenSource(in, source, nullptr, &size, &written, &failure)) return Report(failure);
   AFile out(destination);
-  if (!out.OpenCreateNew()) return Report(nullptr, MakeFailure(destination, out.Error()));
+  if (!out.OpenCreateNew()) return Report(MakeFailure(destination, out.Error()));
   bool copied = CopyContents(in, out, size, chunkSize, nullptr, source, destination, &failure);
   if (copied && !SetFileTime(out.handle, nullptr, nullptr, &written)) copied = Fail(&failure, destination, GetLastError());
   out.Close();
   if (!copied) {
     DeleteFileA(destination);
-    return Report(nullptr, failure);
+    return Report(failure);
   }
   if (bytes) *bytes = size;
   return true;

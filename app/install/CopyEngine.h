@@ -48,37 +48,40 @@ enum class CopyAction {
 };
 
 struct CopyPlan {
-  bool makeRoot = false;            // whether the destination folder itself is made
+  // The folders made before anything else, outermost first: the folders
+  // of the destination's path that do not exist, the destination last.
+  std::vector<std::string> makeFirst;
+  // The deepest folder of the destination's path that exists: the
+  // destination itself, or the one the first of makeFirst goes in.
+  std::string existingFolder;
   std::vector<CopyAction> actions;  // one for each payload entry, in its order
+  std::vector<uint32_t> attributes;  // of the file each kReplaceFile replaces; 0 for the others
 };
 
 // Plans payload into destination (a full, normalised path). Fails, naming
 // the path, when the destination or one of its entries is a link or a
 // junction (nothing is written through one), a file stands where a folder
 // goes or a folder where a file goes, a folder cannot be listed, or the
-// destination does not exist and its parent folder does not either (only
-// the last level is made).
+// drive or share of the destination does not exist. Every folder of the
+// destination's path that does not exist is made.
 bool PlanCopy(const Payload& payload, const std::string& destination, CopyPlan* plan, InstallFailure* failure);
 
+// The text of a failure that is the payload's own doing: it changed after
+// the walk looked at it.
+extern const char kPayloadChanged[];
+
 // Copies the planned payload from source into destination through the
-// transaction, in the payload's order. The first failure ends the copy;
-// so does stop, when it is set (between files, and between the pieces of
-// a large file). A source file whose size is not the one the walk found
-// fails it: the payload changed under the install; so do totals that do not
-// come to the walk's. Each placed file keeps its source's last-write time,
-// counts in tally and is told to the observer, when they are given. The
-// caller commits or rolls back.
+// transaction, which it begins, in the payload's order. The first failure
+// ends the copy; so does stop, when it is set (between entries, and
+// between the pieces of a large file). A source file that is not the one
+// the walk found (another size, a folder now, or reached through a link)
+// fails it: the payload changed under the install; so do totals that do
+// not come to the walk's. Each placed file keeps its source's last-write
+// time, counts in tally and is told to the observer, when they are given.
+// The caller commits or rolls back.
 bool CopyPayload(const Payload& payload, const CopyPlan& plan, const std::string& source,
                  const std::string& destination, InstallTransaction& transaction, CopyTally* tally,
                  CopyObserver* observer, const std::atomic<bool>* stop, InstallFailure* failure);
-
-// Walks source, plans and copies it into destination and commits, or rolls
-// everything back on the first problem: the destination is then as it
-// was. Names beginning with "." are not copied. tally, when given, counts
-// what was placed (on failure, before it was undone). On failure the
-// observer hears of it once, and GetLastError gives its code.
-bool CopyTree(const char* destination, const char* source, CopyTally* tally = nullptr,
-              CopyObserver* observer = nullptr);
 
 // Copies the file source into a new file destination (an existing one is
 // never opened: ERROR_FILE_EXISTS) through a buffer of at most chunkSize

@@ -30,6 +30,29 @@ std::wstring LongPath(const std::string& path) {
   return IsSharePath(path) ? L"\\\\?\\UNC" + WideFromAnsi(path.substr(1)) : L"\\\\?\\" + WideFromAnsi(path);
 }
 
+std::wstring ResolvedPath(HANDLE file) {
+  std::vector<wchar_t> buffer(MAX_PATH);
+  DWORD length = GetFinalPathNameByHandleW(file, buffer.data(), static_cast<DWORD>(buffer.size()), 0);
+  if (length >= buffer.size()) {
+    buffer.resize(length + 1);
+    length = GetFinalPathNameByHandleW(file, buffer.data(), static_cast<DWORD>(buffer.size()), 0);
+  }
+  if (length == 0 || length >= buffer.size()) return std::wstring();
+  std::wstring resolved(buffer.data(), length);
+  if (resolved.compare(0, 8, L"\\\\?\\UNC\\") == 0) return L"\\" + resolved.substr(7);
+  if (resolved.compare(0, 4, L"\\\\?\\") == 0) return resolved.substr(4);
+  return resolved;
+}
+
+std::wstring ResolvedPathOf(const std::wstring& path) {
+  const HANDLE file = CreateFileW(path.c_str(), FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                  nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return std::wstring();
+  std::wstring resolved = ResolvedPath(file);
+  CloseHandle(file);
+  return resolved;
+}
+
 bool FolderExists(const char* path) {
   const DWORD attributes = GetFileAttributesA(path);
   return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
@@ -51,58 +74,125 @@ bool FullPath(const char* path, std::string* full, InstallFailure* failure) {
   return true;
 }
 
+bool ResolveDotFolders(const std::string& location, std::string* resolved, std::string* why) {
+  // The names after the drive ("C:\") or the share ("\\server\share").
+  size_t start = 3;
+  if (IsSharePath(location)) {
+    const size_t server = location.find('\\', 2);
+    start = server == std::string::npos ? location.size() : location.find('\\', server + 1);
+    if (start == std::string::npos) start = location.size();
+  }
+  std::vector<std::string> names;
+  bool dotted = false;
+  for (size_t at = start, end; at < location.size(); at = end + 1) {
+    end = at;
+    while (end < location.size() && location[end] != '\\')
+      end += IsAnsiLeadByte(static_cast<uint8_t>(location[end])) && end + 1 < location.size() ? 2 : 1;
+    names.push_back(location.substr(at, end - at));
+    dotted |= names.back() == "." || names.back() == "..";
+  }
+  if (!dotted) {
+    *resolved = location;
+    return true;
+  }
+  std::string folder = location.substr(0, start);
+  if (folder.size() == 2) folder += '\\';
+  const size_t volume = folder.size();
+  for (const std::string& name : names) {
+    if (name.empty() || name == ".") continue;
+    if (name != "..") {
+      folder += (folder.back() == '\\' ? "" : "\\") + name;
+      continue;
+    }
+    const DWORD attributes = GetFileAttributesW(LongPath(folder).c_str());
+    if (folder.size() <= volume) {
+      *why = "climbs above its drive or share with \"..\"";
+      return false;
+    }
+    if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_DIRECTORY) ||
+        (attributes & FILE_ATTRIBUTE_REPARSE_POINT)) {
+      *why = "climbs with \"..\" out of \"" + folder + "\", which is not a folder";
+      return false;
+    }
+    folder = ParentFolder(folder);
+  }
+  *resolved = folder;
+  return true;
+}
+
+bool SameFile(const std::wstring& first, const std::wstring& second) {
+  BY_HANDLE_FILE_INFORMATION info[2];
+  const std::wstring* paths[2] = {&first, &second};
+  for (int i = 0; i < 2; ++i) {
+    const HANDLE file = CreateFileW(paths[i]->c_str(), FILE_READ_ATTRIBUTES,
+                                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                                    FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return false;
+    const BOOL read = GetFileInformationByHandle(file, &info[i]);
+    CloseHandle(file);
+    if (!read) return false;
+  }
+  return info[0].dwVolumeSerialNumber == info[1].dwVolumeSerialNumber &&
+         info[0].nFileIndexHigh == info[1].nFileIndexHigh && info[0].nFileIndexLow == info[1].nFileIndexLow;
+}
+
+DWORD DeleteFileAlways(const std::wstring& path) {
+  if (DeleteFileW(path.c_str())) return 0;
+  const DWORD error = GetLastError();
+  const DWORD attributes = GetFileAttributesW(path.c_str());
+  if (error != ERROR_ACCESS_DENIED || attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_READONLY))
+    return error;
+  if (!SetFileAttributesW(path.c_str(), attributes & ~FILE_ATTRIBUTE_READONLY)) return error;
+  if (DeleteFileW(path.c_str())) return 0;
+  const DWORD again = GetLastError();
+  SetFileAttributesW(path.c_str(), attributes);
+  return again;
+}
+
 namespace {
 
-// One open listing of folder\*.*, closed when it goes out of scope.
-class FolderListing {
-public:
-  explicit FolderListing(const char* folder) {
-    char pattern[kPathBufferSize];
-    if (JoinPathWithin(folder, "*.*", pattern)) find = FindFirstFileA(pattern, &entry);
-  }
-  ~FolderListing() {
-    if (find != INVALID_HANDLE_VALUE) FindClose(find);
-  }
-  FolderListing(const FolderListing&) = delete;
-  FolderListing& operator=(const FolderListing&) = delete;
+void RemoveTree(const std::wstring& path, DWORD attributes);
 
-  bool IsOpen() const { return find != INVALID_HANDLE_VALUE; }
-  const WIN32_FIND_DATAA& Entry() const { return entry; }
-  bool Next() { return FindNextFileA(find, &entry) != 0; }
+void DeleteContents(const std::wstring& folder) {
+  std::vector<ListedEntry> entries;
+  if (ListFolder(folder, &entries)) return;
+  for (const ListedEntry& entry : entries) RemoveTree(folder + L"\\" + entry.name, entry.attributes);
+}
 
-private:
-  HANDLE find = INVALID_HANDLE_VALUE;
-  WIN32_FIND_DATAA entry;
-};
+// A link is removed itself, never what it leads to.
+void RemoveTree(const std::wstring& path, DWORD attributes) {
+  if (!(attributes & FILE_ATTRIBUTE_DIRECTORY)) {
+    DeleteFileW(path.c_str());
+    return;
+  }
+  if (!(attributes & FILE_ATTRIBUTE_REPARSE_POINT)) DeleteContents(path);
+  RemoveDirectoryW(path.c_str());
+}
+
+// The long form of a path given by a caller, which may be relative.
+bool LongFormOf(const char* path, std::wstring* longPath) {
+  std::string full;
+  InstallFailure ignored;
+  if (!FullPath(path, &full, &ignored)) return false;
+  *longPath = LongPath(full);
+  return true;
+}
 
 }  // namespace
 
 void RemovePath(const char* path) {
-  const DWORD attributes = GetFileAttributesA(path);
-  if (attributes == INVALID_FILE_ATTRIBUTES) return;
-  if (!(attributes & FILE_ATTRIBUTE_DIRECTORY)) {
-    DeleteFileA(path);
-    return;
-  }
-  if (!(attributes & FILE_ATTRIBUTE_REPARSE_POINT)) DeleteFolderContents(path);
-  RemoveDirectoryA(path);
+  std::wstring longPath;
+  if (!LongFormOf(path, &longPath)) return;
+  const DWORD attributes = GetFileAttributesW(longPath.c_str());
+  if (attributes != INVALID_FILE_ATTRIBUTES) RemoveTree(longPath, attributes);
 }
 
 void DeleteFolderContents(const char* folder) {
-  const DWORD attributes = GetFileAttributesA(folder);
-  if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_REPARSE_POINT)) return;
-  FolderListing listing(folder);
-  if (!listing.IsOpen()) return;
-  char path[kPathBufferSize];
-  do {
-    const WIN32_FIND_DATAA& entry = listing.Entry();
-    if (std::strcmp(entry.cFileName, ".") == 0 || std::strcmp(entry.cFileName, "..") == 0) continue;
-    if (!JoinPathWithin(folder, entry.cFileName, path)) continue;
-    if (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
-      if (!(entry.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT)) DeleteFolderContents(path);
-      RemoveDirectoryA(path);
-    } else {
-      DeleteFileA(path);
-    }
-  } while (listing.Next());
+  std::wstring longPath;
+  if (!LongFormOf(folder, &longPath)) return;
+  const DWORD attributes = GetFileAttributesW(longPath.c_str());
+  if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_DIRECTORY) ||
+      (attributes & FILE_ATTRIBUTE_REPARSE_POINT))
+    return;
+  DeleteContents(longPath);
 }

@@ -39,6 +39,13 @@ bool IsSharePath(const std::string& path);
 // "\\?\UNC\server\..."), which no length limit or name rewriting touches.
 std::wstring LongPath(const std::string& path);
 
+// The path the platform resolves an open file or folder to, through
+// links, junctions, short names and substituted drives, as a plain path
+// ("C:\...", "\\server\share\..."); empty when the platform cannot tell.
+std::wstring ResolvedPath(HANDLE file);
+// The same for a path that exists (any form CreateFileW takes).
+std::wstring ResolvedPathOf(const std::wstring& path);
+
 // Whether path names an existing folder.
 bool FolderExists(const char* path);
 
@@ -47,8 +54,25 @@ bool FolderExists(const char* path);
 // when it is longer than 259 characters.
 bool FullPath(const char* path, std::string* full, InstallFailure* failure);
 
+// location (a full path) with its "." and ".." names resolved against the
+// real folders, not folded as text: "C:\a\..\b" is "C:\b" only when C:\a
+// is a folder (and no link). False, with why, when a ".." climbs out of a
+// folder that is not there, or above its drive or share.
+bool ResolveDotFolders(const std::string& location, std::string* resolved, std::string* why);
+
+// Whether two paths name one file: one file under two names (hard links)
+// or the same name. False when either cannot be opened.
+bool SameFile(const std::wstring& first, const std::wstring& second);
+
+// Deletes a file, clearing its read-only attribute first when that is what
+// stands in the way (and setting it back when the file still cannot go).
+// Returns 0 or the platform's error.
+DWORD DeleteFileAlways(const std::wstring& path);
+
 // Removes a file, or a folder with everything in it. Junctions and symbolic
-// links are removed themselves; what they point at is never touched.
+// links are removed themselves; what they point at is never touched. Names
+// are listed in their wide form, so that a name the ANSI code page cannot
+// hold is never taken for a look-alike ("x＼..＼y" for "x\..\y").
 void RemovePath(const char* path);
 
 // Deletes everything inside folder; the folder itself stays. A folder that

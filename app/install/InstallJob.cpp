@@ -5,21 +5,25 @@
 #include <string>
 
 #include "app/install/FileTree.h"
+#include "app/install/InstallLock.h"
 #include "app/install/InstallLog.h"
 #include "app/install/InstallLogText.h"
 #include "app/install/InstallNames.h"
 #include "app/install/InstallProgress.h"
+#include "app/install/InstallRecovery.h"
 #include "app/install/InstallTransaction.h"
 #include "app/install/PathNames.h"
 #include "app/install/PayloadRules.h"
 #include "app/install/QuietErrorMode.h"
+#include "app/install/VolumeLimits.h"
+#include "common/AnsiText.h"
 
 namespace {
 
 // Passes the copy's reports to the log and to the caller's observer.
 class JobReports : public CopyObserver {
 public:
-  JobReports(InstallObserver* observer, InstallLog* log) : observer(observer), log(log) {}
+  JobReports(CopyObserver* observer, InstallLog* log) : observer(observer), log(log) {}
 
   void FileCopied(const char* source, const char* destination, uint64_t bytes) override {
     log->Line(LogCopiedLine(destination, bytes));
@@ -31,8 +35,8 @@ public:
   }
 
 private:
-  InstallObserver* observer;  // not owned
-  InstallLog* log;            // not owned
+  CopyObserver* observer;  // not owned
+  InstallLog* log;         // not owned
 };
 
 double SecondsSince(const LARGE_INTEGER& start) {
@@ -44,36 +48,63 @@ double SecondsSince(const LARGE_INTEGER& start) {
 
 std::string Bytes(uint64_t n) { return FormatCount(n) + (n == 1 ? " byte" : " bytes"); }
 
-// The free space of the volume that holds folder (the destination, or the
-// folder it is made in) against what the payload takes on it, each file
-// rounded up to whole clusters.
-bool CheckFreeSpace(const std::string& folder, const std::string& destination, const Payload& payload,
-                    InstallLog* log, InstallFailure* failure) {
-  char volume[kPathBufferSize];
+bool IsLeadByte(uint8_t byte) { return IsAnsiLeadByte(byte); }
+
+// The volume that holds folder (the destination, or the deepest folder of
+// its path that exists): room for the payload, each file rounded up to
+// whole clusters, and the limits of its file system.
+bool CheckVolume(const std::string& folder, const std::string& destination, const Payload& payload, InstallLog* log,
+                 InstallFailure* failure) {
+  wchar_t volume[kPathBufferSize];
   DWORD sectorsPerCluster = 0, bytesPerSector = 0, freeClusters = 0, clusters = 0;
   ULARGE_INTEGER available;
-  if (!GetVolumePathNameA(folder.c_str(), volume, sizeof volume) ||
-      !GetDiskFreeSpaceA(volume, &sectorsPerCluster, &bytesPerSector, &freeClusters, &clusters) ||
-      !GetDiskFreeSpaceExA(folder.c_str(), &available, nullptr, nullptr)) {
+  wchar_t fileSystem[32] = L"";
+  if (!GetVolumePathNameW(LongPath(folder).c_str(), volume, kPathBufferSize) ||
+      !GetDiskFreeSpaceW(volume, &sectorsPerCluster, &bytesPerSector, &freeClusters, &clusters) ||
+      !GetDiskFreeSpaceExW(volume, &available, nullptr, nullptr)) {
     *failure = MakeFailure(folder, GetLastError(), "");
     return false;
   }
+  GetVolumeInformationW(volume, nullptr, 0, nullptr, nullptr, nullptr, fileSystem, 32);
+  const std::string shownVolume = ShownPath(volume);
   const uint64_t cluster = uint64_t(sectorsPerCluster) * bytesPerSector;
   uint64_t needed = 0;
   for (const PayloadEntry& entry : payload.entries)
     if (!entry.isFolder) needed += BytesOnVolume(entry.size, cluster);
-  log->Line(LogField("space", "needs " + Bytes(needed) + ", " + Bytes(available.QuadPart) + " free on " + volume));
-  if (needed <= available.QuadPart) return true;
-  *failure = MakeFailure(destination, ERROR_DISK_FULL,
-                         "the install needs " + Bytes(needed) + " and " + volume + " has " +
-                             Bytes(available.QuadPart) + " free");
+  log->Line(LogField("space", "needs " + Bytes(needed) + ", " + Bytes(available.QuadPart) + " free on " + shownVolume));
+  if (needed > available.QuadPart) {
+    *failure = MakeFailure(destination, ERROR_DISK_FULL,
+                           "the install needs " + Bytes(needed) + " and " + shownVolume + " has " +
+                               Bytes(available.QuadPart) + " free");
+    return false;
+  }
+  const VolumeLimitProblem problem = CheckVolumeLimits(Utf8FromWide(fileSystem), payload);
+  if (!problem.found) return true;
+  *failure = MakeFailure(problem.path.empty() ? destination : destination + "\\" + problem.path, problem.error,
+                         problem.reason);
   return false;
 }
 
-// Every check before the copy; false with the failure at the first that
-// fails. destination receives the folder the payload goes into.
-bool CheckJob(const InstallJob& job, InstallLog* log, std::string* destination, Payload* payload, CopyPlan* plan,
-              InstallFailure* failure) {
+// The location as the job gives it, made a full path whose names Windows
+// takes as they are.
+bool CheckLocation(const char* given, std::string* location, InstallFailure* failure) {
+  if (!IsAbsoluteWindowsPath(given)) {
+    *failure = MakeFailure(given, ERROR_BAD_PATHNAME, "the install location is not a full path");
+    return false;
+  }
+  const std::string problem = LocationProblem(given, IsLeadByte);
+  std::string resolved, why;
+  if (!problem.empty() || !ResolveDotFolders(given, &resolved, &why)) {
+    *failure = MakeFailure(given, ERROR_BAD_PATHNAME, problem.empty() ? "the install location " + why : problem);
+    return false;
+  }
+  return FullPath(resolved.c_str(), location, failure);
+}
+
+// The checks that need only the job: false with the failure at the first
+// that fails. destination receives the folder the payload goes into.
+bool CheckJob(const InstallJob& job, InstallLog* log, std::string* destination, InstallOutcome* outcome) {
+  InstallFailure* failure = &outcome->failure;
   if (job.kind == TargetNone) {
     *failure = MakeFailure(job.source, ERROR_PATH_NOT_FOUND,
                            "there is no payload folder (\"App Files\", \"AE Files\", \"FX Files\" or \"PS Files\"): "
@@ -81,11 +112,10 @@ bool CheckJob(const InstallJob& job, InstallLog* log, std::string* destination, 
     return false;
   }
   std::string location;
-  if (!IsAbsoluteWindowsPath(job.location)) {
-    *failure = MakeFailure(job.location, ERROR_BAD_PATHNAME, "the install location is not a full path");
+  if (!CheckLocation(job.location, &location, failure)) {
+    outcome->refusedRequest = true;
     return false;
   }
-  if (!FullPath(job.location, &location, failure)) return false;
   char folder[kPathBufferSize];
   if (!InstallDestination(location.c_str(), job.productName, job.kind, folder)) {
     const std::string wanted = job.kind == TargetFxPlug ? location : location + "\\" + job.productName;
@@ -96,23 +126,65 @@ bool CheckJob(const InstallJob& job, InstallLog* log, std::string* destination, 
     return false;
   }
   *destination = folder;
-  log->Line(LogField("destination", *destination));
-
-  const bool walked = WalkPayload(job.source, destination->c_str(), payload, [&](const PayloadProblem& problem) {
-    *failure = problem.failure;
+  // The log would be written inside what the install puts all or
+  // nothing: refused before it is opened.
+  const std::string logFile = log->HeldPath();
+  std::string logPath;
+  InstallFailure ignored;
+  if (!logFile.empty() && FullPath(logFile.c_str(), &logPath, &ignored) && IsInsideFolder(logPath, *destination)) {
+    log->Drop();
+    outcome->refusedRequest = true;
+    *failure = MakeFailure(logPath, ERROR_BAD_ARGUMENTS,
+                           "the log file lies inside the install folder " + *destination +
+                               ", where nothing is written but the install");
     return false;
-  });
-  if (!walked) return false;
-  log->Line(LogField("payload", LogTallyText(payload->files, payload->bytes)));
-  if (!PlanCopy(*payload, *destination, plan, failure)) return false;
-  return CheckFreeSpace(plan->makeRoot ? ParentFolder(*destination) : *destination, *destination, *payload, log,
-                        failure);
+  }
+  log->Release();
+  log->Line(LogField("destination", *destination));
+  return true;
 }
 
 void LogLeftovers(InstallLog* log, const std::vector<InstallFailure>& leftovers, const char* what) {
   for (const InstallFailure& leftover : leftovers)
-    log->Line(LogErrorLine(leftover.path.c_str(), leftover.error,
-                           std::string(what) + ": " + FailureText(leftover)));
+    log->Line(LogErrorLine(leftover.path.c_str(), leftover.error, std::string(what) + ": " + FailureText(leftover)));
+}
+
+// Steps 3 to 6 and the copy: the road of every install once its
+// destination is known. Every failure is told to reports once.
+void InstallInto(const std::string& source, const std::string& destination, InstallObserver* observer,
+                 CopyObserver* reports, const std::atomic<bool>* stop, InstallLog* log, InstallOutcome* outcome) {
+  InstallFailure& failure = outcome->failure;
+  const auto failed = [&] { reports->CopyFailed(failure); };
+  InstallLock lock;
+  if (!lock.Take(destination, &failure) || !RecoverInterruptedInstalls(destination, log, &failure)) return failed();
+  Payload payload;
+  const bool walked = WalkPayload(source.c_str(), destination.c_str(), &payload, [&](const PayloadProblem& problem) {
+    failure = problem.failure;
+    return false;
+  });
+  if (!walked) return failed();
+  log->Line(LogField("payload", LogTallyText(payload.files, payload.bytes)));
+  CopyPlan plan;
+  if (!PlanCopy(payload, destination, &plan, &failure) ||
+      !CheckVolume(plan.existingFolder, destination, payload, log, &failure))
+    return failed();
+  log->Flush();
+  if (observer) observer->TotalsCounted({payload.files, payload.bytes});
+
+  InstallTransaction transaction(destination);
+  if (CopyPayload(payload, plan, source, destination, transaction, &outcome->copied, reports, stop, &failure) &&
+      transaction.Commit(&outcome->leftovers, &failure)) {
+    LogLeftovers(log, outcome->leftovers, "not cleaned up");
+    outcome->installed = true;
+    return;
+  }
+  // Told before it is undone: the log says why, then what was put back.
+  failed();
+  const UndoCounts undone = transaction.Rollback(&outcome->leftovers);
+  log->Line(LogField("undone", CountOf(undone.removedFiles, "file", "files") + " removed, " +
+                                   CountOf(undone.restoredFiles, "replaced file", "replaced files") + " put back, " +
+                                   CountOf(undone.removedFolders, "folder", "folders") + " removed"));
+  LogLeftovers(log, outcome->leftovers, "not undone");
 }
 
 }  // namespace
@@ -131,35 +203,28 @@ InstallOutcome RunInstallJob(const InstallJob& job, InstallObserver* observer, I
   JobReports reports(observer, log);
   InstallOutcome outcome;
   std::string destination;
-  Payload payload;
-  CopyPlan plan;
-  if (!CheckJob(job, log, &destination, &payload, &plan, &outcome.failure)) {
+  if (CheckJob(job, log, &destination, &outcome))
+    InstallInto(job.source, destination, observer, &reports, job.stop, log, &outcome);
+  else
     reports.CopyFailed(outcome.failure);
-  } else {
-    log->Flush();
-    if (observer) observer->TotalsCounted({payload.files, payload.bytes});
-    InstallTransaction transaction(destination);
-    bool copied = !plan.makeRoot || transaction.MakeFolder(destination, &outcome.failure);
-    copied = copied && CopyPayload(payload, plan, job.source, destination, transaction, &outcome.copied, &reports,
-                                   job.stop, &outcome.failure);
-    if (copied) {
-      transaction.Commit(&outcome.leftovers);
-      LogLeftovers(log, outcome.leftovers, "not cleaned up");
-      outcome.installed = true;
-    } else {
-      reports.CopyFailed(outcome.failure);
-      const size_t made = transaction.NewFiles(), replaced = transaction.ReplacedFiles(),
-                   folders = transaction.MadeFolders();
-      transaction.Rollback(&outcome.leftovers);
-      log->Line(LogField("undone", FormatCount(made) + (made == 1 ? " file" : " files") + " removed, " +
-                                       FormatCount(replaced) + " replaced " + (replaced == 1 ? "file" : "files") +
-                                       " put back, " + FormatCount(folders) +
-                                       (folders == 1 ? " folder" : " folders") + " removed"));
-      LogLeftovers(log, outcome.leftovers, "not undone");
-    }
-  }
   log->Line(LogResultLine(outcome.installed, outcome.copied.files, outcome.copied.bytes, SecondsSince(start)));
   if (ownBlock) log->EndBlock();
   log->Flush();
   return outcome;
+}
+
+bool CopyTree(const char* destination, const char* source, CopyTally* tally, CopyObserver* observer) {
+  QuietErrorMode quiet;
+  InstallLog noLog;
+  JobReports reports(observer, &noLog);
+  InstallOutcome outcome;
+  std::string root, from;
+  if (FullPath(destination, &root, &outcome.failure) && FullPath(source, &from, &outcome.failure))
+    InstallInto(from, root, nullptr, &reports, nullptr, &noLog, &outcome);
+  else
+    reports.CopyFailed(outcome.failure);
+  if (tally) *tally = outcome.copied;
+  if (outcome.installed) return true;
+  SetLastError(outcome.failure.error);
+  return false;
 }

@@ -1,15 +1,21 @@
-// One install, as the installer window's Install and the unattended install
-// both run it. Nothing is written until every check has passed:
+// One install, as the installer window's Install, the unattended install
+// and copytree all run it. Nothing is written until every check has passed:
 //
-// 1. a payload folder was found and the location is a full path;
+// 1. a payload folder was found and the location is a full path whose
+//    names Windows takes as they are ("." and ".." resolved against the
+//    real folders);
 // 2. the destination (location + "\" + product, or the location itself for
-//    an FxPlug payload) fits in 259 characters;
-// 3. the one walk over the payload finds no name or path it cannot install
-//    (PayloadWalk.h) and gives the totals;
-// 4. nothing in the destination stands in the way (CopyEngine.h PlanCopy),
-//    and only its last level needs making;
-// 5. the destination volume has room for the payload, counted in whole
-//    clusters.
+//    an FxPlug payload) fits in 259 characters, and the log, when held for
+//    it, does not lie in it;
+// 3. no other install into the destination is running (InstallLock.h),
+//    and an install into it that was killed is put right first
+//    (InstallRecovery.h);
+// 4. the one walk over the payload finds no name, path or link it cannot
+//    install (PayloadWalk.h) and gives the totals;
+// 5. nothing in the destination stands in the way (CopyEngine.h PlanCopy);
+//    the folders of its path that are missing will be made;
+// 6. the volume has room for the payload, counted in whole clusters, and
+//    takes its files (VolumeLimits.h).
 //
 // Then the payload is copied all or nothing (InstallTransaction.h): when a
 // file fails, the totals do not agree, or the install is stopped, the
@@ -48,6 +54,10 @@ struct InstallJob {
 
 struct InstallOutcome {
   bool installed = false;
+  // The install was refused for what its caller asked, not for anything
+  // the disk or the payload did: a location Windows would take for another
+  // folder, or a log inside the install folder.
+  bool refusedRequest = false;
   CopyTally copied;       // what was copied (on failure, before it was undone)
   InstallFailure failure;  // what ended a failed install
   // What a failed install could not undo, or a good one could not clean
@@ -56,5 +66,16 @@ struct InstallOutcome {
 };
 
 // Runs one install. observer and log may each be null; neither is owned.
+// A held log (InstallLog::Hold) is released once the destination is known
+// not to hold it, and dropped, failing the install, when it does.
 // Critical-error boxes of the platform are kept off for the run.
 InstallOutcome RunInstallJob(const InstallJob& job, InstallObserver* observer, InstallLog* log);
+
+// Copies the folder source into destination by the same road from step 3
+// on (the lock, recovery, walk, plan, space, the copy all or nothing),
+// without a product folder or a log. Names beginning with "." are not
+// copied. tally, when given, counts what was placed (on failure, before it
+// was undone). On failure the observer hears of it once, and
+// GetLastError gives its code.
+bool CopyTree(const char* destination, const char* source, CopyTally* tally = nullptr,
+              CopyObserver* observer = nullptr);

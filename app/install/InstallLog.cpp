@@ -14,6 +14,7 @@ InstallLog::InstallLog(const char* path) {
 }
 
 InstallLog::~InstallLog() {
+  Release();
   Flush();
   if (IsOpen()) CloseHandle(file);
 }
@@ -28,6 +29,26 @@ bool InstallLog::Open(const char* path) {
   file = CreateFileA(path, FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_ALWAYS,
                      FILE_ATTRIBUTE_NORMAL, nullptr);
   return IsOpen();
+}
+
+void InstallLog::Hold(const char* path) {
+  heldPath = path ? path : "";
+}
+
+void InstallLog::Release() {
+  if (heldPath.empty()) return;
+  const std::string path = std::move(heldPath);
+  heldPath.clear();
+  Open(path.c_str());
+  if (IsOpen())
+    Flush();
+  else
+    pending.clear();
+}
+
+void InstallLog::Drop() {
+  heldPath.clear();
+  pending.clear();
 }
 
 bool InstallLog::BeginBlock() {
@@ -46,7 +67,7 @@ void InstallLog::EndBlock() {
 }
 
 void InstallLog::Line(const std::string& line) {
-  if (!IsOpen()) return;
+  if (!IsOpen() && heldPath.empty()) return;
   pending += LogEscaped(line);
   pending += "\r\n";
   if (pending.size() >= kLogBatch) Flush();
@@ -60,7 +81,7 @@ void InstallLog::Error(const InstallFailure& failure) {
 }
 
 void InstallLog::Flush() {
-  if (!IsOpen() || pending.empty()) return;
+  if (!heldPath.empty() || !IsOpen() || pending.empty()) return;
   DWORD written = 0;
   const BOOL wrote = WriteFile(file, pending.data(), static_cast<DWORD>(pending.size()), &written, nullptr);
   if (!wrote || written != pending.size()) {

@@ -32,6 +32,18 @@ public:
   bool Open(const char* path);
   bool IsOpen() const { return file != INVALID_HANDLE_VALUE; }
 
+  // Keeps every line in memory, without opening the file, until Release:
+  // for a log that may turn out to name a file where nothing may be
+  // written yet (inside the install folder). A held log still held when
+  // the object goes is released then.
+  void Hold(const char* path);
+  // The file of a held log; empty when none is held.
+  const std::string& HeldPath() const { return heldPath; }
+  // Opens a held log and writes what it holds.
+  void Release();
+  // Forgets a held log and everything it holds: nothing is written.
+  void Drop();
+
   // Starts a block with the dated line unless one is started already;
   // true when this call started it (the caller then ends it).
   bool BeginBlock();
@@ -48,6 +60,7 @@ public:
 
 private:
   HANDLE file = INVALID_HANDLE_VALUE;  // owned
+  std::string heldPath;               // a held log's file; empty when not held
   std::string pending;
   bool inBlock = false;
 };

@@ -24,6 +24,8 @@ unsigned Percent(uint64_t part, uint64_t whole) {
 
 }  // namespace
 
+std::string CountOf(uint64_t n, const char* one, const char* many) { return FormatCount(n) + " " + (n == 1 ? one : many); }
+
 std::string ProgressText(uint64_t filesDone, uint64_t filesTotal, uint64_t bytesDone, uint64_t bytesTotal) {
   filesTotal = std::max(filesTotal, filesDone);
   bytesTotal = std::max(bytesTotal, bytesDone);

@@ -13,6 +13,9 @@ constexpr uint32_t kProgressRepaintInterval = 100;
 // n with a comma between each group of three digits: "1,234,567".
 std::string FormatCount(uint64_t n);
 
+// n and the noun that goes with it: "1 file", "1,234 files".
+std::string CountOf(uint64_t n, const char* one, const char* many);
+
 // "Installing. Please wait... 1,234 of 10,000 files (12%)". The percentage
 // is of bytes, rounded down, so 100% shows only when every byte is copied;
 // without any bytes to copy it is left out. A count past its total (the

@@ -3,12 +3,10 @@
 #include <algorithm>
 #include <cstdio>
 
-#include "common/AnsiText.h"
 #include "app/install/FileTree.h"
+#include "common/AnsiText.h"
 
 namespace {
-
-constexpr uint32_t kBucketSize = 256;
 
 // The name the kernel takes for a rename's target: "\??\C:\..." or
 // "\??\UNC\server\...". Every Windows takes this form, where some take no
@@ -40,8 +38,9 @@ bool RenameOpenFile(HANDLE file, const std::string& target, bool replace) {
 // Returns 0 or the platform's error (a sharing violation for a file in
 // use, where a rename would say only "access denied").
 DWORD ReplaceableError(const std::string& target) {
-  const HANDLE probe = CreateFileA(target.c_str(), DELETE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                   nullptr, OPEN_EXISTING, 0, nullptr);
+  const HANDLE probe = CreateFileW(LongPath(target).c_str(), DELETE,
+                                   FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING, 0,
+                                   nullptr);
   if (probe == INVALID_HANDLE_VALUE) return GetLastError();
   CloseHandle(probe);
   return 0;
@@ -54,170 +53,188 @@ DWORD ReplaceError(DWORD error, const std::string& target) {
   return ReplaceableError(target) == ERROR_SHARING_VIOLATION ? ERROR_SHARING_VIOLATION : error;
 }
 
-// A long path as the installer's paths are written, for messages.
-std::string Narrow(const std::wstring& longPath) {
-  std::wstring path = longPath;
-  if (path.compare(0, 8, L"\\\\?\\UNC\\") == 0)
-    path = L"\\" + path.substr(7);
-  else if (path.compare(0, 4, L"\\\\?\\") == 0)
-    path = path.substr(4);
-  std::string ansi;
-  AnsiFromWide(path, &ansi);
-  return ansi;
-}
-
 }  // namespace
 
 InstallTransaction::InstallTransaction(std::string root) : root(std::move(root)) {}
 
 InstallTransaction::~InstallTransaction() {
-  if (finished) return;
   std::vector<InstallFailure> leftovers;
   Rollback(&leftovers);
 }
 
-bool InstallTransaction::MakeFolder(const std::string& path, InstallFailure* failure) {
-  if (!CreateDirectoryA(path.c_str(), nullptr)) return Fail(failure, path, GetLastError());
-  steps.push_back({Kind::kFolder, path, std::wstring()});
+bool InstallTransaction::Begin(const std::vector<std::string>& makeFirst, std::vector<JournalEntry> plan,
+                               InstallFailure* failure) {
+  journal = Journal();
+  journal.root = root;
+  journal.processId = GetCurrentProcessId();
+  finished = false;
+  for (const std::string& folder : makeFirst) {
+    if (CreateDirectoryW(LongPath(folder).c_str(), nullptr)) {
+      journal.made.push_back(folder);
+      continue;
+    }
+    const DWORD error = GetLastError();
+    // Another install made it meanwhile: it is theirs, and stays.
+    if (error == ERROR_ALREADY_EXISTS && FolderExists(folder.c_str())) continue;
+    return Fail(failure, folder, error);
+  }
+  if (!MakeStaging(failure)) return false;
+  journal.plan = std::move(plan);
+  std::string lines = JournalHeaderLine(root, journal.processId);
+  for (const std::string& folder : journal.made) lines += JournalMadeLine(folder);
+  for (const JournalEntry& entry : journal.plan) lines += JournalPlanLine(entry);
+  lines += JournalPlanEndLine(journal.plan.size());
+  if (!Write(lines, true, failure)) return false;
+  journal.planWhole = true;
   return true;
 }
 
-bool InstallTransaction::EnsureStaging(InstallFailure* failure) {
-  if (!staging.empty()) return true;
+bool InstallTransaction::MakeStaging(InstallFailure* failure) {
   // Hidden and named with a dot, which no payload name begins with, and
   // with the process id, so that two installs never share one.
   for (int attempt = 0; attempt < 100; ++attempt) {
     char name[48];
-    std::snprintf(name, sizeof name, "\\.qvsetup-%lx%s", GetCurrentProcessId(),
+    std::snprintf(name, sizeof name, "\\%s%lx%s", kStagingPrefix, GetCurrentProcessId(),
                   attempt ? ("-" + std::to_string(attempt)).c_str() : "");
     const std::wstring path = LongPath(root + name);
-    if (CreateDirectoryW(path.c_str(), nullptr)) {
-      SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_HIDDEN);
-      staging = path;
-      return true;
+    if (!CreateDirectoryW(path.c_str(), nullptr)) {
+      if (GetLastError() == ERROR_ALREADY_EXISTS) continue;
+      return Fail(failure, root + name, GetLastError());
     }
-    if (GetLastError() != ERROR_ALREADY_EXISTS) return Fail(failure, root + name, GetLastError());
+    SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_HIDDEN);
+    staging = path;
+    journalFile = CreateFileW(StagingJournalPath(staging).c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr,
+                              CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (journalFile == INVALID_HANDLE_VALUE) return Fail(failure, ShownPath(StagingJournalPath(staging)), GetLastError());
+    return true;
   }
   return Fail(failure, root, ERROR_ALREADY_EXISTS, "no staging folder could be made in the install folder");
 }
 
-bool InstallTransaction::OpenStagingFile(HANDLE* file, InstallFailure* failure) {
-  *file = INVALID_HANDLE_VALUE;
-  if (!EnsureStaging(failure)) return false;
-  const std::wstring path = staging + L"\\t" + std::to_wstring(++stagingCount);
-  *file = CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE | DELETE, 0, nullptr, CREATE_NEW,
-                      FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (*file == INVALID_HANDLE_VALUE) return Fail(failure, Narrow(path), GetLastError());
+bool InstallTransaction::Write(const std::string& lines, bool flush, InstallFailure* failure) {
+  DWORD written = 0;
+  if (!WriteFile(journalFile, lines.data(), static_cast<DWORD>(lines.size()), &written, nullptr) ||
+      written != lines.size())
+    return Fail(failure, ShownPath(StagingJournalPath(staging)), written == lines.size() ? GetLastError() : ERROR_DISK_FULL,
+                "the install's journal could not be written");
+  if (flush && !FlushFileBuffers(journalFile))
+    return Fail(failure, ShownPath(StagingJournalPath(staging)), GetLastError(),
+                "the install's journal could not be written to the disk");
   return true;
 }
 
-void InstallTransaction::DiscardStagingFile(HANDLE file) {
+bool InstallTransaction::Announce(uint32_t index, InstallFailure* failure) {
+  if (!Write(JournalBeginLine(index), false, failure)) return false;
+  journal.begun.insert(index);
+  return true;
+}
+
+const JournalEntry* InstallTransaction::Entry(uint32_t index) const {
+  const auto found = std::lower_bound(journal.plan.begin(), journal.plan.end(), index,
+                                      [](const JournalEntry& entry, uint32_t i) { return entry.index < i; });
+  return found != journal.plan.end() && found->index == index ? &*found : nullptr;
+}
+
+bool InstallTransaction::MakeFolder(uint32_t index, InstallFailure* failure) {
+  const JournalEntry* entry = Entry(index);
+  if (finished || !entry || entry->step != JournalStep::kMakeFolder)
+    return Fail(failure, root, ERROR_INVALID_PARAMETER, "the folder is not in the install's plan");
+  const std::string target = root + "\\" + entry->path;
+  if (!Announce(index, failure)) return false;
+  if (!CreateDirectoryW(LongPath(target).c_str(), nullptr)) return Fail(failure, target, GetLastError());
+  return true;
+}
+
+bool InstallTransaction::OpenStagingFile(uint32_t index, AFile* file, InstallFailure* failure) {
+  const JournalEntry* entry = Entry(index);
+  if (finished || !entry || entry->step == JournalStep::kMakeFolder)
+    return Fail(failure, root, ERROR_INVALID_PARAMETER, "the file is not in the install's plan");
+  const std::wstring path = StagingFilePath(staging, index);
+  file->handle = CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE | DELETE, 0, nullptr, CREATE_NEW,
+                             FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file->handle == INVALID_HANDLE_VALUE) return Fail(failure, ShownPath(path), GetLastError());
+  return true;
+}
+
+void InstallTransaction::DiscardStagingFile(AFile& file) {
   FILE_DISPOSITION_INFO dispose = {TRUE};
-  SetFileInformationByHandle(file, FileDispositionInfo, &dispose, sizeof dispose);
-  CloseHandle(file);
+  SetFileInformationByHandle(file.handle, FileDispositionInfo, &dispose, sizeof dispose);
+  file.Close();
 }
 
-bool InstallTransaction::NextBackupName(std::wstring* name, InstallFailure* failure) {
-  const uint32_t n = backupCount++;
-  if (n % kBucketSize == 0) {
-    const std::wstring bucket = staging + L"\\b" + std::to_wstring(n / kBucketSize);
-    if (!CreateDirectoryW(bucket.c_str(), nullptr)) return Fail(failure, Narrow(bucket), GetLastError());
-    buckets.push_back(bucket);
+bool InstallTransaction::PlaceFile(uint32_t index, AFile& file, InstallFailure* failure) {
+  const JournalEntry* entry = Entry(index);
+  if (finished || !entry || entry->step == JournalStep::kMakeFolder) {
+    file.Close();
+    return Fail(failure, root, ERROR_INVALID_PARAMETER, "the file is not in the install's plan");
   }
-  *name = buckets.back() + L"\\" + std::to_wstring(n);
-  return true;
-}
-
-bool InstallTransaction::PlaceFile(HANDLE file, const std::string& target, bool replaces, InstallFailure* failure) {
-  std::wstring backup;
+  const std::string target = root + "\\" + entry->path;
+  const std::wstring place = LongPath(target);
+  const bool replaces = entry->step == JournalStep::kReplaceFile;
+  const auto fail = [&](const std::string& path, DWORD error) {
+    file.Close();
+    return Fail(failure, path, error);
+  };
+  // Found before a second name is made: on a file in use even that name
+  // could not be removed again.
+  if (replaces)
+    if (const DWORD error = ReplaceableError(target)) return fail(target, error);
+  if (!Announce(index, failure)) {
+    file.Close();
+    return false;
+  }
   bool linked = false;
   if (replaces) {
-    // Found before a second name is made: on a file in use even that name
-    // could not be removed again.
-    if (const DWORD error = ReplaceableError(target)) {
-      DiscardStagingFile(file);
-      return Fail(failure, target, error);
-    }
-    if (!NextBackupName(&backup, failure)) {
-      DiscardStagingFile(file);
-      return false;
-    }
-    linked = CreateHardLinkW(backup.c_str(), LongPath(target).c_str(), nullptr) != 0;
-    if (!linked && !MoveFileExW(LongPath(target).c_str(), backup.c_str(), 0)) {
-      const DWORD error = ReplaceError(GetLastError(), target);
-      DiscardStagingFile(file);
-      return Fail(failure, target, error);
-    }
+    const std::wstring folder = BackupFolderPath(staging, index), backup = BackupPath(staging, index);
+    if (!CreateDirectoryW(folder.c_str(), nullptr) && GetLastError() != ERROR_ALREADY_EXISTS)
+      return fail(ShownPath(folder), GetLastError());
+    linked = CreateHardLinkW(backup.c_str(), place.c_str(), nullptr) != 0;
+    if (!linked && !MoveFileExW(place.c_str(), backup.c_str(), 0))
+      return fail(target, ReplaceError(GetLastError(), target));
+    // A read-only file cannot be replaced; the attribute is the file's, so
+    // its earlier version, and it comes back with it.
+    const DWORD attributes = GetFileAttributesW(place.c_str());
+    if (linked && attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY) &&
+        !SetFileAttributesW(place.c_str(), attributes & ~FILE_ATTRIBUTE_READONLY))
+      return fail(target, GetLastError());
   }
   // With the old file linked, the rename swaps the two in one step; moved
   // away, the name is free and taken anew.
-  if (!RenameOpenFile(file, target, linked)) {
-    const DWORD error = ReplaceError(GetLastError(), target);
-    DiscardStagingFile(file);
-    if (linked)
-      DeleteFileW(backup.c_str());
-    else if (replaces)
-      MoveFileExW(backup.c_str(), LongPath(target).c_str(), 0);
-    return Fail(failure, target, error);
-  }
-  CloseHandle(file);
-  steps.push_back({replaces ? Kind::kReplacedFile : Kind::kNewFile, target, backup});
+  if (!RenameOpenFile(file.handle, target, linked)) return fail(target, ReplaceError(GetLastError(), target));
+  file.Close();
   return true;
 }
 
-void InstallTransaction::Rollback(std::vector<InstallFailure>* leftovers) {
+void InstallTransaction::CloseJournal() {
+  if (journalFile != INVALID_HANDLE_VALUE) CloseHandle(journalFile);
+  journalFile = INVALID_HANDLE_VALUE;
+}
+
+bool InstallTransaction::Commit(std::vector<InstallFailure>* leftovers, InstallFailure* failure) {
+  if (finished) return true;
+  // Once this is on the disk, a later run finishes the install instead of
+  // undoing it.
+  if (!Write(JournalCommitLine(), true, failure)) return false;
+  journal.committed = true;
+  finished = true;
+  CloseJournal();
+  FinishCommittedSteps(journal, staging, leftovers);
+  RemoveStagingFolder(staging, leftovers);
+  return true;
+}
+
+UndoCounts InstallTransaction::Rollback(std::vector<InstallFailure>* leftovers) {
+  UndoCounts counts;
+  if (finished) return counts;
+  finished = true;
+  CloseJournal();
   // Files first, so that the staging folder, which holds the earlier
   // versions until they are back, and then the folders are empty when
   // they go.
-  for (auto step = steps.rbegin(); step != steps.rend(); ++step) {
-    if (step->kind == Kind::kNewFile && !DeleteFileA(step->target.c_str()))
-      leftovers->push_back(MakeFailure(step->target, GetLastError(), "it could not be removed"));
-    if (step->kind == Kind::kReplacedFile &&
-        !MoveFileExW(step->backup.c_str(), LongPath(step->target).c_str(), MOVEFILE_REPLACE_EXISTING))
-      leftovers->push_back(MakeFailure(step->target, GetLastError(),
-                                       "the earlier version could not be put back; it is kept as " +
-                                           Narrow(step->backup)));
+  if (!staging.empty()) {
+    UndoSteps(journal, root, staging, &counts, leftovers);
+    if (!RemoveStagingFolder(staging, leftovers)) return counts;
   }
-  RemoveStaging(leftovers);
-  for (auto step = steps.rbegin(); step != steps.rend(); ++step)
-    if (step->kind == Kind::kFolder && !RemoveDirectoryA(step->target.c_str()))
-      leftovers->push_back(MakeFailure(step->target, GetLastError(), "the folder could not be removed"));
-  steps.clear();
-  finished = true;
-}
-
-void InstallTransaction::Commit(std::vector<InstallFailure>* leftovers) {
-  for (const Step& step : steps)
-    if (step.kind == Kind::kReplacedFile && !DeleteFileW(step.backup.c_str()))
-      leftovers->push_back(MakeFailure(Narrow(step.backup), GetLastError(), ""));
-  steps.clear();
-  RemoveStaging(leftovers);
-  finished = true;
-}
-
-void InstallTransaction::RemoveStaging(std::vector<InstallFailure>* leftovers) {
-  if (staging.empty()) return;
-  for (const std::wstring& bucket : buckets)
-    if (!RemoveDirectoryW(bucket.c_str())) leftovers->push_back(MakeFailure(Narrow(bucket), GetLastError(), ""));
-  if (!RemoveDirectoryW(staging.c_str())) leftovers->push_back(MakeFailure(Narrow(staging), GetLastError(), ""));
-  buckets.clear();
-  staging.clear();
-}
-
-size_t InstallTransaction::NewFiles() const {
-  size_t n = 0;
-  for (const Step& step : steps) n += step.kind == Kind::kNewFile;
-  return n;
-}
-
-size_t InstallTransaction::ReplacedFiles() const {
-  size_t n = 0;
-  for (const Step& step : steps) n += step.kind == Kind::kReplacedFile;
-  return n;
-}
-
-size_t InstallTransaction::MadeFolders() const {
-  size_t n = 0;
-  for (const Step& step : steps) n += step.kind == Kind::kFolder;
-  return n;
+  RemoveMadeFolders(journal, &counts, leftovers);
+  return counts;
 }

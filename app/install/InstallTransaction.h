@@ -1,20 +1,30 @@
-// Makes an install all or nothing. Every folder the install creates and
-// every file it places goes through here and is noted, so that a failed
-// or stopped install can be undone: what it made is removed and every file
-// it replaced is put back, the very file with its bytes and times.
+// Makes an install all or nothing, and undoable even when its process is
+// killed. Every folder the install makes and every file it places goes
+// through here, as the plan given to Begin says, so that a failed or
+// stopped install can be undone: what it made is removed and every file it
+// replaced is put back, the very file with its bytes, times and attributes.
 //
 // No existing file is ever opened for writing. A file's new contents are
 // written to a staging file in a hidden folder inside the install's root
 // folder, and only a whole, closed-over copy is renamed into place; a
 // replaced file is first given a second name (a hard link) in the staging
 // folder, so that the rename swaps one whole file for another and the old
-// one stays until the install is committed. A process killed at any moment
-// therefore leaves every file either as it was or whole and new, and the
-// earlier versions of replaced files still in the staging folder.
+// one stays until the install is committed. Where the volume has no hard
+// links, the old file is moved into the staging folder first instead: the
+// name is then empty for the moment between the two renames.
 //
-// Where the volume has no hard links, the old file is renamed into the
-// staging folder first instead: the name is then empty for the moment
-// between the two renames.
+// Before any step, the whole plan is written to the staging folder's
+// journal and flushed to disk; each step is announced there before it is
+// taken, and the commit is noted before the earlier versions go. A process
+// killed at any moment therefore leaves every file either as it was or
+// whole and new, and a journal from which a later run undoes the install,
+// or finishes its commit (InstallRecovery.h). The journal stays open for
+// writing, shared only with readers, for as long as the install runs: a
+// later run that can open it for writing knows its install is gone.
+//
+// The folders made before the staging folder exists (the root, and the
+// folders above it that a location needs) are noted in the journal at
+// once after: a process killed in that instant leaves them, empty.
 #pragma once
 
 #include <windows.h>
@@ -23,65 +33,63 @@
 #include <string>
 #include <vector>
 
+#include "app/install/AFile.h"
 #include "app/install/InstallFailure.h"
+#include "app/install/InstallJournal.h"
+#include "app/install/StagingFolder.h"
 
 class InstallTransaction {
 public:
-  // root: the full, normalised path of the folder the install writes in
-  // (it may not exist yet; the install makes it first, through
-  // MakeFolder).
+  // root: the full, normalised path of the folder the install writes in.
   explicit InstallTransaction(std::string root);
   // Undoes whatever was not committed.
   ~InstallTransaction();
   InstallTransaction(const InstallTransaction&) = delete;
   InstallTransaction& operator=(const InstallTransaction&) = delete;
 
-  // Creates one folder (its parent must exist) and notes it.
-  bool MakeFolder(const std::string& path, InstallFailure* failure);
+  // Makes each folder of makeFirst that is not there, in order (outermost
+  // first; the last, when there is any, is the root), then the staging
+  // folder and its journal, and writes the plan: every step the install
+  // will take, in index order. Nothing else is written before this.
+  bool Begin(const std::vector<std::string>& makeFirst, std::vector<JournalEntry> plan, InstallFailure* failure);
 
-  // Opens a new staging file to write a file's contents to; the handle has
-  // the access PlaceFile needs. The caller writes and keeps it open.
-  bool OpenStagingFile(HANDLE* file, InstallFailure* failure);
-  // Moves a staging file opened above into place as target, replacing the
-  // file there when replaces is set (kept for Rollback), and closes it. On
-  // failure the staging file is deleted and the target is as it was.
-  bool PlaceFile(HANDLE file, const std::string& target, bool replaces, InstallFailure* failure);
+  // The planned folder of entry index.
+  bool MakeFolder(uint32_t index, InstallFailure* failure);
+
+  // Opens entry index's staging file for its new contents, with the access
+  // PlaceFile needs; file owns it.
+  bool OpenStagingFile(uint32_t index, AFile* file, InstallFailure* failure);
+  // Moves entry index's staging file into place (replacing the file there
+  // when the plan says so) and closes it. On failure the file is closed
+  // and what the step did is left for Rollback.
+  bool PlaceFile(uint32_t index, AFile& file, InstallFailure* failure);
   // Deletes a staging file that will not be placed, and closes it.
-  void DiscardStagingFile(HANDLE file);
+  void DiscardStagingFile(AFile& file);
 
-  // The install succeeded: the earlier versions of replaced files and the
-  // staging folder go. What cannot be removed is told in leftovers.
-  void Commit(std::vector<InstallFailure>* leftovers);
-  // The install failed: everything noted is undone, newest first. What
+  // The install succeeded: noted in the journal, then the earlier versions
+  // of replaced files and the staging folder go. False, with failure, when
+  // the commit cannot be noted: the transaction is then still open, for
+  // Rollback. What cannot be cleaned up is told in leftovers.
+  bool Commit(std::vector<InstallFailure>* leftovers, InstallFailure* failure);
+  // The install failed: everything done is undone, newest first. What
   // cannot be undone is told in leftovers (the destination is then not as
-  // it was, and the leftovers say where).
-  void Rollback(std::vector<InstallFailure>* leftovers);
+  // it was, and the leftovers say where; a staging folder that still holds
+  // an earlier version stays, with its journal, for a later run).
+  UndoCounts Rollback(std::vector<InstallFailure>* leftovers);
 
-  // Files placed new, files replaced and folders made so far.
-  size_t NewFiles() const;
-  size_t ReplacedFiles() const;
-  size_t MadeFolders() const;
+  // The staging folder's long path; empty before Begin.
+  const std::wstring& StagingFolder() const { return staging; }
 
 private:
-  enum class Kind { kFolder, kNewFile, kReplacedFile };
-  struct Step {
-    Kind kind;
-    std::string target;   // ANSI path
-    std::wstring backup;  // the replaced file's second name, for kReplacedFile
-  };
-
-  bool EnsureStaging(InstallFailure* failure);
-  // The next backup name, in a bucket folder of at most kBucketSize names
-  // (Wine looks a new name up in the whole folder, so one folder of every
-  // backup would cost quadratic time).
-  bool NextBackupName(std::wstring* name, InstallFailure* failure);
-  void RemoveStaging(std::vector<InstallFailure>* leftovers);
+  const JournalEntry* Entry(uint32_t index) const;
+  bool MakeStaging(InstallFailure* failure);
+  bool Write(const std::string& lines, bool flush, InstallFailure* failure);
+  bool Announce(uint32_t index, InstallFailure* failure);
+  void CloseJournal();
 
   const std::string root;
-  std::wstring staging;  // long path of the staging folder; empty until made
-  std::vector<Step> steps;
-  std::vector<std::wstring> buckets;
-  uint32_t stagingCount = 0;
-  uint32_t backupCount = 0;
-  bool finished = false;
+  std::wstring staging;           // long path; empty until made
+  HANDLE journalFile = INVALID_HANDLE_VALUE;  // owned
+  Journal journal;                // what the journal on disk says, kept in memory
+  bool finished = true;           // nothing to undo: before Begin, or after Commit or Rollback
 };

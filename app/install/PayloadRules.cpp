@@ -13,6 +13,13 @@ bool SameLetters(const char* a, const char* b, size_t length) {
   return true;
 }
 
+// The digit of a port: 1 to 9, or the superscript 1, 2 or 3 of the
+// Western code page, which Windows takes as the same port ("COM\xB9").
+bool IsPortDigit(char c) {
+  const unsigned char u = static_cast<unsigned char>(c);
+  return (u >= '1' && u <= '9') || u == 0xB9 || u == 0xB2 || u == 0xB3;
+}
+
 // The stem is what comes before the first dot: "nul.txt" and "NUL.tar.gz"
 // open the device as "NUL" does. Windows also ignores spaces before the
 // dot ("nul .txt").
@@ -20,10 +27,10 @@ bool IsDeviceName(const char* name) {
   const char* dot = std::strchr(name, '.');
   size_t stem = dot ? static_cast<size_t>(dot - name) : std::strlen(name);
   while (stem > 0 && name[stem - 1] == ' ') --stem;
-  for (const char* device : {"CON", "PRN", "AUX", "NUL"})
-    if (stem == 3 && SameLetters(name, device, 3)) return true;
+  for (const char* device : {"CON", "PRN", "AUX", "NUL", "CONIN$", "CONOUT$"})
+    if (stem == std::strlen(device) && SameLetters(name, device, stem)) return true;
   for (const char* device : {"COM", "LPT"})
-    if (stem == 4 && SameLetters(name, device, 3) && name[3] >= '1' && name[3] <= '9') return true;
+    if (stem == 4 && SameLetters(name, device, 3) && IsPortDigit(name[3])) return true;
   return false;
 }
 

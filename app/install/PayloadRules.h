@@ -19,7 +19,8 @@ enum class NameProblem {
   kReservedCharacter,   // one of \ / : * ? " < > |
   kControlCharacter,    // a byte below 32, or 127
   kTrailingDotOrSpace,  // Windows drops them, so "a." names "a"
-  kDeviceName,          // CON, PRN, AUX, NUL, COM1-9, LPT1-9, with any extension, any case
+  kDeviceName,          // CON, PRN, AUX, NUL, CONIN$, CONOUT$, COM1-9, LPT1-9 (and COM/LPT with a
+                        // superscript 1-3), with any extension, any case
 };
 
 // The first problem of a name that is to become one file or folder name.

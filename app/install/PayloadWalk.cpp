@@ -6,23 +6,19 @@
 
 #include "common/AnsiText.h"
 #include "app/install/FileTree.h"
+#include "app/install/InstallProgress.h"
 #include "app/install/PathNames.h"
 #include "app/install/PayloadRules.h"
+
+const char kPayloadLink[] = "it is a link or a junction, and the installer does not follow links in a payload";
 
 namespace {
 
 bool IsLeadByte(uint8_t byte) { return IsAnsiLeadByte(byte); }
 
-// A name for messages when the ANSI code page cannot hold it: what the
-// platform makes of it, question marks and all.
-std::string LossyAnsi(const std::wstring& text) {
-  if (text.empty()) return std::string();
-  const int length = static_cast<int>(text.size());
-  const int size = WideCharToMultiByte(CP_ACP, 0, text.data(), length, nullptr, 0, nullptr, nullptr);
-  std::string out(size > 0 ? size : 0, '\0');
-  if (size > 0) WideCharToMultiByte(CP_ACP, 0, text.data(), length, &out[0], size, nullptr, nullptr);
-  return out;
-}
+// A name for messages when the ANSI code page cannot hold it: what it
+// cannot hold shows as question marks.
+std::string LossyAnsi(const std::wstring& text) { return AnsiMarkingUnconvertible(text, '?'); }
 
 class Walker {
 public:
@@ -34,7 +30,7 @@ public:
     // The long form lists a folder whose path and pattern together pass
     // the platform's limit; its names are then refused by the length rule
     // with the reason, not by a listing that fails.
-    Walk(LongPath(source), "");
+    Walk(LongPath(source), "", 1);
     return clean;
   }
 
@@ -88,7 +84,7 @@ private:
 
   // folderWide: the folder's long path; relativeFolder: its path relative
   // to the payload folder ("" for the payload folder itself).
-  void Walk(const std::wstring& folderWide, const std::string& relativeFolder) {
+  void Walk(const std::wstring& folderWide, const std::string& relativeFolder, int depth) {
     const std::wstring relativeFolderWide = relativeFolder.empty() ? L"" : WideFromAnsi(relativeFolder) + L"\\";
     std::vector<ListedEntry> listed;
     const DWORD error = ListFolder(folderWide, &listed);
@@ -113,6 +109,17 @@ private:
       std::string name;
       bool tooLong = false;
       if (!Check(relativeFolder, relativeWide, entry, &name, &tooLong)) continue;
+      if (entry.IsLink()) {
+        Problem(source + "\\" + Under(relativeFolder, name), relativeWide, ERROR_NOT_SUPPORTED, kPayloadLink);
+        continue;
+      }
+      if (payload->entries.size() + folders.size() >= kMaxPayloadEntries) {
+        Problem(source, L"", ERROR_TOO_MANY_NAMES,
+                "the payload holds more than " + FormatCount(kMaxPayloadEntries) +
+                    " files and folders, the most the installer takes");
+        stopped = true;
+        return;
+      }
       const auto [first, added] = seen.emplace(NameKey(entry.name), entry.name);
       if (!added) {
         Problem(Under(source, Under(relativeFolder, name)), relativeWide, ERROR_ALREADY_EXISTS,
@@ -132,7 +139,14 @@ private:
     for (const Folder& folder : folders) {
       if (stopped) return;
       payload->entries.push_back({folder.relative, true, 0});
-      if (!folder.tooLong) Walk(folder.wide, folder.relative);
+      if (folder.tooLong) continue;
+      if (depth >= kMaxPayloadDepth) {
+        Problem(source + "\\" + folder.relative, WideFromAnsi(folder.relative), ERROR_FILENAME_EXCED_RANGE,
+                "it lies more than " + std::to_string(kMaxPayloadDepth) +
+                    " folders deep, deeper than the installer goes");
+        continue;
+      }
+      Walk(folder.wide, folder.relative, depth + 1);
     }
   }
 
@@ -158,6 +172,10 @@ bool WalkPayload(const char* source, const char* destination, Payload* payload, 
   if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_DIRECTORY)) {
     const DWORD error = attributes == INVALID_FILE_ATTRIBUTES ? GetLastError() : ERROR_DIRECTORY;
     sink({MakeFailure(full, error, "there is no payload folder here: nothing to install"), L""});
+    return false;
+  }
+  if (attributes & FILE_ATTRIBUTE_REPARSE_POINT) {
+    sink({MakeFailure(full, ERROR_NOT_SUPPORTED, std::string("the payload folder: ") + kPayloadLink), L""});
     return false;
   }
   return Walker(full, destination ? destination : "", payload, sink).Run();

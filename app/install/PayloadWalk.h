@@ -11,7 +11,12 @@
 // - two names of one folder that Windows takes as one ("a.txt", "A.TXT");
 // - a path past 259 characters, where the payload is read or where it
 //   would be installed;
-// - a folder that cannot be listed.
+// - a folder that cannot be listed;
+// - a link or a junction (the payload folder itself, or anything in it):
+//   the walk never goes through one, so a payload cannot reach outside
+//   itself, loop, or bring in a file that lies elsewhere;
+// - more than kMaxPayloadEntries files and folders, or folders more than
+//   kMaxPayloadDepth deep: the walk stops there.
 //
 // Names beginning with "." are not installed; the walk notes them.
 #pragma once
@@ -22,6 +27,15 @@
 #include <vector>
 
 #include "app/install/InstallFailure.h"
+
+// The most files and folders one payload may hold, and the deepest its
+// folders may go. Both lie far beyond any plug-in or program, and keep a
+// hostile payload from holding the installer (or the checker) for ever.
+constexpr size_t kMaxPayloadEntries = 250000;
+constexpr int kMaxPayloadDepth = 64;
+
+// The text of a payload link refused.
+extern const char kPayloadLink[];
 
 // One file or folder of a payload.
 struct PayloadEntry {

@@ -30,7 +30,8 @@ struct SetupOptions {
 enum SetupExit : int {
   kExitInstalled = 0,       // every file copied
   kExitCopyFailed = 1,      // the install failed and was undone (the log says where and why)
-  kExitUsage = 2,           // a usage error or /?, or no location: /D= not given and no default
+  kExitUsage = 2,           // a usage error or /?, no location (/D= not given and no default), or a location
+                            // or log the install refuses (a device, ".." out of a missing folder, a log inside it)
   kExitUnknownProduct = 3,  // no "product.txt" that can be read, or a product name that cannot be installed
   kExitLeftWithoutInstalling = 4,  // the window was left before any install ran, or its install was cancelled
   kExitNoWindow = 5,               // the window could not be made

@@ -24,7 +24,10 @@ int Finish(InstallLog& log, int status) {
 
 int RunUnattendedInstall(const SetupOptions& options) {
   QuietErrorMode quiet;
-  InstallLog log(options.logPath.c_str());
+  // Held until the install knows its folder, which the log may not lie in;
+  // an install that ends before that writes it as it goes.
+  InstallLog log;
+  log.Hold(options.logPath.c_str());
   log.BeginBlock();
   log.Line(LogField("mode", "unattended"));
   if (options.help) {
@@ -74,5 +77,5 @@ int RunUnattendedInstall(const SetupOptions& options) {
   const std::string source = std::string(folder) + "\\" + target.payloadFolder;
   InstallJob job = {product.name.c_str(), target.kind, target.payloadFolder, source.c_str(), location.c_str()};
   const InstallOutcome outcome = RunInstallJob(job, nullptr, &log);
-  return Finish(log, outcome.installed ? kExitInstalled : kExitCopyFailed);
+  return Finish(log, outcome.installed ? kExitInstalled : outcome.refusedRequest ? kExitUsage : kExitCopyFailed);
 }

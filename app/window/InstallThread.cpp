@@ -49,7 +49,8 @@ DWORD WINAPI InstallThread::Run(void* self) {
                     owner.location.c_str()};
   job.stop = &owner.stop;
   {
-    InstallLog log(owner.logPath.c_str());
+    InstallLog log;
+    log.Hold(owner.logPath.c_str());
     Reports reports(owner);
     owner.outcome = RunInstallJob(job, &reports, &log);
   }

@@ -154,6 +154,33 @@ summary: 0 problems, 0 warnings'
   longest-fits)
     long=$(printf 'L%.0s' $(seq 221)).txt; echo x >"$payload/Sub/$long"; check_dist
     expect_status 0; expect_line 'ok: the longest installed path has 259 characters' ;;
+  links)
+    # Links in the payload are problems, never followed: to a folder
+    # outside, to a folder of the payload (a loop), and to a file outside.
+    mkdir -p "$work/outside" && echo secret >"$work/outside/key.txt"
+    ln -s "$work/outside" "$payload/Sub/Outside"
+    ln -s .. "$payload/Sub/Loop"
+    ln -s "$work/outside/key.txt" "$payload/Sub/key.txt"
+    check_dist
+    expect_status 1
+    for link in Outside Loop key.txt; do
+      expect_line "problem: \"App Files\\Sub\\$link\": it is a link or a junction, and the installer does not follow links in a payload; the install would fail there"
+    done
+    expect_line 'summary: 3 problems, 0 warnings' ;;
+  payload-is-a-link)
+    # The payload folder linked to the root of the file system: one
+    # problem, at once.
+    rm -rf "$payload" && ln -s / "$payload"
+    check_dist; alone
+    expect_start 'problem: "App Files": the payload folder: it is a link or a junction' ;;
+  many-problems)
+    # Thousands of bad names: the first are told, the rest counted.
+    for i in $(seq 1 300); do echo x >"$payload/Sub/n$i."; done
+    check_dist
+    expect_status 1
+    [ "$(grep -c '^problem: ' <<<"$out")" -eq 200 ] || fail "not 200 problem lines"
+    expect_line 'note: 100 more problems in "App Files" are counted but not shown'
+    expect_line 'summary: 300 problems, 0 warnings' ;;
   file-in-use)
     check_dist --hold "$payload/Sub/Presets/a.preset"; alone
     expect_line 'problem: "App Files\Sub\Presets\a.preset" cannot be opened for reading: Sharing violation. (error 32)' ;;

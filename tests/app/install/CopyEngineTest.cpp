@@ -8,10 +8,13 @@
 
 #include <algorithm>
 #include <atomic>
+#include <cstdio>
 #include <functional>
 #include <string>
+#include <thread>
 #include <vector>
 
+#include "app/install/InstallJob.h"
 #include "app/install/InstallTransaction.h"
 #include "tests/app/Scratch.h"
 
@@ -145,7 +148,16 @@ TEST_F(CopyEngineTest, AFailureAnywhereLeavesTheDestinationAsItWas) {
   struct Case {
     const char* name;
     std::string failing;  // the payload file whose copy fails
-    enum How { kDestinationHeld, kDestinationImmutable, kSourceHeld, kSourceVanished, kSourceGrew, kStopped } how;
+    enum How {
+      kDestinationHeld,
+      kDestinationImmutable,
+      kFolderImmutable,
+      kSourceHeld,
+      kSourceVanished,
+      kSourceGrew,
+      kSourceTurnedFolder,
+      kStopped
+    } how;
     DWORD error;
     bool failingPathIsSource;
   };
@@ -155,6 +167,10 @@ TEST_F(CopyEngineTest, AFailureAnywhereLeavesTheDestinationAsItWas) {
       {"last file, destination in use", "Sub/4.txt", Case::kDestinationHeld, ERROR_SHARING_VIOLATION, false},
       {"middle file, destination cannot be replaced", "2.txt", Case::kDestinationImmutable, ERROR_ACCESS_DENIED,
        false},
+      // The second name is made; the rename into the folder is refused.
+      {"last file, its folder takes no new name", "Sub/4.txt", Case::kFolderImmutable, ERROR_ACCESS_DENIED, false},
+      {"middle file, a folder now where the source was", "2.txt", Case::kSourceTurnedFolder, ERROR_ACCESS_DENIED,
+       true},
       {"first file, source held without sharing", "1.txt", Case::kSourceHeld, ERROR_SHARING_VIOLATION, true},
       {"last file, source vanished after the walk", "Sub/4.txt", Case::kSourceVanished, ERROR_FILE_NOT_FOUND, true},
       {"middle file, source grew after the walk", "2.txt", Case::kSourceGrew, ERROR_INVALID_DATA, true},
@@ -172,6 +188,9 @@ TEST_F(CopyEngineTest, AFailureAnywhereLeavesTheDestinationAsItWas) {
     Put("dst/P/mine.txt", "the user's");
     if (c.how == Case::kDestinationHeld || c.how == Case::kDestinationImmutable)
       Put("dst/P/" + c.failing, "old " + c.failing);
+    // A read-only file of the earlier install comes back read-only.
+    Put("dst/P/1.txt", "old 1");
+    SetFileAttributesA(Path("dst/P/1.txt").c_str(), FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_ARCHIVE);
     const FILETIME past = {0x10000000, 0x01C00000};
     for (const char* old : {"dst/P/2.txt", "dst/P/Sub/4.txt"}) {
       const HANDLE file = CreateFileA(Path(old).c_str(), FILE_WRITE_ATTRIBUTES, 0, nullptr, OPEN_EXISTING, 0, nullptr);
@@ -190,12 +209,18 @@ TEST_F(CopyEngineTest, AFailureAnywhereLeavesTheDestinationAsItWas) {
     HeldFile held(c.how == Case::kDestinationHeld ? Path("dst/P/" + c.failing)
                                                   : c.how == Case::kSourceHeld ? Path("src/" + c.failing) : "",
                   0);
-    const std::string immutable = c.how == Case::kDestinationImmutable ? UnixPath(Path("dst/P/" + c.failing)) : "";
+    const std::string immutable = c.how == Case::kDestinationImmutable ? UnixPath(Path("dst/P/" + c.failing))
+                                  : c.how == Case::kFolderImmutable    ? UnixPath(Path("dst/P/Sub"))
+                                                                       : "";
     if (!immutable.empty()) {
       ASSERT_TRUE(RunUnixShell("chattr +i '" + immutable + "'")) << "needs chattr and root";
     }
     if (c.how == Case::kSourceVanished) DeleteFileA(Path("src/" + c.failing).c_str());
     if (c.how == Case::kSourceGrew) Put("src/" + c.failing, "new " + c.failing + " and more");
+    if (c.how == Case::kSourceTurnedFolder) {
+      DeleteFileA(Path("src/" + c.failing).c_str());
+      MakeFolder("src/" + c.failing);
+    }
     std::atomic<bool> stop(false);
     RecordingObserver observer;
     if (c.how == Case::kStopped) observer.afterFile = [&](size_t files) { stop = files == 2; };
@@ -212,8 +237,12 @@ TEST_F(CopyEngineTest, AFailureAnywhereLeavesTheDestinationAsItWas) {
     EXPECT_FALSE(copied);
     EXPECT_EQ(failure.path, Path((c.failingPathIsSource ? "src/" : "dst/P/") + c.failing));
     EXPECT_EQ(failure.error, c.error) << failure.reason;
-    EXPECT_TRUE(leftovers.empty()) << leftovers.front().path;
+    if (c.failingPathIsSource && c.how != Case::kSourceHeld)
+      EXPECT_EQ(failure.reason.rfind(kPayloadChanged, 0), 0u) << failure.reason;
+    EXPECT_TRUE(leftovers.empty()) << leftovers.front().path << ": " << leftovers.front().reason;
     EXPECT_EQ(TreeSnapshot("dst"), before);
+    EXPECT_EQ(GetFileAttributesA(Path("dst/P/1.txt").c_str()), DWORD(FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_ARCHIVE));
+    SetFileAttributesA(Path("dst/P/1.txt").c_str(), FILE_ATTRIBUTE_NORMAL);
   }
 }
 
@@ -278,7 +307,7 @@ TEST_F(CopyEngineTest, WhatStandsInTheWayFailsThePlan) {
          RunUnixShell("ln -s '" + UnixPath(Path("elsewhere")) + "' '" + UnixPath(Path("dst")) + "/Sub'");
        },
        "dst/Sub", ERROR_NOT_SUPPORTED},
-      {"a missing parent", [] {}, "no/such/dst", ERROR_PATH_NOT_FOUND},
+      {"a drive that does not exist", [] {}, "J:\\", ERROR_PATH_NOT_FOUND},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
@@ -287,17 +316,147 @@ TEST_F(CopyEngineTest, WhatStandsInTheWayFailsThePlan) {
     Put("src/a.txt", "a");
     Put("src/Sub/b.txt", "b");
     c.layOut();
-    const std::string destination = c.failing == "no/such/dst" ? "no/such/dst" : "dst";
+    const bool noDrive = c.failing == "J:\\";
     RecordingObserver observer;
-    EXPECT_FALSE(Copy(destination, "src", &observer));
+    EXPECT_FALSE(noDrive ? CopyTree("J:\\no\\such\\dst", Path("src").c_str(), nullptr, &observer)
+                         : Copy("dst", "src", &observer));
     ASSERT_EQ(observer.failures.size(), 1u);
-    EXPECT_EQ(observer.failures[0].path, Path(c.failing));
+    EXPECT_EQ(observer.failures[0].path, noDrive ? c.failing : Path(c.failing));
     EXPECT_EQ(observer.failures[0].error, c.error);
     EXPECT_TRUE(observer.copied.empty()) << "nothing was written";
     EXPECT_FALSE(Exists("elsewhere/b.txt")) << "nothing was written through the link";
     RunUnixShell("rm -f '" + UnixPath(Path("dst")) + "/Sub'");
   }
-  EXPECT_FALSE(Exists("no"));
+}
+
+// Every missing folder of the destination's path is made, and goes again
+// with the rest when the copy fails.
+TEST_F(CopyEngineTest, MissingFoldersOfTheDestinationAreMadeAndUndone) {
+  Put("src/a.txt", "a");
+  Put("src/Sub/b.txt", "b");
+  MakeFolder("there");
+  ASSERT_TRUE(Copy("there/new/deeper/dst", "src"));
+  EXPECT_EQ(Listing("there"), "new/ new/deeper/ new/deeper/dst/ new/deeper/dst/Sub/ new/deeper/dst/Sub/b.txt "
+                              "new/deeper/dst/a.txt");
+  fs::remove_all(Path("there/new"));
+  HeldFile held(Path("src/Sub/b.txt"), 0);
+  EXPECT_FALSE(Copy("there/new/deeper/dst", "src"));
+  EXPECT_EQ(Listing("there"), "");
+}
+
+// A read-only file of an earlier install is replaced like any other, and
+// its earlier version leaves nothing behind.
+TEST_F(CopyEngineTest, ReadOnlyFilesAreReplaced) {
+  Put("src/a.txt", "new");
+  Put("dst/a.txt", "old");
+  SetFileAttributesA(Path("dst/a.txt").c_str(), FILE_ATTRIBUTE_READONLY);
+  ASSERT_TRUE(Copy("dst", "src"));
+  EXPECT_EQ(Get("dst/a.txt"), "new");
+  EXPECT_EQ(GetFileAttributesA(Path("dst/a.txt").c_str()) & FILE_ATTRIBUTE_READONLY, 0u);
+  ExpectNoStaging("dst");
+}
+
+// Stopping is looked at before every entry, not only inside a file's
+// copy: a payload of folders and empty files stops too.
+TEST_F(CopyEngineTest, AStopIsSeenBetweenEntries) {
+  Put("src/empty1", "");
+  Put("src/empty2", "");
+  MakeFolder("src/Folder1/Folder2");
+  Put("src/Folder1/empty3", "");
+  std::atomic<bool> stop(false);
+  RecordingObserver observer;
+  observer.afterFile = [&](size_t) { stop = true; };
+  Payload payload;
+  InstallFailure failure;
+  ASSERT_TRUE(WalkPayload(Path("src").c_str(), Path("dst").c_str(), &payload, [](const PayloadProblem&) { return false; }));
+  CopyPlan plan;
+  ASSERT_TRUE(PlanCopy(payload, Path("dst"), &plan, &failure));
+  InstallTransaction transaction(Path("dst"));
+  EXPECT_FALSE(CopyPayload(payload, plan, Path("src"), Path("dst"), transaction, nullptr, &observer, &stop, &failure));
+  EXPECT_EQ(failure.error, static_cast<uint32_t>(ERROR_CANCELLED));
+  EXPECT_EQ(observer.copied.size(), 1u);
+  std::vector<InstallFailure> leftovers;
+  transaction.Rollback(&leftovers);
+  EXPECT_FALSE(Exists("dst"));
+}
+
+// The walk counts its totals as it goes; a copy that places other totals
+// (an entry skipped or placed twice) fails, and is undone.
+TEST_F(CopyEngineTest, TheTotalsMustComeToTheWalks) {
+  Put("src/a.txt", "alpha");
+  Put("dst/kept.txt", "kept");
+  const std::string before = TreeSnapshot("dst");
+  Payload payload;
+  InstallFailure failure;
+  ASSERT_TRUE(WalkPayload(Path("src").c_str(), Path("dst").c_str(), &payload, [](const PayloadProblem&) { return false; }));
+  CopyPlan plan;
+  ASSERT_TRUE(PlanCopy(payload, Path("dst"), &plan, &failure));
+  for (uint64_t* total : {&payload.files, &payload.bytes}) {
+    ++*total;
+    InstallTransaction transaction(Path("dst"));
+    EXPECT_FALSE(CopyPayload(payload, plan, Path("src"), Path("dst"), transaction, nullptr, nullptr, nullptr, &failure));
+    EXPECT_EQ(failure.error, static_cast<uint32_t>(ERROR_INVALID_DATA));
+    EXPECT_NE(failure.reason.find("where the payload has"), std::string::npos) << failure.reason;
+    std::vector<InstallFailure> leftovers;
+    transaction.Rollback(&leftovers);
+    EXPECT_EQ(TreeSnapshot("dst"), before);
+    --*total;
+  }
+}
+
+// A file that shrinks while it is copied is the payload changing, not a
+// read fault. It is cut from the Unix side, where no sharing rule stops
+// it, once its copy has begun: the file is large enough that the copy is
+// still running.
+TEST_F(CopyEngineTest, AFileThatShrinksMidCopyIsThePayloadChanging) {
+  const std::string big = Path("src/big.bin");
+  MakeFolder("src");
+  {
+    HANDLE file = CreateFileA(big.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    LARGE_INTEGER size;
+    size.QuadPart = 256LL << 20;
+    SetFilePointerEx(file, size, nullptr, FILE_BEGIN);
+    SetEndOfFile(file);
+    CloseHandle(file);
+  }
+  char staging[32];
+  std::snprintf(staging, sizeof staging, "dst/.qvsetup-%lx/t0", GetCurrentProcessId());
+  const std::string staged = Path(staging);
+  std::atomic<bool> done(false);
+  std::thread cutter([&] {
+    // The staging file of the only entry, once it has bytes in it.
+    for (WIN32_FILE_ATTRIBUTE_DATA info; !done; Sleep(1))
+      if (GetFileAttributesExA(staged.c_str(), GetFileExInfoStandard, &info) && info.nFileSizeLow > 0) {
+        RunUnixShell("truncate -s 4096 '" + UnixPath(big) + "'");
+        return;
+      }
+  });
+  RecordingObserver observer;
+  const bool copied = Copy("dst", "src", &observer);
+  done = true;
+  cutter.join();
+  ASSERT_FALSE(copied) << "the copy ended before the file was cut";
+  ASSERT_EQ(observer.failures.size(), 1u);
+  EXPECT_EQ(observer.failures[0].path, big);
+  EXPECT_EQ(observer.failures[0].reason.rfind(std::string(kPayloadChanged) + ": the file ended after", 0), 0u)
+      << observer.failures[0].reason;
+  EXPECT_FALSE(Exists("dst"));
+}
+
+// A payload file that is a link to a file elsewhere (Wine shows such a
+// link as the file itself) is found when it is opened: what is opened is
+// not what the walk found.
+TEST_F(CopyEngineTest, AFileReachedThroughALinkIsNotInstalled) {
+  Put("src/a.txt", "a");
+  Put("secret.txt", "not the payload's");
+  ASSERT_TRUE(RunUnixShell("ln -s '" + UnixPath(Path("secret.txt")) + "' '" + UnixPath(Path("src")) + "/b.txt'"));
+  RecordingObserver observer;
+  EXPECT_FALSE(Copy("dst", "src", &observer));
+  ASSERT_EQ(observer.failures.size(), 1u);
+  EXPECT_EQ(observer.failures[0].path, Path("src/b.txt"));
+  EXPECT_NE(observer.failures[0].reason.find("does not follow links"), std::string::npos);
+  EXPECT_FALSE(Exists("dst"));
+  RunUnixShell("rm -f '" + UnixPath(Path("src")) + "/b.txt'");
 }
 
 TEST_F(CopyEngineTest, CopyFileWholeCopiesEveryChunkBoundary) {

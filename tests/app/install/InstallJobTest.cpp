@@ -8,12 +8,15 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <atomic>
 #include <fstream>
 #include <functional>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "app/install/FileTree.h"
+#include "app/install/InstallLock.h"
 #include "app/install/InstallLog.h"
 #include "app/install/InstallTarget.h"
 #include "app/install/ProductFile.h"
@@ -161,8 +164,12 @@ TEST_F(InstallJobTest, ChecksFailBeforeAnythingIsWritten) {
       {"no payload folder", TargetNone, location, "P", Path("Temp Files"), Path("Temp Files"), ERROR_PATH_NOT_FOUND},
       {"a relative location", TargetApplication, "loc", "P", "", "loc", ERROR_BAD_PATHNAME},
       {"a location without a drive", TargetApplication, "\\loc", "P", "", "\\loc", ERROR_BAD_PATHNAME},
-      {"a location that does not exist", TargetApplication, Path("no/such"), "P", "", Path("no/such/P"),
-       ERROR_PATH_NOT_FOUND},
+      {"a drive that does not exist", TargetApplication, "J:\\no\\such", "P", "", "J:\\", ERROR_PATH_NOT_FOUND},
+      {"a location that climbs out of a folder that is not there", TargetApplication, Path("no/such/../../loc"), "P",
+       "", Path("no/such/../../loc"), ERROR_BAD_PATHNAME},
+      {"a location above its drive", TargetApplication, "C:\\..\\loc", "P", "", "C:\\..\\loc", ERROR_BAD_PATHNAME},
+      {"a device in the location", TargetApplication, Path("loc/nul"), "P", "", Path("loc/nul"), ERROR_BAD_PATHNAME},
+      {"a location that ends in a dot", TargetApplication, Path("loc/x."), "P", "", Path("loc/x."), ERROR_BAD_PATHNAME},
       {"a destination past 259 characters", TargetApplication, location, tooLong, "", location + "\\" + tooLong,
        ERROR_FILENAME_EXCED_RANGE},
       {"a payload path past 259 characters once installed", TargetApplication, location, tooLong.substr(1 + 5), "",
@@ -246,10 +253,86 @@ TEST_F(InstallJobTest, AFullVolumeIsRefusedOrUndone) {
   EXPECT_FALSE(outcome.installed);
   EXPECT_EQ(outcome.failure.path, volume.Path("P\\2.bin"));
   EXPECT_EQ(outcome.failure.error, static_cast<uint32_t>(ERROR_DISK_FULL));
-  EXPECT_TRUE(outcome.leftovers.empty());
+  EXPECT_TRUE(outcome.leftovers.empty()) << outcome.leftovers.front().path << ": " << outcome.leftovers.front().reason;
   std::ifstream one(volume.Path("P\\1.bin"), std::ios::binary), two(volume.Path("P\\2.bin"), std::ios::binary);
   EXPECT_EQ(std::string(std::istreambuf_iterator<char>(one), {}), std::string(100 << 10, '1')) << "put back";
   EXPECT_EQ(std::string(std::istreambuf_iterator<char>(two), {}), std::string(600 << 10, '2')) << "never touched";
+}
+
+// Free space is counted in whole clusters: 600 files of one byte fit a
+// 2 MiB volume byte for byte, but take 600 clusters of 4 KiB.
+TEST_F(InstallJobTest, SpaceIsCountedInWholeClusters) {
+  SmallVolume volume('q', 2);
+  ASSERT_TRUE(volume.Ready()) << "needs root to mount a small volume";
+  for (int i = 0; i < 600; ++i) Put("payload/f" + std::to_string(i), "x");
+  const InstallOutcome outcome = Run(TargetApplication, volume.Path(), "P");
+  EXPECT_FALSE(outcome.installed);
+  EXPECT_EQ(outcome.failure.error, static_cast<uint32_t>(ERROR_DISK_FULL));
+  EXPECT_NE(outcome.failure.reason.find("needs 2,457,600 bytes"), std::string::npos) << outcome.failure.reason;
+  EXPECT_FALSE(FolderExists(volume.Path("P").c_str()));
+}
+
+// A volume out of the slots it keeps names in, with bytes still free,
+// says so against the payload file being placed, not a hidden file of the
+// install's own.
+TEST_F(InstallJobTest, AVolumeOutOfFileSlotsSaysSo) {
+  SmallVolume volume('q', 8);
+  ASSERT_TRUE(volume.Ready()) << "needs root to mount a small volume";
+  // Most of the volume's slots taken from the Unix side first.
+  ASSERT_TRUE(RunUnixShell("mount -o remount,nr_inodes=20 '" + UnixPath(volume.Path()) + "'"));
+  for (int i = 0; i < 30; ++i) Put("payload/f" + std::to_string(i), "x");
+  RecordingInstall observer;
+  const InstallOutcome outcome = Run(TargetApplication, volume.Path(), "P", &observer);
+  EXPECT_FALSE(outcome.installed);
+  EXPECT_EQ(outcome.failure.error, static_cast<uint32_t>(ERROR_DISK_FULL));
+  EXPECT_EQ(outcome.failure.path.rfind(volume.Path("P\\f"), 0), 0u) << outcome.failure.path;
+  EXPECT_NE(outcome.failure.reason.find("out of file slots"), std::string::npos) << outcome.failure.reason;
+  EXPECT_FALSE(FolderExists(volume.Path("P").c_str()));
+}
+
+// A log held until the destination is known is never written inside it:
+// the install is refused before anything is written; beside it, the log
+// is written.
+TEST_F(InstallJobTest, AHeldLogInsideTheInstallFolderIsRefused) {
+  PutPayload("payload");
+  MakeFolder("dest/P");
+  for (const char* inside : {"dest/P/setup.log", "dest/P/Sub/setup.log", "DEST/p/SETUP.LOG"}) {
+    SCOPED_TRACE(inside);
+    InstallLog log;
+    log.Hold(Path(inside).c_str());
+    const InstallOutcome outcome = Run(TargetApplication, Path("dest"), "P", nullptr, &log);
+    EXPECT_FALSE(outcome.installed);
+    EXPECT_TRUE(outcome.refusedRequest);
+    EXPECT_EQ(outcome.failure.error, static_cast<uint32_t>(ERROR_BAD_ARGUMENTS));
+    EXPECT_EQ(Listing("dest"), "P/");
+  }
+  InstallLog beside;
+  beside.Hold(Path("dest/setup.log").c_str());
+  EXPECT_TRUE(Run(TargetApplication, Path("dest"), "P", nullptr, &beside).installed);
+  EXPECT_NE(Get("dest/setup.log").find("result: installed"), std::string::npos);
+}
+
+// While one install holds a folder, a second into it fails at once,
+// writing nothing; the folder above is another install's.
+TEST_F(InstallJobTest, OneInstallIntoAFolderAtATime) {
+  PutPayload("payload");
+  MakeFolder("dest");
+  std::atomic<bool> holding(false), release(false);
+  std::thread first([&] {
+    InstallLock lock;
+    InstallFailure failure;
+    holding = lock.Take(Path("dest/P"), &failure);
+    while (!release) Sleep(1);
+  });
+  while (!holding) Sleep(1);
+  const InstallOutcome refused = Run(TargetApplication, Path("dest"), "P");
+  EXPECT_FALSE(refused.installed);
+  EXPECT_EQ(refused.failure.reason, kAnotherInstallation);
+  EXPECT_EQ(Listing("dest"), "");
+  EXPECT_TRUE(Run(TargetFxPlug, Path("dest"), "P").installed);
+  release = true;
+  first.join();
+  EXPECT_TRUE(Run(TargetApplication, Path("dest"), "P").installed);
 }
 
 TEST_F(InstallJobTest, ResolvesTheTargetOfAnyInstallFilesFolder) {

@@ -59,6 +59,13 @@ TEST(NameRules, WhatWindowsMakesAsItIs) {
       {"com9.log", NameProblem::kDeviceName},
       {"LPT1", NameProblem::kDeviceName},
       {"lpt9.x", NameProblem::kDeviceName},
+      {"CONIN$", NameProblem::kDeviceName},
+      {"conout$.txt", NameProblem::kDeviceName},
+      {"COM\xb9", NameProblem::kDeviceName},  // a superscript digit names the port too
+      {"lpt\xb3.log", NameProblem::kDeviceName},
+      {"CONIN", NameProblem::kNone},
+      {"CONOUT$X", NameProblem::kNone},
+      {"COM\xb4", NameProblem::kNone},
   };
   for (const auto& c : cases) EXPECT_EQ(CheckName(c.name), c.problem) << "\"" << c.name << "\"";
 }

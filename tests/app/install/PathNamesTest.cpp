@@ -69,6 +69,12 @@ TEST(PathNames, AbsolutePathsAreADriveOrAShare) {
       {"C:", false},
       {"C:Folder", false},
       {"\\Folder", false},
+      {"\\Folder\\Sub", false},
+      {"\\C:\\x", false},  // one backslash before a drive is no drive
+      {"\\server\\share", false},
+      {"\\", false},
+      {"\\..\\x", false},
+      {"C:/x", false},
       {"1:\\x", false},
       {"\\\\server", false},
       {"\\\\server\\", false},

@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -77,6 +78,12 @@ TEST_F(PayloadWalkTest, FindsEveryNameAndPathAnInstallMustRefuse) {
   PutUnix("src/Sub/AUX", "the device");
   PutUnix("src/com1.log", "the device");
   PutUnix("src/trailing.", "dropped by Windows");
+  PutUnix("src/conin$", "the console");
+  // Folders Windows would name "Folder" and "Spaced", made from the Unix
+  // side, as a Windows call would drop the dot and the space.
+  const std::string src = UnixPath(Path("src"));
+  ASSERT_TRUE(RunUnixShell("mkdir '" + src + "/Folder.' '" + src + "/Spaced ' && touch '" + src + "/Folder./in' '" +
+                           src + "/Spaced /in'"));
   PutUnix("src/Twice.txt", "one");
   PutUnix("src/TWICE.TXT", "two");
   PutUnix("src/Case/readme", "one");
@@ -97,6 +104,9 @@ TEST_F(PayloadWalkTest, FindsEveryNameAndPathAnInstallMustRefuse) {
       Path("src/Sub/AUX") + " 123",
       Path("src/com1.log") + " 123",
       Path("src/trailing.") + " 123",
+      Path("src/Folder.") + " 123",
+      Path("src/Spaced ") + " 123",
+      Path("src/conin$") + " 123",
       Path("src/c:d") + " 123",
       Path("src/q?") + " 123",
       Path("dst-with-a-name-long-enough-to-push-the-join-over-the-limit/" + deep) + " 206",
@@ -136,6 +146,50 @@ TEST_F(PayloadWalkTest, NamesOutsideTheAnsiCodePageAreRefused) {
   for (const PayloadProblem& problem : problems) relative.push_back(problem.relativePath);
   EXPECT_NE(std::find(relative.begin(), relative.end(), names[0]), relative.end());
   EXPECT_NE(std::find(relative.begin(), relative.end(), L"Folder\\\x65e5"), relative.end());
+  EXPECT_EQ(payload.files, 1u);
+}
+
+// Links are never followed: one inside the payload is a problem of its
+// own (the walk does not go through it, so a loop ends and nothing outside
+// is counted), and so is a payload folder that is itself a link.
+TEST_F(PayloadWalkTest, LinksAreRefusedAndNeverFollowed) {
+  Put("src/a.txt", "a");
+  Put("elsewhere/secret/x.txt", "not the payload's");
+  const std::string src = UnixPath(Path("src")), elsewhere = UnixPath(Path("elsewhere"));
+  ASSERT_TRUE(RunUnixShell("ln -s '" + elsewhere + "' '" + src + "/Linked' && ln -s . '" + src + "/Loop' && mkdir '" +
+                           src + "/Sub' && ln -s .. '" + src + "/Sub/Up'"));
+  EXPECT_FALSE(Walk());
+  std::vector<std::string> refused;
+  for (const PayloadProblem& problem : problems) {
+    EXPECT_EQ(problem.failure.error, static_cast<uint32_t>(ERROR_NOT_SUPPORTED));
+    EXPECT_EQ(problem.failure.reason, kPayloadLink);
+    refused.push_back(problem.failure.path);
+  }
+  std::sort(refused.begin(), refused.end());
+  EXPECT_EQ(refused, (std::vector<std::string>{Path("src/Linked"), Path("src/Loop"), Path("src/Sub/Up")}));
+  EXPECT_EQ(Entries(), (std::vector<std::string>{"a.txt", "Sub/"}));
+
+  ASSERT_TRUE(RunUnixShell("ln -s '" + src + "' '" + UnixPath(Path("linked-payload")) + "'"));
+  EXPECT_FALSE(WalkPayload(Path("linked-payload").c_str(), "", &payload, [&](const PayloadProblem& problem) {
+    EXPECT_NE(problem.failure.reason.find(kPayloadLink), std::string::npos);
+    return true;
+  }));
+  EXPECT_TRUE(payload.entries.empty());
+  RunUnixShell("rm -f '" + src + "/Linked' '" + src + "/Loop' '" + src + "/Sub/Up' '" + UnixPath(Path("linked-payload")) + "'");
+}
+
+// Folders deeper than the walk goes are a problem, not a hang.
+TEST_F(PayloadWalkTest, TheWalkGoesSoDeepAndNoDeeper) {
+  std::string deepest = "src";
+  for (int level = 0; level < kMaxPayloadDepth; ++level) deepest += "/d";
+  Put(deepest + "/bottom.txt", "too deep");
+  EXPECT_FALSE(Walk());
+  ASSERT_EQ(problems.size(), 1u);
+  EXPECT_EQ(problems[0].failure.path, Path(deepest));
+  EXPECT_EQ(payload.files, 0u);
+  fs::remove_all(Path(deepest));
+  Put(deepest.substr(0, deepest.size() - 2) + "/bottom.txt", "deep enough");
+  EXPECT_TRUE(Walk());
   EXPECT_EQ(payload.files, 1u);
 }
 

@@ -1,0 +1,76 @@
+#include "app/install/InstallLock.h"
+
+#include <cstdio>
+#include <vector>
+
+#include "app/install/FileTree.h"
+#include "app/install/PathNames.h"
+#include "common/AnsiText.h"
+
+const char kAnotherInstallation[] = "another installation into this folder is running";
+
+namespace {
+
+uint64_t Fnv1a(const std::wstring& text) {
+  uint64_t hash = 14695981039346656037ull;
+  for (wchar_t c : text) {
+    hash ^= static_cast<uint16_t>(c);
+    hash *= 1099511628211ull;
+  }
+  return hash;
+}
+
+}  // namespace
+
+std::wstring FolderIdentity(const std::string& folder) {
+  // The deepest part of the path that exists, and the names below it.
+  std::string existing = folder;
+  std::vector<std::string> below;
+  while (GetFileAttributesW(LongPath(existing).c_str()) == INVALID_FILE_ATTRIBUTES) {
+    const std::string parent = ParentFolder(existing);
+    if (parent.empty() || parent == existing) break;
+    below.push_back(existing.substr(existing.find_last_of('\\') + 1));
+    existing = parent;
+  }
+  std::wstring identity = ResolvedPathOf(LongPath(existing));
+  if (identity.empty()) identity = WideFromAnsi(existing);
+  while (!identity.empty() && identity.back() == L'\\') identity.pop_back();
+  for (auto name = below.rbegin(); name != below.rend(); ++name) identity += L"\\" + WideFromAnsi(*name);
+  if (!identity.empty()) CharUpperBuffW(&identity[0], static_cast<DWORD>(identity.size()));
+  return identity;
+}
+
+bool IsInsideFolder(const std::string& path, const std::string& folder) {
+  const std::wstring inner = FolderIdentity(path), outer = FolderIdentity(folder);
+  return inner == outer || (inner.size() > outer.size() && inner.compare(0, outer.size(), outer) == 0 &&
+                            inner[outer.size()] == L'\\');
+}
+
+InstallLock::~InstallLock() {
+  if (!mutex) return;
+  ReleaseMutex(mutex);
+  CloseHandle(mutex);
+}
+
+bool InstallLock::Take(const std::string& folder, InstallFailure* failure) {
+  char hash[32];
+  std::snprintf(hash, sizeof hash, "%016llx", static_cast<unsigned long long>(Fnv1a(FolderIdentity(folder))));
+  const std::wstring name = L"qvsetup-" + WideFromAnsi(hash);
+  // Across sessions where the platform allows it (an elevated install),
+  // else within this one.
+  HANDLE made = CreateMutexW(nullptr, FALSE, (L"Global\\" + name).c_str());
+  if (!made && GetLastError() == ERROR_ACCESS_DENIED) made = CreateMutexW(nullptr, FALSE, (L"Local\\" + name).c_str());
+  if (!made) {
+    *failure = MakeFailure(folder, GetLastError(), "the install folder's lock cannot be made");
+    return false;
+  }
+  // Abandoned: its install died, and the folder is free.
+  const DWORD waited = WaitForSingleObject(made, 0);
+  if (waited != WAIT_OBJECT_0 && waited != WAIT_ABANDONED) {
+    CloseHandle(made);
+    *failure = MakeFailure(folder, ERROR_BUSY, kAnotherInstallation);
+    return false;
+  }
+  mutex = made;
+  return true;
+}

@@ -1,0 +1,46 @@
+// One install into a folder at a time. Two installs into one folder would
+// each plan against what the other is changing, and both could report
+// success over a folder that holds only the last one's files. An install
+// therefore holds its destination's lock from its first check to its
+// commit: a named mutex, named for the folder's identity, which the
+// platform releases when the process dies, so a killed install never
+// keeps the folder locked.
+//
+// The identity is the path the platform resolves the folder to (through
+// short names, junctions, substituted and mapped drives) for the part that
+// exists, and the rest as written, without regard to case: two spellings of
+// one folder take one lock.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+#include "app/install/InstallFailure.h"
+
+// The text of a lock refused.
+extern const char kAnotherInstallation[];
+
+class InstallLock {
+public:
+  InstallLock() = default;
+  // Releases the lock; it must go on the thread that took it.
+  ~InstallLock();
+  InstallLock(const InstallLock&) = delete;
+  InstallLock& operator=(const InstallLock&) = delete;
+
+  // Takes the lock of folder (a full path). False, with failure, when
+  // another install holds it (kAnotherInstallation) or it cannot be made.
+  bool Take(const std::string& folder, InstallFailure* failure);
+
+private:
+  HANDLE mutex = nullptr;  // owned; held while not null
+};
+
+// The identity of a folder by which installs into it are told apart: upper
+// case, the existing part resolved by the platform.
+std::wstring FolderIdentity(const std::string& folder);
+
+// Whether path (a full path) is folder or lies inside it, by their
+// identities.
+bool IsInsideFolder(const std::string& path, const std::string& folder);

@@ -1,0 +1,277 @@
+#include "app/install/StagingFolder.h"
+
+#include <cstdlib>
+#include <cwchar>
+#include <set>
+
+#include "app/install/FileTree.h"
+#include "common/AnsiText.h"
+
+const char kStagingPrefix[] = ".qvsetup-";
+
+namespace {
+
+// Earlier versions per backup folder: Wine looks a new name up in the
+// whole folder, so one folder of every backup would cost quadratic time.
+constexpr uint32_t kBackupsPerFolder = 256;
+
+// Attributes a file's owner sets, which putting it back restores.
+constexpr DWORD kSettableAttributes = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM |
+                                      FILE_ATTRIBUTE_ARCHIVE | FILE_ATTRIBUTE_NOT_CONTENT_INDEXED;
+
+DWORD Attributes(const std::wstring& path) { return GetFileAttributesW(path.c_str()); }
+
+// Checks, once each, that the folders between root and a path inside it
+// are real folders, not links or junctions that would lead outside.
+class LinkGuard {
+public:
+  explicit LinkGuard(const std::string& root) : root(root) {}
+
+  // True when relative's folders (not its last name) are no links.
+  bool FoldersAreReal(const std::string& relative) {
+    for (size_t slash = relative.find('\\'); slash != std::string::npos; slash = relative.find('\\', slash + 1)) {
+      const std::string folder = relative.substr(0, slash);
+      if (real.count(folder)) continue;
+      const DWORD attributes = Attributes(LongPath(root + "\\" + folder));
+      // A folder that is not there holds nothing to undo.
+      if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT)) return false;
+      real.insert(folder);
+    }
+    return true;
+  }
+
+private:
+  const std::string root;
+  std::set<std::string> real;
+};
+
+void Leftover(std::vector<InstallFailure>* leftovers, const std::string& path, DWORD error, const std::string& why) {
+  leftovers->push_back(MakeFailure(path, error, why));
+}
+
+bool IsNumber(const std::wstring& text) {
+  if (text.empty() || text.size() > 10) return false;
+  for (wchar_t c : text)
+    if (c < L'0' || c > L'9') return false;
+  return true;
+}
+
+bool NumberOf(const std::wstring& text, uint32_t* number) {
+  if (!IsNumber(text)) return false;
+  const uint64_t value = std::wcstoull(text.c_str(), nullptr, 10);
+  *number = static_cast<uint32_t>(value);
+  return value <= UINT32_MAX;
+}
+
+// What the staging folder holds, listed once rather than asked of each
+// entry: the entries whose new contents are staged and whose earlier
+// versions are kept.
+struct StagingContents {
+  std::set<uint32_t> staged;
+  std::set<uint32_t> backups;
+};
+
+StagingContents ListStaging(const std::wstring& staging) {
+  StagingContents contents;
+  std::vector<ListedEntry> entries;
+  ListFolder(staging, &entries);
+  for (const ListedEntry& entry : entries) {
+    uint32_t number = 0;
+    if (entry.name.size() < 2 || !NumberOf(entry.name.substr(1), &number)) continue;
+    if (entry.name[0] == L't' && !entry.IsFolder()) contents.staged.insert(number);
+    if (entry.name[0] != L'b' || !entry.IsFolder() || entry.IsLink()) continue;
+    std::vector<ListedEntry> kept;
+    ListFolder(staging + L"\\" + entry.name, &kept);
+    for (const ListedEntry& backup : kept) {
+      uint32_t index = 0;
+      if (!backup.IsFolder() && NumberOf(backup.name, &index) && index / kBackupsPerFolder == number)
+        contents.backups.insert(index);
+    }
+  }
+  return contents;
+}
+
+// Puts back the earlier version of entry's file, if it is away, and the
+// attributes it had.
+void UndoReplace(const JournalEntry& entry, const std::string& target, bool begun, const std::wstring& staging,
+                 const StagingContents& contents, UndoCounts* counts, std::vector<InstallFailure>* leftovers) {
+  const std::wstring backup = BackupPath(staging, entry.index), place = LongPath(target);
+  if (contents.backups.count(entry.index)) {
+    // With its new contents still staged, the swap never happened: the
+    // earlier version is the file in place under a second name (or, where
+    // the volume has no hard links, moved away from it).
+    if (contents.staged.count(entry.index) && SameFile(place, backup)) {
+      if (const DWORD error = DeleteFileAlways(backup)) {
+        Leftover(leftovers, ShownPath(backup), error, "a second name of " + target + " could not be removed");
+        return;
+      }
+    } else if (!MoveFileExW(backup.c_str(), place.c_str(), MOVEFILE_REPLACE_EXISTING)) {
+      Leftover(leftovers, target, GetLastError(),
+               "the earlier version could not be put back; it is kept as " + ShownPath(backup));
+      return;
+    } else {
+      ++counts->restoredFiles;
+    }
+  } else if (!begun) {
+    return;
+  }
+  // Only a read-only attribute is ever taken from a file, to replace it.
+  if (!(entry.attributes & FILE_ATTRIBUTE_READONLY)) return;
+  const DWORD now = Attributes(place);
+  const DWORD wanted = entry.attributes & kSettableAttributes;
+  if (now != INVALID_FILE_ATTRIBUTES && (now & kSettableAttributes) != wanted &&
+      !SetFileAttributesW(place.c_str(), (now & ~kSettableAttributes) | wanted))
+    Leftover(leftovers, target, GetLastError(), "its attributes could not be put back");
+}
+
+bool IsGone(DWORD error) { return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND; }
+
+// Removes the file entry placed, if it was placed.
+void UndoNewFile(const JournalEntry& entry, const std::string& target, bool begun, const StagingContents& contents,
+                 UndoCounts* counts, std::vector<InstallFailure>* leftovers) {
+  // The rename is one step: while the staging file is there, the file in
+  // place is not this install's.
+  if (!begun || contents.staged.count(entry.index)) return;
+  const DWORD error = DeleteFileAlways(LongPath(target));
+  if (!error)
+    ++counts->removedFiles;
+  else if (!IsGone(error))
+    Leftover(leftovers, target, error, "it could not be removed");
+}
+
+void UndoFolder(const std::string& target, bool begun, UndoCounts* counts, std::vector<InstallFailure>* leftovers) {
+  if (!begun) return;
+  if (RemoveDirectoryW(LongPath(target).c_str()))
+    ++counts->removedFolders;
+  else if (!IsGone(GetLastError()))
+    Leftover(leftovers, target, GetLastError(), "the folder could not be removed");
+}
+
+}  // namespace
+
+std::wstring StagingJournalPath(const std::wstring& staging) { return staging + L"\\journal"; }
+
+std::wstring StagingFilePath(const std::wstring& staging, uint32_t index) {
+  return staging + L"\\t" + std::to_wstring(index);
+}
+
+std::wstring BackupFolderPath(const std::wstring& staging, uint32_t index) {
+  return staging + L"\\b" + std::to_wstring(index / kBackupsPerFolder);
+}
+
+std::wstring BackupPath(const std::wstring& staging, uint32_t index) {
+  return BackupFolderPath(staging, index) + L"\\" + std::to_wstring(index);
+}
+
+void UndoSteps(const Journal& journal, const std::string& root, const std::wstring& staging, UndoCounts* counts,
+               std::vector<InstallFailure>* leftovers) {
+  LinkGuard guard(root);
+  const StagingContents contents = ListStaging(staging);
+  for (auto entry = journal.plan.rbegin(); entry != journal.plan.rend(); ++entry) {
+    const std::string target = root + "\\" + entry->path;
+    const bool begun = journal.begun.count(entry->index) != 0;
+    if (!guard.FoldersAreReal(entry->path)) {
+      if (begun || entry->step == JournalStep::kReplaceFile)
+        Leftover(leftovers, target, ERROR_NOT_SUPPORTED,
+                 "a folder on its way is now a link or a junction: nothing is undone through it");
+      continue;
+    }
+    switch (entry->step) {
+      case JournalStep::kReplaceFile:
+        UndoReplace(*entry, target, begun, staging, contents, counts, leftovers);
+        break;
+      case JournalStep::kNewFile: UndoNewFile(*entry, target, begun, contents, counts, leftovers); break;
+      case JournalStep::kMakeFolder: UndoFolder(target, begun, counts, leftovers); break;
+    }
+  }
+}
+
+void FinishCommittedSteps(const Journal& journal, const std::wstring& staging, std::vector<InstallFailure>* leftovers) {
+  const StagingContents contents = ListStaging(staging);
+  for (const JournalEntry& entry : journal.plan) {
+    if (entry.step != JournalStep::kReplaceFile || !contents.backups.count(entry.index)) continue;
+    const std::wstring backup = BackupPath(staging, entry.index);
+    if (const DWORD error = DeleteFileAlways(backup))
+      Leftover(leftovers, ShownPath(backup), error, "the earlier version of " + entry.path + " could not be removed");
+  }
+}
+
+bool RemoveStagingFolder(const std::wstring& staging, std::vector<InstallFailure>* leftovers) {
+  std::vector<ListedEntry> entries;
+  if (const DWORD error = ListFolder(staging, &entries)) {
+    if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND) return true;
+    Leftover(leftovers, ShownPath(staging), error, "the staging folder could not be listed");
+    return false;
+  }
+  // The journal goes last: while anything of the install is left, a later
+  // run must still be able to read what it was.
+  std::vector<std::wstring> backups, files;
+  bool clean = true;
+  for (const ListedEntry& entry : entries) {
+    const std::wstring path = staging + L"\\" + entry.name;
+    const bool numbered = entry.name.size() > 1 && IsNumber(entry.name.substr(1));
+    if (numbered && entry.name[0] == L'b' && entry.IsFolder() && !entry.IsLink()) {
+      backups.push_back(path);
+    } else if (numbered && entry.name[0] == L't' && !entry.IsFolder()) {
+      files.push_back(path);
+    } else if (entry.name != L"journal" || entry.IsFolder()) {
+      Leftover(leftovers, ShownPath(path), ERROR_DIR_NOT_EMPTY, "the installer did not make it, so it is left");
+      clean = false;
+    }
+  }
+  // Only empty backup folders go: an earlier version is never deleted here.
+  for (const std::wstring& folder : backups) {
+    if (clean && !RemoveDirectoryW(folder.c_str())) {
+      Leftover(leftovers, ShownPath(folder), GetLastError(), "it still holds earlier versions of files");
+      clean = false;
+    }
+  }
+  if (!clean) return false;
+  for (const std::wstring& file : files)
+    if (const DWORD error = DeleteFileAlways(file)) {
+      Leftover(leftovers, ShownPath(file), error, "it could not be removed");
+      clean = false;
+    }
+  const std::wstring journal = StagingJournalPath(staging);
+  if (const DWORD error = clean ? DeleteFileAlways(journal) : 0) {
+    if (error != ERROR_FILE_NOT_FOUND) {
+      Leftover(leftovers, ShownPath(journal), error, "the install's journal could not be removed");
+      clean = false;
+    }
+  }
+  if (!clean) return false;
+  if (!RemoveDirectoryW(staging.c_str())) {
+    Leftover(leftovers, ShownPath(staging), GetLastError(), "the staging folder could not be removed");
+    return false;
+  }
+  return true;
+}
+
+void RemoveMadeFolders(const Journal& journal, UndoCounts* counts, std::vector<InstallFailure>* leftovers) {
+  for (auto folder = journal.made.rbegin(); folder != journal.made.rend(); ++folder) {
+    const std::wstring path = LongPath(*folder);
+    const DWORD attributes = Attributes(path);
+    if (attributes == INVALID_FILE_ATTRIBUTES) continue;
+    if (!(attributes & FILE_ATTRIBUTE_DIRECTORY) || (attributes & FILE_ATTRIBUTE_REPARSE_POINT)) return;
+    if (RemoveDirectoryW(path.c_str())) {
+      ++counts->removedFolders;
+      continue;
+    }
+    const DWORD error = GetLastError();
+    // Others put something in it since: it stays, and so do those above.
+    if (error != ERROR_DIR_NOT_EMPTY)
+      Leftover(leftovers, *folder, error, "the folder could not be removed");
+    return;
+  }
+}
+
+std::string ShownPath(const std::wstring& longPath) {
+  std::wstring path = longPath;
+  if (path.compare(0, 8, L"\\\\?\\UNC\\") == 0)
+    path = L"\\" + path.substr(7);
+  else if (path.compare(0, 4, L"\\\\?\\") == 0)
+    path = path.substr(4);
+  std::string ansi;
+  AnsiFromWide(path, &ansi);
+  return ansi;
+}

@@ -1,0 +1,69 @@
+// The hidden folder an install keeps in its root folder while it runs, and
+// the one way anything an install did is undone or finished: by a failed
+// install itself, and by a later run that finds the folder of an install
+// that was killed (InstallRecovery.h). Both work from the install's
+// journal (InstallJournal.h) against what the disk holds, so undoing twice
+// does no harm and a half-done undo can be taken up again.
+//
+// Layout, for an install whose root is R:
+//
+//   R\.qvsetup-<pid>\journal    the journal
+//   R\.qvsetup-<pid>\t<i>       entry i's new contents, until renamed into place
+//   R\.qvsetup-<pid>\b<k>\<i>   the earlier version of the file entry i replaces (k = i / 256)
+//
+// A replaced file's earlier version is the very file (a second name, a hard
+// link, or the file moved there where the volume has no hard links), so
+// putting it back keeps its bytes, times and attributes. Undoing never
+// deletes an earlier version: the folder stays for as long as one is in it.
+#pragma once
+
+#include <windows.h>
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "app/install/InstallFailure.h"
+#include "app/install/InstallJournal.h"
+
+// Every staging folder's name begins so; the process id in hexadecimal
+// follows.
+extern const char kStagingPrefix[];
+
+std::wstring StagingJournalPath(const std::wstring& staging);
+std::wstring StagingFilePath(const std::wstring& staging, uint32_t index);
+std::wstring BackupFolderPath(const std::wstring& staging, uint32_t index);
+std::wstring BackupPath(const std::wstring& staging, uint32_t index);
+
+// What an undo did.
+struct UndoCounts {
+  size_t removedFiles = 0;
+  size_t restoredFiles = 0;
+  size_t removedFolders = 0;
+};
+
+// Undoes what the journal's steps did inside root, newest first: files the
+// install placed are removed, files it replaced are put back (with the
+// attributes they had), folders it made inside root are removed. Nothing is
+// done through a link or a junction. What cannot be undone goes to
+// leftovers.
+void UndoSteps(const Journal& journal, const std::string& root, const std::wstring& staging, UndoCounts* counts,
+               std::vector<InstallFailure>* leftovers);
+
+// Finishes a committed install: the earlier versions of the files it
+// replaced are deleted.
+void FinishCommittedSteps(const Journal& journal, const std::wstring& staging, std::vector<InstallFailure>* leftovers);
+
+// Removes the staging folder: its journal (which no one may have open),
+// its staging files and its empty backup folders. A folder that still holds
+// an earlier version, or anything the installer does not make, stays, and
+// leftovers says why. True when it is gone.
+bool RemoveStagingFolder(const std::wstring& staging, std::vector<InstallFailure>* leftovers);
+
+// Removes the folders the journal says were made at or above the root,
+// innermost first, while they are empty; one that holds what others put
+// there since is kept. Counted in counts.
+void RemoveMadeFolders(const Journal& journal, UndoCounts* counts, std::vector<InstallFailure>* leftovers);
+
+// The install path of a long path, for messages.
+std::string ShownPath(const std::wstring& longPath);

@@ -1,0 +1,329 @@
+// Recovery after a killed install: each moment an install can die at,
+// laid out by hand on the disk with the journal it would have left, then
+// put right by the next run. The earlier install must come back exactly
+// (bytes, times, attributes) and the staging folder must go; what cannot
+// be trusted is left alone.
+#include "app/install/InstallRecovery.h"
+
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <cctype>
+#include <functional>
+#include <string>
+#include <thread>
+
+#include "app/install/InstallJournal.h"
+#include "app/install/InstallLock.h"
+#include "app/install/InstallLog.h"
+#include "tests/app/Scratch.h"
+
+namespace {
+
+constexpr uint32_t kReadOnlyArchive = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_ARCHIVE;
+
+class RecoveryTest : public ScratchTest {
+protected:
+  void SetUp() override {
+    ScratchTest::SetUp();
+    root = Path("dst/P");
+  }
+  void TearDown() override {
+    SetFileAttributesA(Path("dst/P/ro.txt").c_str(), FILE_ATTRIBUTE_NORMAL);
+    ScratchTest::TearDown();
+  }
+
+  // An earlier install: two files, one read-only, and one in a folder,
+  // all with times of their own.
+  void EarlierInstall() {
+    Put("dst/P/a.txt", "old a");
+    Put("dst/P/ro.txt", "old ro");
+    Put("dst/P/Sub/b.txt", "old b");
+    const FILETIME past = {0x10000000, 0x01C00000};
+    for (const char* file : {"dst/P/a.txt", "dst/P/ro.txt", "dst/P/Sub/b.txt"}) {
+      const HANDLE handle = CreateFileA(Path(file).c_str(), FILE_WRITE_ATTRIBUTES, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+      SetFileTime(handle, &past, nullptr, &past);
+      CloseHandle(handle);
+    }
+    SetFileAttributesA(Path("dst/P/ro.txt").c_str(), kReadOnlyArchive);
+  }
+
+  std::string Staging(const std::string& relative = "") const {
+    return "dst/P/.qvsetup-63" + (relative.empty() ? "" : "/" + relative);
+  }
+  std::string Header() const { return JournalHeaderLine(root, 99); }
+  void Journal(const std::string& lines) { Put(Staging("journal"), lines); }
+  // The earlier version of a file, given its second name in the staging
+  // folder as the install does.
+  void LinkBackup(const std::string& file, uint32_t index) {
+    MakeFolder(Staging("b0"));
+    ASSERT_TRUE(CreateHardLinkA(Path(Staging("b0/" + std::to_string(index))).c_str(), Path(file).c_str(), nullptr));
+  }
+  // The new version swapped in, as the install's rename does.
+  void SwapIn(const std::string& file, const std::string& bytes) {
+    Put("new.tmp", bytes);
+    ASSERT_TRUE(MoveFileExA(Path("new.tmp").c_str(), Path(file).c_str(), MOVEFILE_REPLACE_EXISTING));
+  }
+
+  bool Recover(InstallFailure* failure) {
+    InstallLog log(Path("recovery.log").c_str());
+    return RecoverInterruptedInstalls(root, &log, failure);
+  }
+
+  std::string root;
+};
+
+// Each moment of a re-install: the earlier install comes back whole.
+TEST_F(RecoveryTest, EveryMomentOfAReinstallIsUndone) {
+  const auto plan = [](JournalStep step, uint32_t index, const char* path, uint32_t attributes = 0) {
+    return JournalPlanLine({step, index, attributes, path});
+  };
+  const std::string replaceA = plan(JournalStep::kReplaceFile, 1, "a.txt", FILE_ATTRIBUTE_ARCHIVE);
+  const std::string replaceRo = plan(JournalStep::kReplaceFile, 2, "ro.txt", kReadOnlyArchive);
+  const std::string newC = plan(JournalStep::kNewFile, 3, "c.txt");
+  const struct Case {
+    const char* name;
+    std::function<void()> crash;  // from the earlier install to the moment of death
+  } cases[] = {
+      {"killed with the plan written, nothing begun",
+       [&] { Journal(Header() + replaceA + newC + JournalPlanEndLine(2)); }},
+      {"killed with the new contents staged",
+       [&] {
+         Journal(Header() + replaceA + JournalPlanEndLine(1) + JournalBeginLine(1));
+         Put(Staging("t1"), "new a");
+       }},
+      {"killed with the second name made, not yet swapped",
+       [&] {
+         Journal(Header() + replaceA + JournalPlanEndLine(1) + JournalBeginLine(1));
+         LinkBackup("dst/P/a.txt", 1);
+         Put(Staging("t1"), "new a");
+       }},
+      {"killed after the swap",
+       [&] {
+         Journal(Header() + replaceA + JournalPlanEndLine(1) + JournalBeginLine(1));
+         LinkBackup("dst/P/a.txt", 1);
+         SwapIn("dst/P/a.txt", "new a");
+       }},
+      {"killed after a read-only file's attribute was cleared",
+       [&] {
+         Journal(Header() + replaceRo + JournalPlanEndLine(1) + JournalBeginLine(2));
+         LinkBackup("dst/P/ro.txt", 2);
+         SetFileAttributesA(Path("dst/P/ro.txt").c_str(), FILE_ATTRIBUTE_ARCHIVE);
+         Put(Staging("t2"), "new ro");
+       }},
+      {"killed after a read-only file was swapped",
+       [&] {
+         Journal(Header() + replaceRo + JournalPlanEndLine(1) + JournalBeginLine(2));
+         LinkBackup("dst/P/ro.txt", 2);
+         SetFileAttributesA(Path("dst/P/ro.txt").c_str(), FILE_ATTRIBUTE_ARCHIVE);
+         SwapIn("dst/P/ro.txt", "new ro");
+       }},
+      {"killed with the file moved away, on a volume without hard links",
+       [&] {
+         Journal(Header() + replaceA + JournalPlanEndLine(1) + JournalBeginLine(1));
+         MakeFolder(Staging("b0"));
+         ASSERT_TRUE(MoveFileA(Path("dst/P/a.txt").c_str(), Path(Staging("b0/1")).c_str()));
+         Put(Staging("t1"), "new a");
+       }},
+      {"killed after a new file was placed",
+       [&] {
+         Journal(Header() + newC + JournalPlanEndLine(1) + JournalBeginLine(3));
+         Put("dst/P/c.txt", "new c");
+       }},
+      {"killed with a new file staged, not placed",
+       [&] {
+         Journal(Header() + newC + JournalPlanEndLine(1) + JournalBeginLine(3));
+         Put(Staging("t3"), "new c");
+       }},
+      {"killed in a new folder",
+       [&] {
+         Journal(Header() + plan(JournalStep::kMakeFolder, 4, "New") + plan(JournalStep::kNewFile, 5, "New\\d.txt") +
+                 JournalPlanEndLine(2) + JournalBeginLine(4) + JournalBeginLine(5));
+         Put("dst/P/New/d.txt", "new d");
+       }},
+      {"killed while it was undoing itself",
+       [&] {
+         // a.txt already back, c.txt already gone: undone twice is no harm.
+         Journal(Header() + replaceA + newC + JournalPlanEndLine(2) + JournalBeginLine(1) + JournalBeginLine(3));
+         MakeFolder(Staging("b0"));
+       }},
+      {"killed writing the line of a step",
+       [&] { Journal(Header() + replaceA + JournalPlanEndLine(1) + JournalBeginLine(1).substr(0, 3)); }},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    std::error_code ignored;
+    SetFileAttributesA(Path("dst/P/ro.txt").c_str(), FILE_ATTRIBUTE_NORMAL);
+    fs::remove_all(Path("dst"), ignored);
+    EarlierInstall();
+    const std::string before = TreeSnapshot("dst");
+    c.crash();
+    InstallFailure failure;
+    EXPECT_TRUE(Recover(&failure)) << failure.reason;
+    EXPECT_EQ(TreeSnapshot("dst"), before);
+    EXPECT_EQ(GetFileAttributesA(Path("dst/P/ro.txt").c_str()), kReadOnlyArchive);
+  }
+  EXPECT_NE(Get("recovery.log").find("recovered: " + Path(Staging()) + ": the install of process 99 was interrupted; "
+                                     "undone: 1 file removed, 0 replaced files put back, 1 folder removed"),
+            std::string::npos)
+      << Get("recovery.log");
+}
+
+// A file placed by someone else while the install ran, under a name the
+// install never got to, is not the install's to remove.
+TEST_F(RecoveryTest, OnlyWhatTheInstallBeganIsUndone) {
+  EarlierInstall();
+  Journal(Header() + JournalPlanLine({JournalStep::kNewFile, 3, 0, "c.txt"}) + JournalPlanEndLine(1));
+  Put("dst/P/c.txt", "someone else's");
+  InstallFailure failure;
+  EXPECT_TRUE(Recover(&failure));
+  EXPECT_EQ(Get("dst/P/c.txt"), "someone else's");
+  EXPECT_FALSE(Exists(Staging()));
+}
+
+// Committed, then killed before the earlier versions were gone: the
+// install is finished, not undone.
+TEST_F(RecoveryTest, ACommittedInstallIsFinished) {
+  EarlierInstall();
+  Journal(Header() + JournalPlanLine({JournalStep::kReplaceFile, 2, kReadOnlyArchive, "ro.txt"}) +
+          JournalPlanLine({JournalStep::kNewFile, 3, 0, "c.txt"}) + JournalPlanEndLine(2) + JournalBeginLine(2) +
+          JournalBeginLine(3) + JournalCommitLine());
+  LinkBackup("dst/P/ro.txt", 2);
+  SetFileAttributesA(Path("dst/P/ro.txt").c_str(), kReadOnlyArchive);  // the earlier version, read-only
+  SwapIn("dst/P/ro.txt", "new ro");
+  Put("dst/P/c.txt", "new c");
+  InstallFailure failure;
+  EXPECT_TRUE(Recover(&failure)) << failure.reason;
+  EXPECT_EQ(Listing("dst/P"), "Sub/ Sub/b.txt a.txt c.txt ro.txt");
+  EXPECT_EQ(Get("dst/P/ro.txt"), "new ro");
+  EXPECT_NE(Get("recovery.log").find("was interrupted after it was done; it is finished"), std::string::npos);
+}
+
+// The folders a fresh install made for its location go again, up to the
+// first that holds something else.
+TEST_F(RecoveryTest, FoldersMadeForTheLocationGo) {
+  root = Path("made/deeper/P");
+  Put("made/kept.txt", "the user's");
+  Put("made/deeper/P/.qvsetup-63/journal",
+      JournalHeaderLine(root, 99) + JournalMadeLine(Path("made/deeper")) + JournalMadeLine(root) +
+          JournalPlanLine({JournalStep::kNewFile, 0, 0, "a.txt"}) + JournalPlanEndLine(1) + JournalBeginLine(0));
+  Put("made/deeper/P/a.txt", "new a");
+  InstallFailure failure;
+  EXPECT_TRUE(Recover(&failure)) << failure.reason;
+  EXPECT_EQ(Listing("made"), "kept.txt");
+}
+
+// A staging folder that cannot be trusted is kept, as it is, and told;
+// nothing outside the root is ever touched.
+TEST_F(RecoveryTest, WhatCannotBeTrustedIsLeftAlone) {
+  Put("outside/secret.txt", "not the install's");
+  const std::string outside = TreeSnapshot("outside");
+  const struct Case {
+    const char* name;
+    std::function<void()> layOut;
+    const char* told;
+  } cases[] = {
+      {"no journal (an installer without one)", [&] { Put(Staging("b0/1"), "an earlier version"); },
+       "it has no journal"},
+      {"a damaged journal",
+       [&] {
+         std::string lines = Header() + JournalPlanLine({JournalStep::kNewFile, 1, 0, "a.txt"}) + JournalPlanEndLine(1);
+         lines[lines.size() / 2] ^= 1;
+         Journal(lines);
+       },
+       "its journal cannot be read: a line is damaged"},
+      {"a journal that leads out of the root",
+       [&] {
+         Journal(Header() + JournalPlanLine({JournalStep::kNewFile, 1, 0, "..\\..\\outside\\secret.txt"}) +
+                 JournalPlanEndLine(1) + JournalBeginLine(1));
+       },
+       "its journal cannot be read"},
+      {"a staging folder that is a link",
+       [&] {
+         MakeFolder("dst/P");
+         ASSERT_TRUE(RunUnixShell("ln -s '" + UnixPath(Path("outside")) + "' '" + UnixPath(Path(Staging())) + "'"));
+       },
+       "it is a link or a junction"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    RunUnixShell("rm -rf '" + UnixPath(Path("dst")) + "'");
+    DeleteFileA(Path("recovery.log").c_str());
+    c.layOut();
+    const std::string before = TreeSnapshot("dst");
+    InstallFailure failure;
+    EXPECT_TRUE(Recover(&failure)) << "an install may go on beside it";
+    EXPECT_EQ(TreeSnapshot("dst"), before);
+    EXPECT_EQ(TreeSnapshot("outside"), outside);
+    EXPECT_NE(Get("recovery.log").find("kept: " + Path(Staging()) + ": " + c.told), std::string::npos)
+        << Get("recovery.log");
+  }
+  RunUnixShell("rm -rf '" + UnixPath(Path("dst")) + "'");
+}
+
+// A journal still open for writing belongs to an install that is running.
+TEST_F(RecoveryTest, AnInstallStillRunningIsNotTouched) {
+  EarlierInstall();
+  Journal(Header() + JournalPlanLine({JournalStep::kNewFile, 3, 0, "c.txt"}) + JournalPlanEndLine(1) +
+          JournalBeginLine(3));
+  Put("dst/P/c.txt", "being installed");
+  const HANDLE running = CreateFileA(Path(Staging("journal")).c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr,
+                                     OPEN_EXISTING, 0, nullptr);
+  ASSERT_NE(running, INVALID_HANDLE_VALUE);
+  InstallFailure failure;
+  EXPECT_FALSE(Recover(&failure));
+  CloseHandle(running);
+  EXPECT_EQ(failure.reason, kAnotherInstallation);
+  EXPECT_EQ(Get("dst/P/c.txt"), "being installed");
+}
+
+// An earlier version that cannot be put back keeps its staging folder and
+// stops the install that found it; a later run finishes the job.
+TEST_F(RecoveryTest, WhatCannotBeUndoneIsTakenUpAgainLater) {
+  EarlierInstall();
+  const std::string before = TreeSnapshot("dst");
+  Journal(Header() + JournalPlanLine({JournalStep::kReplaceFile, 1, FILE_ATTRIBUTE_ARCHIVE, "Sub\\b.txt"}) +
+          JournalPlanEndLine(1) + JournalBeginLine(1));
+  LinkBackup("dst/P/Sub/b.txt", 1);
+  SwapIn("dst/P/Sub/b.txt", "new b");
+  const std::string sub = UnixPath(Path("dst/P/Sub"));
+  ASSERT_TRUE(RunUnixShell("chattr +i '" + sub + "'")) << "needs chattr and root";
+  InstallFailure failure;
+  const bool recovered = Recover(&failure);
+  RunUnixShell("chattr -i '" + sub + "'");
+  EXPECT_FALSE(recovered);
+  EXPECT_NE(failure.reason.find("could not all be undone"), std::string::npos) << failure.reason;
+  EXPECT_EQ(Get(Staging("b0/1")), "old b") << "the earlier version is kept";
+  EXPECT_TRUE(Recover(&failure)) << failure.reason;
+  EXPECT_EQ(TreeSnapshot("dst"), before);
+}
+
+// One install per folder: a second one, on another thread or by another
+// spelling of the folder, is refused until the first lets go.
+TEST_F(RecoveryTest, TheLockKeepsOneInstallPerFolder) {
+  MakeFolder("dst/P");
+  const auto takeElsewhere = [](const std::string& folder) {
+    bool taken = false;
+    InstallFailure failure;
+    std::thread([&] {
+      InstallLock other;
+      taken = other.Take(folder, &failure);
+    }).join();
+    return taken;
+  };
+  {
+    InstallLock lock;
+    InstallFailure failure;
+    ASSERT_TRUE(lock.Take(root, &failure)) << failure.reason;
+    EXPECT_FALSE(takeElsewhere(root));
+    std::string upper = root;
+    for (char& c : upper) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    EXPECT_FALSE(takeElsewhere(upper)) << "letter case does not make another folder";
+    EXPECT_TRUE(takeElsewhere(Path("dst/Other")));
+    EXPECT_TRUE(takeElsewhere(Path("dst"))) << "the folder above is another install's";
+  }
+  EXPECT_TRUE(takeElsewhere(root)) << "released when the install ends";
+}
+
+}  // namespace
