@@ -59,8 +59,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
   // The common controls, which only tooltips need, are loaded with the
   // first tooltip: loading them here would delay the window's first paint.
 
-  auto* window = new QuorvinUI(qvRect(0, 0, 620, 420), options.logPath);
-  if (!options.location.empty()) window->SetLocation(options.location.c_str());
+  auto* window = new QuorvinUI(qvRect(0, 0, 620, 420), options);
   window->Show();
   RunMessageLoop();
   const int status = window->ExitStatus();

@@ -1,8 +1,9 @@
 // copytree SOURCE DESTINATION: copies a folder tree the way the installer
 // copies its payload, with the same checks and all or nothing, and prints
-// one line with the outcome, and the failure's path and cause on a second
-// when it failed. Exit status 0 when the copy succeeded, 1 when it failed
-// (the destination is then as it was), 2 on a usage error.
+// one line with the outcome, the failure's path and cause on a second when
+// it failed, and a line for each thing it could not undo or clean up. Exit
+// status 0 when the copy succeeded, 1 when it failed (the destination is
+// then as it was), 2 on a usage error.
 #include <windows.h>
 #include <shellapi.h>
 
@@ -55,7 +56,8 @@ int main() {
   QueryPerformanceCounter(&start);
   CopyTally tally;
   FailureNote note;
-  const bool copied = CopyTree(argv[1].c_str(), argv[0].c_str(), &tally, &note);
+  std::vector<InstallFailure> leftovers;
+  const bool copied = CopyTree(argv[1].c_str(), argv[0].c_str(), &tally, &note, &leftovers);
   QueryPerformanceCounter(&end);
   const double seconds = double(end.QuadPart - start.QuadPart) / double(frequency.QuadPart);
   std::printf("%s files=%llu bytes=%llu seconds=%.3f\n", copied ? "copied" : "FAILED",
@@ -63,5 +65,9 @@ int main() {
   if (!copied)
     std::printf("error: %s: %s (error %u)\n", note.failure.path.c_str(), FailureText(note.failure).c_str(),
                 static_cast<unsigned>(note.failure.error));
+  // What could not be undone, or cleaned up after a copy that succeeded.
+  for (const InstallFailure& leftover : leftovers)
+    std::printf("left: %s: %s (error %u)\n", leftover.path.c_str(), FailureText(leftover).c_str(),
+                static_cast<unsigned>(leftover.error));
   return copied ? 0 : 1;
 }

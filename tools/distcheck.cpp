@@ -24,6 +24,7 @@
 #include "app/install/InstallLog.h"
 #include "app/install/InstallNames.h"
 #include "app/install/InstallProgress.h"
+#include "app/install/InstallSetup.h"
 #include "app/install/FileTree.h"
 #include "app/install/InstallTarget.h"
 #include "app/install/PathNames.h"
@@ -150,12 +151,12 @@ int Check(const std::wstring& dist) {
     return 2;
   }
 
-  // The product name, read as the installer reads it.
-  char productFile[kPathBufferSize];
-  JoinPathWithin(installFiles.c_str(), "product.txt", productFile);
-  Product product;
-  uint32_t productError = 0;
-  const bool productRead = ReadProductFile(productFile, &product, &productError);
+  // The product and the payload, worked out as the installer works them
+  // out; a product file that was read may still be refused.
+  const InstallSetup setup = PrepareInstallFrom(installFiles, "", SetupOptions(), SetupMode::kUnattended);
+  const Product& product = setup.product;
+  const uint32_t productError = setup.unknownProduct.error;
+  const bool productRead = productError == 0;
   if (!productRead && productError == ERROR_FILE_NOT_FOUND)
     findings.Problem("\"product.txt\" is missing: the installer stops with \"Unknown product. We cannot install.\"");
   else if (!productRead)
@@ -172,8 +173,7 @@ int Check(const std::wstring& dist) {
     findings.Ok("product " + Quoted(Utf8FromWide(WideFromAnsi(product.name))));
 
   // The payload, walked and checked by the installer's own walk.
-  InstallTarget target;
-  ResolveInstallTargetIn(installFiles.c_str(), &target);
+  const InstallTarget& target = setup.target;
   std::vector<std::string> present;
   for (TargetKind kind : {TargetApplication, TargetAfterEffects, TargetFxPlug, TargetPhotoshop})
     if (IsFolder(installFilesWide + L"\\" + WideFromAnsi(TargetRowFor(kind).payloadFolder)))
@@ -202,7 +202,7 @@ int Check(const std::wstring& dist) {
     else
       findings.Note("path lengths checked under " + Quoted(destination) + " (" + location.why + ")");
 
-    const std::string source = installFiles + "\\" + target.payloadFolder;
+    const std::string& source = setup.payload;
     const std::string shownFolder = target.payloadFolder;
     Payload payload;
     bool lengthProblem = false, folderRefused = false;

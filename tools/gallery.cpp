@@ -122,12 +122,12 @@ private:
     Add<qvCaption>(this, qvRect(15, 8, 685, 34), "Quorvin toolkit controls", kCaptionCenter);
 
     Add<qvCaption>(this, qvRect(25, 45, 215, 63), "Buttons", kCaptionLeft)->SetTextSize(0);
-    Add<qvButton>(this, qvRect(25, 68, 120, 88), "Normal", 10, true);
-    Add<HeldButton>(this, qvRect(125, 68, 215, 88), "Held", 11, true)->Hold();
-    Add<qvButton>(this, qvRect(25, 96, 120, 116), "Disabled", 12, true)->Disable();
-    Add<qvButton>(this, qvRect(125, 96, 215, 116), "Small label", 13, false);
-    Add<qvButton>(this, qvRect(25, 124, 215, 144), "A label far wider than the button that holds it", 14, false);
-    Add<qvButton>(this, qvRect(25, 200, 120, 220), "Close", kCloseId, true);
+    Add<qvButton>(this, qvRect(25, 68, 120, 88), "Normal", 10, qvButton::kLargeLabel);
+    Add<HeldButton>(this, qvRect(125, 68, 215, 88), "Held", 11, qvButton::kLargeLabel)->Hold();
+    Add<qvButton>(this, qvRect(25, 96, 120, 116), "Disabled", 12, qvButton::kLargeLabel)->Disable();
+    Add<qvButton>(this, qvRect(125, 96, 215, 116), "Small label", 13, qvButton::kSmallLabel);
+    Add<qvButton>(this, qvRect(25, 124, 215, 144), "A label far wider than the button that holds it", 14, qvButton::kSmallLabel);
+    Add<qvButton>(this, qvRect(25, 200, 120, 220), "Close", kCloseId, qvButton::kLargeLabel);
 
     Add<qvCaption>(this, qvRect(250, 45, 440, 63), "Check boxes", kCaptionLeft)->SetTextSize(0);
     checkbox = Add<qvCheckbox>(this, qvRect(250, 68, 440, 88), "  I accept.", 20);

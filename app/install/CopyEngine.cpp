@@ -6,6 +6,7 @@
 #include <map>
 #include <memory>
 #include <new>
+#include <utility>
 
 #include "app/install/AFile.h"
 #include "common/AnsiText.h"
@@ -174,16 +175,17 @@ bool CopyIntoPlace(const FileCopy& file, InstallTransaction& transaction, const 
       return Fail(failure, file.from, ERROR_NOT_SUPPORTED,
                   "it is a link, or lies behind one, and the installer does not follow links in a payload");
   }
-  AFile out;
-  if (!transaction.OpenStagingFile(file.index, &out, failure)) return FailMaking(failure, file.to, root);
+  StagedFile staged;
+  if (!transaction.OpenStagingFile(file.index, &staged, failure)) return FailMaking(failure, file.to, root);
+  AFile& out = staged.Contents();
   bool done = CopyContents(in, out, size, kCopyChunkSize, stop, file.from, file.to, failure);
   if (done && !SetFileTime(out.handle, nullptr, nullptr, &written)) done = Fail(failure, file.to, GetLastError());
   if (!done) {
-    transaction.DiscardStagingFile(out);
+    transaction.DiscardStagingFile(std::move(staged));
     return false;
   }
   *copied = size;
-  return transaction.PlaceFile(file.index, out, failure);
+  return transaction.PlaceFile(std::move(staged), failure);
 }
 
 // The journal's plan of a copy: every entry that changes the disk.

@@ -187,6 +187,22 @@ void InstallInto(const std::string& source, const std::string& destination, Inst
   LogLeftovers(log, outcome->leftovers, "not undone");
 }
 
+// Tells a copy's observer what an install's observer hears.
+class CopyReports : public InstallObserver {
+public:
+  explicit CopyReports(CopyObserver* observer) : observer(observer) {}
+  void TotalsCounted(const CopyTally&) override {}
+  void FileCopied(const char* source, const char* destination, uint64_t bytes) override {
+    if (observer) observer->FileCopied(source, destination, bytes);
+  }
+  void CopyFailed(const InstallFailure& failure) override {
+    if (observer) observer->CopyFailed(failure);
+  }
+
+private:
+  CopyObserver* observer;  // not owned; may be null
+};
+
 }  // namespace
 
 InstallOutcome RunInstallJob(const InstallJob& job, InstallObserver* observer, InstallLog* log) {
@@ -213,17 +229,19 @@ InstallOutcome RunInstallJob(const InstallJob& job, InstallObserver* observer, I
   return outcome;
 }
 
-bool CopyTree(const char* destination, const char* source, CopyTally* tally, CopyObserver* observer) {
-  QuietErrorMode quiet;
-  InstallLog noLog;
-  JobReports reports(observer, &noLog);
+bool CopyTree(const char* destination, const char* source, CopyTally* tally, CopyObserver* observer,
+              std::vector<InstallFailure>* leftovers) {
+  CopyReports reports(observer);
   InstallOutcome outcome;
   std::string root, from;
-  if (FullPath(destination, &root, &outcome.failure) && FullPath(source, &from, &outcome.failure))
-    InstallInto(from, root, nullptr, &reports, nullptr, &noLog, &outcome);
-  else
+  if (FullPath(destination, &root, &outcome.failure) && FullPath(source, &from, &outcome.failure)) {
+    InstallJob job = {"", TargetFxPlug, "", from.c_str(), root.c_str()};
+    outcome = RunInstallJob(job, &reports, nullptr);
+  } else {
     reports.CopyFailed(outcome.failure);
+  }
   if (tally) *tally = outcome.copied;
+  if (leftovers) *leftovers = outcome.leftovers;
   if (outcome.installed) return true;
   SetLastError(outcome.failure.error);
   return false;

@@ -71,11 +71,12 @@ struct InstallOutcome {
 // Critical-error boxes of the platform are kept off for the run.
 InstallOutcome RunInstallJob(const InstallJob& job, InstallObserver* observer, InstallLog* log);
 
-// Copies the folder source into destination by the same road from step 3
-// on (the lock, recovery, walk, plan, space, the copy all or nothing),
-// without a product folder or a log. Names beginning with "." are not
-// copied. tally, when given, counts what was placed (on failure, before it
-// was undone). On failure the observer hears of it once, and
+// Copies the folder source into destination as an install of it would
+// (RunInstallJob, as an FxPlug payload goes into its folder): the checks,
+// the lock, recovery, the copy all or nothing. Names beginning with "."
+// are not copied. tally, when given, counts what was placed (on failure,
+// before it was undone); leftovers, when given, what could not be undone
+// or cleaned up. On failure the observer hears of it once, and
 // GetLastError gives its code.
 bool CopyTree(const char* destination, const char* source, CopyTally* tally = nullptr,
-              CopyObserver* observer = nullptr);
+              CopyObserver* observer = nullptr, std::vector<InstallFailure>* leftovers = nullptr);

@@ -20,8 +20,8 @@ uint64_t Fnv1a(const std::wstring& text) {
   return hash;
 }
 
-}  // namespace
-
+// The identity of a folder by which installs into it are told apart: upper
+// case, the existing part resolved by the platform.
 std::wstring FolderIdentity(const std::string& folder) {
   // The deepest part of the path that exists, and the names below it.
   std::string existing = folder;
@@ -39,6 +39,8 @@ std::wstring FolderIdentity(const std::string& folder) {
   if (!identity.empty()) CharUpperBuffW(&identity[0], static_cast<DWORD>(identity.size()));
   return identity;
 }
+
+}  // namespace
 
 bool IsInsideFolder(const std::string& path, const std::string& folder) {
   const std::wstring inner = FolderIdentity(path), outer = FolderIdentity(folder);

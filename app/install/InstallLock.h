@@ -37,10 +37,6 @@ private:
   HANDLE mutex = nullptr;  // owned; held while not null
 };
 
-// The identity of a folder by which installs into it are told apart: upper
-// case, the existing part resolved by the platform.
-std::wstring FolderIdentity(const std::string& folder);
-
 // Whether path (a full path) is folder or lies inside it, by their
 // identities.
 bool IsInsideFolder(const std::string& path, const std::string& folder);

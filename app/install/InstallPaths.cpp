@@ -9,9 +9,6 @@ namespace {
 
 const char kInstallFilesName[] = "install files";
 
-char cachedFolder[kPathBufferSize];
-bool cacheFilled = false;
-
 }  // namespace
 
 bool InstallFilesFolderOf(const char* moduleName, size_t nameLength, char* folder) {
@@ -25,36 +22,29 @@ bool InstallFilesFolderOf(const char* moduleName, size_t nameLength, char* folde
   return JoinPathWithin(module.c_str(), kInstallFilesName, folder);
 }
 
-char* InstallFilesPathFrom(const char* moduleName, char* out, const char* name) {
-  if (!cacheFilled) {
-    if (!InstallFilesFolderOf(moduleName, std::strlen(name), cachedFolder)) {
+char* InstallFilesCache::Path(const char* moduleName, char* out, const char* name) {
+  if (!filled) {
+    if (!InstallFilesFolderOf(moduleName, std::strlen(name), folder)) {
       out[0] = '\0';
       return out;
     }
-    cacheFilled = true;
+    filled = true;
   }
-  JoinPathWithin(cachedFolder, name, out);
+  JoinPathWithin(folder, name, out);
   return out;
 }
 
-bool InstallFilesFolderFrom(const char* moduleName, char* out) {
-  if (!cacheFilled) {
-    if (!InstallFilesFolderOf(moduleName, 0, cachedFolder)) {
+bool InstallFilesCache::Folder(const char* moduleName, char* out) {
+  if (!filled) {
+    if (!InstallFilesFolderOf(moduleName, 0, folder)) {
       out[0] = '\0';
       return false;
     }
-    cacheFilled = true;
+    filled = true;
   }
-  std::strcpy(out, cachedFolder);
+  std::strcpy(out, folder);
   return true;
 }
-
-void ForgetInstallFilesFolder() {
-  cacheFilled = false;
-  cachedFolder[0] = '\0';
-}
-
-bool InstallFilesFolderKnown() { return cacheFilled; }
 
 bool PluginFolderFromText(const std::string& value, char* out, std::string* why, LeadBytePredicate isLeadByte) {
   out[0] = '\0';

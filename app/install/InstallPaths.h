@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <string>
 
+#include "app/install/PathNames.h"
 #include "app/install/PayloadRules.h"
 
 // The install-files folder of a module: the module's folder + "\install
@@ -20,22 +21,24 @@
 // would pass 259 characters.
 bool InstallFilesFolderOf(const char* moduleName, size_t nameLength, char* folder);
 
-// The path of name inside the install-files folder of moduleName, through
-// the process's folder cache: the first success fills the cache, and later
-// calls use the cached folder whatever module they name. Empty when the
-// folder cannot be formed (the cache then stays empty) or the path would
-// pass 259 characters.
-char* InstallFilesPathFrom(const char* moduleName, char* out, const char* name);
+// The install-files folder, worked out from the first module name that
+// gives one and kept: later calls give that folder, whatever module they
+// name. The installer keeps one for the process (InstallTarget.h).
+class InstallFilesCache {
+public:
+  // The folder into out (260 bytes). False, with out empty, when it cannot
+  // be formed.
+  bool Folder(const char* moduleName, char* out);
+  // The path of name inside the folder. Empty when the folder cannot be
+  // formed (the cache then stays empty) or the path would pass 259
+  // characters.
+  char* Path(const char* moduleName, char* out, const char* name);
+  bool Known() const { return filled; }
 
-// The install-files folder itself, through the same cache. False, with out
-// empty, when it cannot be formed.
-bool InstallFilesFolderFrom(const char* moduleName, char* out);
-
-// Forgets the cached install-files folder.
-void ForgetInstallFilesFolder();
-
-// Whether the cache holds a folder.
-bool InstallFilesFolderKnown();
+private:
+  char folder[kPathBufferSize] = {};
+  bool filled = false;
+};
 
 // Turns the text of a registry value (its bytes, whether or not they end in
 // a zero) into a plug-in folder: cut at the first zero, one trailing

@@ -11,6 +11,9 @@
 
 namespace {
 
+// The program's install-files folder, worked out once for the process.
+InstallFilesCache processFolder;
+
 const char* const kAfterEffectsKeys[] = {
     "SOFTWARE\\Adobe\\After Effects\\9.0",
     "SOFTWARE\\Adobe\\After Effects\\8.0",
@@ -141,7 +144,7 @@ bool ModulePath(std::string* path, std::string* why) {
 // filled. False, with out and *why set, when it is needed and cannot be had.
 bool ModulePathForCache(std::string* module, char* out, std::string* why) {
   std::string reason;
-  if (InstallFilesFolderKnown() || ModulePath(module, &reason)) return true;
+  if (processFolder.Known() || ModulePath(module, &reason)) return true;
   out[0] = '\0';
   if (why) *why = reason;
   return false;
@@ -163,15 +166,10 @@ void ResolveInstallTargetIn(const char* installFilesFolder, InstallTarget* targe
   }
 }
 
-void ResolveInstallTarget(InstallTarget* target) {
-  char folder[kPathBufferSize];
-  ResolveInstallTargetIn(InstallFilesFolder(folder), target);
-}
-
 char* InstallFilesFolder(char* out, std::string* why) {
   std::string module;
   if (!ModulePathForCache(&module, out, why)) return out;
-  if (!InstallFilesFolderFrom(module.c_str(), out) && why)
+  if (!processFolder.Folder(module.c_str(), out) && why)
     *why = "the install-files folder beside the program's path \"" + module + "\" would pass " +
            std::to_string(kMaxPathLength) + " characters";
   return out;
@@ -180,7 +178,7 @@ char* InstallFilesFolder(char* out, std::string* why) {
 char* InstallFilesPath(char* out, const char* name, std::string* why) {
   std::string module;
   if (!ModulePathForCache(&module, out, why)) return out;
-  if (!InstallFilesPathFrom(module.c_str(), out, name)[0] && why)
+  if (!processFolder.Path(module.c_str(), out, name)[0] && why)
     *why = std::string("the path of \"") + name + "\" in the install-files folder would pass " +
            std::to_string(kMaxPathLength) + " characters";
   return out;

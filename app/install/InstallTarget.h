@@ -42,9 +42,6 @@ struct InstallTarget {
 // payload path that would not fit in 259 characters counts as absent.
 void ResolveInstallTargetIn(const char* installFilesFolder, InstallTarget* target);
 
-// The same over the program's own install-files folder.
-void ResolveInstallTarget(InstallTarget* target);
-
 // The program's install-files folder: "install files" beside the program
 // module, worked out once per process and kept; empty, with *why saying
 // why when given, when it cannot be formed. The module's path is read wide

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <utility>
 
 #include "app/install/FileTree.h"
 #include "common/AnsiText.h"
@@ -55,7 +56,7 @@ DWORD ReplaceError(DWORD error, const std::string& target) {
 
 }  // namespace
 
-InstallTransaction::InstallTransaction(std::string root) : root(std::move(root)) {}
+InstallTransaction::InstallTransaction(std::string root, Backups backups) : root(std::move(root)), backups(backups) {}
 
 InstallTransaction::~InstallTransaction() {
   std::vector<InstallFailure> leftovers;
@@ -145,50 +146,44 @@ bool InstallTransaction::MakeFolder(uint32_t index, InstallFailure* failure) {
   return true;
 }
 
-bool InstallTransaction::OpenStagingFile(uint32_t index, AFile* file, InstallFailure* failure) {
+bool InstallTransaction::OpenStagingFile(uint32_t index, StagedFile* file, InstallFailure* failure) {
   const JournalEntry* entry = Entry(index);
   if (finished || !entry || entry->step == JournalStep::kMakeFolder)
     return Fail(failure, root, ERROR_INVALID_PARAMETER, "the file is not in the install's plan");
   const std::wstring path = StagingFilePath(staging, index);
-  file->handle = CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE | DELETE, 0, nullptr, CREATE_NEW,
-                             FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (file->handle == INVALID_HANDLE_VALUE) return Fail(failure, ShownPath(path), GetLastError());
+  const HANDLE handle = CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE | DELETE, 0, nullptr, CREATE_NEW,
+                                    FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (handle == INVALID_HANDLE_VALUE) return Fail(failure, ShownPath(path), GetLastError());
+  *file = StagedFile(handle, index);
   return true;
 }
 
-void InstallTransaction::DiscardStagingFile(AFile& file) {
+void InstallTransaction::DiscardStagingFile(StagedFile file) {
+  if (!file.IsOpen()) return;
   FILE_DISPOSITION_INFO dispose = {TRUE};
-  SetFileInformationByHandle(file.handle, FileDispositionInfo, &dispose, sizeof dispose);
-  file.Close();
+  SetFileInformationByHandle(file.Contents().handle, FileDispositionInfo, &dispose, sizeof dispose);
 }
 
-bool InstallTransaction::PlaceFile(uint32_t index, AFile& file, InstallFailure* failure) {
-  const JournalEntry* entry = Entry(index);
-  if (finished || !entry || entry->step == JournalStep::kMakeFolder) {
-    file.Close();
+bool InstallTransaction::PlaceFile(StagedFile file, InstallFailure* failure) {
+  const JournalEntry* entry = Entry(file.index);
+  if (finished || !file.IsOpen() || !entry || entry->step == JournalStep::kMakeFolder)
     return Fail(failure, root, ERROR_INVALID_PARAMETER, "the file is not in the install's plan");
-  }
+  const uint32_t index = file.index;
   const std::string target = root + "\\" + entry->path;
   const std::wstring place = LongPath(target);
   const bool replaces = entry->step == JournalStep::kReplaceFile;
-  const auto fail = [&](const std::string& path, DWORD error) {
-    file.Close();
-    return Fail(failure, path, error);
-  };
+  const auto fail = [&](const std::string& path, DWORD error) { return Fail(failure, path, error); };
   // Found before a second name is made: on a file in use even that name
   // could not be removed again.
   if (replaces)
     if (const DWORD error = ReplaceableError(target)) return fail(target, error);
-  if (!Announce(index, failure)) {
-    file.Close();
-    return false;
-  }
+  if (!Announce(index, failure)) return false;
   bool linked = false;
   if (replaces) {
     const std::wstring folder = BackupFolderPath(staging, index), backup = BackupPath(staging, index);
     if (!CreateDirectoryW(folder.c_str(), nullptr) && GetLastError() != ERROR_ALREADY_EXISTS)
       return fail(ShownPath(folder), GetLastError());
-    linked = CreateHardLinkW(backup.c_str(), place.c_str(), nullptr) != 0;
+    linked = backups == Backups::kHardLink && CreateHardLinkW(backup.c_str(), place.c_str(), nullptr) != 0;
     if (!linked && !MoveFileExW(place.c_str(), backup.c_str(), 0))
       return fail(target, ReplaceError(GetLastError(), target));
     // A read-only file cannot be replaced; the attribute is the file's, so
@@ -200,8 +195,7 @@ bool InstallTransaction::PlaceFile(uint32_t index, AFile& file, InstallFailure* 
   }
   // With the old file linked, the rename swaps the two in one step; moved
   // away, the name is free and taken anew.
-  if (!RenameOpenFile(file.handle, target, linked)) return fail(target, ReplaceError(GetLastError(), target));
-  file.Close();
+  if (!RenameOpenFile(file.Contents().handle, target, linked)) return fail(target, ReplaceError(GetLastError(), target));
   return true;
 }
 

@@ -30,6 +30,7 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -38,10 +39,38 @@
 #include "app/install/InstallJournal.h"
 #include "app/install/StagingFolder.h"
 
+// The new contents of one planned file while they are written: a file in
+// the staging folder that this object owns. The transaction hands one out
+// (OpenStagingFile) and takes it back (PlaceFile, DiscardStagingFile);
+// nothing else ever holds its handle.
+class StagedFile {
+public:
+  StagedFile() = default;
+  StagedFile(StagedFile&&) = default;
+  StagedFile& operator=(StagedFile&&) = default;
+
+  // The file to write the contents to.
+  AFile& Contents() { return *file; }
+  bool IsOpen() const { return file != nullptr; }
+
+private:
+  friend class InstallTransaction;
+  StagedFile(HANDLE handle, uint32_t index) : file(std::make_unique<AFile>(nullptr, handle)), index(index) {}
+
+  std::unique_ptr<AFile> file;  // owned; it owns the handle
+  uint32_t index = 0;           // the plan's entry it holds the contents of
+};
+
 class InstallTransaction {
 public:
+  // How a replaced file's earlier version is kept: a second name (a hard
+  // link), or, on volumes that have none, the file moved aside. A volume
+  // without hard links is found when the link fails; kMoveAside takes that
+  // road from the start.
+  enum class Backups { kHardLink, kMoveAside };
+
   // root: the full, normalised path of the folder the install writes in.
-  explicit InstallTransaction(std::string root);
+  explicit InstallTransaction(std::string root, Backups backups = Backups::kHardLink);
   // Undoes whatever was not committed.
   ~InstallTransaction();
   InstallTransaction(const InstallTransaction&) = delete;
@@ -57,14 +86,14 @@ public:
   bool MakeFolder(uint32_t index, InstallFailure* failure);
 
   // Opens entry index's staging file for its new contents, with the access
-  // PlaceFile needs; file owns it.
-  bool OpenStagingFile(uint32_t index, AFile* file, InstallFailure* failure);
-  // Moves entry index's staging file into place (replacing the file there
-  // when the plan says so) and closes it. On failure the file is closed
-  // and what the step did is left for Rollback.
-  bool PlaceFile(uint32_t index, AFile& file, InstallFailure* failure);
-  // Deletes a staging file that will not be placed, and closes it.
-  void DiscardStagingFile(AFile& file);
+  // PlaceFile needs.
+  bool OpenStagingFile(uint32_t index, StagedFile* file, InstallFailure* failure);
+  // Moves a staging file into its entry's place (replacing the file there
+  // when the plan says so) and closes it. On failure what the step did is
+  // left for Rollback.
+  bool PlaceFile(StagedFile file, InstallFailure* failure);
+  // Deletes a staging file that will not be placed.
+  void DiscardStagingFile(StagedFile file);
 
   // The install succeeded: noted in the journal, then the earlier versions
   // of replaced files and the staging folder go. False, with failure, when
@@ -88,6 +117,7 @@ private:
   void CloseJournal();
 
   const std::string root;
+  const Backups backups;
   std::wstring staging;           // long path; empty until made
   HANDLE journalFile = INVALID_HANDLE_VALUE;  // owned
   Journal journal;                // what the journal on disk says, kept in memory

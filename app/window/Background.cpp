@@ -2,8 +2,6 @@
 
 #include <new>
 
-#include "app/install/InstallTarget.h"
-#include "app/install/PathNames.h"
 #include "imagelib/ImageOps.h"
 #include "imagelib/OpenImage.h"
 #include "toolkit/files/qvPicture.h"
@@ -12,13 +10,11 @@ qvRect PanelOf(const qvRect& client) {
   return qvRect(client.GetLeft() + 25, client.GetTop() + 60, client.GetRight() - 25, client.GetBottom() - 60);
 }
 
-qvPicture* MakeBackground(const qvRect& client, const qvRect& panel) {
-  char path[kPathBufferSize];
-  InstallFilesPath(path, "bkgd.jpg");
+qvPicture* MakeBackground(const std::string& path, const qvRect& client, const qvRect& panel) {
   RasterImage image;
   // A picture for a larger scale than the window's is decoded reduced,
   // close to the window's size, and resampled from there.
-  if (!path[0] || !OpenImageAtLeast(&image, path, client.GetWidth(), client.GetHeight()) ||
+  if (path.empty() || !OpenImageAtLeast(&image, path.c_str(), client.GetWidth(), client.GetHeight()) ||
       GetImageWidth(&image) <= 0 || GetImageHeight(&image) <= 0)
     return nullptr;
   FlipImageVertically(&image);

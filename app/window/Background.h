@@ -4,6 +4,8 @@
 // picture has.
 #pragma once
 
+#include <string>
+
 #include "toolkit/draw/qvRect.h"
 
 class qvPicture;
@@ -13,8 +15,9 @@ class qvPicture;
 // pixels.
 qvRect PanelOf(const qvRect& client);
 
-// "bkgd.jpg" turned top row first, resampled to the client area's size
-// when it has another, with panel lightened (its outline grey 128, inside
-// each channel c / 2 + 128). Null when the file gives no usable picture:
-// the window then shows its grey. The caller owns the picture.
-qvPicture* MakeBackground(const qvRect& client, const qvRect& panel);
+// The picture at path (the distribution's "bkgd.jpg") turned top row
+// first, resampled to the client area's size when it has another, with
+// panel lightened (its outline grey 128, inside each channel c / 2 + 128).
+// Null when the file gives no usable picture: the window then shows its
+// grey. The caller owns the picture.
+qvPicture* MakeBackground(const std::string& path, const qvRect& client, const qvRect& panel);

@@ -1,5 +1,7 @@
 #include "app/window/BusyCursor.h"
 
+#include <windows.h>
+
 #include "common/ModuleInstance.h"
 
 void AdvanceBusyCursor(BusyCursor* cursor) {

@@ -17,32 +17,19 @@
 namespace {
 
 constexpr int kTextFilesType = 21;
-// Characters arrive as their own codes.
-constexpr int kEscapeKey = 27;
-constexpr int kEnterKey = 13;
 // Release notes and licence terms are small; a file past this is refused
 // rather than held three times over (bytes, lines and rows).
 constexpr uint64_t kLargestText = 16 * 1024 * 1024;
 // Bytes per write, within what one platform call takes.
 constexpr size_t kWritePiece = 1 << 20;
 
-// The button rectangles and the list's, for a client area (l, t, r, b):
-// their distances from its edges are those at 96 DPI, scaled to dpi.
-qvRect CloseRect(int r, int b, int dpi) {
-  auto px = [dpi](int value) { return ScaleForDpi(value, dpi); };
-  return qvRect(r - px(86), b - px(46), r - px(26), b - px(26));
-}
-qvRect SaveRect(int r, int b, int dpi) {
-  auto px = [dpi](int value) { return ScaleForDpi(value, dpi); };
-  return qvRect(r - px(166), b - px(46), r - px(106), b - px(26));
-}
-qvRect ListRect(int l, int t, int r, int b, int dpi) {
-  auto px = [dpi](int value) { return ScaleForDpi(value, dpi); };
-  return qvRect(l + px(10), t + px(10), r - px(10), b - px(56));
-}
+// The buttons keep their distances from the bottom right corner, and the
+// list from every edge, as the viewer is resized (96 DPI).
+const qvLayoutPlace kClosePlace = {qvRect(86, 46, 26, 26), kAnchorRight | kAnchorBottom};
+const qvLayoutPlace kSavePlace = {qvRect(166, 46, 106, 26), kAnchorRight | kAnchorBottom};
+const qvLayoutPlace kListPlace = {qvRect(10, 10, 10, 56), kAnchorRightToRight | kAnchorBottomToBottom};
 
-}  // namespace
-
+// The whole file, or why it cannot be read.
 ViewerFile ReadViewerFile(const char* path) {
   ViewerFile result;
   AFile file(path);
@@ -65,6 +52,8 @@ ViewerFile ReadViewerFile(const char* path) {
   return result;
 }
 
+}  // namespace
+
 PellioTextFileViewer::PellioTextFileViewer(const qvRect& bounds, const char* title, const char* path,
                                            qvWindow* owner)
     : qvTabbedWindow(bounds, title), file(ReadViewerFile(path)), fileName(FileNameOf(path)) {
@@ -79,11 +68,16 @@ PellioTextFileViewer::PellioTextFileViewer(const qvRect& bounds, const char* tit
   }
   Create();
   SetBackgroundColor(DefaultGrey());
-  const int r = bounds.GetRight(), b = bounds.GetBottom();
-  closeButton = std::make_unique<qvButton>(this, CloseRect(r, b, GetDpi()), "Close", kViewerCloseCommand, false);
-  saveButton = std::make_unique<qvButton>(this, SaveRect(r, b, GetDpi()), "Save...", kViewerSaveCommand, false);
-  textList = std::make_unique<qvTextList>(StringList(), ListRect(bounds.GetLeft(), bounds.GetTop(), r, b, GetDpi()),
-                                          this);
+  const auto at = [&](const qvLayoutPlace& place) {
+    return PlaceForDpi(place, bounds.GetWidth(), bounds.GetHeight(), GetDpi());
+  };
+  closeButton =
+      std::make_unique<qvButton>(this, at(kClosePlace), "Close", kViewerCloseCommand, qvButton::kSmallLabel);
+  saveButton = std::make_unique<qvButton>(this, at(kSavePlace), "Save...", kViewerSaveCommand, qvButton::kSmallLabel);
+  textList = std::make_unique<qvTextList>(StringList(), at(kListPlace), this);
+  closeButton->SetLayoutPlace(kClosePlace);
+  saveButton->SetLayoutPlace(kSavePlace);
+  textList->SetLayoutPlace(kListPlace);
   footerPicture = std::make_unique<qvPicture>(kViewerFooterBitmap);
   AddToTabOrder(textList.get());
   AddToTabOrder(saveButton.get());
@@ -158,12 +152,7 @@ bool PellioTextFileViewer::OnPaint(qvEvent&) {
 
 bool PellioTextFileViewer::OnSize(qvEvent&) {
   if (!textList || !closeButton || !saveButton) return true;
-  qvRect area;
-  GetClientArea(area);
-  const int l = area.GetLeft(), t = area.GetTop(), r = area.GetRight(), b = area.GetBottom();
-  closeButton->SetPlacement(CloseRect(r, b, GetDpi()));
-  saveButton->SetPlacement(SaveRect(r, b, GetDpi()));
-  textList->SetPlacement(ListRect(l, t, r, b, GetDpi()));
+  LayOutChildren();
   Wrap();
   Redraw();
   return true;
@@ -190,8 +179,8 @@ bool PellioTextFileViewer::OnKeyDown(qvEvent& event) {
         }
       }
       return false;
-    case kEscapeKey:
-    case kEnterKey:
+    case kKeyEscape:
+    case kKeyEnter:
       EndMessageLoop();
       return false;
     default:
@@ -201,14 +190,8 @@ bool PellioTextFileViewer::OnKeyDown(qvEvent& event) {
 
 bool PellioTextFileViewer::OnOtherMessage(qvEvent& event) {
   if (event.message == WM_DPICHANGED) {
-    // wParam's low word: the new DPI; lParam: the window rectangle the
-    // platform suggests for it. The move lays the controls out again.
-    const int newDpi = LOWORD(event.wParam);
-    const auto* suggested = reinterpret_cast<const RECT*>(event.lParam);
-    if (!UsableDpi(newDpi) || !suggested) return true;
-    SetDpi(newDpi);
-    SetWindowPos(GetHandle(), nullptr, suggested->left, suggested->top, suggested->right - suggested->left,
-                 suggested->bottom - suggested->top, SWP_NOZORDER | SWP_NOACTIVATE);
+    // Moved and sized as the platform suggests; the text wraps anew.
+    if (!TakeDpiChange(event)) return true;
     qvEvent size(0, this, WM_SIZE, 0);
     OnSize(size);
     event.SetResult(0);

@@ -38,8 +38,6 @@ struct ViewerFile {
   uint32_t error = 0;  // the platform's error code when not read
 };
 
-ViewerFile ReadViewerFile(const char* path);
-
 class PellioTextFileViewer : public qvTabbedWindow {
 public:
   // With an owner (not owned), the viewer's platform window belongs to the

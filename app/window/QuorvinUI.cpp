@@ -44,9 +44,6 @@ const char kAskCancel[] =
     "Do you want to cancel the installation?\n\nWhat has been installed so far is removed, and the install "
     "folder is left as it was.";
 
-constexpr int32_t kKeyEnter = '\r';
-constexpr int32_t kKeyEscape = 27;
-
 // The screen's DPI, or less when the window at that scale would not fit
 // the work area (a small screen at a large scale): the largest DPI at
 // which it fits, not below 96.
@@ -67,37 +64,32 @@ int FittingDpi(const qvRect& layout, int screenDpi) {
 
 }  // namespace
 
-QuorvinUI::QuorvinUI(const qvRect& bounds, const std::string& logPath)
-    : QuorvinUI(bounds, logPath, FittingDpi(bounds, ScreenDpi())) {}
+QuorvinUI::QuorvinUI(const qvRect& bounds, const SetupOptions& options)
+    : QuorvinUI(bounds, PrepareInstall(options, SetupMode::kWindow)) {}
 
-QuorvinUI::QuorvinUI(const qvRect& bounds, const std::string& logPath, int dpi)
+QuorvinUI::QuorvinUI(const qvRect& bounds, InstallSetup prepared)
+    : QuorvinUI(bounds, std::move(prepared), FittingDpi(bounds, ScreenDpi())) {}
+
+QuorvinUI::QuorvinUI(const qvRect& bounds, InstallSetup prepared, int dpi)
     : qvTabbedWindow(ScaleRectForDpi(bounds, dpi), ""), installLocation(), targetKind(TargetNone),
-      installFinished(0), logPath(logPath), layoutClient(bounds) {
+      installFinished(0), setup(std::move(prepared)), layoutClient(bounds) {
   SetDpi(dpi);
-  char path[kPathBufferSize];
-  std::string why;
-  InstallFilesPath(path, "product.txt", &why);
-  Product product;
-  uint32_t error = ERROR_PATH_NOT_FOUND;
-  if (!path[0]) RefuseProduct(path, why);
-  if (!ReadProductFile(path, &product, &error)) RefuseProduct(path, SystemErrorText(error));
-  InstallTarget target;
-  ResolveInstallTarget(&target);
-  const std::string refusal = ProductRefusal(product, target.kind);
-  if (!refusal.empty()) RefuseProduct(path, refusal);
-  productName.Set(product.name.c_str());
-  productFolder.Set(product.name.c_str());
+  if (!setup.KnownProduct()) RefuseProduct();
+  const InstallTarget& target = setup.target;
+  productName.Set(setup.product.name.c_str());
+  productFolder.Set(setup.product.name.c_str());
 
   // The picture is decoded and fitted on a thread of its own while the
   // window and its controls are made: together they are most of the time
   // before the window first shows.
   const qvRect client = ScaledClient(), panel = ScaledPanel();
+  const std::string picture = setup.FileOf("bkgd.jpg");
   qvPicture* background = nullptr;
   std::thread decoding;
   try {
-    decoding = std::thread([&background, client, panel] { background = MakeBackground(client, panel); });
+    decoding = std::thread([&background, &picture, client, panel] { background = MakeBackground(picture, client, panel); });
   } catch (const std::system_error&) {
-    background = MakeBackground(client, panel);
+    background = MakeBackground(picture, client, panel);
   }
 
   SetTitle((TextString("Install ") + productName).ToCString());
@@ -113,21 +105,21 @@ QuorvinUI::QuorvinUI(const qvRect& bounds, const std::string& logPath, int dpi)
   }
 
   targetKind = target.kind;
-  std::memcpy(installLocation, target.location, sizeof installLocation);
+  if (setup.location.size() <= kMaxPathLength) std::strcpy(installLocation, setup.location.c_str());
   payloadFolder.Set(target.payloadFolder);
   folderPrompt.Set(target.folderPrompt);
 
   SetBackgroundColor(qvColor(kWindowGreyLevel, kWindowGreyLevel, kWindowGreyLevel));
   // A layout scaled down to fit the screen has a frame of the screen's
   // scale, not its own.
-  FitClientArea();
+  FitClientArea(layoutClient);
   MakeControls(layoutClient);
   if (decoding.joinable()) decoding.join();
   SetBackgroundPicture(background);
   // The window was made for the main screen's DPI; on another screen the
   // platform gives it that screen's, fitted the same way.
   const int wanted = FittingDpi(layoutClient, WindowDpi(GetHandle()));
-  if (GetHandle() && wanted != GetDpi()) ChangeDpi(wanted, nullptr);
+  if (GetHandle() && wanted != GetDpi()) ChangeDpi(wanted);
 }
 
 qvRect QuorvinUI::ScaledClient() const {
@@ -138,34 +130,23 @@ qvRect QuorvinUI::ScaledPanel() const {
   return ScaleRectForDpi(PanelOf(qvRect(0, 0, layoutClient.GetWidth(), layoutClient.GetHeight())), GetDpi());
 }
 
-void QuorvinUI::ChangeDpi(int newDpi, const RECT* suggested) {
+void QuorvinUI::ChangeDpi(int newDpi) {
   SetDpi(newDpi);
-  // The platform's rectangle, where it gives one, keeps the window under
-  // the pointer that dragged it across; its size is the layout's.
-  if (suggested)
-    SetWindowPos(GetHandle(), nullptr, suggested->left, suggested->top, 0, 0,
-                 SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
-  FitClientArea();
-  for (const Placement& placed : placements) placed.control->SetPlacement(ScaleRectForDpi(placed.at96, newDpi));
-  SetBackgroundPicture(MakeBackground(ScaledClient(), ScaledPanel()));
-  RedrawTree(true);
+  FitClientArea(layoutClient);
+  LayOutChildren();
+  Redecorate();
 }
 
-void QuorvinUI::FitClientArea() {
-  const qvRect client = ScaledClient();
-  RECT got, outer;
-  if (!GetClientRect(GetHandle(), &got) || !GetWindowRect(GetHandle(), &outer)) return;
-  if (got.right == client.GetWidth() && got.bottom == client.GetHeight()) return;
-  SetWindowPos(GetHandle(), nullptr, 0, 0, outer.right - outer.left + client.GetWidth() - got.right,
-               outer.bottom - outer.top + client.GetHeight() - got.bottom,
-               SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+void QuorvinUI::Redecorate() {
+  SetBackgroundPicture(MakeBackground(setup.FileOf("bkgd.jpg"), ScaledClient(), ScaledPanel()));
+  RedrawTree(true);
 }
 
 template <typename Control, typename... Arguments>
 std::unique_ptr<Control> QuorvinUI::Place(const qvRect& at96, Arguments&&... arguments) {
   auto control =
       std::make_unique<Control>(this, ScaleRectForDpi(at96, GetDpi()), std::forward<Arguments>(arguments)...);
-  placements.push_back({control.get(), at96});
+  control->SetLayoutPlace({at96, 0});
   return control;
 }
 
@@ -176,9 +157,9 @@ void QuorvinUI::MakeControls(const qvRect& bounds) {
   // in "..." (only a long product name does).
   const int textRight = PanelOf(bounds).GetRight() - 10;
   const qvRect install(r - 110, b - 40, r - 25, b - 20);
-  installButton = Place<qvButton>(install, "Install", kCommandInstall, true);
+  installButton = Place<qvButton>(install, "Install", kCommandInstall, qvButton::kLargeLabel);
   cancelButton = Place<qvButton>(qvRect(install.left - 100, install.top, install.right - 100, install.bottom),
-                                 "Cancel", kCommandCancel, true);
+                                 "Cancel", kCommandCancel, qvButton::kLargeLabel);
   auto step = [&](int left, int top, int right, int bottom, const char* text, int flags = kCaptionLeft) {
     stepCaptions.push_back(Place<qvCaption>(qvRect(left, top, right, bottom), text, flags));
   };
@@ -187,23 +168,30 @@ void QuorvinUI::MakeControls(const qvRect& bounds) {
        kCaptionLeft | kCaptionEllipsis);
   step(45, 113, textRight, 133, "You must be logged in as an Administrator to install this software.");
   step(45, 150, 270, 170, "STEP 1 - Read the Release Notes.");
-  releaseNotesButton =
-      Place<qvButton>(qvRect(270, 148, 395, 168), "Show Release Notes...", kCommandReleaseNotes, false);
+  releaseNotesButton = Place<qvButton>(qvRect(270, 148, 395, 168), "Show Release Notes...", kCommandReleaseNotes,
+                                       qvButton::kSmallLabel);
   step(45, 185, textRight, 205, "STEP 2 - Accept the terms of the Kestrova Software License Agreement.");
   termsCheckbox = Place<qvCheckbox>(qvRect(100, 206, 250, 226), "  I accept.", kCommandTerms);
-  licenseButton = Place<qvButton>(qvRect(270, 208, 395, 228), "Read the License...", kCommandLicense, false);
+  licenseButton =
+      Place<qvButton>(qvRect(270, 208, 395, 228), "Read the License...", kCommandLicense, qvButton::kSmallLabel);
 
   const std::string display = LocationDisplay();
   step(45, 250, textRight, 270, "STEP 3 - Use the default location or choose a different location.");
   step(103, 270, 258, 290, "The install location is:");
   locationCaption =
       Place<qvCaption>(qvRect(258, 270, textRight, 290), display.c_str(), kCaptionLeft | kCaptionEllipsis);
-  changeLocationButton =
-      Place<qvButton>(qvRect(270, 293, 395, 313), "Change Location...", kCommandChangeLocation, false);
+  changeLocationButton = Place<qvButton>(qvRect(270, 293, 395, 313), "Change Location...", kCommandChangeLocation,
+                                         qvButton::kSmallLabel);
   step(45, 320, textRight, 340, "STEP 4 - Click the Install button.");
 
-  const int l = bounds.GetLeft(), h = bounds.GetHeight();
-  progressCaption = Place<qvCaption>(qvRect(l + 10, h / 2 - 30, l + 10 + r - 50, h / 2 - 30 + h / 2 + 10),
+  // The progress text takes the steps' place: a band from 30 above the
+  // middle, half the height and 10 more tall, 10 in from the left and 40
+  // in from the right.
+  constexpr int kProgressAboveMiddle = 30, kProgressLeftInset = 10, kProgressRightInset = 40;
+  constexpr int kProgressExtraHeight = 10;
+  const int l = bounds.GetLeft(), h = bounds.GetHeight(), progressTop = h / 2 - kProgressAboveMiddle;
+  progressCaption = Place<qvCaption>(qvRect(l + kProgressLeftInset, progressTop, l + r - kProgressRightInset,
+                                            progressTop + h / 2 + kProgressExtraHeight),
                                      "Installing. Please wait...", kCaptionCenter);
   progressCaption->Hide();
 
@@ -239,11 +227,11 @@ void QuorvinUI::Focus(qvWindow* control) {
   if (control && control->GetHandle()) control->TakeFocus();
 }
 
-void QuorvinUI::RefuseProduct(const char* productFile, const std::string& why) {
-  InstallLog log(logPath.c_str());
+void QuorvinUI::RefuseProduct() {
+  InstallLog log(setup.logPath.c_str());
   log.BeginBlock();
   log.Line(LogField("mode", "window"));
-  log.Line(LogErrorLine(productFile, 0, "unknown product: " + why));
+  log.Line(UnknownProductLine(setup));
   log.Line(LogField("exit status", std::to_string(kExitWindowUnknownProduct)));
   log.EndBlock();
   ShowMessage(kUnknownProduct);
@@ -286,9 +274,7 @@ void QuorvinUI::OpenViewer(const char* title, const char* file) {
   qvRect placement;
   GetPlacement(placement);
   const qvRect bounds(0, 0, placement.GetWidth() - Scaled(40), placement.GetHeight() + Scaled(40));
-  char path[kPathBufferSize];
-  InstallFilesPath(path, file);
-  auto viewer = std::make_unique<PellioTextFileViewer>(bounds, title, path, this);
+  auto viewer = std::make_unique<PellioTextFileViewer>(bounds, title, setup.FileOf(file).c_str(), this);
   viewer->Show();
   RunModalLoop(viewer->GetHandle());
 }
@@ -415,15 +401,12 @@ bool QuorvinUI::OnOtherMessage(qvEvent& event) {
     case kInstallDoneMessage:
       FinishInstall();
       return false;
-    case WM_DPICHANGED: {
-      // wParam's low word: the new DPI; lParam: the window rectangle the
-      // platform suggests for it.
-      const int newDpi = LOWORD(event.wParam);
-      if (!UsableDpi(newDpi)) return true;
-      ChangeDpi(newDpi, reinterpret_cast<const RECT*>(event.lParam));
+    case WM_DPICHANGED:
+      // Moved where the platform suggests, at the layout's size.
+      if (!TakeDpiChange(event, &layoutClient)) return true;
+      Redecorate();
       event.SetResult(0);
       return false;
-    }
     default:
       return qvTabbedWindow::OnOtherMessage(event);
   }
@@ -478,14 +461,8 @@ bool QuorvinUI::RunInstall() {
   progressCaption->SetText("Installing. Please wait...");
   progressCaption->Show();
 
-  char source[kPathBufferSize];
-  InstallFilesPath(source, payloadFolder.ToCString());
-  const std::string payload = payloadFolder.ToCString();
-  const std::string product = productFolder.ToCString();
-  const InstallJob job = {product.c_str(), static_cast<TargetKind>(targetKind), payload.c_str(), source,
-                          installLocation};
   progress = std::make_unique<ProgressDisplay>(progressCaption.get(), &cursor);
-  install = std::make_unique<InstallThread>(GetHandle(), job, logPath);
+  install = std::make_unique<InstallThread>(GetHandle(), setup.JobInto(installLocation), setup.logPath);
   if (!install->Started()) {
     install.reset();
     state = State::kFailed;

@@ -24,6 +24,7 @@
 #include <string>
 #include <vector>
 
+#include "app/install/InstallSetup.h"
 #include "app/install/TargetKind.h"
 #include "app/window/BusyCursor.h"
 #include "common/TextString.h"
@@ -49,14 +50,18 @@ extern const char kNotSet[];  // "<not set>"
 
 class QuorvinUI : public qvTabbedWindow {
 public:
-  // Builds the whole window on bounds (its client area). Without a readable
+  // Builds the whole window on bounds (its client area) for the install
+  // the command line's options and the program's distribution make
+  // (PrepareInstall), with /D= as its location. Without a readable
   // "product.txt", or with a product name that cannot be installed, it
-  // tells the user and ends the process with status -1; the log at
-  // logPath, when given, says why.
+  // tells the user and ends the process with status -1; the log of /LOG=,
+  // when given, says why.
   // bounds is the layout at 96 DPI (620 x 420); the window is made at the
   // main screen's DPI (less, when it would not fit the screen's work area),
   // and laid out again when it moves to a screen of another (WM_DPICHANGED).
-  explicit QuorvinUI(const qvRect& bounds, const std::string& logPath = std::string());
+  explicit QuorvinUI(const qvRect& bounds, const SetupOptions& options = SetupOptions());
+  // The same over a setup worked out already (PrepareInstallFrom).
+  QuorvinUI(const qvRect& bounds, InstallSetup prepared);
   // Stops a running install, which is undone, before the controls go.
   ~QuorvinUI() override;
 
@@ -88,23 +93,21 @@ public:
 private:
   enum class State { kReady, kInstalling, kComplete, kFailed, kCancelled };
 
+  QuorvinUI(const qvRect& bounds, InstallSetup prepared, int dpi);
   // Logs why the product cannot be installed, tells the user and ends the
   // process with -1.
-  QuorvinUI(const qvRect& bounds, const std::string& logPath, int dpi);
-  [[noreturn]] void RefuseProduct(const char* productFile, const std::string& why);
+  [[noreturn]] void RefuseProduct();
   // The controls at their places of the 96-DPI layout of bounds, scaled.
   void MakeControls(const qvRect& bounds);
-  // A control made on the window at at96 scaled to its DPI, and noted with
-  // its place for a change of DPI.
+  // A control made on the window at at96 scaled to its DPI, which keeps its
+  // place for a change of DPI.
   template <typename Control, typename... Arguments>
   std::unique_ptr<Control> Place(const qvRect& at96, Arguments&&... arguments);
   // Lays the window out again at newDpi: its size, every control, the
-  // background. suggested is where the platform would put the window.
-  void ChangeDpi(int newDpi, const RECT* suggested);
-  // Resizes the window so that its client area is the layout's at its DPI,
-  // whatever frame the platform draws around it (the frame need not be
-  // the one the DPI's metrics describe: it is the screen's).
-  void FitClientArea();
+  // background.
+  void ChangeDpi(int newDpi);
+  // The background made anew for the window's DPI, and all repainted.
+  void Redecorate();
   qvRect ScaledClient() const;
   qvRect ScaledPanel() const;
   void ShowSteps(bool show);
@@ -138,13 +141,8 @@ private:
   std::unique_ptr<qvCaption> locationCaption;
   std::unique_ptr<qvButton> changeLocationButton;
   std::unique_ptr<qvCaption> progressCaption;
-  std::string logPath;           // where installs are logged (setup.exe /LOG=FILE); empty for none
+  InstallSetup setup;            // what this run installs, worked out once
   qvRect layoutClient;           // the client area at 96 DPI
-  struct Placement {
-    qvWindow* control;           // not owned: one of the controls above
-    qvRect at96;
-  };
-  std::vector<Placement> placements;
   State state = State::kReady;
   enum class LastInstall { kNone, kInstalled, kFailed, kCancelled } lastInstall = LastInstall::kNone;
   uint32_t resultShownAt = 0;    // tick count when the result of the last install showed

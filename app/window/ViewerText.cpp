@@ -33,8 +33,7 @@ int FitCount(const char* text, int limit, int width, const TextMeasure& measure)
   return fits;
 }
 
-}  // namespace
-
+// Each tab becomes the spaces up to the next multiple of kTabColumns.
 std::string ExpandTabs(const std::string& line) {
   if (line.find('\t') == std::string::npos) return line;
   std::string expanded;
@@ -47,6 +46,8 @@ std::string ExpandTabs(const std::string& line) {
   }
   return expanded;
 }
+
+}  // namespace
 
 std::vector<std::string> SplitTextLines(const char* data, size_t size) {
   std::vector<std::string> lines;

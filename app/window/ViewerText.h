@@ -19,9 +19,6 @@ constexpr int kTabColumns = 8;
 // The width in pixels of text[0 .. count) as it is drawn.
 using TextMeasure = std::function<int(const char* text, int count)>;
 
-// Each tab becomes the spaces up to the next multiple of kTabColumns.
-std::string ExpandTabs(const std::string& line);
-
 // The lines of a whole file's bytes, tabs expanded; a blank line is an
 // empty one, and a file without a final line end has its last line all the
 // same. Empty data has no lines.

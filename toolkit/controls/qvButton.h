@@ -16,6 +16,10 @@ public:
   // instead of the small one ("MS Sans Serif" 8).
   qvButton(qvWindow* parent, const qvRect& bounds, const char* title, int controlId, bool largeLabel);
 
+  // The label sizes, named where a button is made.
+  static constexpr bool kLargeLabel = true;
+  static constexpr bool kSmallLabel = false;
+
   bool OnPaint(qvEvent& event) override;
   // A click.
   bool OnActivate() override;

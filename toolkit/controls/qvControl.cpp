@@ -126,13 +126,6 @@ bool qvControl::TakesFocus() { return true; }
 
 bool qvControl::OnActivate() { return false; }
 
-namespace {
-
-constexpr int32_t kKeySpace = ' ';
-constexpr int32_t kKeyEnter = '\r';
-
-}  // namespace
-
 bool qvControl::OnKeyDown(qvEvent& event) {
   if (event.keyCode == kKeyTab) {
     // The focus moves on without a character: the tab that follows as a

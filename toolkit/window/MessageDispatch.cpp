@@ -253,7 +253,10 @@ bool DispatchEvent(qvWindow* window, UINT message, WPARAM wParam, LPARAM lParam,
     case kEventLineUp:
     case kEventPageDown:
     case kEventPageUp:
-    case kEventThumbPosition: answer = window->OnCommand(event); break;
+    case kEventThumbPosition:
+      if (event.fromPlatformButton) SetFocus(window->GetHost()->GetHandle());
+      answer = window->OnCommand(event);
+      break;
     case kEventPaint:
       window->OnPaint(event);
       answer = true;

@@ -25,6 +25,18 @@ qvRect ScaleRectForDpi(const qvRect& r, int dpi) {
                 ScaleForDpi(r.GetBottom(), dpi));
 }
 
+qvRect PlaceForDpi(const qvLayoutPlace& place, int width, int height, int dpi) {
+  const auto edge = [dpi](int distance, bool fromFar, int size) {
+    const int scaled = ScaleForDpi(distance, dpi);
+    return fromFar ? size - scaled : scaled;
+  };
+  const qvRect& r = place.at96;
+  return qvRect(edge(r.GetLeft(), place.anchors & kAnchorLeftToRight, width),
+                edge(r.GetTop(), place.anchors & kAnchorTopToBottom, height),
+                edge(r.GetRight(), place.anchors & kAnchorRightToRight, width),
+                edge(r.GetBottom(), place.anchors & kAnchorBottomToBottom, height));
+}
+
 int ScreenDpi() {
   const HDC screen = GetDC(nullptr);
   const int dpi = screen ? GetDeviceCaps(screen, LOGPIXELSY) : kDefaultDpi;

@@ -74,7 +74,7 @@ qvEvent::qvEvent(LPARAM lParam, qvWindow* window, UINT message, WPARAM wParam)
       if (code == kNotifyClicked) {
         // A platform push button keeps the focus after a click; give it back
         // to the toolkit window that holds it.
-        if (IsPlatformButton(reinterpret_cast<HWND>(lParam)) && window) SetFocus(window->GetHost()->GetHandle());
+        fromPlatformButton = IsPlatformButton(reinterpret_cast<HWND>(lParam));
         detail = static_cast<int32_t>(lParam & kCommandValueMask);
       } else if (code == kNotifyAskControl) {
         // No control of the toolkit sends this; its value is not defined.
@@ -105,6 +105,13 @@ qvEvent::qvEvent(LPARAM lParam, qvWindow* window, UINT message, WPARAM wParam)
           break;
         default: break;
       }
+      break;
+    }
+    case WM_DPICHANGED: {
+      // wParam's low word: the new DPI; lParam: the window rectangle the
+      // platform suggests for it.
+      dpi = LOWORD(wParam);
+      if (const auto* r = reinterpret_cast<const RECT*>(lParam)) suggested.Set(r->left, r->top, r->right, r->bottom);
       break;
     }
     default: break;

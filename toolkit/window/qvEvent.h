@@ -10,6 +10,7 @@
 #include <cstdint>
 
 #include "toolkit/draw/qvPoint.h"
+#include "toolkit/draw/qvRect.h"
 
 class qvWindow;
 
@@ -58,6 +59,10 @@ constexpr int32_t kKeyUp = NavigationKeyCode(VK_UP);
 constexpr int32_t kKeyRight = NavigationKeyCode(VK_RIGHT);
 constexpr int32_t kKeyDown = NavigationKeyCode(VK_DOWN);
 constexpr int32_t kKeyDelete = NavigationKeyCode(VK_DELETE);
+// Characters that keys give as themselves.
+constexpr int32_t kKeyEnter = '\r';
+constexpr int32_t kKeyEscape = 27;
+constexpr int32_t kKeySpace = ' ';
 
 // A WM_COMMAND whose lParam has kCommandValueFlag set carries a value in the
 // bits of kCommandValueMask instead of a control's handle.
@@ -92,6 +97,13 @@ public:
   int32_t keyCode = 0;
   int32_t id = 0;      // the window's GetId(), or the command's or scroll bar's
   int32_t detail = 0;  // a command's value, or the thumb position
+  // WM_DPICHANGED: the new DPI, and the window rectangle the platform
+  // suggests for it (empty when none).
+  int32_t dpi = 0;
+  qvRect suggested;
+  // A command from a platform push button, which keeps the keyboard focus
+  // after a click: the dispatch gives it back to the toolkit's window.
+  bool fromPlatformButton = false;
   int32_t result = 1;  // returned to the platform when the handler answers false
   uint32_t message;
   uint32_t wParam;

@@ -67,6 +67,45 @@ void qvWindow::SetDpi(int newDpi) {
   for (qvWindow* child : children) child->SetDpi(newDpi);
 }
 
+void qvWindow::SetLayoutPlace(const qvLayoutPlace& place) {
+  layoutPlace = place;
+  laidOut = true;
+  if (!parent) return;
+  qvRect area;
+  parent->GetClientArea(area);
+  SetPlacement(PlaceForDpi(place, area.GetWidth(), area.GetHeight(), dpi));
+}
+
+void qvWindow::LayOutChildren() {
+  qvRect area;
+  GetClientArea(area);
+  for (qvWindow* child : children)
+    if (child->laidOut) child->SetPlacement(PlaceForDpi(child->layoutPlace, area.GetWidth(), area.GetHeight(), dpi));
+}
+
+void qvWindow::FitClientArea(const qvRect& client96) {
+  const qvRect client = ScaleRectForDpi(qvRect(0, 0, client96.GetWidth(), client96.GetHeight()), dpi);
+  RECT got, outer;
+  if (!GetClientRect(GetHandle(), &got) || !GetWindowRect(GetHandle(), &outer)) return;
+  if (got.right == client.GetWidth() && got.bottom == client.GetHeight()) return;
+  SetWindowPos(GetHandle(), nullptr, 0, 0, outer.right - outer.left + client.GetWidth() - got.right,
+               outer.bottom - outer.top + client.GetHeight() - got.bottom, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+bool qvWindow::TakeDpiChange(const qvEvent& event, const qvRect* client96) {
+  if (!UsableDpi(event.dpi)) return false;
+  SetDpi(event.dpi);
+  // The platform's rectangle keeps the window under the pointer that
+  // dragged it across.
+  const qvRect& r = event.suggested;
+  if (r.GetWidth() > 0 && r.GetHeight() > 0)
+    SetWindowPos(GetHandle(), nullptr, r.GetLeft(), r.GetTop(), r.GetWidth(), r.GetHeight(),
+                 SWP_NOZORDER | SWP_NOACTIVATE | (client96 ? SWP_NOSIZE : 0));
+  if (client96) FitClientArea(*client96);
+  LayOutChildren();
+  return true;
+}
+
 void qvWindow::ResetFields() {
   created = false;
   tooltipHwnd = nullptr;

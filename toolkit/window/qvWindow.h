@@ -163,6 +163,22 @@ public:
   // Callers move and redraw what the new DPI changes.
   int GetDpi() const { return dpi; }
   void SetDpi(int newDpi);
+  // The window's place in its parent at 96 DPI, kept so that the parent can
+  // lay it out again at any DPI and size; the window goes there at once.
+  void SetLayoutPlace(const qvLayoutPlace& place);
+  // Moves every child that has a place to it, for this window's DPI and
+  // client area as they are now.
+  void LayOutChildren();
+  // Sizes a top-level window so that its client area is client96 at its
+  // DPI, whatever frame the platform draws around it.
+  void FitClientArea(const qvRect& client96);
+  // A change of the window's screen's DPI, decoded into event (its dpi and
+  // suggested rectangle): the window and its descendants take the DPI, the
+  // window moves where the platform suggests and takes the suggested size,
+  // or with client96 (a fixed layout's client area at 96 DPI) the size
+  // that fits it; then its children are laid out again. False when the
+  // event's DPI is not one to use.
+  bool TakeDpiChange(const qvEvent& event, const qvRect* client96 = nullptr);
   // A length of the 96-DPI layout at the window's DPI.
   int Scaled(int value) const { return ScaleForDpi(value, dpi); }
 
@@ -193,6 +209,8 @@ protected:
   bool created;                 // Create has run, whether or not it made a window
   HWND ownerHandle = nullptr;   // not owned; a top-level window's owner, or none
   int32_t dpi = kDefaultDpi;
+  qvLayoutPlace layoutPlace;    // where the parent lays this window out
+  bool laidOut = false;         // layoutPlace was given
 
 private:
   static void RedrawVisibleSubtree(qvWindow* window);

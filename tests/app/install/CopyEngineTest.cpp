@@ -237,8 +237,9 @@ TEST_F(CopyEngineTest, AFailureAnywhereLeavesTheDestinationAsItWas) {
     EXPECT_FALSE(copied);
     EXPECT_EQ(failure.path, Path((c.failingPathIsSource ? "src/" : "dst/P/") + c.failing));
     EXPECT_EQ(failure.error, c.error) << failure.reason;
-    if (c.failingPathIsSource && c.how != Case::kSourceHeld)
+    if (c.failingPathIsSource && c.how != Case::kSourceHeld) {
       EXPECT_EQ(failure.reason.rfind(kPayloadChanged, 0), 0u) << failure.reason;
+    }
     EXPECT_TRUE(leftovers.empty()) << leftovers.front().path << ": " << leftovers.front().reason;
     EXPECT_EQ(TreeSnapshot("dst"), before);
     EXPECT_EQ(GetFileAttributesA(Path("dst/P/1.txt").c_str()), DWORD(FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_ARCHIVE));
@@ -342,6 +343,43 @@ TEST_F(CopyEngineTest, MissingFoldersOfTheDestinationAreMadeAndUndone) {
   HeldFile held(Path("src/Sub/b.txt"), 0);
   EXPECT_FALSE(Copy("there/new/deeper/dst", "src"));
   EXPECT_EQ(Listing("there"), "");
+}
+
+// Where a volume has no hard links, a replaced file's earlier version is
+// moved aside instead: replaced, or put back, all the same.
+TEST_F(CopyEngineTest, WithoutHardLinksEarlierVersionsAreMovedAside) {
+  Put("src/a.txt", "new a");
+  Put("src/Sub/b.txt", "new b");
+  Put("src/Sub/c.txt", "new c");
+  Put("dst/a.txt", "old a");
+  Put("dst/Sub/b.txt", "old b");
+  const std::string before = TreeSnapshot("dst");
+  const auto copy = [&](std::vector<InstallFailure>* leftovers) {
+    Payload payload;
+    InstallFailure failure;
+    CopyPlan plan;
+    if (!WalkPayload(Path("src").c_str(), Path("dst").c_str(), &payload, [](const PayloadProblem&) { return false; }) ||
+        !PlanCopy(payload, Path("dst"), &plan, &failure))
+      return false;
+    InstallTransaction transaction(Path("dst"), InstallTransaction::Backups::kMoveAside);
+    if (CopyPayload(payload, plan, Path("src"), Path("dst"), transaction, nullptr, nullptr, nullptr, &failure) &&
+        transaction.Commit(leftovers, &failure))
+      return true;
+    transaction.Rollback(leftovers);
+    return false;
+  };
+  std::vector<InstallFailure> leftovers;
+  {
+    HeldFile held(Path("src/Sub/c.txt"), 0);  // fails the last file, after both replaced
+    EXPECT_FALSE(copy(&leftovers));
+  }
+  EXPECT_TRUE(leftovers.empty());
+  EXPECT_EQ(TreeSnapshot("dst"), before);
+  EXPECT_TRUE(copy(&leftovers));
+  EXPECT_TRUE(leftovers.empty());
+  EXPECT_EQ(Listing("dst"), "Sub/ Sub/b.txt Sub/c.txt a.txt");
+  EXPECT_EQ(Get("dst/a.txt"), "new a");
+  EXPECT_EQ(Get("dst/Sub/b.txt"), "new b");
 }
 
 // A read-only file of an earlier install is replaced like any other, and

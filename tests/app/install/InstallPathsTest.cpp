@@ -61,17 +61,16 @@ TEST(InstallFilesFolder, AModuleNamePast259CharactersIsRefused) {
   EXPECT_EQ(FolderOf("C:\\" + std::string(260, 'h') + "\\setup.exe", 1), "<none>");
 }
 
-class InstallFilesCache : public ::testing::Test {
+class InstallFilesCacheTest : public ::testing::Test {
 protected:
-  void SetUp() override { ForgetInstallFilesFolder(); }
-  void TearDown() override { ForgetInstallFilesFolder(); }
   std::string From(const std::string& module, const std::string& name) {
     char out[260];
-    return InstallFilesPathFrom(module.c_str(), out, name.c_str());
+    return cache.Path(module.c_str(), out, name.c_str());
   }
+  InstallFilesCache cache;
 };
 
-TEST_F(InstallFilesCache, TheFirstSuccessIsKept) {
+TEST_F(InstallFilesCacheTest, TheFirstSuccessIsKept) {
   EXPECT_EQ(From("nofolder.exe", "product.txt"), "") << "a failure leaves the cache empty";
   EXPECT_EQ(From("C:\\Setup\\setup.exe", "product.txt"), "C:\\Setup\\install files\\product.txt");
   EXPECT_EQ(From("D:\\Other\\setup.exe", "bkgd.jpg"), "C:\\Setup\\install files\\bkgd.jpg");
@@ -79,7 +78,7 @@ TEST_F(InstallFilesCache, TheFirstSuccessIsKept) {
 
 // A path that would not fit is refused, never cut to its tail: the tail
 // names some other file.
-TEST_F(InstallFilesCache, ALaterResultThatDoesNotFitIsEmpty) {
+TEST_F(InstallFilesCacheTest, ALaterResultThatDoesNotFitIsEmpty) {
   EXPECT_EQ(From("C:\\Setup\\setup.exe", "x"), "C:\\Setup\\install files\\x");
   const std::string folder = "C:\\Setup\\install files\\";
   EXPECT_EQ(From("C:\\Setup\\setup.exe", std::string(259 - folder.size(), 'n')).size(), 259u);

@@ -9,14 +9,12 @@
 namespace {
 
 TEST(InstallFilesPath, TheProgramsOwnModuleNamesTheFolder) {
-  ForgetInstallFilesFolder();
   char module[260];
   GetModuleFileNameA(nullptr, module, sizeof module);
   std::string folder(module);
   folder.resize(folder.rfind('\\'));
   char out[260];
   EXPECT_EQ(std::string(InstallFilesPath(out, "product.txt")), folder + "\\install files\\product.txt");
-  ForgetInstallFilesFolder();
 }
 
 // Registry tests write their own keys under HKEY_LOCAL_MACHINE and remove
@@ -169,19 +167,9 @@ TEST_F(RegistryTest, PhotoshopFolderFromItsOwnValueName) {
 // folder, as if the program were there.
 class PayloadTest : public RegistryTest {
 protected:
-  void SetUp() override {
-    RegistryTest::SetUp();
-    ForgetInstallFilesFolder();
-    char out[260];
-    InstallFilesPathFrom((root + "\\setup.exe").c_str(), out, "x");
-  }
-  void TearDown() override {
-    ForgetInstallFilesFolder();
-    RegistryTest::TearDown();
-  }
   InstallTarget Resolve() {
     InstallTarget target;
-    ResolveInstallTarget(&target);
+    ResolveInstallTargetIn((root + "\\install files").c_str(), &target);
     return target;
   }
 };

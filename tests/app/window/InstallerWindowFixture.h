@@ -10,7 +10,7 @@
 #include <memory>
 #include <string>
 
-#include "app/install/InstallPaths.h"
+#include "app/install/InstallSetup.h"
 #include "app/window/QuorvinUI.h"
 #include "tests/app/Scratch.h"
 #include "tests/toolkit/window/WindowTesting.h"
@@ -25,16 +25,13 @@ protected:
   }
   void TearDown() override {
     window.reset();
-    ForgetInstallFilesFolder();
     ScratchTest::TearDown();
   }
   // The window, as setup.exe in the distribution folder would make it,
   // shown in front and painted.
   QuorvinUI& Open() {
-    ForgetInstallFilesFolder();
-    char primed[260];
-    InstallFilesPathFrom((Path("dist") + "\\setup.exe").c_str(), primed, "product.txt");
-    window = std::make_unique<QuorvinUI>(qvRect(0, 0, 620, 420));
+    window = std::make_unique<QuorvinUI>(
+        qvRect(0, 0, 620, 420), PrepareInstallFrom(Path("dist/install files"), "", SetupOptions(), SetupMode::kWindow));
     window->SetLocation(Path("target").c_str());
     window->Show();
     BringToFront(window->GetHandle());

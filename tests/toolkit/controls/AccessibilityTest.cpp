@@ -39,7 +39,7 @@ protected:
 
 TEST_F(Accessibility, EachControlSaysWhatItIs) {
   const qvRect place(10, 10, 210, 40);
-  auto button = [&] { return new qvButton(&host, place, "Install", 1, true); };
+  auto button = [&] { return new qvButton(&host, place, "Install", 1, qvButton::kLargeLabel); };
   auto box = [&] { return new qvCheckbox(&host, place, "  I accept.", 4); };
   auto caption = [&] { return new qvCaption(&host, place, "STEP 1", kCaptionLeft); };
   auto bar = [&] { return new qvScrollbar(qvRect(10, 10, 26, 110), &host, 1, true); };
@@ -88,7 +88,7 @@ TEST_F(Accessibility, EachControlSaysWhatItIs) {
 // the control is gone, and letting go of the object is safe.
 TEST_F(Accessibility, AnObjectOutlivesItsControlSafely) {
   auto* list = new qvTextList(Lines({"one"}), qvRect(0, 0, 300, 150), &viewer);
-  auto* button = new qvButton(&host, qvRect(20, 60, 120, 80), "Install", 1, true);
+  auto* button = new qvButton(&host, qvRect(20, 60, 120, 80), "Install", 1, qvButton::kLargeLabel);
   IAccessible* held[] = {ClientObject(list->GetHandle()), ClientObject(list->VerticalBar()->GetHandle()),
                          ClientObject(button->GetHandle())};
   for (IAccessible* object : held) ASSERT_NE(object, nullptr);
@@ -109,7 +109,7 @@ TEST_F(Accessibility, AnObjectOutlivesItsControlSafely) {
 // Only the client area is the control's to answer for: every other object
 // of its window, and oleacc's class query, is left to the platform.
 TEST_F(Accessibility, OnlyTheClientAreaIsAnswered) {
-  qvButton button(&host, qvRect(20, 60, 120, 80), "Install", 1, true);
+  qvButton button(&host, qvRect(20, 60, 120, 80), "Install", 1, qvButton::kLargeLabel);
   const LONG others[] = {OBJID_WINDOW, OBJID_VSCROLL, OBJID_CARET, OBJID_QUERYCLASSNAMEIDX};
   for (LONG id : others) EXPECT_EQ(SendMessageA(button.GetHandle(), WM_GETOBJECT, 0, id), 0) << id;
   const LRESULT answer = SendMessageA(button.GetHandle(), WM_GETOBJECT, 0, OBJID_CLIENT);

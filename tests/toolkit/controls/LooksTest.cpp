@@ -54,9 +54,9 @@ protected:
 // its bevel from the first point up to the last, not including it, and its
 // face, in each look.
 TEST_F(Looks, ButtonsHaveThreeLooks) {
-  qvButton normal(&host, qvRect(10, 10, 95, 30), "Install", 1, true);
-  qvButton pressed(&host, qvRect(10, 40, 95, 60), "Install", 2, true);
-  qvButton disabled(&host, qvRect(10, 70, 95, 90), "Install", 3, true);
+  qvButton normal(&host, qvRect(10, 10, 95, 30), "Install", 1, qvButton::kLargeLabel);
+  qvButton pressed(&host, qvRect(10, 40, 95, 60), "Install", 2, qvButton::kLargeLabel);
+  qvButton disabled(&host, qvRect(10, 70, 95, 90), "Install", 3, qvButton::kLargeLabel);
   disabled.Disable();
   host.Present();
   PressOn(pressed, 40, 10);
@@ -94,7 +94,7 @@ TEST_F(Looks, ButtonsHaveThreeLooks) {
 }
 
 TEST_F(Looks, ADisabledButtonHasAGreyLabelEvenWhenHeld) {
-  qvButton button(&host, qvRect(10, 10, 95, 30), "Install", 1, true);
+  qvButton button(&host, qvRect(10, 10, 95, 30), "Install", 1, qvButton::kLargeLabel);
   button.Disable();
   host.Present();
   PressOn(button, 40, 10);
@@ -111,7 +111,7 @@ TEST_F(Looks, ADisabledButtonHasAGreyLabelEvenWhenHeld) {
 // wraps and shows its first line only.
 TEST_F(Looks, AButtonLabelIsOneCentredLine) {
   const char* text = "Show the release notes of this product now";
-  qvButton button(&host, qvRect(10, 10, 110, 50), text, 1, false);
+  qvButton button(&host, qvRect(10, 10, 110, 50), text, 1, qvButton::kSmallLabel);
   host.Present();
   const Snapshot shot(button);
   const int h = TextSize(qvFontSmall, "X").cy;

@@ -1,0 +1,67 @@
+#include "app/install/InstallSetup.h"
+
+#include "app/install/InstallLog.h"
+#include "app/install/InstallLogText.h"
+#include "app/install/PathNames.h"
+
+namespace {
+
+// The product named by the install-files folder's "product.txt", or why
+// there is none to install as kind.
+void ReadProduct(InstallSetup* setup) {
+  char path[kPathBufferSize];
+  if (!JoinPathWithin(setup->installFiles.c_str(), "product.txt", path)) {
+    setup->unknownProduct = MakeFailure("", 0, "the path of \"product.txt\" would pass " +
+                                                   std::to_string(kMaxPathLength) + " characters");
+    return;
+  }
+  setup->productFile = path;
+  uint32_t error = 0;
+  if (!ReadProductFile(path, &setup->product, &error)) {
+    setup->unknownProduct = MakeFailure(path, error, SystemErrorText(error));
+    return;
+  }
+  const std::string refusal = ProductRefusal(setup->product, setup->target.kind);
+  if (!refusal.empty()) setup->unknownProduct = MakeFailure(path, 0, refusal);
+}
+
+}  // namespace
+
+std::string InstallSetup::FileOf(const char* name) const {
+  char path[kPathBufferSize];
+  return JoinPathWithin(installFiles.c_str(), name, path) ? path : "";
+}
+
+InstallJob InstallSetup::JobInto(const char* where) const {
+  return {product.name.c_str(), target.kind, target.payloadFolder, payload.c_str(), where};
+}
+
+InstallSetup PrepareInstallFrom(const std::string& installFiles, const std::string& why, const SetupOptions& options,
+                                SetupMode mode) {
+  InstallSetup setup;
+  setup.mode = mode;
+  setup.installFiles = installFiles;
+  setup.logPath = options.logPath;
+  ResolveInstallTargetIn(installFiles.c_str(), &setup.target);
+  if (installFiles.empty())
+    setup.unknownProduct = MakeFailure("", 0, why.empty() ? "the install-files folder cannot be formed" : why);
+  else
+    ReadProduct(&setup);
+  setup.payload = setup.FileOf(setup.target.payloadFolder);
+  setup.locationGiven = !options.location.empty();
+  setup.location = setup.locationGiven ? options.location : setup.target.location;
+  return setup;
+}
+
+InstallSetup PrepareInstall(const SetupOptions& options, SetupMode mode) {
+  char folder[kPathBufferSize];
+  std::string why;
+  InstallFilesFolder(folder, &why);
+  return PrepareInstallFrom(folder, why, options, mode);
+}
+
+std::string UnknownProductLine(const InstallSetup& setup) {
+  const InstallFailure& unknown = setup.unknownProduct;
+  return LogErrorLine(unknown.path.empty() ? nullptr : unknown.path.c_str(), unknown.error,
+                      "unknown product: " + unknown.reason);
+}

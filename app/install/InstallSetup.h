@@ -1,0 +1,53 @@
+// What this run of the installer installs, worked out once: the
+// install-files folder, the product, the payload and its kind, the
+// location and the log. The unattended install works it out at its entry
+// and the window in its constructor; from then on both only carry it out
+// (RunInstallJob), and neither reads "product.txt" or the install-files
+// folder again. What an install comes to know of its machine (an earlier
+// install of the product, the hosts found) becomes a field here, not a
+// third way of working it out.
+#pragma once
+
+#include <string>
+
+#include "app/install/InstallFailure.h"
+#include "app/install/InstallJob.h"
+#include "app/install/InstallTarget.h"
+#include "app/install/ProductFile.h"
+#include "app/install/SetupOptions.h"
+
+enum class SetupMode { kWindow, kUnattended };
+
+struct InstallSetup {
+  SetupMode mode = SetupMode::kWindow;
+  std::string installFiles;  // the install-files folder; empty when it cannot be formed
+  std::string productFile;   // its "product.txt"
+  Product product;           // as read
+  // Why there is no product to install (the folder, the file or the name);
+  // an empty reason and path when there is one.
+  InstallFailure unknownProduct;
+  InstallTarget target;      // the payload's kind, folder name, prompt, default location and its note
+  std::string payload;       // the payload folder's full path
+  std::string location;      // /D=, or else the kind's default; empty when neither gives one
+  bool locationGiven = false;  // the location is /D='s
+  std::string logPath;       // /LOG=; empty for none
+
+  bool KnownProduct() const { return unknownProduct.reason.empty(); }
+  // name inside the install-files folder; empty when it would not fit in
+  // a path.
+  std::string FileOf(const char* name) const;
+  // The install of this setup's product and payload into location.
+  InstallJob JobInto(const char* location) const;
+};
+
+// The setup of this run: the program's own install-files folder and the
+// command line.
+InstallSetup PrepareInstall(const SetupOptions& options, SetupMode mode);
+
+// The same for any install-files folder (empty: none could be formed, for
+// the reason why).
+InstallSetup PrepareInstallFrom(const std::string& installFiles, const std::string& why, const SetupOptions& options,
+                                SetupMode mode);
+
+// "unknown product: ..." for the log, with the path and code concerned.
+std::string UnknownProductLine(const InstallSetup& setup);
