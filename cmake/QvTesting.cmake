@@ -17,6 +17,12 @@ if(WIN32)
   # wineserver and desktop keeper it started once the run is over.
   add_test(NAME wine_rig_stop COMMAND ${CMAKE_SOURCE_DIR}/scripts/wine --home ${QV_WINE_HOME} --stop)
   set_tests_properties(wine_rig_stop PROPERTIES FIXTURES_CLEANUP wine_rig)
+  # The 64-bit prefix is made 64-bit by its first start (a new one takes
+  # about 15 s), and stopped in the same way.
+  add_test(NAME wine64_rig_start COMMAND ${CMAKE_SOURCE_DIR}/scripts/wine --home ${QV_WINE64_HOME} --win64 --start)
+  set_tests_properties(wine64_rig_start PROPERTIES FIXTURES_SETUP wine64_rig TIMEOUT 300)
+  add_test(NAME wine64_rig_stop COMMAND ${CMAKE_SOURCE_DIR}/scripts/wine --home ${QV_WINE64_HOME} --stop)
+  set_tests_properties(wine64_rig_stop PROPERTIES FIXTURES_CLEANUP wine64_rig)
 endif()
 
 # qv_add_test(NAME SOURCES ... [LIBS ...] [GUI] [LOCKS ...])

@@ -214,6 +214,8 @@ InstallOutcome RunInstallJob(const InstallJob& job, InstallObserver* observer, I
   const bool ownBlock = log->BeginBlock();
   log->Line(LogField("product", job.productName));
   log->Line(LogField("target", LogTargetText(job.kind, job.payloadFolder)));
+  if (job.host && job.host[0]) log->Line(LogField("host", job.host));
+  if (job.hostsSeen && job.hostsSeen[0]) log->Line(LogField("hosts seen", job.hostsSeen));
   log->Line(LogField("source", job.source));
 
   JobReports reports(observer, log);

@@ -50,6 +50,11 @@ struct InstallJob {
   const char* source;         // not owned: the payload folder's full path
   const char* location;       // not owned: the chosen install location
   const std::atomic<bool>* stop = nullptr;  // not owned: set from any thread to stop the install, which is undone
+  // Not owned, for the log: the host version the default location came
+  // from ("After Effects 24.0 (64-bit)"), and every version seen; null or
+  // empty when the kind has no host.
+  const char* host = nullptr;
+  const char* hostsSeen = nullptr;
 };
 
 struct InstallOutcome {

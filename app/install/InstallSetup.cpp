@@ -33,7 +33,10 @@ std::string InstallSetup::FileOf(const char* name) const {
 }
 
 InstallJob InstallSetup::JobInto(const char* where) const {
-  return {product.name.c_str(), target.kind, target.payloadFolder, payload.c_str(), where};
+  InstallJob job = {product.name.c_str(), target.kind, target.payloadFolder, payload.c_str(), where};
+  job.host = target.host.chosen.c_str();
+  job.hostsSeen = target.host.seen.c_str();
+  return job;
 }
 
 InstallSetup PrepareInstallFrom(const std::string& installFiles, const std::string& why, const SetupOptions& options,

@@ -2,10 +2,10 @@
 
 #include <cstdio>
 #include <cstring>
-#include <iterator>
 #include <vector>
 
 #include "app/install/FileTree.h"
+#include "app/install/HostVersions.h"
 #include "app/install/PathNames.h"
 #include "common/AnsiText.h"
 
@@ -13,18 +13,6 @@ namespace {
 
 // The program's install-files folder, worked out once for the process.
 InstallFilesCache processFolder;
-
-const char* const kAfterEffectsKeys[] = {
-    "SOFTWARE\\Adobe\\After Effects\\9.0",
-    "SOFTWARE\\Adobe\\After Effects\\8.0",
-    "SOFTWARE\\Adobe\\After Effects\\7.0",
-};
-
-const char* const kPhotoshopKeys[] = {
-    "SOFTWARE\\Adobe\\Photoshop\\11.0", "SOFTWARE\\Adobe\\Photoshop\\10.0",
-    "SOFTWARE\\Adobe\\Photoshop\\9.0",  "SOFTWARE\\Adobe\\Photoshop\\8.0",
-    "SOFTWARE\\Adobe\\Photoshop\\7.0",  "SOFTWARE\\Adobe\\Photoshop\\6.0",
-};
 
 const TargetRow kTargetRows[] = {
     {TargetNone, "Temp Files", "Please select a folder", nullptr},
@@ -47,7 +35,8 @@ void TakeRow(const TargetRow& row, InstallTarget* target) {
   std::snprintf(target->folderPrompt, sizeof target->folderPrompt, "%s", row.folderPrompt);
   target->location[0] = '\0';
   target->locationNote.clear();
-  if (row.defaultLocation) row.defaultLocation(target->location, &target->locationNote);
+  target->host = HostReport();
+  if (row.defaultLocation) row.defaultLocation(target->location, &target->locationNote, &target->host);
 }
 
 const char* TypeName(DWORD type) {
@@ -104,6 +93,58 @@ bool ReadTextValue(HKEY key, const char* valueName, std::string* text, std::stri
     return false;
   }
   return true;
+}
+
+// Whether this 32-bit program runs on 64-bit Windows, where the registry
+// has two views.
+bool TwoRegistryViews() {
+  BOOL wow64 = FALSE;
+  return IsWow64Process(GetCurrentProcess(), &wow64) && wow64;
+}
+
+// The access flag of the view a version was found in.
+REGSAM ViewOf(const HostVersion& version) {
+  if (!TwoRegistryViews()) return 0;
+  return version.view64 ? KEY_WOW64_64KEY : KEY_WOW64_32KEY;
+}
+
+// The version keys of one view; on a name too long for a version the
+// enumeration goes on, and it stops after kMostVersionKeys keys.
+void AddVersionsOfView(const std::wstring& hostKey, REGSAM view, bool view64, std::vector<HostVersion>* versions) {
+  HKEY key = nullptr;
+  if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, hostKey.c_str(), 0, KEY_READ | view, &key) != ERROR_SUCCESS) return;
+  for (DWORD index = 0; index < kMostVersionKeys; ++index) {
+    wchar_t name[256];
+    DWORD length = 256;
+    const LONG status = RegEnumKeyExW(key, index, name, &length, nullptr, nullptr, nullptr, nullptr);
+    if (status == ERROR_NO_MORE_ITEMS) break;
+    if (status != ERROR_SUCCESS) continue;
+    // A version is plain digits and dots: anything else is not one.
+    std::string ascii;
+    bool plain = true;
+    for (DWORD i = 0; i < length && plain; ++i) {
+      plain = name[i] < 0x80;
+      ascii += static_cast<char>(name[i]);
+    }
+    HostVersion version;
+    if (!plain || !ParseHostVersion(ascii, &version)) continue;
+    version.view64 = view64;
+    versions->push_back(version);
+  }
+  RegCloseKey(key);
+}
+
+// Every version key of a host in the views this Windows has, newest first.
+std::vector<HostVersion> HostVersionsInRegistry(const std::wstring& hostKey) {
+  std::vector<HostVersion> versions;
+  if (TwoRegistryViews()) {
+    AddVersionsOfView(hostKey, KEY_WOW64_64KEY, true, &versions);
+    AddVersionsOfView(hostKey, KEY_WOW64_32KEY, false, &versions);
+  } else {
+    AddVersionsOfView(hostKey, 0, false, &versions);
+  }
+  SortHostVersions(&versions);
+  return versions;
 }
 
 // The program's own path, read wide into a buffer that grows until the
@@ -184,37 +225,42 @@ char* InstallFilesPath(char* out, const char* name, std::string* why) {
   return out;
 }
 
-char* ProgramFilesFolder(char* out, std::string*) {
+char* ProgramFilesFolder(char* out, std::string*, HostReport*) {
   std::strcpy(out, "C:\\Program Files");
   return out;
 }
 
-char* PluginFolderFromRegistry(const char* const* keys, int keyCount, const char* valueName, char* out,
-                               std::string* why) {
+char* PluginFolderOfHost(const char* hostKey, const char* hostName, const char* valueName, char* out,
+                         std::string* why, HostReport* host) {
   out[0] = '\0';
-  std::string reason;
-  HKEY key = nullptr;
-  int opened = 0;
-  for (; opened < keyCount && !key; ++opened)
-    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, keys[opened], 0, KEY_READ, &key) != ERROR_SUCCESS) key = nullptr;
-  if (!key) {
-    if (why) *why = std::string("no key ") + (keyCount ? keys[0] : "") + " or older under HKEY_LOCAL_MACHINE";
+  const std::vector<HostVersion> versions = HostVersionsInRegistry(WideFromAnsi(hostKey));
+  if (host) host->seen = std::string(hostName) + ": " + HostVersionsText(versions);
+  if (versions.empty()) {
+    if (why) *why = std::string("no version key under HKEY_LOCAL_MACHINE\\") + hostKey + " in either view";
     return out;
   }
-  std::string text;
-  const bool read =
-      ReadTextValue(key, valueName, &text, &reason) && PluginFolderFromText(text, out, &reason, IsAnsiLeadByte);
-  RegCloseKey(key);
+  // The newest version is the only one read.
+  const HostVersion& newest = versions.front();
+  if (host) host->chosen = HostVersionText(hostName, newest);
+  const std::string keyName = std::string(hostKey) + "\\" + newest.key;
+  std::string reason, text;
+  HKEY key = nullptr;
+  const LONG opened = RegOpenKeyExW(HKEY_LOCAL_MACHINE, WideFromAnsi(keyName).c_str(), 0, KEY_READ | ViewOf(newest), &key);
+  bool read = opened == ERROR_SUCCESS;
+  if (!read) reason = "cannot be opened (error " + std::to_string(opened) + ")";
+  read = read && ReadTextValue(key, valueName, &text, &reason) &&
+         PluginFolderFromText(text, out, &reason, IsAnsiLeadByte);
+  if (key) RegCloseKey(key);
   if (!read && why)
-    *why = std::string(valueName) + " under HKEY_LOCAL_MACHINE\\" + keys[opened - 1] + " " + reason +
-           ": taken as absent";
+    *why = std::string(valueName) + " under HKEY_LOCAL_MACHINE\\" + keyName + " (" +
+           (newest.view64 ? "64" : "32") + "-bit view) " + reason + ": taken as absent";
   return out;
 }
 
-char* AfterEffectsPluginFolder(char* out, std::string* why) {
-  return PluginFolderFromRegistry(kAfterEffectsKeys, std::size(kAfterEffectsKeys), "PluginInstallPath", out, why);
+char* AfterEffectsPluginFolder(char* out, std::string* why, HostReport* host) {
+  return PluginFolderOfHost("SOFTWARE\\Adobe\\After Effects", "After Effects", "PluginInstallPath", out, why, host);
 }
 
-char* PhotoshopPluginFolder(char* out, std::string* why) {
-  return PluginFolderFromRegistry(kPhotoshopKeys, std::size(kPhotoshopKeys), "PluginPath", out, why);
+char* PhotoshopPluginFolder(char* out, std::string* why, HostReport* host) {
+  return PluginFolderOfHost("SOFTWARE\\Adobe\\Photoshop", "Photoshop", "PluginPath", out, why, host);
 }

@@ -14,6 +14,14 @@
 #include "app/install/InstallPaths.h"
 #include "app/install/TargetKind.h"
 
+// Which version of a host a plug-in folder was taken from, and every
+// version seen, for the log and the window.
+struct HostReport {
+  std::string chosen;  // "After Effects 24.0 (64-bit)": the newest version found; empty when none
+  std::string seen;    // every version found, newest first: "After Effects: 24.0 (64-bit), 9.0 (32-bit)";
+                       // "...: none"; empty when not looked for
+};
+
 // One row of the target table: what a payload folder means.
 struct TargetRow {
   TargetKind kind;
@@ -21,7 +29,7 @@ struct TargetRow {
   const char* folderPrompt;
   // The default location into out, or empty with *why saying why there is
   // none; null: the kind has no default location.
-  char* (*defaultLocation)(char* out, std::string* why);
+  char* (*defaultLocation)(char* out, std::string* why, HostReport* host);
 };
 
 // The row of a kind; TargetNone gives the window's defaults.
@@ -34,6 +42,7 @@ struct InstallTarget {
   char folderPrompt[260];
   char location[260];        // empty when not set
   std::string locationNote;  // why a kind that reads its location from the registry has none
+  HostReport host;           // the host version the location was read from, for the plug-in kinds
 };
 
 // Starts from TargetNone's row and takes every row whose payload folder
@@ -57,18 +66,27 @@ char* InstallFilesFolder(char* out, std::string* why = nullptr);
 char* InstallFilesPath(char* out, const char* name, std::string* why = nullptr);
 
 // "C:\Program Files": fixed, the system's own setting is not consulted.
-char* ProgramFilesFolder(char* out, std::string* why = nullptr);
+// A 32-bit installer on 64-bit Windows writes there too: the platform
+// redirects only its system folder.
+char* ProgramFilesFolder(char* out, std::string* why = nullptr, HostReport* host = nullptr);
 
-// The plug-in folders named by the newest installed version's registry key
-// under HKEY_LOCAL_MACHINE, or empty. Only the first key that opens is read:
-// a newer version without the value does not fall back to an older one.
-char* AfterEffectsPluginFolder(char* out, std::string* why = nullptr);
-char* PhotoshopPluginFolder(char* out, std::string* why = nullptr);
+// The plug-in folders of the newest installed version of After Effects
+// ("PluginInstallPath") and of Photoshop ("PluginPath"), or empty. Every
+// version key under the host's key (SOFTWARE\Adobe\After Effects,
+// SOFTWARE\Adobe\Photoshop) is looked at, in the 64-bit view of the
+// registry and in the 32-bit one (on 32-bit Windows, in its one view), and
+// the newest by number is the only one read: a newer version without its
+// value gives no folder, and never falls back to an older one. Of one
+// version in both views, the 64-bit one is newer.
+char* AfterEffectsPluginFolder(char* out, std::string* why = nullptr, HostReport* host = nullptr);
+char* PhotoshopPluginFolder(char* out, std::string* why = nullptr, HostReport* host = nullptr);
 
-// The registry lookup behind both, over any list of keys. The value counts
+// The lookup behind both, for any host key under HKEY_LOCAL_MACHINE; at
+// most kMostVersionKeys keys of each view are looked at. The value counts
 // only as text (REG_SZ, or REG_EXPAND_SZ with its variables expanded),
 // read wide and converted to the ANSI code page exactly, that holds a full
 // path of at most 259 characters fit to install into (LocationProblem);
 // anything else is taken as absent, and *why, when given, says why.
-char* PluginFolderFromRegistry(const char* const* keys, int keyCount, const char* valueName, char* out,
-                               std::string* why = nullptr);
+constexpr unsigned kMostVersionKeys = 512;
+char* PluginFolderOfHost(const char* hostKey, const char* hostName, const char* valueName, char* out,
+                         std::string* why = nullptr, HostReport* host = nullptr);

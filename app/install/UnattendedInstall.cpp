@@ -48,6 +48,8 @@ int RunUnattendedInstall(const SetupOptions& options) {
   if (setup.location.empty() && target.kind != TargetNone) {
     log.Line(LogField("product", setup.product.name));
     log.Line(LogField("target", LogTargetText(target.kind, target.payloadFolder)));
+    if (!target.host.chosen.empty()) log.Line(LogField("host", target.host.chosen));
+    if (!target.host.seen.empty()) log.Line(LogField("hosts seen", target.host.seen));
     if (!target.locationNote.empty()) log.Line(LogField("location", target.locationNote));
     log.Line(LogErrorLine(nullptr, 0, "no install location: /D= not given and the target has no default"));
     return Finish(log, kExitUsage);

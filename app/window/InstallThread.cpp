@@ -32,7 +32,8 @@ private:
 
 InstallThread::InstallThread(HWND window, const InstallJob& job, const std::string& logPath)
     : window(window), product(job.productName), payloadFolder(job.payloadFolder), source(job.source),
-      location(job.location), logPath(logPath), kind(job.kind) {
+      location(job.location), host(job.host ? job.host : ""), hostsSeen(job.hostsSeen ? job.hostsSeen : ""),
+      logPath(logPath), kind(job.kind) {
   thread = CreateThread(nullptr, 0, Run, this, 0, nullptr);
 }
 
@@ -48,6 +49,8 @@ DWORD WINAPI InstallThread::Run(void* self) {
   InstallJob job = {owner.product.c_str(), owner.kind, owner.payloadFolder.c_str(), owner.source.c_str(),
                     owner.location.c_str()};
   job.stop = &owner.stop;
+  job.host = owner.host.c_str();
+  job.hostsSeen = owner.hostsSeen.c_str();
   {
     InstallLog log;
     log.Hold(owner.logPath.c_str());

@@ -51,7 +51,7 @@ private:
   static DWORD WINAPI Run(void* self);
 
   const HWND window;  // not owned
-  const std::string product, payloadFolder, source, location, logPath;
+  const std::string product, payloadFolder, source, location, host, hostsSeen, logPath;
   const TargetKind kind;
   std::atomic<bool> stop{false};
   std::atomic<bool> done{false};

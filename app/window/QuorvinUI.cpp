@@ -182,6 +182,10 @@ void QuorvinUI::MakeControls(const qvRect& bounds) {
       Place<qvCaption>(qvRect(258, 270, textRight, 290), display.c_str(), kCaptionLeft | kCaptionEllipsis);
   changeLocationButton = Place<qvButton>(qvRect(270, 293, 395, 313), "Change Location...", kCommandChangeLocation,
                                          qvButton::kSmallLabel);
+  // Which host the default location is the plug-in folder of.
+  hostCaption = Place<qvCaption>(qvRect(405, 293, textRight, 313), setup.target.host.chosen.c_str(),
+                                 kCaptionLeft | kCaptionEllipsis);
+  ShowHost();
   step(45, 320, textRight, 340, "STEP 4 - Click the Install button.");
 
   // The progress text takes the steps' place: a band from 30 above the
@@ -261,13 +265,29 @@ std::string QuorvinUI::LocationDisplay() {
   return kNotSet;
 }
 
-void QuorvinUI::ShowLocation() { locationCaption->SetText(LocationDisplay().c_str()); }
+void QuorvinUI::ShowLocation() {
+  locationCaption->SetText(LocationDisplay().c_str());
+  ShowHost();
+}
+
+bool QuorvinUI::LocationIsTheHosts() const {
+  return !setup.target.host.chosen.empty() && setup.target.location[0] &&
+         std::strcmp(installLocation, setup.target.location) == 0;
+}
+
+void QuorvinUI::ShowHost() {
+  if (hostCaption) LocationIsTheHosts() && state == State::kReady ? hostCaption->Show() : hostCaption->Hide();
+}
 
 void QuorvinUI::ShowSteps(bool show) {
   qvWindow* steps[] = {releaseNotesButton.get(), termsCheckbox.get(), licenseButton.get(), changeLocationButton.get(),
                        locationCaption.get()};
   for (qvWindow* window : steps) show ? window->Show() : window->Hide();
   for (auto& caption : stepCaptions) show ? caption->Show() : caption->Hide();
+  if (show && LocationIsTheHosts())
+    hostCaption->Show();
+  else
+    hostCaption->Hide();
 }
 
 void QuorvinUI::OpenViewer(const char* title, const char* file) {

@@ -115,6 +115,10 @@ private:
   // location that has none).
   std::string LocationDisplay();
   void ShowLocation();
+  // Whether the location is the plug-in folder of the host found, and the
+  // host's caption shown while it is.
+  bool LocationIsTheHosts() const;
+  void ShowHost();
   void OpenViewer(const char* title, const char* file);
   // Escape, Alt+F4 and the system's Close: what Cancel or Quit would do.
   void RequestClose();
@@ -139,6 +143,7 @@ private:
   std::unique_ptr<qvCheckbox> termsCheckbox;
   std::unique_ptr<qvButton> licenseButton;
   std::unique_ptr<qvCaption> locationCaption;
+  std::unique_ptr<qvCaption> hostCaption;  // the host the default location comes from, while it is the location
   std::unique_ptr<qvButton> changeLocationButton;
   std::unique_ptr<qvCaption> progressCaption;
   InstallSetup setup;            // what this run installs, worked out once

@@ -12,7 +12,7 @@ fail() { echo "FAIL ($case): $*"; [ -f "${log:-}" ] && sed 's/^/  log| /' "$log"
 eval "$("$rig" --home "$home" --env)" || fail "no rig"
 winpath() { winepath -w "$1" 2>/dev/null; }
 
-work=$(dirname "$home")/integrity-tests/$case
+work=$(dirname "$home")/integrity-tests/$(basename "$home")/$case
 chattr -R -i "$work" 2>/dev/null
 rm -rf "$work"
 mkdir -p "$work/place"
@@ -67,7 +67,7 @@ installed_is() {  # NAME: the product folder holds exactly that distribution's p
 }
 
 # The Unix process of distribution NAME's setup.exe.
-setup_pid() { pgrep -f "$case[\\\\/]$1[\\\\/]setup\.exe" | head -n 1; }
+setup_pid() { pgrep -f "$(basename "$home")[\\\\/]$case[\\\\/]$1[\\\\/]setup\.exe" | head -n 1; }
 # Waits until COMMAND (a test of the disk) holds, for at most 60 s.
 wait_until() {
   local i

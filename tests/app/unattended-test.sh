@@ -22,8 +22,11 @@ fail() { echo "FAIL ($case): $*"; [ -f "${log:-}" ] && sed 's/^/  log| /' "$log"
 
 eval "$("$rig" --home "$home" --env)" || fail "no rig"
 winpath() { winepath -w "$1" 2>/dev/null; }
+# The prefix's own reg.exe: 64-bit in a 64-bit prefix, where /reg:32 and
+# /reg:64 name the registry's two views.
+reg="${WINELOADER:-wine} reg"
 
-work=$(dirname "$home")/unattended-tests/$case
+work=$(dirname "$home")/unattended-tests/$(basename "$home")/$case
 rm -rf "$work"
 dist=$work/dist
 files=$dist/"install files"
@@ -134,6 +137,9 @@ case $case in
     expect_status 0
     expect_installed "App Files" "$target"
     expect_log "destination: C:\\Program Files\\$product"
+    # On 64-bit Windows too: the 32-bit installer's files land in the
+    # Program Files the user was told, not the 32-bit one.
+    [ ! -e "$WINEPREFIX/drive_c/Program Files (x86)/$product" ] || fail "installed into Program Files (x86)"
     rm -rf "$target"
     ;;
   fxplug)
@@ -246,7 +252,7 @@ case $case in
     # written, with the space needed and free.
     payload "App Files"
     head -c $((3 << 20)) /dev/urandom >"$files/App Files/big.bin"
-    volume=$(dirname "$home")/unattended-tests/volume
+    volume=$work-volume
     letter=$WINEPREFIX/dosdevices/s:
     mkdir -p "$volume" && mount -t tmpfs -o size=2m tmpfs "$volume" || fail "cannot mount a small volume (needs root)"
     trap 'rm -f "$letter"; umount "$volume"' EXIT
@@ -357,14 +363,35 @@ case $case in
     expect_status 2
     expect_log "usage asked for: usage: setup.exe"
     ;;
+  registry-hosts)
+    # After Effects as users have it: 24.0 in the 64-bit view of the
+    # registry, an old 9.0 in the 32-bit view. The newest is taken, and the
+    # log says which, and what it saw. (A 32-bit prefix has one view.)
+    payload "AE Files"
+    key='HKLM\Software\Adobe\After Effects'
+    mkdir -p "$work/AE 2024" "$work/AE9"
+    $reg add "$key\24.0" /v PluginInstallPath /d "$(winpath "$work/AE 2024")" /f /reg:64 >/dev/null 2>&1 || fail "reg add"
+    $reg add "$key\9.0" /v PluginInstallPath /d "$(winpath "$work/AE9")" /f /reg:32 >/dev/null 2>&1 || fail "reg add"
+    run -- "/S /LOG=$wlog"
+    $reg delete "$key\24.0" /f /reg:64 >/dev/null 2>&1
+    $reg delete "$key\9.0" /f /reg:32 >/dev/null 2>&1
+    expect_status 0
+    expect_installed "AE Files" "$work/AE 2024/$product"
+    if [ "$WINEARCH" = win64 ]; then
+      expect_log "host: After Effects 24.0 (64-bit)"
+      expect_log "hosts seen: After Effects: 24.0 (64-bit), 9.0 (32-bit)"
+    else
+      expect_log "host: After Effects 24.0 (32-bit)"
+    fi
+    ;;
   registry-number)
     # A number in the registry is no folder, even when its bytes read
     # "C:\": the location is absent and the log says why.
     payload "AE Files"
     key='HKLM\Software\Adobe\After Effects\9.0'
-    wine reg add "$key" /v PluginInstallPath /t REG_DWORD /d 0x005c3a43 /f >/dev/null 2>&1 || fail "reg add"
+    $reg add "$key" /v PluginInstallPath /t REG_DWORD /d 0x005c3a43 /f >/dev/null 2>&1 || fail "reg add"
     run -- "/S /LOG=$wlog"
-    wine reg delete "$key" /f >/dev/null 2>&1
+    $reg delete "$key" /f >/dev/null 2>&1
     expect_status 2
     expect_log "is REG_DWORD, not text: taken as absent"
     [ ! -e "$WINEPREFIX/drive_c/$product" ] || fail "installed into C:\\$product"

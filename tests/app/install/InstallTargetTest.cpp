@@ -2,7 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "tests/app/Scratch.h"
 
@@ -17,53 +20,111 @@ TEST(InstallFilesPath, TheProgramsOwnModuleNamesTheFolder) {
   EXPECT_EQ(std::string(InstallFilesPath(out, "product.txt")), folder + "\\install files\\product.txt");
 }
 
-// Registry tests write their own keys under HKEY_LOCAL_MACHINE and remove
-// them afterwards.
+// Whether this 32-bit program sees two registry views (64-bit Windows).
+bool TwoViews() {
+  BOOL wow64 = FALSE;
+  return IsWow64Process(GetCurrentProcess(), &wow64) && wow64;
+}
+
+// Registry tests write their own keys under HKEY_LOCAL_MACHINE, in the
+// view they name, and remove them afterwards.
 class RegistryTest : public ScratchTest {
 protected:
+  enum View : REGSAM { k32 = KEY_WOW64_32KEY, k64 = KEY_WOW64_64KEY };
+
   void TearDown() override {
-    for (const std::string& key : written) RegDeleteKeyA(HKEY_LOCAL_MACHINE, key.c_str());
+    for (const auto& key : written) RegDeleteKeyExA(HKEY_LOCAL_MACHINE, key.first.c_str(), key.second, 0);
+    for (const auto& key : written) {
+      const size_t slash = key.first.find_last_of('\\');
+      RegDeleteKeyExA(HKEY_LOCAL_MACHINE, key.first.substr(0, slash).c_str(), key.second, 0);
+    }
     ScratchTest::TearDown();
   }
-  void Write(const std::string& key, const char* valueName, DWORD type, const std::string& data) {
+  void Write(const std::string& key, const char* valueName, DWORD type, const std::string& data, View view = k32) {
     HKEY handle;
-    ASSERT_EQ(RegCreateKeyExA(HKEY_LOCAL_MACHINE, key.c_str(), 0, nullptr, 0, KEY_WRITE, nullptr, &handle, nullptr),
+    ASSERT_EQ(RegCreateKeyExA(HKEY_LOCAL_MACHINE, key.c_str(), 0, nullptr, 0, KEY_WRITE | view, nullptr, &handle,
+                              nullptr),
               ERROR_SUCCESS);
     if (valueName)
       RegSetValueExA(handle, valueName, 0, type, reinterpret_cast<const BYTE*>(data.data()),
                      static_cast<DWORD>(data.size()));
     RegCloseKey(handle);
-    written.insert(written.begin(), key);
+    written.insert(written.begin(), {key, view});
   }
   void WriteWide(const std::string& key, DWORD type, const std::wstring& text) {
     Write(key, nullptr, REG_SZ, "");
     HKEY handle;
-    ASSERT_EQ(RegOpenKeyExA(HKEY_LOCAL_MACHINE, key.c_str(), 0, KEY_WRITE, &handle), ERROR_SUCCESS);
+    ASSERT_EQ(RegOpenKeyExA(HKEY_LOCAL_MACHINE, key.c_str(), 0, KEY_WRITE | KEY_WOW64_32KEY, &handle), ERROR_SUCCESS);
     RegSetValueExW(handle, L"PluginPath", 0, type, reinterpret_cast<const BYTE*>(text.c_str()),
                    static_cast<DWORD>((text.size() + 1) * sizeof(wchar_t)));
     RegCloseKey(handle);
   }
-  std::string Lookup(const std::vector<std::string>& keys, std::string* why = nullptr) {
-    std::vector<const char*> names;
-    for (const auto& key : keys) names.push_back(key.c_str());
+  // The test host's folder from the newest of its versions.
+  std::string Lookup(std::string* why = nullptr, HostReport* host = nullptr) {
     char out[260] = "untouched";
-    return PluginFolderFromRegistry(names.data(), static_cast<int>(names.size()), "PluginPath", out, why);
+    return PluginFolderOfHost(HostKey().c_str(), "Test Host", "PluginPath", out, why, host);
   }
-  std::string Key(const std::string& version) {
-    return "SOFTWARE\\QuorvinTest" + std::to_string(GetCurrentProcessId()) + "\\" + version;
-  }
-  std::vector<std::string> written;
+  std::string HostKey() const { return "SOFTWARE\\QuorvinTest" + std::to_string(GetCurrentProcessId()); }
+  std::string Key(const std::string& version) const { return HostKey() + "\\" + version; }
+  std::vector<std::pair<std::string, REGSAM>> written;
 };
 
-TEST_F(RegistryTest, TheFirstKeyThatOpensIsTheOnlyOneRead) {
-  const std::vector<std::string> keys = {Key("11.0"), Key("10.0"), Key("9.0")};
-  EXPECT_EQ(Lookup(keys), "") << "no key";
+// The newest version by number is the only one read: a newer one without
+// its value gives no folder rather than an older one's.
+TEST_F(RegistryTest, TheNewestVersionIsTheOnlyOneRead) {
+  std::string why;
+  HostReport host;
+  EXPECT_EQ(Lookup(&why, &host), "");
+  EXPECT_NE(why.find("no version key under HKEY_LOCAL_MACHINE\\" + HostKey()), std::string::npos) << why;
+  EXPECT_EQ(host.seen, "Test Host: none");
   Write(Key("9.0"), "PluginPath", REG_SZ, std::string("C:\\Old\\Plug-ins\0", 16));
-  EXPECT_EQ(Lookup(keys), "C:\\Old\\Plug-ins");
+  EXPECT_EQ(Lookup(), "C:\\Old\\Plug-ins");
   Write(Key("10.0"), nullptr, REG_SZ, "");
-  EXPECT_EQ(Lookup(keys), "") << "a newer key without the value must not fall back";
+  EXPECT_EQ(Lookup(&why, &host), "") << "\"10.0\" is newer than \"9.0\", and has no value";
+  EXPECT_NE(why.find("PluginPath under HKEY_LOCAL_MACHINE\\" + Key("10.0") + " (32-bit view) is missing"),
+            std::string::npos)
+      << why;
+  EXPECT_EQ(host.chosen, "Test Host 10.0 (32-bit)");
   Write(Key("10.0"), "PluginPath", REG_EXPAND_SZ, std::string("C:\\New\\Plug-ins\\\0", 17));
-  EXPECT_EQ(Lookup(keys), "C:\\New\\Plug-ins");
+  EXPECT_EQ(Lookup(), "C:\\New\\Plug-ins");
+  Write(Key("130.0"), "PluginPath", REG_SZ, "C:\\Newest");
+  Write(Key("60.0"), "PluginPath", REG_SZ, "C:\\Older");
+  EXPECT_EQ(Lookup(nullptr, &host), "C:\\Newest") << "130 is after 60 as a number, not as text";
+  EXPECT_EQ(host.seen, "Test Host: 130.0 (32-bit), 60.0 (32-bit), 10.0 (32-bit), 9.0 (32-bit)");
+}
+
+// On 64-bit Windows a host keeps its keys in the view of its build: the
+// versions of both views are one list, and of one version in both, the
+// 64-bit one is taken.
+TEST_F(RegistryTest, BothViewsAreOneListNewestFirst) {
+  if (!TwoViews()) GTEST_SKIP() << "one registry view on 32-bit Windows";
+  Write(Key("9.0"), "PluginPath", REG_SZ, "C:\\Host 9 (32-bit)", k32);
+  Write(Key("24.0"), "PluginPath", REG_SZ, "C:\\Host 24", k64);
+  HostReport host;
+  EXPECT_EQ(Lookup(nullptr, &host), "C:\\Host 24");
+  EXPECT_EQ(host.chosen, "Test Host 24.0 (64-bit)");
+  EXPECT_EQ(host.seen, "Test Host: 24.0 (64-bit), 9.0 (32-bit)");
+  Write(Key("24.0"), "PluginPath", REG_SZ, "C:\\Host 24 (32-bit)", k32);
+  EXPECT_EQ(Lookup(nullptr, &host), "C:\\Host 24") << "the same version in both views: the 64-bit one";
+  Write(Key("25.0"), nullptr, REG_SZ, "", k64);
+  std::string why;
+  EXPECT_EQ(Lookup(&why, &host), "");
+  EXPECT_NE(why.find(Key("25.0") + " (64-bit view) is missing"), std::string::npos) << why;
+}
+
+// Names that are no version numbers are passed over, whatever they hold,
+// and the keys are looked at up to a bound.
+TEST_F(RegistryTest, KeysThatAreNoVersionsArePassedOver) {
+  Write(Key("7.0"), "PluginPath", REG_SZ, "C:\\Seven");
+  for (const char* name : {"9999999999.0", "1e9", "-1.0", "..", "8.0.", "CS5", "8 .0", "+8.0", "8.0.0.0"})
+    Write(Key(name), "PluginPath", REG_SZ, "C:\\Not a version");
+  HostReport host;
+  EXPECT_EQ(Lookup(nullptr, &host), "C:\\Seven");
+  EXPECT_EQ(host.seen, "Test Host: 7.0 (32-bit)");
+  for (int i = 1; i <= 1000; ++i) Write(Key(std::to_string(i) + ".0"), nullptr, REG_SZ, "");
+  std::string why;
+  EXPECT_EQ(Lookup(&why, &host), "");
+  EXPECT_LE(std::count(host.seen.begin(), host.seen.end(), ','), int(kMostVersionKeys) - 1);
 }
 
 // Only text naming a full path is a folder; every other value counts as
@@ -91,17 +152,17 @@ TEST_F(RegistryTest, OnlyTextNamingAFullPathIsAFolder) {
       {"300 characters", REG_SZ, "C:\\" + std::string(297, 'p'), "", "is 300 characters long"},
       {"far too long", REG_SZ, std::string(5000, 'p'), "", "far longer than a path"},
       {"a relative path", REG_SZ, "Plug-ins", "", "not a full path"},
+      {"a share", REG_SZ, "\\\\server\\share\\Plug-ins", "\\\\server\\share\\Plug-ins", ""},
       {"a device in the path", REG_SZ, "C:\\Adobe\\AUX\\Plug-ins", "", "\"AUX\" is a reserved device name"},
       {"empty", REG_SZ, std::string(1, '\0'), "", "is empty"},
       {"expanding past a path", REG_EXPAND_SZ, "C:\\%QV_TEST_LONG%", "", "characters long"},
   };
   SetEnvironmentVariableA("QV_TEST_LONG", std::string(400, 'x').c_str());
-  const std::vector<std::string> keys = {Key("6.0")};
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
     Write(Key("6.0"), "PluginPath", c.type, c.data);
     std::string why;
-    EXPECT_EQ(Lookup(keys, &why), c.folder);
+    EXPECT_EQ(Lookup(&why), c.folder);
     if (c.note[0]) {
       EXPECT_NE(why.find(c.note), std::string::npos) << why;
       EXPECT_NE(why.find("PluginPath under HKEY_LOCAL_MACHINE\\" + Key("6.0")), std::string::npos) << why;
@@ -109,9 +170,6 @@ TEST_F(RegistryTest, OnlyTextNamingAFullPathIsAFolder) {
       EXPECT_EQ(why, "");
     }
   }
-  std::string why;
-  EXPECT_EQ(Lookup({Key("5.0")}, &why), "");
-  EXPECT_NE(why.find("no key"), std::string::npos) << why;
 }
 
 // The value is read wide and converted exactly. The ANSI read would hand
@@ -132,12 +190,11 @@ TEST_F(RegistryTest, AValueTheAnsiCodePageCannotHoldIsAbsent) {
       {"full-width dots", REG_SZ, L"C:\\a\\\uFF0E\uFF0E\\windows", "", "cannot hold exactly: \"C:\\a\\??\\windows\""},
       {"a variable that expands to one", REG_EXPAND_SZ, L"%QV_TEST_WIDE%\\Plug-ins", "", "cannot hold exactly"},
   };
-  const std::vector<std::string> keys = {Key("6.0")};
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
     WriteWide(Key("6.0"), c.type, c.text);
     std::string why;
-    EXPECT_EQ(Lookup(keys, &why), c.folder);
+    EXPECT_EQ(Lookup(&why), c.folder);
     if (c.note[0]) {
       EXPECT_NE(why.find(c.note), std::string::npos) << why;
       EXPECT_NE(why.find(": taken as absent"), std::string::npos) << why;
@@ -153,6 +210,12 @@ TEST_F(RegistryTest, AfterEffectsFolderComesFromTheNewestVersion) {
   EXPECT_STREQ(AfterEffectsPluginFolder(out), "C:\\AE8");
   Write("SOFTWARE\\Adobe\\After Effects\\9.0", "PluginInstallPath", REG_SZ, std::string("C:\\AE9\\Plug-ins\\\0", 17));
   EXPECT_STREQ(AfterEffectsPluginFolder(out), "C:\\AE9\\Plug-ins");
+  if (!TwoViews()) return;
+  // Every After Effects since CS5 is 64-bit, with its keys in that view.
+  Write("SOFTWARE\\Adobe\\After Effects\\24.0", "PluginInstallPath", REG_SZ, "C:\\AE 2024\\Plug-ins", k64);
+  HostReport host;
+  EXPECT_STREQ(AfterEffectsPluginFolder(out, nullptr, &host), "C:\\AE 2024\\Plug-ins");
+  EXPECT_EQ(host.chosen, "After Effects 24.0 (64-bit)");
 }
 
 TEST_F(RegistryTest, PhotoshopFolderFromItsOwnValueName) {
@@ -161,6 +224,12 @@ TEST_F(RegistryTest, PhotoshopFolderFromItsOwnValueName) {
   EXPECT_STREQ(PhotoshopPluginFolder(out), "");
   Write("SOFTWARE\\Adobe\\Photoshop\\6.0", "PluginPath", REG_SZ, std::string("C:\\PS6\0", 7));
   EXPECT_STREQ(PhotoshopPluginFolder(out), "C:\\PS6");
+  if (!TwoViews()) return;
+  Write("SOFTWARE\\Adobe\\Photoshop\\11.0", "PluginPath", REG_SZ, "C:\\PS CS4 (32-bit)", k32);
+  Write("SOFTWARE\\Adobe\\Photoshop\\130.0", "PluginPath", REG_SZ, "C:\\PS 2022", k64);
+  HostReport host;
+  EXPECT_STREQ(PhotoshopPluginFolder(out, nullptr, &host), "C:\\PS 2022");
+  EXPECT_EQ(host.seen, "Photoshop: 130.0 (64-bit), 11.0 (32-bit), 6.0 (32-bit)");
 }
 
 // The payload folders lie in an install-files folder made in the scratch
