@@ -1,5 +1,6 @@
 #include "toolkit/controls/qvAccessible.h"
 
+#include <cctype>
 #include <string>
 
 #include "toolkit/controls/qvControl.h"
@@ -238,6 +239,7 @@ HRESULT qvAccessible::get_accState(VARIANT child, VARIANT* state) {
   if (!IsWindowVisible(hwnd)) bits |= STATE_SYSTEM_INVISIBLE;
   if (info.checked) bits |= STATE_SYSTEM_CHECKED;
   if (info.readOnly) bits |= STATE_SYSTEM_READONLY;
+  if (info.isDefault) bits |= STATE_SYSTEM_DEFAULT;
   V_VT(state) = VT_I4;
   V_I4(state) = bits;
   return S_OK;
@@ -259,7 +261,10 @@ HRESULT qvAccessible::get_accHelpTopic(BSTR* file, VARIANT child, LONG* topic) {
 HRESULT qvAccessible::get_accKeyboardShortcut(VARIANT child, BSTR* shortcut) {
   const HRESULT ready = BeginText(child, shortcut);
   if (ready != S_OK) return ready;
-  return S_FALSE;
+  // Said as the platform's own controls say it: "Alt+I".
+  const char key = control->GetAccessibleInfo().accessKey;
+  const std::string said = std::string("Alt+") + static_cast<char>(std::toupper(static_cast<unsigned char>(key)));
+  return AnswerText(said, key != 0, shortcut);
 }
 
 HRESULT qvAccessible::get_accFocus(VARIANT* focused) {

@@ -87,7 +87,7 @@ bool qvButton::OnPaint(qvEvent&) {
   const qvRect label(r.GetLeft() + 2, y, r.GetRight(), y + h);
   const COLORREF previous =
       SetTextColor(offscreen.GetContext(), qvPalette::GreyRef(IsDisabled() ? qvPalette::kDisabledInk : qvPalette::kInk));
-  offscreen.DrawTextTransparent(GetTitle(), label, kAlignCenter, true);
+  offscreen.DrawTextTransparent(MarkedLabel(GetTitle(), AccessKey()).c_str(), label, kAlignCenter, true);
   SetTextColor(offscreen.GetContext(), previous);
   font.Deselect();
   // Inside the bevel, clear of the rounded corners.
@@ -123,5 +123,7 @@ qvAccessibleInfo qvButton::GetAccessibleInfo() {
   info.role = ROLE_SYSTEM_PUSHBUTTON;
   info.name = GetTitle();
   info.focusable = TakesFocus();
+  info.isDefault = isDefault;
+  info.accessKey = AccessKey();
   return info;
 }

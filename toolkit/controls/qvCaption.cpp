@@ -32,7 +32,9 @@ bool qvCaption::OnPaint(qvEvent&) {
   if (alignFlags & kCaptionEllipsis) align |= kAlignEllipsis;
   qvRect area;
   GetClientArea(area);
-  device.DrawTextTransparent(GetTitle(), area, align, true);
+  // Every "&" as written: a folder or product name may hold one, and the
+  // platform would take it for an access key's mark.
+  device.DrawTextTransparent(MarkedLabel(GetTitle(), 0).c_str(), area, align, true);
   font.Deselect();
   return true;
 }

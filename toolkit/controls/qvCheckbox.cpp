@@ -88,14 +88,15 @@ bool qvCheckbox::OnPaint(qvEvent&) {
   const int previousMode = SetBkMode(dc, TRANSPARENT);
   RECT rect;
   textRect.ToRECT(&rect);
-  DrawTextA(dc, label, -1, &rect, DT_WORDBREAK | DT_VCENTER);
+  const std::string marked = MarkedLabel(label, AccessKey());
+  DrawTextA(dc, marked.c_str(), -1, &rect, DT_WORDBREAK | DT_VCENTER);
   // The mark goes round the label's text, as the platform's check boxes
   // draw it, leading spaces left out.
   RECT measured = rect;
   const char* text = label + std::strspn(label, " ");
   SIZE lead = {};
   GetTextExtentPoint32A(dc, label, static_cast<int>(text - label), &lead);
-  DrawTextA(dc, label, -1, &measured, DT_WORDBREAK | DT_VCENTER | DT_CALCRECT);
+  DrawTextA(dc, marked.c_str(), -1, &measured, DT_WORDBREAK | DT_VCENTER | DT_CALCRECT);
   SetBkMode(dc, previousMode);
   SetTextColor(dc, previousColour);
   if (*text) DrawFocusMark(offscreen, qvRect(measured.left + lead.cx - 1, measured.top, measured.right + 1, measured.bottom));
@@ -163,6 +164,11 @@ void qvCheckbox::SetLabel(const char* text) {
   Refresh();
 }
 
+bool qvCheckbox::OnKeyDown(qvEvent& event) {
+  if (event.keyCode == kKeyEnter) return parent ? parent->OnKeyDown(event) : true;
+  return qvControl::OnKeyDown(event);
+}
+
 qvAccessibleInfo qvCheckbox::GetAccessibleInfo() {
   qvAccessibleInfo info;
   info.role = ROLE_SYSTEM_CHECKBUTTON;
@@ -171,5 +177,6 @@ qvAccessibleInfo qvCheckbox::GetAccessibleInfo() {
   info.name = name;
   info.focusable = TakesFocus();
   info.checked = checked;
+  info.accessKey = AccessKey();
   return info;
 }

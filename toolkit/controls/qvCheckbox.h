@@ -1,8 +1,9 @@
 // qvCheckbox: a 13 x 13 sunken box (at 96 DPI) with a check mark and a label
 // beside it.
-// A click (press and release with the pointer over it), or Space or Enter
-// while it has the focus, flips the state and then tells the parent, so the
-// parent reads the new state; Check and Uncheck change it silently. The
+// A click (press and release with the pointer over it), or Space while it
+// has the focus, flips the state and then tells the parent, so the parent
+// reads the new state; Enter is the window's, which presses its default
+// button, as in every dialog of the platform; Check and Uncheck change it silently. The
 // window that makes it gives its identifier and label.
 #pragma once
 
@@ -25,6 +26,8 @@ public:
   bool OnMouseMove(qvEvent& event) override;
   // Flips the state and tells the parent, as a click does.
   bool OnActivate() override;
+  // Enter goes to the parent untouched; the rest as any control's.
+  bool OnKeyDown(qvEvent& event) override;
 
   virtual void Check();
   virtual void Uncheck();

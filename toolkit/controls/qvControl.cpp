@@ -2,6 +2,7 @@
 
 #include <oleacc.h>
 
+#include <cctype>
 #include <cstring>
 
 #include "toolkit/controls/qvAccessible.h"
@@ -217,9 +218,32 @@ qvAccessibleInfo qvControl::GetAccessibleInfo() {
   return info;
 }
 
+std::string MarkedLabel(const char* label, char accessKey) {
+  std::string marked;
+  bool placed = accessKey == 0;
+  const char key = static_cast<char>(std::toupper(static_cast<unsigned char>(accessKey)));
+  for (const char* c = label; *c; ++c) {
+    if (!placed && std::toupper(static_cast<unsigned char>(*c)) == key) {
+      marked += '&';
+      placed = true;
+    }
+    if (*c == '&') marked += '&';
+    marked += *c;
+  }
+  return marked;
+}
+
+void qvControl::SetAccessKey(char key) {
+  accessKey = key;
+  Refresh();
+}
+
 bool qvControl::OnOtherMessage(qvEvent& event) {
   // The focus mark comes with the focus.
   if (event.message == WM_SETFOCUS) Refresh();
+  // Alt and a letter, which the platform sends as a menu key to the window
+  // with the focus: the window that holds the control knows its keys.
+  if (event.accessKey && parent) return parent->OnOtherMessage(event);
   // WM_GETOBJECT: lParam names the object asked for, wParam is passed on
   // to LresultFromObject. Other objects (the window's frame and the like)
   // are the platform's.

@@ -36,7 +36,15 @@ struct qvAccessibleInfo {
   bool focusable = false;   // the control takes the keyboard focus when enabled
   bool checked = false;
   bool readOnly = false;
+  bool isDefault = false;   // the button Enter presses
+  char accessKey = 0;       // the letter that, with Alt, presses the control; 0: none
 };
+
+// label as the platform's text drawing takes it with accessKey shown
+// underlined: a "&" before the first letter that is the key (either case),
+// and every "&" of the label itself doubled, so that none is taken for a
+// mark. Without a key, only the doubling.
+std::string MarkedLabel(const char* label, char accessKey);
 
 class qvControl : public qvWindow {
 public:
@@ -101,6 +109,11 @@ public:
   // What a screen reader is told. The base: a client area named by the
   // title; each kind of control says what it is.
   virtual qvAccessibleInfo GetAccessibleInfo();
+  // The letter that, with Alt, presses the control (OnActivate) and takes
+  // the focus to it, shown underlined in its label; 0 for none. The window
+  // that holds the control gives it, as it gives the label.
+  void SetAccessKey(char key);
+  char AccessKey() const { return accessKey; }
   // WM_GETOBJECT for the control's client area: its qvAccessible; and
   // WM_SETFOCUS, which brings the focus mark.
   bool OnOtherMessage(qvEvent& event) override;
@@ -115,6 +128,7 @@ protected:
   bool inside;          // the pointer is over the control
   bool hotTracking;     // redraw when the pointer enters or leaves
   bool suppressClick;   // set by a subclass around its own release handling
+  char accessKey = 0;
 
   // The start of a face drawn off screen: the default grey, then the part
   // of an ancestor's picture behind the control.

@@ -3,9 +3,8 @@
 #include <oleacc.h>
 
 #include <algorithm>
-#include <cmath>
 
-#include "common/ConversionBuffer.h"
+#include "common/AnsiText.h"
 #include "toolkit/controls/qvPalette.h"
 #include "toolkit/controls/qvScrollbar.h"
 #include "toolkit/draw/qvDevice.h"
@@ -14,11 +13,32 @@ namespace {
 
 constexpr int kListId = 4;
 
-// The line in the conversion buffer, zero-terminated, cut to what the
-// buffer holds.
-const char* Converted(const TextString& line) { return ConversionBuffer::Convert(line.Data(), line.Length()); }
+int RowsIn(int textHeight, int rowHeight) { return std::max(0, textHeight) / rowHeight; }
 
-int RowsIn(int clientHeight, int rowHeight) { return std::max(0, clientHeight - 2) / rowHeight; }
+bool HasTab(const std::wstring& line) { return line.find(L'\t') != std::wstring::npos; }
+
+std::vector<std::wstring> WideLines(const StringList& lines) {
+  std::vector<std::wstring> wide;
+  wide.reserve(lines.Count());
+  for (int i = 0; i < lines.Count(); ++i)
+    wide.push_back(WideFromAnsi(std::string(lines.At(i).Data(), lines.At(i).Length())));
+  return wide;
+}
+
+// The accessible value is text in the ANSI code page: a character the code
+// page cannot hold reads as "?", never as a look-alike.
+std::string AnsiValue(const std::wstring& text) {
+  if (text.empty()) return std::string();
+  const bool utf8 = GetACP() == CP_UTF8;
+  const DWORD flags = utf8 ? 0 : WC_NO_BEST_FIT_CHARS;
+  const char* fallback = utf8 ? nullptr : "?";
+  const int length = static_cast<int>(text.size());
+  const int size = WideCharToMultiByte(CP_ACP, flags, text.data(), length, nullptr, 0, fallback, nullptr);
+  if (size <= 0) return std::string();
+  std::string value(size, '\0');
+  WideCharToMultiByte(CP_ACP, flags, text.data(), length, &value[0], size, fallback, nullptr);
+  return value;
+}
 
 }  // namespace
 
@@ -28,26 +48,21 @@ qvTextList::Measurer::Measurer(qvTextList& list) : font(qvFontLarge, list.GetDpi
   font.SelectInto(device.GetContext());
 }
 
-int qvTextList::Measurer::Width(const char* text, int count) {
+int qvTextList::Measurer::Width(const wchar_t* text, int count) {
   SIZE size = {};
-  GetTextExtentPoint32A(device.GetContext(), text, count, &size);
+  GetTextExtentPoint32W(device.GetContext(), text, count, &size);
   return size.cx;
 }
 
-int qvTextList::Measurer::TabbedWidth(const char* text, int count) {
-  return LOWORD(GetTabbedTextExtentA(device.GetContext(), text, count, 0, nullptr));
+int qvTextList::Measurer::TabbedWidth(const wchar_t* text, int count) {
+  return LOWORD(GetTabbedTextExtentW(device.GetContext(), text, count, 0, nullptr));
 }
 
 qvTextList::qvTextList(const StringList& lines, const qvRect& bounds, qvWindow* parent)
     : qvControl(bounds, parent, "qvTextList", kListId), verticalBar(nullptr), horizontalBar(nullptr),
-      widestLine(0), visibleLines(0) {
+      lines(WideLines(lines)), widestLine(0), visibleLines(0) {
   Create();
-  this->lines = lines;
-  qvRect area;
-  GetClientArea(area);
-  visibleLines = RowsIn(area.GetHeight(), RowHeight());
   MeasureWidestLine();
-
   verticalBar = new qvScrollbar(qvRect(0, 0, Bar(), Bar()), this, kVerticalBarId, true);
   horizontalBar = new qvScrollbar(qvRect(0, 0, Bar(), Bar()), this, kHorizontalBarId, false);
   SetBackgroundColor(qvPalette::Grey(qvPalette::kListBackground));
@@ -62,41 +77,60 @@ qvTextList::~qvTextList() {
 void qvTextList::MeasureWidestLine() {
   widestLine = 0;
   Measurer measurer(*this);
-  for (int i = 0; i < lines.Count(); ++i) {
-    const TextString& line = lines.At(i);
-    const char* text = Converted(line);
-    const int length = std::min(line.Length(), ConversionBuffer::kMaxText);
-    widestLine = std::max(widestLine, measurer.TabbedWidth(text, length));
+  for (const std::wstring& line : lines) {
+    const int length = static_cast<int>(line.size());
+    widestLine = std::max(widestLine, HasTab(line) ? measurer.TabbedWidth(line.data(), length)
+                                                   : measurer.Width(line.data(), length));
   }
 }
 
 void qvTextList::SetPlacement(const qvRect& bounds) {
   qvWindow::SetPlacement(bounds);
   if (!verticalBar || !horizontalBar) return;
-  qvRect area;
-  GetClientArea(area);
-  const int l = area.GetLeft(), t = area.GetTop(), r = area.GetRight(), b = area.GetBottom();
-  const int bar = Bar();
-  verticalBar->SetPlacement(qvRect(r - bar, t + 1, r, b - bar - 1));
-  horizontalBar->SetPlacement(qvRect(l + 1, b - bar - 1, l + r - bar, b - 1));
   UpdateBars();
   RedrawTree(true);
 }
 
-void qvTextList::UpdateBars() {
+RECT qvTextList::TextArea() {
   qvRect area;
   GetClientArea(area);
-  visibleLines = RowsIn(area.GetHeight(), RowHeight());
-  verticalBar->SetPageSize(visibleLines);
-  verticalBar->SetRange(0, std::max(0, lines.Count() - visibleLines + kRowsPastTheEnd));
-  const int w = area.GetRight() - Bar() - 1;
-  const double reach = std::trunc(widestLine - 0.9 * w);
-  horizontalBar->SetRange(0, reach > 0 ? static_cast<int>(reach) : 0);
-  horizontalBar->SetPageSize(w - 5);
+  return {1, 1, area.GetWidth() - Bar(), area.GetHeight() - 1 - (sideways ? Bar() : 0)};
 }
 
-void qvTextList::SetLines(const StringList& newLines, int firstLine) {
-  lines = newLines;
+RECT qvTextList::FocusArea() {
+  RECT focus = TextArea();
+  focus.left = Scaled(kTextInset) / 2;
+  focus.right -= Scaled(kTextEndGap) / 2;
+  return focus;
+}
+
+int qvTextList::LastFirstLine() const { return std::max(0, static_cast<int>(lines.size()) - visibleLines); }
+
+void qvTextList::UpdateBars() {
+  const bool needed = widestLine > TextWidth();
+  if (needed != sideways) {
+    sideways = needed;
+    sideways ? horizontalBar->Show() : horizontalBar->Hide();
+  }
+  qvRect area;
+  GetClientArea(area);
+  const int l = area.GetLeft(), t = area.GetTop(), r = area.GetRight(), b = area.GetBottom();
+  const int bar = Bar();
+  verticalBar->SetPlacement(qvRect(r - bar, t + 1, r, sideways ? b - bar - 1 : b - 1));
+  horizontalBar->SetPlacement(qvRect(l + 1, b - bar - 1, l + r - bar, b - 1));
+
+  const RECT text = TextArea();
+  visibleLines = RowsIn(text.bottom - text.top, RowHeight());
+  verticalBar->SetPageSize(visibleLines);
+  verticalBar->SetRange(0, LastFirstLine());
+  horizontalBar->SetRange(0, sideways ? widestLine - TextWidth() : 0);
+  horizontalBar->SetPageSize(TextWidth());
+}
+
+void qvTextList::SetLines(const StringList& newLines, int firstLine) { SetLines(WideLines(newLines), firstLine); }
+
+void qvTextList::SetLines(std::vector<std::wstring> newLines, int firstLine) {
+  lines = std::move(newLines);
   MeasureWidestLine();
   if (!verticalBar || !horizontalBar) return;
   UpdateBars();
@@ -121,9 +155,7 @@ bool qvTextList::ScrollByKey(int keyCode) {
     case kKeyPageUp: verticalBar->ScrollPages(-1); break;
     case kKeyPageDown: verticalBar->ScrollPages(1); break;
     case kKeyHome: verticalBar->SetValue(verticalBar->GetMinimum()); break;
-    // The rows past the end are for the bar's sake; End shows the last line
-    // on the bottom row, or the top when all lines fit.
-    case kKeyEnd: verticalBar->SetValue(std::max(0, lines.Count() - visibleLines)); break;
+    case kKeyEnd: verticalBar->SetValue(verticalBar->GetMaximum()); break;
     default: return false;
   }
   if (verticalBar->GetValue() != before) RedrawTree(true);
@@ -135,28 +167,43 @@ bool qvTextList::OnPaint(qvEvent&) {
   FillBackground(device);
   qvRect area;
   GetClientArea(area);
-  const int W = area.GetWidth();
   qvColor frameColour = qvPalette::Grey(qvPalette::kSunken);
   qvBrush frame(frameColour);
   device.FrameWithBrush(area, frame);
 
+  const HDC dc = device.GetContext();
+  const RECT text = TextArea();
+  // Rows are kept off the frame and the bars: a row wider than the list, or
+  // a letter taller than its row, is cut at the text area's edge.
+  const int saved = SaveDC(dc);
+  IntersectClipRect(dc, text.left, text.top, text.right, text.bottom);
   qvFont font(qvFontLarge, GetDpi());
-  font.SelectInto(device.GetContext());
+  font.SelectInto(dc);
+  SetBkMode(dc, TRANSPARENT);
   const int first = verticalBar ? verticalBar->GetValue() : 0;
-  const int shift = horizontalBar ? horizontalBar->GetValue() : 0;
-  const int previousMode = SetBkMode(device.GetContext(), TRANSPARENT);
-  const int inset = Scaled(kTextInset), rowHeight = RowHeight();
-  for (int i = 0; i < visibleLines; ++i) {
-    const int index = first + i;
-    if (index < 0 || index >= lines.Count()) continue;
-    RECT row = {inset - shift, rowHeight * i, W + inset, rowHeight * i + rowHeight};
-    // No prefix: an "&" is text here, and measured as such.
-    DrawTextA(device.GetContext(), Converted(lines.At(index)), -1, &row, DT_WORDBREAK | DT_NOPREFIX);
+  const int x = Scaled(kTextInset) - (horizontalBar ? horizontalBar->GetValue() : 0);
+  const int count = static_cast<int>(lines.size());
+  for (int i = 0; i < visibleLines && first + i < count; ++i) {
+    if (first + i < 0) continue;
+    const std::wstring& line = lines[first + i];
+    const int y = text.top + RowHeight() * i;
+    const int length = static_cast<int>(line.size());
+    // Tabs go to the stops they were measured with; other rows are drawn
+    // as measured, without any expansion.
+    if (HasTab(line))
+      TabbedTextOutW(dc, x, y, line.data(), length, 0, nullptr, x);
+    else
+      ExtTextOutW(dc, x, y, 0, nullptr, line.data(), static_cast<UINT>(length), nullptr);
   }
-  SetBkMode(device.GetContext(), previousMode);
-  const int r = area.GetRight(), b = area.GetBottom();
-  device.FillArea(qvRect(r - Bar(), b - Bar() - 1, r, b - 1), frame);
   font.Deselect();
+  RestoreDC(dc, saved);
+
+  if (sideways) {
+    const int r = area.GetRight(), b = area.GetBottom();
+    device.FillArea(qvRect(r - Bar(), b - Bar() - 1, r, b - 1), frame);
+  }
+  const RECT focus = FocusArea();
+  DrawFocusMark(device, qvRect(focus.left, focus.top, focus.right, focus.bottom));
   return false;
 }
 
@@ -218,9 +265,11 @@ qvAccessibleInfo qvTextList::GetAccessibleInfo() {
   info.readOnly = true;
   info.focusable = TakesFocus();
   info.hasValue = true;
-  for (int i = 0; i < lines.Count(); ++i) {
-    if (i > 0) info.value += "\r\n";
-    info.value.append(lines.At(i).Data(), lines.At(i).Length());
+  std::wstring all;
+  for (size_t i = 0; i < lines.size(); ++i) {
+    if (i > 0) all += L"\r\n";
+    all += lines[i];
   }
+  info.value = AnsiValue(all);
   return info;
 }

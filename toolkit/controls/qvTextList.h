@@ -1,12 +1,18 @@
 // qvTextList: a read-only viewer of text lines, one line per 15-pixel row
-// in "Helvetica" 16, with a vertical scroll bar counting lines and a
-// horizontal one counting pixels along its right and bottom edges. It keeps
-// its own copy of the lines it is given and has no selection or editing;
-// the bars, the mouse wheel and the scrolling keys scroll it, and the keys
-// it does not use go on to its parent. Painting draws only the rows in
-// view, so a list of any length scrolls at the same cost. It owns its lines
-// and both bars.
+// in "Helvetica" 16, with a vertical scroll bar counting lines along its
+// right edge and, only while some line is wider than the text area, a
+// horizontal one counting pixels along its bottom edge. Lines are Unicode
+// (UTF-16), drawn and measured with the platform's wide text calls; lines
+// in the ANSI code page are converted when given. It keeps its own copy of
+// the lines and has no selection or editing; the bars, the mouse wheel and
+// the scrolling keys scroll it, and the keys it does not use go on to its
+// parent. With the keyboard focus it shows the platform's dotted focus
+// mark inside its frame. Painting draws only the rows in view, so a list of
+// any length scrolls at the same cost. It owns its lines and both bars.
 #pragma once
+
+#include <string>
+#include <vector>
 
 #include "common/StringList.h"
 #include "toolkit/controls/qvControl.h"
@@ -20,8 +26,6 @@ class qvScrollbar;
 constexpr int kTextRowHeight = 15;
 constexpr int kVerticalBarId = 1;
 constexpr int kHorizontalBarId = 2;
-// Rows the list can scroll past its last line.
-constexpr int kRowsPastTheEnd = 5;
 // Lines one notch of the mouse wheel scrolls.
 constexpr int kWheelLines = 3;
 // Pixels between the list's left edge and its text.
@@ -32,6 +36,7 @@ constexpr int kTextEndGap = 4;
 
 class qvTextList : public qvControl {
 public:
+  // lines are in the ANSI code page.
   qvTextList(const StringList& lines, const qvRect& bounds, qvWindow* parent);
   ~qvTextList() override;
 
@@ -52,8 +57,10 @@ public:
   qvAccessibleInfo GetAccessibleInfo() override;
 
   // Replaces the lines, measures them and sets the bars' ranges, with
-  // firstLine (kept within the range) at the top; redraws.
+  // firstLine (kept within the range) at the top; redraws. The first form
+  // takes lines in the ANSI code page.
   void SetLines(const StringList& newLines, int firstLine);
+  void SetLines(std::vector<std::wstring> newLines, int firstLine);
   // Up and Down scroll a line, Page Up and Page Down a page, Home goes to
   // the top and End to where the last line is the bottom row. False for any
   // other key code.
@@ -62,6 +69,15 @@ public:
   // inset to the vertical bar, less kTextEndGap.
   int TextWidth();
   int FirstVisibleLine();
+  // The first line in view when the last line is on the bottom row: the
+  // end of the vertical range.
+  int LastFirstLine() const;
+  // Where the rows are drawn, in client coordinates: inside the frame,
+  // left of the vertical bar and above the horizontal one when it shows.
+  RECT TextArea();
+  // Where the focus mark is drawn: the text area's edges, in the margins
+  // the text keeps on its left and right.
+  RECT FocusArea();
 
   // Measures text as the list draws it: in its font, on a context of the
   // list's window, held while the measurer lives.
@@ -70,10 +86,11 @@ public:
     explicit Measurer(qvTextList& list);
     Measurer(const Measurer&) = delete;
     Measurer& operator=(const Measurer&) = delete;
-    // Tabs are not expanded, as the list does not expand them when drawing.
-    int Width(const char* text, int count);
-    // Tabs expanded to the platform's default stops.
-    int TabbedWidth(const char* text, int count);
+    // Without tabs, as rows without tabs are drawn.
+    int Width(const wchar_t* text, int count);
+    // Tabs expanded to the platform's default stops, as rows with tabs are
+    // drawn.
+    int TabbedWidth(const wchar_t* text, int count);
 
   private:
     qvDevice device;  // released after the font has been deselected
@@ -82,21 +99,25 @@ public:
 
   qvScrollbar* VerticalBar() const { return verticalBar; }
   qvScrollbar* HorizontalBar() const { return horizontalBar; }
-  const StringList& Lines() const { return lines; }
+  const std::vector<std::wstring>& Lines() const { return lines; }
   int WidestLine() const { return widestLine; }
   int VisibleLines() const { return visibleLines; }
+  // Whether the horizontal bar shows: some line is wider than TextWidth.
+  bool ScrollsSideways() const { return sideways; }
 
 private:
   int Bar() const { return Scaled(kScrollbarThickness); }
   int RowHeight() const { return Scaled(kTextRowHeight); }
   void MeasureWidestLine();
-  // The bars' ranges and page sizes from the client area and the lines.
+  // Shows the horizontal bar when a line needs it, places both bars, and
+  // sets their ranges and page sizes from the client area and the lines.
   void UpdateBars();
 
   qvScrollbar* verticalBar;    // owned
   qvScrollbar* horizontalBar;  // owned
-  StringList lines;
+  std::vector<std::wstring> lines;
   int32_t widestLine;          // pixels, measured once
   int32_t visibleLines;
   int32_t wheelRemainder = 0;  // wheel movement short of a notch
+  bool sideways = true;        // the horizontal bar shows; made visible
 };

@@ -39,20 +39,26 @@ COLORREF PenColor(const qvColor* colour) {
 HFONT MakeFont(int kind, int dpi) {
   struct Face {
     const char* name;
-    int height;
+    int size;        // cell height in pixels, or with inPoints the letters' height in points
+    bool inPoints;
     int weight;
   };
+  // The small face is the TrueType twin of "MS Sans Serif" at its 8
+  // points: the bitmap face comes in fixed sizes only, and is coarse at
+  // any scale but one.
   static const Face kFaces[] = {
-      {"MS Sans Serif", 8, FW_NORMAL},
-      {"MS Sans Serif", 8, FW_BOLD},
-      {"Helvetica", 16, FW_NORMAL},
-      {"Helvetica", 16, FW_BOLD},
+      {"Microsoft Sans Serif", 8, true, FW_NORMAL},
+      {"Microsoft Sans Serif", 8, true, FW_BOLD},
+      {"Helvetica", 16, false, FW_NORMAL},
+      {"Helvetica", 16, false, FW_BOLD},
   };
   if (kind < 0 || kind >= static_cast<int>(std::size(kFaces))) return nullptr;
   const Face& f = kFaces[kind];
-  return CreateFontA(MulDiv(f.height, dpi, 96), 0, 0, 0, f.weight, FALSE, FALSE, FALSE, ANSI_CHARSET,
-                     OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, ANTIALIASED_QUALITY,
-                     DEFAULT_PITCH | FF_DONTCARE, f.name);
+  // A negative height asks for the letters' height without the leading.
+  const int height = f.inPoints ? -MulDiv(f.size, dpi, 72) : MulDiv(f.size, dpi, 96);
+  // OUT_TT_PRECIS: a TrueType face before a bitmap one of the same name.
+  return CreateFontA(height, 0, 0, 0, f.weight, FALSE, FALSE, FALSE, ANSI_CHARSET, OUT_TT_PRECIS, CLIP_DEFAULT_PRECIS,
+                     ANTIALIASED_QUALITY, DEFAULT_PITCH | FF_DONTCARE, f.name);
 }
 
 }  // namespace

@@ -68,14 +68,15 @@ public:
 
 // The faces the toolkit draws text in.
 enum qvFontKind : int {
-  qvFontSmall = 0,      // "MS Sans Serif", 8, normal
-  qvFontSmallBold = 1,  // "MS Sans Serif", 8, bold
+  qvFontSmall = 0,      // "MS Sans Serif", 8 points, normal: its TrueType twin, "Microsoft Sans Serif"
+  qvFontSmallBold = 1,  // "MS Sans Serif", 8 points, bold: the same
   qvFontLarge = 2,      // "Helvetica", 16, normal
   qvFontLargeBold = 3,  // "Helvetica", 16, bold
 };
 
-// An anti-aliased font of one of the qvFontKind faces. Heights are cell
-// heights in pixels at 96 DPI, scaled to dpi. A kind outside qvFontKind
+// An anti-aliased font of one of the qvFontKind faces, scaled to dpi: the
+// small faces by their size in points, the large ones by their cell height
+// in pixels at 96 DPI. A kind outside qvFontKind
 // makes no font, so selecting it leaves the context's font in place.
 class qvFont : public qvDrawingItem {
 public:

@@ -58,17 +58,22 @@ public:
   // extension as the default. initialName fills the name box; filterIndex
   // (in/out, 0-based) picks the initially offered type; chosenId receives
   // the type the user picked (ids[0] after Cancel). owner null: the
-  // foreground window owns the dialog.
+  // foreground window owns the dialog; else owner does, and the dialog
+  // opens centred over it.
   virtual bool SaveFile(int count, const int* ids, const char* labelText = "", const char* initialName = nullptr,
                         int* chosenId = nullptr, int* filterIndex = nullptr, HWND owner = nullptr);
-  // The shell's folder browser; startAtCurrent selects fullPath first. An
+  // The shell's folder browser in its new style, with "Make New Folder" and
+  // a field to type a path in; startAtCurrent selects fullPath first. An
   // owner, when given, is disabled while the browser is open, which opens
-  // centred over it. After OK fullPath and folder hold the chosen folder and
-  // fileName its display name. Cancel, an item that is not a folder of the
-  // file system, or a path of 259 characters or more (which the shell may
-  // have cut from a longer one): cleared, false. A folder whose path the
-  // ANSI code page cannot hold exactly is not taken either: a message box
-  // owned by owner tells the user so, and the result is cleared, false.
+  // centred over it. After OK fullPath and folder hold the chosen folder
+  // and fileName its display name; a full path typed in the field is taken
+  // as typed even when no folder has it yet, and anything else typed that
+  // names no folder is told while the browser stays open. Cancel: cleared,
+  // false. An item that is not a folder of a drive ("My Computer"), a path
+  // of 259 characters or more (which the shell may have cut from a longer
+  // one), or one the ANSI code page cannot hold exactly is not taken: a
+  // message box owned by owner tells the user why, and the result is
+  // cleared, false.
   virtual bool BrowseFolder(const char* title, bool startAtCurrent, HWND owner = nullptr);
   // folder gets name and "\" appended, then JoinPath.
   virtual void EnterFolder(const char* name);

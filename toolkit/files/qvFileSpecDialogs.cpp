@@ -2,11 +2,13 @@
 // Illustrator open dialog with its preview lives in IllustratorPreview.cpp.
 #include <windows.h>
 
+#include <commctrl.h>
 #include <commdlg.h>
 #include <shlobj.h>
 
 #include <cstring>
 #include <cwchar>
+#include <iterator>
 #include <string>
 
 #include "common/AnsiText.h"
@@ -37,13 +39,30 @@ OPENFILENAMEA DialogRecord(char* file, DWORD fileSize, char* title, HWND owner =
   return record;
 }
 
-// Puts the caller's text, when there is one, into the template's label.
+// What the label hook is given: the text for the template's label, and the
+// window to centre the dialog over once it is laid out, or null to leave it
+// where the platform puts it.
+struct LabelHookData {
+  const char* label;
+  HWND centreOver;
+};
+
+// Puts the caller's text, when there is one, into the template's label,
+// and centres the dialog when asked. The hook's window is the template's,
+// inside the dialog; the dialog has its final size only once it reports
+// CDN_INITDONE, after the platform has placed and resized it.
 UINT_PTR CALLBACK LabelHook(HWND dialog, UINT message, WPARAM, LPARAM lParam) {
   if (message == WM_INITDIALOG) {
-    // lParam: the dialog's OPENFILENAMEA, whose lCustData is the label text.
+    // lParam: the dialog's OPENFILENAMEA, whose lCustData is the hook's data.
     const auto* record = reinterpret_cast<const OPENFILENAMEA*>(lParam);
-    if (const auto* label = reinterpret_cast<const char*>(record->lCustData))
-      SetDlgItemTextA(dialog, kLabelControl, label);
+    const auto* data = reinterpret_cast<const LabelHookData*>(record->lCustData);
+    if (data && data->label) SetDlgItemTextA(dialog, kLabelControl, data->label);
+  } else if (message == WM_NOTIFY) {
+    // lParam: an OFNOTIFYA for the dialog's notices.
+    const auto* notice = reinterpret_cast<const OFNOTIFYA*>(lParam);
+    if (notice->hdr.code != CDN_INITDONE || !notice->lpOFN) return 0;
+    const auto* data = reinterpret_cast<const LabelHookData*>(notice->lpOFN->lCustData);
+    if (data && data->centreOver) CenterWindowOver(GetParent(dialog), data->centreOver);
   }
   return 0;
 }
@@ -65,38 +84,123 @@ UINT_PTR CALLBACK SkipHook(HWND dialog, UINT message, WPARAM wParam, LPARAM lPar
   return 0;
 }
 
-// The folder path of a shell item, when it has one that surely fits in a
-// path buffer and converts to the ANSI code page exactly. The shell hands
-// a longer path back cut to exactly 259 characters (Wine's does), so a
-// path that fills the buffer cannot be told from a cut one and is refused
-// with the longer ones. The path is read wide: the ANSI form would hold
-// look-alikes ("dist" for "ｄist"), naming another folder. A path that does
-// not convert sets *unconvertible to it with those characters as '?'.
-bool FolderPathOf(LPCITEMIDLIST item, char* out, std::string* unconvertible) {
-  wchar_t wide[MAX_PATH] = L"";
-  if (!qvSystem::SHGetPathFromIDListW(item, wide) || !wide[0]) return false;
-  if (wcsnlen(wide, MAX_PATH) >= kFileSpecPathSize - 1) return false;
+// Why a folder's path cannot be taken, for the user; empty when it can,
+// with the path in *out. A path that surely fits in a path buffer and
+// converts to the ANSI code page exactly is taken: the ANSI form of another
+// would hold look-alikes ("dist" for "ｄist"), naming another folder.
+std::string TakeWidePath(const std::wstring& wide, char* out) {
+  const char tooLong[] = "The folder's path is too long for this program. Choose a folder with a shorter path.";
+  if (wide.size() >= kFileSpecPathSize - 1) return tooLong;
   std::string path;
-  if (!AnsiFromWide(wide, &path)) {
-    *unconvertible = AnsiMarkingUnconvertible(wide, '?');
-    return false;
-  }
-  if (path.size() >= kFileSpecPathSize - 1) return false;
+  if (!AnsiFromWide(wide, &path))
+    return "The folder \"" + AnsiMarkingUnconvertible(wide, '?') +
+           "\" cannot be used: its path has characters this program cannot handle. Choose another folder.";
+  if (path.size() >= kFileSpecPathSize - 1) return tooLong;
   std::strcpy(out, path.c_str());
-  return true;
+  return "";
 }
 
-// What the folder browser does when it opens.
+// The same for a shell item, which may be no folder of a drive at all
+// ("My Computer"). The shell hands a path longer than a path buffer back
+// cut to exactly 259 characters (Wine's does), so a path that fills the
+// buffer cannot be told from a cut one and is refused with the longer ones.
+std::string FolderPathOf(LPCITEMIDLIST item, const char* displayName, char* out) {
+  wchar_t wide[MAX_PATH] = L"";
+  if (!qvSystem::SHGetPathFromIDListW(item, wide) || !wide[0])
+    return std::string("\"") + displayName + "\" is not a folder on a drive. Choose a folder on a drive.";
+  return TakeWidePath(wide, out);
+}
+
+// A path typed in the browser's field, as the user typed it, when it is a
+// full one: "C:\..." or "\\server\share\...". The shell takes a typed
+// path only when the folder is there already; an install makes the folders
+// it needs.
+bool IsFullPath(const std::wstring& path) {
+  const bool drive = path.size() >= 3 && ((path[0] | 0x20) >= L'a' && (path[0] | 0x20) <= L'z') && path[1] == L':' &&
+                     (path[2] == L'\\' || path[2] == L'/');
+  const bool share = path.size() >= 3 && path[0] == L'\\' && path[1] == L'\\' && path[2] != L'\\' && path[2] != L'?' &&
+                     path[2] != L'.';
+  return drive || share;
+}
+
+// What the folder browser does when it opens, and what it learns of a
+// typed path.
 struct BrowserStart {
-  const char* path;  // selected at the start, or null
-  HWND owner;        // centred over, or null
+  const char* path;     // selected at the start, or null
+  HWND owner;           // centred over, or null
+  std::wstring typed;   // a full path typed in the field, taken as typed
+  WNDPROC browserProc;  // the browser's own, while OK is watched
 };
 
+const wchar_t kBrowserStartProperty[] = L"qvBrowserStart";
+
+// The text of the browser's field, read wide (the ANSI form would hold
+// look-alikes), without the spaces around it.
+std::wstring FieldText(HWND browser) {
+  const HWND field = FindWindowExW(browser, nullptr, L"Edit", nullptr);
+  if (!field) return L"";
+  wchar_t text[kFileSpecPathSize + 2] = L"";
+  GetWindowTextW(field, text, static_cast<int>(std::size(text)));
+  std::wstring typed(text);
+  typed.erase(0, typed.find_first_not_of(L" \t"));
+  typed.erase(typed.find_last_not_of(L" \t") + 1);
+  return typed;
+}
+
+// The name the browser's tree shows for its selection.
+std::wstring SelectedName(HWND browser) {
+  const HWND tree = FindWindowExW(browser, nullptr, WC_TREEVIEWW, nullptr);
+  wchar_t text[MAX_PATH] = L"";
+  TVITEMW item = {};
+  item.mask = TVIF_TEXT;
+  item.hItem = tree ? reinterpret_cast<HTREEITEM>(SendMessageW(tree, TVM_GETNEXTITEM, TVGN_CARET, 0)) : nullptr;
+  item.pszText = text;
+  item.cchTextMax = MAX_PATH;
+  if (!item.hItem || !SendMessageW(tree, TVM_GETITEMW, 0, reinterpret_cast<LPARAM>(&item))) return L"";
+  return text;
+}
+
+// The browser's window procedure while it is open: OK first looks at the
+// field. The shell's own handling of a typed path differs between
+// versions (some ignore the field, some take only a folder that is there
+// already); an install makes the folders it needs, so a full path is
+// taken as typed, and anything else typed is told while the browser stays.
+// The field showing the selection's own name, or nothing, leaves the
+// choice to the list.
+LRESULT CALLBACK WatchBrowserOk(HWND browser, UINT message, WPARAM wParam, LPARAM lParam) {
+  auto* start = static_cast<BrowserStart*>(GetPropW(browser, kBrowserStartProperty));
+  if (!start) return DefWindowProcW(browser, message, wParam, lParam);
+  const WNDPROC own = start->browserProc;
+  // wParam: the command id in the low word, the notification in the high.
+  if (message == WM_COMMAND && LOWORD(wParam) == IDOK && HIWORD(wParam) == BN_CLICKED) {
+    const std::wstring typed = FieldText(browser);
+    if (IsFullPath(typed)) {
+      start->typed = typed;
+      EndDialog(browser, 0);  // as a cancel: no shell item to hand back
+      return 0;
+    }
+    if (!typed.empty() && typed != SelectedName(browser)) {
+      ShowMessage(browser,
+                  "Type a folder's full path, such as C:\\Program Files\\Plug-ins, or choose a folder in the list.");
+      return 0;
+    }
+  }
+  if (message == WM_DESTROY) {
+    SetWindowLongPtrW(browser, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(own));
+    RemovePropW(browser, kBrowserStartProperty);
+  }
+  return CallWindowProcW(own, browser, message, wParam, lParam);
+}
+
 int CALLBACK StartBrowser(HWND browser, UINT message, LPARAM, LPARAM data) {
+  auto* start = reinterpret_cast<BrowserStart*>(data);
   if (message != BFFM_INITIALIZED) return 0;
-  const auto* start = reinterpret_cast<const BrowserStart*>(data);
   if (start->path) SendMessageA(browser, BFFM_SETSELECTIONA, TRUE, reinterpret_cast<LPARAM>(start->path));
   if (start->owner) CenterWindowOver(browser, start->owner);
+  if (!start->browserProc && SetPropW(browser, kBrowserStartProperty, start)) {
+    start->browserProc = reinterpret_cast<WNDPROC>(
+        SetWindowLongPtrW(browser, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(WatchBrowserOk)));
+  }
   return 0;
 }
 
@@ -111,7 +215,8 @@ bool qvFileSpec::OpenFile(int count, const int* ids, const char* labelText) {
   OPENFILENAMEA record = DialogRecord(file, kFileSpecPathSize - 1, title);
   record.lpstrFilter = filter;
   record.Flags = OFN_EXPLORER | OFN_ENABLETEMPLATE | OFN_ENABLEHOOK | OFN_HIDEREADONLY;
-  record.lCustData = reinterpret_cast<LPARAM>(labelText);
+  const LabelHookData data = {labelText, nullptr};
+  record.lCustData = reinterpret_cast<LPARAM>(&data);
   record.lpfnHook = LabelHook;
   record.lpTemplateName = MAKEINTRESOURCEA(kLabelTemplate);
   const bool chosen = qvSystem::GetOpenFileNameA(&record);
@@ -157,7 +262,9 @@ bool qvFileSpec::SaveFile(int count, const int* ids, const char* labelText, cons
     record.lpTemplateName = MAKEINTRESOURCEA(kLabelTemplate);
   }
   record.lpstrDefExt = extension[0] ? extension : nullptr;
-  record.lCustData = reinterpret_cast<LPARAM>(labelText ? labelText : "");
+  // Opened for a window of the caller's, it is centred over that window.
+  const LabelHookData data = {labelText ? labelText : "", owner};
+  record.lCustData = reinterpret_cast<LPARAM>(&data);
   record.lpfnHook = LabelHook;
   const bool chosen = listed && named && qvSystem::GetSaveFileNameA(&record);
 
@@ -175,29 +282,29 @@ bool qvFileSpec::BrowseFolder(const char* title, bool startAtCurrent, HWND owner
   BROWSEINFOA info = {};
   info.pszDisplayName = displayName;
   info.lpszTitle = title;
-  info.ulFlags = BIF_NEWDIALOGSTYLE | BIF_NONEWFOLDERBUTTON;
+  // The new style with "Make New Folder", and a field to type a path in.
+  info.ulFlags = BIF_NEWDIALOGSTYLE | BIF_EDITBOX;
   // With an owner the browser is modal: the owner takes no input while it
   // is open.
   info.hwndOwner = owner;
-  const BrowserStart start = {startAtCurrent ? fullPath : nullptr, owner};
+  BrowserStart start = {startAtCurrent ? fullPath : nullptr, owner, L"", nullptr};
   info.lpfn = StartBrowser;
   info.lParam = reinterpret_cast<LPARAM>(&start);
   LPITEMIDLIST chosen = qvSystem::SHBrowseForFolderA(&info);
-  char path[kFileSpecPathSize];
-  std::string unconvertible;
-  const bool fits = chosen && FolderPathOf(chosen, path, &unconvertible);
+  char path[kFileSpecPathSize] = "";
+  // A typed path that names no folder yet is taken as typed.
+  const std::string refused =
+      !start.typed.empty() ? TakeWidePath(start.typed, path) : chosen ? FolderPathOf(chosen, displayName, path) : "";
   if (chosen) qvSystem::CoTaskMemFree(chosen);
   if (SUCCEEDED(ole)) qvSystem::OleUninitialize();
-  if (!fits) {
+  if (!path[0]) {
     Clear();
-    if (!unconvertible.empty())
-      ShowMessage(owner, ("The folder \"" + unconvertible +
-                          "\" cannot be used: its path has characters this program cannot handle. Choose another "
-                          "folder.").c_str());
+    if (!refused.empty()) ShowMessage(owner, refused.c_str());
     return false;
   }
   std::strcpy(fullPath, path);
   std::strcpy(folder, path);
-  std::strcpy(fileName, displayName);
+  const char* last = std::strrchr(path, '\\');
+  std::strcpy(fileName, start.typed.empty() ? displayName : last ? last + 1 : path);
   return true;
 }

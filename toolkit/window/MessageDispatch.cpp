@@ -148,6 +148,18 @@ bool RewriteInput(qvWindow* window, HWND hwnd, UINT& message, WPARAM& wParam, LP
   }
 }
 
+// Keyboard and mouse input addressed to a window whose top-level window is
+// disabled: the platform sends none there, but input already on its way
+// when the window was disabled, or a focus or capture kept from before,
+// would still bring some. The modal loop drops it.
+bool IsInputForDisabledWindow(const MSG& msg) {
+  const bool input = (msg.message >= WM_KEYFIRST && msg.message <= WM_KEYLAST) ||
+                     (msg.message >= WM_MOUSEFIRST && msg.message <= WM_MOUSELAST);
+  if (!input || !msg.hwnd) return false;
+  const HWND root = GetAncestor(msg.hwnd, GA_ROOT);
+  return root && !IsWindowEnabled(root);
+}
+
 }  // namespace
 
 HWND MdiClientWindow() { return mdiClient; }
@@ -332,6 +344,11 @@ int RunModalLoop(HWND modalWindow) {
   }
   modalStack->Append(modalWindow);
   EnableAllButOne(modalWindow, false);
+  // Disabling a window leaves the mouse with a control of it that holds it
+  // (a button takes it while the pointer rests on it): every click would
+  // go on reaching that control, whatever window lies in front.
+  const HWND captured = GetCapture();
+  if (captured && captured != modalWindow && !IsChild(modalWindow, captured)) ReleaseCapture();
 
   MSG msg = {};
   while (PeekMessageA(&msg, nullptr, WM_MOUSEFIRST, WM_MBUTTONDBLCLK, PM_REMOVE)) {
@@ -340,8 +357,10 @@ int RunModalLoop(HWND modalWindow) {
   do {
     if (PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE)) {
       if (!GetMessageA(&msg, nullptr, 0, 0)) break;
-      TranslateMessage(&msg);
-      DispatchMessageA(&msg);
+      if (!IsInputForDisabledWindow(msg)) {
+        TranslateMessage(&msg);
+        DispatchMessageA(&msg);
+      }
       RunIdlePass();
     } else {
       RunIdlePass();

@@ -107,6 +107,12 @@ qvEvent::qvEvent(LPARAM lParam, qvWindow* window, UINT message, WPARAM wParam)
       }
       break;
     }
+    case WM_SYSCOMMAND:
+      // wParam: the command, its low four bits the platform's own; lParam:
+      // for SC_KEYMENU, the character of Alt and a key (0 for Alt alone, a
+      // space for the system menu).
+      if ((wParam & 0xFFF0) == SC_KEYMENU && lParam > ' ') accessKey = static_cast<int32_t>(lParam);
+      break;
     case WM_DPICHANGED: {
       // wParam's low word: the new DPI; lParam: the window rectangle the
       // platform suggests for it.

@@ -101,6 +101,9 @@ public:
   // suggests for it (empty when none).
   int32_t dpi = 0;
   qvRect suggested;
+  // Alt and a letter: the letter, which the platform sends as a menu key
+  // (WM_SYSCOMMAND, SC_KEYMENU); 0 otherwise.
+  int32_t accessKey = 0;
   // A command from a platform push button, which keeps the keyboard focus
   // after a click: the dispatch gives it back to the toolkit's window.
   bool fromPlatformButton = false;

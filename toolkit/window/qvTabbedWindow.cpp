@@ -1,5 +1,7 @@
 #include "toolkit/window/qvTabbedWindow.h"
 
+#include <cctype>
+
 #include "toolkit/controls/qvControl.h"
 
 namespace {
@@ -22,6 +24,7 @@ int qvTabbedWindow::AddToTabOrder(qvControl* control) {
 }
 
 bool qvTabbedWindow::OnOtherMessage(qvEvent& event) {
+  if (event.accessKey) return !PressAccessKey(event.accessKey);
   if (event.message != WM_ACTIVATE) return qvWindow::OnOtherMessage(event);
   // wParam's low word: WA_INACTIVE, WA_ACTIVE or WA_CLICKACTIVE.
   if (LOWORD(event.wParam) == WA_INACTIVE) {
@@ -40,6 +43,18 @@ bool qvTabbedWindow::OnOtherMessage(qvEvent& event) {
     }
   }
   return true;
+}
+
+bool qvTabbedWindow::PressAccessKey(int32_t key) {
+  const int wanted = std::toupper(key & 0xFF);
+  for (qvControl* control : tabOrder) {
+    if (!Available(control) || std::toupper(static_cast<unsigned char>(control->AccessKey())) != wanted) continue;
+    if (control->TakesFocus()) control->TakeFocus();
+    // Last: pressing it may end the loop or delete the window.
+    control->OnActivate();
+    return true;
+  }
+  return false;
 }
 
 bool qvTabbedWindow::OnCommand(qvEvent& event) {

@@ -27,8 +27,12 @@ public:
   virtual int AddToTabOrder(qvControl* control);
   // The focus comes back to the control that had it when the window is
   // activated again (the platform would give it to the window itself), or
-  // to the first available control in the order.
+  // to the first available control in the order. Alt and a letter press
+  // the available control of the order whose access key it is.
   bool OnOtherMessage(qvEvent& event) override;
+  // Presses the first available control in the order whose access key is
+  // key (either case), after giving it the focus; false when none is.
+  bool PressAccessKey(int32_t key);
 
   const PointerList<qvControl>& TabOrder() const { return tabOrder; }
 

@@ -70,6 +70,10 @@ std::string Describe(IAccessible* object) {
     GetStateTextA(static_cast<DWORD>(bit), text, sizeof text);
     line += std::string(" ") + text;
   }
+
+  BSTR shortcut = nullptr;
+  if (object->get_accKeyboardShortcut(Self(), &shortcut) == S_OK && shortcut) line += " " + Narrow(shortcut);
+  SysFreeString(shortcut);
   return line;
 }
 

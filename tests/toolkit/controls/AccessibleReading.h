@@ -30,8 +30,8 @@ IAccessible* ClientObject(HWND hwnd);
 
 // role "name" value "value" state, state...: the role's and the states'
 // texts as oleacc gives them, "(no name)" when there is none, the value
-// only when there is one; "error 0x..." when the object or a property
-// cannot be had.
+// only when there is one, then the keyboard shortcut when there is one
+// ("Alt+I"); "error 0x..." when the object or a property cannot be had.
 std::string Describe(IAccessible* object);
 std::string Describe(HWND hwnd);
 

@@ -2,10 +2,14 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
+#include <memory>
+
 #include "tests/toolkit/controls/ControlTesting.h"
 #include "toolkit/controls/qvButton.h"
 #include "toolkit/controls/qvCaption.h"
 #include "toolkit/controls/qvCheckbox.h"
+#include "toolkit/controls/qvTextList.h"
 #include "toolkit/draw/qvDrawingItem.h"
 
 namespace {
@@ -174,6 +178,56 @@ TEST_F(Looks, CheckboxBoxesAndStates) {
     EXPECT_EQ(box.IsChecked(), s.checked);
   }
   ExpectReports({});
+}
+
+// The smallest rectangle holding every pixel that differs between two
+// snapshots of one window; empty when none does.
+RECT Changed(const Snapshot& before, const Snapshot& after) {
+  RECT changed = {10000, 10000, -1, -1};
+  for (int y = 0; y < before.height; ++y)
+    for (int x = 0; x < before.width; ++x)
+      if (before.Colour(x, y) != after.Colour(x, y)) {
+        changed = {std::min<long>(changed.left, x), std::min<long>(changed.top, y),
+                   std::max<long>(changed.right, x + 1), std::max<long>(changed.bottom, y + 1)};
+      }
+  return changed.right < 0 ? RECT{0, 0, 0, 0} : changed;
+}
+
+// The control with the keyboard shows the dotted mark, around the label's
+// or the text's ink, and only then.
+TEST_F(Looks, TheFocusMarkComesWithTheKeyboard) {
+  StringList lines;
+  lines.Append(TextString("Some text"));
+  struct Case {
+    const char* what;
+    std::function<qvControl*()> make;
+    RECT inkArea;  // where the label's or the text's ink lies
+  };
+  const Case cases[] = {
+      {"check box", [&] { return new qvCheckbox(&host, qvRect(10, 10, 160, 30), "  I accept.", 4); }, {14, 0, 150, 20}},
+      {"button", [&] { return new qvButton(&host, qvRect(10, 40, 110, 66), "Close", 5, qvButton::kSmallLabel); },
+       {3, 3, 97, 23}},
+      {"text list", [&] { return new qvTextList(lines, qvRect(10, 80, 210, 180), &host); }, {1, 1, 183, 99}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    std::unique_ptr<qvControl> control(c.make());
+    host.Present();
+    const Snapshot without(*control);
+    const RECT ink = InkOf(without, RGB(0, 0, 0), c.inkArea);
+    ASSERT_GT(ink.right, 0) << "the label or the text shows";
+    control->TakeFocus();
+    Drain();
+    ASSERT_EQ(GetFocus(), control->GetHandle());
+    const RECT mark = Changed(without, Snapshot(*control));
+    EXPECT_LT(mark.left, ink.left);
+    EXPECT_LT(mark.top, ink.top);
+    EXPECT_GE(mark.right, ink.right);
+    EXPECT_GE(mark.bottom, ink.bottom);
+    SetFocus(host.GetHandle());
+    Drain();
+    EXPECT_EQ(Changed(without, Snapshot(*control)).right, 0) << "the mark goes with the keyboard";
+  }
 }
 
 // The host answers a report by reading the box: it must see the new state.

@@ -264,7 +264,7 @@ TEST(ScrollbarRepeat, AHeldArrowRepeatsAfter350MsThenEvery50Ms) {
   list.wanted = kRepeats;
   host.Present();
   qvScrollbar* bar = list.VerticalBar();
-  const int arrowY = 174;  // the bar runs from 1 to 183 of the list: 182 pixels
+  const int arrowY = 190;  // the bar runs from 1 to 199 of the list: 198 pixels
 
   const double beforePress = NowMs();
   PressOn(*bar, 8, arrowY);

@@ -55,15 +55,19 @@ protected:
   ControlHost host{qvRect(0, 0, 640, 400)};
 };
 
+// The vertical range ends where the last line is the bottom row: no blank
+// rows past the text.
 TEST_F(TextList, RowsAndRangesFollowTheClientArea) {
   struct Case {
     int lines, height;
     int rows, verticalMaximum;
   } cases[] = {
-      {100, 302, 20, 85},  // five rows past the end
+      {100, 302, 20, 80},
+      {20, 302, 20, 0},   // exactly a page
+      {21, 302, 20, 1},
       {0, 302, 20, 0},
-      {0, 47, 3, 2},
-      {10, 16, 0, 15},     // no row fits
+      {0, 47, 3, 0},
+      {10, 16, 0, 10},    // no row fits: each line can still come first
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(std::to_string(c.lines) + " lines, " + std::to_string(c.height) + " high");
@@ -72,36 +76,46 @@ TEST_F(TextList, RowsAndRangesFollowTheClientArea) {
     EXPECT_EQ(list.VerticalBar()->GetMinimum(), 0);
     EXPECT_EQ(list.VerticalBar()->GetMaximum(), c.verticalMaximum);
     EXPECT_EQ(list.VerticalBar()->GetPageSize(), c.rows);
+    EXPECT_FALSE(list.ScrollsSideways());
+    EXPECT_FALSE(IsWindowVisible(list.HorizontalBar()->GetHandle()));
+    list.ScrollByKey(kKeyEnd);
+    EXPECT_EQ(list.FirstVisibleLine(), c.verticalMaximum) << "End shows the last line";
     if (c.lines == 0 || c.rows == 0) {
       EXPECT_FALSE(HasBlack(list)) << "no text drawn";
     }
   }
 }
 
-// The horizontal range lets the widest line (tabs expanded) show its end
-// within the last tenth of the bar's width.
-TEST_F(TextList, TheHorizontalRangeComesFromTheWidestLine) {
+// The horizontal bar shows only while a line (tabs expanded) is wider than
+// the text area, and then scrolls exactly to that line's end.
+TEST_F(TextList, TheHorizontalBarComesWithALineWiderThanTheList) {
   StringList lines = Numbered(3);
   const std::string wide = "a\ttabbed line that is rather wider than the list is";
   lines.Append(TextString(wide.c_str()));
   qvTextList list(lines, qvRect(10, 10, 210, 110), &host);
   const int widest = TextWidth(wide);
   EXPECT_EQ(list.WidestLine(), widest);
-  const int w = 200 - 17;
-  EXPECT_EQ(list.HorizontalBar()->GetMaximum(), std::max(0, static_cast<int>(widest - 0.9 * w)));
-  EXPECT_EQ(list.HorizontalBar()->GetPageSize(), w - 5);
+  ASSERT_GT(widest, list.TextWidth());
+  EXPECT_TRUE(list.ScrollsSideways());
+  EXPECT_TRUE(IsWindowVisible(list.HorizontalBar()->GetHandle()));
+  EXPECT_EQ(list.HorizontalBar()->GetMaximum(), widest - list.TextWidth());
+  EXPECT_EQ(list.HorizontalBar()->GetPageSize(), list.TextWidth());
+  EXPECT_EQ(list.VisibleLines(), (100 - 2 - kScrollbarThickness) / kTextRowHeight) << "the bar takes its rows";
 
-  qvTextList narrow(Numbered(3), qvRect(220, 10, 420, 110), &host);
-  EXPECT_EQ(narrow.HorizontalBar()->GetMaximum(), 0) << "narrower than 90 % of the bar: no sideways scrolling";
+  // Replaced by narrower lines, the bar goes and its rows come back.
+  list.SetLines(Numbered(3), 0);
+  EXPECT_FALSE(list.ScrollsSideways());
+  EXPECT_FALSE(IsWindowVisible(list.HorizontalBar()->GetHandle()));
+  EXPECT_EQ(list.VisibleLines(), (100 - 2) / kTextRowHeight);
 }
 
-// A line longer than the conversion buffer is measured and drawn cut to what
-// the buffer holds, never written past it.
-TEST_F(TextList, ALineLongerThanTheConversionBufferIsCut) {
+// A line far longer than any row is measured and drawn whole.
+TEST_F(TextList, AVeryLongLineIsMeasuredWhole) {
   StringList lines;
-  lines.Append(TextString(std::string(ConversionBuffer::kSize + 500, 'i').c_str()));
+  const std::string longLine(ConversionBuffer::kSize + 500, 'i');
+  lines.Append(TextString(longLine.c_str()));
   qvTextList list(lines, qvRect(10, 10, 210, 110), &host);
-  EXPECT_EQ(list.WidestLine(), TextWidth(std::string(ConversionBuffer::kMaxText, 'i')));
+  EXPECT_EQ(list.WidestLine(), TextWidth(longLine));
   list.Redraw();
   EXPECT_TRUE(HasBlack(list));
 }
@@ -119,7 +133,7 @@ TEST_F(TextList, ScrollingRedrawsTheRightRows) {
     reference.Redraw();
     EXPECT_TRUE(SameRows(list, reference)) << "first line " << first;
   };
-  const int barLength = 202 - 17 - 1;  // 184
+  const int barLength = 202 - 2;  // inside the frame, no horizontal bar below
   auto apart = [&] { ClickOn(host, 630, 390); };
 
   apart();

@@ -179,15 +179,22 @@ TEST(qvDrawingItemTest, OnlyTheBaseResetForgetsItsObject) {
 }
 
 TEST(qvFontTest, KindsAskForTheirFaceHeightAndWeight) {
-  struct Case { int kind; const char* face; int height, weight; } cases[] = {
-      {qvFontSmall, "MS Sans Serif", 8, FW_NORMAL}, {qvFontSmallBold, "MS Sans Serif", 8, FW_BOLD},
-      {qvFontLarge, "Helvetica", 16, FW_NORMAL},    {qvFontLargeBold, "Helvetica", 16, FW_BOLD}};
+  // The small faces by their letters' height in points (negative), the
+  // large ones by a cell height in pixels (positive); both scale.
+  struct Case { int kind, dpi; const char* face; int height, weight; } cases[] = {
+      {qvFontSmall, 96, "Microsoft Sans Serif", -11, FW_NORMAL},
+      {qvFontSmallBold, 96, "Microsoft Sans Serif", -11, FW_BOLD},
+      {qvFontSmall, 192, "Microsoft Sans Serif", -21, FW_NORMAL},
+      {qvFontLarge, 96, "Helvetica", 16, FW_NORMAL},
+      {qvFontLargeBold, 96, "Helvetica", 16, FW_BOLD},
+      {qvFontLarge, 144, "Helvetica", 24, FW_NORMAL}};
   for (const Case& c : cases) {
-    qvFont font(c.kind);
+    SCOPED_TRACE(testing::Message() << c.kind << " at " << c.dpi);
+    qvFont font(c.kind, c.dpi);
     LOGFONTA asked{};
-    ASSERT_EQ(GetObjectA(font.handle, sizeof asked, &asked), static_cast<int>(sizeof asked)) << c.kind;
+    ASSERT_EQ(GetObjectA(font.handle, sizeof asked, &asked), static_cast<int>(sizeof asked));
     EXPECT_STREQ(asked.lfFaceName, c.face);
-    EXPECT_EQ(asked.lfHeight, c.height) << "positive: a cell height";
+    EXPECT_EQ(asked.lfHeight, c.height);
     EXPECT_EQ(asked.lfWeight, c.weight);
     EXPECT_EQ(asked.lfQuality, ANTIALIASED_QUALITY);
     EXPECT_FALSE(asked.lfItalic || asked.lfUnderline || asked.lfStrikeOut || asked.lfCharSet);
@@ -202,6 +209,24 @@ TEST(qvFontTest, KindsAskForTheirFaceHeightAndWeight) {
     EXPECT_TRUE(font.handle == nullptr && font.context == nullptr) << kind;
     EXPECT_EQ(canvas.Current(OBJ_FONT), original) << kind;
   }
+}
+
+// The small face the platform gives is a scalable one, twice as tall at
+// twice the DPI: a bitmap face would come in its few fixed sizes.
+TEST(qvFontTest, TheSmallFaceIsScalable) {
+  Canvas canvas;
+  int height[2] = {};
+  for (int i : {0, 1}) {
+    qvFont font(qvFontSmall, 96 * (i + 1));
+    font.SelectInto(canvas.dc);
+    TEXTMETRICA metrics{};
+    ASSERT_TRUE(GetTextMetricsA(canvas.dc, &metrics));
+    EXPECT_TRUE(metrics.tmPitchAndFamily & TMPF_TRUETYPE) << "at " << 96 * (i + 1);
+    height[i] = metrics.tmHeight;
+    font.Deselect();
+  }
+  EXPECT_GE(height[0], 12) << "as tall as the bitmap face's smallest size";
+  EXPECT_NEAR(height[1], 2 * height[0], 2);
 }
 
 TEST(qvFontTest, TextDrawsInsideTheBoxItMeasures) {

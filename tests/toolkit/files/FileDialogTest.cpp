@@ -10,6 +10,7 @@
 #include <shlobj.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -270,7 +271,16 @@ TEST_F(FileDialogTest, BrowseFolderRefusesPathsThatMayHaveBeenCut) {
     // until the tree shows its result.
     const std::string parentName = parent.substr(root.size() + 1);
     BrowseScript script(IDOK, deep);
+    std::string message;
+    bool pressed = false;
     DialogDriver driver([&] {
+      if (const HWND box = FindDialog("Attention !")) {
+        message = ItemText(box, 0xFFFF);
+        PostMessageA(box, WM_COMMAND, IDOK, 0);
+        return true;
+      }
+      // A refused path is told once the browser has closed.
+      if (pressed) return false;
       const HWND browser = FindDialog("Browse for Folder");
       if (!browser) return false;
       const HWND tree = GetDlgItem(browser, 0x3741);
@@ -281,15 +291,91 @@ TEST_F(FileDialogTest, BrowseFolderRefusesPathsThatMayHaveBeenCut) {
       } else if (TreeItemText(tree, item) != script.awaited) {
         SendMessageA(browser, BFFM_SETSELECTIONA, TRUE, reinterpret_cast<LPARAM>(parent.c_str()));
       }
-      return script.Step();
+      pressed = script.Step();
+      return pressed && c.chosen;
     });
     qvFileSpec spec("C:\\stale\\");
     EXPECT_EQ(spec.BrowseFolder("Pick", false), c.chosen);
+    EXPECT_FALSE(driver.GaveUp());
+    EXPECT_EQ(message.find("too long") != std::string::npos, !c.chosen) << message;
     EXPECT_EQ(script.selected, script.awaited) << "the deep folder was picked";
     EXPECT_EQ(spec.GetFullPath(), c.chosen ? deep : "");
     EXPECT_EQ(spec.GetFolder(), c.chosen ? deep : "");
     RunUnixShell("rm -rf '" + UnixPath(parent) + "'");
   }
+}
+
+// The browser offers "Make New Folder" and a field to type a path in. A
+// full path typed there is taken as typed, though no folder has it yet;
+// anything else typed that names no folder is told and the browser stays;
+// an item that is no folder of a drive is told, not silently dropped.
+TEST_F(FileDialogTest, BrowseFolderTakesTypedPathsAndTellsWhatItCannotTake) {
+  MakeFolder("Existing");
+  LPITEMIDLIST computer = nullptr;
+  ASSERT_EQ(SHGetSpecialFolderLocation(nullptr, CSIDL_DRIVES, &computer), S_OK);
+  struct Case {
+    const char* what;
+    std::wstring typed;      // typed in the field; empty: "My Computer" chosen in the list
+    std::string fullPath;    // "" when nothing is taken
+    std::string message;     // the start of what the user is told, or ""
+    bool staysOpen;          // the browser is still there after the message
+  };
+  const std::wstring wideRoot(root.begin(), root.end());
+  const Case cases[] = {
+      {"a full path of folders still to make", wideRoot + L"\\New\\Deeper", Path("New\\Deeper"), "", false},
+      {"a full path of a folder there", wideRoot + L"\\Existing", Path("Existing"), "", false},
+      {"a bare name", L"Plug-ins", "", "Type a folder's full path", true},
+      {"a look-alike letter", wideRoot + L"\\\uFF44ist", "", "The folder \"" + root + "\\?ist\" cannot be used", false},
+      {"a computer, not a folder", L"", "", "\"", false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    bool newFolder = false, field = false, pressed = false, stayed = false;
+    std::string message;
+    DialogDriver driver([&] {
+      if (const HWND box = FindDialog("Attention !")) {
+        message = ItemText(box, 0xFFFF);
+        PostMessageA(box, WM_COMMAND, IDOK, 0);
+        return false;
+      }
+      const HWND browser = FindDialog("Browse for Folder");
+      if (!browser) return pressed;
+      if (pressed) {
+        // Still open after the OK: told, and left for another try.
+        if (message.empty()) return false;
+        stayed = true;
+        PostMessageA(browser, WM_COMMAND, IDCANCEL, 0);
+        return true;
+      }
+      for (HWND child = GetWindow(browser, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+        char text[64] = "", kind[32] = "";
+        GetWindowTextA(child, text, sizeof text);
+        GetClassNameA(child, kind, sizeof kind);
+        std::string label(text);
+        label.erase(std::remove(label.begin(), label.end(), '&'), label.end());
+        newFolder |= label == "Make New Folder" && IsWindowVisible(child);
+        field |= std::string(kind) == "Edit" && IsWindowVisible(child);
+      }
+      if (c.typed.empty())
+        SendMessageA(browser, BFFM_SETSELECTIONA, FALSE, reinterpret_cast<LPARAM>(computer));
+      else
+        SetWindowTextW(FindWindowExW(browser, nullptr, L"Edit", nullptr), c.typed.c_str());
+      PostMessageA(browser, WM_COMMAND, IDOK, 0);
+      pressed = true;
+      return false;
+    });
+    qvFileSpec spec("C:\\stale\\");
+    EXPECT_EQ(spec.BrowseFolder("Pick", false), !c.fullPath.empty());
+    EXPECT_FALSE(driver.GaveUp());
+    EXPECT_TRUE(newFolder) << "\"Make New Folder\" is offered";
+    EXPECT_TRUE(field) << "and a field for a path";
+    EXPECT_EQ(spec.GetFullPath(), c.fullPath);
+    EXPECT_EQ(message.rfind(c.message, 0), 0u) << message;
+    if (!c.message.empty()) EXPECT_NE(message.find("hoose"), std::string::npos) << "and what to do: " << message;
+    EXPECT_EQ(stayed, c.staysOpen);
+  }
+  CoTaskMemFree(computer);
+  EXPECT_FALSE(Exists("New")) << "choosing makes no folder";
 }
 
 std::wstring TreeItemTextWide(HWND tree, LPARAM handle) {
