@@ -12,6 +12,11 @@ struct InstallFailure {
   std::string path;    // the file or folder concerned; may be empty
   uint32_t error = 0;  // the platform's error code; 0 when there is none
   std::string reason;  // the installer's own words; empty: the platform's text for error
+  // A volume without room for the payload: the volume, and what the
+  // install needs and what is free there; 0 otherwise.
+  std::string volume;
+  uint64_t bytesNeeded = 0;
+  uint64_t bytesFree = 0;
 };
 
 inline InstallFailure MakeFailure(std::string path, uint32_t error, std::string reason = std::string()) {

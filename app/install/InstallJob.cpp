@@ -76,6 +76,9 @@ bool CheckVolume(const std::string& folder, const std::string& destination, cons
     *failure = MakeFailure(destination, ERROR_DISK_FULL,
                            "the install needs " + Bytes(needed) + " and " + shownVolume + " has " +
                                Bytes(available.QuadPart) + " free");
+    failure->volume = shownVolume;
+    failure->bytesNeeded = needed;
+    failure->bytesFree = available.QuadPart;
     return false;
   }
   const VolumeLimitProblem problem = CheckVolumeLimits(Utf8FromWide(fileSystem), payload);
@@ -169,11 +172,17 @@ void InstallInto(const std::string& source, const std::string& destination, Inst
       !CheckVolume(plan.existingFolder, destination, payload, log, &failure))
     return failed();
   log->Flush();
+  outcome->copyBegan = true;
   if (observer) observer->TotalsCounted({payload.files, payload.bytes});
 
   InstallTransaction transaction(destination);
-  if (CopyPayload(payload, plan, source, destination, transaction, &outcome->copied, reports, stop, &failure) &&
-      transaction.Commit(&outcome->leftovers, &failure)) {
+  bool copied = CopyPayload(payload, plan, source, destination, transaction, &outcome->copied, reports, stop, &failure);
+  if (copied && observer) observer->BeforeCommit();
+  if (copied && stop && stop->load()) {
+    failure = MakeFailure(destination, ERROR_CANCELLED, "the install was stopped");
+    copied = false;
+  }
+  if (copied && transaction.Commit(&outcome->leftovers, &failure)) {
     LogLeftovers(log, outcome->leftovers, "not cleaned up");
     outcome->installed = true;
     return;
@@ -221,8 +230,10 @@ InstallOutcome RunInstallJob(const InstallJob& job, InstallObserver* observer, I
   JobReports reports(observer, log);
   InstallOutcome outcome;
   std::string destination;
-  if (CheckJob(job, log, &destination, &outcome))
+  if (CheckJob(job, log, &destination, &outcome)) {
+    outcome.destination = destination;
     InstallInto(job.source, destination, observer, &reports, job.stop, log, &outcome);
+  }
   else
     reports.CopyFailed(outcome.failure);
   log->Line(LogResultLine(outcome.installed, outcome.copied.files, outcome.copied.bytes, SecondsSince(start)));

@@ -40,6 +40,11 @@ public:
   virtual void TotalsCounted(const CopyTally& totals) = 0;
   // FileCopied follows for each file; CopyFailed (CopyObserver) once for
   // the failure that ends an install, whether a check or the copy found it.
+  // Every file is in place and the install is about to commit: an observer
+  // that holds it here (while a user is asked whether to cancel) decides
+  // with the stop flag, looked at once more after this returns, whether it
+  // commits or is undone.
+  virtual void BeforeCommit() {}
 };
 
 // What to install and where. All texts are borrowed for the call.
@@ -63,6 +68,8 @@ struct InstallOutcome {
   // the disk or the payload did: a location Windows would take for another
   // folder, or a log inside the install folder.
   bool refusedRequest = false;
+  std::string destination;  // the folder the payload goes into, once worked out
+  bool copyBegan = false;   // the checks passed and the copy began (a failure was undone)
   CopyTally copied;       // what was copied (on failure, before it was undone)
   InstallFailure failure;  // what ended a failed install
   // What a failed install could not undo, or a good one could not clean

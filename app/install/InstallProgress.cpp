@@ -12,17 +12,24 @@ std::string FormatCount(uint64_t n) {
   return grouped;
 }
 
-namespace {
-
-// part * 100 / whole rounded down, for part <= whole, whole > 0, without
-// overflow for any 64-bit counts.
-unsigned Percent(uint64_t part, uint64_t whole) {
-  if (part == whole) return 100;
-  if (whole <= UINT64_MAX / 100) return static_cast<unsigned>(part * 100 / whole);
-  return static_cast<unsigned>(part / (whole / 100 + 1));
+std::string FormatSize(uint64_t bytes) {
+  if (bytes < 1024) return FormatCount(bytes) + (bytes == 1 ? " byte" : " bytes");
+  static const char* const kUnits[] = {"KB", "MB", "GB", "TB", "PB", "EB"};
+  // Tenths of a unit, rounded; a rounding that reaches 1,024 units goes
+  // on to the next.
+  uint64_t unit = 1024;
+  size_t index = 0;
+  while (index + 1 < sizeof kUnits / sizeof kUnits[0] && bytes / unit >= 1024) {
+    unit *= 1024;
+    ++index;
+  }
+  uint64_t tenths = bytes / unit * 10 + (bytes % unit * 10 + unit / 2) / unit;
+  if (tenths >= 10240 && index + 1 < sizeof kUnits / sizeof kUnits[0]) {
+    ++index;
+    tenths = (tenths + 512) / 1024;
+  }
+  return FormatCount(tenths / 10) + "." + std::to_string(tenths % 10) + " " + kUnits[index];
 }
-
-}  // namespace
 
 std::string CountOf(uint64_t n, const char* one, const char* many) { return FormatCount(n) + " " + (n == 1 ? one : many); }
 
@@ -31,7 +38,7 @@ std::string ProgressText(uint64_t filesDone, uint64_t filesTotal, uint64_t bytes
   bytesTotal = std::max(bytesTotal, bytesDone);
   std::string text = "Installing. Please wait... " + FormatCount(filesDone) + " of " + FormatCount(filesTotal) +
                      (filesTotal == 1 ? " file" : " files");
-  if (bytesTotal > 0) text += " (" + std::to_string(Percent(bytesDone, bytesTotal)) + "%)";
+  if (bytesTotal > 0) text += ", " + FormatSize(bytesDone) + " of " + FormatSize(bytesTotal);
   return text;
 }
 

@@ -13,13 +13,17 @@ constexpr uint32_t kProgressRepaintInterval = 100;
 // n with a comma between each group of three digits: "1,234,567".
 std::string FormatCount(uint64_t n);
 
+// A size as people read it: "512 bytes", "12.3 KB", "20.7 MB", "1.5 GB"
+// (units of 1,024, one decimal, rounded).
+std::string FormatSize(uint64_t bytes);
+
 // n and the noun that goes with it: "1 file", "1,234 files".
 std::string CountOf(uint64_t n, const char* one, const char* many);
 
-// "Installing. Please wait... 1,234 of 10,000 files (12%)". The percentage
-// is of bytes, rounded down, so 100% shows only when every byte is copied;
-// without any bytes to copy it is left out. A count past its total (the
-// payload changed after it was counted) raises the total to the count.
+// "Installing. Please wait... 1,234 of 10,000 files, 3.2 MB of 4.7 MB":
+// files and bytes each by its own measure; without any bytes to copy the
+// bytes are left out. A count past its total (the payload changed after
+// it was counted) raises the total to the count.
 std::string ProgressText(uint64_t filesDone, uint64_t filesTotal, uint64_t bytesDone, uint64_t bytesTotal);
 
 // Says when a repaint is due, from a millisecond tick count passed in (such

@@ -3,6 +3,14 @@
 #include "app/install/InstallLog.h"
 #include "app/install/InstallProgress.h"
 
+namespace {
+
+// Milliseconds between looks at a held commit: a user's answer is seen at
+// once, to the eye.
+constexpr DWORD kHeldCommitPoll = 10;
+
+}  // namespace
+
 // The copy's reports, kept as counts; the window is only told that they
 // moved, at the pace of the progress display.
 class InstallThread::Reports : public InstallObserver {
@@ -20,6 +28,9 @@ public:
     Tell(owner.filesDone == owner.filesTotal);
   }
   void CopyFailed(const InstallFailure&) override {}
+  void BeforeCommit() override {
+    while (owner.commitHeld && !owner.stop) Sleep(kHeldCommitPoll);
+  }
 
 private:
   void Tell(bool always) {

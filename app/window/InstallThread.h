@@ -34,6 +34,10 @@ public:
   bool Started() const { return thread != nullptr; }
   // Asks the install to stop; it is undone, and the done message follows.
   void Stop() { stop = true; }
+  // Keeps the install from committing while held (a user is being asked
+  // whether to cancel it): it waits, with every file in place, until
+  // released or stopped.
+  void HoldCommit(bool hold) { commitHeld = hold; }
   bool StopAsked() const { return stop; }
   bool Done() const { return done; }
 
@@ -54,6 +58,7 @@ private:
   const std::string product, payloadFolder, source, location, host, hostsSeen, logPath;
   const TargetKind kind;
   std::atomic<bool> stop{false};
+  std::atomic<bool> commitHeld{false};
   std::atomic<bool> done{false};
   std::atomic<uint64_t> filesDone{0}, bytesDone{0}, filesTotal{0}, bytesTotal{0};
   InstallOutcome outcome;  // written by the thread before done is set

@@ -5,14 +5,17 @@
 
 #include "app/install/AFile.h"
 #include "app/install/InstallLog.h"
-#include "app/window/ViewerText.h"
+#include "common/AnsiText.h"
 #include "toolkit/controls/qvButton.h"
 #include "toolkit/controls/qvTextList.h"
 #include "toolkit/draw/qvDevice.h"
 #include "toolkit/files/qvFileSpec.h"
-#include "toolkit/files/qvPicture.h"
 #include "toolkit/window/MessageDispatch.h"
 #include "toolkit/window/ShowMessage.h"
+
+// The list draws UTF-16 through the platform's wide calls; the text is
+// decoded to UTF-16 portably, so the two units must be one.
+static_assert(sizeof(wchar_t) == sizeof(char16_t), "the platform's wide characters are UTF-16 units");
 
 namespace {
 
@@ -52,15 +55,36 @@ ViewerFile ReadViewerFile(const char* path) {
   return result;
 }
 
+std::u16string Utf16FromAnsi(const std::string& text) {
+  const std::wstring wide = WideFromAnsi(text);
+  return std::u16string(wide.begin(), wide.end());
+}
+
+std::u16string TextOf(const ViewerFile& file, const TextForm& form) {
+  if (form.encoding == TextEncoding::kAnsi) return Utf16FromAnsi(file.bytes);
+  return DecodeUnicodeText(file.bytes.data(), file.bytes.size(), form);
+}
+
+RECT WorkAreaOf(HWND window) {
+  MONITORINFO monitor = {};
+  monitor.cbSize = sizeof monitor;
+  if (GetMonitorInfoA(MonitorFromWindow(window, MONITOR_DEFAULTTOPRIMARY), &monitor)) return monitor.rcWork;
+  RECT work = {0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
+  SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0);
+  return work;
+}
+
 }  // namespace
 
 PellioTextFileViewer::PellioTextFileViewer(const qvRect& bounds, const char* title, const char* path,
                                            qvWindow* owner)
     : qvTabbedWindow(bounds, title), file(ReadViewerFile(path)), fileName(FileNameOf(path)) {
-  if (file.read)
-    lines = SplitTextLines(file.bytes.data(), file.bytes.size());
-  else
-    lines.push_back(UnreadableNotice(fileName, SystemErrorText(file.error)));
+  if (file.read) {
+    form = DetectTextForm(file.bytes.data(), file.bytes.size());
+    lines = SplitTextLines(TextOf(file, form));
+  } else {
+    lines.push_back(Utf16FromAnsi(UnreadableNotice(fileName, SystemErrorText(file.error))));
+  }
 
   if (owner) {
     SetOwner(owner->GetHandle());
@@ -75,10 +99,11 @@ PellioTextFileViewer::PellioTextFileViewer(const qvRect& bounds, const char* tit
       std::make_unique<qvButton>(this, at(kClosePlace), "Close", kViewerCloseCommand, qvButton::kSmallLabel);
   saveButton = std::make_unique<qvButton>(this, at(kSavePlace), "Save...", kViewerSaveCommand, qvButton::kSmallLabel);
   textList = std::make_unique<qvTextList>(StringList(), at(kListPlace), this);
+  saveButton->SetAccessKey('S');
+  closeButton->SetAccessKey('C');
   closeButton->SetLayoutPlace(kClosePlace);
   saveButton->SetLayoutPlace(kSavePlace);
   textList->SetLayoutPlace(kListPlace);
-  footerPicture = std::make_unique<qvPicture>(kViewerFooterBitmap);
   AddToTabOrder(textList.get());
   AddToTabOrder(saveButton.get());
   AddToTabOrder(closeButton.get());
@@ -86,19 +111,21 @@ PellioTextFileViewer::PellioTextFileViewer(const qvRect& bounds, const char* tit
   Wrap();
 
   MakeResizable();
-  // The thicker frame takes effect now, around the client area asked for.
+  // The thicker frame takes effect now, around the client area asked for,
+  // which gives way where the whole would not fit the screen's work area.
   RECT outer = {0, 0, bounds.GetWidth(), bounds.GetHeight()};
   AdjustWindowRectForDpi(&outer, GetWindowLongA(GetHandle(), GWL_STYLE), FALSE,
                          GetWindowLongA(GetHandle(), GWL_EXSTYLE), GetDpi());
-  SetWindowPos(GetHandle(), nullptr, 0, 0, outer.right - outer.left, outer.bottom - outer.top,
-               SWP_FRAMECHANGED | SWP_NOMOVE | SWP_NOZORDER);
-  if (owner) CenterWindowOver(GetHandle(), owner->GetHandle());
+  const RECT work = WorkAreaOf(owner ? owner->GetHandle() : GetHandle());
+  const int width = static_cast<int>(std::min(outer.right - outer.left, work.right - work.left));
+  const int height = static_cast<int>(std::min(outer.bottom - outer.top, work.bottom - work.top));
+  SetWindowPos(GetHandle(), nullptr, 0, 0, width, height, SWP_FRAMECHANGED | SWP_NOMOVE | SWP_NOZORDER);
+  CenterWindowOver(GetHandle(), owner ? owner->GetHandle() : GetDesktopWindow());
 }
 
 PellioTextFileViewer::~PellioTextFileViewer() {
   // reset() empties a field before deleting what it held, so a message
   // that reaches the viewer while a control goes finds no half-gone one.
-  footerPicture.reset();
   textList.reset();
   saveButton.reset();
   closeButton.reset();
@@ -120,12 +147,18 @@ void PellioTextFileViewer::Wrap() {
   WrappedText wrapped;
   {
     qvTextList::Measurer measurer(*textList);
-    wrapped = WrapLines(lines, width, [&measurer](const char* text, int count) { return measurer.Width(text, count); });
+    wrapped = WrapLines(lines, width, [&measurer](const char16_t* text, int count) {
+      return measurer.Width(reinterpret_cast<const wchar_t*>(text), count);
+    });
   }
   firstRows = std::move(wrapped.firstRows);
   wrappedWidth = width;
   wrappedDpi = GetDpi();
-  textList->SetLines(wrapped.rows, firstRows.empty() ? 0 : firstRows[topLine]);
+  std::vector<std::wstring> rows;
+  rows.reserve(wrapped.rows.size());
+  for (const std::u16string& row : wrapped.rows) rows.emplace_back(row.begin(), row.end());
+  wrapped.rows.clear();
+  textList->SetLines(std::move(rows), firstRows.empty() ? 0 : firstRows[topLine]);
 }
 
 bool PellioTextFileViewer::OnCommand(qvEvent& event) {
@@ -141,12 +174,6 @@ bool PellioTextFileViewer::OnCommand(qvEvent& event) {
 bool PellioTextFileViewer::OnPaint(qvEvent&) {
   qvPaintDevice device(this);
   FillBackground(device);
-  if (footerPicture) {
-    qvRect area;
-    GetClientArea(area);
-    footerPicture->DrawScaledAt(device, 0, area.GetHeight() - Scaled(footerPicture->PixelHeight()), area.GetWidth(),
-                                GetDpi());
-  }
   return true;
 }
 
@@ -227,13 +254,17 @@ bool PellioTextFileViewer::SaveText(const char* path, uint32_t* error) {
 
 void PellioTextFileViewer::Save() {
   if (!file.read) return;
+  // A button the pointer rests on holds the mouse; it would take clicks
+  // meant for the dialog's place on the screen while the viewer waits.
+  const HWND captured = GetCapture();
+  if (captured && IsChild(GetHandle(), captured)) ReleaseCapture();
   qvFileSpec spec;
   const int types[] = {kTextFilesType};
-  // The dialog reports no choice for a path that does not fit a path
-  // buffer, so what it reports is the whole path.
+  // The dialog, centred over the viewer, reports no choice for a path that
+  // does not fit a path buffer, so what it reports is the whole path.
   if (!spec.SaveFile(1, types, "", fileName.c_str(), nullptr, nullptr, GetHandle())) return;
   const std::string path = spec.GetFullPath();
   uint32_t error = 0;
   if (!SaveText(path.c_str(), &error))
-    ShowMessage(("The text could not be saved.\n\n" + path + ": " + SystemErrorText(error)).c_str());
+    ShowMessage(GetHandle(), ("The text could not be saved.\n\n" + path + ": " + SystemErrorText(error)).c_str());
 }

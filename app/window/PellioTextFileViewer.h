@@ -1,17 +1,20 @@
 // PellioTextFileViewer: the installer's modal viewer of a text file (the
 // release notes, the licence terms): the file's lines, tabs expanded and
 // wrapped to the width the list shows, in a scrolling text list, with
-// "Close" and "Save..." at the bottom right over a strip drawn from bitmap
-// 22020. The file is read once, when the viewer is built, and its bytes are
-// kept, so that Save writes the file exactly as it was read. A file that
-// cannot be read shows a one-line notice instead, and cannot be saved.
+// "Close" and "Save..." at the bottom right. The file is read once, when
+// the viewer is built, and its bytes are kept, so that Save writes the file
+// exactly as it was read. The text is shown in the encoding its bytes say
+// (ViewerText.h): UTF-8 with or without a byte-order mark, UTF-16 with
+// one, or else the ANSI code page; the mark itself is never shown. A file
+// that cannot be read shows a one-line notice instead, and cannot be saved.
 //
-// The window can be resized through its frame; the rows are then wrapped
-// anew. Its own close button is disabled, so "Close", Escape or Enter,
-// which end the modal loop the viewer runs in, are the way back. The arrow
-// and page keys scroll the list whether the list or the viewer has the
-// keyboard; Tab and Shift+Tab move it between the list, "Save..." and
-// "Close". It owns its list, buttons and strip picture.
+// The window never opens larger than the work area of its screen, and can
+// be resized through its frame; the rows are then wrapped anew. Its own
+// close button is disabled, so "Close", Escape or Enter, which end the
+// modal loop the viewer runs in, are the way back. The arrow and page keys
+// scroll the list whether the list or the viewer has the keyboard; Tab and
+// Shift+Tab move it between the list, "Save..." and "Close". It owns its
+// list and buttons.
 #pragma once
 
 #include <cstdint>
@@ -19,17 +22,15 @@
 #include <string>
 #include <vector>
 
-#include "resources/ResourceIds.h"
+#include "app/window/ViewerText.h"
 #include "toolkit/window/qvTabbedWindow.h"
 
 class qvButton;
 class qvControl;
-class qvPicture;
 class qvTextList;
 
 constexpr int kViewerCloseCommand = 2;
 constexpr int kViewerSaveCommand = 3;
-constexpr int kViewerFooterBitmap = IDB_VIEWER_FOOTER;
 
 // A text file's bytes as they were read, or why they could not be.
 struct ViewerFile {
@@ -40,6 +41,7 @@ struct ViewerFile {
 
 class PellioTextFileViewer : public qvTabbedWindow {
 public:
+  // bounds: the client area wanted, kept within the screen's work area.
   // With an owner (not owned), the viewer's platform window belongs to the
   // owner's and opens centred over it.
   PellioTextFileViewer(const qvRect& bounds, const char* title, const char* path, qvWindow* owner = nullptr);
@@ -68,6 +70,8 @@ public:
   bool CanSave() const { return file.read; }
   // The text's own name, which the save dialog offers.
   const std::string& FileName() const { return fileName; }
+  // The encoding the text was read in; the ANSI code page for a notice.
+  TextEncoding Encoding() const { return form.encoding; }
   qvTextList* TextList() const { return textList.get(); }
 
 private:
@@ -81,11 +85,11 @@ private:
   std::unique_ptr<qvButton> closeButton;
   std::unique_ptr<qvButton> saveButton;
   std::unique_ptr<qvTextList> textList;
-  std::unique_ptr<qvPicture> footerPicture;
 
   ViewerFile file;
+  TextForm form;
   std::string fileName;
-  std::vector<std::string> lines;  // tabs expanded; the notice when the file was not read
+  std::vector<std::u16string> lines;  // tabs expanded; the notice when the file was not read
   std::vector<int> firstRows;      // each line's first row, as last wrapped
   int wrappedWidth = -1;           // the text width the rows were last wrapped to
   int wrappedDpi = 0;              // and the DPI of their font

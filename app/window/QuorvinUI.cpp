@@ -14,6 +14,7 @@
 #include "app/install/SetupOptions.h"
 #include "app/window/AbbreviatePath.h"
 #include "app/window/Background.h"
+#include "app/window/FailureMessage.h"
 #include "app/window/InstallThread.h"
 #include "app/window/PellioTextFileViewer.h"
 #include "app/window/ProgressDisplay.h"
@@ -37,12 +38,32 @@ constexpr uint16_t kWindowGreyLevel = 0x7FFF;
 const char kUnknownProduct[] = "Unknown product. We cannot install.";
 const char kAcceptTerms[] =
     "You must accept the terms of the Kestrova Software License Agreement before installing.";
-const char kCopyFailed[] =
-    "An error occurred while copying files. Make sure you have Administrator permissions when installing this "
-    "software.";
 const char kAskCancel[] =
     "Do you want to cancel the installation?\n\nWhat has been installed so far is removed, and the install "
     "folder is left as it was.";
+
+// Each button's and the check box's letter for Alt: the first of the
+// label's letters that no other control on view has.
+struct AccessKey {
+  const char* label;
+  char key;
+};
+constexpr AccessKey kAccessKeys[] = {
+    {"Install", 'I'},         {"Quit", 'Q'},           {"Cancel", 'C'},
+    {"Do Another", 'D'},      {"Show Release Notes...", 'R'}, {"Read the License...", 'L'},
+    {"Change Location...", 'h'}, {"  I accept.", 'a'},
+};
+
+char AccessKeyOf(const char* label) {
+  for (const AccessKey& entry : kAccessKeys)
+    if (std::strcmp(entry.label, label) == 0) return entry.key;
+  return 0;
+}
+
+void Relabel(qvButton* button, const char* label) {
+  button->SetLabel(label);
+  button->SetAccessKey(AccessKeyOf(label));
+}
 
 // The screen's DPI, or less when the window at that scale would not fit
 // the work area (a small screen at a large scale): the largest DPI at
@@ -156,10 +177,6 @@ void QuorvinUI::MakeControls(const qvRect& bounds) {
   // Step texts end inside the panel; a text that would pass its edge ends
   // in "..." (only a long product name does).
   const int textRight = PanelOf(bounds).GetRight() - 10;
-  const qvRect install(r - 110, b - 40, r - 25, b - 20);
-  installButton = Place<qvButton>(install, "Install", kCommandInstall, qvButton::kLargeLabel);
-  cancelButton = Place<qvButton>(qvRect(install.left - 100, install.top, install.right - 100, install.bottom),
-                                 "Cancel", kCommandCancel, qvButton::kLargeLabel);
   auto step = [&](int left, int top, int right, int bottom, const char* text, int flags = kCaptionLeft) {
     stepCaptions.push_back(Place<qvCaption>(qvRect(left, top, right, bottom), text, flags));
   };
@@ -187,6 +204,12 @@ void QuorvinUI::MakeControls(const qvRect& bounds) {
                                  kCaptionLeft | kCaptionEllipsis);
   ShowHost();
   step(45, 320, textRight, 340, "STEP 4 - Click the Install button.");
+  // Made last of the panel's controls, after the texts they follow: a
+  // screen reader reads the window's controls in the order they were made.
+  const qvRect install(r - 110, b - 40, r - 25, b - 20);
+  cancelButton = Place<qvButton>(qvRect(install.left - 100, install.top, install.right - 100, install.bottom),
+                                 "Cancel", kCommandCancel, qvButton::kLargeLabel);
+  installButton = Place<qvButton>(install, "Install", kCommandInstall, qvButton::kLargeLabel);
 
   // The progress text takes the steps' place: a band from 30 above the
   // middle, half the height and 10 more tall, 10 in from the left and 40
@@ -205,6 +228,10 @@ void QuorvinUI::MakeControls(const qvRect& bounds) {
                              static_cast<qvControl*>(changeLocationButton.get()),
                              static_cast<qvControl*>(cancelButton.get()), static_cast<qvControl*>(installButton.get())})
     AddToTabOrder(control);
+  for (qvButton* button : {releaseNotesButton.get(), licenseButton.get(), changeLocationButton.get(),
+                           cancelButton.get(), installButton.get()})
+    button->SetAccessKey(AccessKeyOf(button->GetTitle()));
+  termsCheckbox->SetAccessKey(AccessKeyOf(termsCheckbox->Label()));
   installButton->SetDefault(true);
 }
 
@@ -291,9 +318,12 @@ void QuorvinUI::ShowSteps(bool show) {
 }
 
 void QuorvinUI::OpenViewer(const char* title, const char* file) {
-  qvRect placement;
-  GetPlacement(placement);
-  const qvRect bounds(0, 0, placement.GetWidth() - Scaled(40), placement.GetHeight() + Scaled(40));
+  // Twenty pixels in from each side of the window's client area (at 96
+  // DPI): frame and all, the viewer lies within the window it belongs to,
+  // which already fits the screen.
+  RECT client = {};
+  GetClientRect(GetHandle(), &client);
+  const qvRect bounds(0, 0, client.right - Scaled(40), client.bottom - Scaled(40));
   auto viewer = std::make_unique<PellioTextFileViewer>(bounds, title, setup.FileOf(file).c_str(), this);
   viewer->Show();
   RunModalLoop(viewer->GetHandle());
@@ -338,13 +368,13 @@ bool QuorvinUI::OnCommand(qvEvent& event) {
           return false;
       }
       // "Do Another".
-      installButton->SetLabel("Install");
+      Relabel(installButton.get(), "Install");
       installButton->Enable();
       cancelButton->Enable();
       ShowSteps(true);
       progressCaption->Hide();
       progressCaption->SetText("Installing. Please wait...");
-      cancelButton->SetLabel("Cancel");
+      Relabel(cancelButton.get(), "Cancel");
       installFinished = 0;
       state = State::kReady;
       Focus(releaseNotesButton.get());
@@ -405,7 +435,8 @@ bool QuorvinUI::OnOtherMessage(qvEvent& event) {
         RequestClose();
         return false;
       }
-      return true;
+      // Alt and a letter: the control it underlines.
+      return qvTabbedWindow::OnOtherMessage(event);
     case WM_SETCURSOR:
       // wParam: the window under the pointer; lParam's low word: where in it.
       if (state == State::kInstalling && LOWORD(event.lParam) == HTCLIENT) {
@@ -457,11 +488,18 @@ void QuorvinUI::RequestClose() {
 void QuorvinUI::ConfirmCancel() {
   if (confirming || !install || install->StopAsked()) return;
   confirming = true;
+  // No commit behind the question: the copy may finish, but the install
+  // waits for the answer before it is done.
+  install->HoldCommit(true);
   const bool stop = AskYesNo(GetHandle(), kAskCancel);
   confirming = false;
-  // The install may have ended while the question was open.
-  if (!stop || state != State::kInstalling) return;
+  if (!install || state != State::kInstalling) return;
+  if (!stop) {
+    install->HoldCommit(false);
+    return;
+  }
   install->Stop();
+  install->HoldCommit(false);
   cancelButton->Disable();
   progressCaption->SetText("Cancelling. Please wait...");
 }
@@ -471,10 +509,10 @@ bool QuorvinUI::RunInstall() {
   state = State::kInstalling;
   cursor = {1, kFirstBusyFrame};
   SetCursor(LoadCursorA(ModuleInstance(), MAKEINTRESOURCEA(kFirstBusyFrame)));
-  installButton->SetLabel("Quit");
+  Relabel(installButton.get(), "Quit");
   installButton->Disable();
   cancelButton->Enable();
-  cancelButton->SetLabel("Cancel");
+  Relabel(cancelButton.get(), "Cancel");
   // Before the steps hide: a hidden control keeps no focus worth having.
   Focus(cancelButton.get());
   ShowSteps(false);
@@ -487,7 +525,9 @@ bool QuorvinUI::RunInstall() {
     install.reset();
     state = State::kFailed;
     lastInstall = LastInstall::kFailed;
-    ShowMessage(GetHandle(), (std::string(kCopyFailed) + "\n\n" + SystemErrorText(GetLastError())).c_str());
+    const uint32_t error = GetLastError();
+    ShowMessage(GetHandle(),
+                FailureMessage(MakeFailure("", error), {setup.payload, false, SystemErrorText(error)}).c_str());
     progressCaption->SetText("ERROR: Installation Failed.");
     installFinished = 1;
     installButton->Enable();
@@ -512,13 +552,14 @@ void QuorvinUI::FinishInstall() {
 
   // The result's text comes last: whoever watches it sees the buttons
   // already in their new state.
-  const char* result = "ERROR: Installation Failed.";
+  std::string result = "ERROR: Installation Failed.";
   if (outcome.installed) {
     state = State::kComplete;
     lastInstall = LastInstall::kInstalled;
-    result = "Installation Complete.";
+    // And where, on a line of its own.
+    result = "Installation Complete.\n\nInstalled in " + outcome.destination;
     cancelButton->Enable();
-    cancelButton->SetLabel("Do Another");
+    Relabel(cancelButton.get(), "Do Another");
   } else if (stopped) {
     state = State::kCancelled;
     lastInstall = LastInstall::kCancelled;
@@ -532,13 +573,13 @@ void QuorvinUI::FinishInstall() {
   installButton->Enable();
   Focus(installButton.get());
   if (state == State::kFailed) {
-    // The message names the path and the cause on a line of its own: the
-    // advice about rights is only one of the reasons an install fails.
+    // The cause first, then what to do; the advice about rights only where
+    // it fits.
     const InstallFailure& failure = outcome.failure;
-    const std::string cause = (failure.path.empty() ? "" : failure.path + ": ") + FailureText(failure);
-    ShowMessage(GetHandle(), (std::string(kCopyFailed) + "\n\n" + cause).c_str());
+    ShowMessage(GetHandle(),
+                FailureMessage(failure, {setup.payload, outcome.copyBegan, SystemErrorText(failure.error)}).c_str());
   }
-  progressCaption->SetText(result);
+  progressCaption->SetText(result.c_str());
   RedrawTree(true);
   resultShownAt = GetTickCount();
 }

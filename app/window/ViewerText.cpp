@@ -4,11 +4,79 @@
 
 namespace {
 
+bool IsHighSurrogate(char32_t unit) { return unit >= 0xD800 && unit <= 0xDBFF; }
+bool IsLowSurrogate(char32_t unit) { return unit >= 0xDC00 && unit <= 0xDFFF; }
+
+// Marks drawn over the character before them: the combining diacritical
+// blocks and the variation selectors.
+bool IsCombiningMark(char16_t unit) {
+  return (unit >= 0x0300 && unit <= 0x036F) || (unit >= 0x1AB0 && unit <= 0x1AFF) ||
+         (unit >= 0x1DC0 && unit <= 0x1DFF) || (unit >= 0x20D0 && unit <= 0x20FF) ||
+         (unit >= 0xFE00 && unit <= 0xFE0F) || (unit >= 0xFE20 && unit <= 0xFE2F);
+}
+
+// A unit that belongs to the character before it: a row never starts there
+// and a tab's column does not count it.
+bool JoinsPrevious(char16_t unit) { return IsLowSurrogate(unit) || IsCombiningMark(unit); }
+
+void AppendCodePoint(char32_t codePoint, std::u16string& out) {
+  if (codePoint < 0x10000) {
+    out += static_cast<char16_t>(codePoint);
+    return;
+  }
+  codePoint -= 0x10000;
+  out += static_cast<char16_t>(0xD800 + (codePoint >> 10));
+  out += static_cast<char16_t>(0xDC00 + (codePoint & 0x3FF));
+}
+
+// One step through UTF-8: a code point and the bytes it took, or, for an
+// ill-formed sequence, the bytes of its maximal part (one at least).
+struct Utf8Step {
+  char32_t codePoint;
+  size_t length;
+  bool valid;
+};
+
+Utf8Step NextUtf8(const unsigned char* bytes, size_t left) {
+  const unsigned char lead = bytes[0];
+  if (lead < 0x80) return {lead, 1, true};
+  // The second byte's range is narrower after some leads: E0 and F0 would
+  // otherwise allow longer forms than needed, ED surrogates, F4 code points
+  // past U+10FFFF.
+  size_t following;
+  char32_t codePoint;
+  unsigned char low = 0x80, high = 0xBF;
+  if (lead >= 0xC2 && lead <= 0xDF) {
+    following = 1;
+    codePoint = lead & 0x1F;
+  } else if (lead >= 0xE0 && lead <= 0xEF) {
+    following = 2;
+    codePoint = lead & 0x0F;
+    if (lead == 0xE0) low = 0xA0;
+    if (lead == 0xED) high = 0x9F;
+  } else if (lead >= 0xF0 && lead <= 0xF4) {
+    following = 3;
+    codePoint = lead & 0x07;
+    if (lead == 0xF0) low = 0x90;
+    if (lead == 0xF4) high = 0x8F;
+  } else {
+    return {0, 1, false};  // a continuation byte, or a lead no valid sequence has
+  }
+  size_t at = 1;
+  for (; at <= following; ++at) {
+    if (at >= left || bytes[at] < low || bytes[at] > high) return {0, at, false};
+    codePoint = (codePoint << 6) | (bytes[at] & 0x3F);
+    low = 0x80;
+    high = 0xBF;
+  }
+  return {codePoint, at, true};
+}
+
 // The most characters of text[0 .. limit) that fit in width, 1 at least:
 // doubling counts find a count that does not fit, then halving narrows it
 // down, so no measure covers much more than twice a row, however long the
 // line. Widths grow with the count, as drawn text does.
-int FitCount(const char* text, int limit, int width, const TextMeasure& measure) {
+int FitCount(const char16_t* text, int limit, int width, const TextMeasure& measure) {
   if (limit <= 1 || measure(text, 1) > width) return 1;
   int fits = 1, over = 0;
   for (int count = 2;; count = count > limit / 2 ? limit : count * 2) {
@@ -34,34 +102,106 @@ int FitCount(const char* text, int limit, int width, const TextMeasure& measure)
 }
 
 // Each tab becomes the spaces up to the next multiple of kTabColumns.
-std::string ExpandTabs(const std::string& line) {
-  if (line.find('\t') == std::string::npos) return line;
-  std::string expanded;
-  expanded.reserve(line.size() + kTabColumns);
-  for (char c : line) {
-    if (c == '\t')
-      expanded.append(kTabColumns - expanded.size() % kTabColumns, ' ');
-    else
-      expanded += c;
+std::u16string ExpandTabs(const char16_t* text, size_t length) {
+  if (std::find(text, text + length, u'\t') == text + length) return std::u16string(text, length);
+  std::u16string expanded;
+  expanded.reserve(length + kTabColumns);
+  size_t column = 0;
+  for (size_t i = 0; i < length; ++i) {
+    if (text[i] == u'\t') {
+      const size_t spaces = kTabColumns - column % kTabColumns;
+      expanded.append(spaces, u' ');
+      column += spaces;
+    } else {
+      expanded += text[i];
+      if (!JoinsPrevious(text[i])) ++column;
+    }
   }
   return expanded;
 }
 
 }  // namespace
 
-std::vector<std::string> SplitTextLines(const char* data, size_t size) {
-  std::vector<std::string> lines;
+TextForm DetectTextForm(const char* data, size_t size) {
+  const auto* bytes = reinterpret_cast<const unsigned char*>(data);
+  if (size >= 3 && bytes[0] == 0xEF && bytes[1] == 0xBB && bytes[2] == 0xBF) return {TextEncoding::kUtf8, 3};
+  if (size >= 2 && bytes[0] == 0xFF && bytes[1] == 0xFE) return {TextEncoding::kUtf16LittleEndian, 2};
+  if (size >= 2 && bytes[0] == 0xFE && bytes[1] == 0xFF) return {TextEncoding::kUtf16BigEndian, 2};
+  const bool beyondAscii = std::any_of(bytes, bytes + size, [](unsigned char byte) { return byte >= 0x80; });
+  if (beyondAscii && IsValidUtf8(data, size)) return {TextEncoding::kUtf8, 0};
+  return {TextEncoding::kAnsi, 0};
+}
+
+bool IsValidUtf8(const char* data, size_t size) {
+  const auto* bytes = reinterpret_cast<const unsigned char*>(data);
+  for (size_t at = 0; at < size;) {
+    const Utf8Step step = NextUtf8(bytes + at, size - at);
+    if (!step.valid) return false;
+    at += step.length;
+  }
+  return true;
+}
+
+std::u16string DecodeUtf8(const char* data, size_t size) {
+  const auto* bytes = reinterpret_cast<const unsigned char*>(data);
+  std::u16string text;
+  text.reserve(size);  // never more units than bytes
+  for (size_t at = 0; at < size;) {
+    const Utf8Step step = NextUtf8(bytes + at, size - at);
+    AppendCodePoint(step.valid ? step.codePoint : kReplacementCharacter, text);
+    at += step.length;
+  }
+  return text;
+}
+
+std::u16string DecodeUtf16(const char* data, size_t size, bool bigEndian) {
+  const auto* bytes = reinterpret_cast<const unsigned char*>(data);
+  const auto unitAt = [&](size_t at) -> char16_t {
+    return static_cast<char16_t>(bigEndian ? bytes[at] << 8 | bytes[at + 1] : bytes[at + 1] << 8 | bytes[at]);
+  };
+  std::u16string text;
+  text.reserve(size / 2 + 1);
+  const size_t whole = size & ~static_cast<size_t>(1);
+  for (size_t at = 0; at < whole; at += 2) {
+    const char16_t unit = unitAt(at);
+    if (IsHighSurrogate(unit) && at + 2 < whole && IsLowSurrogate(unitAt(at + 2))) {
+      text += unit;
+      text += unitAt(at + 2);
+      at += 2;
+    } else {
+      text += IsHighSurrogate(unit) || IsLowSurrogate(unit) ? kReplacementCharacter : unit;
+    }
+  }
+  if (whole != size) text += kReplacementCharacter;
+  return text;
+}
+
+std::u16string DecodeUnicodeText(const char* data, size_t size, const TextForm& form) {
+  const size_t mark = std::min(form.markLength, size);
+  switch (form.encoding) {
+    case TextEncoding::kUtf8: return DecodeUtf8(data + mark, size - mark);
+    case TextEncoding::kUtf16LittleEndian: return DecodeUtf16(data + mark, size - mark, false);
+    case TextEncoding::kUtf16BigEndian: return DecodeUtf16(data + mark, size - mark, true);
+    case TextEncoding::kAnsi: break;
+  }
+  return std::u16string();
+}
+
+std::vector<std::u16string> SplitTextLines(const std::u16string& text) {
+  std::vector<std::u16string> lines;
+  const char16_t* data = text.data();
+  const size_t size = text.size();
   size_t at = 0;
   while (at < size) {
     size_t end = at;
-    while (end < size && data[end] != '\r' && data[end] != '\n') ++end;
-    lines.push_back(ExpandTabs(std::string(data + at, end - at)));
+    while (end < size && data[end] != u'\r' && data[end] != u'\n') ++end;
+    lines.push_back(ExpandTabs(data + at, end - at));
     // One line end: a carriage return with the line feed after it, or
     // either alone.
-    if (end < size && data[end] == '\r') {
+    if (end < size && data[end] == u'\r') {
       ++end;
-      if (end < size && data[end] == '\n') ++end;
-    } else if (end < size && data[end] == '\n') {
+      if (end < size && data[end] == u'\n') ++end;
+    } else if (end < size && data[end] == u'\n') {
       ++end;
     }
     at = end;
@@ -69,11 +209,11 @@ std::vector<std::string> SplitTextLines(const char* data, size_t size) {
   return lines;
 }
 
-void WrapLine(const std::string& line, int width, const TextMeasure& measure, StringList& rows) {
-  const char* text = line.data();
+void WrapLine(const std::u16string& line, int width, const TextMeasure& measure, std::vector<std::u16string>& rows) {
+  const char16_t* text = line.data();
   const int length = static_cast<int>(line.size());
   if (length == 0 || measure(text, length) <= width) {
-    rows.Append(TextString(text, length));
+    rows.push_back(line);
     return;
   }
   int start = 0;
@@ -81,25 +221,33 @@ void WrapLine(const std::string& line, int width, const TextMeasure& measure, St
     const int rest = length - start;
     const int fit = FitCount(text + start, rest, width, measure);
     if (fit == rest) {
-      rows.Append(TextString(text + start, rest));
+      rows.emplace_back(text + start, rest);
       break;
     }
     // The row ends at the last word end that fits: a space after a
     // character that is none. text[start + fit] exists, as fit < rest.
     int cut = start + fit;
-    while (cut > start && !(text[cut] == ' ' && text[cut - 1] != ' ')) --cut;
-    if (cut == start) cut = start + fit;  // no space to break at: the word is broken where the row is full
-    rows.Append(TextString(text + start, cut - start));
+    while (cut > start && !(text[cut] == u' ' && text[cut - 1] != u' ')) --cut;
+    if (cut == start) {
+      // No space to break at: the word is broken where the row is full, at
+      // the start of a character; a character wider than the row has one
+      // to itself.
+      cut = start + fit;
+      while (cut > start && JoinsPrevious(text[cut])) --cut;
+      if (cut == start)
+        for (cut = start + 1; cut < length && JoinsPrevious(text[cut]);) ++cut;
+    }
+    rows.emplace_back(text + start, cut - start);
     start = cut;
-    while (start < length && text[start] == ' ') ++start;
+    while (start < length && text[start] == u' ') ++start;
   }
 }
 
-WrappedText WrapLines(const std::vector<std::string>& lines, int width, const TextMeasure& measure) {
+WrappedText WrapLines(const std::vector<std::u16string>& lines, int width, const TextMeasure& measure) {
   WrappedText wrapped;
   wrapped.firstRows.reserve(lines.size());
-  for (const std::string& line : lines) {
-    wrapped.firstRows.push_back(wrapped.rows.Count());
+  for (const std::u16string& line : lines) {
+    wrapped.firstRows.push_back(static_cast<int>(wrapped.rows.size()));
     WrapLine(line, width, measure, wrapped.rows);
   }
   return wrapped;

@@ -11,11 +11,15 @@ struct ChildSearch {
   HWND found;
 };
 
+// A caption's first line: the result says what happened on its first line
+// and adds details below it.
+std::string FirstLine(const std::string& text) { return text.substr(0, text.find('\n')); }
+
 BOOL CALLBACK FindChildByText(HWND hwnd, LPARAM data) {
   auto* search = reinterpret_cast<ChildSearch*>(data);
   char text[512] = {};
   GetWindowTextA(hwnd, text, sizeof text);
-  if (std::strcmp(text, search->text) == 0) {
+  if (FirstLine(text) == search->text || std::strcmp(text, search->text) == 0) {
     search->found = hwnd;
     return FALSE;
   }
@@ -217,7 +221,7 @@ void SetupDriver::Answer(HWND dialog, int button) {
 }
 
 bool SetupDriver::WaitForText(HWND control, const std::string& text, DWORD bound) const {
-  return PumpUntil([&] { return Text(control) == text; }, bound);
+  return PumpUntil([&] { return FirstLine(Text(control)) == text || Text(control) == text; }, bound);
 }
 
 DWORD SetupDriver::WaitForExit(DWORD bound) {

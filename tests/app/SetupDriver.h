@@ -31,10 +31,10 @@ public:
   HWND Window() const { return window; }
   void BringToFront();
 
-  // The first child window of the main window (or of parent) whose text
-  // is text; null when none is.
+  // The first child window of the main window (or of parent) whose text,
+  // or its first line, is text; null when none is.
   HWND Control(const std::string& text, HWND parent = nullptr) const;
-  // Whether a control with that text is visible.
+  // Whether a control with that text, or that first line, is visible.
   bool Shows(const std::string& text) const;
   std::string Text(HWND control) const;
 
@@ -63,7 +63,8 @@ public:
   std::string MessageText(HWND box) const;
   void Answer(HWND dialog, int button);
 
-  // Waits until the control's text reads text; false after bound.
+  // Waits until the control's text, or its first line, reads text; false
+  // after bound.
   bool WaitForText(HWND control, const std::string& text, DWORD bound = 20000) const;
   // The exit status once the program has ended; STILL_ACTIVE after bound.
   DWORD WaitForExit(DWORD bound = 10000);

@@ -8,6 +8,7 @@
 #include <fstream>
 #include <functional>
 #include <string>
+#include <vector>
 
 #include "tests/app/Scratch.h"
 #include "tests/app/SetupDriver.h"
@@ -111,25 +112,31 @@ TEST_F(Setup, AScreenReaderTellsTheControlsApart) {
   POINT inBox = {106, 216};
   const HWND box = ChildWindowFromPointEx(driver.Window(), inBox, CWP_SKIPINVISIBLE);
   const std::string button = "push button \"%\" focusable", caption = "static text \"%\" read only";
+  // In the panel's reading order, which is the order of the window's
+  // children: a screen reader reads them so.
   struct Case {
     std::string text;     // the control's window text, or empty for the check box
     std::string pattern;  // % stands for the text
   } cases[] = {
-      {"Install", button},
-      {"Cancel", button},
-      {"Show Release Notes...", "push button \"%\" focused focusable"},  // the first control takes the focus
-      {"", "check button \"I accept.\" focusable"},
-      {"Read the License...", button},
-      {"Change Location...", button},
       {"WELCOME!", caption},
       {"Follow these 4 steps to install Foo.", caption},
       {"STEP 1 - Read the Release Notes.", caption},
+      {"Show Release Notes...", "push button \"%\" focused focusable Alt+R"},  // the first control takes the focus
       {"STEP 2 - Accept the terms of the Kestrova Software License Agreement.", caption},
+      {"", "check button \"I accept.\" focusable Alt+A"},
+      {"Read the License...", button + " Alt+L"},
       {"STEP 3 - Use the default location or choose a different location.", caption},
       {"The install location is:", caption},
+      {"Change Location...", button + " Alt+H"},
       {"STEP 4 - Click the Install button.", caption},
+      {"Cancel", button + " Alt+C"},
+      {"Install", "push button \"%\" default focusable Alt+I"},  // Enter presses it
       {"Installing. Please wait...", caption + " invisible"},
   };
+  std::vector<HWND> children;
+  for (HWND child = GetWindow(driver.Window(), GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT))
+    children.push_back(child);
+  ptrdiff_t previous = -1;
   for (const Case& c : cases) {
     SCOPED_TRACE(c.text);
     const HWND control = c.text.empty() ? box : driver.Control(c.text);
@@ -137,10 +144,14 @@ TEST_F(Setup, AScreenReaderTellsTheControlsApart) {
     std::string expected = c.pattern;
     if (expected.find('%') != std::string::npos) expected.replace(expected.find('%'), 1, c.text);
     EXPECT_EQ(Describe(control), expected);
+    const ptrdiff_t order = std::find(children.begin(), children.end(), control) - children.begin();
+    EXPECT_GT(order, previous) << "read out of order";
+    previous = order;
   }
 
   AcceptTerms();
-  const std::string checked = "check button \"I accept.\" focused checked focusable";  // the click gives it the focus
+  // The click gives it the focus.
+  const std::string checked = "check button \"I accept.\" focused checked focusable Alt+A";
   EXPECT_TRUE(PumpUntil([&] { return Describe(box) == checked; })) << Describe(box);
 
   driver.Click(Button("Read the License..."));
@@ -321,10 +332,12 @@ TEST_F(Setup, AFailedInstallIsUndoneAndTold) {
   const HWND box = driver.WaitForDialog("Attention !", 20000);
   ASSERT_NE(box, nullptr);
   const std::string text = driver.MessageText(box);
-  EXPECT_EQ(text.substr(0, text.find('\n')),
-            "An error occurred while copying files. Make sure you have Administrator permissions when installing "
-            "this software.");
-  EXPECT_NE(text.find("\n" + Path("target/Plug-in.aex") + ": "), std::string::npos) << text;
+  // The cause first, naming the file, then what to do.
+  const std::string cause = "The file " + Path("target/Plug-in.aex") + " is in use by another program.";
+  const std::string firstLine = text.substr(0, text.find('\n'));
+  EXPECT_EQ(firstLine.substr(firstLine.size() - std::min(firstLine.size(), cause.size())), cause) << text;
+  EXPECT_NE(text.find("\n\nClose the program that is using it, then click Install again."), std::string::npos)
+      << text;
   driver.Answer(box, IDOK);
   EXPECT_TRUE(driver.WaitForText(Progress(), "ERROR: Installation Failed.", 3000));
   CloseHandle(holder);
@@ -463,6 +476,134 @@ TEST_F(SetupWindow, AWholeInstallFromTheKeyboardAlone) {
   Sleep(GetDoubleClickTime() + 50);
   driver.Key(VK_RETURN);
   EXPECT_EQ(driver.WaitForExit(), 0u) << "Enter presses Quit, the default button";
+}
+
+// As in every Windows dialog: Space toggles the focused check box and
+// Enter on it presses the default button, Install, leaving the tick as it
+// was; a user who ticks "I accept." and presses Enter installs.
+TEST_F(SetupWindow, SpaceTicksTheBoxAndEnterOnItInstalls) {
+  MakeDist("FX Files");
+  MakeFolder("target");
+  ASSERT_TRUE(Launch("/D=" + Path("target")));
+  ComApartment com;
+  driver.Key(VK_TAB);
+  ASSERT_TRUE(FocusReaches(""));
+  const HWND box = driver.Focus();
+  const auto ticked = [&] { return Describe(box).find(" checked") != std::string::npos; };
+  for (bool expected : {true, false, true}) {
+    driver.Key(VK_SPACE);
+    EXPECT_TRUE(PumpUntil([&] { return ticked() == expected; }, 2000)) << Describe(box);
+  }
+  driver.Key(VK_RETURN);
+  ASSERT_TRUE(driver.WaitForText(Progress(), "Installation Complete.")) << driver.Text(Progress());
+  EXPECT_EQ(Listing("target"), "Plug-in.aex Presets/ Presets/One.ffx");
+  EXPECT_TRUE(ticked()) << "Enter left the tick alone";
+  EXPECT_EQ(Quit(), 0u);
+}
+
+// Alt and the underlined letter press each control, from anywhere in the
+// window, as a click would.
+TEST_F(SetupWindow, AccessKeysPressTheirControls) {
+  MakeDist("FX Files");
+  MakeFolder("target");
+  ASSERT_TRUE(Launch("/D=" + Path("target")));
+  ComApartment com;
+  struct Case {
+    WORD key;
+    const char* opens;  // the window it opens, closed again with Escape
+    bool dialog;        // the platform's dialog
+  } cases[] = {{'R', "About Foo", false}, {'L', "Software License Agreement", false}, {'H', "Browse for Folder", true}};
+  const HWND main = driver.Window();
+  for (const Case& c : cases) {
+    SCOPED_TRACE(std::string(1, static_cast<char>(c.key)));
+    driver.Key(c.key, {VK_MENU});
+    const HWND opened = c.dialog ? driver.WaitForDialog(c.opens, 10000) : driver.WaitForWindow(c.opens, 5000);
+    ASSERT_NE(opened, nullptr);
+    EXPECT_EQ(GetWindow(opened, GW_OWNER), main);
+    SetForegroundWindow(opened);
+    driver.Key(VK_ESCAPE);
+    ASSERT_TRUE(PumpUntil([&] { return !IsWindow(opened) || !IsWindowVisible(opened); }, 5000));
+    ASSERT_EQ(driver.WaitForWindow("Install "), main);
+    driver.BringToFront();
+  }
+  POINT inBox = {106, 216};
+  const HWND box = ChildWindowFromPointEx(driver.Window(), inBox, CWP_SKIPINVISIBLE);
+  driver.Key('A', {VK_MENU});
+  EXPECT_TRUE(PumpUntil([&] { return Describe(box).find(" checked") != std::string::npos; }, 2000))
+      << "Alt+A ticks the box: " << Describe(box);
+  driver.Key('I', {VK_MENU});
+  ASSERT_TRUE(driver.WaitForText(Progress(), "Installation Complete."));
+  Sleep(GetDoubleClickTime() + 50);
+  driver.Key('Q', {VK_MENU});
+  EXPECT_EQ(driver.WaitForExit(), 0u) << "Alt+Q quits";
+}
+
+// The cancel question holds the install back: the copy may finish behind
+// it, but nothing is committed until the answer. "Yes" undoes the whole
+// copy, as any cancel does; "No" lets the install finish.
+TEST_F(SetupWindow, ACancelAnsweredLateDecidesTheInstall) {
+  struct Case {
+    int answer;
+    const char* result;
+    DWORD status;
+  } cases[] = {{IDYES, "Installation cancelled.", 4}, {IDNO, "Installation Complete.", 0}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.result);
+    MakeDist("FX Files");
+    PutManyFiles(300);
+    Put("target/earlier.txt", "the user's own");
+    const std::string before = TreeSnapshot("target");
+    ASSERT_TRUE(Launch("/D=" + Path("target")));
+    AcceptTerms();
+    driver.Click(Button("Install"));
+    driver.Click(Button("Cancel"));
+    const HWND question = driver.WaitForDialog("Attention !");
+    ASSERT_NE(question, nullptr);
+    // The copy ends behind the question: every file counted.
+    EXPECT_TRUE(PumpUntil([&] { return driver.Text(Progress()).find("302 of 302 files") != std::string::npos; },
+                          60000))
+        << driver.Text(Progress());
+    Sleep(500);
+    // The journal that undoes the copy is kept until the install commits.
+    EXPECT_NE(TreeSnapshot("target").find(".qvsetup-"), std::string::npos) << "committed behind the question";
+    driver.Answer(question, c.answer);
+    ASSERT_TRUE(driver.WaitForText(Progress(), c.result, 60000)) << driver.Text(Progress());
+    const std::string after = TreeSnapshot("target");
+    EXPECT_EQ(after == before, c.answer == IDYES) << "undone only after Yes";
+    EXPECT_EQ(after.find(".qvsetup-"), std::string::npos) << "the journal is gone";
+    EXPECT_EQ(Exists("target/Many5/f299.txt"), c.answer == IDNO);
+    EXPECT_EQ(Quit(), c.status);
+    fs::remove_all(Path("dist"));
+    fs::remove_all(Path("target"));
+  }
+}
+
+// The folder chooser offers "Make New Folder" and a field for a path; a
+// full path typed there becomes the location, though no folder has it yet.
+TEST_F(SetupWindow, TheFolderChooserTakesATypedPath) {
+  MakeDist("FX Files");
+  ASSERT_TRUE(Launch("/D=" + Path("target")));
+  driver.Click(Button("Change Location..."));
+  const HWND chooser = driver.WaitForDialog("Browse for Folder");
+  ASSERT_NE(chooser, nullptr);
+  bool newFolder = false;
+  for (HWND child = GetWindow(chooser, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+    std::string label = driver.Text(child);
+    label.erase(std::remove(label.begin(), label.end(), '&'), label.end());
+    newFolder |= label == "Make New Folder" && IsWindowVisible(child);
+  }
+  EXPECT_TRUE(newFolder);
+  const HWND field = FindWindowExA(chooser, nullptr, "Edit", nullptr);
+  ASSERT_NE(field, nullptr);
+  EXPECT_TRUE(IsWindowVisible(field));
+  const std::string typed = Path("Typed\\Deeper");
+  SetWindowTextA(field, typed.c_str());
+  driver.Answer(chooser, IDOK);
+  AcceptTerms();
+  ASSERT_TRUE(Install());
+  EXPECT_EQ(driver.Text(Progress()), "Installation Complete.\n\nInstalled in " + typed);
+  EXPECT_TRUE(Exists("Typed/Deeper/Plug-in.aex"));
+  EXPECT_EQ(Quit(), 0u);
 }
 
 // Escape, Alt+F4 and the system's Close act as Cancel before an install

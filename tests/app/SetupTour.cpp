@@ -92,7 +92,7 @@ int main(int argc, char** argv) {
   const DWORD start = GetTickCount();
   do {
     text = driver.Text(progress);
-  } while (copied(text) < 1000 && text != "Installation Complete." && GetTickCount() - start < 20000);
+  } while (copied(text) < 1000 && text.rfind("Installation Complete.", 0) != 0 && GetTickCount() - start < 20000);
   if (copied(text) >= 1000 && driver.Pause()) {
     Sleep(200);
     Shoot("4-installing");

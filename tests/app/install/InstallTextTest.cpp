@@ -88,27 +88,36 @@ TEST(InstallDestination, ADestinationThatDoesNotFitIsRefusedNeverCut) {
   EXPECT_EQ(Destination(std::string(300, 'x'), "p", TargetApplication), "<refused>");
 }
 
+// Files and bytes, each by its own measure.
 TEST(ProgressText, CountsFilesAndBytes) {
   struct {
     uint64_t files, filesTotal, bytes, bytesTotal;
     const char* expected;
   } const cases[] = {
-      {0, 10000, 0, 5000000, "Installing. Please wait... 0 of 10,000 files (0%)"},
-      {1234, 10000, 600000, 5000000, "Installing. Please wait... 1,234 of 10,000 files (12%)"},
-      {9999, 10000, 4999999, 5000000, "Installing. Please wait... 9,999 of 10,000 files (99%)"},
-      {10000, 10000, 5000000, 5000000, "Installing. Please wait... 10,000 of 10,000 files (100%)"},
-      {1, 1, 7, 7, "Installing. Please wait... 1 of 1 file (100%)"},
-      // Nothing to copy, or only empty files: no percentage to show.
+      {0, 10000, 0, 5000000, "Installing. Please wait... 0 of 10,000 files, 0 bytes of 4.8 MB"},
+      {1179, 5006, 3355443, 4928307, "Installing. Please wait... 1,179 of 5,006 files, 3.2 MB of 4.7 MB"},
+      {1, 1, 7, 7, "Installing. Please wait... 1 of 1 file, 7 bytes of 7 bytes"},
+      // Nothing to copy, or only empty files: no bytes to show.
       {0, 0, 0, 0, "Installing. Please wait... 0 of 0 files"},
       {2, 3, 0, 0, "Installing. Please wait... 2 of 3 files"},
-      // The payload grew after it was counted: never past 100%.
-      {12, 10, 900, 500, "Installing. Please wait... 12 of 12 files (100%)"},
-      // Counts past 32 bits, and bytes large enough to overflow a * 100.
+      // The payload grew after it was counted: never past the whole.
+      {12, 10, 900, 500, "Installing. Please wait... 12 of 12 files, 900 bytes of 900 bytes"},
       {5000000000ULL, 10000000000ULL, 1ULL << 62, 1ULL << 63,
-       "Installing. Please wait... 5,000,000,000 of 10,000,000,000 files (49%)"},
-      {3, 4, UINT64_MAX - 1, UINT64_MAX, "Installing. Please wait... 3 of 4 files (99%)"},
+       "Installing. Please wait... 5,000,000,000 of 10,000,000,000 files, 4.0 EB of 8.0 EB"},
   };
   for (const auto& c : cases) EXPECT_EQ(ProgressText(c.files, c.filesTotal, c.bytes, c.bytesTotal), c.expected);
+}
+
+// Units of 1,024 with one decimal, rounded; a rounding that reaches 1,024
+// of a unit is the next unit.
+TEST(ProgressText, SizesAsPeopleReadThem) {
+  const std::pair<uint64_t, const char*> cases[] = {
+      {0, "0 bytes"},          {1, "1 byte"},           {1023, "1,023 bytes"},
+      {1024, "1.0 KB"},        {1075, "1.0 KB"},        {1076, "1.1 KB"},
+      {21196800, "20.2 MB"},   {1048575, "1.0 MB"},     {1073741823, "1.0 GB"},
+      {1610612736, "1.5 GB"},  {UINT64_MAX, "16.0 EB"},
+  };
+  for (const auto& c : cases) EXPECT_EQ(FormatSize(c.first), c.second) << c.first;
 }
 
 TEST(ProgressText, FormatCountGroupsThousands) {

@@ -155,6 +155,36 @@ protected:
     }
   }
 
+  // The labels of the buttons and the check box are drawn for the scale
+  // too: the height of their ink, inside the outline (buttons) or right
+  // of the box (the check box), grows with the DPI.
+  void ExpectLabelsScaled(int dpi) {
+    const Snapshot shot(*window);
+    struct Label {
+      const char* text;  // the control's window text; "" for the check box
+      RECT ink96;        // where its label's ink lies at 96 DPI, in the control
+      int lowest, highest;  // the ink's height at 96 DPI
+    } labels[] = {
+        {"Install", {4, 4, 81, 16}, 8, 12},
+        {"Show Release Notes...", {4, 4, 121, 16}, 8, 11},
+        {"", {16, 0, 150, 20}, 11, 14},  // "p" reaches below the line
+    };
+    for (const Label& l : labels) {
+      SCOPED_TRACE(std::string("\"") + l.text + "\"");
+      const RECT r = Placed(ChildWithText(window->GetHandle(), l.text));
+      const RECT area = At(l.ink96, dpi);
+      int inkTop = r.bottom, inkBottom = r.top;
+      for (int y = r.top + area.top; y < r.top + area.bottom; ++y)
+        for (int x = r.left + area.left; x < r.left + area.right; ++x)
+          if (Dark(shot.Colour(x, y))) {
+            inkTop = std::min(inkTop, y);
+            inkBottom = std::max(inkBottom, y + 1);
+          }
+      EXPECT_GE(inkBottom - inkTop, At(l.lowest, dpi)) << "the label is not drawn for the scale";
+      EXPECT_LE(inkBottom - inkTop, At(l.highest, dpi));
+    }
+  }
+
 };
 
 TEST_F(DpiLayout, TheWindowAndItsControlsAtTheScaledPlaces) {
@@ -163,6 +193,7 @@ TEST_F(DpiLayout, TheWindowAndItsControlsAtTheScaledPlaces) {
   EXPECT_EQ(window->GetDpi(), dpi) << "the window is laid out for the screen's DPI";
   ExpectLayout(dpi);
   ExpectCaptionsWhole(dpi);
+  ExpectLabelsScaled(dpi);
 }
 
 // A screen too small for the window at its scale (dpi-test.sh runs this
@@ -184,6 +215,18 @@ TEST_F(DpiLayout, AScreenTooSmallForTheScaleGetsAWindowThatFits) {
   EXPECT_LE(outer.right, work.right);
   EXPECT_LE(outer.bottom, work.bottom);
   ExpectLayout(window->GetDpi());
+
+  // The viewer, asked for larger than the window, fits the screen too.
+  RECT client;
+  GetClientRect(window->GetHandle(), &client);
+  PellioTextFileViewer viewer(qvRect(0, 0, client.right, client.bottom + At(200, dpi)), "Notes",
+                              Path("dist/install files/readme.txt").c_str(), window.get());
+  viewer.Show();
+  GetWindowRect(viewer.GetHandle(), &outer);
+  EXPECT_GE(outer.left, work.left);
+  EXPECT_GE(outer.top, work.top);
+  EXPECT_LE(outer.right, work.right);
+  EXPECT_LE(outer.bottom, work.bottom);
 }
 
 // The viewer opened over the window: its list shows whole rows, no row's

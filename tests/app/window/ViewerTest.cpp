@@ -13,6 +13,7 @@
 
 #include "app/install/InstallLog.h"
 #include "app/window/PellioTextFileViewer.h"
+#include "common/AnsiText.h"
 #include "tests/toolkit/files/DialogDriver.h"
 #include "tests/toolkit/window/WindowTesting.h"
 #include "toolkit/controls/qvScrollbar.h"
@@ -26,8 +27,11 @@ const qvRect kInstallerRect(0, 0, 580, 460);
 
 std::vector<std::string> Shown(PellioTextFileViewer& viewer) {
   std::vector<std::string> lines;
-  const StringList& list = viewer.TextList()->Lines();
-  for (int i = 0; i < list.Count(); ++i) lines.emplace_back(list.At(i).Data(), list.At(i).Length());
+  for (const std::wstring& row : viewer.TextList()->Lines()) {
+    std::string ansi;
+    EXPECT_TRUE(AnsiFromWide(row, &ansi));
+    lines.push_back(ansi);
+  }
   return lines;
 }
 
@@ -68,6 +72,17 @@ void ExpectEveryWordShown(PellioTextFileViewer& viewer, const std::string& text)
   EXPECT_EQ(WithoutSpaces(shown), WithoutSpaces(text));
 }
 
+// UTF-8 text in the ANSI code page, which holds every character of the
+// sample licence.
+std::string AnsiOfUtf8(const std::string& utf8) {
+  std::wstring wide(utf8.size(), L'\0');
+  const int size = static_cast<int>(utf8.size());
+  wide.resize(static_cast<size_t>(MultiByteToWideChar(CP_UTF8, 0, utf8.data(), size, &wide[0], size)));
+  std::string ansi;
+  EXPECT_TRUE(AnsiFromWide(wide, &ansi));
+  return ansi;
+}
+
 std::string Repeated(const std::string& piece, int times) {
   std::string text;
   while (times-- > 0) text += piece;
@@ -98,8 +113,9 @@ TEST_F(Viewer, RowsFitTheListAndHideNoWord) {
   struct Case {
     const char* what;
     std::string text;
+    std::string shown;  // the text in the ANSI code page, when it differs
   } cases[] = {
-      {"the sample licence", sample.str()},
+      {"the sample licence (UTF-8)", sample.str(), AnsiOfUtf8(sample.str())},
       {"long words", Repeated("Incomprehensibilities Counterrevolutionaries WWWWWWWW ", 30)},
       {"a word longer than a row", std::string(400, 'M') + " end"},
       {"tabs", "Name:\tValue\tMore\r\n" + Repeated("cell\t", 40)},
@@ -108,13 +124,94 @@ TEST_F(Viewer, RowsFitTheListAndHideNoWord) {
     SCOPED_TRACE(c.what);
     Put("text.txt", c.text);
     PellioTextFileViewer viewer(kInstallerRect, "Text", Path("text.txt").c_str());
-    ExpectEveryWordShown(viewer, c.text);
+    ExpectEveryWordShown(viewer, c.shown.empty() ? c.text : c.shown);
   }
 
   Put("readme.txt", "one\r\n\r\nab\tx\r\n\t\ty");
   PellioTextFileViewer viewer(kInstallerRect, "About Foo", Path("readme.txt").c_str());
   EXPECT_EQ(Shown(viewer), (std::vector<std::string>{"one", "", "ab      x", std::string(16, ' ') + "y"}))
       << "blank lines stay; tabs go to the next multiple of 8 columns";
+}
+
+// The UTF-16 bytes of text in either order, after the byte-order mark.
+std::string Utf16Bytes(const std::wstring& text, bool bigEndian) {
+  std::string bytes = bigEndian ? "\xFE\xFF" : "\xFF\xFE";
+  for (wchar_t unit : text) {
+    const char high = static_cast<char>(unit >> 8), low = static_cast<char>(unit & 0xFF);
+    bytes += bigEndian ? std::string{high, low} : std::string{low, high};
+  }
+  return bytes;
+}
+
+// The list's first rows as drawn, against rows drawn here through the
+// platform's wide call in the list's font on the list's background, one
+// row height apart (a row's descenders reach into the next): the same
+// pixels, or the list drew other characters.
+bool RowsDrawnAs(qvTextList& list, const std::vector<std::wstring>& rows) {
+  const Snapshot shot(list);
+  const RECT area = list.TextArea();
+  const int width = area.right - area.left, height = kTextRowHeight * static_cast<int>(rows.size() + 1);
+  const HDC screen = GetDC(nullptr);
+  const HDC dc = CreateCompatibleDC(screen);
+  const HBITMAP bitmap = CreateCompatibleBitmap(screen, width, height);
+  const HGDIOBJ old = SelectObject(dc, bitmap);
+  const HBRUSH background = CreateSolidBrush(shot.Colour(area.right - 2, area.bottom - 2));
+  const RECT all = {0, 0, width, height};
+  FillRect(dc, &all, background);
+  qvFont font(qvFontLarge, list.GetDpi());
+  font.SelectInto(dc);
+  SetBkMode(dc, TRANSPARENT);
+  for (size_t i = 0; i < rows.size(); ++i)
+    ExtTextOutW(dc, kTextInset - area.left, static_cast<int>(i) * kTextRowHeight, 0, nullptr, rows[i].data(),
+                static_cast<UINT>(rows[i].size()), nullptr);
+  font.Deselect();
+  bool same = true;
+  for (int y = 0; y < height && same; ++y)
+    for (int x = 0; x < width && same; ++x) same = GetPixel(dc, x, y) == shot.Colour(area.left + x, area.top + y);
+  SelectObject(dc, old);
+  DeleteObject(background);
+  DeleteObject(bitmap);
+  DeleteDC(dc);
+  ReleaseDC(nullptr, screen);
+  return same;
+}
+
+// A licence in any common encoding shows its own characters, the
+// byte-order mark never among them, and is saved as the bytes it was.
+TEST_F(Viewer, TextsInEachEncodingShowTheirOwnCharacters) {
+  const std::wstring french = L"Caf\u00E9 \u2013 \u201Cquoted\u201D 5 \u20AC", polish = L"Za\u017C\u00F3\u0142\u0107 g\u0119\u015Bl\u0105";
+  const std::string utf8 = "Caf\xC3\xA9 \xE2\x80\x93 \xE2\x80\x9Cquoted\xE2\x80\x9D 5 \xE2\x82\xAC\r\n"
+                           "Za\xC5\xBC\xC3\xB3\xC5\x82\xC4\x87 g\xC4\x99\xC5\x9Bl\xC4\x85\r\n";
+  struct Case {
+    const char* what;
+    std::string bytes;
+    TextEncoding encoding;
+    std::vector<std::wstring> rows;
+  } cases[] = {
+      {"UTF-8 with its mark", "\xEF\xBB\xBF" + utf8, TextEncoding::kUtf8, {french, polish}},
+      {"UTF-8 without", utf8, TextEncoding::kUtf8, {french, polish}},
+      {"UTF-16, little-endian", Utf16Bytes(french + L"\r\n" + polish, false), TextEncoding::kUtf16LittleEndian,
+       {french, polish}},
+      {"UTF-16, big-endian", Utf16Bytes(french + L"\n" + polish + L"\n", true), TextEncoding::kUtf16BigEndian,
+       {french, polish}},
+      {"the ANSI code page (1252)", "Caf\xE9 \x96 \x93quoted\x94 5 \x80\r\n", TextEncoding::kAnsi, {french}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    Put("eula.txt", c.bytes);
+    PellioTextFileViewer viewer(kInstallerRect, "Software License Agreement", Path("eula.txt").c_str());
+    EXPECT_EQ(viewer.Encoding(), c.encoding);
+    EXPECT_TRUE(viewer.TextList()->Lines() == c.rows);
+    Present(viewer, viewer.GetHandle());  // no focus mark across the rows
+    viewer.TextList()->Redraw();
+    EXPECT_TRUE(RowsDrawnAs(*viewer.TextList(), c.rows)) << "the rows drawn as their characters";
+    std::vector<std::wstring> marked = c.rows;
+    marked[0] = L"\u00EF\u00BB\u00BF" + marked[0];
+    EXPECT_FALSE(RowsDrawnAs(*viewer.TextList(), marked)) << "a difference shows";
+    uint32_t error = 0;
+    ASSERT_TRUE(viewer.SaveText(Path("saved.txt").c_str(), &error)) << error;
+    EXPECT_EQ(Get("saved.txt"), c.bytes) << "saved as read, the mark kept";
+  }
 }
 
 // Resized through its frame, the viewer wraps to the new width and keeps

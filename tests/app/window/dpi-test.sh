@@ -2,7 +2,8 @@
 # The installer window at 96, 120, 144 and 192 DPI: test_dpilayout.exe in a
 # rig of its own started at each scale (on a screen large enough for the
 # window at 200 %), at 192 a keyboard-only install of the real setup.exe,
-# and at 192 on a screen too small for the window at that scale.
+# at 192 on a screen too small for the window at that scale, and at 144 on
+# one wide enough but too short.
 #
 #   dpi-test.sh SOURCE_DIR BUILD_DIR test_dpilayout.exe test_setup.exe
 set -uo pipefail
@@ -27,4 +28,9 @@ echo "== 192 DPI on 1024 x 768"
 rig --stop
 QV_WINE_DPI=192 QV_WINE_SCREEN=1024x768 rig --start || exit 1
 QV_WINE_DPI=192 rig "$layout" --gtest_brief=1 --gtest_filter='DpiLayout.AScreenTooSmall*' || failed=1
+# Wide and short: the height, not the width, limits the scale.
+echo "== 144 DPI on 1920 x 600"
+rig --stop
+QV_WINE_DPI=144 QV_WINE_SCREEN=1920x600 rig --start || exit 1
+QV_WINE_DPI=144 rig "$layout" --gtest_brief=1 --gtest_filter='DpiLayout.AScreenTooSmall*' || failed=1
 exit $failed
