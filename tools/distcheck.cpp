@@ -241,6 +241,23 @@ int Check(const std::wstring& dist) {
       findings.Ok(Quoted(target.payloadFolder) + " holds " + FormatCount(payload.files) +
                   (payload.files == 1 ? " file, " : " files, ") + FormatCount(payload.bytes) + " bytes");
 
+    // A payload whose only top-level entry is a folder named like the
+    // product installs one folder deeper than the product's own, as
+    // "...\\Plug-ins\\Foo\\Foo\\". FxPlug payloads install into the
+    // location itself, where such a folder is the product's folder.
+    if (target.kind != TargetFxPlug && !product.name.empty()) {
+      std::vector<const PayloadEntry*> top;
+      for (const PayloadEntry& entry : payload.entries)
+        if (entry.path.find('\\') == std::string::npos) top.push_back(&entry);
+      if (top.size() == 1 && top[0]->isFolder && _stricmp(top[0]->path.c_str(), product.name.c_str()) == 0) {
+        const std::string nested = Utf8FromWide(WideFromAnsi(top[0]->path));
+        findings.Warning(Quoted(shownFolder) + " holds only the folder " + Quoted(nested) +
+                         ", named like the product: it installs as " +
+                         Quoted(Utf8FromWide(WideFromAnsi(destination)) + "\\" + nested + "\\...") +
+                         ", a folder too deep; put what it holds in " + Quoted(shownFolder) + " itself");
+      }
+    }
+
     size_t longest = 0;
     for (const PayloadEntry& entry : payload.entries)
       longest = std::max(longest, std::strlen(destination) + 1 + entry.path.size());

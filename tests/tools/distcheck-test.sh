@@ -107,6 +107,15 @@ summary: 0 problems, 0 warnings'
     expect_status 0
     expect_line 'note: payload "FX Files" (FxPlug plug-in)'
     expect_line 'note: path lengths checked under "C:\Program Files" (the installer'"'"'s default)' ;;
+  nested-product)
+    # The payload's only top-level entry, a folder named like the product
+    # (in another case), installs one folder too deep; in an FxPlug payload,
+    # which goes into the location itself, it is the product's own folder.
+    mkdir "$work/moved"; mv "$payload"/* "$work/moved"; mv "$work/moved" "$payload/quorvin test"; check_dist
+    expect_status 0
+    expect_line 'warning: "App Files" holds only the folder "quorvin test", named like the product: it installs as "C:\Program Files\Quorvin Test\quorvin test\...", a folder too deep; put what it holds in "App Files" itself'
+    expect_line 'summary: 0 problems, 1 warning'
+    mv "$payload" "$files/FX Files"; check_dist; expect_status 0; expect_line 'summary: 0 problems, 0 warnings' ;;
   ae-location)
     mv "$payload" "$files/AE Files"; check_dist; expect_status 0
     expect_line 'note: path lengths checked under "C:\Program Files\Adobe\Adobe After Effects CS4\Support Files\Plug-ins\Quorvin Test" (a representative After Effects plug-in folder; the installer reads the real one from the registry)' ;;
