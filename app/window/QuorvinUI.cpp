@@ -86,12 +86,12 @@ int FittingDpi(const qvRect& layout, int screenDpi) {
 }  // namespace
 
 QuorvinUI::QuorvinUI(const qvRect& bounds, const SetupOptions& options)
-    : QuorvinUI(bounds, PrepareInstall(options, SetupMode::kWindow)) {}
+    : QuorvinUI(bounds, PrepareInstall(options, SetupMode::kWindow), FittingDpi(bounds, ScreenDpi()), true) {}
 
 QuorvinUI::QuorvinUI(const qvRect& bounds, InstallSetup prepared)
-    : QuorvinUI(bounds, std::move(prepared), FittingDpi(bounds, ScreenDpi())) {}
+    : QuorvinUI(bounds, std::move(prepared), FittingDpi(bounds, ScreenDpi()), false) {}
 
-QuorvinUI::QuorvinUI(const qvRect& bounds, InstallSetup prepared, int dpi)
+QuorvinUI::QuorvinUI(const qvRect& bounds, InstallSetup prepared, int dpi, bool showWhileMaking)
     : qvTabbedWindow(ScaleRectForDpi(bounds, dpi), ""), installLocation(), targetKind(TargetNone),
       installFinished(0), setup(std::move(prepared)), layoutClient(bounds) {
   SetDpi(dpi);
@@ -101,8 +101,8 @@ QuorvinUI::QuorvinUI(const qvRect& bounds, InstallSetup prepared, int dpi)
   productFolder.Set(setup.product.name.c_str());
 
   // The picture is decoded and fitted on a thread of its own while the
-  // window and its controls are made: together they are most of the time
-  // before the window first shows.
+  // window is made: together they are most of the time before the window
+  // first shows.
   const qvRect client = ScaledClient(), panel = ScaledPanel();
   const std::string picture = setup.FileOf("bkgd.jpg");
   qvPicture* background = nullptr;
@@ -115,15 +115,6 @@ QuorvinUI::QuorvinUI(const qvRect& bounds, InstallSetup prepared, int dpi)
 
   SetTitle((TextString("Install ") + productName).ToCString());
   Create();
-  if (GetHandle()) {
-    const HINSTANCE module = ModuleInstance();
-    SendMessageA(GetHandle(), WM_SETICON, ICON_BIG,
-                 reinterpret_cast<LPARAM>(LoadIconA(module, MAKEINTRESOURCEA(IDI_PROGRAM))));
-    SendMessageA(GetHandle(), WM_SETICON, ICON_SMALL,
-                 reinterpret_cast<LPARAM>(LoadImageA(module, MAKEINTRESOURCEA(IDI_PROGRAM), IMAGE_ICON,
-                                                     GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON),
-                                                     0)));
-  }
 
   targetKind = target.kind;
   if (setup.location.size() <= kMaxPathLength) std::strcpy(installLocation, setup.location.c_str());
@@ -134,9 +125,23 @@ QuorvinUI::QuorvinUI(const qvRect& bounds, InstallSetup prepared, int dpi)
   // A layout scaled down to fit the screen has a frame of the screen's
   // scale, not its own.
   FitClientArea(layoutClient);
-  MakeControls(layoutClient);
   if (decoding.joinable()) decoding.join();
   SetBackgroundPicture(background);
+  // The program's window shows its frame and picture as soon as they are
+  // ready, and makes its controls on the screen: they take as long as the
+  // rest of the window's making. Drawing stays off meanwhile, so that no
+  // control paints as it is made; all of them paint at Show.
+  const bool showing = showWhileMaking && GetHandle();
+  if (showing) {
+    ShowWindow(GetHandle(), SW_SHOWNA);
+    UpdateWindow(GetHandle());
+    SendMessageA(GetHandle(), WM_SETREDRAW, FALSE, 0);
+  }
+  MakeControls(layoutClient);
+  if (showing) {
+    SendMessageA(GetHandle(), WM_SETREDRAW, TRUE, 0);
+    RedrawWindow(GetHandle(), nullptr, nullptr, RDW_INVALIDATE | RDW_ALLCHILDREN);
+  }
   // The window was made for the main screen's DPI; on another screen the
   // platform gives it that screen's, fitted the same way.
   const int wanted = FittingDpi(layoutClient, WindowDpi(GetHandle()));
@@ -247,11 +252,24 @@ bool QuorvinUI::OnPaint(qvEvent&) {
 }
 
 void QuorvinUI::Show() {
-  qvTabbedWindow::Show();
-  // Painted at once, before the focus and whatever the platform queues on
-  // showing a window: the window's first look should not wait for them.
+  if (!GetHandle()) return;
+  // Shown and painted before it is activated: activating gives a control
+  // the focus, which repaints it at once, and the window's first look
+  // should not wait for that, nor for the icons.
+  ShowWindow(GetHandle(), SW_SHOWNA);
   UpdateWindow(GetHandle());
+  SetForegroundWindow(GetHandle());
   Focus(releaseNotesButton.get());
+  SetIcons();
+}
+
+void QuorvinUI::SetIcons() {
+  const HINSTANCE module = ModuleInstance();
+  SendMessageA(GetHandle(), WM_SETICON, ICON_BIG,
+               reinterpret_cast<LPARAM>(LoadIconA(module, MAKEINTRESOURCEA(IDI_PROGRAM))));
+  SendMessageA(GetHandle(), WM_SETICON, ICON_SMALL,
+               reinterpret_cast<LPARAM>(LoadImageA(module, MAKEINTRESOURCEA(IDI_PROGRAM), IMAGE_ICON,
+                                                   GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON), 0)));
 }
 
 void QuorvinUI::Focus(qvWindow* control) {

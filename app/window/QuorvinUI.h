@@ -93,7 +93,9 @@ public:
 private:
   enum class State { kReady, kInstalling, kComplete, kFailed, kCancelled };
 
-  QuorvinUI(const qvRect& bounds, InstallSetup prepared, int dpi);
+  // showWhileMaking: the window shows, painted, before its controls are
+  // made (setup.exe's own window); else only at Show.
+  QuorvinUI(const qvRect& bounds, InstallSetup prepared, int dpi, bool showWhileMaking);
   // Logs why the product cannot be installed, tells the user and ends the
   // process with -1.
   [[noreturn]] void RefuseProduct();
@@ -128,6 +130,8 @@ private:
   // The install thread has ended: the result, in place.
   void FinishInstall();
   void Focus(qvWindow* control);
+  // The program's icon on the frame and in the task bar.
+  void SetIcons();
 
   TextString productName;
   TextString productFolder;
