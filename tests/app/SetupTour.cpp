@@ -1,8 +1,9 @@
 // setup_tour: one install of a distribution, end to end, driven like a
 // user would drive it, with a screenshot of each state on the way: the
-// steps, the release notes in the viewer, the copy under way, the result,
-// and a second install that fails on a locked file. The pictures are taken
-// from the display the program shows on (ImageMagick's import).
+// steps, the release notes and the licence's end in the viewer, the copy
+// under way, the result, and a second install that fails on a locked file.
+// The pictures are taken from the display the program shows on
+// (ImageMagick's import).
 //
 //   setup_tour.exe DIST_FOLDER LOCATION LOCKED_FILE SCREENSHOT_FOLDER_UNIX
 //
@@ -71,8 +72,20 @@ int main(int argc, char** argv) {
   driver.WaitForWindow("Install ");
   driver.BringToFront();
 
-  // The terms accepted from the keyboard: Tab to the check box, Space.
-  driver.Key(VK_TAB);
+  // The licence's end, where the sample's UTF-8 clause is.
+  driver.Click(driver.Control("Read the License..."));
+  const HWND licence = driver.WaitForWindow("Software License Agreement");
+  ok &= Check(licence != nullptr, "the licence opens in the viewer");
+  driver.Key(VK_END);
+  Sleep(300);
+  Shoot("2-licence-end");
+  if (HWND close = driver.Control("Close", licence)) driver.Click(close);
+  driver.WaitForWindow("Install ");
+  driver.BringToFront();
+
+  // The terms accepted from the keyboard: "Read the License..." has the
+  // focus back from its viewer; Shift+Tab to the check box, Space.
+  driver.Key(VK_TAB, {VK_SHIFT});
   driver.Key(VK_SPACE);
   Sleep(300);
   Shoot("3-keyboard");
