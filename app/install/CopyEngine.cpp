@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <cstring>
 #include <map>
 #include <memory>
 #include <new>
@@ -162,8 +163,35 @@ struct FileCopy {
   uint64_t expected;
 };
 
+// Whether the file at `to` holds exactly the size bytes that `in` holds
+// from where it stands, read to the end of both. A file that cannot be
+// opened for reading (one in use for writing) does not: it is then
+// replaced, which tells the real cause. A source that fails to read is a
+// failure.
+bool HoldsTheSameBytes(AFile& in, uint64_t size, const FileCopy& file, const std::atomic<bool>* stop, bool* same,
+                       InstallFailure* failure) {
+  *same = false;
+  AFile there(file.to.c_str());
+  uint64_t thereSize = 0;
+  if (!there.OpenRead() || !there.Size(&thereSize) || thereSize != size) return true;
+  const uint32_t piece = static_cast<uint32_t>(std::min<uint64_t>(std::max<uint64_t>(size, 1), kCopyChunkSize));
+  std::unique_ptr<char[]> ours(new (std::nothrow) char[piece]), theirs(new (std::nothrow) char[piece]);
+  if (!ours || !theirs) return true;
+  for (uint64_t left = size; left > 0;) {
+    if (stop && stop->load()) return Fail(failure, file.to, ERROR_CANCELLED, "the install was stopped");
+    const uint32_t want = static_cast<uint32_t>(std::min<uint64_t>(left, piece));
+    if (!in.ReadWhole(ours.get(), want))
+      return Fail(failure, file.from, in.Error(), in.Error() == ERROR_HANDLE_EOF ? kPayloadChanged : "");
+    if (!there.ReadWhole(theirs.get(), want) || std::memcmp(ours.get(), theirs.get(), want) != 0) return true;
+    left -= want;
+  }
+  *same = true;
+  return true;
+}
+
 bool CopyIntoPlace(const FileCopy& file, InstallTransaction& transaction, const std::wstring& resolvedSource,
-                   const std::string& root, const std::atomic<bool>* stop, uint64_t* copied, InstallFailure* failure) {
+                   const std::string& root, bool replaces, const std::atomic<bool>* stop, uint64_t* copied,
+                   InstallFailure* failure) {
   AFile in(file.from.c_str());
   uint64_t size = 0;
   FILETIME written;
@@ -174,6 +202,19 @@ bool CopyIntoPlace(const FileCopy& file, InstallTransaction& transaction, const 
     if (!opened.empty() && !SameResolvedPath(opened, resolvedSource + L"\\" + WideFromAnsi(file.relative)))
       return Fail(failure, file.from, ERROR_NOT_SUPPORTED,
                   "it is a link, or lies behind one, and the installer does not follow links in a payload");
+  }
+  // A file already there with the same bytes is left as it is: nothing to
+  // keep, nothing to undo. A re-install of an unchanged payload is then a
+  // reading of both.
+  if (replaces) {
+    bool same = false;
+    if (!HoldsTheSameBytes(in, size, file, stop, &same, failure)) return false;
+    if (same) {
+      *copied = size;
+      return true;
+    }
+    LARGE_INTEGER start = {};
+    if (!SetFilePointerEx(in.handle, start, nullptr, FILE_BEGIN)) return Fail(failure, file.from, GetLastError());
   }
   StagedFile staged;
   if (!transaction.OpenStagingFile(file.index, &staged, failure)) return FailMaking(failure, file.to, root);
@@ -278,7 +319,9 @@ bool CopyPayload(const Payload& payload, const CopyPlan& plan, const std::string
         break;
       case CopyAction::kNewFile:
       case CopyAction::kReplaceFile:
-        if (!CopyIntoPlace(file, transaction, resolvedSource, destination, stop, &copied, failure)) return false;
+        if (!CopyIntoPlace(file, transaction, resolvedSource, destination, plan.actions[i] == CopyAction::kReplaceFile,
+                           stop, &copied, failure))
+          return false;
         ++placed.files;
         placed.bytes += copied;
         if (tally) *tally = placed;

@@ -44,7 +44,8 @@ enum class CopyAction {
   kMakeFolder,   // a folder that is not there yet
   kUseFolder,    // a folder that is there
   kNewFile,      // a file that is not there yet
-  kReplaceFile,  // a file that is there: its earlier version is kept until the install is done
+  kReplaceFile,  // a file that is there: left as it is when it holds the payload file's bytes, else
+                 // replaced, its earlier version kept until the install is done
 };
 
 struct CopyPlan {
@@ -78,7 +79,9 @@ extern const char kPayloadChanged[];
 // fails it: the payload changed under the install; so do totals that do
 // not come to the walk's. Each placed file keeps its source's last-write
 // time, counts in tally and is told to the observer, when they are given.
-// The caller commits or rolls back.
+// A file already in the destination with exactly the payload file's bytes
+// is left as it is, untouched, and counts as placed. The caller commits or
+// rolls back.
 bool CopyPayload(const Payload& payload, const CopyPlan& plan, const std::string& source,
                  const std::string& destination, InstallTransaction& transaction, CopyTally* tally,
                  CopyObserver* observer, const std::atomic<bool>* stop, InstallFailure* failure);

@@ -10,6 +10,7 @@
 #include <atomic>
 #include <cstdio>
 #include <functional>
+#include <memory>
 #include <string>
 #include <thread>
 #include <vector>
@@ -104,6 +105,68 @@ TEST_F(CopyEngineTest, ReplacesSameNamedFilesKeepsOthersAndTheSourcesTimes) {
   ASSERT_TRUE(GetFileAttributesExA(Path("dst/a.txt").c_str(), GetFileExInfoStandard, &info));
   EXPECT_EQ(CompareFileTime(&info.ftLastWriteTime, &past), 0) << "the copy keeps its source's last-write time";
   ExpectNoStaging("dst");
+}
+
+// A file already there with exactly the payload file's bytes is left as
+// it is (its own times, no second name, nothing to undo); any difference,
+// however late in the file, replaces it. A reader holding it, as a host
+// holds a loaded plug-in, does not stop an unchanged file's install; a
+// writer's lock still fails a changed one's.
+TEST_F(CopyEngineTest, AFileWithTheSameBytesIsLeftAsItIs) {
+  const std::string big = Pattern(200000);  // more than three chunks
+  std::string bigChanged = big;
+  bigChanged.back() ^= 1;
+  struct Case {
+    const char* what;
+    std::string there, payload;
+    DWORD share;    // a holder's sharing; ~0u: none holds it
+    bool left;      // left as it was, else replaced
+    bool installs;
+  } cases[] = {
+      {"the same bytes", "same", "same", ~0u, true, true},
+      {"both empty", "", "", ~0u, true, true},
+      {"the same large file", big, big, ~0u, true, true},
+      {"the last byte differs", bigChanged, big, ~0u, false, true},
+      {"another size", "same but longer", "same", ~0u, false, true},
+      {"the same bytes, held by a reader", "same", "same", FILE_SHARE_READ, true, true},
+      {"other bytes, held without sharing", "old", "new", 0, false, false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    std::error_code ignored;
+    fs::remove_all(Path("src"), ignored);
+    fs::remove_all(Path("dst"), ignored);
+    Put("src/a.bin", c.payload);
+    Put("src/b.txt", "beside it");
+    Put("dst/a.bin", c.there);
+    const FILETIME past = {0x10000000, 0x01C00000};
+    {
+      const HANDLE file =
+          CreateFileA(Path("dst/a.bin").c_str(), FILE_WRITE_ATTRIBUTES, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+      SetFileTime(file, &past, nullptr, &past);
+      CloseHandle(file);
+    }
+    const std::string before = TreeSnapshot("dst");
+    std::unique_ptr<HeldFile> holder;
+    if (c.share != ~0u) holder = std::make_unique<HeldFile>(Path("dst/a.bin"), c.share);
+    if (holder) ASSERT_TRUE(holder->Held());
+    CopyTally tally;
+    RecordingObserver observer;
+    EXPECT_EQ(Copy("dst", "src", &observer, &tally), c.installs)
+        << (observer.failures.empty() ? "" : observer.failures[0].path + ": " + observer.failures[0].reason);
+    holder.reset();
+    if (c.installs) {
+      EXPECT_EQ(tally.files, 2u) << "a file left in place counts as placed";
+      EXPECT_TRUE(Get("dst/a.bin") == c.payload);
+      EXPECT_EQ(Get("dst/b.txt"), "beside it");
+      WIN32_FILE_ATTRIBUTE_DATA info;
+      ASSERT_TRUE(GetFileAttributesExA(Path("dst/a.bin").c_str(), GetFileExInfoStandard, &info));
+      EXPECT_EQ(CompareFileTime(&info.ftLastWriteTime, &past) == 0, c.left) << "its own time only when left";
+    } else {
+      EXPECT_TRUE(TreeSnapshot("dst") == before) << "the earlier install is whole";
+    }
+    ExpectNoStaging("dst");
+  }
 }
 
 // Sources are opened shared for reading: another reader, such as a second
