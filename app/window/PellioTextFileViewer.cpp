@@ -9,6 +9,7 @@
 #include "toolkit/controls/qvButton.h"
 #include "toolkit/controls/qvTextList.h"
 #include "toolkit/draw/qvDevice.h"
+#include "toolkit/files/qvPicture.h"
 #include "toolkit/files/qvFileSpec.h"
 #include "toolkit/window/MessageDispatch.h"
 #include "toolkit/window/ShowMessage.h"
@@ -108,6 +109,7 @@ PellioTextFileViewer::PellioTextFileViewer(const qvRect& bounds, const char* tit
   AddToTabOrder(saveButton.get());
   AddToTabOrder(closeButton.get());
   if (!file.read) saveButton->Disable();
+  footerPicture = std::make_unique<qvPicture>(kViewerFooterBitmap);
   Wrap();
 
   MakeResizable();
@@ -129,6 +131,7 @@ PellioTextFileViewer::~PellioTextFileViewer() {
   textList.reset();
   saveButton.reset();
   closeButton.reset();
+  footerPicture.reset();
 }
 
 void PellioTextFileViewer::GetTypeName(char* buffer) { std::strcpy(buffer, "PellioTextFileViewer"); }
@@ -174,6 +177,12 @@ bool PellioTextFileViewer::OnCommand(qvEvent& event) {
 bool PellioTextFileViewer::OnPaint(qvEvent&) {
   qvPaintDevice device(this);
   FillBackground(device);
+  if (footerPicture) {
+    qvRect area;
+    GetClientArea(area);
+    footerPicture->DrawScaledAt(device, 0, area.GetHeight() - Scaled(footerPicture->PixelHeight()), area.GetWidth(),
+                                GetDpi());
+  }
   return true;
 }
 

@@ -1,7 +1,8 @@
 // PellioTextFileViewer: the installer's modal viewer of a text file (the
 // release notes, the licence terms): the file's lines, tabs expanded and
 // wrapped to the width the list shows, in a scrolling text list, with
-// "Close" and "Save..." at the bottom right. The file is read once, when
+// "Close" and "Save..." at the bottom right over a strip drawn from bitmap
+// 22020. The file is read once, when
 // the viewer is built, and its bytes are kept, so that Save writes the file
 // exactly as it was read. The text is shown in the encoding its bytes say
 // (ViewerText.h): UTF-8 with or without a byte-order mark, UTF-16 with
@@ -14,7 +15,7 @@
 // modal loop the viewer runs in, are the way back. The arrow and page keys
 // scroll the list whether the list or the viewer has the keyboard; Tab and
 // Shift+Tab move it between the list, "Save..." and "Close". It owns its
-// list and buttons.
+// list, buttons and strip picture.
 #pragma once
 
 #include <cstdint>
@@ -23,14 +24,17 @@
 #include <vector>
 
 #include "app/window/ViewerText.h"
+#include "resources/ResourceIds.h"
 #include "toolkit/window/qvTabbedWindow.h"
 
 class qvButton;
 class qvControl;
+class qvPicture;
 class qvTextList;
 
 constexpr int kViewerCloseCommand = 2;
 constexpr int kViewerSaveCommand = 3;
+constexpr int kViewerFooterBitmap = IDB_VIEWER_FOOTER;
 
 // A text file's bytes as they were read, or why they could not be.
 struct ViewerFile {
@@ -85,6 +89,7 @@ private:
   std::unique_ptr<qvButton> closeButton;
   std::unique_ptr<qvButton> saveButton;
   std::unique_ptr<qvTextList> textList;
+  std::unique_ptr<qvPicture> footerPicture;
 
   ViewerFile file;
   TextForm form;

@@ -138,8 +138,8 @@ TEST_F(SetupViewer, EndAndPageDownShowTheLastLine) {
   CloseAndQuit(viewer);
 }
 
-// The viewer lies within the screen, its buttons at its foot, and
-// "Save..." opens its dialog centred over it.
+// The viewer lies within the screen, its buttons and the strip at its
+// foot, and "Save..." opens its dialog centred over it.
 TEST_F(SetupViewer, FitsTheScreenAndCentresItsSaveDialog) {
   MakeDist(3);
   const HWND viewer = OpenLicence();
@@ -156,6 +156,23 @@ TEST_F(SetupViewer, FitsTheScreenAndCentresItsSaveDialog) {
   RECT close = Outer(driver.Control("Close", viewer));
   MapWindowPoints(nullptr, viewer, reinterpret_cast<POINT*>(&close), 2);
   EXPECT_EQ(client.bottom - close.bottom, 26) << "no empty strip below the buttons";
+  // Along the foot, the strip of the program's bitmap 22020 (its bottom
+  // and top rows), the viewer's grey above it.
+  const auto pixel = [&](int x, int y) {
+    POINT at = {x, y};
+    ClientToScreen(viewer, &at);
+    const HDC screen = GetDC(nullptr);
+    const COLORREF colour = GetPixel(screen, at.x, at.y);
+    ReleaseDC(nullptr, screen);
+    return colour;
+  };
+  BringWindowToTop(viewer);
+  Pump(200);
+  for (int x : {0, 7, static_cast<int>(client.right) / 2, static_cast<int>(client.right) - 1}) {
+    EXPECT_EQ(pixel(x, client.bottom - 1), RGB(84, 84, 86)) << x;
+    EXPECT_EQ(pixel(x, client.bottom - 20), RGB(92, 92, 94)) << x;
+    EXPECT_EQ(pixel(x, client.bottom - 21), RGB(140, 140, 140)) << x;
+  }
 
   driver.Click(driver.Control("Save...", viewer));
   HWND dialog = nullptr;
