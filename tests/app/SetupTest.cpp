@@ -599,6 +599,9 @@ TEST_F(SetupWindow, TheFolderChooserTakesATypedPath) {
   const std::string typed = Path("Typed\\Deeper");
   SetWindowTextA(field, typed.c_str());
   driver.Answer(chooser, IDOK);
+  // The window takes clicks again once the chooser is gone.
+  ASSERT_TRUE(PumpUntil([&] { return !IsWindow(chooser) && IsWindowEnabled(driver.Window()); }, 5000));
+  driver.BringToFront();
   AcceptTerms();
   ASSERT_TRUE(Install());
   EXPECT_EQ(driver.Text(Progress()), "Installation Complete.\n\nInstalled in " + typed);
@@ -684,7 +687,7 @@ TEST_F(SetupWindow, TheFolderChooserIsModalAndOwned) {
   EXPECT_EQ(choosers.size(), 1u) << "no second chooser";
   EXPECT_FALSE(driver.Shows("Installing. Please wait...")) << "Install did not run";
   driver.Answer(chooser, IDCANCEL);
-  EXPECT_TRUE(IsWindowEnabled(driver.Window()));
+  EXPECT_TRUE(PumpUntil([&] { return IsWindowEnabled(driver.Window()) != FALSE; }, 5000));
   driver.Click(Button("Cancel"));
   EXPECT_EQ(driver.WaitForExit(), 4u);
 }
