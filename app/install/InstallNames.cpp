@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "app/install/PathNames.h"
+#include "common/UnicodeText.h"
 
 namespace {
 
@@ -23,38 +24,8 @@ std::basic_string<Unit> FirstLine(const Unit* units, size_t count, size_t limit)
 // (overlong forms, surrogates, values past U+10FFFF, cut sequences).
 bool Utf16FromUtf8(const std::string& text, std::u16string* out) {
   out->clear();
-  for (size_t i = 0; i < text.size();) {
-    const uint8_t lead = static_cast<uint8_t>(text[i]);
-    uint32_t value = 0;
-    size_t length = 0;
-    uint32_t least = 0;
-    if (lead < 0x80) {
-      value = lead, length = 1;
-    } else if ((lead & 0xE0) == 0xC0) {
-      value = lead & 0x1F, length = 2, least = 0x80;
-    } else if ((lead & 0xF0) == 0xE0) {
-      value = lead & 0x0F, length = 3, least = 0x800;
-    } else if ((lead & 0xF8) == 0xF0) {
-      value = lead & 0x07, length = 4, least = 0x10000;
-    } else {
-      return false;
-    }
-    if (i + length > text.size()) return false;
-    for (size_t k = 1; k < length; ++k) {
-      const uint8_t next = static_cast<uint8_t>(text[i + k]);
-      if ((next & 0xC0) != 0x80) return false;
-      value = (value << 6) | (next & 0x3F);
-    }
-    if (value < least || value > 0x10FFFF || (value >= 0xD800 && value <= 0xDFFF)) return false;
-    if (value >= 0x10000) {
-      value -= 0x10000;
-      out->push_back(static_cast<char16_t>(0xD800 + (value >> 10)));
-      out->push_back(static_cast<char16_t>(0xDC00 + (value & 0x3FF)));
-    } else {
-      out->push_back(static_cast<char16_t>(value));
-    }
-    i += length;
-  }
+  if (!IsValidUtf8(text.data(), text.size())) return false;
+  *out = DecodeUtf8(text.data(), text.size());
   return true;
 }
 

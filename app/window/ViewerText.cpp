@@ -2,10 +2,9 @@
 
 #include <algorithm>
 
-namespace {
+#include "common/UnicodeText.h"
 
-bool IsHighSurrogate(char32_t unit) { return unit >= 0xD800 && unit <= 0xDBFF; }
-bool IsLowSurrogate(char32_t unit) { return unit >= 0xDC00 && unit <= 0xDFFF; }
+namespace {
 
 // Marks drawn over the character before them: the combining diacritical
 // blocks and the variation selectors.
@@ -18,59 +17,6 @@ bool IsCombiningMark(char16_t unit) {
 // A unit that belongs to the character before it: a row never starts there
 // and a tab's column does not count it.
 bool JoinsPrevious(char16_t unit) { return IsLowSurrogate(unit) || IsCombiningMark(unit); }
-
-void AppendCodePoint(char32_t codePoint, std::u16string& out) {
-  if (codePoint < 0x10000) {
-    out += static_cast<char16_t>(codePoint);
-    return;
-  }
-  codePoint -= 0x10000;
-  out += static_cast<char16_t>(0xD800 + (codePoint >> 10));
-  out += static_cast<char16_t>(0xDC00 + (codePoint & 0x3FF));
-}
-
-// One step through UTF-8: a code point and the bytes it took, or, for an
-// ill-formed sequence, the bytes of its maximal part (one at least).
-struct Utf8Step {
-  char32_t codePoint;
-  size_t length;
-  bool valid;
-};
-
-Utf8Step NextUtf8(const unsigned char* bytes, size_t left) {
-  const unsigned char lead = bytes[0];
-  if (lead < 0x80) return {lead, 1, true};
-  // The second byte's range is narrower after some leads: E0 and F0 would
-  // otherwise allow longer forms than needed, ED surrogates, F4 code points
-  // past U+10FFFF.
-  size_t following;
-  char32_t codePoint;
-  unsigned char low = 0x80, high = 0xBF;
-  if (lead >= 0xC2 && lead <= 0xDF) {
-    following = 1;
-    codePoint = lead & 0x1F;
-  } else if (lead >= 0xE0 && lead <= 0xEF) {
-    following = 2;
-    codePoint = lead & 0x0F;
-    if (lead == 0xE0) low = 0xA0;
-    if (lead == 0xED) high = 0x9F;
-  } else if (lead >= 0xF0 && lead <= 0xF4) {
-    following = 3;
-    codePoint = lead & 0x07;
-    if (lead == 0xF0) low = 0x90;
-    if (lead == 0xF4) high = 0x8F;
-  } else {
-    return {0, 1, false};  // a continuation byte, or a lead no valid sequence has
-  }
-  size_t at = 1;
-  for (; at <= following; ++at) {
-    if (at >= left || bytes[at] < low || bytes[at] > high) return {0, at, false};
-    codePoint = (codePoint << 6) | (bytes[at] & 0x3F);
-    low = 0x80;
-    high = 0xBF;
-  }
-  return {codePoint, at, true};
-}
 
 // The most characters of text[0 .. limit) that fit in width, 1 at least:
 // doubling counts find a count that does not fit, then halving narrows it
@@ -130,50 +76,6 @@ TextForm DetectTextForm(const char* data, size_t size) {
   const bool beyondAscii = std::any_of(bytes, bytes + size, [](unsigned char byte) { return byte >= 0x80; });
   if (beyondAscii && IsValidUtf8(data, size)) return {TextEncoding::kUtf8, 0};
   return {TextEncoding::kAnsi, 0};
-}
-
-bool IsValidUtf8(const char* data, size_t size) {
-  const auto* bytes = reinterpret_cast<const unsigned char*>(data);
-  for (size_t at = 0; at < size;) {
-    const Utf8Step step = NextUtf8(bytes + at, size - at);
-    if (!step.valid) return false;
-    at += step.length;
-  }
-  return true;
-}
-
-std::u16string DecodeUtf8(const char* data, size_t size) {
-  const auto* bytes = reinterpret_cast<const unsigned char*>(data);
-  std::u16string text;
-  text.reserve(size);  // never more units than bytes
-  for (size_t at = 0; at < size;) {
-    const Utf8Step step = NextUtf8(bytes + at, size - at);
-    AppendCodePoint(step.valid ? step.codePoint : kReplacementCharacter, text);
-    at += step.length;
-  }
-  return text;
-}
-
-std::u16string DecodeUtf16(const char* data, size_t size, bool bigEndian) {
-  const auto* bytes = reinterpret_cast<const unsigned char*>(data);
-  const auto unitAt = [&](size_t at) -> char16_t {
-    return static_cast<char16_t>(bigEndian ? bytes[at] << 8 | bytes[at + 1] : bytes[at + 1] << 8 | bytes[at]);
-  };
-  std::u16string text;
-  text.reserve(size / 2 + 1);
-  const size_t whole = size & ~static_cast<size_t>(1);
-  for (size_t at = 0; at < whole; at += 2) {
-    const char16_t unit = unitAt(at);
-    if (IsHighSurrogate(unit) && at + 2 < whole && IsLowSurrogate(unitAt(at + 2))) {
-      text += unit;
-      text += unitAt(at + 2);
-      at += 2;
-    } else {
-      text += IsHighSurrogate(unit) || IsLowSurrogate(unit) ? kReplacementCharacter : unit;
-    }
-  }
-  if (whole != size) text += kReplacementCharacter;
-  return text;
 }
 
 std::u16string DecodeUnicodeText(const char* data, size_t size, const TextForm& form) {

@@ -14,11 +14,10 @@
 #include <string>
 #include <vector>
 
+#include "common/UnicodeText.h"
+
 // Tab stops lie every 8 columns of characters.
 constexpr int kTabColumns = 8;
-// What stands for bytes that are not well-formed text.
-constexpr char16_t kReplacementCharacter = 0xFFFD;
-
 enum class TextEncoding { kAnsi, kUtf8, kUtf16LittleEndian, kUtf16BigEndian };
 
 struct TextForm {
@@ -31,18 +30,6 @@ struct TextForm {
 // one above 0x7F are UTF-8; anything else is in the ANSI code page (plain
 // ASCII reads the same either way).
 TextForm DetectTextForm(const char* data, size_t size);
-
-// Whether data is well-formed UTF-8: every sequence complete and in its
-// shortest form, no surrogate, nothing above U+10FFFF.
-bool IsValidUtf8(const char* data, size_t size);
-
-// UTF-8 as UTF-16. Each maximal part of an ill-formed sequence (the bytes
-// that could still have begun a valid one, or one byte) becomes one U+FFFD.
-std::u16string DecodeUtf8(const char* data, size_t size);
-
-// UTF-16 bytes in the order given as UTF-16 text. A surrogate without its
-// other half and an odd last byte each become U+FFFD.
-std::u16string DecodeUtf16(const char* data, size_t size, bool bigEndian);
 
 // The text of data in form, its mark left out; empty for ANSI, which is
 // the platform's to decode.
