@@ -79,6 +79,13 @@ BOOL CALLBACK FindWindowOf(HWND hwnd, LPARAM data) {
   return TRUE;
 }
 
+COLORREF ScreenPixel(POINT at) {
+  const HDC screen = GetDC(nullptr);
+  const COLORREF colour = GetPixel(screen, at.x, at.y);
+  ReleaseDC(nullptr, screen);
+  return colour;
+}
+
 // Painted: the middle of the client area no longer shows what the screen
 // showed before the window came.
 bool Painted(HWND window, COLORREF before) {
@@ -86,17 +93,8 @@ bool Painted(HWND window, COLORREF before) {
   GetClientRect(window, &client);
   POINT middle = {client.right / 2, client.bottom / 2};
   ClientToScreen(window, &middle);
-  const HDC screen = GetDC(nullptr);
-  const COLORREF now = GetPixel(screen, middle.x, middle.y);
-  ReleaseDC(nullptr, screen);
+  const COLORREF now = ScreenPixel(middle);
   return now != before && now != CLR_INVALID;
-}
-
-COLORREF ScreenPixel(POINT at) {
-  const HDC screen = GetDC(nullptr);
-  const COLORREF colour = GetPixel(screen, at.x, at.y);
-  ReleaseDC(nullptr, screen);
-  return colour;
 }
 
 int FirstPaint(const char* prefix, int runs, const char* commandLine) {
@@ -107,9 +105,7 @@ int FirstPaint(const char* prefix, int runs, const char* commandLine) {
     STARTUPINFOA startup = {};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION process = {};
-    const HDC screen = GetDC(nullptr);
-    const COLORREF before = GetPixel(screen, GetSystemMetrics(SM_CXSCREEN) / 2, GetSystemMetrics(SM_CYSCREEN) / 2);
-    ReleaseDC(nullptr, screen);
+    const COLORREF before = ScreenPixel({GetSystemMetrics(SM_CXSCREEN) / 2, GetSystemMetrics(SM_CYSCREEN) / 2});
     const double start = Now();
     if (!CreateProcessA(nullptr, &line[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process)) {
       std::fprintf(stderr, "cannot start %s\n", commandLine);

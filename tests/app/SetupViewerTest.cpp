@@ -65,15 +65,15 @@ protected:
     const size_t at = said.find("value \"");
     return at == std::string::npos ? -1 : std::atoi(said.c_str() + at + 7);
   }
-  // Whether the list's bottom row, read off the screen, holds ink.
+  // Whether the list's bottom row, read off the screen, holds ink. The
+  // driver's window is the viewer once it has opened.
   bool BottomRowDrawn(HWND viewer, int rows) const {
     RECT list;
     GetWindowRect(List(viewer), &list);
-    const HDC screen = GetDC(nullptr);
+    MapWindowPoints(nullptr, viewer, reinterpret_cast<POINT*>(&list), 2);
     int ink = 0;
     for (int y = list.top + 1 + (rows - 1) * 15; y < list.top + 1 + rows * 15; ++y)
-      for (int x = list.left + 2; x < list.left + 120; ++x) ink += Dark(GetPixel(screen, x, y));
-    ReleaseDC(nullptr, screen);
+      for (int x = list.left + 2; x < list.left + 120; ++x) ink += Dark(driver.Pixel(x, y));
     return ink > 10;
   }
   void CloseAndQuit(HWND viewer) {
@@ -158,20 +158,12 @@ TEST_F(SetupViewer, FitsTheScreenAndCentresItsSaveDialog) {
   EXPECT_EQ(client.bottom - close.bottom, 26) << "no empty strip below the buttons";
   // Along the foot, the strip of the program's bitmap 22020 (its bottom
   // and top rows), the viewer's grey above it.
-  const auto pixel = [&](int x, int y) {
-    POINT at = {x, y};
-    ClientToScreen(viewer, &at);
-    const HDC screen = GetDC(nullptr);
-    const COLORREF colour = GetPixel(screen, at.x, at.y);
-    ReleaseDC(nullptr, screen);
-    return colour;
-  };
   BringWindowToTop(viewer);
   Pump(200);
   for (int x : {0, 7, static_cast<int>(client.right) / 2, static_cast<int>(client.right) - 1}) {
-    EXPECT_EQ(pixel(x, client.bottom - 1), RGB(84, 84, 86)) << x;
-    EXPECT_EQ(pixel(x, client.bottom - 20), RGB(92, 92, 94)) << x;
-    EXPECT_EQ(pixel(x, client.bottom - 21), RGB(140, 140, 140)) << x;
+    EXPECT_EQ(driver.Pixel(x, client.bottom - 1), RGB(84, 84, 86)) << x;
+    EXPECT_EQ(driver.Pixel(x, client.bottom - 20), RGB(92, 92, 94)) << x;
+    EXPECT_EQ(driver.Pixel(x, client.bottom - 21), RGB(140, 140, 140)) << x;
   }
 
   driver.Click(driver.Control("Save...", viewer));
