@@ -1,6 +1,8 @@
 // setup.exe: the installer's entry. Without options it shows the installer
 // window on a 620 x 420 client area and runs the main loop until "Quit" or
 // "Cancel"; with /S it installs without any window (UnattendedInstall.h).
+// With /UNINSTALL it is the uninstaller of the record beside it
+// (Uninstall.h, UninstallWindow.h).
 // Either way it first keeps DLLs from loading from anywhere but the system
 // folder: an installer runs elevated from folders anyone can write to.
 //
@@ -14,7 +16,9 @@
 #include "app/install/SetupCommandLine.h"
 #include "app/install/SetupOptions.h"
 #include "app/install/UnattendedInstall.h"
+#include "app/install/Uninstall.h"
 #include "app/window/QuorvinUI.h"
+#include "app/window/UninstallWindow.h"
 #include "resources/ResourceIds.h"
 #include "toolkit/window/MessageDispatch.h"
 #include "toolkit/window/ShowMessage.h"
@@ -43,6 +47,14 @@ bool RegisterFrameClass(HINSTANCE instance) {
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
   RestrictDllLoading();
   const SetupOptions options = ParseSetupCommandLine(ReadSetupCommandLine().c_str());
+  // The uninstaller works in no folder of its own: a working folder cannot
+  // be removed while a process is in it.
+  if (options.uninstall) {
+    wchar_t system[MAX_PATH];
+    if (GetSystemDirectoryW(system, MAX_PATH)) SetCurrentDirectoryW(system);
+    if (options.silent || options.help || !options.error.empty()) return RunUnattendedUninstall(options);
+    return RunWindowUninstall(options);
+  }
   // Asked for by a person at a prompt: the usage shows. Under /S nothing
   // ever shows.
   if (options.help && !options.silent) {

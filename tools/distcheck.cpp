@@ -29,6 +29,7 @@
 #include "app/install/InstallTarget.h"
 #include "app/install/PathNames.h"
 #include "app/install/PayloadWalk.h"
+#include "app/install/ProductRegistration.h"
 #include "app/install/ProductFile.h"
 #include "common/AnsiText.h"
 #include "imagelib/OpenImage.h"
@@ -171,6 +172,18 @@ int Check(const std::wstring& dist) {
                      Quoted(Utf8FromWide(WideFromAnsi(product.name))));
   else
     findings.Ok("product " + Quoted(Utf8FromWide(WideFromAnsi(product.name))));
+  // What Apps & features and IT tools will read of the install.
+  // Only of a product the installer takes: each problem of the name is
+  // told once, on its own.
+  if (productRead && product.refusal.empty() && !product.line.empty() &&
+      product.line.size() <= kMaxProductNameLength && ProductRefusal(product, setup.target.kind).empty()) {
+    if (product.version.empty())
+      findings.Warning("\"product.txt\" has no \"Version: X.Y.Z\" line after the name: Apps & features shows no "
+                       "version, IT tools cannot tell versions apart, and a lower version is not refused");
+    findings.Note("Apps & features entry: " + Quoted(Utf8FromWide(WideFromAnsi(product.name))) + ", version " +
+                  (product.version.empty() ? "(none)" : Quoted(product.version)) + ", publisher " +
+                  Quoted(kPublisher));
+  }
 
   // The payload, walked and checked by the installer's own walk.
   const InstallTarget& target = setup.target;

@@ -11,6 +11,7 @@
 
 #include "app/install/AFile.h"
 #include "common/AnsiText.h"
+#include "common/ContentHash.h"
 #include "app/install/FileTree.h"
 #include "app/install/InstallTransaction.h"
 #include "app/install/InstallProgress.h"
@@ -104,7 +105,8 @@ bool FailMaking(InstallFailure* failure, const std::string& path, const std::str
 // Copies size bytes from in to out in pieces, and fails when the source
 // ends early or has more than size bytes.
 bool CopyContents(AFile& in, AFile& out, uint64_t size, uint32_t chunkSize, const std::atomic<bool>* stop,
-                  const std::string& from, const std::string& to, InstallFailure* failure) {
+                  const std::string& from, const std::string& to, InstallFailure* failure,
+                  ContentHash* hash = nullptr) {
   const uint32_t piece = static_cast<uint32_t>(std::min<uint64_t>(std::max<uint64_t>(size, 1), std::max(chunkSize, 1u)));
   std::unique_ptr<char[]> buffer(new (std::nothrow) char[piece]);
   if (!buffer) return Fail(failure, from, ERROR_NOT_ENOUGH_MEMORY);
@@ -118,6 +120,7 @@ bool CopyContents(AFile& in, AFile& out, uint64_t size, uint32_t chunkSize, cons
                                                        " bytes"
                                                  : "");
     if (!out.Write(buffer.get(), want)) return Fail(failure, to, out.Error());
+    if (hash) hash->Add(buffer.get(), want);
     left -= want;
   }
   uint32_t more = 0;
@@ -169,7 +172,7 @@ struct FileCopy {
 // replaced, which tells the real cause. A source that fails to read is a
 // failure.
 bool HoldsTheSameBytes(AFile& in, uint64_t size, const FileCopy& file, const std::atomic<bool>* stop, bool* same,
-                       InstallFailure* failure) {
+                       ContentHash* hash, InstallFailure* failure) {
   *same = false;
   AFile there(file.to.c_str());
   uint64_t thereSize = 0;
@@ -183,6 +186,7 @@ bool HoldsTheSameBytes(AFile& in, uint64_t size, const FileCopy& file, const std
     if (!in.ReadWhole(ours.get(), want))
       return Fail(failure, file.from, in.Error(), in.Error() == ERROR_HANDLE_EOF ? kPayloadChanged : "");
     if (!there.ReadWhole(theirs.get(), want) || std::memcmp(ours.get(), theirs.get(), want) != 0) return true;
+    if (hash) hash->Add(ours.get(), want);
     left -= want;
   }
   *same = true;
@@ -191,7 +195,7 @@ bool HoldsTheSameBytes(AFile& in, uint64_t size, const FileCopy& file, const std
 
 bool CopyIntoPlace(const FileCopy& file, InstallTransaction& transaction, const std::wstring& resolvedSource,
                    const std::string& root, bool replaces, const std::atomic<bool>* stop, uint64_t* copied,
-                   InstallFailure* failure) {
+                   uint64_t* contentHash, InstallFailure* failure) {
   AFile in(file.from.c_str());
   uint64_t size = 0;
   FILETIME written;
@@ -208,9 +212,11 @@ bool CopyIntoPlace(const FileCopy& file, InstallTransaction& transaction, const 
   // reading of both.
   if (replaces) {
     bool same = false;
-    if (!HoldsTheSameBytes(in, size, file, stop, &same, failure)) return false;
+    ContentHash hash;
+    if (!HoldsTheSameBytes(in, size, file, stop, &same, contentHash ? &hash : nullptr, failure)) return false;
     if (same) {
       *copied = size;
+      if (contentHash) *contentHash = hash.Value();
       return true;
     }
     LARGE_INTEGER start = {};
@@ -219,13 +225,16 @@ bool CopyIntoPlace(const FileCopy& file, InstallTransaction& transaction, const 
   StagedFile staged;
   if (!transaction.OpenStagingFile(file.index, &staged, failure)) return FailMaking(failure, file.to, root);
   AFile& out = staged.Contents();
-  bool done = CopyContents(in, out, size, kCopyChunkSize, stop, file.from, file.to, failure);
+  ContentHash hash;
+  bool done = CopyContents(in, out, size, kCopyChunkSize, stop, file.from, file.to, failure,
+                           contentHash ? &hash : nullptr);
   if (done && !SetFileTime(out.handle, nullptr, nullptr, &written)) done = Fail(failure, file.to, GetLastError());
   if (!done) {
     transaction.DiscardStagingFile(std::move(staged));
     return false;
   }
   *copied = size;
+  if (contentHash) *contentHash = hash.Value();
   return transaction.PlaceFile(std::move(staged), failure);
 }
 
@@ -298,9 +307,13 @@ bool PlanCopy(const Payload& payload, const std::string& destination, CopyPlan* 
 
 bool CopyPayload(const Payload& payload, const CopyPlan& plan, const std::string& source,
                  const std::string& destination, InstallTransaction& transaction, CopyTally* tally,
-                 CopyObserver* observer, const std::atomic<bool>* stop, InstallFailure* failure) {
-  if (!transaction.Begin(plan.makeFirst, JournalPlanOf(payload, plan), failure))
+                 CopyObserver* observer, const std::atomic<bool>* stop, InstallFailure* failure,
+                 const std::vector<JournalEntry>* removals, std::vector<uint64_t>* hashes) {
+  std::vector<JournalEntry> steps = JournalPlanOf(payload, plan);
+  if (removals) steps.insert(steps.end(), removals->begin(), removals->end());
+  if (!transaction.Begin(plan.makeFirst, std::move(steps), failure))
     return FailMaking(failure, failure->path, plan.existingFolder);
+  if (hashes) hashes->assign(payload.entries.size(), 0);
   // Where the payload folder really lies: each file opened must lie there,
   // by the path the walk found.
   const std::wstring resolvedSource = ResolvedPathOf(LongPath(source));
@@ -310,7 +323,7 @@ bool CopyPayload(const Payload& payload, const CopyPlan& plan, const std::string
     const uint32_t index = static_cast<uint32_t>(i);
     const FileCopy file = {index, source + "\\" + entry.path, destination + "\\" + entry.path, entry.path, entry.size};
     if (stop && stop->load()) return Fail(failure, file.to, ERROR_CANCELLED, "the install was stopped");
-    uint64_t copied = 0;
+    uint64_t copied = 0, hash = 0;
     switch (plan.actions[i]) {
       case CopyAction::kMakeFolder:
         if (!transaction.MakeFolder(index, failure)) return FailMaking(failure, file.to, destination);
@@ -320,8 +333,9 @@ bool CopyPayload(const Payload& payload, const CopyPlan& plan, const std::string
       case CopyAction::kNewFile:
       case CopyAction::kReplaceFile:
         if (!CopyIntoPlace(file, transaction, resolvedSource, destination, plan.actions[i] == CopyAction::kReplaceFile,
-                           stop, &copied, failure))
+                           stop, &copied, hashes ? &hash : nullptr, failure))
           return false;
+        if (hashes) (*hashes)[i] = hash;
         ++placed.files;
         placed.bytes += copied;
         if (tally) *tally = placed;
@@ -336,6 +350,10 @@ bool CopyPayload(const Payload& payload, const CopyPlan& plan, const std::string
                 "the install placed " + std::to_string(placed.files) + " files of " + std::to_string(placed.bytes) +
                     " bytes where the payload has " + std::to_string(payload.files) + " of " +
                     std::to_string(payload.bytes));
+  for (const JournalEntry& removal : removals ? *removals : std::vector<JournalEntry>()) {
+    if (stop && stop->load()) return Fail(failure, destination, ERROR_CANCELLED, "the install was stopped");
+    if (!transaction.RemoveFile(removal.index, failure)) return false;
+  }
   return true;
 }
 

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "app/install/InstallFailure.h"
+#include "app/install/InstallJournal.h"
 #include "app/install/PayloadWalk.h"
 
 class InstallTransaction;
@@ -82,9 +83,15 @@ extern const char kPayloadChanged[];
 // A file already in the destination with exactly the payload file's bytes
 // is left as it is, untouched, and counts as placed. The caller commits or
 // rolls back.
+//
+// removals, when given, are kRemoveFile steps (indices past the
+// payload's) that go after the copy, in the same transaction: an earlier
+// version's files that this one does not have. hashes, when given,
+// receives each payload file's ContentHash by entry (0 for folders).
 bool CopyPayload(const Payload& payload, const CopyPlan& plan, const std::string& source,
                  const std::string& destination, InstallTransaction& transaction, CopyTally* tally,
-                 CopyObserver* observer, const std::atomic<bool>* stop, InstallFailure* failure);
+                 CopyObserver* observer, const std::atomic<bool>* stop, InstallFailure* failure,
+                 const std::vector<JournalEntry>* removals = nullptr, std::vector<uint64_t>* hashes = nullptr);
 
 // Copies the file source into a new file destination (an existing one is
 // never opened: ERROR_FILE_EXISTS) through a buffer of at most chunkSize

@@ -196,3 +196,12 @@ void DeleteFolderContents(const char* folder) {
     return;
   DeleteContents(longPath);
 }
+
+bool ReadWholeFile(HANDLE file, size_t limit, std::vector<uint8_t>* bytes) {
+  LARGE_INTEGER size = {};
+  if (!GetFileSizeEx(file, &size) || uint64_t(size.QuadPart) > limit) return false;
+  bytes->resize(static_cast<size_t>(size.QuadPart));
+  DWORD got = 0;
+  return bytes->empty() ||
+         (ReadFile(file, bytes->data(), static_cast<DWORD>(bytes->size()), &got, nullptr) && got == bytes->size());
+}

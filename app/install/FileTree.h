@@ -64,6 +64,10 @@ bool ResolveDotFolders(const std::string& location, std::string* resolved, std::
 // or the same name. False when either cannot be opened.
 bool SameFile(const std::wstring& first, const std::wstring& second);
 
+// Reads the open file whole into bytes; false when it cannot be read or
+// holds more than limit bytes. The file stays open.
+bool ReadWholeFile(HANDLE file, size_t limit, std::vector<uint8_t>* bytes);
+
 // Deletes a file, clearing its read-only attribute first when that is what
 // stands in the way (and setting it back when the file still cannot go).
 // Returns 0 or the platform's error.

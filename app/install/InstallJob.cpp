@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include <memory>
+#include <set>
 #include <string>
 
 #include "app/install/FileTree.h"
@@ -13,6 +15,8 @@
 #include "app/install/InstallRecovery.h"
 #include "app/install/InstallTransaction.h"
 #include "app/install/PathNames.h"
+#include "app/install/ProductRegistration.h"
+#include "app/install/UninstallJob.h"
 #include "app/install/PayloadRules.h"
 #include "app/install/QuietErrorMode.h"
 #include "app/install/VolumeLimits.h"
@@ -106,7 +110,8 @@ bool CheckLocation(const char* given, std::string* location, InstallFailure* fai
 
 // The checks that need only the job: false with the failure at the first
 // that fails. destination receives the folder the payload goes into.
-bool CheckJob(const InstallJob& job, InstallLog* log, std::string* destination, InstallOutcome* outcome) {
+bool CheckJob(const InstallJob& job, InstallLog* log, std::string* location, std::string* destination,
+              InstallOutcome* outcome) {
   InstallFailure* failure = &outcome->failure;
   if (job.kind == TargetNone) {
     *failure = MakeFailure(job.source, ERROR_PATH_NOT_FOUND,
@@ -114,14 +119,13 @@ bool CheckJob(const InstallJob& job, InstallLog* log, std::string* destination, 
                            "nothing to install");
     return false;
   }
-  std::string location;
-  if (!CheckLocation(job.location, &location, failure)) {
+  if (!CheckLocation(job.location, location, failure)) {
     outcome->refusedRequest = true;
     return false;
   }
   char folder[kPathBufferSize];
-  if (!InstallDestination(location.c_str(), job.productName, job.kind, folder)) {
-    const std::string wanted = job.kind == TargetFxPlug ? location : location + "\\" + job.productName;
+  if (!InstallDestination(location->c_str(), job.productName, job.kind, folder)) {
+    const std::string wanted = job.kind == TargetFxPlug ? *location : *location + "\\" + job.productName;
     log->Line(LogField("destination", wanted));
     *failure = MakeFailure(wanted, ERROR_FILENAME_EXCED_RANGE,
                            "the install folder's path would be longer than " + std::to_string(kMaxPathLength) +
@@ -152,10 +156,105 @@ void LogLeftovers(InstallLog* log, const std::vector<InstallFailure>& leftovers,
     log->Line(LogErrorLine(leftover.path.c_str(), leftover.error, std::string(what) + ": " + FailureText(leftover)));
 }
 
+// The product's earlier install, as its record tells, and what this
+// install does about it.
+struct Earlier {
+  bool found = false;
+  InstallRecord record;
+  bool sameFolder = false;      // it went into this install's destination
+  RemovalPlan removals;         // its files this payload does not have (sameFolder only)
+  std::set<std::wstring> ours;  // this payload's paths, by RecordedPathKey
+};
+
+// Reads the earlier record of a registering job, refuses a downgrade, and
+// plans the removal of the earlier files the payload no longer has.
+bool LookAtEarlier(const InstallJob& job, const std::string& destination, const Payload& payload, InstallLog* log,
+                   Earlier* earlier, InstallOutcome* outcome) {
+  const RegistrationPlace place = RegistrationPlaceOf(job.productName);
+  std::string why;
+  bool missing = false;
+  if (!LoadInstallRecord(place.record, &earlier->record, &why, &missing)) {
+    // Without a readable record the earlier files cannot be told apart
+    // from anyone else's: they stay, and the record is written anew.
+    if (!missing) log->Line(LogErrorLine(place.record.c_str(), 0, "earlier install record not read: " + why));
+    return true;
+  }
+  earlier->found = true;
+  const InstallRecord& record = earlier->record;
+  outcome->earlierVersion = record.version;
+  log->Line(LogField("earlier install", record.destination + (record.version.empty() ? "" : ", version " +
+                                                                                               record.version)));
+  const std::string version = job.version ? job.version : "";
+  if (!job.allowDowngrade && !version.empty() && !record.version.empty() &&
+      CompareVersions(version, record.version) < 0) {
+    outcome->refusedDowngrade = true;
+    outcome->failure = MakeFailure(record.destination, ERROR_OLD_WIN_VERSION,
+                                   std::string(job.productName) + " " + record.version +
+                                       " is installed, and this is the older version " + version +
+                                       " (/ALLOWDOWNGRADE installs it anyway)");
+    return false;
+  }
+  for (const PayloadEntry& entry : payload.entries) earlier->ours.insert(RecordedPathKey(entry.path));
+  earlier->sameFolder = RecordedPathKey(record.destination) == RecordedPathKey(destination);
+  if (!earlier->sameFolder) return true;
+  const uint32_t firstIndex = static_cast<uint32_t>(payload.entries.size());
+  if (!PlanRemovals(record, earlier->ours, firstIndex, &earlier->removals, &outcome->failure)) return false;
+  outcome->kept = earlier->removals.kept;
+  if (!earlier->removals.steps.empty())
+    log->Line(LogField("earlier files", CountOf(earlier->removals.steps.size(), "file goes", "files go")));
+  return true;
+}
+
+// The record of this install.
+InstallRecord RecordOf(const InstallJob& job, const std::string& location, const std::string& destination,
+                       const Payload& payload, const CopyPlan& plan, const std::vector<uint64_t>& hashes,
+                       const Earlier& earlier) {
+  InstallRecord record;
+  record.product = job.productName;
+  record.version = job.version ? job.version : "";
+  record.kind = job.kind;
+  record.location = location;
+  record.destination = destination;
+  record.madeAbove = static_cast<uint32_t>(plan.makeFirst.size());
+  std::set<std::wstring> madeBefore;
+  if (earlier.sameFolder) {
+    if (record.madeAbove == 0) record.madeAbove = earlier.record.madeAbove;
+    for (const std::string& folder : earlier.record.folders) madeBefore.insert(RecordedPathKey(folder));
+  }
+  for (size_t i = 0; i < payload.entries.size(); ++i) {
+    const PayloadEntry& entry = payload.entries[i];
+    if (!entry.isFolder)
+      record.files.push_back({entry.path, entry.size, hashes[i]});
+    else if (plan.actions[i] == CopyAction::kMakeFolder || madeBefore.count(RecordedPathKey(entry.path)))
+      record.folders.push_back(entry.path);
+  }
+  // The earlier version's own folders stay its made folders while they
+  // hold anything (a changed file, something a user put there).
+  if (earlier.sameFolder)
+    for (const std::string& folder : earlier.record.folders)
+      if (!earlier.ours.count(RecordedPathKey(folder))) record.folders.push_back(folder);
+  return record;
+}
+
+// After the commit: the earlier version's folders left empty go. An
+// earlier install in another folder stays as it is (the user chose
+// another place; nothing of theirs there is touched), and the log says so.
+void FinishUpgrade(const Earlier& earlier, InstallLog* log) {
+  if (!earlier.found) return;
+  if (!earlier.sameFolder) {
+    log->Line(LogField("earlier install", "left as it is in " + earlier.record.destination));
+    return;
+  }
+  size_t removed = 0;
+  RemoveEmptyFolders(earlier.record, earlier.ours, &removed);
+}
+
 // Steps 3 to 6 and the copy: the road of every install once its
 // destination is known. Every failure is told to reports once.
-void InstallInto(const std::string& source, const std::string& destination, InstallObserver* observer,
-                 CopyObserver* reports, const std::atomic<bool>* stop, InstallLog* log, InstallOutcome* outcome) {
+void InstallInto(const InstallJob& job, const std::string& location, const std::string& destination,
+                 InstallObserver* observer, CopyObserver* reports, InstallLog* log, InstallOutcome* outcome) {
+  const std::string source = job.source;
+  const std::atomic<bool>* stop = job.stop;
   InstallFailure& failure = outcome->failure;
   const auto failed = [&] { reports->CopyFailed(failure); };
   InstallLock lock;
@@ -167,6 +266,8 @@ void InstallInto(const std::string& source, const std::string& destination, Inst
   });
   if (!walked) return failed();
   log->Line(LogField("payload", LogTallyText(payload.files, payload.bytes)));
+  Earlier earlier;
+  if (job.registers && !LookAtEarlier(job, destination, payload, log, &earlier, outcome)) return failed();
   CopyPlan plan;
   if (!PlanCopy(payload, destination, &plan, &failure) ||
       !CheckVolume(plan.existingFolder, destination, payload, log, &failure))
@@ -176,13 +277,29 @@ void InstallInto(const std::string& source, const std::string& destination, Inst
   if (observer) observer->TotalsCounted({payload.files, payload.bytes});
 
   InstallTransaction transaction(destination);
-  bool copied = CopyPayload(payload, plan, source, destination, transaction, &outcome->copied, reports, stop, &failure);
+  std::vector<uint64_t> hashes;
+  bool copied = CopyPayload(payload, plan, source, destination, transaction, &outcome->copied, reports, stop, &failure,
+                            &earlier.removals.steps, job.registers ? &hashes : nullptr);
   if (copied && observer) observer->BeforeCommit();
   if (copied && stop && stop->load()) {
     failure = MakeFailure(destination, ERROR_CANCELLED, "the install was stopped");
     copied = false;
   }
+  // The new record and uninstaller are written before the commit, so that
+  // an install that cannot keep its record is undone.
+  std::unique_ptr<Registration> registration;
+  if (copied && job.registers) {
+    registration = std::make_unique<Registration>(job.productName);
+    copied = registration->Prepare(RecordOf(job, location, destination, payload, plan, hashes, earlier), &failure);
+  }
   if (copied && transaction.Commit(&outcome->leftovers, &failure)) {
+    if (registration) {
+      registration->Publish(&outcome->leftovers);
+      log->Line(LogField("registered", registration->Place().uninstaller));
+      FinishUpgrade(earlier, log);
+    }
+    for (const std::string& kept : outcome->kept)
+      log->Line(LogField("kept", kept + " (changed since it was installed)"));
     LogLeftovers(log, outcome->leftovers, "not cleaned up");
     outcome->installed = true;
     return;
@@ -229,10 +346,10 @@ InstallOutcome RunInstallJob(const InstallJob& job, InstallObserver* observer, I
 
   JobReports reports(observer, log);
   InstallOutcome outcome;
-  std::string destination;
-  if (CheckJob(job, log, &destination, &outcome)) {
+  std::string location, destination;
+  if (CheckJob(job, log, &location, &destination, &outcome)) {
     outcome.destination = destination;
-    InstallInto(job.source, destination, observer, &reports, job.stop, log, &outcome);
+    InstallInto(job, location, destination, observer, &reports, log, &outcome);
   }
   else
     reports.CopyFailed(outcome.failure);

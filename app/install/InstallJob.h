@@ -60,6 +60,13 @@ struct InstallJob {
   // empty when the kind has no host.
   const char* host = nullptr;
   const char* hostsSeen = nullptr;
+  // setup.exe's installs keep a record of what they placed and an Apps &
+  // features entry (ProductRegistration.h), and install over the product's
+  // earlier record as an upgrade: its files that this payload does not
+  // have go, in the same transaction. Other installs (copytree) do not.
+  bool registers = false;
+  const char* version = nullptr;  // not owned: the product's version; null or empty when it has none
+  bool allowDowngrade = false;    // a lower version may go over a higher one
 };
 
 struct InstallOutcome {
@@ -75,6 +82,13 @@ struct InstallOutcome {
   // What a failed install could not undo, or a good one could not clean
   // up; each is in the log too.
   std::vector<InstallFailure> leftovers;
+  // A lower version than the one installed, refused (allowDowngrade not
+  // set); earlierVersion is the installed one's, when a record has one.
+  bool refusedDowngrade = false;
+  std::string earlierVersion;
+  // Files of the earlier version changed since it was installed: left
+  // where they are, relative to the destination.
+  std::vector<std::string> kept;
 };
 
 // Runs one install. observer and log may each be null; neither is owned.

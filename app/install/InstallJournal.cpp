@@ -4,15 +4,11 @@
 #include <cstring>
 
 #include "app/install/PathNames.h"
+#include "app/install/TextFields.h"
 
 namespace {
 
 const char kMagic[] = "qvsetup-journal 1";
-
-// Longest decimal number a field holds: a 32-bit value.
-constexpr size_t kMaxDigits = 10;
-
-std::string Counted(const std::string& text) { return std::to_string(text.size()) + ":" + text; }
 
 // Ends a line: its CRC, then CR LF.
 std::string Sealed(const std::string& body) {
@@ -20,84 +16,6 @@ std::string Sealed(const std::string& body) {
   std::snprintf(crc, sizeof crc, " #%08x\r\n",
                 static_cast<unsigned>(Crc32(reinterpret_cast<const uint8_t*>(body.data()), body.size())));
   return body + crc;
-}
-
-// Reads one record's fields from a line, left to right; any field that
-// does not parse fails the whole line.
-class LineReader {
-public:
-  LineReader(const uint8_t* data, size_t size) : at(data), end(data + size) {}
-
-  bool Word(const char* word) {
-    const size_t length = std::strlen(word);
-    if (size_t(end - at) < length || std::memcmp(at, word, length) != 0) return false;
-    at += length;
-    return true;
-  }
-  bool Space() { return Word(" "); }
-  bool Number(uint32_t* value, int base = 10) {
-    uint64_t n = 0;
-    size_t digits = 0;
-    for (; at < end && digits < kMaxDigits; ++at, ++digits) {
-      const int digit = DigitValue(*at, base);
-      if (digit < 0) break;
-      n = n * base + digit;
-    }
-    if (digits == 0 || n > UINT32_MAX || (at < end && DigitValue(*at, base) >= 0)) return false;
-    *value = static_cast<uint32_t>(n);
-    return true;
-  }
-  // "<length>:<bytes>", the bytes taken as they are.
-  bool Text(std::string* text) {
-    uint32_t length = 0;
-    if (!Number(&length) || !Word(":") || length > kMaxPathLength || size_t(end - at) < length) return false;
-    text->assign(reinterpret_cast<const char*>(at), length);
-    at += length;
-    return true;
-  }
-  const uint8_t* Position() const { return at; }
-
-private:
-  static int DigitValue(uint8_t c, int base) {
-    if (c >= '0' && c <= '9') return c - '0';
-    if (base == 16 && c >= 'a' && c <= 'f') return c - 'a' + 10;
-    return -1;
-  }
-
-  const uint8_t* at;
-  const uint8_t* end;
-};
-
-// A path relative to the root that the installer could have made: every
-// name passes the name rules, so it never climbs out of the root, names a
-// device or holds a drive.
-bool IsPlainRelativePath(const std::string& path, LeadBytePredicate isLeadByte) {
-  if (path.empty()) return false;
-  size_t start = 0;
-  for (size_t i = 0; i <= path.size(); ++i) {
-    const unsigned char c = i < path.size() ? static_cast<unsigned char>(path[i]) : 0;
-    if (i < path.size() && isLeadByte && isLeadByte(c) && i + 1 < path.size()) {
-      ++i;
-      continue;
-    }
-    if (i < path.size() && c != '\\') continue;
-    const std::string name = path.substr(start, i - start);
-    if (CheckName(name.c_str(), isLeadByte) != NameProblem::kNone) return false;
-    start = i + 1;
-  }
-  return true;
-}
-
-bool HasControlCharacter(const std::string& text) {
-  for (unsigned char c : text)
-    if (c < 32 || c == 127) return true;
-  return false;
-}
-
-// folder is root, or a folder that holds it.
-bool IsRootOrAbove(const std::string& folder, const std::string& root) {
-  if (folder == root) return true;
-  return folder.size() < root.size() && root.compare(0, folder.size(), folder) == 0 && root[folder.size()] == '\\';
 }
 
 // Where the reader is in the journal's order of lines.
@@ -165,13 +83,15 @@ private:
       entry.step = JournalStep::kNewFile;
     else if (line.Word("R "))
       entry.step = JournalStep::kReplaceFile;
+    else if (line.Word("D "))
+      entry.step = JournalStep::kRemoveFile;
     else
       return Refuse(why, "a line of an unknown kind");
     if (stage == Stage::kMade) stage = Stage::kPlan;
     if (stage != Stage::kPlan || !line.Number(&entry.index) || !line.Space())
       return Refuse(why, "a plan entry is malformed or misplaced");
-    if (entry.step == JournalStep::kReplaceFile && (!line.Number(&entry.attributes, 16) || !line.Space()))
-      return Refuse(why, "a replaced file's attributes are malformed");
+    if (KeepsEarlierVersion(entry.step) && (!line.Number(&entry.attributes, 16) || !line.Space()))
+      return Refuse(why, "a replaced or removed file's attributes are malformed");
     if (!line.Text(&entry.path)) return Refuse(why, "a plan entry's path is malformed");
     if (!journal->plan.empty() && entry.index <= journal->plan.back().index)
       return Refuse(why, "the plan's entries are out of order");
@@ -264,7 +184,7 @@ std::string JournalMadeLine(const std::string& folder) { return Sealed("A " + Co
 std::string JournalPlanLine(const JournalEntry& entry) {
   std::string line(1, static_cast<char>(entry.step));
   line += " " + std::to_string(entry.index) + " ";
-  if (entry.step == JournalStep::kReplaceFile) {
+  if (KeepsEarlierVersion(entry.step)) {
     char attributes[16];
     std::snprintf(attributes, sizeof attributes, "%x ", static_cast<unsigned>(entry.attributes));
     line += attributes;

@@ -9,6 +9,7 @@
 //   F 3 7:Presets #...                      plan: entry 3 makes this folder
 //   N 4 18:Presets\One.ffx #...             plan: entry 4 places a new file
 //   R 5 21 10:Plugin.aex #...               plan: entry 5 replaces a file that had attributes 0x21
+//   D 6 20 7:Old.aex #...                   plan: entry 6 removes a file that had attributes 0x20
 //   P 3 #...                                the plan is whole: 3 entries
 //   S 4 #...                                entry 4's step begins
 //   C #...                                  the install is committed
@@ -39,12 +40,18 @@ enum class JournalStep : char {
   kMakeFolder = 'F',
   kNewFile = 'N',
   kReplaceFile = 'R',
+  kRemoveFile = 'D',  // an earlier install's file that goes: moved aside until the commit, like a replaced one
 };
+
+// The steps that keep a file's earlier version until the commit.
+inline bool KeepsEarlierVersion(JournalStep step) {
+  return step == JournalStep::kReplaceFile || step == JournalStep::kRemoveFile;
+}
 
 struct JournalEntry {
   JournalStep step;
   uint32_t index;        // the payload entry's index: names its staging file and backup
-  uint32_t attributes;   // of the file replaced, as the plan found them; 0 otherwise
+  uint32_t attributes;   // of the file replaced or removed, as the plan found them; 0 otherwise
   std::string path;      // relative to the root, ANSI
 };
 

@@ -29,6 +29,53 @@ bool Utf16FromUtf8(const std::string& text, std::u16string* out) {
   return true;
 }
 
+// The second non-blank line, when it is a version line: its value after
+// "Version:", spaces around it dropped, as ASCII; *isVersionLine tells
+// whether the line began so. Only ASCII is ever a version, so one template
+// serves bytes and UTF-16 alike.
+template <typename Unit>
+std::string VersionValue(const Unit* units, size_t count, bool* isVersionLine) {
+  *isVersionLine = false;
+  size_t at = 0;
+  for (int line = 0; line < 2; ++line) {
+    while (at < count && IsLineEnd(units[at])) ++at;
+    if (line == 1) break;
+    while (at < count && !IsLineEnd(units[at])) ++at;
+  }
+  static const char kKey[] = "version:";
+  for (size_t i = 0; i < sizeof kKey - 1; ++i, ++at) {
+    if (at >= count) return std::string();
+    const uint32_t c = static_cast<uint32_t>(units[at]);
+    if ((c >= 'A' && c <= 'Z' ? c + 32 : c) != uint32_t(kKey[i])) return std::string();
+  }
+  *isVersionLine = true;
+  std::string value;
+  // A value longer than any version is malformed anyway: a bound, not a cut.
+  for (; at < count && !IsLineEnd(units[at]) && value.size() < 64; ++at) {
+    const uint32_t c = static_cast<uint32_t>(units[at]);
+    value.push_back(c < 0x80 ? static_cast<char>(c) : '?');
+  }
+  const size_t first = value.find_first_not_of(" \t");
+  const size_t last = value.find_last_not_of(" \t");
+  return first == std::string::npos ? std::string() : value.substr(first, last - first + 1);
+}
+
+// The version of a product file's units into line, or its refusal.
+template <typename Unit>
+void ReadVersion(const Unit* units, size_t count, ProductLine* line) {
+  if (!line->refusal.empty()) return;
+  bool isVersionLine = false;
+  const std::string value = VersionValue(units, count, &isVersionLine);
+  if (!isVersionLine) return;
+  if (!ParseVersion(value)) {
+    line->refusal = "the version line of \"product.txt\" does not hold a version such as \"Version: 2.1.0\" "
+                    "(one to four numbers up to 65535, parted by dots)";
+    line->text.clear();
+    return;
+  }
+  line->version = value;
+}
+
 ProductLine Refused(const char* why) {
   ProductLine line;
   line.refusal = why;
@@ -56,7 +103,9 @@ ProductLine ProductLineFromBytes(const uint8_t* data, size_t size, Utf16ToAnsi t
     std::u16string units;
     for (size_t i = 2; i + 1 < size; i += 2)
       units.push_back(static_cast<char16_t>(littleEndian ? data[i] | (data[i + 1] << 8) : (data[i] << 8) | data[i + 1]));
-    return Converted(FirstLine(units.data(), units.size(), limit), toAnsi);
+    ProductLine line = Converted(FirstLine(units.data(), units.size(), limit), toAnsi);
+    ReadVersion(units.data(), units.size(), &line);
+    return line;
   }
   if (size >= 3 && data[0] == 0xEF && data[1] == 0xBB && data[2] == 0xBF) {
     // Four bytes a character at most: enough of the line to fill the limit.
@@ -64,7 +113,9 @@ ProductLine ProductLineFromBytes(const uint8_t* data, size_t size, Utf16ToAnsi t
     std::u16string wide;
     if (!Utf16FromUtf8(line, &wide))
       return Refused("the first line of \"product.txt\" is not valid UTF-8, as its byte-order mark says it is");
-    return Converted(wide, toAnsi);
+    ProductLine product = Converted(wide, toAnsi);
+    ReadVersion(data + 3, size - 3, &product);
+    return product;
   }
   ProductLine line;
   line.text = FirstLine(reinterpret_cast<const char*>(data), size, limit);
@@ -72,7 +123,37 @@ ProductLine ProductLineFromBytes(const uint8_t* data, size_t size, Utf16ToAnsi t
   // without its mark reads like this too.
   if (line.text.find('\0') != std::string::npos)
     return Refused("the first line of \"product.txt\" holds a zero byte (is it UTF-16 without a byte-order mark?)");
+  ReadVersion(data, size, &line);
   return line;
+}
+
+bool ParseVersion(const std::string& text, uint32_t parts[4]) {
+  uint32_t numbers[4] = {0, 0, 0, 0};
+  size_t count = 0, at = 0;
+  while (true) {
+    size_t digits = 0;
+    uint32_t n = 0;
+    for (; at < text.size() && text[at] >= '0' && text[at] <= '9'; ++at, ++digits) {
+      if (digits == 5) return false;
+      n = n * 10 + uint32_t(text[at] - '0');
+    }
+    if (digits == 0 || n > 65535 || count == 4) return false;
+    numbers[count++] = n;
+    if (at == text.size()) break;
+    if (text[at] != '.') return false;
+    ++at;
+  }
+  if (parts) std::memcpy(parts, numbers, sizeof numbers);
+  return true;
+}
+
+int CompareVersions(const std::string& a, const std::string& b) {
+  uint32_t x[4] = {0, 0, 0, 0}, y[4] = {0, 0, 0, 0};
+  ParseVersion(a, x);
+  ParseVersion(b, y);
+  for (int i = 0; i < 4; ++i)
+    if (x[i] != y[i]) return x[i] < y[i] ? -1 : 1;
+  return 0;
 }
 
 size_t CutProductName(char* name, LeadBytePredicate isLeadByte) {

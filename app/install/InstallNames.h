@@ -20,6 +20,14 @@ constexpr size_t kProductLineSize = 1024;
 // install " + name + ".", leaves room for 226 characters.
 constexpr size_t kMaxProductNameLength = 226;
 
+// Whether text is a version as a "Version:" line holds it ("2", "2.1",
+// "2.1.0", "2.1.0.7"); parts, when given, receives its numbers.
+bool ParseVersion(const std::string& text, uint32_t parts[4] = nullptr);
+// Compares two versions number by number, a missing number counting as 0
+// ("2.1" == "2.1.0"): negative, 0 or positive. An empty or malformed
+// version compares as 0.0.0.0.
+int CompareVersions(const std::string& a, const std::string& b);
+
 // Converts UTF-16 text to the ANSI code page, exactly: false when any
 // character has no exact equivalent there.
 using Utf16ToAnsi = bool (*)(const std::u16string& text, std::string* ansi);
@@ -28,6 +36,7 @@ using Utf16ToAnsi = bool (*)(const std::u16string& text, std::string* ansi);
 struct ProductLine {
   std::string text;     // the first non-blank line, line end dropped, at most 1023 characters
   std::string refusal;  // why the file gives no name; empty when text is its first line
+  std::string version;  // "2.1.0" of a "Version: 2.1.0" line; empty when the file has none
 };
 
 // The first non-blank line of a product file's bytes. Leading line ends
@@ -36,6 +45,13 @@ struct ProductLine {
 // dropped) or UTF-16 in either byte order, converted with toAnsi; a line
 // that does not convert exactly, or is not valid in its encoding, is
 // refused. Without a mark the bytes are ANSI text already.
+//
+// The next non-blank line, when it begins with "Version:" (letter case
+// aside), gives the product's version: one to four numbers of at most
+// 65535 parted by dots, spaces around it dropped. A version line that
+// does not hold one refuses the file: an install would otherwise take the
+// product for another version of itself. Any other second line is not a
+// version, as before there were versions.
 ProductLine ProductLineFromBytes(const uint8_t* data, size_t size, Utf16ToAnsi toAnsi);
 
 // Cuts name (zero-terminated) to at most kMaxProductNameLength characters,

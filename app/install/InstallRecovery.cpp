@@ -43,15 +43,8 @@ JournalState ReadStagingJournal(const std::wstring& staging, Journal* journal, s
     *why = error == ERROR_FILE_NOT_FOUND ? "it has no journal" : "its journal cannot be opened: " + SystemErrorText(error);
     return JournalState::kUnreadable;
   }
-  LARGE_INTEGER size = {};
   std::vector<uint8_t> bytes;
-  bool read = GetFileSizeEx(file, &size) && uint64_t(size.QuadPart) <= kMaxJournalBytes;
-  if (read) {
-    bytes.resize(static_cast<size_t>(size.QuadPart));
-    DWORD got = 0;
-    read = bytes.empty() || (ReadFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &got, nullptr) &&
-                             got == bytes.size());
-  }
+  const bool read = ReadWholeFile(file, kMaxJournalBytes, &bytes);
   CloseHandle(file);
   if (!read) {
     *why = "its journal cannot be read";

@@ -1,8 +1,11 @@
 #include "app/install/InstallSetup.h"
 
+#include "app/install/FileTree.h"
 #include "app/install/InstallLog.h"
 #include "app/install/InstallLogText.h"
+#include "app/install/InstallNames.h"
 #include "app/install/PathNames.h"
+#include "app/install/ProductRegistration.h"
 
 namespace {
 
@@ -36,7 +39,15 @@ InstallJob InstallSetup::JobInto(const char* where) const {
   InstallJob job = {product.name.c_str(), target.kind, target.payloadFolder, payload.c_str(), where};
   job.host = target.host.chosen.c_str();
   job.hostsSeen = target.host.seen.c_str();
+  job.registers = true;
+  job.version = product.version.c_str();
+  job.allowDowngrade = allowDowngrade;
   return job;
+}
+
+bool InstallSetup::IsDowngrade() const {
+  return hasEarlier && !product.version.empty() && !earlier.version.empty() &&
+         CompareVersions(product.version, earlier.version) < 0;
 }
 
 InstallSetup PrepareInstallFrom(const std::string& installFiles, const std::string& why, const SetupOptions& options,
@@ -51,8 +62,21 @@ InstallSetup PrepareInstallFrom(const std::string& installFiles, const std::stri
   else
     ReadProduct(&setup);
   setup.payload = setup.FileOf(setup.target.payloadFolder);
+  setup.allowDowngrade = options.allowDowngrade;
   setup.locationGiven = !options.location.empty();
   setup.location = setup.locationGiven ? options.location : setup.target.location;
+  if (setup.KnownProduct() && setup.target.kind != TargetNone) {
+    std::string why;
+    bool missing = false;
+    const std::string record = RegistrationPlaceOf(setup.product.name).record;
+    setup.hasEarlier = LoadInstallRecord(record, &setup.earlier, &why, &missing);
+    // Another kind of payload under the same name, or an install whose
+    // folder is gone, is no earlier install to offer.
+    if (setup.hasEarlier && (setup.earlier.kind != setup.target.kind ||
+                             !FolderExists(setup.earlier.destination.c_str())))
+      setup.hasEarlier = false;
+    if (setup.hasEarlier && !setup.locationGiven) setup.location = setup.earlier.location;
+  }
   return setup;
 }
 

@@ -12,6 +12,7 @@
 
 #include "app/install/InstallFailure.h"
 #include "app/install/InstallJob.h"
+#include "app/install/InstallRecord.h"
 #include "app/install/InstallTarget.h"
 #include "app/install/ProductFile.h"
 #include "app/install/SetupOptions.h"
@@ -31,8 +32,15 @@ struct InstallSetup {
   std::string location;      // /D=, or else the kind's default; empty when neither gives one
   bool locationGiven = false;  // the location is /D='s
   std::string logPath;       // /LOG=; empty for none
+  bool allowDowngrade = false;  // /ALLOWDOWNGRADE, or the window's user said yes to a downgrade
+  // The product's earlier install, when its record can be read: an
+  // upgrade offers (the window) or takes (/S without /D=) its location.
+  bool hasEarlier = false;
+  InstallRecord earlier;
 
   bool KnownProduct() const { return unknownProduct.reason.empty(); }
+  // The product's version is lower than the earlier install's.
+  bool IsDowngrade() const;
   // name inside the install-files folder; empty when it would not fit in
   // a path.
   std::string FileOf(const char* name) const;

@@ -148,7 +148,7 @@ bool InstallTransaction::MakeFolder(uint32_t index, InstallFailure* failure) {
 
 bool InstallTransaction::OpenStagingFile(uint32_t index, StagedFile* file, InstallFailure* failure) {
   const JournalEntry* entry = Entry(index);
-  if (finished || !entry || entry->step == JournalStep::kMakeFolder)
+  if (finished || !entry || (entry->step != JournalStep::kNewFile && entry->step != JournalStep::kReplaceFile))
     return Fail(failure, root, ERROR_INVALID_PARAMETER, "the file is not in the install's plan");
   const std::wstring path = StagingFilePath(staging, index);
   const HANDLE handle = CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE | DELETE, 0, nullptr, CREATE_NEW,
@@ -166,7 +166,8 @@ void InstallTransaction::DiscardStagingFile(StagedFile file) {
 
 bool InstallTransaction::PlaceFile(StagedFile file, InstallFailure* failure) {
   const JournalEntry* entry = Entry(file.index);
-  if (finished || !file.IsOpen() || !entry || entry->step == JournalStep::kMakeFolder)
+  if (finished || !file.IsOpen() || !entry ||
+      (entry->step != JournalStep::kNewFile && entry->step != JournalStep::kReplaceFile))
     return Fail(failure, root, ERROR_INVALID_PARAMETER, "the file is not in the install's plan");
   const uint32_t index = file.index;
   const std::string target = root + "\\" + entry->path;
@@ -196,6 +197,23 @@ bool InstallTransaction::PlaceFile(StagedFile file, InstallFailure* failure) {
   // With the old file linked, the rename swaps the two in one step; moved
   // away, the name is free and taken anew.
   if (!RenameOpenFile(file.Contents().handle, target, linked)) return fail(target, ReplaceError(GetLastError(), target));
+  return true;
+}
+
+bool InstallTransaction::RemoveFile(uint32_t index, InstallFailure* failure) {
+  const JournalEntry* entry = Entry(index);
+  if (finished || !entry || entry->step != JournalStep::kRemoveFile)
+    return Fail(failure, root, ERROR_INVALID_PARAMETER, "the file is not in the install's plan");
+  const std::string target = root + "\\" + entry->path;
+  if (const DWORD error = ReplaceableError(target)) return Fail(failure, target, error);
+  if (!Announce(index, failure)) return false;
+  const std::wstring folder = BackupFolderPath(staging, index);
+  if (!CreateDirectoryW(folder.c_str(), nullptr) && GetLastError() != ERROR_ALREADY_EXISTS)
+    return Fail(failure, ShownPath(folder), GetLastError());
+  // A rename keeps the file whole, with its times and attributes, for
+  // the undo; a read-only file may be renamed.
+  if (!MoveFileExW(LongPath(target).c_str(), BackupPath(staging, index).c_str(), 0))
+    return Fail(failure, target, ReplaceError(GetLastError(), target));
   return true;
 }
 

@@ -94,6 +94,10 @@ public:
   bool PlaceFile(StagedFile file, InstallFailure* failure);
   // Deletes a staging file that will not be placed.
   void DiscardStagingFile(StagedFile file);
+  // Removes the file of entry index (a kRemoveFile entry): it is moved
+  // into the staging folder, the very file, and deleted at the commit. A
+  // file in use fails it, before anything is done.
+  bool RemoveFile(uint32_t index, InstallFailure* failure);
 
   // The install succeeded: noted in the journal, then the earlier versions
   // of replaced files and the staging folder go. False, with failure, when

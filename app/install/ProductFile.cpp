@@ -34,6 +34,7 @@ bool ReadProductFile(const char* path, Product* product, uint32_t* error) {
   const ProductLine line = ProductLineFromBytes(bytes.data(), bytes.size(), AnsiFromUtf16);
   product->line = line.text;
   product->refusal = line.refusal;
+  product->version = line.version;
   std::vector<char> name(line.text.begin(), line.text.end());
   name.push_back('\0');
   CutProductName(name.data(), IsLeadByte);

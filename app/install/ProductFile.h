@@ -1,4 +1,5 @@
-// "product.txt": the first line names the product. Read by the window, the
+// "product.txt": the first line names the product, and an optional
+// "Version: X.Y.Z" line after it gives its version. Read by the window, the
 // unattended install and the distribution checker alike (InstallNames.h
 // has the rules).
 #pragma once
@@ -12,6 +13,7 @@ struct Product {
   std::string line;     // the first non-blank line, uncut (at most 1023 characters)
   std::string name;     // the line cut to the longest name kept (226 characters)
   std::string refusal;  // why the file gives no usable line; empty when it does
+  std::string version;  // of its "Version:" line; empty when it has none (InstallNames.h)
 };
 
 // Reads the product file at path. False, with *error set, when it cannot

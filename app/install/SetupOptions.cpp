@@ -5,17 +5,22 @@
 
 #include "app/install/PathNames.h"
 
-const char kSetupUsage[] = "usage: setup.exe [/S] [/LOG=FILE] [/D=FOLDER]";
+const char kSetupUsage[] =
+    "usage: setup.exe [/S] [/LOG=FILE] [/ALLOWDOWNGRADE] [/D=FOLDER]; uninstall.exe /UNINSTALL [/S] [/LOG=FILE]";
 
 const char kSetupHelp[] =
-    "usage: setup.exe [/S] [/LOG=FILE] [/D=FOLDER]\n"
+    "usage: setup.exe [/S] [/LOG=FILE] [/ALLOWDOWNGRADE] [/D=FOLDER]\n"
+    "       uninstall.exe /UNINSTALL [/S] [/LOG=FILE]\n"
     "\n"
-    "/S\tinstall without a window or any message\n"
+    "/S\tinstall (or uninstall) without a window or any message\n"
     "/LOG=FILE\tappend a log of the install to FILE\n"
+    "/ALLOWDOWNGRADE\tinstall over a higher version of the product\n"
     "/D=FOLDER\tinstall into FOLDER, a full path such as C:\\Program Files; it comes last\n"
+    "/UNINSTALL\tremove the product this uninstaller was installed with\n"
     "\n"
-    "Exit status: 0 installed, 1 the install failed, 2 a usage error or no location, 3 unknown product, "
-    "4 left without installing (window only).";
+    "Exit status: 0 installed (or removed), 1 the install (or removal) failed and changed nothing, "
+    "2 a usage error or no location, 3 unknown product, 4 left without installing (or removing), "
+    "6 a lower version over a higher one, refused.";
 
 namespace {
 
@@ -146,6 +151,10 @@ SetupOptions ParseSetupCommandLine(const char* commandLine) {
         TakeLocation(argument.substr(3), &options);
     } else if (EqualsNoCase(argument, "/S")) {
       options.silent = true;
+    } else if (EqualsNoCase(argument, "/UNINSTALL")) {
+      options.uninstall = true;
+    } else if (EqualsNoCase(argument, "/ALLOWDOWNGRADE")) {
+      options.allowDowngrade = true;
     } else if (IsHelp(argument)) {
       options.help = true;
     } else if (StartsWithNoCase(argument.c_str(), "/LOG=")) {
@@ -156,5 +165,7 @@ SetupOptions ParseSetupCommandLine(const char* commandLine) {
       Refuse(&options, "unknown option: " + argument);
     }
   }
+  if (options.uninstall && !options.location.empty()) Refuse(&options, "/UNINSTALL takes no /D=");
+  if (options.uninstall && options.allowDowngrade) Refuse(&options, "/UNINSTALL takes no /ALLOWDOWNGRADE");
   return options;
 }

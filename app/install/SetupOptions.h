@@ -1,10 +1,14 @@
 // The installer's command line:
 //
-//   setup.exe [/S] [/LOG=FILE] [/D=FOLDER]
+//   setup.exe [/S] [/LOG=FILE] [/ALLOWDOWNGRADE] [/D=FOLDER]
+//   uninstall.exe /UNINSTALL [/S] [/LOG=FILE]
 //   setup.exe /?
 //
 // /S installs without a window; /LOG=FILE appends an install log to FILE,
-// with or without /S; /D=FOLDER sets the install location, which must be a
+// with or without /S; /ALLOWDOWNGRADE lets a lower version of the product
+// go over a higher one; /UNINSTALL makes the program the uninstaller of
+// the install record beside it, which takes neither /D= nor
+// /ALLOWDOWNGRADE; /D=FOLDER sets the install location, which must be a
 // full path (a drive and a backslash, or \\server\share) that Windows takes
 // for that folder and nothing else (LocationProblem); /?, /H and
 // /HELP ask for the usage. Options are case-insensitive. /D= comes last and
@@ -21,6 +25,8 @@
 struct SetupOptions {
   bool silent = false;   // /S
   bool help = false;     // /?, /H or /HELP
+  bool uninstall = false;       // /UNINSTALL
+  bool allowDowngrade = false;  // /ALLOWDOWNGRADE
   std::string logPath;   // /LOG=, empty when not given
   std::string location;  // /D=, empty for the target's default location
   std::string error;     // what was wrong with the line; empty when it was understood
@@ -28,13 +34,14 @@ struct SetupOptions {
 
 // Exit statuses of setup.exe.
 enum SetupExit : int {
-  kExitInstalled = 0,       // every file copied
-  kExitCopyFailed = 1,      // the install failed and was undone (the log says where and why)
+  kExitInstalled = 0,       // every file copied; for the uninstaller, every installed file removed
+  kExitCopyFailed = 1,      // the install (or removal) failed and was undone (the log says where and why)
   kExitUsage = 2,           // a usage error or /?, no location (/D= not given and no default), or a location
                             // or log the install refuses (a device, ".." out of a missing folder, a log inside it)
   kExitUnknownProduct = 3,  // no "product.txt" that can be read, or a product name that cannot be installed
   kExitLeftWithoutInstalling = 4,  // the window was left before any install ran, or its install was cancelled
   kExitNoWindow = 5,               // the window could not be made
+  kExitDowngradeRefused = 6,       // a lower version over a higher one, without /ALLOWDOWNGRADE
   kExitWindowUnknownProduct = -1,  // the window's "Unknown product" end
 };
 

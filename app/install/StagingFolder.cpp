@@ -92,7 +92,7 @@ StagingContents ListStaging(const std::wstring& staging) {
 }
 
 // Puts back the earlier version of entry's file, if it is away, and the
-// attributes it had.
+// attributes it had: a replaced file, or a removed one.
 void UndoReplace(const JournalEntry& entry, const std::string& target, bool begun, const std::wstring& staging,
                  const StagingContents& contents, UndoCounts* counts, std::vector<InstallFailure>* leftovers) {
   const std::wstring backup = BackupPath(staging, entry.index), place = LongPath(target);
@@ -171,13 +171,14 @@ void UndoSteps(const Journal& journal, const std::string& root, const std::wstri
     const std::string target = root + "\\" + entry->path;
     const bool begun = journal.begun.count(entry->index) != 0;
     if (!guard.FoldersAreReal(entry->path)) {
-      if (begun || entry->step == JournalStep::kReplaceFile)
+      if (begun || KeepsEarlierVersion(entry->step))
         Leftover(leftovers, target, ERROR_NOT_SUPPORTED,
                  "a folder on its way is now a link or a junction: nothing is undone through it");
       continue;
     }
     switch (entry->step) {
       case JournalStep::kReplaceFile:
+      case JournalStep::kRemoveFile:  // never staged: the earlier version only comes back
         UndoReplace(*entry, target, begun, staging, contents, counts, leftovers);
         break;
       case JournalStep::kNewFile: UndoNewFile(*entry, target, begun, contents, counts, leftovers); break;
@@ -189,7 +190,7 @@ void UndoSteps(const Journal& journal, const std::string& root, const std::wstri
 void FinishCommittedSteps(const Journal& journal, const std::wstring& staging, std::vector<InstallFailure>* leftovers) {
   const StagingContents contents = ListStaging(staging);
   for (const JournalEntry& entry : journal.plan) {
-    if (entry.step != JournalStep::kReplaceFile || !contents.backups.count(entry.index)) continue;
+    if (!KeepsEarlierVersion(entry.step) || !contents.backups.count(entry.index)) continue;
     const std::wstring backup = BackupPath(staging, entry.index);
     if (const DWORD error = DeleteFileAlways(backup))
       Leftover(leftovers, ShownPath(backup), error, "the earlier version of " + entry.path + " could not be removed");

@@ -9,7 +9,7 @@
 //
 //   R\.qvsetup-<pid>\journal    the journal
 //   R\.qvsetup-<pid>\t<i>       entry i's new contents, until renamed into place
-//   R\.qvsetup-<pid>\b<k>\<i>   the earlier version of the file entry i replaces (k = i / 256)
+//   R\.qvsetup-<pid>\b<k>\<i>   the earlier version of the file entry i replaces or removes (k = i / 256)
 //
 // A replaced file's earlier version is the very file (a second name, a hard
 // link, or the file moved there where the volume has no hard links), so
@@ -44,14 +44,15 @@ struct UndoCounts {
 
 // Undoes what the journal's steps did inside root, newest first: files the
 // install placed are removed, files it replaced are put back (with the
-// attributes they had), folders it made inside root are removed. Nothing is
+// attributes they had), files it removed come back, folders it made inside
+// root are removed. Nothing is
 // done through a link or a junction. What cannot be undone goes to
 // leftovers.
 void UndoSteps(const Journal& journal, const std::string& root, const std::wstring& staging, UndoCounts* counts,
                std::vector<InstallFailure>* leftovers);
 
 // Finishes a committed install: the earlier versions of the files it
-// replaced are deleted.
+// replaced or removed are deleted.
 void FinishCommittedSteps(const Journal& journal, const std::wstring& staging, std::vector<InstallFailure>* leftovers);
 
 // Removes the staging folder: its journal (which no one may have open),

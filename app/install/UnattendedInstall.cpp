@@ -57,5 +57,8 @@ int RunUnattendedInstall(const SetupOptions& options) {
   if (!setup.locationGiven && !target.locationNote.empty()) log.Line(LogField("location", target.locationNote));
 
   const InstallOutcome outcome = RunInstallJob(setup.JobInto(setup.location.c_str()), nullptr, &log);
-  return Finish(log, outcome.installed ? kExitInstalled : outcome.refusedRequest ? kExitUsage : kExitCopyFailed);
+  return Finish(log, outcome.installed          ? kExitInstalled
+                     : outcome.refusedDowngrade ? kExitDowngradeRefused
+                     : outcome.refusedRequest   ? kExitUsage
+                                                : kExitCopyFailed);
 }

@@ -44,7 +44,8 @@ private:
 InstallThread::InstallThread(HWND window, const InstallJob& job, const std::string& logPath)
     : window(window), product(job.productName), payloadFolder(job.payloadFolder), source(job.source),
       location(job.location), host(job.host ? job.host : ""), hostsSeen(job.hostsSeen ? job.hostsSeen : ""),
-      logPath(logPath), kind(job.kind) {
+      version(job.version ? job.version : ""), logPath(logPath), kind(job.kind), registers(job.registers),
+      allowDowngrade(job.allowDowngrade) {
   thread = CreateThread(nullptr, 0, Run, this, 0, nullptr);
 }
 
@@ -62,6 +63,9 @@ DWORD WINAPI InstallThread::Run(void* self) {
   job.stop = &owner.stop;
   job.host = owner.host.c_str();
   job.hostsSeen = owner.hostsSeen.c_str();
+  job.registers = owner.registers;
+  job.version = owner.version.c_str();
+  job.allowDowngrade = owner.allowDowngrade;
   {
     InstallLog log;
     log.Hold(owner.logPath.c_str());

@@ -55,8 +55,9 @@ private:
   static DWORD WINAPI Run(void* self);
 
   const HWND window;  // not owned
-  const std::string product, payloadFolder, source, location, host, hostsSeen, logPath;
+  const std::string product, payloadFolder, source, location, host, hostsSeen, version, logPath;
   const TargetKind kind;
+  const bool registers, allowDowngrade;
   std::atomic<bool> stop{false};
   std::atomic<bool> commitHeld{false};
   std::atomic<bool> done{false};

@@ -368,6 +368,7 @@ bool QuorvinUI::OnCommand(qvEvent& event) {
         RedrawTree(true);
         if (!installLocation[0]) return false;
       }
+      if (!AllowDowngrade()) return false;
       RunInstall();
       return true;
 
@@ -520,6 +521,15 @@ void QuorvinUI::ConfirmCancel() {
   install->HoldCommit(false);
   cancelButton->Disable();
   progressCaption->SetText("Cancelling. Please wait...");
+}
+
+bool QuorvinUI::AllowDowngrade() {
+  if (setup.allowDowngrade || !setup.IsDowngrade()) return true;
+  const std::string question = setup.product.name + " " + setup.earlier.version +
+                               " is installed.\n\nInstall the older version " + setup.product.version + " over it?";
+  // Asked once: "Yes" holds for this window's installs.
+  setup.allowDowngrade = AskYesNo(GetHandle(), question.c_str());
+  return setup.allowDowngrade;
 }
 
 bool QuorvinUI::RunInstall() {

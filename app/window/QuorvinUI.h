@@ -76,6 +76,8 @@ public:
   // Shows the window and gives the first control the focus.
   void Show() override;
   // Starts the install: the state switch, then the copy on its thread.
+  // Asks before a lower version goes over a higher one; true to go on.
+  bool AllowDowngrade();
   virtual bool RunInstall();
 
   // Replaces the location, as the folder chooser does. A location longer

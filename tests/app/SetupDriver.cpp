@@ -57,6 +57,15 @@ bool SetupDriver::Start(const std::string& folder, const std::string& arguments)
                         &process) != FALSE;
 }
 
+bool SetupDriver::StartProgram(const std::string& path, const std::string& arguments) {
+  std::string line = "\"" + path + "\" " + arguments;
+  const std::string folder = path.substr(0, path.find_last_of('\\'));
+  STARTUPINFOA startup = {};
+  startup.cb = sizeof startup;
+  return CreateProcessA(nullptr, &line[0], nullptr, nullptr, FALSE, 0, nullptr, folder.c_str(), &startup,
+                        &process) != FALSE;
+}
+
 bool SetupDriver::Start(const std::wstring& folder, const std::wstring& arguments) {
   std::wstring line = L"\"" + folder + L"\\setup.exe\"" + (arguments.empty() ? L"" : L" " + arguments);
   STARTUPINFOW startup = {};

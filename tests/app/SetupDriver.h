@@ -24,6 +24,8 @@ public:
   // The same with a folder that the ANSI code page may not hold, started
   // wide so the program sees its own path as it is.
   bool Start(const std::wstring& folder, const std::wstring& arguments);
+  // Starts the program at path (any name) with arguments, in its folder.
+  bool StartProgram(const std::string& path, const std::string& arguments);
   // The program's visible top-level window whose title begins with prefix,
   // once it shows (null after bound milliseconds).
   HWND WaitForWindow(const std::string& prefix, DWORD bound = 10000);

@@ -1,7 +1,8 @@
 // setup_tour: one install of a distribution, end to end, driven like a
 // user would drive it, with a screenshot of each state on the way: the
 // steps, the release notes and the licence's end in the viewer, the copy
-// under way, the result, and a second install that fails on a locked file.
+// under way, the result, a second install that fails on a locked file, and
+// the uninstaller its Apps & features entry names: its question and result.
 // The pictures are taken from the display the program shows on
 // (ImageMagick's import).
 //
@@ -20,6 +21,7 @@
 
 #include "tests/app/Scratch.h"
 #include "tests/app/SetupDriver.h"
+#include "tests/toolkit/window/MessagePump.h"
 
 namespace {
 
@@ -133,5 +135,25 @@ int main(int argc, char** argv) {
   Shoot("7-failed");
   driver.Click(driver.Control("Quit"));
   ok &= Check(driver.WaitForExit() == 1, "Quit after a failed install ends the installer with 1");
+
+  // The uninstaller, as Apps & features starts it.
+  SetupDriver uninstaller;
+  ok &= Check(uninstaller.StartProgram(
+                  "C:\\Program Files\\Common Files\\Kestrova Uninstall\\Kestrova Lumen\\uninstall.exe", "/UNINSTALL"),
+              "the uninstaller starts");
+  const HWND question = uninstaller.WaitForDialog("Attention !", 10000);
+  ok &= Check(question != nullptr, "the uninstaller asks");
+  SetForegroundWindow(question);
+  PumpUntil([&] { return GetForegroundWindow() == question; }, 2000);
+  Sleep(300);
+  Shoot("8-uninstall-question");
+  uninstaller.Key('Y');
+  PumpUntil([&] { return !IsWindow(question); }, 5000);
+  const HWND removed = uninstaller.WaitForDialog("Attention !", 60000);
+  ok &= Check(removed != nullptr && removed != question, "the uninstaller tells what it did");
+  Sleep(300);
+  Shoot("9-uninstalled");
+  if (removed) uninstaller.Answer(removed, IDOK);
+  ok &= Check(uninstaller.WaitForExit(60000) == 0, "the uninstall ends with 0");
   return ok ? 0 : 1;
 }

@@ -16,7 +16,7 @@ work=$(dirname "$home")/integrity-tests/$(basename "$home")/$case
 chattr -R -i "$work" 2>/dev/null
 rm -rf "$work"
 mkdir -p "$work/place"
-product="Quorvin Test"
+product="Quorvin Integrity $case"  # the case's own: installs register their product
 log=$work/setup.log
 wlog=$(winpath "$log")
 

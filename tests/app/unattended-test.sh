@@ -32,7 +32,9 @@ dist=$work/dist
 files=$dist/"install files"
 mkdir -p "$files"
 cp "$program" "$dist/setup.exe"
-product="Quorvin Test"
+# A product of the case's own: an install registers its product, and
+# cases run side by side in one prefix.
+product="Quorvin Test $case"
 log=$work/setup.log
 wlog=$(winpath "$log")
 
@@ -243,7 +245,7 @@ case $case in
     expect_installed "App Files" "$work/Two/$product"
     [ "$(grep -c '^---- .* process [0-9]*'$'\r$' "$log")" -eq 2 ] || fail "not two blocks, each naming its process"
     [ "$(grep -c '^copied: .* bytes)'$'\r$' "$log")" -eq 1210 ] || fail "not 2 x 605 whole copied lines"
-    bad=$(grep -v -E '^(---- |mode|product|target|source|destination|payload|space|copied|result|exit status): ?' "$log" \
+    bad=$(grep -v -E '^(---- |mode|product|target|source|destination|payload|space|copied|registered|earlier install|result|exit status): ?' "$log" \
           | grep -v '^---- ' | head -3)
     [ -z "$bad" ] || fail "a line that is not whole: $bad"
     ;;
@@ -324,9 +326,10 @@ case $case in
     ;;
   encoded-product)
     # A byte-order mark is no part of the name; UTF-16 is read as such.
+    product="Quorvin Test"
     payload "App Files"
     mkdir -p "$work/place"
-    printf '\xef\xbb\xbfQuorvin Test\r\n' >"$files/product.txt"
+    printf '\xef\xbb\xbf%s\r\n' "$product" >"$files/product.txt"
     run -- "/S /D=$(winpath "$work/place")"
     expect_status 0
     expect_installed "App Files" "$work/place/$product"

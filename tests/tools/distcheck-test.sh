@@ -25,7 +25,7 @@ picture() {  # width height output
 # The good sample: an application with sub-folders and an empty file.
 mkdir -p "$payload/Sub/Presets"
 : >"$dist/setup.exe"
-printf 'Quorvin Test\r\n' >"$files/product.txt"
+printf 'Quorvin Test\r\nVersion: 1.2.3\r\n' >"$files/product.txt"
 printf 'Release notes.\r\n' >"$files/readme.txt"
 printf 'Licence terms.\r\n' >"$files/eula.txt"
 picture 620 420 "$files/bkgd.jpg"
@@ -56,6 +56,7 @@ case $case in
     check_dist
     expect_status 0
     expected='ok: product "Quorvin Test"
+note: Apps & features entry: "Quorvin Test", version "1.2.3", publisher "Kestrova"
 note: payload "App Files" (Program Files application)
 note: path lengths checked under "C:\Program Files\Quorvin Test" (the installer'"'"'s default)
 ok: "App Files" holds 3 files, 5,006 bytes
@@ -67,6 +68,16 @@ ok: "eula.txt" present
 summary: 0 problems, 0 warnings'
     [ "$out" = "$expected" ] || fail "the output differs: $(diff <(echo "$expected") <(echo "$out"))"
     ;;
+  no-version)
+    printf 'Quorvin Test\r\n' >"$files/product.txt"
+    check_dist; expect_status 0
+    expect_line 'warning: "product.txt" has no "Version: X.Y.Z" line after the name: Apps & features shows no version, IT tools cannot tell versions apart, and a lower version is not refused'
+    expect_line 'note: Apps & features entry: "Quorvin Test", version (none), publisher "Kestrova"'
+    expect_line 'summary: 0 problems, 1 warning' ;;
+  bad-version)
+    printf 'Quorvin Test\r\nVersion: 1.2.x\r\n' >"$files/product.txt"
+    check_dist; alone
+    expect_start 'problem: the version line of "product.txt" does not hold a version' ;;
   no-install-files) rm -rf "$files"; check_dist; alone; expect_line 'problem: no "install files" folder beside setup.exe' ;;
   no-product)
     rm "$files/product.txt"; check_dist; alone

@@ -162,6 +162,51 @@ TEST(ProductFile, FirstNonBlankLineInEachEncoding) {
   }
 }
 
+// "Version:" on the line after the name, in any encoding; a line that
+// says it is a version and is none refuses the file.
+TEST(ProductFile, TheVersionLineFollowsTheName) {
+  const auto bytes = [](const std::string& text) { return std::vector<uint8_t>(text.begin(), text.end()); };
+  std::vector<uint8_t> utf16 = {0xFF, 0xFE};
+  for (char c : std::string("F\nVersion:3")) utf16.insert(utf16.end(), {static_cast<uint8_t>(c), 0});
+  const struct {
+    const char* what;
+    std::vector<uint8_t> bytes;
+    const char* version;  // null: refused
+  } cases[] = {
+      {"none", bytes("F\r\nx"), ""},
+      {"X.Y.Z", bytes("F\r\nVersion: 2.1.0\r\n"), "2.1.0"},
+      {"any letter case, blank lines, spaces", bytes("F\n\nvERSION:  7 \t"), "7"},
+      {"four numbers", bytes("F\nVersion:1.2.3.4"), "1.2.3.4"},
+      {"five numbers", bytes("F\nVersion:1.2.3.4.5"), nullptr},
+      {"past 65535", bytes("F\nVersion:65536"), nullptr},
+      {"a letter", bytes("F\nVersion:2b"), nullptr},
+      {"empty", bytes("F\nVersion:"), nullptr},
+      {"a dot too many", bytes("F\nVersion:2..1"), nullptr},
+      {"not on the second line", bytes("F\nx\nVersion:2"), ""},
+      {"UTF-16 LE", utf16, "3"},
+      {"UTF-8 mark", bytes("\xef\xbb\xbf" "F\nVersion:4.0"), "4.0"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    const ProductLine line = LineOf(c.bytes);
+    if (c.version) {
+      EXPECT_EQ(line.refusal, "");
+      EXPECT_EQ(line.text, "F");
+      EXPECT_EQ(line.version, c.version);
+    } else {
+      EXPECT_NE(line.refusal.find("version"), std::string::npos) << line.refusal;
+    }
+  }
+}
+
+TEST(ProductFile, VersionsCompareNumberByNumber) {
+  EXPECT_LT(CompareVersions("2.9", "2.10"), 0);
+  EXPECT_GT(CompareVersions("10.0", "9.99.99"), 0);
+  EXPECT_EQ(CompareVersions("2.1", "2.1.0.0"), 0);
+  EXPECT_LT(CompareVersions("2.1", "2.1.0.1"), 0);
+  EXPECT_EQ(CompareVersions("", "0"), 0);
+}
+
 TEST(ProductFile, TheLineStopsAt1023Characters) {
   std::vector<uint8_t> ansi(5000, 'n');
   EXPECT_EQ(LineOf(ansi).text.size(), 1023u);

@@ -82,6 +82,8 @@ TEST_F(RecoveryTest, EveryMomentOfAReinstallIsUndone) {
   const std::string replaceA = plan(JournalStep::kReplaceFile, 1, "a.txt", FILE_ATTRIBUTE_ARCHIVE);
   const std::string replaceRo = plan(JournalStep::kReplaceFile, 2, "ro.txt", kReadOnlyArchive);
   const std::string newC = plan(JournalStep::kNewFile, 3, "c.txt");
+  // An upgrade's removal of an earlier version's file, and an uninstall's.
+  const std::string removeRo = plan(JournalStep::kRemoveFile, 4, "ro.txt", kReadOnlyArchive);
   const struct Case {
     const char* name;
     std::function<void()> crash;  // from the earlier install to the moment of death
@@ -125,6 +127,14 @@ TEST_F(RecoveryTest, EveryMomentOfAReinstallIsUndone) {
          MakeFolder(Staging("b0"));
          ASSERT_TRUE(MoveFileA(Path("dst/P/a.txt").c_str(), Path(Staging("b0/1")).c_str()));
          Put(Staging("t1"), "new a");
+       }},
+      {"killed with a removal announced, the file still there",
+       [&] { Journal(Header() + removeRo + JournalPlanEndLine(1) + JournalBeginLine(4)); }},
+      {"killed with a read-only file removed into the staging folder",
+       [&] {
+         Journal(Header() + removeRo + JournalPlanEndLine(1) + JournalBeginLine(4));
+         MakeFolder(Staging("b0"));
+         ASSERT_TRUE(MoveFileA(Path("dst/P/ro.txt").c_str(), Path(Staging("b0/4")).c_str()));
        }},
       {"killed after a new file was placed",
        [&] {

@@ -67,7 +67,7 @@ const Expected kLayout[] = {
     {"Install", {510, 380, 595, 400}, false},
     {"Cancel", {410, 380, 495, 400}, false},
     {"WELCOME!", {45, 75, 585, 95}, true},
-    {"Follow these 4 steps to install Foo.", {45, 95, 585, 113}, true},
+    {"Follow these 4 steps to install Window Foo.", {45, 95, 585, 113}, true},
     {"You must be logged in as an Administrator to install this software.", {45, 113, 585, 133}, true},
     {"STEP 1 - Read the Release Notes.", {45, 150, 270, 170}, true},
     {"Show Release Notes...", {270, 148, 395, 168}, false},

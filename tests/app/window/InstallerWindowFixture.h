@@ -1,5 +1,5 @@
 // The installer window in the test's own process, on a distribution folder
-// the test makes: "Foo", an FxPlug payload of one file, and a target folder.
+// the test makes: "Window Foo", an FxPlug payload of one file, and a target folder.
 #pragma once
 
 #include <windows.h>
@@ -19,7 +19,9 @@ class InstallerWindow : public ScratchTest {
 protected:
   void SetUp() override {
     ScratchTest::SetUp();
-    Put("dist/install files/product.txt", "Foo\r\n");
+    // A product of its own: installs register their product, and the
+    // end-to-end tests install "Foo" side by side.
+    Put("dist/install files/product.txt", "Window Foo\r\n");
     Put("dist/install files/FX Files/Plug-in.aex", "plug-in");
     MakeFolder("target");
   }

@@ -1,0 +1,52 @@
+// The fields of the installer's own text files (the journal, the install
+// record): numbers, words and counted texts ("<length>:<bytes>") read left
+// to right from one line, and the checks a path read back from one must
+// pass. Files the installer reads back may have been changed by anyone
+// who could write where they lie, so every field is checked here and
+// nothing is taken on trust. Plain text work over bytes.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+#include "app/install/PathNames.h"
+#include "app/install/PayloadRules.h"
+
+// "<length>:<bytes>".
+std::string Counted(const std::string& text);
+
+// Reads one line's fields left to right; any field that does not parse
+// fails the whole line.
+class LineReader {
+public:
+  LineReader(const uint8_t* data, size_t size) : at(data), end(data + size) {}
+
+  bool Word(const char* word);
+  bool Space() { return Word(" "); }
+  // Decimal (or lower-case hexadecimal) digits, no sign, no leading
+  // space; at most 32 bits.
+  bool Number(uint32_t* value, int base = 10);
+  // The same for 64 bits.
+  bool Number64(uint64_t* value);
+  // Exactly sixteen lower-case hexadecimal digits (ContentHash.h).
+  bool Hash(uint64_t* value);
+  // "<length>:<bytes>", the bytes taken as they are, at most maxLength.
+  bool Text(std::string* text, size_t maxLength = kMaxPathLength);
+  const uint8_t* Position() const { return at; }
+  bool AtEnd() const { return at == end; }
+
+private:
+  const uint8_t* at;
+  const uint8_t* end;
+};
+
+// A path relative to a root that the installer could have made: every
+// name passes the name rules, so it never climbs out of the root, names a
+// device or holds a drive.
+bool IsPlainRelativePath(const std::string& path, LeadBytePredicate isLeadByte);
+
+bool HasControlCharacter(const std::string& text);
+
+// folder is root, or a folder that holds it.
+bool IsRootOrAbove(const std::string& folder, const std::string& root);

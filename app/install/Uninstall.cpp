@@ -1,0 +1,104 @@
+#include "app/install/Uninstall.h"
+
+#include <windows.h>
+
+#include <vector>
+
+#include "app/install/InstallLog.h"
+#include "app/install/InstallLogText.h"
+#include "app/install/PathNames.h"
+#include "app/install/QuietErrorMode.h"
+#include "common/AnsiText.h"
+
+namespace {
+
+std::string OwnFolder(std::string* why) {
+  std::vector<wchar_t> buffer(32768);
+  const DWORD length = GetModuleFileNameW(nullptr, buffer.data(), static_cast<DWORD>(buffer.size()));
+  std::string path;
+  if (!length || length >= buffer.size() || !AnsiFromWide(std::wstring(buffer.data(), length), &path) ||
+      path.size() > kMaxPathLength) {
+    *why = "the uninstaller's own path cannot be read exactly";
+    return std::string();
+  }
+  return ParentFolder(path);
+}
+
+int Finish(InstallLog& log, int status) {
+  log.Line(LogField("exit status", std::to_string(status)));
+  log.EndBlock();
+  return status;
+}
+
+}  // namespace
+
+UninstallSetup PrepareUninstall(const std::string& given) {
+  UninstallSetup setup;
+  const std::string folder = given.empty() ? OwnFolder(&setup.problem) : given;
+  if (folder.empty()) return setup;
+  setup.place = RegistrationPlaceIn(folder, "");
+  std::string why;
+  bool missing = false;
+  if (!LoadInstallRecord(setup.place.record, &setup.record, &why, &missing)) {
+    setup.problem = missing ? "there is no install record beside the uninstaller (" + setup.place.record + ")"
+                            : "the install record " + setup.place.record + " cannot be used: " + why;
+    return setup;
+  }
+  setup.place = RegistrationPlaceIn(folder, setup.record.product);
+  return setup;
+}
+
+RemovalOutcome RunUninstall(const UninstallSetup& setup, InstallLog* log) {
+  QuietErrorMode quiet;
+  InstallLog noLog;
+  if (!log) log = &noLog;
+  log->Line(LogField("product", setup.record.product));
+  if (!setup.record.version.empty()) log->Line(LogField("version", setup.record.version));
+  RemovalOutcome outcome = RemoveInstalledFiles(setup.record, log);
+  // The entry and the record go last, and only when the files went: a
+  // failed uninstall leaves the product as it was, and can be run again.
+  if (outcome.removed) {
+    std::vector<InstallFailure> leftovers;
+    Unregister(setup.place, &leftovers);
+    for (const InstallFailure& leftover : leftovers)
+      log->Line(LogErrorLine(leftover.path.c_str(), leftover.error, "not cleaned up: " + FailureText(leftover)));
+    outcome.leftovers.insert(outcome.leftovers.end(), leftovers.begin(), leftovers.end());
+  }
+  log->Flush();
+  return outcome;
+}
+
+int RunUnattendedUninstall(const SetupOptions& options) {
+  QuietErrorMode quiet;
+  InstallLog log(options.logPath.c_str());
+  log.BeginBlock();
+  log.Line(LogField("mode", "unattended uninstall"));
+  if (options.help || !options.error.empty()) {
+    log.Line(LogErrorLine(nullptr, 0, (options.help ? "usage asked for" : options.error) + " (" + kSetupUsage + ")"));
+    return Finish(log, kExitUsage);
+  }
+  const UninstallSetup setup = PrepareUninstall();
+  if (!setup.Known()) {
+    log.Line(LogErrorLine(nullptr, 0, setup.problem));
+    return Finish(log, kExitCopyFailed);
+  }
+  const RemovalOutcome outcome = RunUninstall(setup, &log);
+  return Finish(log, outcome.removed ? kExitInstalled : kExitCopyFailed);
+}
+
+std::string UninstallResultText(const UninstallSetup& setup, const RemovalOutcome& outcome) {
+  const std::string& product = setup.record.product;
+  if (!outcome.removed)
+    return product + " could not be removed. " + (outcome.failure.path.empty() ? "" : outcome.failure.path + ": ") +
+           FailureText(outcome.failure) + "\n\nNothing was removed." +
+           (outcome.failure.error == ERROR_SHARING_VIOLATION ? " Close the program that is using it, then try again."
+                                                              : "");
+  std::string text = product + " was removed.";
+  if (!outcome.kept.empty()) {
+    text += "\n\nThese files were changed after the install, so they were kept:";
+    const size_t shown = outcome.kept.size() < 10 ? outcome.kept.size() : 10;
+    for (size_t i = 0; i < shown; ++i) text += "\n" + setup.record.destination + "\\" + outcome.kept[i];
+    if (shown < outcome.kept.size()) text += "\nand " + std::to_string(outcome.kept.size() - shown) + " more.";
+  }
+  return text;
+}

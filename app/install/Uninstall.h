@@ -1,0 +1,42 @@
+// The uninstaller: a byte copy of setup.exe kept beside the product's
+// install record (ProductRegistration.h) and run by its Apps & features
+// entry with /UNINSTALL. It removes what the record names
+// (UninstallJob.h), then the entry, the record and itself, and returns
+// only once all of that is done, with the status of the whole: nothing
+// runs on after it from a copy elsewhere.
+#pragma once
+
+#include <string>
+
+#include "app/install/InstallRecord.h"
+#include "app/install/ProductRegistration.h"
+#include "app/install/SetupOptions.h"
+#include "app/install/UninstallJob.h"
+
+class InstallLog;
+
+// What the uninstaller found beside itself.
+struct UninstallSetup {
+  RegistrationPlace place;
+  InstallRecord record;
+  std::string problem;  // why there is nothing it can remove; empty when there is
+  bool Known() const { return problem.empty(); }
+};
+
+// The uninstall of the record in folder, or beside this program when
+// folder is empty.
+UninstallSetup PrepareUninstall(const std::string& folder = std::string());
+
+// Removes the product; on success the entry, the record and the
+// uninstaller go too (what cannot is told in the outcome's leftovers).
+// Logged to log, which may be null.
+RemovalOutcome RunUninstall(const UninstallSetup& setup, InstallLog* log);
+
+// The unattended uninstall (/UNINSTALL /S): no window, the log when
+// asked, the exit status of the install (0 removed, 1 failed and nothing
+// changed, 2 usage).
+int RunUnattendedUninstall(const SetupOptions& options);
+
+// The result in plain words, for the window and the log: what went and
+// what was kept.
+std::string UninstallResultText(const UninstallSetup& setup, const RemovalOutcome& outcome);

@@ -1,0 +1,170 @@
+// The uninstaller's window and the window's upgrades end to end: the real
+// setup.exe installs, and the uninstaller its entry names is driven from
+// this process by keys, as a user at Apps & features would.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <string>
+
+#include "tests/app/Scratch.h"
+#include "tests/app/SetupDriver.h"
+#include "tests/toolkit/window/MessagePump.h"
+
+namespace {
+
+// A product of these tests' own: installs register their product, and
+// other tests install theirs side by side.
+const char kProduct[] = "Uninstall Window Foo";
+const char kUninstaller[] = "C:\\Program Files\\Common Files\\Kestrova Uninstall\\Uninstall Window Foo\\uninstall.exe";
+const char kEntry[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Kestrova.Uninstall Window Foo";
+
+std::string SetupExe() {
+  std::string path = "Z:" QV_SETUP_EXE;
+  std::replace(path.begin(), path.end(), '/', '\\');
+  return path;
+}
+
+bool EntryExists() {
+  HKEY key = nullptr;
+  if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kEntry, 0, KEY_READ | KEY_WOW64_32KEY, &key) != ERROR_SUCCESS) return false;
+  RegCloseKey(key);
+  return true;
+}
+
+std::string EntryValue(const char* name) {
+  char value[512] = "";
+  DWORD size = sizeof value - 1;
+  HKEY key = nullptr;
+  if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kEntry, 0, KEY_READ | KEY_WOW64_32KEY, &key) != ERROR_SUCCESS) return "";
+  RegQueryValueExA(key, name, nullptr, nullptr, reinterpret_cast<BYTE*>(value), &size);
+  RegCloseKey(key);
+  return value;
+}
+
+class SetupUninstall : public ScratchTest {
+protected:
+  void SetUp() override {
+    ScratchTest::SetUp();
+    Forget();
+  }
+  void TearDown() override {
+    Forget();
+    ScratchTest::TearDown();
+  }
+  // No earlier install of the product: its entry and record go.
+  static void Forget() {
+    RegDeleteKeyExA(HKEY_LOCAL_MACHINE, kEntry, KEY_WOW64_32KEY, 0);
+    const std::string folder = std::string(kUninstaller).substr(0, std::string(kUninstaller).rfind('\\'));
+    DeleteFileA((folder + "\\install record").c_str());
+    DeleteFileA(kUninstaller);
+    RemoveDirectoryA(folder.c_str());
+  }
+  // A distribution in folder of the product at version, with an
+  // application payload of two files.
+  void MakeDist(const std::string& folder, const std::string& version) {
+    MakeFolder(folder + "/install files");
+    ASSERT_TRUE(CopyFileA(SetupExe().c_str(), Path(folder + "/setup.exe").c_str(), FALSE));
+    Put(folder + "/install files/product.txt", std::string(kProduct) + "\r\nVersion: " + version + "\r\n");
+    Put(folder + "/install files/readme.txt", "Release notes.\r\n");
+    Put(folder + "/install files/eula.txt", "Terms.\r\n");
+    Put(folder + "/install files/App Files/tool.exe", "tool " + version);
+    Put(folder + "/install files/App Files/Help/index.html", "help");
+  }
+  DWORD InstallQuietly(const std::string& folder, const std::string& arguments) {
+    SetupDriver quiet;
+    if (!quiet.Start(Path(folder), "/S /LOG=\"" + Path("install.log") + "\" " + arguments)) return 999;
+    return quiet.WaitForExit(30000);
+  }
+  // The uninstaller shows its one question, in front for the key that
+  // answers it.
+  HWND Question() {
+    if (!driver.StartProgram(kUninstaller, "/UNINSTALL")) return nullptr;
+    return InFront(driver.WaitForDialog("Attention !", 10000));
+  }
+  static HWND InFront(HWND box) {
+    if (!box) return nullptr;
+    SetForegroundWindow(box);
+    PumpUntil([&] { return GetForegroundWindow() == box; }, 2000);
+    Sleep(50);
+    return box;
+  }
+
+  SetupDriver driver;
+};
+
+TEST_F(SetupUninstall, TheUninstallerAsksThenRemovesAndSaysSo) {
+  MakeDist("v1", "1.0");
+  MakeFolder("place");
+  ASSERT_EQ(InstallQuietly("v1", "/D=" + Path("place")), 0u) << Get("install.log");
+  ASSERT_TRUE(Exists("place/Uninstall Window Foo/Help/index.html"));
+  EXPECT_EQ(EntryValue("UninstallString"), "\"" + std::string(kUninstaller) + "\" /UNINSTALL");
+
+  // "N" answers No: nothing changes, and the status says so.
+  HWND box = Question();
+  ASSERT_NE(box, nullptr);
+  EXPECT_EQ(driver.MessageText(box), "Remove Uninstall Window Foo and its files?");
+  driver.Key('N');
+  EXPECT_EQ(driver.WaitForExit(), 4u);
+  EXPECT_TRUE(Exists("place/Uninstall Window Foo/tool.exe"));
+  EXPECT_TRUE(EntryExists());
+
+  // Enter answers No too: a stray key press never removes anything.
+  box = Question();
+  ASSERT_NE(box, nullptr);
+  driver.Key(VK_RETURN);
+  EXPECT_EQ(driver.WaitForExit(), 4u);
+  EXPECT_TRUE(Exists("place/Uninstall Window Foo/tool.exe"));
+
+  // "Y": the removal, then its result; Enter closes it.
+  Put("place/Uninstall Window Foo/Help/mine.txt", "the user's");
+  box = Question();
+  ASSERT_NE(box, nullptr);
+  driver.Key('Y');
+  ASSERT_TRUE(PumpUntil([&] { return !IsWindow(box); }, 5000));
+  const HWND result = InFront(driver.WaitForDialog("Attention !", 10000));
+  ASSERT_NE(result, nullptr);
+  EXPECT_EQ(driver.MessageText(result), "Uninstall Window Foo was removed.");
+  driver.Key(VK_RETURN);
+  EXPECT_EQ(driver.WaitForExit(), 0u);
+  EXPECT_EQ(Listing("place/Uninstall Window Foo"), "Help/ Help/mine.txt");
+  EXPECT_EQ(Listing("place/Uninstall Window Foo/Help"), "mine.txt");
+  EXPECT_FALSE(EntryExists());
+  EXPECT_EQ(GetFileAttributesA(kUninstaller), INVALID_FILE_ATTRIBUTES);
+}
+
+// An upgrade in the window: the recorded location is offered, and a lower
+// version asks first.
+TEST_F(SetupUninstall, TheWindowOffersTheRecordedLocationAndAsksBeforeADowngrade) {
+  MakeDist("v2", "2.0");
+  MakeDist("v1", "1.0");
+  MakeFolder("place");
+  ASSERT_EQ(InstallQuietly("v2", "/D=" + Path("place")), 0u) << Get("install.log");
+
+  ASSERT_TRUE(driver.Start(Path("v1"), "/LOG=\"" + Path("window.log") + "\""));
+  ASSERT_NE(driver.WaitForWindow("Install "), nullptr);
+  driver.BringToFront();
+  const HWND progress = driver.Control("Installing. Please wait...");
+  ASSERT_NE(progress, nullptr);
+  driver.ClickAt(100 + 6, 206 + 10);  // "I accept."
+  driver.Click(driver.Control("Install"));
+  HWND box = InFront(driver.WaitForDialog("Attention !", 10000));
+  ASSERT_NE(box, nullptr);
+  EXPECT_EQ(driver.MessageText(box),
+            "Uninstall Window Foo 2.0 is installed.\n\nInstall the older version 1.0 over it?");
+  driver.Key('N');
+  ASSERT_TRUE(PumpUntil([&] { return !IsWindow(box); }, 5000));
+  ASSERT_TRUE(driver.Answers(2000));
+  EXPECT_EQ(Get("place/Uninstall Window Foo/tool.exe"), "tool 2.0");
+  driver.Click(driver.Control("Install"));
+  box = InFront(driver.WaitForDialog("Attention !", 10000));
+  ASSERT_NE(box, nullptr);
+  driver.Key('Y');
+  ASSERT_TRUE(driver.WaitForText(progress, "Installation Complete."));
+  EXPECT_EQ(Get("place/Uninstall Window Foo/tool.exe"), "tool 1.0");
+  EXPECT_EQ(EntryValue("DisplayVersion"), "1.0") << Get("window.log");
+  EXPECT_NE(Get("window.log").find("destination: " + Path("place") + "\\Uninstall Window Foo"), std::string::npos);
+}
+
+}  // namespace

@@ -1,0 +1,153 @@
+// The install record as bytes: what an install writes reads back the same,
+// and nothing changed, cut short or aimed outside the install folder is
+// ever taken for a record.
+#include "app/install/InstallRecord.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <string>
+
+#include "app/install/InstallJournal.h"
+
+namespace {
+
+InstallRecord Sample() {
+  InstallRecord record;
+  record.product = "Kestrova Lumen";
+  record.version = "2.1.0";
+  record.kind = TargetAfterEffects;
+  record.location = "C:\\Plug-ins";
+  record.destination = "C:\\Plug-ins\\Kestrova Lumen";
+  record.madeAbove = 2;
+  record.folders = {"Presets", "Presets\\Deep"};
+  record.files = {{"Lumen.aex", 1234, 0xef46db3751d8e999ull}, {"Presets\\One ffx #1.ffx", 0, 1}};
+  return record;
+}
+
+bool Read(const std::string& bytes, InstallRecord* record, std::string* why) {
+  return ReadRecord(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size(), record, why);
+}
+
+// The text with its last line made anew, as a hand that knows the format
+// would: only the record's own rules stop it then.
+std::string Resealed(std::string text) {
+  text.resize(text.rfind("end "));
+  size_t lines = 0;
+  for (char c : text) lines += c == '\n';
+  char end[48];
+  std::snprintf(end, sizeof end, "end %zu %08x\r\n", lines,
+                static_cast<unsigned>(Crc32(reinterpret_cast<const uint8_t*>(text.data()), text.size())));
+  return text + end;
+}
+
+std::string Replaced(std::string text, const std::string& from, const std::string& to) {
+  const size_t at = text.find(from);
+  EXPECT_NE(at, std::string::npos) << from;
+  if (at != std::string::npos) text.replace(at, from.size(), to);
+  return text;
+}
+
+TEST(InstallRecord, WhatIsWrittenReadsBackTheSame) {
+  const std::string text = RecordText(Sample());
+  EXPECT_EQ(text.substr(0, 48), "qvsetup-record 1\r\nproduct 14:Kestrova Lumen\r\nver");
+  EXPECT_NE(text.find("\r\nfile 1234 ef46db3751d8e999 9:Lumen.aex\r\n"), std::string::npos);
+  InstallRecord record;
+  std::string why;
+  ASSERT_TRUE(Read(text, &record, &why)) << why;
+  EXPECT_EQ(RecordText(record), text);
+  EXPECT_EQ(record.files[1].path, "Presets\\One ffx #1.ffx");
+  EXPECT_EQ(record.OutermostMadeFolder(), "C:\\Plug-ins");
+  // No version, FxPlug (the location is the destination), nothing made.
+  InstallRecord fx = Sample();
+  fx.version.clear();
+  fx.kind = TargetFxPlug;
+  fx.destination = fx.location;
+  fx.madeAbove = 0;
+  ASSERT_TRUE(Read(RecordText(fx), &record, &why)) << why;
+  EXPECT_EQ(record.version, "");
+  EXPECT_EQ(record.OutermostMadeFolder(), "");
+}
+
+TEST(InstallRecord, ChangedOrCutShortIsRefused) {
+  const std::string text = RecordText(Sample());
+  InstallRecord record;
+  std::string why;
+  for (size_t cut = 0; cut < text.size(); ++cut)
+    EXPECT_FALSE(Read(text.substr(0, cut), &record, &why)) << "cut at " << cut;
+  EXPECT_FALSE(Read(Replaced(text, "Lumen.aex", "Lumen.aey"), &record, &why));
+  EXPECT_NE(why.find("CRC"), std::string::npos) << why;
+  EXPECT_FALSE(Read(text + "x", &record, &why));
+  EXPECT_FALSE(Read(Replaced(text, "\r\nend 11 ", "\r\nend 10 "), &record, &why));
+}
+
+// Each hostile change below is resealed, so its own rule must catch it.
+TEST(InstallRecord, EveryFieldIsChecked) {
+  const std::string text = RecordText(Sample());
+  const struct {
+    const char* what;
+    const char* from;
+    const char* to;
+  } cases[] = {
+      {"a file climbing out", "9:Lumen.aex", "12:..\\Lumen.aex"},
+      {"an absolute file path", "9:Lumen.aex", "11:C:\\boot.ini"},
+      {"a device name", "9:Lumen.aex", "3:NUL"},
+      {"a folder climbing out", "7:Presets\r\n", "10:..\\Presets\r\n"},
+      {"a destination elsewhere", "destination 26:C:\\Plug-ins\\Kestrova Lumen", "destination 10:C:\\Windows"},
+      {"a destination above the location", "destination 26:C:\\Plug-ins\\Kestrova Lumen",
+       "destination 11:C:\\Plug-ins"},
+      {"a relative location", "location 11:C:\\Plug-ins", "location 7:Plug-in"},
+      {"a product that climbs", "product 14:Kestrova Lumen", "product 2:.."},
+      {"a kind of no payload", "kind 2", "kind 0"},
+      {"an unknown kind", "kind 2", "kind 9"},
+      {"a malformed version", "version 5:2.1.0", "version 5:2.x.0"},
+      {"more made folders than the path has", "made-above 2", "made-above 3"},
+      {"a file twice, letter case aside", "9:Lumen.aex", "22:PRESETS\\ONE FFX #1.FFX"},
+      {"a hash too short", "ef46db3751d8e999", "ef46db3751d8e99"},
+      {"a hash in capitals", "ef46db3751d8e999", "EF46DB3751D8E999"},
+      {"a size past 64 bits", "file 1234 ", "file 18446744073709551616 "},
+      {"a negative size", "file 1234 ", "file -1234 "},
+      {"a line of an unknown kind", "folder 7:Presets\r\n", "delete 7:Presets\r\n"},
+      {"a field with more after it", "made-above 2", "made-above 2 x"},
+      {"a folder after the files", "folder 12:Presets\\Deep\r\nfile 1234 ef46db3751d8e999 9:Lumen.aex\r\n",
+       "file 1234 ef46db3751d8e999 9:Lumen.aex\r\nfolder 12:Presets\\Deep\r\n"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    InstallRecord record;
+    std::string why;
+    EXPECT_FALSE(Read(Resealed(Replaced(text, c.from, c.to)), &record, &why));
+    EXPECT_NE(why, "");
+  }
+  InstallRecord record;
+  std::string why;
+  EXPECT_TRUE(Read(Resealed(text), &record, &why)) << why;
+}
+
+// A Shift-JIS name whose trail byte is 0x5C ("\") is one name, not two.
+bool ShiftJisLead(uint8_t byte) { return (byte >= 0x81 && byte <= 0x9F) || (byte >= 0xE0 && byte <= 0xFC); }
+
+TEST(InstallRecord, NamesAreCheckedByTheCodePagesRule) {
+  InstallRecord sample = Sample();
+  sample.files = {{"\x95\x5c.aex", 1, 2}};
+  const std::string text = RecordText(sample);
+  InstallRecord record;
+  std::string why;
+  EXPECT_TRUE(ReadRecord(reinterpret_cast<const uint8_t*>(text.data()), text.size(), &record, &why, ShiftJisLead))
+      << why;
+}
+
+TEST(InstallJournal, ARemovedFileKeepsItsAttributes) {
+  const std::string line = JournalPlanLine({JournalStep::kRemoveFile, 9, 0x20, "Old.aex"});
+  EXPECT_EQ(line.substr(0, 16), "D 9 20 7:Old.aex");
+  Journal journal;
+  std::string why;
+  const std::string bytes = JournalHeaderLine("C:\\P", 1) + line + JournalPlanEndLine(1) + JournalBeginLine(9);
+  ASSERT_TRUE(ReadJournal(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size(), &journal, &why)) << why;
+  ASSERT_EQ(journal.plan.size(), 1u);
+  EXPECT_EQ(journal.plan[0].step, JournalStep::kRemoveFile);
+  EXPECT_EQ(journal.plan[0].attributes, 0x20u);
+  EXPECT_TRUE(KeepsEarlierVersion(JournalStep::kRemoveFile));
+}
+
+}  // namespace

@@ -1,0 +1,115 @@
+// Removing what a record names, in-process: exactly the unchanged recorded
+// files and the empty made folders go, all or nothing, never through a
+// link.
+#include "app/install/UninstallJob.h"
+
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "app/install/InstallRecord.h"
+#include "common/ContentHash.h"
+#include "tests/app/Scratch.h"
+
+namespace {
+
+class UninstallJobTest : public ScratchTest {
+protected:
+  // An install of files (path, bytes) into made/P, the record of it: the
+  // install made "made" and "P" and the folders the files name.
+  InstallRecord Installed(std::initializer_list<std::pair<std::string, std::string>> files,
+                          std::initializer_list<std::string> folders) {
+    InstallRecord record;
+    record.product = "P";
+    record.kind = TargetApplication;
+    record.location = Path("made");
+    record.destination = Path("made/P");
+    record.madeAbove = 2;
+    MakeFolder("made/P");
+    for (const std::string& folder : folders) {
+      MakeFolder("made/P/" + folder);
+      record.folders.push_back(Windows(folder));
+    }
+    for (const auto& file : files) {
+      Put("made/P/" + file.first, file.second);
+      record.files.push_back({Windows(file.first), file.second.size(),
+                              ContentHash::Of(file.second.data(), file.second.size())});
+    }
+    return record;
+  }
+  static std::string Windows(std::string path) {
+    for (char& c : path)
+      if (c == '/') c = '\\';
+    return path;
+  }
+};
+
+TEST_F(UninstallJobTest, OnlyUnchangedRecordedFilesAndEmptyMadeFoldersGo) {
+  const InstallRecord record =
+      Installed({{"a.txt", "alpha"}, {"Sub/b.txt", "beta"}, {"Sub/Deep/c.txt", "gamma"}, {"gone.txt", "g"}},
+                {"Sub", "Sub/Deep"});
+  Put("made/P/Sub/b.txt", "betA");         // changed since: same size, other bytes
+  Put("made/P/Sub/Deep/mine.txt", "mine");  // the user's own
+  DeleteFileA(Path("made/P/gone.txt").c_str());
+  const RemovalOutcome outcome = RemoveInstalledFiles(record, nullptr);
+  ASSERT_TRUE(outcome.removed) << outcome.failure.reason;
+  EXPECT_EQ(outcome.files, 2u);
+  ASSERT_EQ(outcome.kept.size(), 1u);
+  EXPECT_EQ(outcome.kept[0], "Sub\\b.txt");
+  EXPECT_EQ(Listing("made"), "P/ P/Sub/ P/Sub/Deep/ P/Sub/Deep/mine.txt P/Sub/b.txt");
+
+  // Without what held them, the made folders go, up to the outermost.
+  DeleteFileA(Path("made/P/Sub/Deep/mine.txt").c_str());
+  Put("made/P/Sub/b.txt", "beta");
+  EXPECT_TRUE(RemoveInstalledFiles(record, nullptr).removed);
+  EXPECT_FALSE(Exists("made"));
+  // A folder that is gone leaves nothing to do.
+  EXPECT_TRUE(RemoveInstalledFiles(record, nullptr).removed);
+}
+
+TEST_F(UninstallJobTest, AFileInUseFailsItWithNothingChanged) {
+  const InstallRecord record = Installed({{"1.txt", "one"}, {"Sub/2.txt", "two"}, {"Sub/3.txt", "three"}}, {"Sub"});
+  const std::string before = TreeSnapshot("made");
+  // Shared for reading, not for deletion: the hash reads it, the removal
+  // cannot take it.
+  const HANDLE held = CreateFileA(Path("made/P/Sub/3.txt").c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                  OPEN_EXISTING, 0, nullptr);
+  ASSERT_NE(held, INVALID_HANDLE_VALUE);
+  const RemovalOutcome outcome = RemoveInstalledFiles(record, nullptr);
+  CloseHandle(held);
+  EXPECT_FALSE(outcome.removed);
+  EXPECT_EQ(outcome.failure.path, Path("made/P/Sub/3.txt"));
+  EXPECT_EQ(outcome.failure.error, static_cast<uint32_t>(ERROR_SHARING_VIOLATION));
+  EXPECT_TRUE(TreeSnapshot("made") == before) << "the files removed before it are back, with their times";
+  EXPECT_TRUE(RemoveInstalledFiles(record, nullptr).removed);
+  EXPECT_FALSE(Exists("made"));
+}
+
+TEST_F(UninstallJobTest, NothingIsRemovedThroughALink) {
+  const InstallRecord record = Installed({{"Sub/b.txt", "beta"}}, {"Sub"});
+  // "Sub" is now a link to a folder elsewhere that holds the same bytes.
+  Put("elsewhere/b.txt", "beta");
+  RunUnixShell("rm -rf '" + UnixPath(Path("made/P/Sub")) + "'");
+  ASSERT_TRUE(RunUnixShell("ln -s '" + UnixPath(Path("elsewhere")) + "' '" + UnixPath(Path("made/P/Sub")) + "'"));
+  const RemovalOutcome outcome = RemoveInstalledFiles(record, nullptr);
+  EXPECT_TRUE(outcome.removed);
+  EXPECT_EQ(outcome.files, 0u);
+  EXPECT_EQ(Get("elsewhere/b.txt"), "beta");
+  RunUnixShell("rm -f '" + UnixPath(Path("made/P/Sub")) + "'");
+}
+
+// An upgrade leaves the new payload's paths to the copy, letter case aside.
+TEST_F(UninstallJobTest, AnUpgradePlansOnlyTheFilesItDoesNotHave) {
+  const InstallRecord record = Installed({{"a.txt", "a"}, {"old.txt", "o"}, {"Sub/x.txt", "x"}}, {"Sub"});
+  RemovalPlan plan;
+  InstallFailure failure;
+  ASSERT_TRUE(PlanRemovals(record, {RecordedPathKey("A.TXT"), RecordedPathKey("sub\\X.txt")}, 7, &plan, &failure));
+  ASSERT_EQ(plan.steps.size(), 1u);
+  EXPECT_EQ(plan.steps[0].path, "old.txt");
+  EXPECT_EQ(plan.steps[0].index, 7u);
+  EXPECT_EQ(plan.steps[0].step, JournalStep::kRemoveFile);
+}
+
+}  // namespace

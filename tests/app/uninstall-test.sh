@@ -1,0 +1,265 @@
+#!/usr/bin/env bash
+# End-to-end checks of the install record, the Apps & features entry, the
+# uninstaller and upgrades under Wine, through the real setup.exe: each case
+# lays out its distributions, installs with /S, reads the entry back with the
+# prefix's reg.exe, and runs the uninstaller the entry names, as Apps &
+# features would, through run_watched (no window may show under /S).
+#
+#   uninstall-test.sh RIG RIG_HOME RUN_WATCHED PROGRAM CASE
+set -uo pipefail
+rig=$1 home=$2 watcher=$3 program=$4 case=$5
+export LC_ALL=C.UTF-8
+fail() { echo "FAIL ($case): $*"; [ -f "${log:-}" ] && sed 's/^/  log| /' "$log" | tail -40; exit 1; }
+
+eval "$("$rig" --home "$home" --env)" || fail "no rig"
+winpath() { winepath -w "$1" 2>/dev/null; }
+reg="${WINELOADER:-wine} reg"
+
+work=$(dirname "$home")/uninstall-tests/$(basename "$home")/$case
+rm -rf "$work"
+mkdir -p "$work/place"
+log=$work/setup.log
+wlog=$(winpath "$log")
+# The case's own product: installs register their product, and cases run
+# side by side in one prefix.
+product="Quorvin Removal $case"
+key="HKLM\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Kestrova.$product"
+records=$WINEPREFIX/drive_c/"Program Files"/"Common Files"/"Kestrova Uninstall"
+unregister() {
+  $reg delete "$key" /f /reg:32 >/dev/null 2>&1
+  rm -rf "$records/$product"
+}
+unregister
+trap unregister EXIT
+
+# A distribution NAME of version VERSION ("" for none) whose payload
+# folder KIND holds the files given as PATH=CONTENTS.
+dist() {  # NAME VERSION KIND PATH=CONTENTS...
+  local name=$1 version=$2 kind=$3 files=$work/$1/"install files"
+  shift 3
+  mkdir -p "$files/$kind"
+  cp "$program" "$work/$name/setup.exe"
+  { printf '%s\r\n' "$product"; [ -z "$version" ] || printf 'Version: %s\r\n' "$version"; } >"$files/product.txt"
+  for spec in "$@"; do
+    mkdir -p "$(dirname "$files/$kind/${spec%%=*}")"
+    printf '%s' "${spec#*=}" >"$files/$kind/${spec%%=*}"
+  done
+}
+
+# Runs a program of the prefix with the raw options given; keeps status
+# and output.
+run() {  # [--hold FILE] PROGRAM-WINDOWS-PATH OPTIONS
+  local hold=()
+  if [ "$1" = --hold ]; then hold=("$1" "$2"); shift 2; fi
+  out=$(QV_CHILD_COMMAND_LINE="\"$1\" $2" "$rig" --home "$home" "$watcher" "${hold[@]}" 2>&1)
+  status=$?
+  grep -q '^windows: 0' <<<"$out" || fail "a window appeared: $out"
+}
+install() {  # NAME OPTIONS
+  run "$(winpath "$work/$1/setup.exe")" "/S /LOG=$wlog $2"
+}
+expect_status() { [ "$status" -eq "$1" ] || fail "exit status $status, expected $1; output: $out"; }
+expect_log() { grep -qF -- "$1" "$log" || fail "the log lacks: $1"; }
+
+# The entry's value NAME, as reg.exe shows it ("REG_SZ<TAB>text").
+value() {  # NAME
+  $reg query "$key" /v "$1" /reg:32 2>/dev/null | tr -d '\r' |
+    sed -n "s/^ *$1 *\(REG_[A-Z_]*\) *\(.*\)$/\1 \2/p"
+}
+expect_value() { [ "$(value "$1")" = "$2" ] || fail "$1 is '$(value "$1")', expected '$2'"; }
+entry_exists() { $reg query "$key" /reg:32 >/dev/null 2>&1; }
+
+# The uninstaller as the entry's quiet command names it, with a log.
+uninstall() {  # [--hold FILE] [EXTRA OPTIONS]
+  local hold=()
+  if [ "${1:-}" = --hold ]; then hold=("$1" "$2"); shift 2; fi
+  local quiet
+  quiet=$(value QuietUninstallString)
+  quiet=${quiet#REG_SZ }
+  local exe=${quiet#\"}
+  exe=${exe%%\"*}
+  [ "$quiet" = "\"$exe\" /UNINSTALL /S" ] || fail "QuietUninstallString is '$quiet'"
+  run "${hold[@]}" "$exe" "/UNINSTALL /S /LOG=$wlog ${1:-}"
+}
+
+snapshot() {  # folder
+  (cd "$1" && find . | sort && find . -type f -printf '%p %s %T@\n' | sort && find . -type f -exec md5sum {} + | sort)
+}
+
+case $case in
+  uninstall)
+    # Install, read the entry, change one installed file and add one of the
+    # user's own, uninstall: exactly what was installed and unchanged goes.
+    dist v1 2.1.0 "App Files" a.txt=alpha Sub/b.txt=beta Sub/Deep/c.txt=gamma Empty/.keep=x
+    mkdir -p "$work/Empty"
+    install v1 "/D=$(winpath "$work/place/new")"
+    expect_status 0
+    dest=$work/place/new/$product
+    [ -f "$dest/Sub/Deep/c.txt" ] || fail "not installed"
+    wdest=$(winpath "$work/place/new")\\$product
+    uninstaller="C:\\Program Files\\Common Files\\Kestrova Uninstall\\$product\\uninstall.exe"
+    expect_value DisplayName "REG_SZ $product"
+    expect_value DisplayVersion "REG_SZ 2.1.0"
+    expect_value Publisher "REG_SZ Kestrova"
+    expect_value InstallLocation "REG_SZ $wdest"
+    expect_value UninstallString "REG_SZ \"$uninstaller\" /UNINSTALL"
+    expect_value QuietUninstallString "REG_SZ \"$uninstaller\" /UNINSTALL /S"
+    expect_value DisplayIcon "REG_SZ $uninstaller,0"
+    expect_value EstimatedSize "REG_DWORD 0x1"
+    expect_value NoModify "REG_DWORD 0x1"
+    expect_value NoRepair "REG_DWORD 0x1"
+    [[ "$(value InstallDate)" =~ ^REG_SZ\ 20[0-9]{6}$ ]] || fail "InstallDate is '$(value InstallDate)'"
+    cmp -s "$program" "$records/$product/uninstall.exe" || fail "the uninstaller is not a byte copy of setup.exe"
+    printf 'mine' >"$dest/Sub/notes.txt"
+    printf 'edited' >"$dest/Sub/Deep/c.txt"
+    uninstall
+    expect_status 0
+    expect_log "mode: unattended uninstall"
+    expect_log "kept: $wdest\\Sub\\Deep\\c.txt (changed since the install)"
+    expect_log "removed: 2 files, "
+    expect_log "exit status: 0"
+    [ "$(cd "$work/place" && find . | sort | tr '\n' ' ')" = \
+      ". ./new ./new/$product ./new/$product/Sub ./new/$product/Sub/Deep ./new/$product/Sub/Deep/c.txt ./new/$product/Sub/notes.txt " ] ||
+      fail "left: $(cd "$work/place" && find . | sort | tr '\n' ' ')"
+    ! entry_exists || fail "the entry is still there"
+    [ ! -e "$records/$product" ] || fail "the record's folder is still there: $(ls -A "$records/$product")"
+    # Folders /D= named that were not there go too, once empty.
+    install v1 "/D=$(winpath "$work/place/made/deeper")"
+    expect_status 0
+    uninstall
+    expect_status 0
+    [ ! -e "$work/place/made" ] || fail "made folders left: $(cd "$work/place/made" && find . | tr '\n' ' ')"
+    # Nothing is left to remove now: no record, a failure that changes nothing.
+    run "$(winpath "$work/v1/setup.exe")" "/UNINSTALL /S /LOG=$wlog"
+    expect_status 1
+    expect_log "there is no install record beside the uninstaller"
+    ;;
+  uninstall-held)
+    # A file in use fails the uninstall before anything changes.
+    dist v1 1.0 "App Files" a.txt=alpha Sub/b.txt=beta Sub/c.txt=gamma
+    install v1 "/D=$(winpath "$work/place")"
+    expect_status 0
+    before=$(snapshot "$work/place")
+    held=$(winpath "$work/place/$product/Sub/c.txt")
+    uninstall --hold "$held"
+    expect_status 1
+    grep -q "^error: $(sed 's/[\\.]/\\&/g' <<<"$held"): .* (error 32)"$'\r$' "$log" || fail "no error naming $held"
+    expect_log "exit status: 1"
+    [ "$(snapshot "$work/place")" = "$before" ] || fail "the install changed: $(diff <(echo "$before") <(snapshot "$work/place") | head)"
+    entry_exists || fail "the entry went"
+    [ -f "$records/$product/install record" ] || fail "the record went"
+    uninstall
+    expect_status 0
+    [ -z "$(ls -A "$work/place")" ] || fail "left: $(ls -A "$work/place")"
+    ;;
+  desktop)
+    # An FxPlug payload installs into the location itself: a folder full of
+    # other files, as a Desktop is. Only the payload's files go.
+    dist v1 "" "FX Files" Lumen.fxplug/Contents/Info.plist=plist Lumen.fxplug/Contents/bin=code readme.txt=ours
+    desk=$work/place/Desktop
+    mkdir -p "$desk/Photos" "$desk/Lumen.fxplug"
+    printf 'holiday' >"$desk/Photos/1.jpg"
+    printf 'theirs' >"$desk/todo.txt"
+    printf 'theirs too' >"$desk/Lumen.fxplug/notes.txt"
+    install v1 "/D=$(winpath "$desk")"
+    expect_status 0
+    expect_value DisplayName "REG_SZ $product"
+    [ -z "$(value DisplayVersion)" ] || fail "a DisplayVersion without a version"
+    uninstall
+    expect_status 0
+    [ "$(cd "$desk" && find . | sort | tr '\n' ' ')" = \
+      ". ./Lumen.fxplug ./Lumen.fxplug/notes.txt ./Photos ./Photos/1.jpg ./todo.txt " ] ||
+      fail "left: $(cd "$desk" && find . | sort | tr '\n' ' ')"
+    ;;
+  upgrade)
+    # v1 -> v2 without /D=: the recorded location, v1-only files and
+    # folders gone, v1-only changed files kept, one entry with v2.
+    dist v1 1.0.0 "App Files" a.txt=one1 old.txt=old Old/x.txt=x Old/edited.txt=e same.txt=same
+    dist v2 2.0.0 "App Files" a.txt=two2 new.txt=new same.txt=same
+    install v1 "/D=$(winpath "$work/place")"
+    expect_status 0
+    printf 'changed' >"$work/place/$product/Old/edited.txt"
+    touch -d '2001-02-03' "$work/place/$product/same.txt"
+    : >"$log"
+    install v2 ""
+    expect_status 0
+    expect_log "destination: $(winpath "$work/place")\\$product"
+    expect_log "earlier install: $(winpath "$work/place")\\$product, version 1.0.0"
+    expect_log "kept: Old\\edited.txt (changed since it was installed)"
+    [ "$(cd "$work/place/$product" && find . -type f | sort | tr '\n' ' ')" = \
+      "./Old/edited.txt ./a.txt ./new.txt ./same.txt " ] || fail "after v2: $(cd "$work/place/$product" && find . | sort | tr '\n' ' ')"
+    [ "$(cat "$work/place/$product/a.txt")" = two2 ] || fail "a.txt is not v2's"
+    [ "$(stat -c %Y "$work/place/$product/same.txt")" = "$(date -d 2001-02-03 +%s)" ] || fail "an unchanged file was rewritten"
+    expect_value DisplayVersion "REG_SZ 2.0.0"
+    [ "$($reg query 'HKLM\SOFTWARE\Microsoft\Windows\CurrentVersion\Uninstall' /reg:32 2>/dev/null | tr -d '\r' |
+         grep -c "Kestrova.$product\$")" = 1 ] ||
+      fail "not one entry"
+    # The uninstall of v2 still knows v1's folder: it goes once empty.
+    rm "$work/place/$product/Old/edited.txt"
+    uninstall
+    expect_status 0
+    [ -z "$(ls -A "$work/place")" ] || fail "left: $(cd "$work/place" && find . | sort | tr '\n' ' ')"
+    ;;
+  upgrade-fails)
+    # v2 fails half-way (a file it replaces is in use): v1 is whole, with
+    # its v1-only files and its entry.
+    dist v1 1.0.0 "App Files" 1.txt=one Sub/2.txt=two Sub/old.txt=old
+    dist v2 2.0.0 "App Files" 1.txt=ONE Sub/2.txt=TWO Sub/3.txt=three
+    install v1 "/D=$(winpath "$work/place")"
+    expect_status 0
+    before=$(snapshot "$work/place")
+    record=$(md5sum <"$records/$product/install record")
+    run --hold "$(winpath "$work/place/$product/Sub/2.txt")" "$(winpath "$work/v2/setup.exe")" "/S /LOG=$wlog"
+    expect_status 1
+    expect_log "undone: "
+    [ "$(snapshot "$work/place")" = "$before" ] || fail "v1 changed: $(diff <(echo "$before") <(snapshot "$work/place") | head)"
+    expect_value DisplayVersion "REG_SZ 1.0.0"
+    [ "$(md5sum <"$records/$product/install record")" = "$record" ] || fail "the record changed"
+    [ -z "$(find "$records/$product" -name '*.new-*')" ] || fail "a staged record was left"
+    ;;
+  downgrade)
+    # A lower version over a higher one: status 6 under /S, untouched; with
+    # /ALLOWDOWNGRADE it installs.
+    dist v2 2.0.0 "App Files" a.txt=two
+    dist v1 1.9.9 "App Files" a.txt=one
+    install v2 "/D=$(winpath "$work/place")"
+    expect_status 0
+    before=$(snapshot "$work/place")
+    install v1 ""
+    expect_status 6
+    expect_log "$product 2.0.0 is installed, and this is the older version 1.9.9 (/ALLOWDOWNGRADE installs it anyway)"
+    expect_log "exit status: 6"
+    [ "$(snapshot "$work/place")" = "$before" ] || fail "the install changed"
+    expect_value DisplayVersion "REG_SZ 2.0.0"
+    install v1 "/ALLOWDOWNGRADE"
+    expect_status 0
+    [ "$(cat "$work/place/$product/a.txt")" = one ] || fail "not downgraded"
+    expect_value DisplayVersion "REG_SZ 1.9.9"
+    ;;
+  hostile-record)
+    # A record changed after the install (here: a path climbing out of the
+    # install folder, its CRC made to match) is refused whole: nothing is
+    # removed anywhere, and the uninstaller says why.
+    dist v1 "" "App Files" a.txt=alpha
+    install v1 "/D=$(winpath "$work/place")"
+    expect_status 0
+    printf 'precious' >"$work/precious.txt"
+    r=$records/$product/"install record"
+    python3 - "$r" <<'PY'
+import sys, zlib
+path = sys.argv[1]
+lines = open(path, 'rb').read().split(b'\r\n')[:-2]
+name = b'..\\precious.txt'
+lines.append(b'file 8 0000000000000000 %d:%s' % (len(name), name))
+body = b''.join(l + b'\r\n' for l in lines)
+open(path, 'wb').write(body + b'end %d %08x\r\n' % (len(lines), zlib.crc32(body)))
+PY
+    uninstall
+    expect_status 1
+    expect_log "cannot be used: a file's path is not a name inside the destination"
+    [ -f "$work/precious.txt" ] && [ -f "$work/place/$product/a.txt" ] || fail "something was removed"
+    entry_exists || fail "the entry went"
+    ;;
+  *) fail "unknown case" ;;
+esac
+echo "uninstall $case: ok"
