@@ -179,8 +179,14 @@ bool LookAtEarlier(const InstallJob& job, const std::string& destination, const 
     if (!missing) log->Line(LogErrorLine(place.record.c_str(), 0, "earlier install record not read: " + why));
     return true;
   }
-  earlier->found = true;
   const InstallRecord& record = earlier->record;
+  // A record whose folder is gone tells of no install: the new record
+  // takes its place, and no version is compared with it.
+  if (!FolderExists(record.destination.c_str())) {
+    log->Line(LogField("earlier install", "recorded in " + record.destination + ", which is gone"));
+    return true;
+  }
+  earlier->found = true;
   outcome->earlierVersion = record.version;
   log->Line(LogField("earlier install", record.destination + (record.version.empty() ? "" : ", version " +
                                                                                                record.version)));
