@@ -33,6 +33,7 @@
 #include "app/install/ProductFile.h"
 #include "common/AnsiText.h"
 #include "imagelib/OpenImage.h"
+#include "tools/SignatureCheck.h"
 
 namespace {
 
@@ -129,6 +130,65 @@ void CheckTextFile(Findings& findings, const std::wstring& installFiles, const w
   }
   CloseHandle(file);
   findings.Ok(shown + " present");
+}
+
+// What users will see of setup.exe's signature, as Windows reads it.
+void CheckSetupSignature(Findings& findings, const std::wstring& setup) {
+  const SignatureCheck check = CheckSignature(setup);
+  switch (check.state) {
+    case SignatureCheck::State::kUnsigned:
+      findings.Warning("setup.exe is not signed: SmartScreen stops it with \"Windows protected your PC\" and "
+                       "\"Unknown publisher\", the elevation prompt shows \"Publisher: Unknown\", and some "
+                       "companies let no unsigned program elevate (sign it: scripts/make-dist --pkcs12 ...)");
+      return;
+    case SignatureCheck::State::kChanged:
+      findings.Problem("setup.exe was changed after it was signed (signed by " + Quoted(check.signer) +
+                       "): its signature no longer matches it, and Windows takes it for a damaged or "
+                       "tampered program");
+      return;
+    case SignatureCheck::State::kUnreadable:
+      findings.Problem("setup.exe has a signature Windows cannot read or check: " + ErrorText(check.trust));
+      return;
+    case SignatureCheck::State::kIntact:
+      break;
+  }
+  FILETIME now;
+  GetSystemTimeAsFileTime(&now);
+  const bool expired = CompareFileTime(&check.notAfter, &now) < 0;
+  const std::string stamp =
+      !check.timeStamped ? "no time stamp"
+      : check.timeKnown  ? "time-stamped " + ShownTime(check.stampedAt) +
+                              (check.stampedBy.empty() ? "" : " by " + Quoted(check.stampedBy))
+                         : "time-stamped (a countersignature whose time is not read here)";
+  findings.Ok("setup.exe is signed by " + Quoted(check.signer) + " (" + check.subject + "), " + check.digest +
+              ", " + stamp + "; users see this publisher in the elevation prompt");
+  if (check.digest != "SHA-256" && check.digest != "SHA-384" && check.digest != "SHA-512")
+    findings.Warning("the signature's digest is " + check.digest +
+                     ", which Windows no longer trusts: sign with SHA-256");
+  if (expired && !check.timeStamped)
+    findings.Problem("the signing certificate expired " + ShownTime(check.notAfter) +
+                     " and the signature has no time stamp: Windows takes the signature as invalid");
+  else if (expired)
+    findings.Note("the signing certificate expired " + ShownTime(check.notAfter) +
+                  "; the time stamp keeps the signature valid");
+  else if (!check.timeStamped)
+    findings.Warning("the signature has no time stamp: it stops being valid when the certificate expires, " +
+                     ShownTime(check.notAfter) + " (sign with --timestamp URL)");
+  if (check.timeKnown && CompareFileTime(&check.stampedAt, &check.notAfter) > 0)
+    findings.Problem("the time stamp is later than the certificate's end: it was signed with an expired certificate");
+  // Trust in the root is the machine's own: under Wine, the rig's list
+  // says nothing of users' Windows.
+  if (!check.chainChecked)
+    findings.Note("the certificate's chain could not be built here: whether users' Windows trusts it is not judged");
+  else if (RunsUnderWine())
+    findings.Note(std::string("the chain ends in ") + Quoted(check.root) +
+                  (check.rootUntrusted ? ", which this Wine prefix does not trust" : "") +
+                  "; whether users' Windows trusts it cannot be judged under Wine, and revocation is not checked");
+  else if (check.rootUntrusted)
+    findings.Warning("the chain ends in " + Quoted(check.root) + ", which this machine does not trust: users "
+                     "whose machines do not trust it see \"Unknown publisher\"");
+  else
+    findings.Ok("the chain ends in " + Quoted(check.root) + ", which this machine trusts (revocation not checked)");
 }
 
 int Check(const std::wstring& dist) {
@@ -308,6 +368,7 @@ int Check(const std::wstring& dist) {
     CheckPictureSize(findings, image.width, image.height);
   CheckTextFile(findings, installFilesWide, L"readme.txt", "the release notes of step 1");
   CheckTextFile(findings, installFilesWide, L"eula.txt", "the licence terms of step 2");
+  CheckSetupSignature(findings, dist + L"\\setup.exe");
   return findings.Finish();
 }
 

@@ -134,11 +134,27 @@ std::string VersionString(const std::string& name) {
   return std::string(value);
 }
 
+// The maker as the signature, the window's texts and the Apps & features
+// entry name it; the numbers as the texts give them.
 TEST(ResourcesTest, Version) {
+  EXPECT_EQ(VersionString("CompanyName"), "Kestrova");
+  EXPECT_EQ(VersionString("LegalCopyright"), "Copyright (C) Kestrova");
   EXPECT_EQ(VersionString("FileDescription"), "Quorvin Installer");
   EXPECT_EQ(VersionString("OriginalFilename"), "setup.exe");
   EXPECT_EQ(VersionString("ProductName"), "Quorvin Installer");
-  EXPECT_EQ(VersionString("FileVersion"), "1.0.0.0");
+  EXPECT_EQ(VersionString("FileVersion"), "1.1.0.0");
+  EXPECT_EQ(VersionString("ProductVersion"), "1.1.0.0");
+  char path[MAX_PATH];
+  GetModuleFileNameA(nullptr, path, MAX_PATH);
+  DWORD ignored = 0;
+  std::vector<char> block(GetFileVersionInfoSizeA(path, &ignored));
+  ASSERT_TRUE(GetFileVersionInfoA(path, 0, DWORD(block.size()), block.data()));
+  VS_FIXEDFILEINFO* fixed = nullptr;
+  UINT length = 0;
+  ASSERT_TRUE(VerQueryValueA(block.data(), "\\", reinterpret_cast<void**>(&fixed), &length));
+  EXPECT_EQ(fixed->dwFileVersionMS, 0x00010001u);
+  EXPECT_EQ(fixed->dwFileVersionLS, 0u);
+  EXPECT_EQ(fixed->dwProductVersionMS, 0x00010001u);
 }
 
 TEST(ResourcesTest, ManifestAsksForAdministratorAndCommonControls6) {

@@ -22,9 +22,14 @@ picture() {  # width height output
   { printf 'P6\n%d %d\n255\n' "$1" "$2"; head -c $(($1 * $2 * 3)) /dev/zero | tr '\0' '\200'; } | cjpeg >"$3"
 }
 
-# The good sample: an application with sub-folders and an empty file.
+# The good sample: an application with sub-folders and an empty file, and
+# a signed program as its setup.exe (a copy of distcheck.exe, signed with
+# the throwaway certificate of the signing tests).
 mkdir -p "$payload/Sub/Presets"
-: >"$dist/setup.exe"
+pki=$(dirname "$home")/signing-tests/pki
+bash "$(dirname "$0")/throwaway-pki.sh" "$pki" || fail "no throwaway certificates"
+osslsigncode sign -certs "$pki/signer-chain.pem" -key "$pki/signer.key" -h sha256 -TSA-certs "$pki/tsa-chain.pem" \
+  -TSA-key "$pki/tsa.key" -in "$distcheck" -out "$dist/setup.exe" >/dev/null 2>&1 || fail "cannot sign the sample"
 printf 'Quorvin Test\r\nVersion: 1.2.3\r\n' >"$files/product.txt"
 printf 'Release notes.\r\n' >"$files/readme.txt"
 printf 'Licence terms.\r\n' >"$files/eula.txt"
@@ -66,7 +71,11 @@ note: "bkgd.jpg" is smaller than 1240 x 840, the window at 200 %: on screens abo
 ok: "readme.txt" present
 ok: "eula.txt" present
 summary: 0 problems, 0 warnings'
-    [ "$out" = "$expected" ] || fail "the output differs: $(diff <(echo "$expected") <(echo "$out"))"
+    # The signature's lines hold the time it was made.
+    signature='^(ok: setup.exe is signed by |note: the chain ends in )'
+    rest=$(grep -vE "$signature" <<<"$out")
+    [ "$rest" = "$expected" ] || fail "the output differs: $(diff <(echo "$expected") <(echo "$rest"))"
+    [ "$(grep -cE "$signature" <<<"$out")" -eq 2 ] || fail "no signature lines"
     ;;
   no-version)
     printf 'Quorvin Test\r\n' >"$files/product.txt"
