@@ -260,6 +260,30 @@ PY
     [ -f "$work/precious.txt" ] && [ -f "$work/place/$product/a.txt" ] || fail "something was removed"
     entry_exists || fail "the entry went"
     ;;
+  links)
+    # The record's folder made a link elsewhere: the install writes no
+    # record through it, and is undone.
+    dist v1 "" "App Files" a.txt=alpha
+    mkdir -p "$records" "$work/elsewhere"
+    ln -s "$work/elsewhere" "$records/$product"
+    install v1 "/D=$(winpath "$work/place")"
+    expect_status 1
+    expect_log "the record is written in none"
+    [ -z "$(ls -A "$work/place")" ] && [ -z "$(ls -A "$work/elsewhere")" ] || fail "something was written"
+    ! entry_exists || fail "an entry was made"
+    rm "$records/$product"
+    # The install folder made a link after the install: the uninstall
+    # removes nothing through it, and says so.
+    install v1 "/D=$(winpath "$work/place")"
+    expect_status 0
+    mv "$work/place/$product" "$work/moved"
+    ln -s "$work/moved" "$work/place/$product"
+    uninstall
+    expect_status 1
+    expect_log "the install folder is now a link, a junction or a file"
+    [ -f "$work/moved/a.txt" ] || fail "a file was removed through the link"
+    entry_exists || fail "the entry went"
+    ;;
   *) fail "unknown case" ;;
 esac
 echo "uninstall $case: ok"
