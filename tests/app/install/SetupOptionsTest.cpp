@@ -88,6 +88,33 @@ TEST(SetupOptions, ReadsTheRawCommandLine) {
 // A folder that passes as a full path can still be no folder at all: a
 // device ("nul" makes the destination \\.\nul\...) or a name Windows
 // changes. The whole rule is LocationProblem's; these are the line's view.
+// The uninstaller's and the upgrade's options: /UNINSTALL takes neither
+// a location nor a downgrade.
+TEST(SetupOptions, UninstallAndDowngradeOptions) {
+  const struct {
+    const char* line;
+    bool uninstall, allowDowngrade;
+    const char* error;
+  } cases[] = {
+      {"uninstall.exe /UNINSTALL", true, false, ""},
+      {"uninstall.exe /uninstall /S /LOG=u.log", true, false, ""},
+      {"setup.exe /S /ALLOWDOWNGRADE /D=C:\\T", false, true, ""},
+      {"setup.exe /allowdowngrade", false, true, ""},
+      {"uninstall.exe /UNINSTALL /D=C:\\T", true, false, "/UNINSTALL takes no /D="},
+      {"uninstall.exe /UNINSTALL /ALLOWDOWNGRADE", true, true, "/UNINSTALL takes no /ALLOWDOWNGRADE"},
+      {"setup.exe /UNINSTALLX", false, false, "unknown option: /UNINSTALLX"},
+  };
+  for (const auto& c : cases) {
+    const SetupOptions options = ParseSetupCommandLine(c.line);
+    EXPECT_EQ(options.uninstall, c.uninstall) << c.line;
+    EXPECT_EQ(options.allowDowngrade, c.allowDowngrade) << c.line;
+    if (*c.error)
+      EXPECT_NE(options.error.find(c.error), std::string::npos) << c.line << ": " << options.error;
+    else
+      EXPECT_EQ(options.error, "") << c.line;
+  }
+}
+
 TEST(SetupOptions, LocationsWindowsWouldTakeForSomethingElseAreUsageErrors) {
   const struct {
     const char* line;
