@@ -38,9 +38,9 @@ LONG VerifyTrust(const std::wstring& path) {
   return result;
 }
 
-std::string NameOf(PCCERT_CONTEXT cert, DWORD type, DWORD flags = 0) {
+std::string NameOf(PCCERT_CONTEXT cert, DWORD type) {
   wchar_t name[512] = L"";
-  CertGetNameStringW(cert, type, flags, nullptr, name, 512);
+  CertGetNameStringW(cert, type, 0, nullptr, name, 512);
   return Utf8FromWide(name);
 }
 
@@ -120,8 +120,7 @@ void ReadChain(PCCERT_CONTEXT cert, HCERTSTORE store, SignatureCheck* check) {
   FILETIME* at = check->timeKnown ? &check->stampedAt : nullptr;
   if (!CertGetCertificateChain(nullptr, cert, at, store, &para, 0, nullptr, &chain)) return;
   check->chainChecked = true;
-  check->chainErrors = chain->TrustStatus.dwErrorStatus;
-  check->rootUntrusted = (check->chainErrors & (CERT_TRUST_IS_UNTRUSTED_ROOT | CERT_TRUST_IS_PARTIAL_CHAIN)) != 0;
+  check->rootUntrusted = (chain->TrustStatus.dwErrorStatus & (CERT_TRUST_IS_UNTRUSTED_ROOT | CERT_TRUST_IS_PARTIAL_CHAIN)) != 0;
   if (chain->cChain > 0 && chain->rgpChain[0]->cElement > 0) {
     const CERT_SIMPLE_CHAIN* simple = chain->rgpChain[0];
     check->root = NameOf(simple->rgpElement[simple->cElement - 1]->pCertContext, CERT_NAME_SIMPLE_DISPLAY_TYPE);
@@ -162,7 +161,6 @@ SignatureCheck CheckSignature(const std::wstring& path) {
     if (PCCERT_CONTEXT cert = SignerCertificate(store, *signer)) {
       check.signer = NameOf(cert, CERT_NAME_SIMPLE_DISPLAY_TYPE);
       check.subject = SubjectOf(cert);
-      check.issuer = NameOf(cert, CERT_NAME_SIMPLE_DISPLAY_TYPE, CERT_NAME_ISSUER_FLAG);
       check.notAfter = cert->pCertInfo->NotAfter;
       ReadChain(cert, store, &check);
       CertFreeCertificateContext(cert);

@@ -19,7 +19,6 @@ struct SignatureCheck {
   LONG trust = 0;                // WinVerifyTrust's answer
   std::string signer;            // the certificate's subject, as the prompts show it ("Kestrova")
   std::string subject;           // the whole subject ("CN=Kestrova, O=Kestrova, C=DE")
-  std::string issuer;            // the issuer's name, as shown
   std::string digest;            // "SHA-256", "SHA-1", or the algorithm's identifier
   FILETIME notAfter = {};        // the signing certificate's end
   bool timeStamped = false;      // an RFC 3161 time stamp or a countersignature
@@ -27,7 +26,6 @@ struct SignatureCheck {
   FILETIME stampedAt = {};
   std::string stampedBy;         // the time-stamp authority, as shown; empty when not read
   bool chainChecked = false;     // the chain was built
-  DWORD chainErrors = 0;         // CERT_TRUST_* errors of the signer's chain
   bool rootUntrusted = false;    // the chain ends in a root this machine does not trust, or nowhere
   std::string root;              // the chain's root, as shown
 };

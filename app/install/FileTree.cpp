@@ -205,3 +205,14 @@ bool ReadWholeFile(HANDLE file, size_t limit, std::vector<uint8_t>* bytes) {
   return bytes->empty() ||
          (ReadFile(file, bytes->data(), static_cast<DWORD>(bytes->size()), &got, nullptr) && got == bytes->size());
 }
+
+bool LinkGuard::FoldersAreReal(const std::string& relative) {
+  for (size_t slash = relative.find('\\'); slash != std::string::npos; slash = relative.find('\\', slash + 1)) {
+    const std::string folder = relative.substr(0, slash);
+    if (real.count(folder)) continue;
+    const DWORD attributes = GetFileAttributesW(LongPath(root + "\\" + folder).c_str());
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT)) return false;
+    real.insert(folder);
+  }
+  return true;
+}

@@ -7,7 +7,9 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <set>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "app/install/InstallFailure.h"
@@ -82,3 +84,18 @@ void RemovePath(const char* path);
 // Deletes everything inside folder; the folder itself stays. A folder that
 // is itself a junction or symbolic link is left alone.
 void DeleteFolderContents(const char* folder);
+
+// Checks, once each, that the folders between root and a path inside it
+// are real folders, not links or junctions that would lead outside: for
+// undoing an install and removing one, which never act through a link.
+class LinkGuard {
+public:
+  explicit LinkGuard(std::string root) : root(std::move(root)) {}
+  // True when relative's folders (not its last name) are no links; a
+  // folder that is not there counts as real (nothing lies behind it).
+  bool FoldersAreReal(const std::string& relative);
+
+private:
+  const std::string root;
+  std::set<std::string> real;  // folders already looked at
+};

@@ -151,11 +151,6 @@ bool CheckJob(const InstallJob& job, InstallLog* log, std::string* location, std
   return true;
 }
 
-void LogLeftovers(InstallLog* log, const std::vector<InstallFailure>& leftovers, const char* what) {
-  for (const InstallFailure& leftover : leftovers)
-    log->Line(LogErrorLine(leftover.path.c_str(), leftover.error, std::string(what) + ": " + FailureText(leftover)));
-}
-
 // The product's earlier install, as its record tells, and what this
 // install does about it.
 struct Earlier {
@@ -163,7 +158,7 @@ struct Earlier {
   InstallRecord record;
   bool sameFolder = false;      // it went into this install's destination
   RemovalPlan removals;         // its files this payload does not have (sameFolder only)
-  std::set<std::wstring> ours;  // this payload's paths, by RecordedPathKey
+  std::set<std::wstring> ours;  // this payload's paths, by RecordedPathKey (sameFolder only)
 };
 
 // Reads the earlier record of a registering job, refuses a downgrade, and
@@ -200,9 +195,9 @@ bool LookAtEarlier(const InstallJob& job, const std::string& destination, const 
                                        " (/ALLOWDOWNGRADE installs it anyway)");
     return false;
   }
-  for (const PayloadEntry& entry : payload.entries) earlier->ours.insert(RecordedPathKey(entry.path));
   earlier->sameFolder = RecordedPathKey(record.destination) == RecordedPathKey(destination);
   if (!earlier->sameFolder) return true;
+  for (const PayloadEntry& entry : payload.entries) earlier->ours.insert(RecordedPathKey(entry.path));
   const uint32_t firstIndex = static_cast<uint32_t>(payload.entries.size());
   if (!PlanRemovals(record, earlier->ours, firstIndex, &earlier->removals, &outcome->failure)) return false;
   outcome->kept = earlier->removals.kept;
@@ -306,7 +301,7 @@ void InstallInto(const InstallJob& job, const std::string& location, const std::
     }
     for (const std::string& kept : outcome->kept)
       log->Line(LogField("kept", kept + " (changed since it was installed)"));
-    LogLeftovers(log, outcome->leftovers, "not cleaned up");
+    log->Leftovers(outcome->leftovers, "not cleaned up");
     outcome->installed = true;
     return;
   }
@@ -316,7 +311,7 @@ void InstallInto(const InstallJob& job, const std::string& location, const std::
   log->Line(LogField("undone", CountOf(undone.removedFiles, "file", "files") + " removed, " +
                                    CountOf(undone.restoredFiles, "replaced file", "replaced files") + " put back, " +
                                    CountOf(undone.removedFolders, "folder", "folders") + " removed"));
-  LogLeftovers(log, outcome->leftovers, "not undone");
+  log->Leftovers(outcome->leftovers, "not undone");
 }
 
 // Tells a copy's observer what an install's observer hears.

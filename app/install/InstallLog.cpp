@@ -75,6 +75,17 @@ void InstallLog::Line(const std::string& line) {
 
 void InstallLog::Error(const char* path, uint32_t code) { Error(MakeFailure(path ? path : "", code)); }
 
+int InstallLog::EndWithStatus(int status) {
+  Line(LogField("exit status", std::to_string(status)));
+  EndBlock();
+  return status;
+}
+
+void InstallLog::Leftovers(const std::vector<InstallFailure>& leftovers, const char* what) {
+  for (const InstallFailure& leftover : leftovers)
+    Line(LogErrorLine(leftover.path.c_str(), leftover.error, std::string(what) + ": " + FailureText(leftover)));
+}
+
 void InstallLog::Error(const InstallFailure& failure) {
   Line(LogErrorLine(failure.path.c_str(), failure.error, FailureText(failure)));
   Flush();

@@ -13,6 +13,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "app/install/InstallFailure.h"
 
@@ -48,6 +49,9 @@ public:
   // true when this call started it (the caller then ends it).
   bool BeginBlock();
   void EndBlock();
+  // The program's exit status as the block's last line, the block ended;
+  // returns status.
+  int EndWithStatus(int status);
 
   // One line, its control characters escaped; "\r\n" is added. Written in
   // batches, and at once by Flush, Error and EndBlock.
@@ -56,6 +60,9 @@ public:
   void Error(const char* path, uint32_t code);
   // An error line for a failure: its reason, or the platform's text.
   void Error(const InstallFailure& failure);
+  // An error line for each of leftovers, what they were not ("not undone",
+  // "not cleaned up") first.
+  void Leftovers(const std::vector<InstallFailure>& leftovers, const char* what);
   void Flush();
 
 private:

@@ -62,11 +62,6 @@ bool SameFolderName(const std::string& a, const std::string& b) {
   return NameKey(WideFromAnsi(a)) == NameKey(WideFromAnsi(b));
 }
 
-void LogLeftovers(InstallLog* log, const std::vector<InstallFailure>& leftovers) {
-  for (const InstallFailure& leftover : leftovers)
-    log->Line(LogErrorLine(leftover.path.c_str(), leftover.error, "not recovered: " + FailureText(leftover)));
-}
-
 // Puts right what one interrupted install did. False when what it
 // replaced could not all be put back.
 bool Recover(const std::string& root, const std::wstring& staging, Journal journal, InstallLog* log,
@@ -93,7 +88,7 @@ bool Recover(const std::string& root, const std::wstring& staging, Journal journ
                                         CountOf(counts.restoredFiles, "replaced file", "replaced files") +
                                         " put back, " + CountOf(counts.removedFolders, "folder", "folders") +
                                         " removed"));
-  LogLeftovers(log, leftovers);
+  log->Leftovers(leftovers, "not recovered");
   if (removed) return true;
   *failure = MakeFailure(root, leftovers.empty() ? ERROR_DIR_NOT_EMPTY : leftovers.front().error,
                          "an earlier install into this folder was interrupted, and what it did could not all be "

@@ -147,9 +147,18 @@ std::vector<HostVersion> HostVersionsInRegistry(const std::wstring& hostKey) {
   return versions;
 }
 
-// The program's own path, read wide into a buffer that grows until the
-// whole path fits. False, with why set, when it cannot be read, does not
-// convert to the ANSI code page exactly or does not fit a path buffer.
+// The module path the install-files cache needs: empty once the cache is
+// filled. False, with out and *why set, when it is needed and cannot be had.
+bool ModulePathForCache(std::string* module, char* out, std::string* why) {
+  std::string reason;
+  if (processFolder.Known() || ModulePath(module, &reason)) return true;
+  out[0] = '\0';
+  if (why) *why = reason;
+  return false;
+}
+
+}  // namespace
+
 bool ModulePath(std::string* path, std::string* why) {
   std::wstring wide(MAX_PATH, L'\0');
   for (;;) {
@@ -181,17 +190,6 @@ bool ModulePath(std::string* path, std::string* why) {
   return true;
 }
 
-// The module path the install-files cache needs: empty once the cache is
-// filled. False, with out and *why set, when it is needed and cannot be had.
-bool ModulePathForCache(std::string* module, char* out, std::string* why) {
-  std::string reason;
-  if (processFolder.Known() || ModulePath(module, &reason)) return true;
-  out[0] = '\0';
-  if (why) *why = reason;
-  return false;
-}
-
-}  // namespace
 
 const TargetRow& TargetRowFor(TargetKind kind) {
   return kTargetRows[kind >= TargetNone && kind <= TargetPhotoshop ? kind : TargetNone];

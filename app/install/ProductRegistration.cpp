@@ -86,12 +86,6 @@ bool WriteWholeFile(const std::string& path, const std::string& bytes, InstallFa
   return true;
 }
 
-std::wstring OwnModulePath() {
-  std::vector<wchar_t> buffer(32768);
-  const DWORD length = GetModuleFileNameW(nullptr, buffer.data(), static_cast<DWORD>(buffer.size()));
-  return length && length < buffer.size() ? std::wstring(buffer.data(), length) : std::wstring();
-}
-
 void Leftover(std::vector<InstallFailure>* leftovers, const std::string& path, DWORD error, const std::string& why) {
   leftovers->push_back(MakeFailure(path, error, why));
 }
@@ -192,10 +186,10 @@ bool Registration::Prepare(const InstallRecord& installed, InstallFailure* failu
   if (!MakeFolders(place.folder, failure) ||
       !WriteWholeFile(Staged(place.record), RecordText(record), failure))
     return false;
-  const std::wstring self = OwnModulePath();
+  std::string self, why;
   const std::string staged = Staged(place.uninstaller);
-  if (self.empty()) return Fail(failure, staged, ERROR_FILENAME_EXCED_RANGE, "the program's own path cannot be read");
-  if (!CopyFileW(self.c_str(), LongPath(staged).c_str(), FALSE))
+  if (!ModulePath(&self, &why)) return Fail(failure, staged, ERROR_BAD_PATHNAME, why);
+  if (!CopyFileW(LongPath(self).c_str(), LongPath(staged).c_str(), FALSE))
     return Fail(failure, staged, GetLastError(), "the uninstaller could not be written");
   return true;
 }

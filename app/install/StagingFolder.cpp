@@ -21,30 +21,6 @@ constexpr DWORD kSettableAttributes = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_H
 
 DWORD Attributes(const std::wstring& path) { return GetFileAttributesW(path.c_str()); }
 
-// Checks, once each, that the folders between root and a path inside it
-// are real folders, not links or junctions that would lead outside.
-class LinkGuard {
-public:
-  explicit LinkGuard(const std::string& root) : root(root) {}
-
-  // True when relative's folders (not its last name) are no links.
-  bool FoldersAreReal(const std::string& relative) {
-    for (size_t slash = relative.find('\\'); slash != std::string::npos; slash = relative.find('\\', slash + 1)) {
-      const std::string folder = relative.substr(0, slash);
-      if (real.count(folder)) continue;
-      const DWORD attributes = Attributes(LongPath(root + "\\" + folder));
-      // A folder that is not there holds nothing to undo.
-      if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT)) return false;
-      real.insert(folder);
-    }
-    return true;
-  }
-
-private:
-  const std::string root;
-  std::set<std::string> real;
-};
-
 void Leftover(std::vector<InstallFailure>* leftovers, const std::string& path, DWORD error, const std::string& why) {
   leftovers->push_back(MakeFailure(path, error, why));
 }

@@ -10,16 +10,6 @@
 #include "app/install/InstallSetup.h"
 #include "app/install/QuietErrorMode.h"
 
-namespace {
-
-int Finish(InstallLog& log, int status) {
-  log.Line(LogField("exit status", std::to_string(status)));
-  log.EndBlock();
-  return status;
-}
-
-}  // namespace
-
 int RunUnattendedInstall(const SetupOptions& options) {
   QuietErrorMode quiet;
   // Held until the install knows its folder, which the log may not lie in;
@@ -30,17 +20,17 @@ int RunUnattendedInstall(const SetupOptions& options) {
   log.Line(LogField("mode", "unattended"));
   if (options.help) {
     log.Line(LogField("usage asked for", kSetupUsage));
-    return Finish(log, kExitUsage);
+    return log.EndWithStatus(kExitUsage);
   }
   if (!options.error.empty()) {
     log.Line(LogErrorLine(nullptr, 0, options.error + " (" + kSetupUsage + ")"));
-    return Finish(log, kExitUsage);
+    return log.EndWithStatus(kExitUsage);
   }
 
   const InstallSetup setup = PrepareInstall(options, SetupMode::kUnattended);
   if (!setup.KnownProduct()) {
     log.Line(UnknownProductLine(setup));
-    return Finish(log, kExitUnknownProduct);
+    return log.EndWithStatus(kExitUnknownProduct);
   }
   const InstallTarget& target = setup.target;
   // Without a payload folder there is nothing to install: the job says so
@@ -52,12 +42,12 @@ int RunUnattendedInstall(const SetupOptions& options) {
     if (!target.host.seen.empty()) log.Line(LogField("hosts seen", target.host.seen));
     if (!target.locationNote.empty()) log.Line(LogField("location", target.locationNote));
     log.Line(LogErrorLine(nullptr, 0, "no install location: /D= not given and the target has no default"));
-    return Finish(log, kExitUsage);
+    return log.EndWithStatus(kExitUsage);
   }
   if (!setup.locationGiven && !target.locationNote.empty()) log.Line(LogField("location", target.locationNote));
 
   const InstallOutcome outcome = RunInstallJob(setup.JobInto(setup.location.c_str()), nullptr, &log);
-  return Finish(log, outcome.installed          ? kExitInstalled
+  return log.EndWithStatus(outcome.installed          ? kExitInstalled
                      : outcome.refusedDowngrade ? kExitDowngradeRefused
                      : outcome.refusedRequest   ? kExitUsage
                                                 : kExitCopyFailed);

@@ -6,36 +6,17 @@
 
 #include "app/install/InstallLog.h"
 #include "app/install/InstallLogText.h"
+#include "app/install/InstallTarget.h"
 #include "app/install/PathNames.h"
 #include "app/install/QuietErrorMode.h"
-#include "common/AnsiText.h"
-
-namespace {
-
-std::string OwnFolder(std::string* why) {
-  std::vector<wchar_t> buffer(32768);
-  const DWORD length = GetModuleFileNameW(nullptr, buffer.data(), static_cast<DWORD>(buffer.size()));
-  std::string path;
-  if (!length || length >= buffer.size() || !AnsiFromWide(std::wstring(buffer.data(), length), &path) ||
-      path.size() > kMaxPathLength) {
-    *why = "the uninstaller's own path cannot be read exactly";
-    return std::string();
-  }
-  return ParentFolder(path);
-}
-
-int Finish(InstallLog& log, int status) {
-  log.Line(LogField("exit status", std::to_string(status)));
-  log.EndBlock();
-  return status;
-}
-
-}  // namespace
 
 UninstallSetup PrepareUninstall(const std::string& given) {
   UninstallSetup setup;
-  const std::string folder = given.empty() ? OwnFolder(&setup.problem) : given;
-  if (folder.empty()) return setup;
+  std::string folder = given, program;
+  if (folder.empty()) {
+    if (!ModulePath(&program, &setup.problem)) return setup;
+    folder = ParentFolder(program);
+  }
   setup.place = RegistrationPlaceIn(folder, "");
   std::string why;
   bool missing = false;
@@ -60,8 +41,7 @@ RemovalOutcome RunUninstall(const UninstallSetup& setup, InstallLog* log) {
   if (outcome.removed) {
     std::vector<InstallFailure> leftovers;
     Unregister(setup.place, &leftovers);
-    for (const InstallFailure& leftover : leftovers)
-      log->Line(LogErrorLine(leftover.path.c_str(), leftover.error, "not cleaned up: " + FailureText(leftover)));
+    log->Leftovers(leftovers, "not cleaned up");
     outcome.leftovers.insert(outcome.leftovers.end(), leftovers.begin(), leftovers.end());
   }
   log->Flush();
@@ -75,15 +55,15 @@ int RunUnattendedUninstall(const SetupOptions& options) {
   log.Line(LogField("mode", "unattended uninstall"));
   if (options.help || !options.error.empty()) {
     log.Line(LogErrorLine(nullptr, 0, (options.help ? "usage asked for" : options.error) + " (" + kSetupUsage + ")"));
-    return Finish(log, kExitUsage);
+    return log.EndWithStatus(kExitUsage);
   }
   const UninstallSetup setup = PrepareUninstall();
   if (!setup.Known()) {
     log.Line(LogErrorLine(nullptr, 0, setup.problem));
-    return Finish(log, kExitCopyFailed);
+    return log.EndWithStatus(kExitCopyFailed);
   }
   const RemovalOutcome outcome = RunUninstall(setup, &log);
-  return Finish(log, outcome.removed ? kExitInstalled : kExitCopyFailed);
+  return log.EndWithStatus(outcome.removed ? kExitInstalled : kExitCopyFailed);
 }
 
 std::string UninstallResultText(const UninstallSetup& setup, const RemovalOutcome& outcome) {

@@ -29,27 +29,6 @@ bool IsLinkOrFile(DWORD attributes) {
   return !(attributes & FILE_ATTRIBUTE_DIRECTORY) || (attributes & FILE_ATTRIBUTE_REPARSE_POINT);
 }
 
-// Whether the folders between root and relative's last name are all real
-// folders (or gone), each looked at once.
-class FolderCheck {
-public:
-  explicit FolderCheck(const std::string& root) : root(root) {}
-  bool Real(const std::string& relative) {
-    for (size_t slash = relative.find('\\'); slash != std::string::npos; slash = relative.find('\\', slash + 1)) {
-      const std::string folder = relative.substr(0, slash);
-      if (real.count(folder)) continue;
-      const DWORD attributes = Attributes(root + "\\" + folder);
-      if (attributes != INVALID_FILE_ATTRIBUTES && IsLinkOrFile(attributes)) return false;
-      real.insert(folder);
-    }
-    return true;
-  }
-
-private:
-  const std::string root;
-  std::set<std::string> real;
-};
-
 // Whether the file at path is still size bytes hashing to hash. A file
 // that cannot be opened to be read fails, naming it.
 bool StillInstalled(const std::string& path, const RecordedFile& file, bool* same, InstallFailure* failure) {
@@ -74,11 +53,6 @@ bool StillInstalled(const std::string& path, const RecordedFile& file, bool* sam
   return true;
 }
 
-void LogLeftovers(InstallLog* log, const std::vector<InstallFailure>& leftovers) {
-  for (const InstallFailure& leftover : leftovers)
-    log->Line(LogErrorLine(leftover.path.c_str(), leftover.error, "not cleaned up: " + FailureText(leftover)));
-}
-
 }  // namespace
 
 std::wstring RecordedPathKey(const std::string& path) {
@@ -90,13 +64,13 @@ std::wstring RecordedPathKey(const std::string& path) {
 bool PlanRemovals(const InstallRecord& record, const std::set<std::wstring>& keep, uint32_t firstIndex,
                   RemovalPlan* plan, InstallFailure* failure) {
   *plan = RemovalPlan();
-  FolderCheck folders(record.destination);
+  LinkGuard folders(record.destination);
   uint32_t index = firstIndex;
   for (const RecordedFile& file : record.files) {
     if (keep.count(RecordedPathKey(file.path))) continue;
     const std::string path = record.destination + "\\" + file.path;
     // Behind a link the file is another folder's: not looked at.
-    if (!folders.Real(file.path)) {
+    if (!folders.FoldersAreReal(file.path)) {
       plan->kept.push_back(file.path);
       continue;
     }
@@ -191,8 +165,7 @@ RemovalOutcome RemoveInstalledFiles(const InstallRecord& record, InstallLog* log
       log->Error(failure);
       const UndoCounts undone = transaction.Rollback(&outcome.leftovers);
       log->Line(LogField("undone", CountOf(undone.restoredFiles, "file", "files") + " put back"));
-      for (const InstallFailure& leftover : outcome.leftovers)
-        log->Line(LogErrorLine(leftover.path.c_str(), leftover.error, "not undone: " + FailureText(leftover)));
+      log->Leftovers(outcome.leftovers, "not undone");
       return outcome;
     }
   }
@@ -201,7 +174,7 @@ RemovalOutcome RemoveInstalledFiles(const InstallRecord& record, InstallLog* log
   for (const std::string& kept : plan.kept)
     log->Line(LogField("kept", root + "\\" + kept + " (changed since the install)"));
   RemoveEmptyFolders(record, {}, &outcome.folders);
-  LogLeftovers(log, outcome.leftovers);
+  log->Leftovers(outcome.leftovers, "not cleaned up");
   log->Line(LogField("removed", CountOf(outcome.files, "file", "files") + ", " +
                                     CountOf(outcome.folders, "folder", "folders")));
   outcome.removed = true;

@@ -281,8 +281,7 @@ void QuorvinUI::RefuseProduct() {
   log.BeginBlock();
   log.Line(LogField("mode", "window"));
   log.Line(UnknownProductLine(setup));
-  log.Line(LogField("exit status", std::to_string(kExitWindowUnknownProduct)));
-  log.EndBlock();
+  log.EndWithStatus(kExitWindowUnknownProduct);
   ShowMessage(kUnknownProduct);
   ExitProcess(static_cast<UINT>(kExitWindowUnknownProduct));
 }

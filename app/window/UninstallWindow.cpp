@@ -22,7 +22,5 @@ int RunWindowUninstall(const SetupOptions& options) {
     status = outcome.removed ? kExitInstalled : kExitCopyFailed;
     ShowMessage(nullptr, UninstallResultText(setup, outcome).c_str());
   }
-  log.Line(LogField("exit status", std::to_string(status)));
-  log.EndBlock();
-  return status;
+  return log.EndWithStatus(status);
 }
