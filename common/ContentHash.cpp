@@ -14,27 +14,19 @@ uint64_t RotateLeft(uint64_t value, int bits) { return (value << bits) | (value 
 
 // Little-endian whatever the machine. On a little-endian one a plain load:
 // assembled byte by byte, a 32-bit build hashes three times slower.
-uint64_t Read64(const uint8_t* p) {
+template <typename Word>
+Word ReadLittle(const uint8_t* p) {
+  Word value = 0;
 #if defined(__BYTE_ORDER__) && __BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__
-  uint64_t value;
   std::memcpy(&value, p, sizeof value);
-  return value;
 #else
-  uint64_t value = 0;
-  for (int i = 7; i >= 0; --i) value = (value << 8) | p[i];
-  return value;
+  for (int i = sizeof(Word) - 1; i >= 0; --i) value = Word(value << 8) | p[i];
 #endif
+  return value;
 }
 
-uint32_t Read32(const uint8_t* p) {
-#if defined(__BYTE_ORDER__) && __BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__
-  uint32_t value;
-  std::memcpy(&value, p, sizeof value);
-  return value;
-#else
-  return uint32_t(p[0]) | (uint32_t(p[1]) << 8) | (uint32_t(p[2]) << 16) | (uint32_t(p[3]) << 24);
-#endif
-}
+uint64_t Read64(const uint8_t* p) { return ReadLittle<uint64_t>(p); }
+uint32_t Read32(const uint8_t* p) { return ReadLittle<uint32_t>(p); }
 
 uint64_t Round(uint64_t lane, uint64_t input) {
   lane += input * kPrime2;
