@@ -48,7 +48,7 @@ start() {  # NAME OPTIONS
 run() {  # NAME OPTIONS
   rm -f "$work/$1.status"
   start "$@"
-  wait
+  wait $!
   status=$(cat "$work/$1.status")
   grep -q '^windows: 0' "$work/$1.out" || fail "a window appeared: $(cat "$work/$1.out")"
 }
@@ -136,9 +136,15 @@ case $case in
     # folder holds the first one's payload, whole.
     dist v1 versioned 1 20 100
     dist v2 versioned 2 2 10
+    # The first is held stopped while the second runs, so that it cannot
+    # finish before the second has even started on a busy machine.
     start v1 "/S /D=$(winpath "$work/place")"
     wait_until staging_exists "$work/place/$product" || fail "the first install never began"
+    first=$(setup_pid v1)
+    kill -STOP "$first" || fail "no setup.exe to hold"
+    staging_exists "$work/place/$product" || { kill -CONT "$first"; fail "the first install ended before it was held"; }
     run v2 "/S /LOG=$wlog /D=$(winpath "$work/place")"
+    kill -CONT "$first"
     expect_status 1
     expect_log "another installation into this folder is running"
     wait
