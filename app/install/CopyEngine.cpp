@@ -152,11 +152,8 @@ bool OpenSource(AFile& in, const std::string& path, const uint64_t* expected, ui
 }
 
 // Whether two resolved paths name one place, letter case aside.
-bool SameResolvedPath(std::wstring a, std::wstring b) {
-  if (a.size() != b.size()) return false;
-  if (!a.empty()) CharUpperBuffW(&a[0], static_cast<DWORD>(a.size()));
-  if (!b.empty()) CharUpperBuffW(&b[0], static_cast<DWORD>(b.size()));
-  return a == b;
+bool SameResolvedPath(const std::wstring& a, const std::wstring& b) {
+  return a.size() == b.size() && CaseFolded(a) == CaseFolded(b);
 }
 
 // One payload file and where it goes.

@@ -1,6 +1,7 @@
 #include "app/install/FileTree.h"
 
 #include <cstring>
+#include <utility>
 
 #include "common/AnsiText.h"
 #include "app/install/PathNames.h"
@@ -18,10 +19,14 @@ DWORD ListFolder(const std::wstring& folder, std::vector<ListedEntry>* entries) 
   return error == ERROR_NO_MORE_FILES ? 0 : error;
 }
 
+std::wstring CaseFolded(std::wstring text) {
+  if (!text.empty()) CharUpperBuffW(&text[0], static_cast<DWORD>(text.size()));
+  return text;
+}
+
 std::wstring NameKey(std::wstring name) {
   while (!name.empty() && (name.back() == L'.' || name.back() == L' ')) name.pop_back();
-  if (!name.empty()) CharUpperBuffW(&name[0], static_cast<DWORD>(name.size()));
-  return name;
+  return CaseFolded(std::move(name));
 }
 
 bool IsSharePath(const std::string& path) { return path.size() > 2 && path[0] == '\\' && path[1] == '\\'; }

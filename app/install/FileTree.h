@@ -30,6 +30,10 @@ struct ListedEntry {
 // the folder could not be listed or its listing broke off part way.
 DWORD ListFolder(const std::wstring& folder, std::vector<ListedEntry>* entries);
 
+// The text in capitals as Windows folds it, for comparing names and paths
+// letter case aside.
+std::wstring CaseFolded(std::wstring text);
+
 // What Windows compares names by: two names with one key are one file.
 // Letter case does not count, nor do trailing dots and spaces.
 std::wstring NameKey(std::wstring name);

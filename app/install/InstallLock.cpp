@@ -1,6 +1,7 @@
 #include "app/install/InstallLock.h"
 
 #include <cstdio>
+#include <utility>
 #include <vector>
 
 #include "app/install/FileTree.h"
@@ -36,8 +37,7 @@ std::wstring FolderIdentity(const std::string& folder) {
   if (identity.empty()) identity = WideFromAnsi(existing);
   while (!identity.empty() && identity.back() == L'\\') identity.pop_back();
   for (auto name = below.rbegin(); name != below.rend(); ++name) identity += L"\\" + WideFromAnsi(*name);
-  if (!identity.empty()) CharUpperBuffW(&identity[0], static_cast<DWORD>(identity.size()));
-  return identity;
+  return CaseFolded(std::move(identity));
 }
 
 }  // namespace

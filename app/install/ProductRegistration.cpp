@@ -38,8 +38,7 @@ std::string BaseFolder() {
 std::string FolderNameOf(const std::string& product) {
   const size_t longest = kMaxPathLength - BaseFolder().size() - 2 - sizeof kUninstallerName - kStagedSuffixLength;
   if (CheckName(product.c_str(), IsLeadByte) == NameProblem::kNone && product.size() <= longest) return product;
-  std::wstring folded = WideFromAnsi(product);
-  if (!folded.empty()) CharUpperBuffW(&folded[0], static_cast<DWORD>(folded.size()));
+  const std::wstring folded = CaseFolded(WideFromAnsi(product));
   return "product-" + HashText(ContentHash::Of(folded.data(), folded.size() * sizeof(wchar_t)));
 }
 

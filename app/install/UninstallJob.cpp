@@ -55,11 +55,7 @@ bool StillInstalled(const std::string& path, const RecordedFile& file, bool* sam
 
 }  // namespace
 
-std::wstring RecordedPathKey(const std::string& path) {
-  std::wstring key = WideFromAnsi(path);
-  if (!key.empty()) CharUpperBuffW(&key[0], static_cast<DWORD>(key.size()));
-  return key;
-}
+std::wstring RecordedPathKey(const std::string& path) { return CaseFolded(WideFromAnsi(path)); }
 
 bool PlanRemovals(const InstallRecord& record, const std::set<std::wstring>& keep, uint32_t firstIndex,
                   RemovalPlan* plan, InstallFailure* failure) {
