@@ -58,3 +58,18 @@ RasterImage* OpenImageAtLeast(RasterImage* image, const char* name, int32_t minW
   if (image->store) std::strcpy(image->sourcePath, name);
   return image;
 }
+
+RasterImage* DecodeImageAtLeast(RasterImage* image, const char* name, const uint8_t* data, size_t size,
+                                int32_t minWidth, int32_t minHeight) {
+  InitImage(image);
+  if (!name || std::strlen(name) >= kImageNameSize) return image;
+  std::strcpy(image->path, name);
+  switch (ImageTypeFromName(image->path)) {
+    case kFormatSgi: DecodeSgi(image, data, size); break;
+    case kFormatTarga: DecodeTarga(image, data, size); break;
+    case kFormatJpeg: DecodeJpegAtLeast(image, data, size, minWidth, minHeight); break;
+    default: break;
+  }
+  if (image->store) std::strcpy(image->sourcePath, name);
+  return image;
+}

@@ -29,3 +29,7 @@ RasterImage* OpenImage(RasterImage* image, const char* name);
 // JPEG is decoded reduced where that keeps it at least that large
 // (DecodeJpegAtLeast); the other formats are read whole.
 RasterImage* OpenImageAtLeast(RasterImage* image, const char* name, int32_t minWidth, int32_t minHeight);
+// The same over a file's bytes already read: name (the file's) picks the
+// reader and becomes the record's path.
+RasterImage* DecodeImageAtLeast(RasterImage* image, const char* name, const uint8_t* data, size_t size,
+                                int32_t minWidth, int32_t minHeight);

@@ -254,7 +254,7 @@ int Startup(const char* installFiles) {
   }
   const double fonts = lap();
   const qvRect client(0, 0, 620, 420);
-  delete MakeBackground(setup.FileOf("bkgd.jpg"), client, PanelOf(client));
+  delete MakeBackground(setup.picture, client, PanelOf(client));
   const double picture = lap();
   auto* window = new QuorvinUI(client, setup);
   const double made = lap();

@@ -21,17 +21,20 @@
 #include <string>
 #include <vector>
 
+#include "app/install/DistributionFiles.h"
 #include "app/install/InstallLog.h"
 #include "app/install/InstallNames.h"
 #include "app/install/InstallProgress.h"
 #include "app/install/InstallSetup.h"
 #include "app/install/FileTree.h"
 #include "app/install/InstallTarget.h"
+#include "app/install/ManifestSlot.h"
 #include "app/install/PathNames.h"
 #include "app/install/PayloadWalk.h"
 #include "app/install/ProductRegistration.h"
 #include "app/install/ProductFile.h"
 #include "common/AnsiText.h"
+#include "common/Sha256.h"
 #include "imagelib/OpenImage.h"
 #include "tools/SignatureCheck.h"
 
@@ -133,8 +136,7 @@ void CheckTextFile(Findings& findings, const std::wstring& installFiles, const w
 }
 
 // What users will see of setup.exe's signature, as Windows reads it.
-void CheckSetupSignature(Findings& findings, const std::wstring& setup) {
-  const SignatureCheck check = CheckSignature(setup);
+void CheckSetupSignature(Findings& findings, const SignatureCheck& check) {
   switch (check.state) {
     case SignatureCheck::State::kUnsigned:
       findings.Warning("setup.exe is not signed: SmartScreen stops it with \"Windows protected your PC\" and "
@@ -191,6 +193,85 @@ void CheckSetupSignature(Findings& findings, const std::wstring& setup) {
     findings.Ok("the chain ends in " + Quoted(check.root) + ", which this machine trusts (revocation not checked)");
 }
 
+// setup.exe's manifest slot, read from its bytes as make-dist filled it.
+struct SetupSlot {
+  bool found = false;  // setup.exe has a slot (an older one has none)
+  ManifestSlot slot;
+  std::string problem;  // why a slot there cannot be read
+};
+
+SetupSlot ReadSetupSlot(const std::wstring& setup) {
+  SetupSlot result;
+  const HANDLE file = CreateFileW(setup.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return result;
+  LARGE_INTEGER size;
+  std::vector<uint8_t> bytes;
+  DWORD got = 0;
+  // A program of more than 256 MiB is none of this build's.
+  if (GetFileSizeEx(file, &size) && size.QuadPart < (int64_t{256} << 20)) {
+    bytes.resize(static_cast<size_t>(size.QuadPart));
+    if (!ReadFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &got, nullptr) || got != bytes.size())
+      bytes.clear();
+  }
+  CloseHandle(file);
+  size_t offset = 0;
+  std::string why;
+  if (bytes.empty() || !FindManifestSlot(bytes.data(), bytes.size(), &offset, &why)) return result;
+  result.found = true;
+  if (!ReadManifestSlot(bytes.data() + offset, &result.slot, &why)) result.problem = why;
+  return result;
+}
+
+// What the signature covers, told against whether setup.exe is signed.
+void CheckCoverage(Findings& findings, const SetupSlot& slot, const DistributionCoverage& coverage, bool signedSetup) {
+  if (!slot.found) {
+    findings.Note("setup.exe has no slot for a list of signed files: it is older than this checker, and its "
+                  "signature covers only itself");
+    return;
+  }
+  if (!slot.problem.empty()) {
+    findings.Problem("setup.exe's manifest slot cannot be read: " + slot.problem + "; the installer refuses to run");
+    return;
+  }
+  if (!slot.slot.filled) {
+    if (signedSetup)
+      findings.Warning("setup.exe is signed, but its signature covers only itself: the payload, \"product.txt\", the "
+                       "licence, the release notes and the picture can be changed without a trace (sign with "
+                       "scripts/sign-dist)");
+    else
+      findings.Note("the files of \"install files\" are not covered by a signature: setup.exe carries no list of them");
+    return;
+  }
+  if (!signedSetup)
+    findings.Problem("setup.exe carries a list of signed files but is not signed: nothing vouches for the list, and "
+                     "users see \"Unknown publisher\" (sign with scripts/sign-dist)");
+  if (!coverage.problem.empty()) findings.Problem(coverage.problem + "; the installer refuses to run");
+  for (const ManifestChange& change : coverage.changes)
+    findings.Problem(ManifestChangeText(change) + "; the installer refuses to run");
+  if (coverage.problem.empty())
+    findings.Ok("the signature covers " + CountOf(coverage.CoveredFiles(), "file", "files") + " and " +
+                CountOf(coverage.CoveredFolders(), "folder", "folders") + " of \"install files\" (\"" + kManifestName +
+                "\"), each checked by the installer before it is used");
+  for (const std::string& name : coverage.ignored)
+    findings.Note("\"" + name + "\" lies in \"install files\" and is ignored: the installer does not read it");
+}
+
+// The SHA-256 of the file at path; false when it cannot be read.
+bool FileDigest(const std::wstring& path, Sha256Digest* digest) {
+  const HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                  FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return false;
+  std::vector<char> buffer(64u << 10);
+  Sha256 hash;
+  DWORD got = 0;
+  bool read = true;
+  while ((read = ReadFile(file, buffer.data(), static_cast<DWORD>(buffer.size()), &got, nullptr) != 0) && got > 0)
+    hash.Add(buffer.data(), got);
+  CloseHandle(file);
+  *digest = hash.Finish();
+  return read;
+}
+
 int Check(const std::wstring& dist) {
   Findings findings;
   const std::wstring installFilesWide = dist + L"\\install files";
@@ -212,9 +293,23 @@ int Check(const std::wstring& dist) {
     return 2;
   }
 
+  // What setup.exe's signature covers: its slot, the list, and the files
+  // the installer reads before anything else.
+  const SetupSlot slot = ReadSetupSlot(dist + L"\\setup.exe");
+  const SignatureCheck signature = CheckSignature(dist + L"\\setup.exe");
+  const InstallSetup signedSetup =
+      PrepareInstallFrom(installFiles, "", SetupOptions(), SetupMode::kUnattended, slot.slot, slot.problem);
+  CheckCoverage(findings, slot, signedSetup.coverage, signature.state != SignatureCheck::State::kUnsigned);
+  const DistributionCoverage& coverage = signedSetup.coverage;
+  const bool covered = coverage.problem.empty() && coverage.state != DistributionCoverage::State::kNotCovered;
+
   // The product and the payload, worked out as the installer works them
-  // out; a product file that was read may still be refused.
-  const InstallSetup setup = PrepareInstallFrom(installFiles, "", SetupOptions(), SetupMode::kUnattended);
+  // out; a product file that was read may still be refused. A changed
+  // distribution is refused before it is read; the rest is checked as if
+  // it were not signed, to tell all that is wrong at once.
+  const InstallSetup setup = signedSetup.DistributionChanged()
+                                 ? PrepareInstallFrom(installFiles, "", SetupOptions(), SetupMode::kUnattended)
+                                 : signedSetup;
   const Product& product = setup.product;
   const uint32_t productError = setup.unknownProduct.error;
   const bool productRead = productError == 0;
@@ -336,6 +431,30 @@ int Check(const std::wstring& dist) {
       longest = std::max(longest, std::strlen(destination) + 1 + entry.path.size());
     if (fits && !lengthProblem && !payload.entries.empty())
       findings.Ok("the longest installed path has " + std::to_string(longest) + " characters");
+    // A signed payload as its list gives it: every file and folder, of
+    // the size and bytes signed, and nothing else.
+    if (covered) {
+      std::vector<WalkedEntry> walked;
+      for (const PayloadEntry& entry : payload.entries)
+        walked.push_back({Utf8FromWide(WideFromAnsi(entry.path)), entry.isFolder, entry.size});
+      std::vector<const ManifestEntry*> listed;
+      std::vector<ManifestChange> changes = ComparePayload(coverage.manifest, target.payloadFolder, walked, &listed);
+      for (size_t i = 0; i < listed.size(); ++i) {
+        Sha256Digest digest;
+        if (!listed[i] || listed[i]->isFolder || !FileDigest(LongPath(source + "\\" + payload.entries[i].path), &digest))
+          continue;
+        if (digest != listed[i]->digest)
+          changes.push_back({ManifestChange::kChanged, listed[i]->path, "its bytes are not the ones signed"});
+      }
+      for (const ManifestChange& change : changes) {
+        if (findings.Problems() >= kMostProblemsShown) {
+          findings.CountProblem();
+          continue;
+        }
+        findings.Problem(ManifestChangeText(change) + "; the installer refuses to install it");
+      }
+    }
+
     // Each file opened as the copy opens it: for reading, shared with other
     // readers, and found where the walk found it, not through a link.
     const std::wstring resolvedSource = ResolvedPathOf(LongPath(source));
@@ -368,7 +487,7 @@ int Check(const std::wstring& dist) {
     CheckPictureSize(findings, image.width, image.height);
   CheckTextFile(findings, installFilesWide, L"readme.txt", "the release notes of step 1");
   CheckTextFile(findings, installFilesWide, L"eula.txt", "the licence terms of step 2");
-  CheckSetupSignature(findings, dist + L"\\setup.exe");
+  CheckSetupSignature(findings, signature);
   return findings.Finish();
 }
 

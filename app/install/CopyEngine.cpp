@@ -11,7 +11,6 @@
 
 #include "app/install/AFile.h"
 #include "common/AnsiText.h"
-#include "common/ContentHash.h"
 #include "app/install/FileTree.h"
 #include "app/install/InstallTransaction.h"
 #include "app/install/InstallProgress.h"
@@ -105,8 +104,7 @@ bool FailMaking(InstallFailure* failure, const std::string& path, const std::str
 // Copies size bytes from in to out in pieces, and fails when the source
 // ends early or has more than size bytes.
 bool CopyContents(AFile& in, AFile& out, uint64_t size, uint32_t chunkSize, const std::atomic<bool>* stop,
-                  const std::string& from, const std::string& to, InstallFailure* failure,
-                  ContentHash* hash = nullptr) {
+                  const std::string& from, const std::string& to, InstallFailure* failure) {
   const uint32_t piece = static_cast<uint32_t>(std::min<uint64_t>(std::max<uint64_t>(size, 1), std::max(chunkSize, 1u)));
   std::unique_ptr<char[]> buffer(new (std::nothrow) char[piece]);
   if (!buffer) return Fail(failure, from, ERROR_NOT_ENOUGH_MEMORY);
@@ -120,7 +118,6 @@ bool CopyContents(AFile& in, AFile& out, uint64_t size, uint32_t chunkSize, cons
                                                        " bytes"
                                                  : "");
     if (!out.Write(buffer.get(), want)) return Fail(failure, to, out.Error());
-    if (hash) hash->Add(buffer.get(), want);
     left -= want;
   }
   uint32_t more = 0;
@@ -163,36 +160,50 @@ struct FileCopy {
   uint64_t expected;
 };
 
-// Whether the file at `to` holds exactly the size bytes that `in` holds
-// from where it stands, read to the end of both. A file that cannot be
-// opened for reading (one in use for writing) does not: it is then
-// replaced, which tells the real cause. A source that fails to read is a
-// failure.
-bool HoldsTheSameBytes(AFile& in, uint64_t size, const FileCopy& file, const std::atomic<bool>* stop, bool* same,
-                       ContentHash* hash, InstallFailure* failure) {
-  *same = false;
-  AFile there(file.to.c_str());
-  uint64_t thereSize = 0;
-  if (!there.OpenRead() || !there.Size(&thereSize) || thereSize != size) return true;
-  const uint32_t piece = static_cast<uint32_t>(std::min<uint64_t>(std::max<uint64_t>(size, 1), kCopyChunkSize));
-  std::unique_ptr<char[]> ours(new (std::nothrow) char[piece]), theirs(new (std::nothrow) char[piece]);
-  if (!ours || !theirs) return true;
-  for (uint64_t left = size; left > 0;) {
-    if (stop && stop->load()) return Fail(failure, file.to, ERROR_CANCELLED, "the install was stopped");
+// The staged copy of one file while the copy writes it: opened at the
+// first byte that differs from the file there (or at once when there is
+// none), and discarded unless placed.
+class Staging {
+public:
+  Staging(InstallTransaction& transaction, uint32_t index) : transaction(transaction), index(index) {}
+  ~Staging() {
+    if (file.IsOpen()) transaction.DiscardStagingFile(std::move(file));
+  }
+  Staging(const Staging&) = delete;
+  Staging& operator=(const Staging&) = delete;
+
+  bool IsOpen() const { return file.IsOpen(); }
+  bool Open(InstallFailure* failure) { return transaction.OpenStagingFile(index, &file, failure); }
+  AFile& Contents() { return file.Contents(); }
+  bool Place(InstallFailure* failure) { return transaction.PlaceFile(std::move(file), failure); }
+
+private:
+  InstallTransaction& transaction;
+  uint32_t index;
+  StagedFile file;
+};
+
+// Copies the first count bytes of the file there, which equal the
+// source's, into the staged copy.
+bool CopyEqualPart(AFile& there, AFile& out, uint64_t count, char* buffer, uint32_t piece, const FileCopy& file,
+                   InstallFailure* failure) {
+  LARGE_INTEGER start = {};
+  if (!SetFilePointerEx(there.handle, start, nullptr, FILE_BEGIN)) return Fail(failure, file.to, GetLastError());
+  for (uint64_t left = count; left > 0;) {
     const uint32_t want = static_cast<uint32_t>(std::min<uint64_t>(left, piece));
-    if (!in.ReadWhole(ours.get(), want))
-      return Fail(failure, file.from, in.Error(), in.Error() == ERROR_HANDLE_EOF ? kPayloadChanged : "");
-    if (!there.ReadWhole(theirs.get(), want) || std::memcmp(ours.get(), theirs.get(), want) != 0) return true;
-    if (hash) hash->Add(ours.get(), want);
+    if (!there.ReadWhole(buffer, want)) return Fail(failure, file.to, there.Error());
+    if (!out.Write(buffer, want)) return Fail(failure, file.to, out.Error());
     left -= want;
   }
-  *same = true;
   return true;
 }
 
+// Copies one file into its place in one pass over its bytes (CopyPayload).
+// *digest receives the SHA-256 of its bytes when asked for, and must equal
+// *expected when that is given.
 bool CopyIntoPlace(const FileCopy& file, InstallTransaction& transaction, const std::wstring& resolvedSource,
                    const std::string& root, bool replaces, const std::atomic<bool>* stop, uint64_t* copied,
-                   uint64_t* contentHash, InstallFailure* failure) {
+                   const Sha256Digest* expected, Sha256Digest* digest, InstallFailure* failure) {
   AFile in(file.from.c_str());
   uint64_t size = 0;
   FILETIME written;
@@ -204,35 +215,62 @@ bool CopyIntoPlace(const FileCopy& file, InstallTransaction& transaction, const 
       return Fail(failure, file.from, ERROR_NOT_SUPPORTED,
                   "it is a link, or lies behind one, and the installer does not follow links in a payload");
   }
-  // A file already there with the same bytes is left as it is: nothing to
-  // keep, nothing to undo. A re-install of an unchanged payload is then a
-  // reading of both.
-  if (replaces) {
-    bool same = false;
-    ContentHash hash;
-    if (!HoldsTheSameBytes(in, size, file, stop, &same, contentHash ? &hash : nullptr, failure)) return false;
+  // A file already there of the same size is compared as the source is
+  // read: while it holds the same bytes nothing is written, and when it
+  // holds them all it is left as it is (a re-install of an unchanged
+  // payload is a reading of both). One that cannot be opened for reading
+  // (one in use for writing) is replaced, which tells the real cause.
+  AFile there(file.to.c_str());
+  uint64_t thereSize = 0;
+  bool same = replaces && there.OpenRead() && there.Size(&thereSize) && thereSize == size;
+  if (replaces && !same) there.Close();
+  const uint32_t piece = static_cast<uint32_t>(std::min<uint64_t>(std::max<uint64_t>(size, 1), kCopyChunkSize));
+  std::unique_ptr<char[]> ours(new (std::nothrow) char[piece]);
+  std::unique_ptr<char[]> theirs(same ? new (std::nothrow) char[piece] : nullptr);
+  if (!ours || (same && !theirs)) return Fail(failure, file.from, ERROR_NOT_ENOUGH_MEMORY);
+  Staging staging(transaction, file.index);
+  if (!same && !staging.Open(failure)) return FailMaking(failure, file.to, root);
+  const bool hashing = digest || expected;
+  Sha256 hash;
+  for (uint64_t done = 0; done < size;) {
+    if (stop && stop->load()) return Fail(failure, file.to, ERROR_CANCELLED, "the install was stopped");
+    const uint32_t want = static_cast<uint32_t>(std::min<uint64_t>(size - done, piece));
+    if (!in.ReadWhole(ours.get(), want))
+      return Fail(failure, file.from, in.Error(),
+                  in.Error() == ERROR_HANDLE_EOF ? std::string(kPayloadChanged) + ": the file ended after " +
+                                                       FormatCount(done) + " of its " + FormatCount(size) + " bytes"
+                                                 : "");
+    if (hashing) hash.Add(ours.get(), want);
     if (same) {
-      *copied = size;
-      if (contentHash) *contentHash = hash.Value();
-      return true;
+      if (there.ReadWhole(theirs.get(), want) && std::memcmp(ours.get(), theirs.get(), want) == 0) {
+        done += want;
+        continue;
+      }
+      // The first difference: the staged copy takes the equal part from
+      // the file there, and the rest from the source.
+      same = false;
+      if (!staging.Open(failure)) return FailMaking(failure, file.to, root);
+      if (!CopyEqualPart(there, staging.Contents(), done, theirs.get(), piece, file, failure)) return false;
+      there.Close();
     }
-    LARGE_INTEGER start = {};
-    if (!SetFilePointerEx(in.handle, start, nullptr, FILE_BEGIN)) return Fail(failure, file.from, GetLastError());
+    if (!staging.Contents().Write(ours.get(), want)) return Fail(failure, file.to, staging.Contents().Error());
+    done += want;
   }
-  StagedFile staged;
-  if (!transaction.OpenStagingFile(file.index, &staged, failure)) return FailMaking(failure, file.to, root);
-  AFile& out = staged.Contents();
-  ContentHash hash;
-  bool done = CopyContents(in, out, size, kCopyChunkSize, stop, file.from, file.to, failure,
-                           contentHash ? &hash : nullptr);
-  if (done && !SetFileTime(out.handle, nullptr, nullptr, &written)) done = Fail(failure, file.to, GetLastError());
-  if (!done) {
-    transaction.DiscardStagingFile(std::move(staged));
+  there.Close();
+  uint32_t more = 0;
+  if (!in.Read(ours.get(), 1, &more)) return Fail(failure, file.from, in.Error());
+  if (more != 0) return Fail(failure, file.from, ERROR_INVALID_DATA, std::string(kPayloadChanged) + ": the file grew");
+  const Sha256Digest found = hashing ? hash.Finish() : Sha256Digest{};
+  if (digest) *digest = found;
+  if (expected && found != *expected) {
+    *failure = MakeFailure(file.from, ERROR_INVALID_DATA, kSignedFileChanged);
+    failure->distributionChanged = true;
     return false;
   }
   *copied = size;
-  if (contentHash) *contentHash = hash.Value();
-  return transaction.PlaceFile(std::move(staged), failure);
+  if (same) return true;
+  if (!SetFileTime(staging.Contents().handle, nullptr, nullptr, &written)) return Fail(failure, file.to, GetLastError());
+  return staging.Place(failure);
 }
 
 // The journal's plan of a copy: every entry that changes the disk.
@@ -262,6 +300,8 @@ bool Report(const InstallFailure& failure) {
 }  // namespace
 
 const char kPayloadChanged[] = "the payload changed while it was being copied";
+const char kSignedFileChanged[] =
+    "it was changed after the distribution was signed: its bytes are not the ones signed";
 
 bool PlanCopy(const Payload& payload, const std::string& destination, CopyPlan* plan, InstallFailure* failure) {
   *plan = CopyPlan();
@@ -305,12 +345,13 @@ bool PlanCopy(const Payload& payload, const std::string& destination, CopyPlan* 
 bool CopyPayload(const Payload& payload, const CopyPlan& plan, const std::string& source,
                  const std::string& destination, InstallTransaction& transaction, CopyTally* tally,
                  CopyObserver* observer, const std::atomic<bool>* stop, InstallFailure* failure,
-                 const std::vector<JournalEntry>* removals, std::vector<uint64_t>* hashes) {
+                 const std::vector<JournalEntry>* removals, CopyDigests* digests) {
   std::vector<JournalEntry> steps = JournalPlanOf(payload, plan);
   if (removals) steps.insert(steps.end(), removals->begin(), removals->end());
   if (!transaction.Begin(plan.makeFirst, std::move(steps), failure))
     return FailMaking(failure, failure->path, plan.existingFolder);
-  if (hashes) hashes->assign(payload.entries.size(), 0);
+  if (digests) digests->found.assign(payload.entries.size(), Sha256Digest{});
+  const bool checked = digests && !digests->expected.empty();
   // Where the payload folder really lies: each file opened must lie there,
   // by the path the walk found.
   const std::wstring resolvedSource = ResolvedPathOf(LongPath(source));
@@ -320,7 +361,7 @@ bool CopyPayload(const Payload& payload, const CopyPlan& plan, const std::string
     const uint32_t index = static_cast<uint32_t>(i);
     const FileCopy file = {index, source + "\\" + entry.path, destination + "\\" + entry.path, entry.path, entry.size};
     if (stop && stop->load()) return Fail(failure, file.to, ERROR_CANCELLED, "the install was stopped");
-    uint64_t copied = 0, hash = 0;
+    uint64_t copied = 0;
     switch (plan.actions[i]) {
       case CopyAction::kMakeFolder:
         if (!transaction.MakeFolder(index, failure)) return FailMaking(failure, file.to, destination);
@@ -330,9 +371,9 @@ bool CopyPayload(const Payload& payload, const CopyPlan& plan, const std::string
       case CopyAction::kNewFile:
       case CopyAction::kReplaceFile:
         if (!CopyIntoPlace(file, transaction, resolvedSource, destination, plan.actions[i] == CopyAction::kReplaceFile,
-                           stop, &copied, hashes ? &hash : nullptr, failure))
+                           stop, &copied, checked ? digests->expected[i] : nullptr,
+                           digests ? &digests->found[i] : nullptr, failure))
           return false;
-        if (hashes) (*hashes)[i] = hash;
         ++placed.files;
         placed.bytes += copied;
         if (tally) *tally = placed;

@@ -14,6 +14,7 @@
 #include "app/install/InstallFailure.h"
 #include "app/install/InstallJournal.h"
 #include "app/install/PayloadWalk.h"
+#include "common/Sha256.h"
 
 class InstallTransaction;
 
@@ -71,6 +72,19 @@ bool PlanCopy(const Payload& payload, const std::string& destination, CopyPlan* 
 // The text of a failure that is the payload's own doing: it changed after
 // the walk looked at it.
 extern const char kPayloadChanged[];
+// The text of a file whose bytes are not the ones a signed distribution's
+// list gives.
+extern const char kSignedFileChanged[];
+
+// The SHA-256 a copy takes of each file, in the pass that copies it.
+struct CopyDigests {
+  // By entry, the digest each file must have (a signed distribution's
+  // list); null for an entry not checked, empty when none is. A file whose
+  // bytes differ fails the copy before it is placed.
+  std::vector<const Sha256Digest*> expected;
+  // By entry, the digest of each file's bytes as copied (zero for folders).
+  std::vector<Sha256Digest> found;
+};
 
 // Copies the planned payload from source into destination through the
 // transaction, which it begins, in the payload's order. The first failure
@@ -84,14 +98,20 @@ extern const char kPayloadChanged[];
 // is left as it is, untouched, and counts as placed. The caller commits or
 // rolls back.
 //
+// Each source byte is read once: from a handle no one may write through
+// while it is open, the same piece is compared with the file already
+// there, hashed and written, so that what is hashed is what is placed. A
+// file there that differs is replaced by a staged copy, whose first,
+// equal part comes from the file there.
+//
 // removals, when given, are kRemoveFile steps (indices past the
 // payload's) that go after the copy, in the same transaction: an earlier
-// version's files that this one does not have. hashes, when given,
-// receives each payload file's ContentHash by entry (0 for folders).
+// version's files that this one does not have. digests, when given, are
+// checked and filled as CopyDigests says.
 bool CopyPayload(const Payload& payload, const CopyPlan& plan, const std::string& source,
                  const std::string& destination, InstallTransaction& transaction, CopyTally* tally,
                  CopyObserver* observer, const std::atomic<bool>* stop, InstallFailure* failure,
-                 const std::vector<JournalEntry>* removals = nullptr, std::vector<uint64_t>* hashes = nullptr);
+                 const std::vector<JournalEntry>* removals = nullptr, CopyDigests* digests = nullptr);
 
 // Copies the file source into a new file destination (an existing one is
 // never opened: ERROR_FILE_EXISTS) through a buffer of at most chunkSize

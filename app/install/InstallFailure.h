@@ -17,6 +17,9 @@ struct InstallFailure {
   std::string volume;
   uint64_t bytesNeeded = 0;
   uint64_t bytesFree = 0;
+  // A file of a signed distribution is not as it was signed: changed,
+  // missing or added since. Nothing is installed from such a copy.
+  bool distributionChanged = false;
 };
 
 inline InstallFailure MakeFailure(std::string path, uint32_t error, std::string reason = std::string()) {

@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include <algorithm>
 #include <memory>
 #include <set>
 #include <string>
@@ -206,9 +207,37 @@ bool LookAtEarlier(const InstallJob& job, const std::string& destination, const 
   return true;
 }
 
+// The most changes the log lists one by one; the rest are counted.
+constexpr size_t kMostChangesLogged = 100;
+
+// A signed payload as the walk found it, against its list: every change
+// is logged, the first fails the install. expected receives each entry's
+// listed digest.
+bool CheckSignedPayload(const InstallJob& job, const Payload& payload, InstallLog* log,
+                        std::vector<const Sha256Digest*>* expected, InstallFailure* failure) {
+  std::vector<WalkedEntry> walked;
+  walked.reserve(payload.entries.size());
+  for (const PayloadEntry& entry : payload.entries)
+    walked.push_back({Utf8FromWide(WideFromAnsi(entry.path)), entry.isFolder, entry.size});
+  std::vector<const ManifestEntry*> listed;
+  DistributionCoverage changed = *job.coverage;
+  changed.changes = ComparePayload(job.coverage->manifest, job.payloadFolder, walked, &listed);
+  expected->assign(listed.size(), nullptr);
+  for (size_t i = 0; i < listed.size(); ++i)
+    if (listed[i] && !listed[i]->isFolder) (*expected)[i] = &listed[i]->digest;
+  if (changed.changes.empty()) return true;
+  log->Line(ChangedDistributionLogLine());
+  for (size_t i = 0; i < changed.changes.size() && i < kMostChangesLogged; ++i)
+    log->Line(LogField("changed", ShownListedPath(ManifestChangeText(changed.changes[i]))));
+  if (changed.changes.size() > kMostChangesLogged)
+    log->Line(LogField("changed", FormatCount(changed.changes.size() - kMostChangesLogged) + " more"));
+  *failure = DistributionFailure(ParentFolder(job.source), changed);
+  return false;
+}
+
 // The record of this install.
 InstallRecord RecordOf(const InstallJob& job, const std::string& location, const std::string& destination,
-                       const Payload& payload, const CopyPlan& plan, const std::vector<uint64_t>& hashes,
+                       const Payload& payload, const CopyPlan& plan, const std::vector<Sha256Digest>& digests,
                        const Earlier& earlier) {
   InstallRecord record;
   record.product = job.productName;
@@ -225,7 +254,7 @@ InstallRecord RecordOf(const InstallJob& job, const std::string& location, const
   for (size_t i = 0; i < payload.entries.size(); ++i) {
     const PayloadEntry& entry = payload.entries[i];
     if (!entry.isFolder)
-      record.files.push_back({entry.path, entry.size, hashes[i]});
+      record.files.push_back({entry.path, entry.size, 0, digests[i]});
     else if (plan.actions[i] == CopyAction::kMakeFolder || madeBefore.count(RecordedPathKey(entry.path)))
       record.folders.push_back(entry.path);
   }
@@ -267,6 +296,12 @@ void InstallInto(const InstallJob& job, const std::string& location, const std::
   });
   if (!walked) return failed();
   log->Line(LogField("payload", LogTallyText(payload.files, payload.bytes)));
+  CopyDigests digests;
+  if (job.coverage && job.coverage->Covered() &&
+      !CheckSignedPayload(job, payload, log, &digests.expected, &failure)) {
+    outcome->distributionChanged = true;
+    return failed();
+  }
   Earlier earlier;
   if (job.registers && !LookAtEarlier(job, destination, payload, log, &earlier, outcome)) return failed();
   CopyPlan plan;
@@ -278,9 +313,17 @@ void InstallInto(const InstallJob& job, const std::string& location, const std::
   if (observer) observer->TotalsCounted({payload.files, payload.bytes});
 
   InstallTransaction transaction(destination);
-  std::vector<uint64_t> hashes;
+  const bool hashing = job.registers || !digests.expected.empty();
   bool copied = CopyPayload(payload, plan, source, destination, transaction, &outcome->copied, reports, stop, &failure,
-                            &earlier.removals.steps, job.registers ? &hashes : nullptr);
+                            &earlier.removals.steps, hashing ? &digests : nullptr);
+  outcome->distributionChanged = failure.distributionChanged;
+  if (outcome->distributionChanged) {
+    // Told as the list's other changes are: by its path in "install files".
+    const std::string installFiles = ParentFolder(job.source);
+    const std::string relative = failure.path.substr(std::min(failure.path.size(), installFiles.size() + 1));
+    failure.reason = ManifestChangeText({ManifestChange::kChanged, relative, "its bytes are not the ones signed"});
+    log->Line(ChangedDistributionLogLine());
+  }
   if (copied && observer) observer->BeforeCommit();
   if (copied && stop && stop->load()) {
     failure = MakeFailure(destination, ERROR_CANCELLED, "the install was stopped");
@@ -291,7 +334,7 @@ void InstallInto(const InstallJob& job, const std::string& location, const std::
   std::unique_ptr<Registration> registration;
   if (copied && job.registers) {
     registration = std::make_unique<Registration>(job.productName);
-    copied = registration->Prepare(RecordOf(job, location, destination, payload, plan, hashes, earlier), &failure);
+    copied = registration->Prepare(RecordOf(job, location, destination, payload, plan, digests.found, earlier), &failure);
   }
   if (copied && transaction.Commit(&outcome->leftovers, &failure)) {
     if (registration) {
@@ -344,11 +387,19 @@ InstallOutcome RunInstallJob(const InstallJob& job, InstallObserver* observer, I
   if (job.host && job.host[0]) log->Line(LogField("host", job.host));
   if (job.hostsSeen && job.hostsSeen[0]) log->Line(LogField("hosts seen", job.hostsSeen));
   log->Line(LogField("source", job.source));
+  if (job.coverage)
+    for (const std::string& line : CoverageLogLines(*job.coverage)) log->Line(line);
 
   JobReports reports(observer, log);
   InstallOutcome outcome;
   std::string location, destination;
-  if (CheckJob(job, log, &location, &destination, &outcome)) {
+  // A changed distribution is refused before anything else, whatever the
+  // caller made of it.
+  if (job.coverage && job.coverage->Changed()) {
+    outcome.failure = DistributionFailure(ParentFolder(job.source), *job.coverage);
+    outcome.distributionChanged = true;
+    reports.CopyFailed(outcome.failure);
+  } else if (CheckJob(job, log, &location, &destination, &outcome)) {
     outcome.destination = destination;
     InstallInto(job, location, destination, observer, &reports, log, &outcome);
   }

@@ -11,22 +11,26 @@
 //    and an install into it that was killed is put right first
 //    (InstallRecovery.h);
 // 4. the one walk over the payload finds no name, path or link it cannot
-//    install (PayloadWalk.h) and gives the totals;
+//    install (PayloadWalk.h) and gives the totals; of a signed
+//    distribution, it finds every file and folder the signed list gives
+//    the payload, of the size listed, and nothing else;
 // 5. nothing in the destination stands in the way (CopyEngine.h PlanCopy);
 //    the folders of its path that are missing will be made;
 // 6. the volume has room for the payload, counted in whole clusters, and
 //    takes its files (VolumeLimits.h).
 //
 // Then the payload is copied all or nothing (InstallTransaction.h): when a
-// file fails, the totals do not agree, or the install is stopped, the
-// destination is put back as it was. The log tells every step. Nothing
-// here shows anything.
+// file fails, a signed file's bytes are not the ones listed (each is
+// hashed in the pass that copies it), the totals do not agree, or the
+// install is stopped, the destination is put back as it was. The log
+// tells every step. Nothing here shows anything.
 #pragma once
 
 #include <atomic>
 #include <cstdint>
 
 #include "app/install/CopyEngine.h"
+#include "app/install/DistributionFiles.h"
 #include "app/install/InstallFailure.h"
 #include "app/install/TargetKind.h"
 
@@ -67,6 +71,10 @@ struct InstallJob {
   bool registers = false;
   const char* version = nullptr;  // not owned: the product's version; null or empty when it has none
   bool allowDowngrade = false;    // a lower version may go over a higher one
+  // Not owned: what setup.exe's signature covers of the distribution the
+  // payload lies in; a covered payload must be as its list gives it. Null
+  // for a copy that is no distribution's (copytree).
+  const DistributionCoverage* coverage = nullptr;
 };
 
 struct InstallOutcome {
@@ -89,6 +97,9 @@ struct InstallOutcome {
   // Files of the earlier version changed since it was installed: left
   // where they are, relative to the destination.
   std::vector<std::string> kept;
+  // A file of the signed distribution is not as signed (failure says
+  // which): nothing was installed.
+  bool distributionChanged = false;
 };
 
 // Runs one install. observer and log may each be null; neither is owned.

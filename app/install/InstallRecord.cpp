@@ -12,7 +12,8 @@
 
 namespace {
 
-const char kMagic[] = "qvsetup-record 1";
+const char kMagicFirst[] = "qvsetup-record 1";
+const char kMagic[] = "qvsetup-record 2";
 
 std::string Line(const std::string& body) { return body + "\r\n"; }
 
@@ -38,7 +39,7 @@ public:
     LineReader line(body, size);
     bool parsed = false;
     switch (index) {
-      case 0: parsed = line.Word(kMagic) || Refuse(why, "it does not begin as an install record"); break;
+      case 0: parsed = Magic(line, why); break;
       case 1: parsed = Product(line, why); break;
       case 2: parsed = Version(line, why); break;
       case 3: parsed = Kind(line, why); break;
@@ -53,6 +54,19 @@ public:
   }
 
 private:
+  bool Magic(LineReader& line, std::string* why) {
+    if (line.Word(kMagic)) return true;
+    if (!line.Word(kMagicFirst)) return Refuse(why, "it does not begin as an install record");
+    record->form = RecordForm::kXxh64;
+    return true;
+  }
+
+  bool Digest(LineReader& line, RecordedFile* file) {
+    if (record->form == RecordForm::kXxh64) return line.Hash(&file->hash);
+    const uint8_t* at = line.Position();
+    return line.Skip(64) && DigestFromText(reinterpret_cast<const char*>(at), 64, &file->sha256);
+  }
+
   bool Product(LineReader& line, std::string* why) {
     if (!line.Word("product ") || !line.Text(&record->product, kMaxProductNameLength) || record->product.empty() ||
         HasControlCharacter(record->product))
@@ -118,7 +132,7 @@ private:
       return true;
     }
     RecordedFile file;
-    if (!line.Word("file ") || !line.Number64(&file.size) || !line.Space() || !line.Hash(&file.hash) ||
+    if (!line.Word("file ") || !line.Number64(&file.size) || !line.Space() || !Digest(line, &file) ||
         !line.Space() || !line.Text(&file.path))
       return Refuse(why, "a line of an unknown kind, or a file's line malformed");
     if (!Inside(file.path)) return Refuse(why, "a file's path is not a name inside the destination");
@@ -147,7 +161,8 @@ std::string InstallRecord::OutermostMadeFolder() const {
 }
 
 std::string RecordText(const InstallRecord& record) {
-  std::string text = Line(kMagic);
+  const bool first = record.form == RecordForm::kXxh64;
+  std::string text = Line(first ? kMagicFirst : kMagic);
   text += Line("product " + Counted(record.product));
   text += Line("version " + Counted(record.version));
   text += Line("kind " + std::to_string(static_cast<int>(record.kind)));
@@ -156,7 +171,8 @@ std::string RecordText(const InstallRecord& record) {
   text += Line("made-above " + std::to_string(record.madeAbove));
   for (const std::string& folder : record.folders) text += Line("folder " + Counted(folder));
   for (const RecordedFile& file : record.files)
-    text += Line("file " + std::to_string(file.size) + " " + HashText(file.hash) + " " + Counted(file.path));
+    text += Line("file " + std::to_string(file.size) + " " + (first ? HashText(file.hash) : DigestText(file.sha256)) +
+                 " " + Counted(file.path));
   const size_t lines = 7 + record.folders.size() + record.files.size();
   char end[48];
   std::snprintf(end, sizeof end, "end %zu %08x\r\n", lines,

@@ -2,14 +2,17 @@
 // removes exactly that and an upgrade knows what the earlier version
 // left: the product, its version, the location and the folder installed
 // into, every folder the install made and every file it placed, with its
-// size and content hash (ContentHash.h). One record per product, written
-// whole after the install and read back by the uninstaller.
+// size and SHA-256 (Sha256.h), which the copy takes in the same pass that
+// checks a signed distribution's files. One record per product, written
+// whole with the install and read back by the uninstaller. Records of the
+// first form, which kept each file's XXH64 (ContentHash.h) instead, are
+// read as they are and their files checked by that hash.
 //
 // Text, one field a line, and a last line that counts the lines before it
 // and ends in their CRC-32, so that a record cut short or changed is
 // never taken for one:
 //
-//   qvsetup-record 1
+//   qvsetup-record 2                    "qvsetup-record 1": the first form
 //   product 14:Kestrova Lumen
 //   version 5:2.1.0                     "0:" when the product has no version
 //   kind 2                              TargetKind
@@ -18,7 +21,7 @@
 //   made-above 1                        how many folders of the destination's path the install made,
 //                                       the destination itself first
 //   folder 7:Presets                    a folder the install made, inside the destination
-//   file 1234 ef46db3751d8e999 18:Presets\One.ffx
+//   file 1234 9f86...0f00a08 18:Presets\One.ffx    size, SHA-256 (64 digits; XXH64's 16 in the first form), path
 //   end 9 1a2b3c4d
 //
 // The reader trusts nothing: every path must be one the installer could
@@ -34,14 +37,20 @@
 
 #include "app/install/PayloadRules.h"
 #include "app/install/TargetKind.h"
+#include "common/Sha256.h"
 
 struct RecordedFile {
   std::string path;  // relative to the destination, ANSI
   uint64_t size = 0;
-  uint64_t hash = 0;  // ContentHash of its bytes
+  uint64_t hash = 0;      // the first form's: the ContentHash of its bytes
+  Sha256Digest sha256{};  // the second form's: the SHA-256 of its bytes
 };
 
+// The record's two forms: what its files' digests are.
+enum class RecordForm { kXxh64 = 1, kSha256 = 2 };
+
 struct InstallRecord {
+  RecordForm form = RecordForm::kSha256;
   std::string product;      // the product's name
   std::string version;      // empty when the product has none
   TargetKind kind = TargetNone;

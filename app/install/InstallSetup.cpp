@@ -9,9 +9,16 @@
 
 namespace {
 
-// The product named by the install-files folder's "product.txt", or why
-// there is none to install as kind.
-void ReadProduct(InstallSetup* setup) {
+// Larger texts are refused rather than held three times over (bytes,
+// lines and rows): release notes and licence terms are small.
+constexpr size_t kLargestText = 16u << 20;
+// The picture: as much as the image library reads of a JPEG.
+constexpr size_t kLargestPicture = size_t{256} << 20;
+
+// The install-files folder's files, each read once and checked against
+// the signed list, then the product named by "product.txt", or why there
+// is none to install as kind. A changed distribution is read no further.
+void ReadDistribution(InstallSetup* setup) {
   char path[kPathBufferSize];
   if (!JoinPathWithin(setup->installFiles.c_str(), "product.txt", path)) {
     setup->unknownProduct = MakeFailure("", 0, "the path of \"product.txt\" would pass " +
@@ -19,11 +26,22 @@ void ReadProduct(InstallSetup* setup) {
     return;
   }
   setup->productFile = path;
-  uint32_t error = 0;
-  if (!ReadProductFile(path, &setup->product, &error)) {
-    setup->unknownProduct = MakeFailure(path, error, SystemErrorText(error));
+  DistributionCoverage& coverage = setup->coverage;
+  const std::string& folder = setup->installFiles;
+  const DistributionFile product = ReadDistributionFile(folder, "product.txt", kProductReadLimit, &coverage);
+  setup->picture = ReadDistributionFile(folder, "bkgd.jpg", kLargestPicture, &coverage);
+  setup->releaseNotes = ReadDistributionFile(folder, "readme.txt", kLargestText, &coverage);
+  setup->licence = ReadDistributionFile(folder, "eula.txt", kLargestText, &coverage);
+  NoteIgnoredEntries(folder, setup->target.payloadFolder, &coverage);
+  if (coverage.Changed()) {
+    for (DistributionFile* file : {&setup->picture, &setup->releaseNotes, &setup->licence}) *file = DistributionFile();
     return;
   }
+  if (!product.read) {
+    setup->unknownProduct = MakeFailure(path, product.error, SystemErrorText(product.error));
+    return;
+  }
+  setup->product = ProductFromBytes(product.bytes);
   const std::string refusal = ProductRefusal(setup->product, setup->target.kind);
   if (!refusal.empty()) setup->unknownProduct = MakeFailure(path, 0, refusal);
 }
@@ -42,6 +60,7 @@ InstallJob InstallSetup::JobInto(const char* where) const {
   job.registers = true;
   job.version = product.version.c_str();
   job.allowDowngrade = allowDowngrade;
+  job.coverage = &coverage;
   return job;
 }
 
@@ -51,21 +70,23 @@ bool InstallSetup::IsDowngrade() const {
 }
 
 InstallSetup PrepareInstallFrom(const std::string& installFiles, const std::string& why, const SetupOptions& options,
-                                SetupMode mode) {
+                                SetupMode mode, const ManifestSlot& slot, const std::string& slotProblem) {
   InstallSetup setup;
   setup.mode = mode;
   setup.installFiles = installFiles;
   setup.logPath = options.logPath;
   ResolveInstallTargetIn(installFiles.c_str(), &setup.target);
-  if (installFiles.empty())
+  if (installFiles.empty()) {
     setup.unknownProduct = MakeFailure("", 0, why.empty() ? "the install-files folder cannot be formed" : why);
-  else
-    ReadProduct(&setup);
+  } else {
+    setup.coverage = CoverDistribution(installFiles, slot, slotProblem);
+    ReadDistribution(&setup);
+  }
   setup.payload = setup.FileOf(setup.target.payloadFolder);
   setup.allowDowngrade = options.allowDowngrade;
   setup.locationGiven = !options.location.empty();
   setup.location = setup.locationGiven ? options.location : setup.target.location;
-  if (setup.KnownProduct() && setup.target.kind != TargetNone) {
+  if (setup.KnownProduct() && !setup.DistributionChanged() && setup.target.kind != TargetNone) {
     std::string why;
     bool missing = false;
     const std::string record = RegistrationPlaceOf(setup.product.name).record;
@@ -82,10 +103,13 @@ InstallSetup PrepareInstallFrom(const std::string& installFiles, const std::stri
 
 InstallSetup PrepareInstall(const SetupOptions& options, SetupMode mode) {
   char folder[kPathBufferSize];
-  std::string why;
+  std::string why, slotProblem;
   InstallFilesFolder(folder, &why);
-  return PrepareInstallFrom(folder, why, options, mode);
+  ManifestSlot slot;
+  OwnManifestSlot(&slot, &slotProblem);
+  return PrepareInstallFrom(folder, why, options, mode, slot, slotProblem);
 }
+
 
 std::string UnknownProductLine(const InstallSetup& setup) {
   const InstallFailure& unknown = setup.unknownProduct;

@@ -1,6 +1,7 @@
 // What this run of the installer installs, worked out once: the
-// install-files folder, the product, the payload and its kind, the
-// location and the log. The unattended install works it out at its entry
+// install-files folder, what the signature covers of it, the product, the
+// files shown (read once, checked, and shown from memory), the payload and
+// its kind, the location and the log. The unattended install works it out at its entry
 // and the window in its constructor; from then on both only carry it out
 // (RunInstallJob), and neither reads "product.txt" or the install-files
 // folder again. What an install comes to know of its machine (an earlier
@@ -10,6 +11,7 @@
 
 #include <string>
 
+#include "app/install/DistributionFiles.h"
 #include "app/install/InstallFailure.h"
 #include "app/install/InstallJob.h"
 #include "app/install/InstallRecord.h"
@@ -23,7 +25,13 @@ struct InstallSetup {
   SetupMode mode = SetupMode::kWindow;
   std::string installFiles;  // the install-files folder; empty when it cannot be formed
   std::string productFile;   // its "product.txt"
+  // What setup.exe's signature covers of the folder. A changed
+  // distribution is read no further: no product, no picture, no texts.
+  DistributionCoverage coverage;
   Product product;           // as read
+  // "bkgd.jpg", "readme.txt" and "eula.txt", as read (and checked) once:
+  // what the window decodes and shows.
+  DistributionFile picture, releaseNotes, licence;
   // Why there is no product to install (the folder, the file or the name);
   // an empty reason and path when there is one.
   InstallFailure unknownProduct;
@@ -39,6 +47,7 @@ struct InstallSetup {
   InstallRecord earlier;
 
   bool KnownProduct() const { return unknownProduct.reason.empty(); }
+  bool DistributionChanged() const { return coverage.Changed(); }
   // The product's version is lower than the earlier install's.
   bool IsDowngrade() const;
   // name inside the install-files folder; empty when it would not fit in
@@ -53,9 +62,14 @@ struct InstallSetup {
 InstallSetup PrepareInstall(const SetupOptions& options, SetupMode mode);
 
 // The same for any install-files folder (empty: none could be formed, for
-// the reason why).
+// the reason why), covered by slot (the program's own, or, for the
+// distribution checker, the one in its setup.exe); slotProblem says why
+// the slot could not be read.
 InstallSetup PrepareInstallFrom(const std::string& installFiles, const std::string& why, const SetupOptions& options,
-                                SetupMode mode);
+                                SetupMode mode, const ManifestSlot& slot = ManifestSlot(),
+                                const std::string& slotProblem = std::string());
+
+
 
 // "unknown product: ..." for the log, with the path and code concerned.
 std::string UnknownProductLine(const InstallSetup& setup);

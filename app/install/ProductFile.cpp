@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include <algorithm>
 #include <vector>
 
 #include "app/install/AFile.h"
@@ -9,10 +10,6 @@
 #include "app/install/InstallNames.h"
 
 namespace {
-
-// Enough of the file for a name after any run of blank lines a publisher
-// leaves; the rest of a larger file is not read.
-constexpr uint32_t kProductReadLimit = 64 << 10;
 
 bool IsLeadByte(uint8_t byte) { return IsAnsiLeadByte(byte); }
 
@@ -31,15 +28,22 @@ bool ReadProductFile(const char* path, Product* product, uint32_t* error) {
     *error = file.Error();
     return false;
   }
-  const ProductLine line = ProductLineFromBytes(bytes.data(), bytes.size(), AnsiFromUtf16);
-  product->line = line.text;
-  product->refusal = line.refusal;
-  product->version = line.version;
+  *product = ProductFromBytes(std::string(bytes.begin(), bytes.end()));
+  return true;
+}
+
+Product ProductFromBytes(const std::string& bytes) {
+  Product product;
+  const ProductLine line = ProductLineFromBytes(reinterpret_cast<const uint8_t*>(bytes.data()),
+                                                std::min<size_t>(bytes.size(), kProductReadLimit), AnsiFromUtf16);
+  product.line = line.text;
+  product.refusal = line.refusal;
+  product.version = line.version;
   std::vector<char> name(line.text.begin(), line.text.end());
   name.push_back('\0');
   CutProductName(name.data(), IsLeadByte);
-  product->name = name.data();
-  return true;
+  product.name = name.data();
+  return product;
 }
 
 std::string ProductRefusal(const Product& product, TargetKind kind) {

@@ -20,7 +20,8 @@ const char kSetupHelp[] =
     "\n"
     "Exit status: 0 installed (or removed), 1 the install (or removal) failed and changed nothing, "
     "2 a usage error or no location, 3 unknown product, 4 left without installing (or removing), "
-    "6 a lower version over a higher one, refused.";
+    "6 a lower version over a higher one, refused, 7 the distribution was changed after it was signed: "
+    "nothing installed.";
 
 namespace {
 

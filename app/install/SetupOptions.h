@@ -42,6 +42,8 @@ enum SetupExit : int {
   kExitLeftWithoutInstalling = 4,  // the window was left before any install ran, or its install was cancelled
   kExitNoWindow = 5,               // the window could not be made
   kExitDowngradeRefused = 6,       // a lower version over a higher one, without /ALLOWDOWNGRADE
+  kExitDistributionChanged = 7,    // a file of a signed distribution was changed, removed or added after
+                                   // signing: nothing installed (download the distribution again)
   kExitWindowUnknownProduct = -1,  // the window's "Unknown product" end
 };
 

@@ -33,6 +33,15 @@ public:
   bool Hash(uint64_t* value);
   // "<length>:<bytes>", the bytes taken as they are, at most maxLength.
   bool Text(std::string* text, size_t maxLength = kMaxPathLength);
+  // Passes over count bytes, whatever they are.
+  bool Skip(size_t count) {
+    if (size_t(end - at) < count) return false;
+    at += count;
+    return true;
+  }
+  // Whether a number here would begin with a zero that is not all of it
+  // ("07"): a text that means one value only one way refuses it.
+  bool LeadingZero() const { return end - at >= 2 && at[0] == '0' && at[1] >= '0' && at[1] <= '9'; }
   const uint8_t* Position() const { return at; }
   bool AtEnd() const { return at == end; }
 

@@ -28,6 +28,14 @@ int RunUnattendedInstall(const SetupOptions& options) {
   }
 
   const InstallSetup setup = PrepareInstall(options, SetupMode::kUnattended);
+  // Nothing of a changed distribution is read further, its product name
+  // included.
+  if (setup.DistributionChanged()) {
+    for (const std::string& line : CoverageLogLines(setup.coverage)) log.Line(line);
+    const InstallFailure failure = DistributionFailure(setup.installFiles, setup.coverage);
+    log.Line(LogErrorLine(failure.path.c_str(), failure.error, failure.reason));
+    return log.EndWithStatus(kExitDistributionChanged);
+  }
   if (!setup.KnownProduct()) {
     log.Line(UnknownProductLine(setup));
     return log.EndWithStatus(kExitUnknownProduct);
@@ -47,8 +55,9 @@ int RunUnattendedInstall(const SetupOptions& options) {
   if (!setup.locationGiven && !target.locationNote.empty()) log.Line(LogField("location", target.locationNote));
 
   const InstallOutcome outcome = RunInstallJob(setup.JobInto(setup.location.c_str()), nullptr, &log);
-  return log.EndWithStatus(outcome.installed          ? kExitInstalled
-                     : outcome.refusedDowngrade ? kExitDowngradeRefused
-                     : outcome.refusedRequest   ? kExitUsage
-                                                : kExitCopyFailed);
+  return log.EndWithStatus(outcome.installed             ? kExitInstalled
+                           : outcome.distributionChanged ? kExitDistributionChanged
+                           : outcome.refusedDowngrade    ? kExitDowngradeRefused
+                           : outcome.refusedRequest      ? kExitUsage
+                                                         : kExitCopyFailed);
 }

@@ -15,6 +15,7 @@
 #include "app/install/PathNames.h"
 #include "common/AnsiText.h"
 #include "common/ContentHash.h"
+#include "common/Sha256.h"
 
 namespace {
 
@@ -29,9 +30,11 @@ bool IsLinkOrFile(DWORD attributes) {
   return !(attributes & FILE_ATTRIBUTE_DIRECTORY) || (attributes & FILE_ATTRIBUTE_REPARSE_POINT);
 }
 
-// Whether the file at path is still size bytes hashing to hash. A file
-// that cannot be opened to be read fails, naming it.
-bool StillInstalled(const std::string& path, const RecordedFile& file, bool* same, InstallFailure* failure) {
+// Whether the file at path still has the size and digest the record gives
+// it, by the record form's digest. A file that cannot be opened to be read
+// fails, naming it.
+bool StillInstalled(const std::string& path, RecordForm form, const RecordedFile& file, bool* same,
+                    InstallFailure* failure) {
   *same = false;
   const HANDLE handle = CreateFileW(LongPath(path).c_str(), GENERIC_READ,
                                     FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
@@ -42,14 +45,16 @@ bool StillInstalled(const std::string& path, const RecordedFile& file, bool* sam
   if (!in.Size(&size)) return Fail(failure, path, in.Error());
   if (size != file.size) return true;
   std::vector<char> buffer(64u << 10);
-  ContentHash hash;
+  ContentHash xxh64;
+  Sha256 sha256;
+  const bool first = form == RecordForm::kXxh64;
   for (uint64_t left = size; left > 0;) {
     const uint32_t want = static_cast<uint32_t>(left < buffer.size() ? left : buffer.size());
     if (!in.ReadWhole(buffer.data(), want)) return Fail(failure, path, in.Error());
-    hash.Add(buffer.data(), want);
+    first ? xxh64.Add(buffer.data(), want) : sha256.Add(buffer.data(), want);
     left -= want;
   }
-  *same = hash.Value() == file.hash;
+  *same = first ? xxh64.Value() == file.hash : sha256.Finish() == file.sha256;
   return true;
 }
 
@@ -78,7 +83,7 @@ bool PlanRemovals(const InstallRecord& record, const std::set<std::wstring>& kee
     }
     bool same = false;
     if (!(attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)) &&
-        !StillInstalled(path, file, &same, failure))
+        !StillInstalled(path, record.form, file, &same, failure))
       return false;
     if (!same) {
       plan->kept.push_back(file.path);

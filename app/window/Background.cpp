@@ -2,6 +2,7 @@
 
 #include <new>
 
+#include "app/install/DistributionFiles.h"
 #include "imagelib/ImageOps.h"
 #include "imagelib/OpenImage.h"
 #include "toolkit/files/qvPicture.h"
@@ -10,11 +11,13 @@ qvRect PanelOf(const qvRect& client) {
   return qvRect(client.GetLeft() + 25, client.GetTop() + 60, client.GetRight() - 25, client.GetBottom() - 60);
 }
 
-qvPicture* MakeBackground(const std::string& path, const qvRect& client, const qvRect& panel) {
+qvPicture* MakeBackground(const DistributionFile& picture, const qvRect& client, const qvRect& panel) {
   RasterImage image;
   // A picture for a larger scale than the window's is decoded reduced,
   // close to the window's size, and resampled from there.
-  if (path.empty() || !OpenImageAtLeast(&image, path.c_str(), client.GetWidth(), client.GetHeight()) ||
+  if (!picture.read || !picture.whole ||
+      !DecodeImageAtLeast(&image, picture.name.c_str(), reinterpret_cast<const uint8_t*>(picture.bytes.data()),
+                          picture.bytes.size(), client.GetWidth(), client.GetHeight()) ||
       GetImageWidth(&image) <= 0 || GetImageHeight(&image) <= 0)
     return nullptr;
   FlipImageVertically(&image);

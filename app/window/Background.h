@@ -9,15 +9,16 @@
 #include "toolkit/draw/qvRect.h"
 
 class qvPicture;
+struct DistributionFile;
 
 // The panel behind the steps: 25 pixels in from the client area's sides,
 // 60 from its top and bottom. Its right and bottom edges are its last
 // pixels.
 qvRect PanelOf(const qvRect& client);
 
-// The picture at path (the distribution's "bkgd.jpg") turned top row
-// first, resampled to the client area's size when it has another, with
-// panel lightened (its outline grey 128, inside each channel c / 2 + 128).
-// Null when the file gives no usable picture: the window then shows its
-// grey. The caller owns the picture.
-qvPicture* MakeBackground(const std::string& path, const qvRect& client, const qvRect& panel);
+// The picture of the distribution's "bkgd.jpg", as it was read (and
+// checked) once, turned top row first, resampled to the client area's size
+// when it has another, with panel lightened (its outline grey 128, inside
+// each channel c / 2 + 128). Null when the file gives no usable picture:
+// the window then shows its grey. The caller owns the picture.
+qvPicture* MakeBackground(const DistributionFile& picture, const qvRect& client, const qvRect& panel);

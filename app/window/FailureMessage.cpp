@@ -45,6 +45,11 @@ std::string Message(const std::string& what, const std::string& todo) {
 std::string FailureMessage(const InstallFailure& failure, const FailureContext& context) {
   const uint32_t error = failure.error;
   const std::string lead = context.copyBegan ? std::string(kCopyFailed) + " " : "";
+  // A signed distribution's file not as signed: whoever changed it may
+  // mean harm, so the copy is not to be used at all.
+  if (failure.distributionChanged)
+    return Message(failure.reason + ".", "This copy of the installer cannot be trusted: download it again from its "
+                                         "publisher.");
   if (error == kSharingViolation || error == kLockViolation)
     return Message(lead + "The file " + failure.path + " is in use by another program.",
                    "Close the program that is using it, then click Install again.");

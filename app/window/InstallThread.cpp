@@ -45,7 +45,8 @@ InstallThread::InstallThread(HWND window, const InstallJob& job, const std::stri
     : window(window), product(job.productName), payloadFolder(job.payloadFolder), source(job.source),
       location(job.location), host(job.host ? job.host : ""), hostsSeen(job.hostsSeen ? job.hostsSeen : ""),
       version(job.version ? job.version : ""), logPath(logPath), kind(job.kind), registers(job.registers),
-      allowDowngrade(job.allowDowngrade) {
+      allowDowngrade(job.allowDowngrade), hasCoverage(job.coverage != nullptr),
+      coverage(job.coverage ? *job.coverage : DistributionCoverage()) {
   thread = CreateThread(nullptr, 0, Run, this, 0, nullptr);
 }
 
@@ -66,6 +67,7 @@ DWORD WINAPI InstallThread::Run(void* self) {
   job.registers = owner.registers;
   job.version = owner.version.c_str();
   job.allowDowngrade = owner.allowDowngrade;
+  job.coverage = owner.hasCoverage ? &owner.coverage : nullptr;
   {
     InstallLog log;
     log.Hold(owner.logPath.c_str());

@@ -58,6 +58,8 @@ private:
   const std::string product, payloadFolder, source, location, host, hostsSeen, version, logPath;
   const TargetKind kind;
   const bool registers, allowDowngrade;
+  const bool hasCoverage;                  // the job had the distribution's coverage
+  const DistributionCoverage coverage;     // a copy of it: the thread's own
   std::atomic<bool> stop{false};
   std::atomic<bool> commitHeld{false};
   std::atomic<bool> done{false};

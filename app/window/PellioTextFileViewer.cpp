@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <utility>
 
 #include "app/install/AFile.h"
 #include "app/install/InstallLog.h"
@@ -79,7 +80,11 @@ RECT WorkAreaOf(HWND window) {
 
 PellioTextFileViewer::PellioTextFileViewer(const qvRect& bounds, const char* title, const char* path,
                                            qvWindow* owner)
-    : qvTabbedWindow(bounds, title), file(ReadViewerFile(path)), fileName(FileNameOf(path)) {
+    : PellioTextFileViewer(bounds, title, ReadViewerFile(path), FileNameOf(path), owner) {}
+
+PellioTextFileViewer::PellioTextFileViewer(const qvRect& bounds, const char* title, ViewerFile text,
+                                           std::string name, qvWindow* owner)
+    : qvTabbedWindow(bounds, title), file(std::move(text)), fileName(std::move(name)) {
   if (file.read) {
     form = DetectTextForm(file.bytes.data(), file.bytes.size());
     lines = SplitTextLines(TextOf(file, form));

@@ -49,6 +49,11 @@ public:
   // With an owner (not owned), the viewer's platform window belongs to the
   // owner's and opens centred over it.
   PellioTextFileViewer(const qvRect& bounds, const char* title, const char* path, qvWindow* owner = nullptr);
+  // The same over a text read already (the installer reads and checks its
+  // texts once, before it shows any): its bytes, or why it was not read,
+  // and the name it is saved under.
+  PellioTextFileViewer(const qvRect& bounds, const char* title, ViewerFile file, std::string fileName,
+                       qvWindow* owner = nullptr);
   ~PellioTextFileViewer() override;
 
   void GetTypeName(char* buffer) override;

@@ -65,6 +65,16 @@ void Relabel(qvButton* button, const char* label) {
   button->SetAccessKey(AccessKeyOf(label));
 }
 
+// A text as the setup read it, as the viewer shows it: a text too large to
+// be kept whole is refused as a larger file would be.
+ViewerFile ViewerFileOf(const DistributionFile& text) {
+  ViewerFile file;
+  file.read = text.read && text.whole;
+  file.error = text.read && !text.whole ? ERROR_FILE_TOO_LARGE : text.error;
+  if (file.read) file.bytes = text.bytes;
+  return file;
+}
+
 // The screen's DPI, or less when the window at that scale would not fit
 // the work area (a small screen at a large scale): the largest DPI at
 // which it fits, not below 96.
@@ -95,6 +105,7 @@ QuorvinUI::QuorvinUI(const qvRect& bounds, InstallSetup prepared, int dpi, bool 
     : qvTabbedWindow(ScaleRectForDpi(bounds, dpi), ""), installLocation(), targetKind(TargetNone),
       installFinished(0), setup(std::move(prepared)), layoutClient(bounds) {
   SetDpi(dpi);
+  if (setup.DistributionChanged()) RefuseDistribution();
   if (!setup.KnownProduct()) RefuseProduct();
   const InstallTarget& target = setup.target;
   productName.Set(setup.product.name.c_str());
@@ -104,7 +115,7 @@ QuorvinUI::QuorvinUI(const qvRect& bounds, InstallSetup prepared, int dpi, bool 
   // window is made: together they are most of the time before the window
   // first shows.
   const qvRect client = ScaledClient(), panel = ScaledPanel();
-  const std::string picture = setup.FileOf("bkgd.jpg");
+  const DistributionFile& picture = setup.picture;
   qvPicture* background = nullptr;
   std::thread decoding;
   try {
@@ -164,7 +175,7 @@ void QuorvinUI::ChangeDpi(int newDpi) {
 }
 
 void QuorvinUI::Redecorate() {
-  SetBackgroundPicture(MakeBackground(setup.FileOf("bkgd.jpg"), ScaledClient(), ScaledPanel()));
+  SetBackgroundPicture(MakeBackground(setup.picture, ScaledClient(), ScaledPanel()));
   RedrawTree(true);
 }
 
@@ -286,6 +297,18 @@ void QuorvinUI::RefuseProduct() {
   ExitProcess(static_cast<UINT>(kExitWindowUnknownProduct));
 }
 
+void QuorvinUI::RefuseDistribution() {
+  const InstallFailure failure = DistributionFailure(setup.installFiles, setup.coverage);
+  InstallLog log(setup.logPath.c_str());
+  log.BeginBlock();
+  log.Line(LogField("mode", "window"));
+  for (const std::string& line : CoverageLogLines(setup.coverage)) log.Line(line);
+  log.Line(LogErrorLine(failure.path.c_str(), failure.error, failure.reason));
+  log.EndWithStatus(kExitDistributionChanged);
+  ShowMessage(FailureMessage(failure, {setup.payload, false, SystemErrorText(failure.error)}).c_str());
+  ExitProcess(static_cast<UINT>(kExitDistributionChanged));
+}
+
 void QuorvinUI::SetLocation(const char* location) {
   if (std::strlen(location) > kMaxPathLength) return;
   std::strcpy(installLocation, location);
@@ -296,6 +319,7 @@ int QuorvinUI::ExitStatus() const {
   switch (lastInstall) {
     case LastInstall::kInstalled: return kExitInstalled;
     case LastInstall::kFailed: return kExitCopyFailed;
+    case LastInstall::kSignedFileChanged: return kExitDistributionChanged;
     case LastInstall::kCancelled:
     case LastInstall::kNone: break;
   }
@@ -334,14 +358,14 @@ void QuorvinUI::ShowSteps(bool show) {
     hostCaption->Hide();
 }
 
-void QuorvinUI::OpenViewer(const char* title, const char* file) {
+void QuorvinUI::OpenViewer(const char* title, const DistributionFile& file) {
   // Twenty pixels in from each side of the window's client area (at 96
   // DPI): frame and all, the viewer lies within the window it belongs to,
   // which already fits the screen.
   RECT client = {};
   GetClientRect(GetHandle(), &client);
   const qvRect bounds(0, 0, client.right - Scaled(40), client.bottom - Scaled(40));
-  auto viewer = std::make_unique<PellioTextFileViewer>(bounds, title, setup.FileOf(file).c_str(), this);
+  auto viewer = std::make_unique<PellioTextFileViewer>(bounds, title, ViewerFileOf(file), file.name, this);
   viewer->Show();
   RunModalLoop(viewer->GetHandle());
 }
@@ -399,11 +423,11 @@ bool QuorvinUI::OnCommand(qvEvent& event) {
       return true;
 
     case kCommandReleaseNotes:
-      OpenViewer((TextString("About ") + productName).ToCString(), "readme.txt");
+      OpenViewer((TextString("About ") + productName).ToCString(), setup.releaseNotes);
       return false;
 
     case kCommandLicense:
-      OpenViewer("Software License Agreement", "eula.txt");
+      OpenViewer("Software License Agreement", setup.licence);
       return false;
 
     case kCommandChangeLocation: {
@@ -594,7 +618,7 @@ void QuorvinUI::FinishInstall() {
     cancelButton->Disable();
   } else {
     state = State::kFailed;
-    lastInstall = LastInstall::kFailed;
+    lastInstall = outcome.distributionChanged ? LastInstall::kSignedFileChanged : LastInstall::kFailed;
     cancelButton->Disable();
   }
   installButton->Enable();

@@ -55,7 +55,9 @@ public:
   // (PrepareInstall), with /D= as its location. Without a readable
   // "product.txt", or with a product name that cannot be installed, it
   // tells the user and ends the process with status -1; the log of /LOG=,
-  // when given, says why.
+  // when given, says why. A signed distribution changed since it was
+  // signed is refused the same way, before any of its files is shown or
+  // decoded, with status 7.
   // bounds is the layout at 96 DPI (620 x 420); the window is made at the
   // main screen's DPI (less, when it would not fit the screen's work area),
   // and laid out again when it moves to a screen of another (WM_DPICHANGED).
@@ -84,8 +86,8 @@ public:
   // than 259 characters is not taken.
   void SetLocation(const char* location);
   // The process's exit status for what happened in the window: 0 when the
-  // last install succeeded, 1 when it failed, 4 when none ran or it was
-  // cancelled.
+  // last install succeeded, 1 when it failed (7 when it failed on a signed
+  // file not as signed), 4 when none ran or it was cancelled.
   int ExitStatus() const;
 
   const char* Location() const { return installLocation; }
@@ -101,6 +103,9 @@ private:
   // Logs why the product cannot be installed, tells the user and ends the
   // process with -1.
   [[noreturn]] void RefuseProduct();
+  // The same for a signed distribution that was changed since it was
+  // signed; the process ends with 7.
+  [[noreturn]] void RefuseDistribution();
   // The controls at their places of the 96-DPI layout of bounds, scaled.
   void MakeControls(const qvRect& bounds);
   // A control made on the window at at96 scaled to its DPI, which keeps its
@@ -123,7 +128,7 @@ private:
   // host's caption shown while it is.
   bool LocationIsTheHosts() const;
   void ShowHost();
-  void OpenViewer(const char* title, const char* file);
+  void OpenViewer(const char* title, const DistributionFile& file);
   // Escape, Alt+F4 and the system's Close: what Cancel or Quit would do.
   void RequestClose();
   // Asks whether to stop the running install, and stops it on Yes.
@@ -155,7 +160,7 @@ private:
   InstallSetup setup;            // what this run installs, worked out once
   qvRect layoutClient;           // the client area at 96 DPI
   State state = State::kReady;
-  enum class LastInstall { kNone, kInstalled, kFailed, kCancelled } lastInstall = LastInstall::kNone;
+  enum class LastInstall { kNone, kInstalled, kFailed, kCancelled, kSignedFileChanged } lastInstall = LastInstall::kNone;
   uint32_t resultShownAt = 0;    // tick count when the result of the last install showed
   bool confirming = false;       // the question about cancelling is open
   BusyCursor cursor = {1, kFirstBusyFrame};

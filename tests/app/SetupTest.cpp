@@ -10,6 +10,8 @@
 #include <string>
 #include <vector>
 
+#include "app/install/DistributionManifest.h"
+#include "app/install/ManifestSlot.h"
 #include "tests/app/Scratch.h"
 #include "tests/app/SetupDriver.h"
 #include "tests/toolkit/controls/AccessibleReading.h"
@@ -52,6 +54,37 @@ protected:
     }
   }
   void PutBackground(const std::string& bytes) { Put("dist/install files/bkgd.jpg", bytes); }
+
+  // Lists the distribution's files (the paths under "install files", a
+  // folder's ending in "\\") and fills its setup.exe's slot for the list,
+  // as sign-dist does before it signs: setup.exe checks what the slot
+  // vouches for whether or not a signature covers the slot.
+  void ListAsSigned(const std::vector<std::string>& paths) {
+    DistributionManifest manifest;
+    for (const std::string& path : paths) {
+      if (path.back() == '\\') {
+        manifest.entries.push_back({path.substr(0, path.size() - 1), true, 0, {}});
+        continue;
+      }
+      std::string unix = path;
+      std::replace(unix.begin(), unix.end(), '\\', '/');
+      const std::string bytes = Get("dist/install files/" + unix);
+      manifest.entries.push_back({path, false, bytes.size(), Sha256::Of(bytes.data(), bytes.size())});
+    }
+    const std::string list = ManifestText(manifest);
+    Put("dist/install files/manifest.txt", list);
+    std::string program = Get("dist/setup.exe");
+    size_t offset = 0;
+    std::string why;
+    ASSERT_TRUE(FindManifestSlot(reinterpret_cast<const uint8_t*>(program.data()), program.size(), &offset, &why))
+        << why;
+    ManifestSlot slot;
+    slot.filled = true;
+    slot.manifestSize = list.size();
+    slot.manifestDigest = Sha256::Of(list.data(), list.size());
+    program.replace(offset, kManifestSlotSize, ManifestSlotBytes(slot));
+    Put("dist/setup.exe", program);
+  }
 
   // Starts the installer and waits for its window; finds the progress
   // caption while it still reads its first text.
@@ -348,6 +381,33 @@ TEST_F(Setup, AFailedInstallIsUndoneAndTold) {
   EXPECT_TRUE(driver.Running()) << "Cancel is out of use after a failure";
   EXPECT_EQ(driver.Text(Progress()), "ERROR: Installation Failed.");
   EXPECT_EQ(Quit(), 1u);
+}
+
+// A signed payload file changed since: the install fails when the copy
+// reaches it and is undone; the message names the file and says not to
+// use the copy, and Quit ends with 7.
+TEST_F(Setup, ASignedFileChangedSinceFailsTheInstallAndIsTold) {
+  MakeDist("FX Files");
+  ListAsSigned({"product.txt", "readme.txt", "eula.txt", "FX Files\\", "FX Files\\Plug-in.aex",
+                "FX Files\\Presets\\", "FX Files\\Presets\\One.ffx"});
+  Put("dist/install files/FX Files/Presets/One.ffx", "pre5et");
+  MakeFolder("target");
+  ASSERT_TRUE(Launch("/LOG=" + Path("setup.log") + " /D=" + Path("target")));
+  AcceptTerms();
+  driver.Click(Button("Install"));
+  const HWND box = driver.WaitForDialog("Attention !", 20000);
+  ASSERT_NE(box, nullptr) << Get("setup.log");
+  const std::string text = driver.MessageText(box);
+  EXPECT_EQ(text.substr(0, text.find('\n')),
+            "\"FX Files\\Presets\\One.ffx\" was changed after the distribution was signed (its bytes are not the ones "
+            "signed).");
+  EXPECT_NE(text.find("\n\nThis copy of the installer cannot be trusted: download it again from its publisher."),
+            std::string::npos)
+      << text;
+  driver.Answer(box, IDOK);
+  EXPECT_TRUE(driver.WaitForText(Progress(), "ERROR: Installation Failed.", 3000));
+  EXPECT_EQ(Listing("target"), "") << "undone";
+  EXPECT_EQ(Quit(), 7u);
 }
 
 // Without a payload folder there is nothing to install: a failure, told

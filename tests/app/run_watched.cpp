@@ -4,13 +4,16 @@
 // decides every quote and space of it, and every character: it is read and
 // passed on as wide text.
 //
-//   run_watched.exe [--hold FILE]... [--read FILE]... [--timeout SECONDS]
+//   run_watched.exe [--hold FILE]... [--read FILE]... [--answer] [--timeout SECONDS]
 //
 // --hold opens FILE without sharing before the program starts and keeps it
 // open until it ends; --read opens it for reading shared with other
 // readers, as a second installer reading the same distribution would.
 // While the program runs, every visible top-level window of its process is
-// reported ("window: TITLE"). At the end it prints "windows: N" and "exit:
+// reported ("window: TITLE"). With --answer, a message box of the program
+// is also read ("message: TEXT", in UTF-8, its line breaks as "|") and
+// answered with OK, for the tests of programs that show one and end. At
+// the end it prints "windows: N" and "exit:
 // STATUS" and exits with the program's status, or with 124 when the
 // program was still running at the timeout (default 60 s) and had to be
 // ended.
@@ -27,8 +30,21 @@ namespace {
 
 struct Watch {
   DWORD processId;
+  bool answer;
   std::set<HWND> seen;
 };
+
+// A message box's text: its static control 0xFFFF.
+void AnswerMessageBox(HWND box) {
+  wchar_t text[4096] = L"";
+  GetDlgItemTextW(box, 0xFFFF, text, 4096);
+  for (wchar_t* c = text; *c; ++c)
+    if (*c == L'\n') *c = L'|';
+  char utf8[3 * 4096] = "";
+  WideCharToMultiByte(CP_UTF8, 0, text, -1, utf8, sizeof utf8, nullptr, nullptr);
+  std::printf("message: %s\n", utf8);
+  PostMessageW(box, WM_COMMAND, IDOK, 0);
+}
 
 BOOL CALLBACK NoteWindow(HWND window, LPARAM data) {
   Watch* watch = reinterpret_cast<Watch*>(data);
@@ -38,6 +54,9 @@ BOOL CALLBACK NoteWindow(HWND window, LPARAM data) {
     char title[256] = "";
     GetWindowTextA(window, title, sizeof title);
     std::printf("window: %s\n", title);
+    char className[64] = "";
+    GetClassNameA(window, className, sizeof className);
+    if (watch->answer && std::strcmp(className, "#32770") == 0) AnswerMessageBox(window);
   }
   return TRUE;
 }
@@ -59,6 +78,7 @@ std::wstring ChildCommandLine() {
 int main(int argc, char** argv) {
   std::vector<HANDLE> held;
   DWORD timeoutMs = 60000;
+  bool answer = false;
   for (int i = 1; i < argc; ++i) {
     const bool hold = std::strcmp(argv[i], "--hold") == 0;
     if ((hold || std::strcmp(argv[i], "--read") == 0) && i + 1 < argc) {
@@ -69,10 +89,12 @@ int main(int argc, char** argv) {
         return 125;
       }
       held.push_back(file);
+    } else if (std::strcmp(argv[i], "--answer") == 0) {
+      answer = true;
     } else if (std::strcmp(argv[i], "--timeout") == 0 && i + 1 < argc) {
       timeoutMs = static_cast<DWORD>(std::atoi(argv[++i])) * 1000;
     } else {
-      std::fprintf(stderr, "usage: run_watched [--hold FILE]... [--read FILE]... [--timeout SECONDS]\n");
+      std::fprintf(stderr, "usage: run_watched [--hold FILE]... [--read FILE]... [--answer] [--timeout SECONDS]\n");
       return 125;
     }
   }
@@ -92,7 +114,7 @@ int main(int argc, char** argv) {
   }
   CloseHandle(process.hThread);
 
-  Watch watch = {process.dwProcessId, {}};
+  Watch watch = {process.dwProcessId, answer, {}};
   const DWORD start = GetTickCount();
   bool timedOut = false;
   while (WaitForSingleObject(process.hProcess, 5) == WAIT_TIMEOUT) {

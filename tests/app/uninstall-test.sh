@@ -250,7 +250,7 @@ import sys, zlib
 path = sys.argv[1]
 lines = open(path, 'rb').read().split(b'\r\n')[:-2]
 name = b'..\\precious.txt'
-lines.append(b'file 8 0000000000000000 %d:%s' % (len(name), name))
+lines.append(b'file 8 %s %d:%s' % (b'0' * 64, len(name), name))
 body = b''.join(l + b'\r\n' for l in lines)
 open(path, 'wb').write(body + b'end %d %08x\r\n' % (len(lines), zlib.crc32(body)))
 PY

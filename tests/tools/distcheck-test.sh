@@ -23,13 +23,15 @@ picture() {  # width height output
 }
 
 # The good sample: an application with sub-folders and an empty file, and
-# a signed program as its setup.exe (a copy of distcheck.exe, signed with
-# the throwaway certificate of the signing tests).
+# a signed program as its setup.exe (a copy of run_watched.exe, which has
+# no slot for a list of signed files, signed with the throwaway
+# certificate of the signing tests): each broken copy below is one problem
+# of the files, not of their signature (signed-dist-test.sh has those).
 mkdir -p "$payload/Sub/Presets"
 pki=$(dirname "$home")/signing-tests/pki
 bash "$(dirname "$0")/throwaway-pki.sh" "$pki" || fail "no throwaway certificates"
 osslsigncode sign -certs "$pki/signer-chain.pem" -key "$pki/signer.key" -h sha256 -TSA-certs "$pki/tsa-chain.pem" \
-  -TSA-key "$pki/tsa.key" -in "$distcheck" -out "$dist/setup.exe" >/dev/null 2>&1 || fail "cannot sign the sample"
+  -TSA-key "$pki/tsa.key" -in "$watcher" -out "$dist/setup.exe" >/dev/null 2>&1 || fail "cannot sign the sample"
 printf 'Quorvin Test\r\nVersion: 1.2.3\r\n' >"$files/product.txt"
 printf 'Release notes.\r\n' >"$files/readme.txt"
 printf 'Licence terms.\r\n' >"$files/eula.txt"
@@ -60,7 +62,8 @@ case $case in
   good)
     check_dist
     expect_status 0
-    expected='ok: product "Quorvin Test"
+    expected='note: setup.exe has no slot for a list of signed files: it is older than this checker, and its signature covers only itself
+ok: product "Quorvin Test"
 note: Apps & features entry: "Quorvin Test", version "1.2.3", publisher "Kestrova"
 note: payload "App Files" (Program Files application)
 note: path lengths checked under "C:\Program Files\Quorvin Test" (the installer'"'"'s default)

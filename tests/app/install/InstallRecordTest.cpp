@@ -21,9 +21,19 @@ InstallRecord Sample() {
   record.destination = "C:\\Plug-ins\\Kestrova Lumen";
   record.madeAbove = 2;
   record.folders = {"Presets", "Presets\\Deep"};
+  record.files = {{"Lumen.aex", 1234, 0, Sha256::Of("Lumen", 5)}, {"Presets\\One ffx #1.ffx", 0, 0, Sha256::Of("", 0)}};
+  return record;
+}
+
+// The sample as the first installs wrote it: XXH64 for each file.
+InstallRecord FirstFormSample() {
+  InstallRecord record = Sample();
+  record.form = RecordForm::kXxh64;
   record.files = {{"Lumen.aex", 1234, 0xef46db3751d8e999ull}, {"Presets\\One ffx #1.ffx", 0, 1}};
   return record;
 }
+
+
 
 bool Read(const std::string& bytes, InstallRecord* record, std::string* why) {
   return ReadRecord(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size(), record, why);
@@ -50,8 +60,8 @@ std::string Replaced(std::string text, const std::string& from, const std::strin
 
 TEST(InstallRecord, WhatIsWrittenReadsBackTheSame) {
   const std::string text = RecordText(Sample());
-  EXPECT_EQ(text.substr(0, 48), "qvsetup-record 1\r\nproduct 14:Kestrova Lumen\r\nver");
-  EXPECT_NE(text.find("\r\nfile 1234 ef46db3751d8e999 9:Lumen.aex\r\n"), std::string::npos);
+  EXPECT_EQ(text.substr(0, 48), "qvsetup-record 2\r\nproduct 14:Kestrova Lumen\r\nver");
+  EXPECT_NE(text.find("\r\nfile 1234 " + DigestText(Sha256::Of("Lumen", 5)) + " 9:Lumen.aex\r\n"), std::string::npos);
   InstallRecord record;
   std::string why;
   ASSERT_TRUE(Read(text, &record, &why)) << why;
@@ -67,6 +77,25 @@ TEST(InstallRecord, WhatIsWrittenReadsBackTheSame) {
   ASSERT_TRUE(Read(RecordText(fx), &record, &why)) << why;
   EXPECT_EQ(record.version, "");
   EXPECT_EQ(record.OutermostMadeFolder(), "");
+}
+
+// Records the first installs wrote stay readable, with their XXH64, and
+// are written back as they were.
+TEST(InstallRecord, TheFirstFormStaysReadable) {
+  const std::string text = RecordText(FirstFormSample());
+  EXPECT_EQ(text.substr(0, 18), "qvsetup-record 1\r\n");
+  EXPECT_NE(text.find("\r\nfile 1234 ef46db3751d8e999 9:Lumen.aex\r\n"), std::string::npos);
+  InstallRecord record;
+  std::string why;
+  ASSERT_TRUE(Read(text, &record, &why)) << why;
+  EXPECT_EQ(record.form, RecordForm::kXxh64);
+  EXPECT_EQ(record.files[0].hash, 0xef46db3751d8e999ull);
+  EXPECT_EQ(RecordText(record), text);
+  // Each form's digests only: a SHA-256 in a first-form record, or an
+  // XXH64 in a second-form one, is refused.
+  const std::string sha = DigestText(Sha256::Of("Lumen", 5));
+  EXPECT_FALSE(Read(Resealed(Replaced(text, "ef46db3751d8e999", sha)), &record, &why));
+  EXPECT_FALSE(Read(Resealed(Replaced(RecordText(Sample()), sha, "ef46db3751d8e999")), &record, &why));
 }
 
 TEST(InstallRecord, ChangedOrCutShortIsRefused) {
@@ -103,14 +132,13 @@ TEST(InstallRecord, EveryFieldIsChecked) {
       {"a malformed version", "version 5:2.1.0", "version 5:2.x.0"},
       {"more made folders than the path has", "made-above 2", "made-above 3"},
       {"a file twice, letter case aside", "9:Lumen.aex", "22:PRESETS\\ONE FFX #1.FFX"},
-      {"a hash too short", "ef46db3751d8e999", "ef46db3751d8e99"},
-      {"a hash in capitals", "ef46db3751d8e999", "EF46DB3751D8E999"},
+      {"a digest too short", "e3b0c442", "e3b0c44"},
+      {"a digest in capitals", "e3b0c442", "E3B0C442"},
       {"a size past 64 bits", "file 1234 ", "file 18446744073709551616 "},
       {"a negative size", "file 1234 ", "file -1234 "},
       {"a line of an unknown kind", "folder 7:Presets\r\n", "delete 7:Presets\r\n"},
       {"a field with more after it", "made-above 2", "made-above 2 x"},
-      {"a folder after the files", "folder 12:Presets\\Deep\r\nfile 1234 ef46db3751d8e999 9:Lumen.aex\r\n",
-       "file 1234 ef46db3751d8e999 9:Lumen.aex\r\nfolder 12:Presets\\Deep\r\n"},
+      {"a magic of a form to come", "qvsetup-record 2", "qvsetup-record 3"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
@@ -122,6 +150,11 @@ TEST(InstallRecord, EveryFieldIsChecked) {
   InstallRecord record;
   std::string why;
   EXPECT_TRUE(Read(Resealed(text), &record, &why)) << why;
+  // A folder after the files.
+  const std::string lumen = "file 1234 " + DigestText(Sha256::Of("Lumen", 5)) + " 9:Lumen.aex\r\n";
+  EXPECT_FALSE(Read(Resealed(Replaced(Replaced(text, "folder 12:Presets\\Deep\r\n", ""), lumen,
+                                      lumen + "folder 12:Presets\\Deep\r\n")),
+                    &record, &why));
 }
 
 // A Shift-JIS name whose trail byte is 0x5C ("\") is one name, not two.
@@ -129,7 +162,7 @@ bool ShiftJisLead(uint8_t byte) { return (byte >= 0x81 && byte <= 0x9F) || (byte
 
 TEST(InstallRecord, NamesAreCheckedByTheCodePagesRule) {
   InstallRecord sample = Sample();
-  sample.files = {{"\x95\x5c.aex", 1, 2}};
+  sample.files = {{"\x95\x5c.aex", 1, 0, Sha256::Of("x", 1)}};
   const std::string text = RecordText(sample);
   InstallRecord record;
   std::string why;

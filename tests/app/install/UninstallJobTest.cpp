@@ -11,6 +11,7 @@
 
 #include "app/install/InstallRecord.h"
 #include "common/ContentHash.h"
+#include "common/Sha256.h"
 #include "tests/app/Scratch.h"
 
 namespace {
@@ -34,8 +35,10 @@ protected:
     }
     for (const auto& file : files) {
       Put("made/P/" + file.first, file.second);
+      // Both digests: the record is good in either form.
       record.files.push_back({Windows(file.first), file.second.size(),
-                              ContentHash::Of(file.second.data(), file.second.size())});
+                              ContentHash::Of(file.second.data(), file.second.size()),
+                              Sha256::Of(file.second.data(), file.second.size())});
     }
     return record;
   }
@@ -98,6 +101,21 @@ TEST_F(UninstallJobTest, NothingIsRemovedThroughALink) {
   EXPECT_EQ(outcome.files, 0u);
   EXPECT_EQ(Get("elsewhere/b.txt"), "beta");
   RunUnixShell("rm -f '" + UnixPath(Path("made/P/Sub")) + "'");
+}
+
+// Each record is checked by its own form's digest: with b.txt's XXH64
+// alone made wrong, a first-form record keeps it and a second-form one
+// (whose SHA-256 still matches) removes it.
+TEST_F(UninstallJobTest, EachRecordFormIsCheckedByItsOwnDigest) {
+  for (RecordForm form : {RecordForm::kXxh64, RecordForm::kSha256}) {
+    InstallRecord record = Installed({{"a.txt", "alpha"}, {"b.txt", "beta"}}, {});
+    record.form = form;
+    record.files[1].hash ^= 1;
+    const RemovalOutcome outcome = RemoveInstalledFiles(record, nullptr);
+    ASSERT_TRUE(outcome.removed) << outcome.failure.reason;
+    EXPECT_EQ(outcome.kept, form == RecordForm::kXxh64 ? std::vector<std::string>{"b.txt"} : std::vector<std::string>{});
+    RunUnixShell("rm -rf '" + UnixPath(Path("made")) + "'");
+  }
 }
 
 // An upgrade leaves the new payload's paths to the copy, letter case aside.

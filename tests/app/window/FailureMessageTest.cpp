@@ -17,6 +17,9 @@ TEST(FailureMessage, EachCauseFirstThenWhatToDo) {
   space.volume = "C:\\";
   space.bytesNeeded = 21196800;
   space.bytesFree = 1258291;
+  InstallFailure signedFile = Failure("D:\\Setup\\install files\\AE Files\\a.aex", 13,
+                                     "\"AE Files\\a.aex\" was changed after the distribution was signed");
+  signedFile.distributionChanged = true;
   const bool preFlight = false, copying = true;
   const struct {
     const char* name;
@@ -44,6 +47,9 @@ TEST(FailureMessage, EachCauseFirstThenWhatToDo) {
        "The installer's own files are damaged or have changed: D:\\Setup\\install files\\AE Files\\a.aex: the "
        "payload changed while it was being copied: the file grew.",
        "Download the installer again, or ask its maker for a new copy."},
+      {"a signed file changed, even while copying", signedFile, copying,
+       "\"AE Files\\a.aex\" was changed after the distribution was signed.",
+       "This copy of the installer cannot be trusted: download it again from its publisher."},
       {"another install", Failure("C:\\Plug-ins\\Tools", 170, "another installation into this folder is running"),
        preFlight, "Another installation into C:\\Plug-ins\\Tools is running.",
        "Wait until it has finished, then click Install again."},
