@@ -15,6 +15,7 @@
 #include "app/install/InstallTransaction.h"
 #include "app/install/InstallProgress.h"
 #include "app/install/PathNames.h"
+#include "app/install/Stopwatch.h"
 
 namespace {
 
@@ -139,12 +140,15 @@ bool OpenSource(AFile& in, const std::string& path, const uint64_t* expected, ui
       return Fail(failure, path, error, std::string(kPayloadChanged) + ": the file is gone");
     return Fail(failure, path, error);
   }
+  // Not GetFileInformationByHandle, which asks the volume for its serial
+  // number each time: under Wine that costs more than the rest of a small
+  // file's copy.
   if (!in.Size(size)) return Fail(failure, path, in.Error());
+  if (!GetFileTime(in.handle, nullptr, nullptr, written)) return Fail(failure, path, GetLastError());
   if (expected && *size != *expected)
     return Fail(failure, path, ERROR_INVALID_DATA,
                 std::string(kPayloadChanged) + ": the file has " + FormatCount(*size) + " bytes where it had " +
                     FormatCount(*expected));
-  if (!GetFileTime(in.handle, nullptr, nullptr, written)) return Fail(failure, path, GetLastError());
   return true;
 }
 
@@ -175,12 +179,35 @@ public:
   bool IsOpen() const { return file.IsOpen(); }
   bool Open(InstallFailure* failure) { return transaction.OpenStagingFile(index, &file, failure); }
   AFile& Contents() { return file.Contents(); }
-  bool Place(InstallFailure* failure) { return transaction.PlaceFile(std::move(file), failure); }
+  bool Place(bool replaceable, InstallFailure* failure) {
+    return transaction.PlaceFile(std::move(file), failure, replaceable);
+  }
 
 private:
   InstallTransaction& transaction;
   uint32_t index;
   StagedFile file;
+};
+
+// The file an install replaces, opened to be compared with the source. It
+// is opened for deletion too where it can be: then nothing holds it that
+// would keep it from being replaced (a program that shares it without
+// deletion, as a host that has a plug-in loaded does), and the transaction
+// need not ask again. Where it cannot be, it is opened for reading alone,
+// shared with readers, and the transaction asks when it replaces it. A
+// file that cannot be opened at all is not compared.
+struct FileThere {
+  AFile file;
+  bool replaceable = false;  // opened for deletion: nothing held it
+  uint64_t size = 0;
+
+  FileThere(const std::string& path) : file(path.c_str()) {}
+  bool Open() {
+    file.handle = CreateFileW(LongPath(file.name).c_str(), GENERIC_READ | DELETE, FILE_SHARE_READ | FILE_SHARE_DELETE,
+                              nullptr, OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
+    replaceable = file.handle != INVALID_HANDLE_VALUE;
+    return (replaceable || file.OpenRead()) && file.Size(&size);
+  }
 };
 
 // Copies the first count bytes of the file there, which equal the
@@ -198,12 +225,113 @@ bool CopyEqualPart(AFile& there, AFile& out, uint64_t count, char* buffer, uint3
   return true;
 }
 
+// SHA-256 of a large file on a thread of its own, while the copy reads and
+// writes its next pieces: the two cores share the work, and the hash costs
+// the copy little time. The copy fills the pieces of a ring in turn and
+// hands each over; the thread hashes them in order and gives them back.
+// Small files are hashed in line: a hand-over costs more than their hash.
+class PieceHasher {
+public:
+  // Files of this size and more are hashed on the thread.
+  static constexpr uint64_t kThreshold = 4u << 20;
+
+  PieceHasher() {
+    InitializeSRWLock(&lock);
+    InitializeConditionVariable(&changed);
+  }
+  ~PieceHasher() {
+    if (!thread) return;
+    Begin();
+    AcquireSRWLockExclusive(&lock);
+    quit = true;
+    WakeAllConditionVariable(&changed);
+    ReleaseSRWLockExclusive(&lock);
+    WaitForSingleObject(thread, INFINITE);
+    CloseHandle(thread);
+  }
+  PieceHasher(const PieceHasher&) = delete;
+  PieceHasher& operator=(const PieceHasher&) = delete;
+
+  // Starts a file: whatever was handed over before is hashed and dropped.
+  // False when the thread or its memory cannot be had: the caller hashes
+  // in line.
+  bool Begin() {
+    if (!thread && !Start()) return false;
+    AcquireSRWLockExclusive(&lock);
+    while (hashed != handed) SleepConditionVariableSRW(&changed, &lock, INFINITE, 0);
+    hash = Sha256();
+    ReleaseSRWLockExclusive(&lock);
+    return true;
+  }
+  // The next piece to fill, once the thread has given it back.
+  char* Next() {
+    AcquireSRWLockExclusive(&lock);
+    while (handed - hashed == kPieces) SleepConditionVariableSRW(&changed, &lock, INFINITE, 0);
+    ReleaseSRWLockExclusive(&lock);
+    return pieces.get() + (handed % kPieces) * kCopyChunkSize;
+  }
+  // Hands the piece Next gave, filled with size bytes, to the thread.
+  void Hand(uint32_t size) {
+    AcquireSRWLockExclusive(&lock);
+    sizes[handed % kPieces] = size;
+    ++handed;
+    WakeAllConditionVariable(&changed);
+    ReleaseSRWLockExclusive(&lock);
+  }
+  // The digest of every piece handed over since Begin.
+  Sha256Digest Finish() {
+    AcquireSRWLockExclusive(&lock);
+    while (hashed != handed) SleepConditionVariableSRW(&changed, &lock, INFINITE, 0);
+    ReleaseSRWLockExclusive(&lock);
+    return hash.Finish();
+  }
+
+private:
+  static constexpr uint64_t kPieces = 16;
+
+  bool Start() {
+    pieces.reset(new (std::nothrow) char[kPieces * kCopyChunkSize]);
+    if (!pieces) return false;
+    thread = CreateThread(nullptr, 0, Run, this, 0, nullptr);
+    return thread != nullptr;
+  }
+  static DWORD WINAPI Run(void* self) {
+    auto& hasher = *static_cast<PieceHasher*>(self);
+    AcquireSRWLockExclusive(&hasher.lock);
+    for (;;) {
+      while (hasher.hashed == hasher.handed && !hasher.quit)
+        SleepConditionVariableSRW(&hasher.changed, &hasher.lock, INFINITE, 0);
+      if (hasher.hashed == hasher.handed) break;
+      const uint64_t at = hasher.hashed % kPieces;
+      ReleaseSRWLockExclusive(&hasher.lock);
+      // The piece is the thread's alone until it is counted hashed.
+      hasher.hash.Add(hasher.pieces.get() + at * kCopyChunkSize, hasher.sizes[at]);
+      AcquireSRWLockExclusive(&hasher.lock);
+      ++hasher.hashed;
+      WakeAllConditionVariable(&hasher.changed);
+    }
+    ReleaseSRWLockExclusive(&hasher.lock);
+    return 0;
+  }
+
+  SRWLOCK lock;
+  CONDITION_VARIABLE changed;
+  HANDLE thread = nullptr;             // owned
+  std::unique_ptr<char[]> pieces;      // kPieces pieces of kCopyChunkSize bytes
+  uint32_t sizes[kPieces] = {};
+  uint64_t handed = 0, hashed = 0;     // pieces handed over and hashed, counted from the first
+  bool quit = false;
+  Sha256 hash;                         // the thread's while pieces are handed over
+};
+
 // Copies one file into its place in one pass over its bytes (CopyPayload).
 // *digest receives the SHA-256 of its bytes when asked for, and must equal
 // *expected when that is given.
 bool CopyIntoPlace(const FileCopy& file, InstallTransaction& transaction, const std::wstring& resolvedSource,
                    const std::string& root, bool replaces, const std::atomic<bool>* stop, uint64_t* copied,
-                   const Sha256Digest* expected, Sha256Digest* digest, InstallFailure* failure) {
+                   const Sha256Digest* expected, Sha256Digest* digest, PieceHasher& hasher, CopyTimes& times,
+                   InstallFailure* failure) {
+  Stopwatch watch;
   AFile in(file.from.c_str());
   uint64_t size = 0;
   FILETIME written;
@@ -220,47 +348,56 @@ bool CopyIntoPlace(const FileCopy& file, InstallTransaction& transaction, const 
   // holds them all it is left as it is (a re-install of an unchanged
   // payload is a reading of both). One that cannot be opened for reading
   // (one in use for writing) is replaced, which tells the real cause.
-  AFile there(file.to.c_str());
-  uint64_t thereSize = 0;
-  bool same = replaces && there.OpenRead() && there.Size(&thereSize) && thereSize == size;
-  if (replaces && !same) there.Close();
+  FileThere there(file.to);
+  bool same = replaces && there.Open() && there.size == size;
+  const bool replaceable = there.replaceable;
+  if (replaces && !same) there.file.Close();
+  times.opening += watch.Lap();
+  const bool hashing = digest || expected;
+  // A large file is hashed on the hasher's thread, from its pieces.
+  const bool handing = hashing && size >= PieceHasher::kThreshold && hasher.Begin();
   const uint32_t piece = static_cast<uint32_t>(std::min<uint64_t>(std::max<uint64_t>(size, 1), kCopyChunkSize));
-  std::unique_ptr<char[]> ours(new (std::nothrow) char[piece]);
+  std::unique_ptr<char[]> own(handing ? nullptr : new (std::nothrow) char[piece]);
   std::unique_ptr<char[]> theirs(same ? new (std::nothrow) char[piece] : nullptr);
-  if (!ours || (same && !theirs)) return Fail(failure, file.from, ERROR_NOT_ENOUGH_MEMORY);
+  if ((!handing && !own) || (same && !theirs)) return Fail(failure, file.from, ERROR_NOT_ENOUGH_MEMORY);
   Staging staging(transaction, file.index);
   if (!same && !staging.Open(failure)) return FailMaking(failure, file.to, root);
-  const bool hashing = digest || expected;
+  times.staging += watch.Lap();
   Sha256 hash;
+  // The source is opened sharing only with readers: no one can write it
+  // while it is open, so it ends where its size said.
   for (uint64_t done = 0; done < size;) {
     if (stop && stop->load()) return Fail(failure, file.to, ERROR_CANCELLED, "the install was stopped");
     const uint32_t want = static_cast<uint32_t>(std::min<uint64_t>(size - done, piece));
-    if (!in.ReadWhole(ours.get(), want))
+    char* ours = handing ? hasher.Next() : own.get();
+    if (!in.ReadWhole(ours, want))
       return Fail(failure, file.from, in.Error(),
                   in.Error() == ERROR_HANDLE_EOF ? std::string(kPayloadChanged) + ": the file ended after " +
                                                        FormatCount(done) + " of its " + FormatCount(size) + " bytes"
                                                  : "");
-    if (hashing) hash.Add(ours.get(), want);
+    if (handing)
+      hasher.Hand(want);
+    else if (hashing)
+      hash.Add(ours, want);
     if (same) {
-      if (there.ReadWhole(theirs.get(), want) && std::memcmp(ours.get(), theirs.get(), want) == 0) {
+      if (there.file.ReadWhole(theirs.get(), want) && std::memcmp(ours, theirs.get(), want) == 0) {
         done += want;
         continue;
       }
       // The first difference: the staged copy takes the equal part from
       // the file there, and the rest from the source.
       same = false;
+      times.reading += watch.Lap();
       if (!staging.Open(failure)) return FailMaking(failure, file.to, root);
-      if (!CopyEqualPart(there, staging.Contents(), done, theirs.get(), piece, file, failure)) return false;
-      there.Close();
+      times.staging += watch.Lap();
+      if (!CopyEqualPart(there.file, staging.Contents(), done, theirs.get(), piece, file, failure)) return false;
+      there.file.Close();
     }
-    if (!staging.Contents().Write(ours.get(), want)) return Fail(failure, file.to, staging.Contents().Error());
+    if (!staging.Contents().Write(ours, want)) return Fail(failure, file.to, staging.Contents().Error());
     done += want;
   }
-  there.Close();
-  uint32_t more = 0;
-  if (!in.Read(ours.get(), 1, &more)) return Fail(failure, file.from, in.Error());
-  if (more != 0) return Fail(failure, file.from, ERROR_INVALID_DATA, std::string(kPayloadChanged) + ": the file grew");
-  const Sha256Digest found = hashing ? hash.Finish() : Sha256Digest{};
+  there.file.Close();
+  const Sha256Digest found = handing ? hasher.Finish() : hashing ? hash.Finish() : Sha256Digest{};
   if (digest) *digest = found;
   if (expected && found != *expected) {
     *failure = MakeFailure(file.from, ERROR_INVALID_DATA, kSignedFileChanged);
@@ -268,9 +405,12 @@ bool CopyIntoPlace(const FileCopy& file, InstallTransaction& transaction, const 
     return false;
   }
   *copied = size;
+  times.reading += watch.Lap();
   if (same) return true;
   if (!SetFileTime(staging.Contents().handle, nullptr, nullptr, &written)) return Fail(failure, file.to, GetLastError());
-  return staging.Place(failure);
+  const bool placed = staging.Place(replaceable, failure);
+  times.placing += watch.Lap();
+  return placed;
 }
 
 // The journal's plan of a copy: every entry that changes the disk.
@@ -345,13 +485,15 @@ bool PlanCopy(const Payload& payload, const std::string& destination, CopyPlan* 
 bool CopyPayload(const Payload& payload, const CopyPlan& plan, const std::string& source,
                  const std::string& destination, InstallTransaction& transaction, CopyTally* tally,
                  CopyObserver* observer, const std::atomic<bool>* stop, InstallFailure* failure,
-                 const std::vector<JournalEntry>* removals, CopyDigests* digests) {
+                 const std::vector<JournalEntry>* removals, CopyDigests* digests, CopyTimes* times) {
+  CopyTimes spent;
   std::vector<JournalEntry> steps = JournalPlanOf(payload, plan);
   if (removals) steps.insert(steps.end(), removals->begin(), removals->end());
   if (!transaction.Begin(plan.makeFirst, std::move(steps), failure))
     return FailMaking(failure, failure->path, plan.existingFolder);
   if (digests) digests->found.assign(payload.entries.size(), Sha256Digest{});
   const bool checked = digests && !digests->expected.empty();
+  PieceHasher hasher;
   // Where the payload folder really lies: each file opened must lie there,
   // by the path the walk found.
   const std::wstring resolvedSource = ResolvedPathOf(LongPath(source));
@@ -372,8 +514,10 @@ bool CopyPayload(const Payload& payload, const CopyPlan& plan, const std::string
       case CopyAction::kReplaceFile:
         if (!CopyIntoPlace(file, transaction, resolvedSource, destination, plan.actions[i] == CopyAction::kReplaceFile,
                            stop, &copied, checked ? digests->expected[i] : nullptr,
-                           digests ? &digests->found[i] : nullptr, failure))
+                           digests ? &digests->found[i] : nullptr, hasher, spent, failure)) {
+          if (times) *times = spent;
           return false;
+        }
         ++placed.files;
         placed.bytes += copied;
         if (tally) *tally = placed;
@@ -381,6 +525,7 @@ bool CopyPayload(const Payload& payload, const CopyPlan& plan, const std::string
         break;
     }
   }
+  if (times) *times = spent;
   // The walk counted as it went; the copy counts what it placed. Entries
   // skipped or placed twice would show here.
   if (placed.files != payload.files || placed.bytes != payload.bytes)

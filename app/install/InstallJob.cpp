@@ -20,6 +20,7 @@
 #include "app/install/UninstallJob.h"
 #include "app/install/PayloadRules.h"
 #include "app/install/QuietErrorMode.h"
+#include "app/install/Stopwatch.h"
 #include "app/install/VolumeLimits.h"
 #include "common/AnsiText.h"
 
@@ -43,13 +44,6 @@ private:
   CopyObserver* observer;  // not owned
   InstallLog* log;         // not owned
 };
-
-double SecondsSince(const LARGE_INTEGER& start) {
-  LARGE_INTEGER now, frequency;
-  QueryPerformanceCounter(&now);
-  QueryPerformanceFrequency(&frequency);
-  return double(now.QuadPart - start.QuadPart) / double(frequency.QuadPart);
-}
 
 std::string Bytes(uint64_t n) { return FormatCount(n) + (n == 1 ? " byte" : " bytes"); }
 
@@ -287,6 +281,8 @@ void InstallInto(const InstallJob& job, const std::string& location, const std::
   const std::atomic<bool>* stop = job.stop;
   InstallFailure& failure = outcome->failure;
   const auto failed = [&] { reports->CopyFailed(failure); };
+  Stopwatch watch;
+  InstallTimes times;
   InstallLock lock;
   if (!lock.Take(destination, &failure) || !RecoverInterruptedInstalls(destination, log, &failure)) return failed();
   Payload payload;
@@ -309,13 +305,19 @@ void InstallInto(const InstallJob& job, const std::string& location, const std::
       !CheckVolume(plan.existingFolder, destination, payload, log, &failure))
     return failed();
   log->Flush();
+  times.checks = watch.Lap();
   outcome->copyBegan = true;
   if (observer) observer->TotalsCounted({payload.files, payload.bytes});
 
   InstallTransaction transaction(destination);
   const bool hashing = job.registers || !digests.expected.empty();
+  CopyTimes copyTimes;
   bool copied = CopyPayload(payload, plan, source, destination, transaction, &outcome->copied, reports, stop, &failure,
-                            &earlier.removals.steps, hashing ? &digests : nullptr);
+                            &earlier.removals.steps, hashing ? &digests : nullptr, &copyTimes);
+  times.opening = copyTimes.opening;
+  times.reading = copyTimes.reading;
+  times.staging = copyTimes.staging;
+  times.placing = copyTimes.placing;
   outcome->distributionChanged = failure.distributionChanged;
   if (outcome->distributionChanged) {
     // Told as the list's other changes are: by its path in "install files".
@@ -332,11 +334,15 @@ void InstallInto(const InstallJob& job, const std::string& location, const std::
   // The new record and uninstaller are written before the commit, so that
   // an install that cannot keep its record is undone.
   std::unique_ptr<Registration> registration;
+  watch.Lap();
   if (copied && job.registers) {
     registration = std::make_unique<Registration>(job.productName);
     copied = registration->Prepare(RecordOf(job, location, destination, payload, plan, digests.found, earlier), &failure);
   }
+  times.record = watch.Lap();
   if (copied && transaction.Commit(&outcome->leftovers, &failure)) {
+    times.commit = watch.Lap();
+    log->Line(LogTimingLine(times));
     if (registration) {
       registration->Publish(&outcome->leftovers);
       log->Line(LogField("registered", registration->Place().uninstaller));
@@ -377,8 +383,7 @@ private:
 
 InstallOutcome RunInstallJob(const InstallJob& job, InstallObserver* observer, InstallLog* log) {
   QuietErrorMode quiet;
-  LARGE_INTEGER start;
-  QueryPerformanceCounter(&start);
+  const Stopwatch start;
   InstallLog noLog;
   if (!log) log = &noLog;
   const bool ownBlock = log->BeginBlock();
@@ -405,7 +410,7 @@ InstallOutcome RunInstallJob(const InstallJob& job, InstallObserver* observer, I
   }
   else
     reports.CopyFailed(outcome.failure);
-  log->Line(LogResultLine(outcome.installed, outcome.copied.files, outcome.copied.bytes, SecondsSince(start)));
+  log->Line(LogResultLine(outcome.installed, outcome.copied.files, outcome.copied.bytes, start.Seconds()));
   if (ownBlock) log->EndBlock();
   log->Flush();
   return outcome;

@@ -80,3 +80,15 @@ std::string OneLineMessage(const char* text) {
   }
   return line;
 }
+
+std::string LogTimingLine(const InstallTimes& times) {
+  const auto seconds = [](double value) {
+    char text[32];
+    std::snprintf(text, sizeof text, "%.2f s", value);
+    return std::string(text);
+  };
+  return "timing: checks " + seconds(times.checks) + "; copy: opening files " + seconds(times.opening) +
+         ", reading, comparing, hashing and writing " + seconds(times.reading) + ", staging " +
+         seconds(times.staging) + ", placing " + seconds(times.placing) + "; record " + seconds(times.record) +
+         "; commit " + seconds(times.commit);
+}

@@ -164,7 +164,7 @@ void InstallTransaction::DiscardStagingFile(StagedFile file) {
   SetFileInformationByHandle(file.Contents().handle, FileDispositionInfo, &dispose, sizeof dispose);
 }
 
-bool InstallTransaction::PlaceFile(StagedFile file, InstallFailure* failure) {
+bool InstallTransaction::PlaceFile(StagedFile file, InstallFailure* failure, bool replaceable) {
   const JournalEntry* entry = Entry(file.index);
   if (finished || !file.IsOpen() || !entry ||
       (entry->step != JournalStep::kNewFile && entry->step != JournalStep::kReplaceFile))
@@ -176,21 +176,21 @@ bool InstallTransaction::PlaceFile(StagedFile file, InstallFailure* failure) {
   const auto fail = [&](const std::string& path, DWORD error) { return Fail(failure, path, error); };
   // Found before a second name is made: on a file in use even that name
   // could not be removed again.
-  if (replaces)
+  if (replaces && !replaceable)
     if (const DWORD error = ReplaceableError(target)) return fail(target, error);
   if (!Announce(index, failure)) return false;
   bool linked = false;
   if (replaces) {
-    const std::wstring folder = BackupFolderPath(staging, index), backup = BackupPath(staging, index);
-    if (!CreateDirectoryW(folder.c_str(), nullptr) && GetLastError() != ERROR_ALREADY_EXISTS)
-      return fail(ShownPath(folder), GetLastError());
+    const std::wstring backup = BackupPath(staging, index);
+    if (!MakeBackupFolder(index, failure)) return false;
     linked = backups == Backups::kHardLink && CreateHardLinkW(backup.c_str(), place.c_str(), nullptr) != 0;
     if (!linked && !MoveFileExW(place.c_str(), backup.c_str(), 0))
       return fail(target, ReplaceError(GetLastError(), target));
     // A read-only file cannot be replaced; the attribute is the file's, so
-    // its earlier version, and it comes back with it.
-    const DWORD attributes = GetFileAttributesW(place.c_str());
-    if (linked && attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY) &&
+    // its earlier version, and it comes back with it. The plan has its
+    // attributes; one made read-only since fails the rename, and is told.
+    const DWORD attributes = entry->attributes;
+    if (linked && (attributes & FILE_ATTRIBUTE_READONLY) &&
         !SetFileAttributesW(place.c_str(), attributes & ~FILE_ATTRIBUTE_READONLY))
       return fail(target, GetLastError());
   }
@@ -207,13 +207,23 @@ bool InstallTransaction::RemoveFile(uint32_t index, InstallFailure* failure) {
   const std::string target = root + "\\" + entry->path;
   if (const DWORD error = ReplaceableError(target)) return Fail(failure, target, error);
   if (!Announce(index, failure)) return false;
-  const std::wstring folder = BackupFolderPath(staging, index);
-  if (!CreateDirectoryW(folder.c_str(), nullptr) && GetLastError() != ERROR_ALREADY_EXISTS)
-    return Fail(failure, ShownPath(folder), GetLastError());
+  if (!MakeBackupFolder(index, failure)) return false;
   // A rename keeps the file whole, with its times and attributes, for
   // the undo; a read-only file may be renamed.
   if (!MoveFileExW(LongPath(target).c_str(), BackupPath(staging, index).c_str(), 0))
     return Fail(failure, target, ReplaceError(GetLastError(), target));
+  return true;
+}
+
+bool InstallTransaction::MakeBackupFolder(uint32_t index, InstallFailure* failure) {
+  // Each folder is made once: the next files' backups know it is there.
+  const size_t number = BackupFolderNumber(index);
+  if (number < backupFolders.size() && backupFolders[number]) return true;
+  const std::wstring folder = BackupFolderPath(staging, index);
+  if (!CreateDirectoryW(folder.c_str(), nullptr) && GetLastError() != ERROR_ALREADY_EXISTS)
+    return Fail(failure, ShownPath(folder), GetLastError());
+  if (number >= backupFolders.size()) backupFolders.resize(number + 1);
+  backupFolders[number] = true;
   return true;
 }
 

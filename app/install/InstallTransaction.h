@@ -90,8 +90,9 @@ public:
   bool OpenStagingFile(uint32_t index, StagedFile* file, InstallFailure* failure);
   // Moves a staging file into its entry's place (replacing the file there
   // when the plan says so) and closes it. On failure what the step did is
-  // left for Rollback.
-  bool PlaceFile(StagedFile file, InstallFailure* failure);
+  // left for Rollback. replaceable: the caller has just opened the file it
+  // replaces for deletion, so nothing holds it, and it is not asked again.
+  bool PlaceFile(StagedFile file, InstallFailure* failure, bool replaceable = false);
   // Deletes a staging file that will not be placed.
   void DiscardStagingFile(StagedFile file);
   // Removes the file of entry index (a kRemoveFile entry): it is moved
@@ -118,11 +119,14 @@ private:
   bool MakeStaging(InstallFailure* failure);
   bool Write(const std::string& lines, bool flush, InstallFailure* failure);
   bool Announce(uint32_t index, InstallFailure* failure);
+  // The folder entry index's earlier version is kept in.
+  bool MakeBackupFolder(uint32_t index, InstallFailure* failure);
   void CloseJournal();
 
   const std::string root;
   const Backups backups;
   std::wstring staging;           // long path; empty until made
+  std::vector<bool> backupFolders;  // by BackupFolderPath's number: made
   HANDLE journalFile = INVALID_HANDLE_VALUE;  // owned
   Journal journal;                // what the journal on disk says, kept in memory
   bool finished = true;           // nothing to undo: before Begin, or after Commit or Rollback

@@ -131,8 +131,10 @@ std::wstring StagingFilePath(const std::wstring& staging, uint32_t index) {
   return staging + L"\\t" + std::to_wstring(index);
 }
 
+size_t BackupFolderNumber(uint32_t index) { return index / kBackupsPerFolder; }
+
 std::wstring BackupFolderPath(const std::wstring& staging, uint32_t index) {
-  return staging + L"\\b" + std::to_wstring(index / kBackupsPerFolder);
+  return staging + L"\\b" + std::to_wstring(BackupFolderNumber(index));
 }
 
 std::wstring BackupPath(const std::wstring& staging, uint32_t index) {

@@ -33,6 +33,8 @@ extern const char kStagingPrefix[];
 std::wstring StagingJournalPath(const std::wstring& staging);
 std::wstring StagingFilePath(const std::wstring& staging, uint32_t index);
 std::wstring BackupFolderPath(const std::wstring& staging, uint32_t index);
+// k of the folder "b<k>" that entry index's earlier version goes in.
+size_t BackupFolderNumber(uint32_t index);
 std::wstring BackupPath(const std::wstring& staging, uint32_t index);
 
 // What an undo did.

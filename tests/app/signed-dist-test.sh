@@ -29,10 +29,16 @@ product="Kestrova Signed $case"
 # The sample with the case's product, signed (or not, with "unsigned").
 QV_SETUP_EXE=$setup "$top/scripts/make-dist" "$dist" >/dev/null 2>&1 || fail "make-dist failed"
 printf '%s\r\nVersion: 1.0.0\r\n' "$product" >"$files/product.txt"
+covered="10 files and 3 folders"
+if [ "$case" = during ]; then
+  # A large first file, copied for long enough to change a later one.
+  head -c $((256 << 20)) /dev/zero >"$files/AE Files/Big.bin"
+  covered="11 files and 3 folders"
+fi
 if [ "$case" != unsigned ]; then
   out=$("$top/scripts/sign-dist" "$dist" --pkcs12 "$pki/signer.p12" --pass-file "$pki/password" \
         --ca "$pki/root.pem" 2>&1) || fail "sign-dist failed"
-  grep -qF 'its signature covers 10 files and 3 folders of "install files"' <<<"$out" || fail "sign-dist's count"
+  grep -qF "its signature covers $covered of \"install files\"" <<<"$out" || fail "sign-dist's count"
 fi
 before=$(cd "$place" && find . | sort)
 
@@ -139,6 +145,33 @@ case $case in
     expect_log "exit status: 7"
     grep -q "product: " "$log" && fail "the product of a changed distribution was read"
     expect_refused "changed: \"$name\" was changed" "\"$name\" was changed after the distribution was signed"
+    ;;
+  during)
+    # A preset changed while the install copies the large file before it
+    # (files of a folder go before its sub-folders): it was checked by
+    # nothing yet, and is found as it is copied; the whole install is
+    # undone. A run that ends before the change is made is tried again.
+    cp "$payload/Presets/Neon Rain.ffx" "$work/keep.ffx"
+    for attempt in 1 2 3; do
+      rm -f "$log"
+      cp "$work/keep.ffx" "$payload/Presets/Neon Rain.ffx"
+      (QV_CHILD_COMMAND_LINE="\"$(winpath "$dist/setup.exe")\" /S /LOG=\"$(winpath "$log")\" /D=$(winpath "$place")" \
+        "$rig" --home "$home" "$watcher" >"$work/run.out" 2>&1; echo $? >"$work/run.status") &
+      for _ in $(seq 2000); do
+        compgen -G "$place/$product/.qvsetup-*/t*" >/dev/null && break
+        sleep 0.005
+      done
+      printf 'X' | dd of="$payload/Presets/Neon Rain.ffx" bs=1 seek=3 conv=notrunc 2>/dev/null
+      wait
+      status=$(cat "$work/run.status")
+      out=$(cat "$work/run.out")
+      [ "$status" -eq 0 ] && { rm -rf "$place/$product"; continue; }
+      break
+    done
+    expect_status 7
+    expect_nothing_written
+    expect_log 'Neon Rain.ffx: "AE Files\Presets\Neon Rain.ffx" was changed after the distribution was signed'
+    expect_log "undone: "
     ;;
   list-changed)
     # The list itself, another file's digest written into it.

@@ -69,6 +69,78 @@ protected:
   }
 };
 
+// One pass over each source byte: the file placed, the digest of what was
+// placed, and the check against the expected digest agree, for small files
+// (hashed in line) and large ones (hashed on the hasher's thread), into an
+// empty place, over the same bytes (left as they are) and over bytes that
+// differ from some point on (the staged copy takes the equal part from the
+// file there).
+TEST_F(CopyEngineTest, EachByteIsReadOnceForTheCopyAndItsDigest) {
+  const size_t kLarge = 4u << 20;
+  const struct {
+    const char* what;
+    size_t size;
+    long firstDifference;  // in the file already there: -1 none there, size: the same bytes
+  } cases[] = {
+      {"empty, new", 0, -1},
+      {"empty, the same there", 0, 0},
+      {"one piece, new", 65536, -1},
+      {"one piece and a byte, differing in the last", 65537, 65536},
+      {"large, new", kLarge + 65536 + 3, -1},
+      {"large, the same there", kLarge, static_cast<long>(kLarge)},
+      {"large, differing at the first byte", kLarge, 0},
+      {"large, differing in its third piece", kLarge + 1, 2 * 65536 + 100},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    std::error_code ignored;
+    fs::remove_all(Path("src"), ignored);
+    fs::remove_all(Path("dst"), ignored);
+    const std::string bytes = Pattern(c.size);
+    Put("src/a.bin", bytes);
+    Put("src/b.txt", "small");
+    MakeFolder("dst");
+    if (c.firstDifference >= 0) {
+      std::string there = bytes;
+      if (static_cast<size_t>(c.firstDifference) < there.size()) there[c.firstDifference] ^= 0x5A;
+      Put("dst/a.bin", there);
+    }
+    Payload payload;
+    InstallFailure failure;
+    CopyPlan plan;
+    ASSERT_TRUE(WalkPayload(Path("src").c_str(), Path("dst").c_str(), &payload, [](const PayloadProblem&) { return false; }));
+    ASSERT_TRUE(PlanCopy(payload, Path("dst"), &plan, &failure));
+    const Sha256Digest sha = Sha256::Of(bytes.data(), bytes.size()), small = Sha256::Of("small", 5);
+    for (bool right : {false, true}) {
+      // First with a wrong digest expected of a.bin: nothing is placed.
+      const std::string before = TreeSnapshot("dst");
+      Sha256Digest wrong = sha;
+      wrong[31] ^= 1;
+      CopyDigests digests;
+      for (const PayloadEntry& entry : payload.entries)
+        digests.expected.push_back(entry.path == "a.bin" ? (right ? &sha : &wrong) : &small);
+      InstallTransaction transaction(Path("dst"));
+      const bool copied =
+          CopyPayload(payload, plan, Path("src"), Path("dst"), transaction, nullptr, nullptr, nullptr, &failure, nullptr,
+                      &digests);
+      ASSERT_EQ(copied, right) << failure.reason;
+      std::vector<InstallFailure> leftovers;
+      if (!right) {
+        EXPECT_TRUE(failure.distributionChanged);
+        EXPECT_EQ(failure.path, Path("src/a.bin"));
+        transaction.Rollback(&leftovers);
+        EXPECT_EQ(TreeSnapshot("dst"), before);
+        continue;
+      }
+      ASSERT_TRUE(transaction.Commit(&leftovers, &failure)) << failure.reason;
+      for (size_t i = 0; i < payload.entries.size(); ++i)
+        EXPECT_EQ(digests.found[i], payload.entries[i].path == "a.bin" ? sha : small);
+      EXPECT_EQ(Get("dst/a.bin"), bytes);
+      EXPECT_EQ(Get("dst/b.txt"), "small");
+    }
+  }
+}
+
 TEST_F(CopyEngineTest, CopiesFilesAndFoldersButNothingNamedWithADot) {
   Put("src/a.txt", "alpha");
   Put("src/.hidden", "no");
