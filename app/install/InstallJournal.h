@@ -20,6 +20,30 @@
 // step; an "S" line is written before each step. A line cut short by the
 // process's end is ignored: the step it announces never began.
 //
+// The rules every install keeps, on which recovery relies; the code names
+// them where it keeps them ("journal rule 3"):
+//
+//   1. Nothing in the install folder changes before the whole plan is in
+//      the journal and on the disk.
+//   2. Each step is announced by its "S" line before it is taken: a step
+//      without one never began.
+//   3. No file in place is opened for writing. New contents are written
+//      to a staging file and only a whole one is renamed into place; the
+//      file it replaces keeps a second name (or is moved) in the staging
+//      folder, and a removed file is moved there, until the commit.
+//   4. The new install record and uninstaller are written and flushed
+//      beside the ones in force before the commit, so that an install
+//      that cannot keep its record is undone.
+//   5. Everything the commit makes permanent is on the disk before the
+//      commit line is written: each placed file is flushed (FileFlusher.h)
+//      and the line itself is flushed. Folders and renames are the
+//      volume's metadata, which the file system logs in order (NTFS; ext4
+//      under Wine): the flush of the journal puts them on the disk too.
+//   6. The earlier versions are deleted only once the commit line is on
+//      the disk.
+//   7. A later run undoes the steps of a journal without a commit line,
+//      newest first, and finishes one with it (InstallRecovery.h).
+//
 // The journal lies in a folder anyone who can write to the install folder
 // can write to, so the reader trusts nothing in it: every name is checked
 // by the rules the installer makes names by, every path must stay inside

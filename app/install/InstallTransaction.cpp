@@ -80,6 +80,8 @@ bool InstallTransaction::Begin(const std::vector<std::string>& makeFirst, std::v
     return Fail(failure, folder, error);
   }
   if (!MakeStaging(failure)) return false;
+  flusher = std::make_unique<FileFlusher>(*disk);
+  // Journal rule 1: the plan is on the disk before any step.
   journal.plan = std::move(plan);
   std::string lines = JournalHeaderLine(root, journal.processId);
   for (const std::string& folder : journal.made) lines += JournalMadeLine(folder);
@@ -114,16 +116,19 @@ bool InstallTransaction::MakeStaging(InstallFailure* failure) {
 
 bool InstallTransaction::Write(const std::string& lines, bool flush, InstallFailure* failure) {
   DWORD written = 0;
-  if (!WriteFile(journalFile, lines.data(), static_cast<DWORD>(lines.size()), &written, nullptr) ||
-      written != lines.size())
-    return Fail(failure, ShownPath(StagingJournalPath(staging)), written == lines.size() ? GetLastError() : ERROR_DISK_FULL,
+  // A failed write tells its own error (WriteFile sets the count to 0
+  // first); a short one is a full disk.
+  const bool wrote = WriteFile(journalFile, lines.data(), static_cast<DWORD>(lines.size()), &written, nullptr);
+  if (!wrote || written != lines.size())
+    return Fail(failure, ShownPath(StagingJournalPath(staging)), wrote ? ERROR_DISK_FULL : GetLastError(),
                 "the install's journal could not be written");
-  if (flush && !FlushFileBuffers(journalFile))
+  if (flush && !disk->Flush(journalFile, ShownPath(StagingJournalPath(staging))))
     return Fail(failure, ShownPath(StagingJournalPath(staging)), GetLastError(),
                 "the install's journal could not be written to the disk");
   return true;
 }
 
+// Journal rule 2.
 bool InstallTransaction::Announce(uint32_t index, InstallFailure* failure) {
   if (!Write(JournalBeginLine(index), false, failure)) return false;
   journal.begun.insert(index);
@@ -197,6 +202,8 @@ bool InstallTransaction::PlaceFile(StagedFile file, InstallFailure* failure, boo
   // With the old file linked, the rename swaps the two in one step; moved
   // away, the name is free and taken anew.
   if (!RenameOpenFile(file.Contents().handle, target, linked)) return fail(target, ReplaceError(GetLastError(), target));
+  // Journal rule 5: on the disk before the commit.
+  flusher->Hand(std::move(file.file), target);
   return true;
 }
 
@@ -234,8 +241,10 @@ void InstallTransaction::CloseJournal() {
 
 bool InstallTransaction::Commit(std::vector<InstallFailure>* leftovers, InstallFailure* failure) {
   if (finished) return true;
-  // Once this is on the disk, a later run finishes the install instead of
-  // undoing it.
+  // Journal rules 5 and 6: every placed file on the disk, then the commit
+  // line; once that is on the disk, a later run finishes the install
+  // instead of undoing it, and the earlier versions may go.
+  if (flusher && !flusher->Finish(failure)) return false;
   if (!Write(JournalCommitLine(), true, failure)) return false;
   journal.committed = true;
   finished = true;
@@ -249,6 +258,8 @@ UndoCounts InstallTransaction::Rollback(std::vector<InstallFailure>* leftovers) 
   UndoCounts counts;
   if (finished) return counts;
   finished = true;
+  // The placed files' handles close unflushed: they are about to go.
+  if (flusher) flusher->Abandon();
   CloseJournal();
   // Files first, so that the staging folder, which holds the earlier
   // versions until they are back, and then the folders are empty when

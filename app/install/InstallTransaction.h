@@ -35,6 +35,7 @@
 #include <vector>
 
 #include "app/install/AFile.h"
+#include "app/install/FileFlusher.h"
 #include "app/install/InstallFailure.h"
 #include "app/install/InstallJournal.h"
 #include "app/install/StagingFolder.h"
@@ -100,16 +101,21 @@ public:
   // file in use fails it, before anything is done.
   bool RemoveFile(uint32_t index, InstallFailure* failure);
 
-  // The install succeeded: noted in the journal, then the earlier versions
-  // of replaced files and the staging folder go. False, with failure, when
-  // the commit cannot be noted: the transaction is then still open, for
-  // Rollback. What cannot be cleaned up is told in leftovers.
+  // The install succeeded: once every placed file is on the disk, noted in
+  // the journal, then the earlier versions of replaced files and the
+  // staging folder go. False, with failure, when a file could not be put on
+  // the disk or the commit cannot be noted: the transaction is then still
+  // open, for Rollback. What cannot be cleaned up is told in leftovers.
   bool Commit(std::vector<InstallFailure>* leftovers, InstallFailure* failure);
   // The install failed: everything done is undone, newest first. What
   // cannot be undone is told in leftovers (the destination is then not as
   // it was, and the leftovers say where; a staging folder that still holds
   // an earlier version stays, with its journal, for a later run).
   UndoCounts Rollback(std::vector<InstallFailure>* leftovers);
+
+  // How files and the journal are put on the disk: a test's seam. Set
+  // before Begin; disk must outlive the transaction.
+  void SetDiskFlush(DiskFlush& seam) { disk = &seam; }
 
   // The staging folder's long path; empty before Begin.
   const std::wstring& StagingFolder() const { return staging; }
@@ -128,6 +134,8 @@ private:
   std::wstring staging;           // long path; empty until made
   std::vector<bool> backupFolders;  // by BackupFolderPath's number: made
   HANDLE journalFile = INVALID_HANDLE_VALUE;  // owned
+  DiskFlush* disk = &PlatformDiskFlush();     // not owned
+  std::unique_ptr<FileFlusher> flusher;       // the placed files' flushes, from Begin
   Journal journal;                // what the journal on disk says, kept in memory
   bool finished = true;           // nothing to undo: before Begin, or after Commit or Rollback
 };

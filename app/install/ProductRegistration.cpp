@@ -74,9 +74,14 @@ bool WriteWholeFile(const std::string& path, const std::string& bytes, InstallFa
                                   FILE_ATTRIBUTE_NORMAL, nullptr);
   if (file == INVALID_HANDLE_VALUE) return Fail(failure, path, GetLastError());
   DWORD written = 0;
-  const bool ok = WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) &&
-                  written == bytes.size() && FlushFileBuffers(file);
-  const DWORD error = ok ? 0 : written == bytes.size() ? GetLastError() : ERROR_DISK_FULL;
+  // A failed write or flush tells its own error (WriteFile sets the count
+  // to 0 first); a short write is a full disk.
+  const bool wrote = WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
+  const DWORD error = !wrote ? GetLastError()
+                      : written != bytes.size() ? ERROR_DISK_FULL
+                      : !FlushFileBuffers(file) ? GetLastError()
+                                                : 0;
+  const bool ok = error == 0;
   CloseHandle(file);
   if (!ok) {
     DeleteFileW(LongPath(path).c_str());

@@ -11,6 +11,7 @@
 #include <cstdio>
 #include <functional>
 #include <memory>
+#include <mutex>
 #include <string>
 #include <thread>
 #include <vector>
@@ -716,3 +717,78 @@ TEST_F(CopyEngineTest, AFileOfMoreThan4GiBCopiesWhole) {
 }
 
 }  // namespace
+
+// Every file the commit makes permanent is on the disk before the commit
+// line: the flushes, in the order they reach the disk, end with the
+// journal's, after every placed file's (an unchanged file left in place
+// needs none). A file that cannot be put on the disk fails the commit,
+// which writes no commit line, and the install is undone.
+class RecordingFlush : public DiskFlush {
+public:
+  bool Flush(HANDLE file, const std::string& what) override {
+    std::lock_guard<std::mutex> hold(lock);
+    flushed.push_back(what.substr(what.find_last_of('\\') + 1));
+    if (flushed.back() == refused) {
+      SetLastError(ERROR_IO_DEVICE);
+      return false;
+    }
+    return FlushFileBuffers(file) != 0;
+  }
+  std::mutex lock;
+  std::vector<std::string> flushed;  // the last part of each path, in order
+  std::string refused;               // the file whose flush fails
+};
+
+TEST_F(CopyEngineTest, EveryPlacedFileIsOnTheDiskBeforeTheCommitLine) {
+  const struct {
+    const char* refused;
+    bool commits;
+  } cases[] = {
+      {"", true},
+      {"b.bin", false},  // a file in a new folder
+      {"c.bin", false},  // a file that replaced an earlier version
+  };
+  int n = 0;
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.refused);
+    const std::string src = "src" + std::to_string(++n), dst = "dst" + std::to_string(n);
+    Put(src + "/a.bin", std::string(3000, 'a'));
+    Put(src + "/sub/b.bin", "b");
+    Put(src + "/c.bin", "new c");
+    Put(src + "/same.bin", "same");
+    Put(dst + "/c.bin", "old c");
+    Put(dst + "/same.bin", "same");
+    const std::string before = TreeSnapshot(dst);
+    Payload payload;
+    InstallFailure failure;
+    CopyPlan plan;
+    ASSERT_TRUE(WalkPayload(Path(src).c_str(), Path(dst).c_str(), &payload, [](const PayloadProblem&) { return false; }));
+    ASSERT_TRUE(PlanCopy(payload, Path(dst), &plan, &failure));
+    RecordingFlush disk;
+    disk.refused = c.refused;
+    InstallTransaction transaction(Path(dst));
+    transaction.SetDiskFlush(disk);
+    ASSERT_TRUE(CopyPayload(payload, plan, Path(src), Path(dst), transaction, nullptr, nullptr, nullptr, &failure))
+        << failure.reason;
+    std::vector<InstallFailure> leftovers;
+    EXPECT_EQ(transaction.Commit(&leftovers, &failure), c.commits);
+    std::vector<std::string> files(disk.flushed.begin() + 1, disk.flushed.end());
+    if (c.commits) {
+      ASSERT_EQ(files.size(), 4u);
+      EXPECT_EQ(disk.flushed.front(), "journal") << "the plan is on the disk first";
+      EXPECT_EQ(files.back(), "journal") << "the commit line comes last";
+      files.pop_back();
+      std::sort(files.begin(), files.end());
+      EXPECT_EQ(files, (std::vector<std::string>{"a.bin", "b.bin", "c.bin"}));
+      EXPECT_EQ(Get(dst + "/c.bin"), "new c");
+      continue;
+    }
+    EXPECT_EQ(std::count(files.begin(), files.end(), "journal"), 0) << "no commit line after a failed flush";
+    EXPECT_EQ(failure.path, Path(dst + "/" + std::string(c.refused == std::string("b.bin") ? "sub\\b.bin" : c.refused)));
+    EXPECT_EQ(failure.error, static_cast<uint32_t>(ERROR_IO_DEVICE));
+    EXPECT_EQ(failure.reason, "the file could not be written to the disk");
+    transaction.Rollback(&leftovers);
+    EXPECT_TRUE(leftovers.empty());
+    EXPECT_EQ(TreeSnapshot(dst), before);
+  }
+}
