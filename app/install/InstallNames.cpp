@@ -29,26 +29,47 @@ bool Utf16FromUtf8(const std::string& text, std::u16string* out) {
   return true;
 }
 
+// How the second non-blank line reads as a version line.
+enum class VersionLine {
+  kNone,     // not one
+  kExact,    // "Version:" at its start, letter case aside
+  kAlmost,   // one set down otherwise: spaces before it or before the
+             // colon, or no colon ("Version : 3.4", " Version: 3", "Version 3")
+};
+
 // The second non-blank line, when it is a version line: its value after
-// "Version:", spaces around it dropped, as ASCII; *isVersionLine tells
-// whether the line began so. Only ASCII is ever a version, so one template
-// serves bytes and UTF-16 alike.
+// "Version:", spaces around it dropped, as ASCII; *kind tells how the line
+// began. Only ASCII is ever a version, so one template serves bytes and
+// UTF-16 alike.
 template <typename Unit>
-std::string VersionValue(const Unit* units, size_t count, bool* isVersionLine) {
-  *isVersionLine = false;
+std::string VersionValue(const Unit* units, size_t count, VersionLine* kind) {
+  *kind = VersionLine::kNone;
   size_t at = 0;
   for (int line = 0; line < 2; ++line) {
     while (at < count && IsLineEnd(units[at])) ++at;
     if (line == 1) break;
     while (at < count && !IsLineEnd(units[at])) ++at;
   }
-  static const char kKey[] = "version:";
+  const auto blank = [&](size_t i) { return i < count && (units[i] == Unit(' ') || units[i] == Unit('\t')); };
+  bool almost = false;
+  while (blank(at)) ++at, almost = true;
+  static const char kKey[] = "version";
   for (size_t i = 0; i < sizeof kKey - 1; ++i, ++at) {
     if (at >= count) return std::string();
     const uint32_t c = static_cast<uint32_t>(units[at]);
     if ((c >= 'A' && c <= 'Z' ? c + 32 : c) != uint32_t(kKey[i])) return std::string();
   }
-  *isVersionLine = true;
+  const size_t afterKey = at;
+  while (blank(at)) ++at;
+  if (at < count && units[at] == Unit(':')) {
+    almost = almost || at != afterKey;
+    ++at;
+  } else if (at < count && units[at] >= Unit('0') && units[at] <= Unit('9') && at != afterKey) {
+    almost = true;  // "Version 3.4"
+  } else {
+    return std::string();  // "Versions", "Version notes", "Version"
+  }
+  *kind = almost ? VersionLine::kAlmost : VersionLine::kExact;
   std::string value;
   // A value longer than any version is malformed anyway: a bound, not a cut.
   for (; at < count && !IsLineEnd(units[at]) && value.size() < 64; ++at) {
@@ -64,9 +85,16 @@ std::string VersionValue(const Unit* units, size_t count, bool* isVersionLine) {
 template <typename Unit>
 void ReadVersion(const Unit* units, size_t count, ProductLine* line) {
   if (!line->refusal.empty()) return;
-  bool isVersionLine = false;
-  const std::string value = VersionValue(units, count, &isVersionLine);
-  if (!isVersionLine) return;
+  VersionLine kind = VersionLine::kNone;
+  const std::string value = VersionValue(units, count, &kind);
+  if (kind == VersionLine::kNone) return;
+  if (kind == VersionLine::kAlmost) {
+    // Taken for no version, it would let any version over this one.
+    line->refusal = "the version line of \"product.txt\" is not written as \"Version: 2.1.0\" is "
+                    "(\"Version:\" at the start of the line, the colon right after it)";
+    line->text.clear();
+    return;
+  }
   if (!ParseVersion(value)) {
     line->refusal = "the version line of \"product.txt\" does not hold a version such as \"Version: 2.1.0\" "
                     "(one to four numbers up to 65535, parted by dots)";

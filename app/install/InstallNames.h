@@ -50,8 +50,10 @@ struct ProductLine {
 // aside), gives the product's version: one to four numbers of at most
 // 65535 parted by dots, spaces around it dropped. A version line that
 // does not hold one refuses the file: an install would otherwise take the
-// product for another version of itself. Any other second line is not a
-// version, as before there were versions.
+// product for another version of itself. So does one almost so ("Version :
+// 3.4", " Version: 3", "Version 3"): taken for no version, it would let any
+// version in over it. Any other second line is not a version, as before
+// there were versions.
 ProductLine ProductLineFromBytes(const uint8_t* data, size_t size, Utf16ToAnsi toAnsi);
 
 // Cuts name (zero-terminated) to at most kMaxProductNameLength characters,

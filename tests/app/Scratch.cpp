@@ -142,6 +142,11 @@ bool RunUnixShell(const std::string& command) {
 }
 
 SmallVolume::SmallVolume(char letter, int megabytes) : letter(letter) {
+  // One volume per letter at a time, across the test programs that ctest
+  // runs side by side: each would unmount the other's.
+  const std::wstring name = L"qv-test-volume-" + std::wstring(1, static_cast<wchar_t>(letter));
+  letterLock = CreateMutexW(nullptr, FALSE, name.c_str());
+  if (letterLock) WaitForSingleObject(letterLock, INFINITE);
   // Wine names C: by its dosdevices entry (".../dosdevices/c:") or by the
   // folder it leads to (".../drive_c"); the prefix holds both.
   std::string driveC = UnixPath("C:\\");
@@ -158,6 +163,10 @@ SmallVolume::SmallVolume(char letter, int megabytes) : letter(letter) {
 
 SmallVolume::~SmallVolume() {
   RunUnixShell("rm -f '" + link + "'; umount '" + mountPoint + "' && rmdir '" + mountPoint + "'");
+  if (letterLock) {
+    ReleaseMutex(letterLock);
+    CloseHandle(letterLock);
+  }
 }
 
 std::string SmallVolume::Path(const std::string& relative) const {

@@ -68,5 +68,6 @@ private:
   char letter;
   std::string mountPoint;  // Unix
   std::string link;        // the prefix's dosdevices entry
+  void* letterLock = nullptr;  // owned: the letter's mutex, held while mounted
   bool ready = false;
 };

@@ -48,6 +48,9 @@ TEST(HostVersions, NewestFirstByNumber) {
   EXPECT_EQ(HostVersionText("After Effects", both.front()), "After Effects 24.0 (64-bit)");
   EXPECT_EQ(HostVersionsText(both), "24.0 (64-bit), 24.0 (32-bit), 23.5 (64-bit)");
   EXPECT_EQ(HostVersionsText({}), "none");
+  // Every number counts, not the first two alone.
+  EXPECT_EQ(HostVersionsText(Versions({{"24.0.1", true}, {"24.0.10", true}, {"24.0.2", true}, {"24.0", true}})),
+            "24.0.10 (64-bit), 24.0.2 (64-bit), 24.0.1 (64-bit), 24.0 (64-bit)");
 }
 
 }  // namespace

@@ -6,6 +6,7 @@
 #include "app/install/InstallLogText.h"
 #include "app/install/InstallNames.h"
 #include "app/install/InstallProgress.h"
+#include "app/install/TextFields.h"
 
 namespace {
 
@@ -179,6 +180,24 @@ TEST(LogText, PlatformMessagesBecomeOneLine) {
   EXPECT_EQ(OneLineMessage("a\t\tb"), "a b");
   EXPECT_EQ(OneLineMessage(""), "");
   EXPECT_EQ(OneLineMessage("\r\n \t"), "");
+}
+
+// A folder is above another only at a backslash: a name that only
+// begins like it is a sibling.
+TEST(FolderText, AFolderIsAboveAnotherOnlyAtABackslash) {
+  const struct {
+    const char* folder;
+    const char* root;
+    bool above;
+  } cases[] = {
+      {"C:\\A", "C:\\A", true},
+      {"C:\\A", "C:\\A\\B", true},
+      {"C:\\A", "C:\\AB", false},
+      {"C:\\A", "C:\\AB\\C", false},
+      {"C:\\A\\B", "C:\\A", false},
+      {"C:\\A\\", "C:\\A\\B", false},
+  };
+  for (const auto& c : cases) EXPECT_EQ(IsRootOrAbove(c.folder, c.root), c.above) << c.folder << " / " << c.root;
 }
 
 }  // namespace

@@ -336,4 +336,25 @@ TEST_F(RecoveryTest, TheLockKeepsOneInstallPerFolder) {
   EXPECT_TRUE(takeElsewhere(root)) << "released when the install ends";
 }
 
+// A path is inside a folder at a backslash, whatever the letter case; a
+// sibling whose name only begins like the folder's is not ("P2" beside "P").
+TEST_F(RecoveryTest, APathIsInsideAFolderOnlyBelowIt) {
+  MakeFolder("P/Sub");
+  MakeFolder("P2");
+  std::string upper = Path("P");
+  for (char& c : upper) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+  const struct {
+    std::string path;
+    bool inside;
+  } cases[] = {
+      {Path("P"), true},
+      {Path("P/Sub/install.log"), true},
+      {upper + "\\Sub\\install.log", true},
+      {Path("P2/install.log"), false},
+      {Path("P2"), false},
+      {Path("install.log"), false},
+  };
+  for (const auto& c : cases) EXPECT_EQ(IsInsideFolder(c.path, Path("P")), c.inside) << c.path;
+}
+
 }  // namespace
