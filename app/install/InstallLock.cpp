@@ -54,16 +54,22 @@ InstallLock::~InstallLock() {
   CloseHandle(mutex);
 }
 
-bool InstallLock::Take(const std::string& folder, InstallFailure* failure) {
+std::wstring InstallLockName(const std::string& folder) {
   char hash[32];
   std::snprintf(hash, sizeof hash, "%016llx", static_cast<unsigned long long>(Fnv1a(FolderIdentity(folder))));
-  const std::wstring name = L"qvsetup-" + WideFromAnsi(hash);
-  // Across sessions where the platform allows it (an elevated install),
-  // else within this one.
-  HANDLE made = CreateMutexW(nullptr, FALSE, (L"Global\\" + name).c_str());
-  if (!made && GetLastError() == ERROR_ACCESS_DENIED) made = CreateMutexW(nullptr, FALSE, (L"Local\\" + name).c_str());
+  return L"Global\\qvsetup-" + WideFromAnsi(hash);
+}
+
+bool InstallLock::Take(const std::string& folder, InstallFailure* failure) {
+  // Across sessions. A name this process may not open is another's, made
+  // by a process that keeps it from us (an elevated install): it counts as
+  // held. Falling back to a lock of this session alone would let two
+  // installs both believe they hold the folder.
+  const HANDLE made = CreateMutexW(nullptr, FALSE, InstallLockName(folder).c_str());
   if (!made) {
-    *failure = MakeFailure(folder, GetLastError(), "the install folder's lock cannot be made");
+    const DWORD error = GetLastError();
+    *failure = error == ERROR_ACCESS_DENIED ? MakeFailure(folder, ERROR_BUSY, kAnotherInstallation)
+                                            : MakeFailure(folder, error, "the install folder's lock cannot be made");
     return false;
   }
   // Abandoned: its install died, and the folder is free.

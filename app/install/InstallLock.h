@@ -21,6 +21,11 @@
 // The text of a lock refused.
 extern const char kAnotherInstallation[];
 
+// The name of folder's lock in the platform's global namespace
+// ("Global\\qvsetup-<hash of its identity>"). A mutex of that name that
+// this process may not open (another's, kept from it) counts as held.
+std::wstring InstallLockName(const std::string& folder);
+
 class InstallLock {
 public:
   InstallLock() = default;

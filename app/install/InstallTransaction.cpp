@@ -101,14 +101,18 @@ bool InstallTransaction::MakeStaging(InstallFailure* failure) {
                   attempt ? ("-" + std::to_string(attempt)).c_str() : "");
     const std::wstring path = LongPath(root + name);
     if (!CreateDirectoryW(path.c_str(), nullptr)) {
-      if (GetLastError() == ERROR_ALREADY_EXISTS) continue;
-      return Fail(failure, root + name, GetLastError());
+      const DWORD error = GetLastError();
+      if (error == ERROR_ALREADY_EXISTS) continue;
+      return Fail(failure, root + name, error);
     }
     SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_HIDDEN);
     staging = path;
     journalFile = CreateFileW(StagingJournalPath(staging).c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr,
                               CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (journalFile == INVALID_HANDLE_VALUE) return Fail(failure, ShownPath(StagingJournalPath(staging)), GetLastError());
+    if (journalFile == INVALID_HANDLE_VALUE) {
+      const DWORD error = GetLastError();
+      return Fail(failure, ShownPath(StagingJournalPath(staging)), error);
+    }
     return true;
   }
   return Fail(failure, root, ERROR_ALREADY_EXISTS, "no staging folder could be made in the install folder");
@@ -122,9 +126,11 @@ bool InstallTransaction::Write(const std::string& lines, bool flush, InstallFail
   if (!wrote || written != lines.size())
     return Fail(failure, ShownPath(StagingJournalPath(staging)), wrote ? ERROR_DISK_FULL : GetLastError(),
                 "the install's journal could not be written");
-  if (flush && !disk->Flush(journalFile, ShownPath(StagingJournalPath(staging))))
-    return Fail(failure, ShownPath(StagingJournalPath(staging)), GetLastError(),
+  if (flush && !disk->Flush(journalFile, ShownPath(StagingJournalPath(staging)))) {
+    const DWORD error = GetLastError();
+    return Fail(failure, ShownPath(StagingJournalPath(staging)), error,
                 "the install's journal could not be written to the disk");
+  }
   return true;
 }
 
@@ -158,7 +164,10 @@ bool InstallTransaction::OpenStagingFile(uint32_t index, StagedFile* file, Insta
   const std::wstring path = StagingFilePath(staging, index);
   const HANDLE handle = CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE | DELETE, 0, nullptr, CREATE_NEW,
                                     FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (handle == INVALID_HANDLE_VALUE) return Fail(failure, ShownPath(path), GetLastError());
+  if (handle == INVALID_HANDLE_VALUE) {
+    const DWORD error = GetLastError();
+    return Fail(failure, ShownPath(path), error);
+  }
   *file = StagedFile(handle, index);
   return true;
 }
@@ -227,8 +236,10 @@ bool InstallTransaction::MakeBackupFolder(uint32_t index, InstallFailure* failur
   const size_t number = BackupFolderNumber(index);
   if (number < backupFolders.size() && backupFolders[number]) return true;
   const std::wstring folder = BackupFolderPath(staging, index);
-  if (!CreateDirectoryW(folder.c_str(), nullptr) && GetLastError() != ERROR_ALREADY_EXISTS)
-    return Fail(failure, ShownPath(folder), GetLastError());
+  if (!CreateDirectoryW(folder.c_str(), nullptr)) {
+    const DWORD error = GetLastError();
+    if (error != ERROR_ALREADY_EXISTS) return Fail(failure, ShownPath(folder), error);
+  }
   if (number >= backupFolders.size()) backupFolders.resize(number + 1);
   backupFolders[number] = true;
   return true;

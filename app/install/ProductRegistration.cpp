@@ -57,8 +57,10 @@ bool MakeFolders(const std::string& folder, InstallFailure* failure) {
     const std::wstring path = LongPath(at);
     DWORD attributes = GetFileAttributesW(path.c_str());
     if (attributes == INVALID_FILE_ATTRIBUTES) {
-      if (!CreateDirectoryW(path.c_str(), nullptr) && GetLastError() != ERROR_ALREADY_EXISTS)
-        return Fail(failure, at, GetLastError());
+      if (!CreateDirectoryW(path.c_str(), nullptr)) {
+        const DWORD error = GetLastError();
+        if (error != ERROR_ALREADY_EXISTS) return Fail(failure, at, error);
+      }
       attributes = GetFileAttributesW(path.c_str());
     }
     if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_DIRECTORY) ||
@@ -253,8 +255,10 @@ void Unregister(const RegistrationPlace& place, std::vector<InstallFailure>* lef
     Leftover(leftovers, place.record, error, "the install record could not be removed");
   if (const DWORD running = DeleteRunningFile(place.uninstaller))
     Leftover(leftovers, place.uninstaller, running, "the uninstaller could not be removed");
-  if (!RemoveDirectoryW(LongPath(place.folder).c_str()) && GetLastError() != ERROR_FILE_NOT_FOUND)
-    Leftover(leftovers, place.folder, GetLastError(), "its folder could not be removed");
+  if (!RemoveDirectoryW(LongPath(place.folder).c_str())) {
+    const DWORD error = GetLastError();
+    if (error != ERROR_FILE_NOT_FOUND) Leftover(leftovers, place.folder, error, "its folder could not be removed");
+  }
   // The common folder goes with the last product in it.
   RemoveDirectoryW(LongPath(ParentFolder(place.folder)).c_str());
 }

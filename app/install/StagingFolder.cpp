@@ -119,8 +119,8 @@ void UndoFolder(const std::string& target, bool begun, UndoCounts* counts, std::
   if (!begun) return;
   if (RemoveDirectoryW(LongPath(target).c_str()))
     ++counts->removedFolders;
-  else if (!IsGone(GetLastError()))
-    Leftover(leftovers, target, GetLastError(), "the folder could not be removed");
+  else if (const DWORD error = GetLastError(); !IsGone(error))
+    Leftover(leftovers, target, error, "the folder could not be removed");
 }
 
 }  // namespace
@@ -201,7 +201,8 @@ bool RemoveStagingFolder(const std::wstring& staging, std::vector<InstallFailure
   // Only empty backup folders go: an earlier version is never deleted here.
   for (const std::wstring& folder : backups) {
     if (clean && !RemoveDirectoryW(folder.c_str())) {
-      Leftover(leftovers, ShownPath(folder), GetLastError(), "it still holds earlier versions of files");
+      const DWORD error = GetLastError();
+      Leftover(leftovers, ShownPath(folder), error, "it still holds earlier versions of files");
       clean = false;
     }
   }
@@ -220,7 +221,8 @@ bool RemoveStagingFolder(const std::wstring& staging, std::vector<InstallFailure
   }
   if (!clean) return false;
   if (!RemoveDirectoryW(staging.c_str())) {
-    Leftover(leftovers, ShownPath(staging), GetLastError(), "the staging folder could not be removed");
+    const DWORD error = GetLastError();
+    Leftover(leftovers, ShownPath(staging), error, "the staging folder could not be removed");
     return false;
   }
   return true;

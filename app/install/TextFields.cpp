@@ -26,6 +26,8 @@ bool LineReader::Word(const char* word) {
 bool LineReader::Number(uint32_t* value, int base) {
   // At most the digits of the largest 32-bit value; more fail.
   const size_t most = base == 16 ? 8 : 10;
+  // A decimal number is written one way only: no leading zero ("08").
+  if (base == 10 && LeadingZero()) return false;
   uint64_t n = 0;
   size_t digits = 0;
   for (; at < end && digits < most; ++at, ++digits) {
@@ -39,6 +41,7 @@ bool LineReader::Number(uint32_t* value, int base) {
 }
 
 bool LineReader::Number64(uint64_t* value) {
+  if (LeadingZero()) return false;
   uint64_t n = 0;
   size_t digits = 0;
   for (; at < end && DigitValue(*at, 10) >= 0; ++at, ++digits) {

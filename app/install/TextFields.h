@@ -25,7 +25,7 @@ public:
   bool Word(const char* word);
   bool Space() { return Word(" "); }
   // Decimal (or lower-case hexadecimal) digits, no sign, no leading
-  // space; at most 32 bits.
+  // space, and in decimal no leading zero; at most 32 bits.
   bool Number(uint32_t* value, int base = 10);
   // The same for 64 bits.
   bool Number64(uint64_t* value);

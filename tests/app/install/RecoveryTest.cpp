@@ -6,6 +6,7 @@
 #include "app/install/InstallRecovery.h"
 
 #include <windows.h>
+#include <sddl.h>
 
 #include <gtest/gtest.h>
 
@@ -334,6 +335,24 @@ TEST_F(RecoveryTest, TheLockKeepsOneInstallPerFolder) {
     EXPECT_TRUE(takeElsewhere(Path("dst"))) << "the folder above is another install's";
   }
   EXPECT_TRUE(takeElsewhere(root)) << "released when the install ends";
+  {
+    // Another's lock that this process may not even open (as an elevated
+    // install's is to one that is not): held, not a reason to take a lock
+    // of this session alone.
+    PSECURITY_DESCRIPTOR denied = nullptr;
+    ASSERT_TRUE(ConvertStringSecurityDescriptorToSecurityDescriptorW(L"D:(D;;GA;;;WD)", SDDL_REVISION_1, &denied,
+                                                                     nullptr));
+    SECURITY_ATTRIBUTES attributes = {sizeof attributes, denied, FALSE};
+    const HANDLE theirs = CreateMutexW(&attributes, FALSE, InstallLockName(root).c_str());
+    LocalFree(denied);
+    ASSERT_NE(theirs, nullptr);
+    InstallLock lock;
+    InstallFailure failure;
+    EXPECT_FALSE(lock.Take(root, &failure));
+    EXPECT_EQ(failure.reason, kAnotherInstallation);
+    CloseHandle(theirs);
+  }
+  EXPECT_TRUE(takeElsewhere(root));
 }
 
 // A path is inside a folder at a backslash, whatever the letter case; a
