@@ -64,8 +64,11 @@ bool CheckVolume(const std::string& folder, const std::string& destination, cons
     *failure = MakeFailure(folder, GetLastError(), "");
     return false;
   }
-  GetVolumeInformationW(volume, nullptr, 0, nullptr, nullptr, nullptr, fileSystem, 32);
+  // A file system that cannot be read might be FAT: its limits are the
+  // strictest, and are checked.
+  const bool knownSystem = GetVolumeInformationW(volume, nullptr, 0, nullptr, nullptr, nullptr, fileSystem, 32);
   const std::string shownVolume = ShownPath(volume);
+  if (!knownSystem) log->Line(LogField("file system", "unknown on " + shownVolume + ": checked as FAT32"));
   const uint64_t cluster = uint64_t(sectorsPerCluster) * bytesPerSector;
   uint64_t needed = 0;
   for (const PayloadEntry& entry : payload.entries)
@@ -80,7 +83,7 @@ bool CheckVolume(const std::string& folder, const std::string& destination, cons
     failure->bytesFree = available.QuadPart;
     return false;
   }
-  const VolumeLimitProblem problem = CheckVolumeLimits(Utf8FromWide(fileSystem), payload);
+  const VolumeLimitProblem problem = CheckVolumeLimits(knownSystem ? Utf8FromWide(fileSystem) : "FAT32", payload);
   if (!problem.found) return true;
   *failure = MakeFailure(problem.path.empty() ? destination : destination + "\\" + problem.path, problem.error,
                          problem.reason);
@@ -181,12 +184,11 @@ bool LookAtEarlier(const InstallJob& job, const std::string& destination, const 
   log->Line(LogField("earlier install", record.destination + (record.version.empty() ? "" : ", version " +
                                                                                                record.version)));
   const std::string version = job.version ? job.version : "";
-  if (!job.allowDowngrade && !version.empty() && !record.version.empty() &&
-      CompareVersions(version, record.version) < 0) {
+  if (!job.allowDowngrade && IsVersionDowngrade(version, record.version)) {
     outcome->refusedDowngrade = true;
     outcome->failure = MakeFailure(record.destination, ERROR_OLD_WIN_VERSION,
-                                   std::string(job.productName) + " " + record.version +
-                                       " is installed, and this is the older version " + version +
+                                   std::string(job.productName) + " " + record.version + " is installed, and this " +
+                                       (version.empty() ? "release has no version" : "is the older version " + version) +
                                        " (/ALLOWDOWNGRADE installs it anyway)");
     return false;
   }
@@ -283,8 +285,14 @@ void InstallInto(const InstallJob& job, const std::string& location, const std::
   const auto failed = [&] { reports->CopyFailed(failure); };
   Stopwatch watch;
   InstallTimes times;
-  InstallLock lock;
-  if (!lock.Take(destination, &failure) || !RecoverInterruptedInstalls(destination, log, &failure)) return failed();
+  // The folder's lock, then the product's: held from the reading of the
+  // earlier record until the new one is in force. Neither waits, so the
+  // order cannot deadlock; a second install into the same folder is told
+  // of the folder.
+  InstallLock lock, productLock;
+  if (!lock.Take(destination, &failure) || (job.registers && !productLock.TakeProduct(job.productName, &failure)) ||
+      !RecoverInterruptedInstalls(destination, log, &failure))
+    return failed();
   Payload payload;
   const bool walked = WalkPayload(source.c_str(), destination.c_str(), &payload, [&](const PayloadProblem& problem) {
     failure = problem.failure;

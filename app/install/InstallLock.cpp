@@ -9,6 +9,7 @@
 #include "common/AnsiText.h"
 
 const char kAnotherInstallation[] = "another installation into this folder is running";
+const char kAnotherRunOfProduct[] = "another install or removal of this product is running";
 
 namespace {
 
@@ -60,23 +61,38 @@ std::wstring InstallLockName(const std::string& folder) {
   return L"Global\\qvsetup-" + WideFromAnsi(hash);
 }
 
+std::wstring ProductLockName(const std::string& product) {
+  char hash[32];
+  std::snprintf(hash, sizeof hash, "%016llx", static_cast<unsigned long long>(Fnv1a(CaseFolded(WideFromAnsi(product)))));
+  return L"Global\\qvsetup-product-" + WideFromAnsi(hash);
+}
+
 bool InstallLock::Take(const std::string& folder, InstallFailure* failure) {
+  return TakeNamed(InstallLockName(folder), folder, kAnotherInstallation, failure);
+}
+
+bool InstallLock::TakeProduct(const std::string& product, InstallFailure* failure) {
+  return TakeNamed(ProductLockName(product), product, kAnotherRunOfProduct, failure);
+}
+
+bool InstallLock::TakeNamed(const std::wstring& name, const std::string& what, const char* held,
+                            InstallFailure* failure) {
   // Across sessions. A name this process may not open is another's, made
   // by a process that keeps it from us (an elevated install): it counts as
   // held. Falling back to a lock of this session alone would let two
-  // installs both believe they hold the folder.
-  const HANDLE made = CreateMutexW(nullptr, FALSE, InstallLockName(folder).c_str());
+  // runs both believe they hold it.
+  const HANDLE made = CreateMutexW(nullptr, FALSE, name.c_str());
   if (!made) {
     const DWORD error = GetLastError();
-    *failure = error == ERROR_ACCESS_DENIED ? MakeFailure(folder, ERROR_BUSY, kAnotherInstallation)
-                                            : MakeFailure(folder, error, "the install folder's lock cannot be made");
+    *failure = error == ERROR_ACCESS_DENIED ? MakeFailure(what, ERROR_BUSY, held)
+                                            : MakeFailure(what, error, "the lock cannot be made");
     return false;
   }
-  // Abandoned: its install died, and the folder is free.
+  // Abandoned: its run died, and what it guarded is free.
   const DWORD waited = WaitForSingleObject(made, 0);
   if (waited != WAIT_OBJECT_0 && waited != WAIT_ABANDONED) {
     CloseHandle(made);
-    *failure = MakeFailure(folder, ERROR_BUSY, kAnotherInstallation);
+    *failure = MakeFailure(what, ERROR_BUSY, held);
     return false;
   }
   mutex = made;

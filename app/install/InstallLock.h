@@ -18,13 +18,16 @@
 
 #include "app/install/InstallFailure.h"
 
-// The text of a lock refused.
+// The texts of a lock refused: a folder's, a product's.
 extern const char kAnotherInstallation[];
+extern const char kAnotherRunOfProduct[];
 
 // The name of folder's lock in the platform's global namespace
 // ("Global\\qvsetup-<hash of its identity>"). A mutex of that name that
 // this process may not open (another's, kept from it) counts as held.
 std::wstring InstallLockName(const std::string& folder);
+// The name of a product's lock, by its name without regard to case.
+std::wstring ProductLockName(const std::string& product);
 
 class InstallLock {
 public:
@@ -37,8 +40,16 @@ public:
   // Takes the lock of folder (a full path). False, with failure, when
   // another install holds it (kAnotherInstallation) or it cannot be made.
   bool Take(const std::string& folder, InstallFailure* failure);
+  // Takes the lock of a product, by its name: every install, upgrade and
+  // removal of one product holds it from its reading of the product's
+  // record until its record is written or removed, so that none acts on
+  // a record another is changing. False, with failure, when another run
+  // holds it (kAnotherRunOfProduct, the path the product's name).
+  bool TakeProduct(const std::string& product, InstallFailure* failure);
 
 private:
+  bool TakeNamed(const std::wstring& name, const std::string& what, const char* held, InstallFailure* failure);
+
   HANDLE mutex = nullptr;  // owned; held while not null
 };
 

@@ -175,6 +175,10 @@ bool ParseVersion(const std::string& text, uint32_t parts[4]) {
   return true;
 }
 
+bool IsVersionDowngrade(const std::string& version, const std::string& installed) {
+  return !installed.empty() && (version.empty() || CompareVersions(version, installed) < 0);
+}
+
 int CompareVersions(const std::string& a, const std::string& b) {
   uint32_t x[4] = {0, 0, 0, 0}, y[4] = {0, 0, 0, 0};
   ParseVersion(a, x);

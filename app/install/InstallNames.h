@@ -27,6 +27,10 @@ bool ParseVersion(const std::string& text, uint32_t parts[4] = nullptr);
 // ("2.1" == "2.1.0"): negative, 0 or positive. An empty or malformed
 // version compares as 0.0.0.0.
 int CompareVersions(const std::string& a, const std::string& b);
+// Whether installing version over the installed one goes down: a lower
+// version, or none at all over one that has a version (two steps, first
+// without a version, then a lower one, would otherwise make one).
+bool IsVersionDowngrade(const std::string& version, const std::string& installed);
 
 // Converts UTF-16 text to the ANSI code page, exactly: false when any
 // character has no exact equivalent there.

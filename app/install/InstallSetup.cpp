@@ -65,8 +65,7 @@ InstallJob InstallSetup::JobInto(const char* where) const {
 }
 
 bool InstallSetup::IsDowngrade() const {
-  return hasEarlier && !product.version.empty() && !earlier.version.empty() &&
-         CompareVersions(product.version, earlier.version) < 0;
+  return hasEarlier && IsVersionDowngrade(product.version, earlier.version);
 }
 
 InstallSetup PrepareInstallFrom(const std::string& installFiles, const std::string& why, const SetupOptions& options,

@@ -105,7 +105,12 @@ bool InstallTransaction::MakeStaging(InstallFailure* failure) {
       if (error == ERROR_ALREADY_EXISTS) continue;
       return Fail(failure, root + name, error);
     }
-    SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_HIDDEN);
+    // Hidden, so that no one takes it for part of the install.
+    if (!SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_HIDDEN)) {
+      const DWORD error = GetLastError();
+      RemoveDirectoryW(path.c_str());
+      return Fail(failure, root + name, error, "the staging folder could not be hidden");
+    }
     staging = path;
     journalFile = CreateFileW(StagingJournalPath(staging).c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr,
                               CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
@@ -175,7 +180,11 @@ bool InstallTransaction::OpenStagingFile(uint32_t index, StagedFile* file, Insta
 void InstallTransaction::DiscardStagingFile(StagedFile file) {
   if (!file.IsOpen()) return;
   FILE_DISPOSITION_INFO dispose = {TRUE};
-  SetFileInformationByHandle(file.Contents().handle, FileDispositionInfo, &dispose, sizeof dispose);
+  if (SetFileInformationByHandle(file.Contents().handle, FileDispositionInfo, &dispose, sizeof dispose)) return;
+  // Deleted by its name once closed instead; a staging file left even so
+  // keeps the staging folder, which the undo then tells.
+  file.file.reset();
+  DeleteFileW(StagingFilePath(staging, file.index).c_str());
 }
 
 bool InstallTransaction::PlaceFile(StagedFile file, InstallFailure* failure, bool replaceable) {

@@ -50,14 +50,18 @@ bool Fail(InstallFailure* failure, const std::string& path, DWORD error, const s
 // Makes each folder from the base's parent down to folder that is not
 // there; one that is a link or a junction, or a file, fails it: nothing is
 // written through one.
-bool MakeFolders(const std::string& folder, InstallFailure* failure) {
+// Makes folder and the folders above it that are missing; made receives
+// those it made, outermost first.
+bool MakeFolders(const std::string& folder, std::vector<std::string>* made, InstallFailure* failure) {
   std::vector<std::string> chain;
   for (std::string at = folder; at.size() > 3; at = ParentFolder(at)) chain.insert(chain.begin(), at);
   for (const std::string& at : chain) {
     const std::wstring path = LongPath(at);
     DWORD attributes = GetFileAttributesW(path.c_str());
     if (attributes == INVALID_FILE_ATTRIBUTES) {
-      if (!CreateDirectoryW(path.c_str(), nullptr)) {
+      if (CreateDirectoryW(path.c_str(), nullptr)) {
+        made->push_back(at);
+      } else {
         const DWORD error = GetLastError();
         if (error != ERROR_ALREADY_EXISTS) return Fail(failure, at, error);
       }
@@ -110,8 +114,11 @@ bool SetNumber(HKEY key, const wchar_t* name, uint32_t value) {
 
 // A running program's file cannot be deleted on Windows (Wine lets it
 // be): it is renamed into the temporary folder, which frees its folder,
-// and deleted at the next start.
-DWORD DeleteRunningFile(const std::string& path) {
+// and deleted at the next start. Returns 0, or the error of a file left
+// where it was; a delete at the next start that is refused (it needs an
+// administrator) is told in leftovers: the file then stays in the
+// temporary folder.
+DWORD DeleteRunningFile(const std::string& path, std::vector<InstallFailure>* leftovers) {
   const std::wstring place = LongPath(path);
   const DWORD error = DeleteFileAlways(place);
   if (!error || error == ERROR_FILE_NOT_FOUND) return 0;
@@ -121,7 +128,11 @@ DWORD DeleteRunningFile(const std::string& path) {
     DeleteFileW(name);
     return error;
   }
-  MoveFileExW(name, nullptr, MOVEFILE_DELAY_UNTIL_REBOOT);
+  if (!MoveFileExW(name, nullptr, MOVEFILE_DELAY_UNTIL_REBOOT)) {
+    const DWORD refused = GetLastError();
+    Leftover(leftovers, ShownPath(std::wstring(name)), refused,
+             "the uninstaller, moved here, could not be set to be deleted at the next start");
+  }
   return 0;
 }
 
@@ -189,7 +200,7 @@ Registration::~Registration() { Discard(); }
 bool Registration::Prepare(const InstallRecord& installed, InstallFailure* failure) {
   record = installed;
   prepared = true;
-  if (!MakeFolders(place.folder, failure) ||
+  if (!MakeFolders(place.folder, &madeFolders, failure) ||
       !WriteWholeFile(Staged(place.record), RecordText(record), failure))
     return false;
   std::string self, why;
@@ -242,8 +253,12 @@ void Registration::Discard() {
   prepared = false;
   DeleteFileW(LongPath(Staged(place.record)).c_str());
   DeleteFileW(LongPath(Staged(place.uninstaller)).c_str());
-  // A first install's folder, empty again.
+  // A first install's folder, empty again, and the shared folder of
+  // uninstallers when this made it.
   RemoveDirectoryW(LongPath(place.folder).c_str());
+  for (auto folder = madeFolders.rbegin(); folder != madeFolders.rend(); ++folder)
+    RemoveDirectoryW(LongPath(*folder).c_str());
+  madeFolders.clear();
 }
 
 void Unregister(const RegistrationPlace& place, std::vector<InstallFailure>* leftovers) {
@@ -253,7 +268,7 @@ void Unregister(const RegistrationPlace& place, std::vector<InstallFailure>* lef
   const DWORD error = DeleteFileAlways(LongPath(place.record));
   if (error && error != ERROR_FILE_NOT_FOUND)
     Leftover(leftovers, place.record, error, "the install record could not be removed");
-  if (const DWORD running = DeleteRunningFile(place.uninstaller))
+  if (const DWORD running = DeleteRunningFile(place.uninstaller, leftovers))
     Leftover(leftovers, place.uninstaller, running, "the uninstaller could not be removed");
   if (!RemoveDirectoryW(LongPath(place.folder).c_str())) {
     const DWORD error = GetLastError();

@@ -79,6 +79,7 @@ private:
   RegistrationPlace place;
   InstallRecord record;
   bool prepared = false;
+  std::vector<std::string> madeFolders;  // by Prepare, outermost first: a discard removes them again
 };
 
 // Removes a product's entry, record and uninstaller (the running program

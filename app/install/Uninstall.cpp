@@ -4,6 +4,7 @@
 
 #include <vector>
 
+#include "app/install/InstallLock.h"
 #include "app/install/InstallLog.h"
 #include "app/install/InstallLogText.h"
 #include "app/install/InstallTarget.h"
@@ -29,13 +30,43 @@ UninstallSetup PrepareUninstall(const std::string& given) {
   return setup;
 }
 
+namespace {
+
+// Whether the record in force is still the one setup read.
+bool SameRecordNow(const UninstallSetup& setup, InstallFailure* failure) {
+  InstallRecord now;
+  std::string why;
+  bool missing = false;
+  if (LoadInstallRecord(setup.place.record, &now, &why, &missing) && RecordText(now) == RecordText(setup.record))
+    return true;
+  *failure = MakeFailure(setup.place.record, ERROR_BUSY,
+                         missing ? "the product was removed meanwhile"
+                                 : "the product was installed or changed since the uninstaller read its record; "
+                                   "start the uninstaller again");
+  return false;
+}
+
+}  // namespace
+
 RemovalOutcome RunUninstall(const UninstallSetup& setup, InstallLog* log) {
   QuietErrorMode quiet;
   InstallLog noLog;
   if (!log) log = &noLog;
   log->Line(LogField("product", setup.record.product));
   if (!setup.record.version.empty()) log->Line(LogField("version", setup.record.version));
-  RemovalOutcome outcome = RemoveInstalledFiles(setup.record, log);
+  // Held until the record is gone. The record is read again under it: an
+  // install or upgrade since it was first read (while the question was
+  // asked) has another record, and removing by the old one would orphan
+  // the new files.
+  InstallLock productLock;
+  RemovalOutcome outcome;
+  if (!productLock.TakeProduct(setup.record.product, &outcome.failure) ||
+      !SameRecordNow(setup, &outcome.failure)) {
+    log->Error(outcome.failure);
+    log->Flush();
+    return outcome;
+  }
+  outcome = RemoveInstalledFiles(setup.record, log);
   // The entry and the record go last, and only when the files went: a
   // failed uninstall leaves the product as it was, and can be run again.
   if (outcome.removed) {

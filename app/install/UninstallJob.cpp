@@ -152,8 +152,19 @@ RemovalOutcome RemoveInstalledFiles(const InstallRecord& record, InstallLog* log
   }
   InstallLock lock;
   RemovalPlan plan;
-  if (!lock.Take(root, &failure) || !RecoverInterruptedInstalls(root, log, &failure) ||
-      !PlanRemovals(record, {}, 0, &plan, &failure)) {
+  if (!lock.Take(root, &failure)) {
+    log->Error(failure);
+    return outcome;
+  }
+  // Looked at again under the lock: made a link meanwhile, it would lead
+  // the removal elsewhere.
+  const DWORD now = Attributes(root);
+  if (now != INVALID_FILE_ATTRIBUTES && IsLinkOrFile(now)) {
+    Fail(&failure, root, ERROR_NOT_SUPPORTED, "the install folder is now a link, a junction or a file");
+    log->Error(failure);
+    return outcome;
+  }
+  if (!RecoverInterruptedInstalls(root, log, &failure) || !PlanRemovals(record, {}, 0, &plan, &failure)) {
     log->Error(failure);
     return outcome;
   }

@@ -56,6 +56,9 @@ std::string FailureMessage(const InstallFailure& failure, const FailureContext& 
   if (failure.reason == "another installation into this folder is running")
     return Message("Another installation into " + failure.path + " is running.",
                    "Wait until it has finished, then click Install again.");
+  if (failure.reason == "another install or removal of this product is running")
+    return Message("Another install or removal of " + failure.path + " is running.",
+                   "Wait until it has finished, then click Install again.");
   if ((error == kDiskFull || error == kHandleDiskFull) && failure.bytesNeeded > 0)
     return Message("There is not enough space on " + failure.volume + " for this software: it needs " +
                        FormatSize(failure.bytesNeeded) + ", and " + failure.volume + " has " +

@@ -548,8 +548,10 @@ void QuorvinUI::ConfirmCancel() {
 
 bool QuorvinUI::AllowDowngrade() {
   if (setup.allowDowngrade || !setup.IsDowngrade()) return true;
-  const std::string question = setup.product.name + " " + setup.earlier.version +
-                               " is installed.\n\nInstall the older version " + setup.product.version + " over it?";
+  const std::string question =
+      setup.product.name + " " + setup.earlier.version + " is installed.\n\n" +
+      (setup.product.version.empty() ? std::string("Install this release, which has no version, over it?")
+                                     : "Install the older version " + setup.product.version + " over it?");
   // Asked once: "Yes" holds for this window's installs.
   setup.allowDowngrade = AskYesNo(GetHandle(), question.c_str());
   return setup.allowDowngrade;

@@ -6,8 +6,11 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <atomic>
 #include <string>
+#include <thread>
 
+#include "app/install/InstallLock.h"
 #include "tests/app/Scratch.h"
 #include "tests/app/SetupDriver.h"
 #include "tests/toolkit/window/MessagePump.h"
@@ -165,6 +168,62 @@ TEST_F(SetupUninstall, TheWindowOffersTheRecordedLocationAndAsksBeforeADowngrade
   EXPECT_EQ(Get("place/Uninstall Window Foo/tool.exe"), "tool 1.0");
   EXPECT_EQ(EntryValue("DisplayVersion"), "1.0") << Get("window.log");
   EXPECT_NE(Get("window.log").find("destination: " + Path("place") + "\\Uninstall Window Foo"), std::string::npos);
+}
+
+// One run of a product at a time: while another holds the product (here
+// this test, by its lock), an install into another folder and the
+// uninstaller fail at once and change nothing.
+TEST_F(SetupUninstall, OneRunOfAProductAtATime) {
+  MakeDist("v1", "1.0");
+  MakeFolder("place");
+  MakeFolder("elsewhere");
+  ASSERT_EQ(InstallQuietly("v1", "/D=" + Path("place")), 0u) << Get("install.log");
+  std::atomic<bool> holding(false), release(false);
+  std::thread other([&] {
+    InstallLock lock;
+    InstallFailure failure;
+    holding = lock.TakeProduct("uninstall window FOO", &failure);  // any letter case
+    while (!release) Sleep(1);
+  });
+  while (!holding) Sleep(1);
+  EXPECT_EQ(InstallQuietly("v1", "/D=" + Path("elsewhere")), 1u);
+  EXPECT_NE(Get("install.log").find("another install or removal of this product is running"), std::string::npos)
+      << Get("install.log");
+  EXPECT_EQ(Listing("elsewhere"), "");
+  SetupDriver quiet;
+  ASSERT_TRUE(quiet.StartProgram(kUninstaller, "/UNINSTALL /S"));
+  EXPECT_EQ(quiet.WaitForExit(30000), 1u);
+  EXPECT_EQ(Get("place/Uninstall Window Foo/tool.exe"), "tool 1.0");
+  EXPECT_TRUE(EntryExists());
+  release = true;
+  other.join();
+}
+
+// An upgrade while the uninstaller's question is open: "Yes" then finds
+// another record than the one it asked about, says so and removes
+// nothing, so the upgrade's files are never orphaned.
+TEST_F(SetupUninstall, AnUpgradeWhileTheQuestionIsOpenIsNotRemoved) {
+  MakeDist("v1", "1.0");
+  MakeDist("v2", "2.0");
+  MakeFolder("place");
+  ASSERT_EQ(InstallQuietly("v1", "/D=" + Path("place")), 0u) << Get("install.log");
+  HWND box = Question();
+  ASSERT_NE(box, nullptr);
+  ASSERT_EQ(InstallQuietly("v2", ""), 0u) << Get("install.log");
+  ASSERT_EQ(Get("place/Uninstall Window Foo/tool.exe"), "tool 2.0");
+  box = InFront(box);
+  driver.Key('Y');
+  ASSERT_TRUE(PumpUntil([&] { return !IsWindow(box); }, 5000));
+  const HWND result = InFront(driver.WaitForDialog("Attention !", 10000));
+  ASSERT_NE(result, nullptr);
+  const std::string text = driver.MessageText(result);
+  EXPECT_NE(text.find("could not be removed"), std::string::npos) << text;
+  EXPECT_NE(text.find("installed or changed since the uninstaller read its record"), std::string::npos) << text;
+  driver.Key(VK_RETURN);
+  EXPECT_EQ(driver.WaitForExit(), 1u);
+  EXPECT_EQ(Get("place/Uninstall Window Foo/tool.exe"), "tool 2.0");
+  EXPECT_TRUE(Exists("place/Uninstall Window Foo/Help/index.html"));
+  EXPECT_TRUE(EntryExists());
 }
 
 }  // namespace

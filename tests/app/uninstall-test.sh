@@ -235,6 +235,13 @@ case $case in
     expect_status 0
     [ "$(cat "$work/place/$product/a.txt")" = one ] || fail "not downgraded"
     expect_value DisplayVersion "REG_SZ 1.9.9"
+    # A release without a version goes down too.
+    dist v0 "" "App Files" a.txt=none
+    before=$(snapshot "$work/place")
+    install v0 ""
+    expect_status 6
+    expect_log "$product 1.9.9 is installed, and this release has no version (/ALLOWDOWNGRADE installs it anyway)"
+    [ "$(snapshot "$work/place")" = "$before" ] || fail "the install changed"
     ;;
   hostile-record)
     # A record changed after the install (here: a path climbing out of the

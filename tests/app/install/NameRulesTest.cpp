@@ -209,6 +209,15 @@ TEST(ProductFile, VersionsCompareNumberByNumber) {
   EXPECT_LT(CompareVersions("2.9", "2.10"), 0);
   EXPECT_GT(CompareVersions("10.0", "9.99.99"), 0);
   EXPECT_EQ(CompareVersions("2.1", "2.1.0.0"), 0);
+  // Down is a lower version, or none over one.
+  const struct {
+    const char* version;
+    const char* installed;
+    bool down;
+  } cases[] = {{"1.9", "2.0", true}, {"2.0", "2.0", false}, {"2.1", "2.0", false},
+               {"", "2.0", true},    {"2.0", "", false},    {"", "", false}};
+  for (const auto& c : cases)
+    EXPECT_EQ(IsVersionDowngrade(c.version, c.installed), c.down) << c.version << " over " << c.installed;
   EXPECT_LT(CompareVersions("2.1", "2.1.0.1"), 0);
   EXPECT_EQ(CompareVersions("", "0"), 0);
 }
