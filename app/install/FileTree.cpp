@@ -144,14 +144,50 @@ bool SameFile(const std::wstring& first, const std::wstring& second) {
 DWORD DeleteFileAlways(const std::wstring& path) {
   if (DeleteFileW(path.c_str())) return 0;
   const DWORD error = GetLastError();
-  const DWORD attributes = GetFileAttributesW(path.c_str());
-  if (error != ERROR_ACCESS_DENIED || attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_READONLY))
+  if (error != ERROR_ACCESS_DENIED) return error;
+  const HANDLE file = CreateFileW(path.c_str(), FILE_READ_ATTRIBUTES | FILE_WRITE_ATTRIBUTES,
+                                  FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                                  FILE_FLAG_OPEN_REPARSE_POINT | FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return error;
+  FILE_BASIC_INFO info = {};
+  if (!GetFileInformationByHandleEx(file, FileBasicInfo, &info, sizeof info) ||
+      !(info.FileAttributes & FILE_ATTRIBUTE_READONLY)) {
+    CloseHandle(file);
     return error;
-  if (!SetFileAttributesW(path.c_str(), attributes & ~FILE_ATTRIBUTE_READONLY)) return error;
-  if (DeleteFileW(path.c_str())) return 0;
-  const DWORD again = GetLastError();
-  SetFileAttributesW(path.c_str(), attributes);
-  return again;
+  }
+  // Times of 0 are left as they are.
+  FILE_BASIC_INFO attributes = {};
+  attributes.FileAttributes = info.FileAttributes & ~FILE_ATTRIBUTE_READONLY;
+  if (attributes.FileAttributes == 0) attributes.FileAttributes = FILE_ATTRIBUTE_NORMAL;
+  DWORD result = error;
+  if (SetFileInformationByHandle(file, FileBasicInfo, &attributes, sizeof attributes)) {
+    result = DeleteFileW(path.c_str()) ? 0 : GetLastError();
+    // Back on the file, which any other name of it still shows.
+    attributes.FileAttributes = info.FileAttributes;
+    SetFileInformationByHandle(file, FileBasicInfo, &attributes, sizeof attributes);
+  }
+  CloseHandle(file);
+  return result;
+}
+
+DWORD PlainFileLinks(const std::wstring& path) {
+  const HANDLE file = CreateFileW(path.c_str(), FILE_READ_ATTRIBUTES,
+                                  FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                                  FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return 0;
+  BY_HANDLE_FILE_INFORMATION info;
+  const BOOL read = GetFileInformationByHandle(file, &info);
+  // Wine shows a Unix symbolic link as the file it leads to, no reparse
+  // point: the file opened must lie where its name does, in the folder
+  // the name's folder resolves to.
+  const std::wstring resolved = ResolvedPath(file);
+  CloseHandle(file);
+  if (!read || (info.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT))) return 0;
+  const size_t slash = path.find_last_of(L'\\');
+  if (slash == std::wstring::npos) return 0;
+  const std::wstring folder = ResolvedPathOf(path.substr(0, slash));
+  if (folder.empty() || CaseFolded(resolved) != CaseFolded(folder + path.substr(slash))) return 0;
+  return info.nNumberOfLinks;
 }
 
 namespace {

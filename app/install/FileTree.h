@@ -75,9 +75,16 @@ bool SameFile(const std::wstring& first, const std::wstring& second);
 bool ReadWholeFile(HANDLE file, size_t limit, std::vector<uint8_t>* bytes);
 
 // Deletes a file, clearing its read-only attribute first when that is what
-// stands in the way (and setting it back when the file still cannot go).
-// Returns 0 or the platform's error.
+// stands in the way. The attribute is the file's, not the name's: it is
+// cleared and set back through a handle, so that the file under any other
+// name it has (a hard link, the install's or anyone's) keeps it. Returns 0
+// or the platform's error.
 DWORD DeleteFileAlways(const std::wstring& path);
+
+// The number of names (hard links) of the plain file at path: 0 when path
+// is nothing, a folder, or a link or junction (a reparse point), which
+// recovery never acts through.
+DWORD PlainFileLinks(const std::wstring& path);
 
 // Removes a file, or a folder with everything in it. Junctions and symbolic
 // links are removed themselves; what they point at is never touched. Names

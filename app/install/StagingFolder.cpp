@@ -73,10 +73,21 @@ void UndoReplace(const JournalEntry& entry, const std::string& target, bool begu
                  const StagingContents& contents, UndoCounts* counts, std::vector<InstallFailure>* leftovers) {
   const std::wstring backup = BackupPath(staging, entry.index), place = LongPath(target);
   if (contents.backups.count(entry.index)) {
+    // The install's own backup is a plain file with this one name, or,
+    // before the swap, a second name of the file in place. Anything else
+    // (a link, a junction, a file with names elsewhere) was not made by
+    // the install, and is never moved, deleted or changed through.
+    const DWORD links = PlainFileLinks(backup);
+    const bool secondName = contents.staged.count(entry.index) && links == 2 && SameFile(place, backup);
+    if (links != 1 && !secondName) {
+      Leftover(leftovers, ShownPath(backup), ERROR_NOT_SUPPORTED,
+               "it is not the earlier version of " + target + " as the install kept it, so it is left");
+      return;
+    }
     // With its new contents still staged, the swap never happened: the
     // earlier version is the file in place under a second name (or, where
     // the volume has no hard links, moved away from it).
-    if (contents.staged.count(entry.index) && SameFile(place, backup)) {
+    if (secondName) {
       if (const DWORD error = DeleteFileAlways(backup)) {
         Leftover(leftovers, ShownPath(backup), error, "a second name of " + target + " could not be removed");
         return;
@@ -91,8 +102,9 @@ void UndoReplace(const JournalEntry& entry, const std::string& target, bool begu
   } else if (!begun) {
     return;
   }
-  // Only a read-only attribute is ever taken from a file, to replace it.
-  if (!(entry.attributes & FILE_ATTRIBUTE_READONLY)) return;
+  // Only a read-only attribute is ever taken from a file, to replace it;
+  // it is given back only to a plain file of one name.
+  if (!(entry.attributes & FILE_ATTRIBUTE_READONLY) || PlainFileLinks(place) != 1) return;
   const DWORD now = Attributes(place);
   const DWORD wanted = entry.attributes & kSettableAttributes;
   if (now != INVALID_FILE_ATTRIBUTES && (now & kSettableAttributes) != wanted &&
@@ -108,6 +120,14 @@ void UndoNewFile(const JournalEntry& entry, const std::string& target, bool begu
   // The rename is one step: while the staging file is there, the file in
   // place is not this install's.
   if (!begun || contents.staged.count(entry.index)) return;
+  // The install placed a plain file of one name; what else is there now
+  // is someone's, and stays.
+  const DWORD links = PlainFileLinks(LongPath(target));
+  if (links == 0 && GetFileAttributesW(LongPath(target).c_str()) == INVALID_FILE_ATTRIBUTES) return;
+  if (links != 1) {
+    Leftover(leftovers, target, ERROR_NOT_SUPPORTED, "it is not a file the install placed, so it is left");
+    return;
+  }
   const DWORD error = DeleteFileAlways(LongPath(target));
   if (!error)
     ++counts->removedFiles;
@@ -117,6 +137,12 @@ void UndoNewFile(const JournalEntry& entry, const std::string& target, bool begu
 
 void UndoFolder(const std::string& target, bool begun, UndoCounts* counts, std::vector<InstallFailure>* leftovers) {
   if (!begun) return;
+  // A link or junction in its place is no folder the install made.
+  const DWORD attributes = GetFileAttributesW(LongPath(target).c_str());
+  if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT)) {
+    Leftover(leftovers, target, ERROR_NOT_SUPPORTED, "it is a link or a junction, not the folder the install made");
+    return;
+  }
   if (RemoveDirectoryW(LongPath(target).c_str()))
     ++counts->removedFolders;
   else if (const DWORD error = GetLastError(); !IsGone(error))

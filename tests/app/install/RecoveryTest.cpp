@@ -273,6 +273,85 @@ TEST_F(RecoveryTest, WhatCannotBeTrustedIsLeftAlone) {
   RunUnixShell("rm -rf '" + UnixPath(Path("dst")) + "'");
 }
 
+// A journal's steps act only on what the install itself made: a backup
+// that is a link, or a second name of a file outside, and a file in place
+// with names elsewhere are never moved, deleted or changed through, and
+// the run says what it left. Whoever can write to an install folder can
+// lay any of these out.
+TEST_F(RecoveryTest, ForgedStepsNeverActThroughLinks) {
+  const auto plan = [](JournalStep step, uint32_t index, const char* path, uint32_t attributes = 0) {
+    return JournalPlanLine({step, index, attributes, path});
+  };
+  const struct Case {
+    const char* name;
+    std::function<void()> layOut;
+    const char* told;
+  } cases[] = {
+      {"a backup that is a second name of a file outside",
+       [&] {
+         Journal(Header() + plan(JournalStep::kReplaceFile, 1, "a.txt", FILE_ATTRIBUTE_ARCHIVE) + JournalPlanEndLine(1) +
+                 JournalBeginLine(1));
+         LinkBackup("outside/secret.txt", 1);
+       },
+       "is not the earlier version of"},
+      {"a backup that is a symbolic link to a file outside",
+       [&] {
+         Journal(Header() + plan(JournalStep::kReplaceFile, 1, "a.txt", FILE_ATTRIBUTE_ARCHIVE) + JournalPlanEndLine(1) +
+                 JournalBeginLine(1));
+         MakeFolder(Staging("b0"));
+         ASSERT_TRUE(RunUnixShell("ln -s '" + UnixPath(Path("outside/secret.txt")) + "' '" +
+                                  UnixPath(Path(Staging("b0/1"))) + "'"));
+       },
+       "is not the earlier version of"},
+      {"a new file that has a name outside",
+       [&] {
+         Journal(Header() + plan(JournalStep::kNewFile, 1, "a.txt") + JournalPlanEndLine(1) + JournalBeginLine(1));
+         ASSERT_TRUE(DeleteFileA(Path("dst/P/a.txt").c_str()));
+         ASSERT_TRUE(CreateHardLinkA(Path("dst/P/a.txt").c_str(), Path("outside/secret.txt").c_str(), nullptr));
+       },
+       "is not a file the install placed"},
+      {"a read-only file outside linked in place and as the backup, not yet swapped",
+       [&] {
+         Journal(Header() + plan(JournalStep::kReplaceFile, 1, "ro.txt", kReadOnlyArchive) + JournalPlanEndLine(1) +
+                 JournalBeginLine(1));
+         Put(Staging("t1"), "new ro");
+         SetFileAttributesA(Path("dst/P/ro.txt").c_str(), FILE_ATTRIBUTE_NORMAL);
+         ASSERT_TRUE(DeleteFileA(Path("dst/P/ro.txt").c_str()));
+         ASSERT_TRUE(CreateHardLinkA(Path("dst/P/ro.txt").c_str(), Path("outside/secret.txt").c_str(), nullptr));
+         LinkBackup("outside/secret.txt", 1);
+       },
+       "is not the earlier version of"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    RunUnixShell("rm -rf '" + UnixPath(Path("dst")) + "' '" + UnixPath(Path("outside")) + "'");
+    DeleteFileA(Path("recovery.log").c_str());
+    Put("outside/secret.txt", "not the install's");
+    SetFileAttributesA(Path("outside/secret.txt").c_str(), kReadOnlyArchive);
+    EarlierInstall();
+    c.layOut();
+    // What is there but the hidden staging folder, which may go.
+    const auto files = [&] {
+      std::string kept, snapshot = TreeSnapshot("dst");
+      for (size_t at = 0, end; at < snapshot.size(); at = end + 1) {
+        end = snapshot.find('\n', at);
+        const std::string line = snapshot.substr(at, end - at);
+        if (line.find(".qvsetup-") == std::string::npos) kept += line + "\n";
+      }
+      return kept;
+    };
+    const std::string inside = files(), outside = TreeSnapshot("outside");
+    InstallFailure failure;
+    Recover(&failure);
+    EXPECT_EQ(TreeSnapshot("outside"), outside);
+    EXPECT_EQ(GetFileAttributesA(Path("outside/secret.txt").c_str()), kReadOnlyArchive);
+    EXPECT_EQ(files(), inside);
+    EXPECT_NE(Get("recovery.log").find(c.told), std::string::npos) << Get("recovery.log");
+    SetFileAttributesA(Path("outside/secret.txt").c_str(), FILE_ATTRIBUTE_NORMAL);
+  }
+  RunUnixShell("rm -rf '" + UnixPath(Path("dst")) + "' '" + UnixPath(Path("outside")) + "'");
+}
+
 // A journal still open for writing belongs to an install that is running.
 TEST_F(RecoveryTest, AnInstallStillRunningIsNotTouched) {
   EarlierInstall();
