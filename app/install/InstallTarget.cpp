@@ -109,10 +109,15 @@ REGSAM ViewOf(const HostVersion& version) {
 }
 
 // The version keys of one view; on a name too long for a version the
-// enumeration goes on, and it stops after kMostVersionKeys keys.
-void AddVersionsOfView(const std::wstring& hostKey, REGSAM view, bool view64, std::vector<HostVersion>* versions) {
+// enumeration goes on, and it stops after kMostVersionKeys keys. Returns
+// whether it stopped there with keys left: the list was cut.
+bool AddVersionsOfView(const std::wstring& hostKey, REGSAM view, bool view64, std::vector<HostVersion>* versions) {
   HKEY key = nullptr;
-  if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, hostKey.c_str(), 0, KEY_READ | view, &key) != ERROR_SUCCESS) return;
+  if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, hostKey.c_str(), 0, KEY_READ | view, &key) != ERROR_SUCCESS) return false;
+  DWORD keys = 0;
+  const bool cut = RegQueryInfoKeyW(key, nullptr, nullptr, nullptr, &keys, nullptr, nullptr, nullptr, nullptr, nullptr,
+                                    nullptr, nullptr) == ERROR_SUCCESS &&
+                   keys > kMostVersionKeys;
   for (DWORD index = 0; index < kMostVersionKeys; ++index) {
     wchar_t name[256];
     DWORD length = 256;
@@ -132,16 +137,18 @@ void AddVersionsOfView(const std::wstring& hostKey, REGSAM view, bool view64, st
     versions->push_back(version);
   }
   RegCloseKey(key);
+  return cut;
 }
 
-// Every version key of a host in the views this Windows has, newest first.
-std::vector<HostVersion> HostVersionsInRegistry(const std::wstring& hostKey) {
+// Every version key of a host in the views this Windows has, newest first;
+// *cut tells whether a view had more keys than were read.
+std::vector<HostVersion> HostVersionsInRegistry(const std::wstring& hostKey, bool* cut) {
   std::vector<HostVersion> versions;
   if (TwoRegistryViews()) {
-    AddVersionsOfView(hostKey, KEY_WOW64_64KEY, true, &versions);
-    AddVersionsOfView(hostKey, KEY_WOW64_32KEY, false, &versions);
+    *cut = AddVersionsOfView(hostKey, KEY_WOW64_64KEY, true, &versions);
+    *cut = AddVersionsOfView(hostKey, KEY_WOW64_32KEY, false, &versions) || *cut;
   } else {
-    AddVersionsOfView(hostKey, 0, false, &versions);
+    *cut = AddVersionsOfView(hostKey, 0, false, &versions);
   }
   SortHostVersions(&versions);
   return versions;
@@ -231,8 +238,13 @@ char* ProgramFilesFolder(char* out, std::string*, HostReport*) {
 char* PluginFolderOfHost(const char* hostKey, const char* hostName, const char* valueName, char* out,
                          std::string* why, HostReport* host) {
   out[0] = '\0';
-  const std::vector<HostVersion> versions = HostVersionsInRegistry(WideFromAnsi(hostKey));
-  if (host) host->seen = std::string(hostName) + ": " + HostVersionsText(versions);
+  bool cut = false;
+  const std::vector<HostVersion> versions = HostVersionsInRegistry(WideFromAnsi(hostKey), &cut);
+  if (host)
+    host->seen = std::string(hostName) + ": " + HostVersionsText(versions) +
+                 (cut ? " (the list was cut: only the first " + std::to_string(kMostVersionKeys) +
+                            " keys of a view are read)"
+                      : "");
   if (versions.empty()) {
     if (why) *why = std::string("no version key under HKEY_LOCAL_MACHINE\\") + hostKey + " in either view";
     return out;

@@ -122,12 +122,17 @@ std::vector<std::string> RemoveEmptyFolders(const InstallRecord& record, const s
   for (size_t i = 0; i < record.folders.size(); ++i)
     if (there[i]) left.push_back(record.folders[i]);
   if (!keep.empty()) return left;
-  std::string folder = record.destination;
-  for (uint32_t i = 0; i < record.madeAbove; ++i, folder = ParentFolder(folder)) {
+  // The destination and the folders above it that the install made, up
+  // to the outermost, never one more.
+  const std::string outermost = record.OutermostMadeFolder();
+  if (outermost.empty()) return left;
+  for (std::string folder = record.destination;; folder = ParentFolder(folder)) {
     const DWORD attributes = Attributes(folder);
-    if (attributes == INVALID_FILE_ATTRIBUTES) continue;
-    if (IsLinkOrFile(attributes) || !RemoveDirectoryW(LongPath(folder).c_str())) break;
-    ++*removed;
+    if (attributes != INVALID_FILE_ATTRIBUTES) {
+      if (IsLinkOrFile(attributes) || !RemoveDirectoryW(LongPath(folder).c_str())) break;
+      ++*removed;
+    }
+    if (folder == outermost || folder.size() <= outermost.size()) break;
   }
   return left;
 }

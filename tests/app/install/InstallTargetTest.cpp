@@ -121,10 +121,13 @@ TEST_F(RegistryTest, KeysThatAreNoVersionsArePassedOver) {
   HostReport host;
   EXPECT_EQ(Lookup(nullptr, &host), "C:\\Seven");
   EXPECT_EQ(host.seen, "Test Host: 7.0 (32-bit)");
+  EXPECT_EQ(host.seen.find("cut"), std::string::npos);
   for (int i = 1; i <= 1000; ++i) Write(Key(std::to_string(i) + ".0"), nullptr, REG_SZ, "");
   std::string why;
   EXPECT_EQ(Lookup(&why, &host), "");
   EXPECT_LE(std::count(host.seen.begin(), host.seen.end(), ','), int(kMostVersionKeys) - 1);
+  EXPECT_NE(host.seen.find("(the list was cut: only the first 512 keys of a view are read)"), std::string::npos)
+      << host.seen.substr(host.seen.size() - 80);
 }
 
 // Only text naming a full path is a folder; every other value counts as

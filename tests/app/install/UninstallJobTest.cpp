@@ -68,6 +68,7 @@ TEST_F(UninstallJobTest, OnlyUnchangedRecordedFilesAndEmptyMadeFoldersGo) {
   Put("made/P/Sub/b.txt", "beta");
   EXPECT_TRUE(RemoveInstalledFiles(record, nullptr).removed);
   EXPECT_FALSE(Exists("made"));
+  EXPECT_NE(GetFileAttributesA(root.c_str()), INVALID_FILE_ATTRIBUTES) << "a folder more than the install made went";
   // A folder that is gone leaves nothing to do.
   EXPECT_TRUE(RemoveInstalledFiles(record, nullptr).removed);
 }
