@@ -97,6 +97,8 @@ private:
       return Refuse(why, "the plan's entries are out of order");
     if (!IsPlainRelativePath(entry.path, isLeadByte) || journal->root.size() + 1 + entry.path.size() > kMaxPathLength)
       return Refuse(why, "a plan entry's path is not a name inside the root");
+    // One step for each path: a second would undo what the first did.
+    if (!planned.insert(AsciiFolded(entry.path)).second) return Refuse(why, "a path is planned twice");
     journal->plan.push_back(std::move(entry));
     return true;
   }
@@ -140,6 +142,7 @@ private:
 
   Journal* journal;
   LeadBytePredicate isLeadByte;
+  std::set<std::string> planned;  // the plan's paths, folded
   Stage stage = Stage::kMade;
 };
 

@@ -22,13 +22,6 @@ bool Refuse(std::string* why, const char* text) {
   return false;
 }
 
-// Uppercase ASCII, for comparing paths as Windows does in the plain case.
-std::string Folded(std::string text) {
-  for (char& c : text)
-    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 32);
-  return text;
-}
-
 class RecordReader {
 public:
   RecordReader(InstallRecord* record, LeadBytePredicate isLeadByte) : record(record), isLeadByte(isLeadByte) {}
@@ -127,7 +120,7 @@ private:
     if (line.Word("folder ")) {
       if (!record->files.empty() || !line.Text(&path)) return Refuse(why, "a folder's line is malformed or misplaced");
       if (!Inside(path)) return Refuse(why, "a folder's path is not a name inside the destination");
-      if (!made.insert(Folded(path)).second) return Refuse(why, "a folder is recorded twice");
+      if (!made.insert(AsciiFolded(path)).second) return Refuse(why, "a folder is recorded twice");
       record->folders.push_back(path);
       return true;
     }
@@ -136,7 +129,7 @@ private:
         !line.Space() || !line.Text(&file.path))
       return Refuse(why, "a line of an unknown kind, or a file's line malformed");
     if (!Inside(file.path)) return Refuse(why, "a file's path is not a name inside the destination");
-    if (!files.insert(Folded(file.path)).second || made.count(Folded(file.path)))
+    if (!files.insert(AsciiFolded(file.path)).second || made.count(AsciiFolded(file.path)))
       return Refuse(why, "a file is recorded twice");
     record->files.push_back(std::move(file));
     return true;

@@ -91,6 +91,12 @@ bool HasControlCharacter(const std::string& text) {
   return false;
 }
 
+std::string AsciiFolded(std::string text) {
+  for (char& c : text)
+    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 32);
+  return text;
+}
+
 bool IsRootOrAbove(const std::string& folder, const std::string& root) {
   if (folder == root) return true;
   return folder.size() < root.size() && root.compare(0, folder.size(), folder) == 0 && root[folder.size()] == '\\';

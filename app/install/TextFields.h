@@ -57,5 +57,9 @@ bool IsPlainRelativePath(const std::string& path, LeadBytePredicate isLeadByte);
 
 bool HasControlCharacter(const std::string& text);
 
+// Upper-case ASCII, for comparing paths as Windows does in the plain case
+// (a path the installer makes differs from another only so).
+std::string AsciiFolded(std::string text);
+
 // folder is root, or a folder that holds it.
 bool IsRootOrAbove(const std::string& folder, const std::string& root);

@@ -112,6 +112,7 @@ TEST(ViewerText, Utf8DecodesAndReplacesWhatIsIllFormed) {
        u"\u20AC\u201C\u201D", true},
       {"four bytes: a surrogate pair", Bytes({0xF0, 0x9F, 0x98, 0x80}), u"\U0001F600", true},
       {"the highest code point", Bytes({0xF4, 0x8F, 0xBF, 0xBF}), u"\U0010FFFF", true},
+      {"the lowest four-byte code point: a pair", Bytes({0xF0, 0x90, 0x80, 0x80}), u"\U00010000", true},
       {"a zero byte", Bytes({'a', 0x00, 'b'}), std::u16string(u"a\0b", 3), true},
       {"an overlong slash: C0 is never a lead", Bytes({0xC0, 0xAF}), {r, r}, false},
       {"an overlong three-byte form", Bytes({0xE0, 0x80, 0xAF}), {r, r, r}, false},
