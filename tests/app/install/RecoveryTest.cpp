@@ -184,13 +184,21 @@ TEST_F(RecoveryTest, EveryMomentOfAReinstallIsUndone) {
 // A file placed by someone else while the install ran, under a name the
 // install never got to, is not the install's to remove.
 TEST_F(RecoveryTest, OnlyWhatTheInstallBeganIsUndone) {
-  EarlierInstall();
-  Journal(Header() + JournalPlanLine({JournalStep::kNewFile, 3, 0, "c.txt"}) + JournalPlanEndLine(1));
-  Put("dst/P/c.txt", "someone else's");
-  InstallFailure failure;
-  EXPECT_TRUE(Recover(&failure));
-  EXPECT_EQ(Get("dst/P/c.txt"), "someone else's");
-  EXPECT_FALSE(Exists(Staging()));
+  // Not begun; begun with its contents still staged (the rename that
+  // would have placed it never came): either way the file there is not
+  // the install's.
+  for (bool begun : {false, true}) {
+    SCOPED_TRACE(begun ? "begun, still staged" : "not begun");
+    EarlierInstall();
+    Journal(Header() + JournalPlanLine({JournalStep::kNewFile, 3, 0, "c.txt"}) + JournalPlanEndLine(1) +
+            (begun ? JournalBeginLine(3) : ""));
+    if (begun) Put(Staging("t3"), "the install's");
+    Put("dst/P/c.txt", "someone else's");
+    InstallFailure failure;
+    EXPECT_TRUE(Recover(&failure));
+    EXPECT_EQ(Get("dst/P/c.txt"), "someone else's");
+    EXPECT_FALSE(Exists(Staging()));
+  }
 }
 
 // Committed, then killed before the earlier versions were gone: the
@@ -214,15 +222,22 @@ TEST_F(RecoveryTest, ACommittedInstallIsFinished) {
 // The folders a fresh install made for its location go again, up to the
 // first that holds something else.
 TEST_F(RecoveryTest, FoldersMadeForTheLocationGo) {
-  root = Path("made/deeper/P");
-  Put("made/kept.txt", "the user's");
-  Put("made/deeper/P/.qvsetup-63/journal",
-      JournalHeaderLine(root, 99) + JournalMadeLine(Path("made/deeper")) + JournalMadeLine(root) +
-          JournalPlanLine({JournalStep::kNewFile, 0, 0, "a.txt"}) + JournalPlanEndLine(1) + JournalBeginLine(0));
-  Put("made/deeper/P/a.txt", "new a");
-  InstallFailure failure;
-  EXPECT_TRUE(Recover(&failure)) << failure.reason;
-  EXPECT_EQ(Listing("made"), "kept.txt");
+  // The root as the journal names it, or in another letter case: one folder.
+  for (bool otherCase : {false, true}) {
+    SCOPED_TRACE(otherCase ? "recovered in another letter case" : "recovered as written");
+    const std::string written = Path("made/deeper/P");
+    root = written;
+    if (otherCase)
+      for (char& c : root) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    Put("made/kept.txt", "the user's");
+    Put("made/deeper/P/.qvsetup-63/journal",
+        JournalHeaderLine(written, 99) + JournalMadeLine(Path("made/deeper")) + JournalMadeLine(written) +
+            JournalPlanLine({JournalStep::kNewFile, 0, 0, "a.txt"}) + JournalPlanEndLine(1) + JournalBeginLine(0));
+    Put("made/deeper/P/a.txt", "new a");
+    InstallFailure failure;
+    EXPECT_TRUE(Recover(&failure)) << failure.reason;
+    EXPECT_EQ(Listing("made"), "kept.txt");
+  }
 }
 
 // A staging folder that cannot be trusted is kept, as it is, and told;
@@ -410,10 +425,25 @@ TEST_F(RecoveryTest, TheLockKeepsOneInstallPerFolder) {
     std::string upper = root;
     for (char& c : upper) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
     EXPECT_FALSE(takeElsewhere(upper)) << "letter case does not make another folder";
+    // Nor for a folder that is not there yet, whose name the platform
+    // cannot resolve.
+    InstallLock unmade;
+    ASSERT_TRUE(unmade.Take(Path("dst/Not Yet"), &failure)) << failure.reason;
+    EXPECT_FALSE(takeElsewhere(Path("dst/NOT YET")));
     EXPECT_TRUE(takeElsewhere(Path("dst/Other")));
     EXPECT_TRUE(takeElsewhere(Path("dst"))) << "the folder above is another install's";
   }
   EXPECT_TRUE(takeElsewhere(root)) << "released when the install ends";
+  // An install killed holding the lock leaves it abandoned: the next run
+  // takes it. (The lock is left unreleased by a thread that ends, as a
+  // process that is killed leaves it.)
+  InstallLock* killed = new InstallLock;
+  std::thread([&] {
+    InstallFailure failure;
+    ASSERT_TRUE(killed->Take(root, &failure));
+  }).join();
+  EXPECT_TRUE(takeElsewhere(root)) << "an abandoned lock is free";
+  delete killed;  // its handle closed; its release, on another thread, does nothing
   {
     // Another's lock that this process may not even open (as an elevated
     // install's is to one that is not): held, not a reason to take a lock
