@@ -402,6 +402,22 @@ TEST_F(RecoveryTest, WhatCannotBeUndoneIsTakenUpAgainLater) {
   EXPECT_EQ(Get(Staging("b0/1")), "old b") << "the earlier version is kept";
   EXPECT_TRUE(Recover(&failure)) << failure.reason;
   EXPECT_EQ(TreeSnapshot("dst"), before);
+
+  // A staged file that cannot go keeps the journal, which a later run
+  // needs to know what the staging folder holds.
+  Journal(Header() + JournalPlanLine({JournalStep::kNewFile, 3, 0, "c.txt"}) + JournalPlanEndLine(1) +
+          JournalBeginLine(3));
+  Put(Staging("t3"), "new c");
+  {
+    const HANDLE held = CreateFileA(Path(Staging("t3")).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                    0, nullptr);
+    ASSERT_NE(held, INVALID_HANDLE_VALUE);
+    EXPECT_FALSE(Recover(&failure));
+    CloseHandle(held);
+  }
+  EXPECT_TRUE(Exists(Staging("journal"))) << "the journal went before the staged file";
+  EXPECT_TRUE(Recover(&failure)) << failure.reason;
+  EXPECT_FALSE(Exists(Staging()));
 }
 
 // One install per folder: a second one, on another thread or by another
