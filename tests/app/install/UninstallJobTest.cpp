@@ -8,8 +8,12 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
+#include "app/install/CopyEngine.h"
 #include "app/install/InstallRecord.h"
+#include "app/install/InstallTransaction.h"
+#include "app/install/PayloadWalk.h"
 #include "common/ContentHash.h"
 #include "common/Sha256.h"
 #include "tests/app/Scratch.h"
@@ -129,6 +133,37 @@ TEST_F(UninstallJobTest, AnUpgradePlansOnlyTheFilesItDoesNotHave) {
   EXPECT_EQ(plan.steps[0].path, "old.txt");
   EXPECT_EQ(plan.steps[0].index, 7u);
   EXPECT_EQ(plan.steps[0].step, JournalStep::kRemoveFile);
+}
+
+// An upgrade whose removal of an earlier version's file fails (a program
+// holds it) fails whole: nothing of it stays, the earlier install is back.
+TEST_F(UninstallJobTest, AnUpgradeThatCannotRemoveAnEarlierFileIsUndone) {
+  const InstallRecord record = Installed({{"a.txt", "a"}, {"old.txt", "o"}}, {});
+  Put("src/a.txt", "A, the new one");
+  Put("src/new.txt", "new");
+  const std::string before = TreeSnapshot("made");
+  Payload payload;
+  InstallFailure failure;
+  ASSERT_TRUE(WalkPayload(Path("src").c_str(), Path("made/P").c_str(), &payload,
+                          [](const PayloadProblem&) { return false; }));
+  CopyPlan plan;
+  ASSERT_TRUE(PlanCopy(payload, Path("made/P"), &plan, &failure));
+  RemovalPlan removals;
+  ASSERT_TRUE(PlanRemovals(record, {RecordedPathKey("a.txt"), RecordedPathKey("new.txt")},
+                           static_cast<uint32_t>(payload.entries.size()), &removals, &failure));
+  ASSERT_EQ(removals.steps.size(), 1u);
+  const HANDLE held =
+      CreateFileA(Path("made/P/old.txt").c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+  ASSERT_NE(held, INVALID_HANDLE_VALUE);
+  InstallTransaction transaction(Path("made/P"));
+  EXPECT_FALSE(CopyPayload(payload, plan, Path("src"), Path("made/P"), transaction, nullptr, nullptr, nullptr,
+                           &failure, &removals.steps));
+  EXPECT_EQ(failure.path, Path("made/P") + "\\old.txt");
+  std::vector<InstallFailure> leftovers;
+  transaction.Rollback(&leftovers);
+  CloseHandle(held);
+  EXPECT_TRUE(leftovers.empty());
+  EXPECT_EQ(TreeSnapshot("made"), before);
 }
 
 }  // namespace
