@@ -242,6 +242,12 @@ case $case in
     expect_status 6
     expect_log "$product 1.9.9 is installed, and this release has no version (/ALLOWDOWNGRADE installs it anyway)"
     [ "$(snapshot "$work/place")" = "$before" ] || fail "the install changed"
+    # Allowed, it leaves no version of the earlier release in the entry.
+    install v0 "/ALLOWDOWNGRADE"
+    expect_status 0
+    [ "$(cat "$work/place/$product/a.txt")" = none ] || fail "not installed"
+    expect_value DisplayVersion ""
+    entry_exists || fail "no entry"
     ;;
   hostile-record)
     # A record changed after the install (here: a path climbing out of the
