@@ -19,11 +19,6 @@
 
 namespace {
 
-bool Fail(InstallFailure* failure, const std::string& path, uint32_t error, const std::string& reason = "") {
-  *failure = MakeFailure(path, error, reason);
-  return false;
-}
-
 const char kLinkInTheWay[] = "it is a link or a junction, and the installer writes through neither";
 
 // A folder's existing entries by name key.

@@ -29,3 +29,10 @@ inline InstallFailure MakeFailure(std::string path, uint32_t error, std::string 
   failure.reason = std::move(reason);
   return failure;
 }
+
+// Sets *failure and returns false: the one way a step of the install core
+// reports its failure.
+inline bool Fail(InstallFailure* failure, std::string path, uint32_t error, std::string reason = std::string()) {
+  *failure = MakeFailure(std::move(path), error, std::move(reason));
+  return false;
+}

@@ -47,8 +47,6 @@ private:
 
 std::string Bytes(uint64_t n) { return FormatCount(n) + (n == 1 ? " byte" : " bytes"); }
 
-bool IsLeadByte(uint8_t byte) { return IsAnsiLeadByte(byte); }
-
 // The volume that holds folder (the destination, or the deepest folder of
 // its path that exists): room for the payload, each file rounded up to
 // whole clusters, and the limits of its file system.
@@ -97,7 +95,7 @@ bool CheckLocation(const char* given, std::string* location, InstallFailure* fai
     *failure = MakeFailure(given, ERROR_BAD_PATHNAME, "the install location is not a full path");
     return false;
   }
-  const std::string problem = LocationProblem(given, IsLeadByte);
+  const std::string problem = LocationProblem(given, IsAnsiLeadByte);
   std::string resolved, why;
   if (!problem.empty() || !ResolveDotFolders(given, &resolved, &why)) {
     *failure = MakeFailure(given, ERROR_BAD_PATHNAME, problem.empty() ? "the install location " + why : problem);

@@ -15,8 +15,6 @@
 
 namespace {
 
-bool IsLeadByte(uint8_t byte) { return IsAnsiLeadByte(byte); }
-
 // The staging folders in root.
 std::vector<ListedEntry> StagingFolders(const std::wstring& root) {
   std::vector<ListedEntry> found;
@@ -51,7 +49,7 @@ JournalState ReadStagingJournal(const std::wstring& staging, Journal* journal, s
     return JournalState::kUnreadable;
   }
   std::string problem;
-  if (!ReadJournal(bytes.data(), bytes.size(), journal, &problem, IsLeadByte)) {
+  if (!ReadJournal(bytes.data(), bytes.size(), journal, &problem, IsAnsiLeadByte)) {
     *why = "its journal cannot be read: " + problem;
     return JournalState::kUnreadable;
   }

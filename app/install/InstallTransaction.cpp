@@ -16,11 +16,6 @@ std::wstring KernelPath(const std::string& path) {
   return IsSharePath(path) ? L"\\??\\UNC" + WideFromAnsi(path.substr(1)) : L"\\??\\" + WideFromAnsi(path);
 }
 
-bool Fail(InstallFailure* failure, const std::string& path, DWORD error, const std::string& reason = "") {
-  *failure = MakeFailure(path, error, reason);
-  return false;
-}
-
 // Renames an open file (opened with DELETE access) to target.
 bool RenameOpenFile(HANDLE file, const std::string& target, bool replace) {
   const std::wstring name = KernelPath(target);

@@ -14,8 +14,6 @@ const char kPayloadLink[] = "it is a link or a junction, and the installer does 
 
 namespace {
 
-bool IsLeadByte(uint8_t byte) { return IsAnsiLeadByte(byte); }
-
 // A name for messages when the ANSI code page cannot hold it: what it
 // cannot hold shows as question marks.
 std::string LossyAnsi(const std::wstring& text) { return AnsiMarkingUnconvertible(text, '?'); }
@@ -62,7 +60,7 @@ private:
     }
     const std::string relative = Under(relativeFolder, *name);
     const std::string sourcePath = source + "\\" + relative;
-    const NameProblem problem = CheckName(name->c_str(), IsLeadByte);
+    const NameProblem problem = CheckName(name->c_str(), IsAnsiLeadByte);
     if (problem != NameProblem::kNone) {
       Problem(sourcePath, relativeWide, ERROR_INVALID_NAME, "\"" + *name + "\" " + NameProblemText(problem));
       return false;

@@ -9,12 +9,6 @@
 #include "common/AnsiText.h"
 #include "app/install/InstallNames.h"
 
-namespace {
-
-bool IsLeadByte(uint8_t byte) { return IsAnsiLeadByte(byte); }
-
-}  // namespace
-
 bool ReadProductFile(const char* path, Product* product, uint32_t* error) {
   *product = Product();
   AFile file(path);
@@ -41,12 +35,12 @@ Product ProductFromBytes(const std::string& bytes) {
   product.version = line.version;
   std::vector<char> name(line.text.begin(), line.text.end());
   name.push_back('\0');
-  CutProductName(name.data(), IsLeadByte);
+  CutProductName(name.data(), IsAnsiLeadByte);
   product.name = name.data();
   return product;
 }
 
 std::string ProductRefusal(const Product& product, TargetKind kind) {
   if (!product.refusal.empty()) return product.refusal;
-  return ProductNameRefusal(product.name.c_str(), kind, IsLeadByte);
+  return ProductNameRefusal(product.name.c_str(), kind, IsAnsiLeadByte);
 }

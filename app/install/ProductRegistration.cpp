@@ -26,8 +26,6 @@ constexpr size_t kStagedSuffixLength = 16;
 const wchar_t kUninstallKey[] = L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\";
 constexpr REGSAM kView = KEY_WOW64_32KEY;
 
-bool IsLeadByte(uint8_t byte) { return IsAnsiLeadByte(byte); }
-
 std::string BaseFolder() {
   char programFiles[kPathBufferSize];
   return std::string(ProgramFilesFolder(programFiles)) + kBaseFolder;
@@ -37,14 +35,9 @@ std::string BaseFolder() {
 // fit; else one made from a hash of it, letter case aside.
 std::string FolderNameOf(const std::string& product) {
   const size_t longest = kMaxPathLength - BaseFolder().size() - 2 - sizeof kUninstallerName - kStagedSuffixLength;
-  if (CheckName(product.c_str(), IsLeadByte) == NameProblem::kNone && product.size() <= longest) return product;
+  if (CheckName(product.c_str(), IsAnsiLeadByte) == NameProblem::kNone && product.size() <= longest) return product;
   const std::wstring folded = CaseFolded(WideFromAnsi(product));
   return "product-" + HashText(ContentHash::Of(folded.data(), folded.size() * sizeof(wchar_t)));
-}
-
-bool Fail(InstallFailure* failure, const std::string& path, DWORD error, const std::string& reason = "") {
-  *failure = MakeFailure(path, error, reason);
-  return false;
 }
 
 // Makes each folder from the base's parent down to folder that is not
@@ -168,7 +161,7 @@ bool LoadInstallRecord(const std::string& path, InstallRecord* record, std::stri
     *why = "it cannot be read whole, or is larger than any record";
     return false;
   }
-  return ReadRecord(bytes.data(), bytes.size(), record, why, IsLeadByte);
+  return ReadRecord(bytes.data(), bytes.size(), record, why, IsAnsiLeadByte);
 }
 
 UninstallEntry EntryOf(const InstallRecord& record, const std::string& uninstaller) {

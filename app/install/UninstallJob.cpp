@@ -19,11 +19,6 @@
 
 namespace {
 
-bool Fail(InstallFailure* failure, const std::string& path, DWORD error, const std::string& reason = "") {
-  *failure = MakeFailure(path, error, reason);
-  return false;
-}
-
 DWORD Attributes(const std::string& path) { return GetFileAttributesW(LongPath(path).c_str()); }
 
 bool IsLinkOrFile(DWORD attributes) {

@@ -222,7 +222,9 @@ TEST_F(CopyEngineTest, AFileWithTheSameBytesIsLeftAsItIs) {
     const std::string before = TreeSnapshot("dst");
     std::unique_ptr<HeldFile> holder;
     if (c.share != ~0u) holder = std::make_unique<HeldFile>(Path("dst/a.bin"), c.share);
-    if (holder) ASSERT_TRUE(holder->Held());
+    if (holder) {
+      ASSERT_TRUE(holder->Held());
+    }
     CopyTally tally;
     RecordingObserver observer;
     EXPECT_EQ(Copy("dst", "src", &observer, &tally), c.installs)
