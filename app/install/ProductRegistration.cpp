@@ -68,7 +68,7 @@ bool MakeFolders(const std::string& folder, std::vector<std::string>* made, Inst
   return true;
 }
 
-bool WriteWholeFile(const std::string& path, const std::string& bytes, InstallFailure* failure) {
+bool WriteWholeFile(const std::string& path, const std::string& bytes, DiskFlush& disk, InstallFailure* failure) {
   const HANDLE file = CreateFileW(LongPath(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                                   FILE_ATTRIBUTE_NORMAL, nullptr);
   if (file == INVALID_HANDLE_VALUE) return Fail(failure, path, GetLastError());
@@ -78,7 +78,7 @@ bool WriteWholeFile(const std::string& path, const std::string& bytes, InstallFa
   const bool wrote = WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
   const DWORD error = !wrote ? GetLastError()
                       : written != bytes.size() ? ERROR_DISK_FULL
-                      : !FlushFileBuffers(file) ? GetLastError()
+                      : !disk.Flush(file, path) ? GetLastError()
                                                 : 0;
   const bool ok = error == 0;
   CloseHandle(file);
@@ -194,13 +194,21 @@ bool Registration::Prepare(const InstallRecord& installed, InstallFailure* failu
   record = installed;
   prepared = true;
   if (!MakeFolders(place.folder, &madeFolders, failure) ||
-      !WriteWholeFile(Staged(place.record), RecordText(record), failure))
+      !WriteWholeFile(Staged(place.record), RecordText(record), *disk, failure))
     return false;
   std::string self, why;
   const std::string staged = Staged(place.uninstaller);
   if (!ModulePath(&self, &why)) return Fail(failure, staged, ERROR_BAD_PATHNAME, why);
-  if (!CopyFileW(LongPath(self).c_str(), LongPath(staged).c_str(), FALSE))
-    return Fail(failure, staged, GetLastError(), "the uninstaller could not be written");
+  if (!CopyFileW(LongPath(self).c_str(), LongPath(staged).c_str(), FALSE)) {
+    const DWORD error = GetLastError();
+    return Fail(failure, staged, error, "the uninstaller could not be written");
+  }
+  const HANDLE copy = CreateFileW(LongPath(staged).c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                  FILE_ATTRIBUTE_NORMAL, nullptr);
+  const bool flushed = copy != INVALID_HANDLE_VALUE && disk->Flush(copy, staged);
+  const DWORD error = flushed ? 0 : GetLastError();
+  if (copy != INVALID_HANDLE_VALUE) CloseHandle(copy);
+  if (!flushed) return Fail(failure, staged, error, "the uninstaller could not be written to the disk");
   return true;
 }
 

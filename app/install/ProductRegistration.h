@@ -21,6 +21,7 @@
 
 #include <string>
 
+#include "app/install/FileFlusher.h"
 #include "app/install/InstallFailure.h"
 #include "app/install/InstallRecord.h"
 
@@ -65,13 +66,17 @@ public:
   Registration& operator=(const Registration&) = delete;
 
   // Writes the new record and a copy of this program beside those in
-  // force. Nothing in force changes.
+  // force, each flushed to the disk before it returns (journal rule 4).
+  // Nothing in force changes.
   bool Prepare(const InstallRecord& record, InstallFailure* failure);
   // Puts them in force and writes the entry. What fails is told in
   // leftovers: the install stands, and the log says what is missing.
   void Publish(std::vector<InstallFailure>* leftovers);
 
   const RegistrationPlace& Place() const { return place; }
+  // How the files are put on the disk: a test's seam. disk must outlive
+  // this object.
+  void SetDiskFlush(DiskFlush& seam) { disk = &seam; }
 
 private:
   void Discard();
@@ -79,6 +84,7 @@ private:
   RegistrationPlace place;
   InstallRecord record;
   bool prepared = false;
+  DiskFlush* disk = &PlatformDiskFlush();  // not owned
   std::vector<std::string> madeFolders;  // by Prepare, outermost first: a discard removes them again
 };
 
