@@ -481,7 +481,8 @@ bool CopyPayload(const Payload& payload, const CopyPlan& plan, const std::string
                  const std::string& destination, InstallTransaction& transaction, CopyTally* tally,
                  CopyObserver* observer, const std::atomic<bool>* stop, InstallFailure* failure,
                  const std::vector<JournalEntry>* removals, CopyDigests* digests, CopyTimes* times) {
-  CopyTimes spent;
+  CopyTimes untold;
+  CopyTimes& spent = times ? *times : untold;
   std::vector<JournalEntry> steps = JournalPlanOf(payload, plan);
   if (removals) steps.insert(steps.end(), removals->begin(), removals->end());
   if (!transaction.Begin(plan.makeFirst, std::move(steps), failure))
@@ -509,10 +510,8 @@ bool CopyPayload(const Payload& payload, const CopyPlan& plan, const std::string
       case CopyAction::kReplaceFile:
         if (!CopyIntoPlace(file, transaction, resolvedSource, destination, plan.actions[i] == CopyAction::kReplaceFile,
                            stop, &copied, checked ? digests->expected[i] : nullptr,
-                           digests ? &digests->found[i] : nullptr, hasher, spent, failure)) {
-          if (times) *times = spent;
+                           digests ? &digests->found[i] : nullptr, hasher, spent, failure))
           return false;
-        }
         ++placed.files;
         placed.bytes += copied;
         if (tally) *tally = placed;
@@ -520,7 +519,6 @@ bool CopyPayload(const Payload& payload, const CopyPlan& plan, const std::string
         break;
     }
   }
-  if (times) *times = spent;
   // The walk counted as it went; the copy counts what it placed. Entries
   // skipped or placed twice would show here.
   if (placed.files != payload.files || placed.bytes != payload.bytes)

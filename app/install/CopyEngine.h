@@ -13,6 +13,7 @@
 
 #include "app/install/InstallFailure.h"
 #include "app/install/InstallJournal.h"
+#include "app/install/InstallLogText.h"
 #include "app/install/PayloadWalk.h"
 #include "common/Sha256.h"
 
@@ -76,14 +77,6 @@ extern const char kPayloadChanged[];
 // list gives.
 extern const char kSignedFileChanged[];
 
-// Where a copy's time went, in seconds, for the log.
-struct CopyTimes {
-  double opening = 0;  // opening each source and the file already in its place
-  double reading = 0;  // reading, comparing, hashing and writing the bytes
-  double staging = 0;  // making the staged copies
-  double placing = 0;  // putting them in place: the journal, the earlier version kept, the rename
-};
-
 // The SHA-256 a copy takes of each file, in the pass that copies it.
 struct CopyDigests {
   // By entry, the digest each file must have (a signed distribution's
@@ -115,8 +108,8 @@ struct CopyDigests {
 // removals, when given, are kRemoveFile steps (indices past the
 // payload's) that go after the copy, in the same transaction: an earlier
 // version's files that this one does not have. digests, when given, are
-// checked and filled as CopyDigests says; times, when given, add up where
-// the time went.
+// checked and filled as CopyDigests says; times, when given, are added to
+// where the time went (InstallLogText.h).
 bool CopyPayload(const Payload& payload, const CopyPlan& plan, const std::string& source,
                  const std::string& destination, InstallTransaction& transaction, CopyTally* tally,
                  CopyObserver* observer, const std::atomic<bool>* stop, InstallFailure* failure,

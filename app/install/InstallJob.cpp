@@ -317,13 +317,8 @@ void InstallInto(const InstallJob& job, const std::string& location, const std::
 
   InstallTransaction transaction(destination);
   const bool hashing = job.registers || !digests.expected.empty();
-  CopyTimes copyTimes;
   bool copied = CopyPayload(payload, plan, source, destination, transaction, &outcome->copied, reports, stop, &failure,
-                            &earlier.removals.steps, hashing ? &digests : nullptr, &copyTimes);
-  times.opening = copyTimes.opening;
-  times.reading = copyTimes.reading;
-  times.staging = copyTimes.staging;
-  times.placing = copyTimes.placing;
+                            &earlier.removals.steps, hashing ? &digests : nullptr, &times.copy);
   outcome->distributionChanged = failure.distributionChanged;
   if (outcome->distributionChanged) {
     // Told as the list's other changes are: by its path in "install files".

@@ -87,8 +87,8 @@ std::string LogTimingLine(const InstallTimes& times) {
     std::snprintf(text, sizeof text, "%.2f s", value);
     return std::string(text);
   };
-  return "timing: checks " + seconds(times.checks) + "; copy: opening files " + seconds(times.opening) +
-         ", reading, comparing, hashing and writing " + seconds(times.reading) + ", staging " +
-         seconds(times.staging) + ", placing " + seconds(times.placing) + "; record " + seconds(times.record) +
+  return "timing: checks " + seconds(times.checks) + "; copy: opening files " + seconds(times.copy.opening) +
+         ", reading, comparing, hashing and writing " + seconds(times.copy.reading) + ", staging " +
+         seconds(times.copy.staging) + ", placing " + seconds(times.copy.placing) + "; record " + seconds(times.record) +
          "; commit " + seconds(times.commit);
 }

@@ -51,10 +51,18 @@ std::string LogCopiedLine(const char* destination, uint64_t bytes);
 // reason, or else the given platform text.
 std::string LogErrorLine(const char* path, uint32_t code, const std::string& text);
 
+// Where a copy's time went, in seconds (CopyPayload adds to them).
+struct CopyTimes {
+  double opening = 0;  // opening each source and the file already in its place
+  double reading = 0;  // reading, comparing, hashing and writing the bytes
+  double staging = 0;  // making the staged copies
+  double placing = 0;  // putting them in place: the journal, the earlier version kept, the rename
+};
+
 // Where an install's time went, for the log's "timing:" line.
 struct InstallTimes {
   double checks = 0;  // from the lock to the volume's room
-  double opening = 0, reading = 0, staging = 0, placing = 0;  // the copy's parts (CopyTimes)
+  CopyTimes copy;
   double record = 0;  // writing the install record and the uninstaller
   double commit = 0;  // the commit, with the earlier versions removed
 };
