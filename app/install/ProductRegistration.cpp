@@ -254,9 +254,8 @@ void Registration::Discard() {
   prepared = false;
   DeleteFileW(LongPath(Staged(place.record)).c_str());
   DeleteFileW(LongPath(Staged(place.uninstaller)).c_str());
-  // A first install's folder, empty again, and the shared folder of
-  // uninstallers when this made it.
-  RemoveDirectoryW(LongPath(place.folder).c_str());
+  // The folders Prepare made (a first install's, and the shared folder of
+  // uninstallers when there was none), innermost first.
   for (auto folder = madeFolders.rbegin(); folder != madeFolders.rend(); ++folder)
     RemoveDirectoryW(LongPath(*folder).c_str());
   madeFolders.clear();

@@ -139,6 +139,13 @@ RemovalOutcome RemoveInstalledFiles(const InstallRecord& record, InstallLog* log
   InstallFailure& failure = outcome.failure;
   const std::string& root = record.destination;
   log->Line(LogField("destination", root));
+  InstallLock lock;
+  if (!lock.Take(root, &failure)) {
+    log->Error(failure);
+    return outcome;
+  }
+  // Looked at under the lock: no install can make it a link meanwhile,
+  // which would lead the removal elsewhere.
   const DWORD attributes = Attributes(root);
   if (attributes == INVALID_FILE_ATTRIBUTES) {
     log->Line(LogField("removed", "nothing: the install folder is gone"));
@@ -150,20 +157,7 @@ RemovalOutcome RemoveInstalledFiles(const InstallRecord& record, InstallLog* log
     log->Error(failure);
     return outcome;
   }
-  InstallLock lock;
   RemovalPlan plan;
-  if (!lock.Take(root, &failure)) {
-    log->Error(failure);
-    return outcome;
-  }
-  // Looked at again under the lock: made a link meanwhile, it would lead
-  // the removal elsewhere.
-  const DWORD now = Attributes(root);
-  if (now != INVALID_FILE_ATTRIBUTES && IsLinkOrFile(now)) {
-    Fail(&failure, root, ERROR_NOT_SUPPORTED, "the install folder is now a link, a junction or a file");
-    log->Error(failure);
-    return outcome;
-  }
   if (!RecoverInterruptedInstalls(root, log, &failure) || !PlanRemovals(record, {}, 0, &plan, &failure)) {
     log->Error(failure);
     return outcome;
