@@ -11,7 +11,6 @@
 #include <cstdio>
 #include <functional>
 #include <memory>
-#include <mutex>
 #include <string>
 #include <thread>
 #include <vector>
@@ -19,6 +18,7 @@
 #include "app/install/InstallJob.h"
 #include "app/install/InstallTransaction.h"
 #include "tests/app/Scratch.h"
+#include "tests/app/install/RecordingFlush.h"
 
 namespace {
 
@@ -725,22 +725,6 @@ TEST_F(CopyEngineTest, AFileOfMoreThan4GiBCopiesWhole) {
 // journal's, after every placed file's (an unchanged file left in place
 // needs none). A file that cannot be put on the disk fails the commit,
 // which writes no commit line, and the install is undone.
-class RecordingFlush : public DiskFlush {
-public:
-  bool Flush(HANDLE file, const std::string& what) override {
-    std::lock_guard<std::mutex> hold(lock);
-    flushed.push_back(what.substr(what.find_last_of('\\') + 1));
-    if (flushed.back() == refused) {
-      SetLastError(ERROR_IO_DEVICE);
-      return false;
-    }
-    return FlushFileBuffers(file) != 0;
-  }
-  std::mutex lock;
-  std::vector<std::string> flushed;  // the last part of each path, in order
-  std::string refused;               // the file whose flush fails
-};
-
 TEST_F(CopyEngineTest, EveryPlacedFileIsOnTheDiskBeforeTheCommitLine) {
   const struct {
     const char* refused;

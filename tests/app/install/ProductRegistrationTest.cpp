@@ -8,31 +8,13 @@
 
 #include <gtest/gtest.h>
 
-#include <mutex>
 #include <string>
 #include <vector>
 
 #include "app/install/InstallRecord.h"
+#include "tests/app/install/RecordingFlush.h"
 
 namespace {
-
-// Records which files are flushed, by the last part of their names, and
-// refuses the one named.
-class RecordingFlush : public DiskFlush {
-public:
-  bool Flush(HANDLE file, const std::string& what) override {
-    std::string name = what.substr(what.find_last_of('\\') + 1);
-    name = name.substr(0, name.find(".new-"));
-    flushed.push_back(name);
-    if (name == refused) {
-      SetLastError(ERROR_IO_DEVICE);
-      return false;
-    }
-    return FlushFileBuffers(file) != 0;
-  }
-  std::vector<std::string> flushed;
-  std::string refused;
-};
 
 TEST(ProductRegistration, TheRecordAndTheUninstallerAreOnTheDiskBeforeTheCommit) {
   const struct {
