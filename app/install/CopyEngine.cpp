@@ -174,8 +174,8 @@ public:
   bool IsOpen() const { return file.IsOpen(); }
   bool Open(InstallFailure* failure) { return transaction.OpenStagingFile(index, &file, failure); }
   AFile& Contents() { return file.Contents(); }
-  bool Place(bool replaceable, InstallFailure* failure) {
-    return transaction.PlaceFile(std::move(file), failure, replaceable);
+  bool Place(const PlacedFile& placed, bool replaceable, InstallFailure* failure) {
+    return transaction.PlaceFile(std::move(file), placed, failure, replaceable);
   }
 
 private:
@@ -327,6 +327,9 @@ bool CopyIntoPlace(const FileCopy& file, InstallTransaction& transaction, const 
                    const Sha256Digest* expected, Sha256Digest* digest, PieceHasher& hasher, CopyTimes& times,
                    InstallFailure* failure) {
   Stopwatch watch;
+  // Every placed file is hashed: the journal says which bytes were placed.
+  Sha256Digest untold;
+  if (!digest) digest = &untold;
   AFile in(file.from.c_str());
   uint64_t size = 0;
   FILETIME written;
@@ -348,9 +351,8 @@ bool CopyIntoPlace(const FileCopy& file, InstallTransaction& transaction, const 
   const bool replaceable = there.replaceable;
   if (replaces && !same) there.file.Close();
   times.opening += watch.Lap();
-  const bool hashing = digest || expected;
   // A large file is hashed on the hasher's thread, from its pieces.
-  const bool handing = hashing && size >= PieceHasher::kThreshold && hasher.Begin();
+  const bool handing = size >= PieceHasher::kThreshold && hasher.Begin();
   const uint32_t piece = static_cast<uint32_t>(std::min<uint64_t>(std::max<uint64_t>(size, 1), kCopyChunkSize));
   std::unique_ptr<char[]> own(handing ? nullptr : new (std::nothrow) char[piece]);
   std::unique_ptr<char[]> theirs(same ? new (std::nothrow) char[piece] : nullptr);
@@ -372,7 +374,7 @@ bool CopyIntoPlace(const FileCopy& file, InstallTransaction& transaction, const 
                                                  : "");
     if (handing)
       hasher.Hand(want);
-    else if (hashing)
+    else
       hash.Add(ours, want);
     if (same) {
       if (there.file.ReadWhole(theirs.get(), want) && std::memcmp(ours, theirs.get(), want) == 0) {
@@ -392,8 +394,8 @@ bool CopyIntoPlace(const FileCopy& file, InstallTransaction& transaction, const 
     done += want;
   }
   there.file.Close();
-  const Sha256Digest found = handing ? hasher.Finish() : hashing ? hash.Finish() : Sha256Digest{};
-  if (digest) *digest = found;
+  const Sha256Digest found = handing ? hasher.Finish() : hash.Finish();
+  *digest = found;
   if (expected && found != *expected) {
     *failure = MakeFailure(file.from, ERROR_INVALID_DATA, kSignedFileChanged);
     failure->distributionChanged = true;
@@ -403,7 +405,7 @@ bool CopyIntoPlace(const FileCopy& file, InstallTransaction& transaction, const 
   times.reading += watch.Lap();
   if (same) return true;
   if (!SetFileTime(staging.Contents().handle, nullptr, nullptr, &written)) return Fail(failure, file.to, GetLastError());
-  const bool placed = staging.Place(replaceable, failure);
+  const bool placed = staging.Place({size, found}, replaceable, failure);
   times.placing += watch.Lap();
   return placed;
 }

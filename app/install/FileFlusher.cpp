@@ -19,6 +19,17 @@ DiskFlush& PlatformDiskFlush() {
   return platform;
 }
 
+bool WriteDurably(AFile& file, const std::string& bytes, bool flush, DiskFlush& disk, const std::string& path,
+                  const std::string& what, InstallFailure* failure) {
+  if (!file.Write(bytes.data(), static_cast<uint32_t>(bytes.size())))
+    return Fail(failure, path, file.Error(), what + " could not be written");
+  if (flush && !disk.Flush(file.handle, path)) {
+    const DWORD error = GetLastError();
+    return Fail(failure, path, error, what + " could not be written to the disk");
+  }
+  return true;
+}
+
 FileFlusher::FileFlusher(DiskFlush& disk) : disk(disk) {
   InitializeSRWLock(&lock);
   InitializeConditionVariable(&changed);

@@ -31,6 +31,13 @@ public:
 // FlushFileBuffers itself.
 DiskFlush& PlatformDiskFlush();
 
+// The one writer of the installer's own files (the journal, the record):
+// writes bytes at file's position and, when flush, puts them on the disk
+// through disk. False, with failure naming path and what was being
+// written, and the write's or the flush's own error.
+bool WriteDurably(AFile& file, const std::string& bytes, bool flush, DiskFlush& disk, const std::string& path,
+                  const std::string& what, InstallFailure* failure);
+
 class FileFlusher {
 public:
   explicit FileFlusher(DiskFlush& disk);

@@ -15,6 +15,7 @@
 #include "app/install/InstallProgress.h"
 #include "app/install/InstallRecovery.h"
 #include "app/install/InstallTransaction.h"
+#include "app/install/KillPoint.h"
 #include "app/install/PathNames.h"
 #include "app/install/ProductRegistration.h"
 #include "app/install/UninstallJob.h"
@@ -170,6 +171,17 @@ bool LookAtEarlier(const InstallJob& job, const std::string& destination, const 
     if (!missing) log->Line(LogErrorLine(place.record.c_str(), 0, "earlier install record not read: " + why));
     return true;
   }
+  // The product installed into another folder before, and into this one
+  // before that: this folder's kept record is the earlier install here.
+  if (RecordedPathKey(earlier->record.destination) != RecordedPathKey(destination)) {
+    InstallRecord kept;
+    const std::string keptPath = OtherRecordPath(place, destination);
+    if (LoadInstallRecord(keptPath, &kept, &why, &missing) &&
+        RecordedPathKey(kept.destination) == RecordedPathKey(destination))
+      earlier->record = kept;
+    else if (!missing)
+      log->Line(LogErrorLine(keptPath.c_str(), 0, "kept install record not read: " + why));
+  }
   const InstallRecord& record = earlier->record;
   // A record whose folder is gone tells of no install: the new record
   // takes its place, and no version is compared with it.
@@ -261,12 +273,13 @@ InstallRecord RecordOf(const InstallJob& job, const std::string& location, const
 }
 
 // After the commit: the earlier version's folders left empty go. An
-// earlier install in another folder stays as it is (the user chose
-// another place; nothing of theirs there is touched), and the log says so.
+// earlier install in another folder stays as it is, and stays recorded
+// (ProductRegistration.h): the uninstaller removes it too.
 void FinishUpgrade(const Earlier& earlier, InstallLog* log) {
   if (!earlier.found) return;
   if (!earlier.sameFolder) {
-    log->Line(LogField("earlier install", "left as it is in " + earlier.record.destination));
+    log->Line(LogField("earlier install", "left as it is in " + earlier.record.destination +
+                                              ", and kept in the record for the uninstaller"));
     return;
   }
   size_t removed = 0;
@@ -287,8 +300,12 @@ void InstallInto(const InstallJob& job, const std::string& location, const std::
   // earlier record until the new one is in force. Neither waits, so the
   // order cannot deadlock; a second install into the same folder is told
   // of the folder.
+  // Then what killed runs left: of this product's registration, wherever
+  // they installed, and of this folder.
   InstallLock lock, productLock;
-  if (!lock.Take(destination, &failure) || (job.registers && !productLock.TakeProduct(job.productName, &failure)) ||
+  if (!lock.Take(destination, &failure) ||
+      (job.registers && (!productLock.TakeProduct(job.productName, &failure) ||
+                         !RecoverProduct(RegistrationPlaceOf(job.productName).folder, log, &failure))) ||
       !RecoverInterruptedInstalls(destination, log, &failure))
     return failed();
   Payload payload;
@@ -316,9 +333,17 @@ void InstallInto(const InstallJob& job, const std::string& location, const std::
   if (observer) observer->TotalsCounted({payload.files, payload.bytes});
 
   InstallTransaction transaction(destination);
-  const bool hashing = job.registers || !digests.expected.empty();
+  // Journal rule 9: the registration is part of the install's plan.
+  std::unique_ptr<Registration> registration;
+  std::vector<JournalEntry> registering;
+  if (job.registers) {
+    registration = std::make_unique<Registration>(job.productName);
+    registering = registration->Plan(static_cast<uint32_t>(payload.entries.size() + earlier.removals.steps.size()),
+                                     destination);
+    transaction.PlanAlso(registering);
+  }
   bool copied = CopyPayload(payload, plan, source, destination, transaction, &outcome->copied, reports, stop, &failure,
-                            &earlier.removals.steps, hashing ? &digests : nullptr, &times.copy);
+                            &earlier.removals.steps, &digests, &times.copy);
   outcome->distributionChanged = failure.distributionChanged;
   if (outcome->distributionChanged) {
     // Told as the list's other changes are: by its path in "install files".
@@ -332,20 +357,22 @@ void InstallInto(const InstallJob& job, const std::string& location, const std::
     failure = MakeFailure(destination, ERROR_CANCELLED, "the install was stopped");
     copied = false;
   }
-  // The new record and uninstaller are written before the commit, so that
-  // an install that cannot keep its record is undone.
-  std::unique_ptr<Registration> registration;
+  // The new record, uninstaller and entry are put in force before the
+  // commit, as steps of the journal: an install that cannot keep its
+  // registration is undone with it, and a kill leaves either the earlier
+  // install with its registration or this one with its own.
   watch.Lap();
-  if (copied && job.registers) {
-    registration = std::make_unique<Registration>(job.productName);
+  if (copied && registration) {
     copied = registration->Prepare(RecordOf(job, location, destination, payload, plan, digests.found, earlier), &failure);
+    for (size_t i = 0; copied && i < registering.size(); ++i)
+      copied = transaction.Step(registering[i].index, &failure) && registration->TakeStep(registering[i], &failure);
+    if (copied) KillPoint("registered");
   }
   times.record = watch.Lap();
   if (copied && transaction.Commit(&outcome->leftovers, &failure)) {
     times.commit = watch.Lap();
     log->Line(LogTimingLine(times));
     if (registration) {
-      registration->Publish(&outcome->leftovers);
       log->Line(LogField("registered", registration->Place().uninstaller));
       FinishUpgrade(earlier, log);
     }

@@ -8,7 +8,7 @@
 
 namespace {
 
-const char kMagic[] = "qvsetup-journal 1";
+const char kMagic[] = "qvsetup-journal 2";
 
 // Ends a line: its CRC, then CR LF.
 std::string Sealed(const std::string& body) {
@@ -56,10 +56,11 @@ private:
 
   bool Header(LineReader& line, std::string* why) {
     if (!line.Word(kMagic) || !line.Space() || !line.Number(&journal->processId) || !line.Space() ||
-        !line.Text(&journal->root))
+        !line.Text(&journal->root) || !line.Space() || !line.Text(&journal->staging))
       return Refuse(why, "it does not begin as a journal of this installer");
     if (!IsAbsoluteWindowsPath(journal->root.c_str()) || HasControlCharacter(journal->root))
       return Refuse(why, "its root is not a full path");
+    if (!IsStagingName(journal->staging)) return Refuse(why, "its staging folder's name is not one the installer makes");
     return true;
   }
 
@@ -85,21 +86,51 @@ private:
       entry.step = JournalStep::kReplaceFile;
     else if (line.Word("D "))
       entry.step = JournalStep::kRemoveFile;
+    else if (line.Word("K "))
+      entry.step = JournalStep::kRegister;
+    else if (line.Word("E "))
+      entry.step = JournalStep::kEntry;
+    else if (line.Word("U "))
+      entry.step = JournalStep::kUnregister;
     else
       return Refuse(why, "a line of an unknown kind");
     if (stage == Stage::kMade) stage = Stage::kPlan;
     if (stage != Stage::kPlan || !line.Number(&entry.index) || !line.Space())
       return Refuse(why, "a plan entry is malformed or misplaced");
+    if (!journal->plan.empty() && entry.index <= journal->plan.back().index)
+      return Refuse(why, "the plan's entries are out of order");
+    if (IsRegistration(entry.step)) return Registration(line, std::move(entry), why);
     if (KeepsEarlierVersion(entry.step) && (!line.Number(&entry.attributes, 16) || !line.Space()))
       return Refuse(why, "a replaced or removed file's attributes are malformed");
     if (!line.Text(&entry.path)) return Refuse(why, "a plan entry's path is malformed");
-    if (!journal->plan.empty() && entry.index <= journal->plan.back().index)
-      return Refuse(why, "the plan's entries are out of order");
     if (!IsPlainRelativePath(entry.path, isLeadByte) || journal->root.size() + 1 + entry.path.size() > kMaxPathLength)
       return Refuse(why, "a plan entry's path is not a name inside the root");
     // One step for each path: a second would undo what the first did.
     if (!planned.insert(AsciiFolded(entry.path)).second) return Refuse(why, "a path is planned twice");
     journal->plan.push_back(std::move(entry));
+    return true;
+  }
+
+  // "K <index> <had> <file>", "E <index> <had> <date> <folder>" or
+  // "U <index> <folder>": full paths outside the root.
+  bool Registration(LineReader& line, JournalEntry entry, std::string* why) {
+    const bool had = entry.step != JournalStep::kUnregister;
+    if (had && (!line.Number(&entry.attributes) || entry.attributes > 1 || !line.Space()))
+      return Refuse(why, "a registration's entry is malformed");
+    if (entry.step == JournalStep::kEntry && (!line.Text(&entry.note, 8) || !IsDate(entry.note) || !line.Space()))
+      return Refuse(why, "a registration's entry is malformed");
+    if (!line.Text(&entry.path) || !IsAbsoluteWindowsPath(entry.path.c_str()) || HasControlCharacter(entry.path))
+      return Refuse(why, "a registration's path is not a full path");
+    if (!planned.insert(AsciiFolded(entry.path)).second) return Refuse(why, "a path is planned twice");
+    journal->plan.push_back(std::move(entry));
+    return true;
+  }
+
+  static bool IsDate(const std::string& text) {
+    if (text.empty()) return true;
+    if (text.size() != 8) return false;
+    for (char c : text)
+      if (c < '0' || c > '9') return false;
     return true;
   }
 
@@ -116,7 +147,18 @@ private:
   bool Begun(LineReader& line, std::string* why) {
     uint32_t index = 0;
     if (stage != Stage::kSteps || !line.Number(&index)) return Refuse(why, "a step's line is malformed or misplaced");
-    if (!HasEntry(index)) return Refuse(why, "a step names no entry of the plan");
+    const JournalEntry* entry = journal->Entry(index);
+    if (!entry) return Refuse(why, "a step names no entry of the plan");
+    if (PlacesFile(entry->step)) {
+      // The bytes it places: their size and SHA-256.
+      PlacedFile placed;
+      const uint8_t* digest = nullptr;
+      if (!line.Space() || line.LeadingZero() || !line.Number64(&placed.size) || !line.Space() ||
+          !(digest = line.Position(), line.Skip(64)) ||
+          !DigestFromText(reinterpret_cast<const char*>(digest), 64, &placed.digest))
+        return Refuse(why, "a placed file's size or digest is malformed");
+      journal->placed[index] = placed;
+    }
     journal->begun.insert(index);
     return true;
   }
@@ -126,18 +168,6 @@ private:
     stage = Stage::kCommitted;
     journal->committed = true;
     return true;
-  }
-
-  bool HasEntry(uint32_t index) const {
-    size_t low = 0, high = journal->plan.size();
-    while (low < high) {
-      const size_t middle = (low + high) / 2;
-      if (journal->plan[middle].index < index)
-        low = middle + 1;
-      else
-        high = middle;
-    }
-    return low < journal->plan.size() && journal->plan[low].index == index;
   }
 
   Journal* journal;
@@ -178,8 +208,32 @@ bool HasLineEnd(const uint8_t* data, size_t size) {
 
 }  // namespace
 
-std::string JournalHeaderLine(const std::string& root, uint32_t processId) {
-  return Sealed(std::string(kMagic) + " " + std::to_string(processId) + " " + Counted(root));
+const char kStagingPrefix[] = ".qvsetup-";
+
+bool IsStagingName(const std::string& name) {
+  const size_t prefix = sizeof kStagingPrefix - 1;
+  if (name.size() <= prefix || name.size() > 32 || name.compare(0, prefix, kStagingPrefix) != 0) return false;
+  for (size_t i = prefix; i < name.size(); ++i) {
+    const char c = name[i];
+    if (!((c >= '0' && c <= '9') || (c >= 'a' && c <= 'f') || c == '-')) return false;
+  }
+  return true;
+}
+
+const JournalEntry* Journal::Entry(uint32_t index) const {
+  size_t low = 0, high = plan.size();
+  while (low < high) {
+    const size_t middle = (low + high) / 2;
+    if (plan[middle].index < index)
+      low = middle + 1;
+    else
+      high = middle;
+  }
+  return low < plan.size() && plan[low].index == index ? &plan[low] : nullptr;
+}
+
+std::string JournalHeaderLine(const std::string& root, uint32_t processId, const std::string& staging) {
+  return Sealed(std::string(kMagic) + " " + std::to_string(processId) + " " + Counted(root) + " " + Counted(staging));
 }
 
 std::string JournalMadeLine(const std::string& folder) { return Sealed("A " + Counted(folder)); }
@@ -187,6 +241,10 @@ std::string JournalMadeLine(const std::string& folder) { return Sealed("A " + Co
 std::string JournalPlanLine(const JournalEntry& entry) {
   std::string line(1, static_cast<char>(entry.step));
   line += " " + std::to_string(entry.index) + " ";
+  if (entry.step == JournalStep::kRegister || entry.step == JournalStep::kEntry)
+    line += std::to_string(entry.attributes) + " ";
+  if (entry.step == JournalStep::kEntry) line += Counted(entry.note) + " ";
+  if (IsRegistration(entry.step)) return Sealed(line + Counted(entry.path));
   if (KeepsEarlierVersion(entry.step)) {
     char attributes[16];
     std::snprintf(attributes, sizeof attributes, "%x ", static_cast<unsigned>(entry.attributes));
@@ -198,6 +256,10 @@ std::string JournalPlanLine(const JournalEntry& entry) {
 std::string JournalPlanEndLine(size_t entries) { return Sealed("P " + std::to_string(entries)); }
 
 std::string JournalBeginLine(uint32_t index) { return Sealed("S " + std::to_string(index)); }
+
+std::string JournalPlaceLine(uint32_t index, const PlacedFile& file) {
+  return Sealed("S " + std::to_string(index) + " " + std::to_string(file.size) + " " + DigestText(file.digest));
+}
 
 std::string JournalCommitLine() { return Sealed("C"); }
 

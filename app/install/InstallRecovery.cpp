@@ -4,16 +4,21 @@
 
 #include <vector>
 
+#include "app/install/AdminFolder.h"
 #include "app/install/FileTree.h"
 #include "app/install/InstallJournal.h"
 #include "app/install/InstallLock.h"
 #include "app/install/InstallLog.h"
 #include "app/install/InstallLogText.h"
 #include "app/install/InstallProgress.h"
+#include "app/install/JournalFile.h"
+#include "app/install/PathNames.h"
 #include "app/install/StagingFolder.h"
 #include "common/AnsiText.h"
 
 namespace {
+
+std::wstring Key(const std::string& path) { return NameKey(WideFromAnsi(path)); }
 
 // The staging folders in root.
 std::vector<ListedEntry> StagingFolders(const std::wstring& root) {
@@ -28,46 +33,64 @@ std::vector<ListedEntry> StagingFolders(const std::wstring& root) {
   return found;
 }
 
+// The journals in the journal folder whose names begin with prefix (a
+// path), by path.
+std::vector<std::string> Journals(const std::string& prefix) {
+  std::vector<std::string> paths;
+  const std::string folder = JournalFolder();
+  std::vector<ListedEntry> entries;
+  ListFolder(LongPath(folder), &entries);
+  const std::wstring start = Key(prefix.substr(std::min(prefix.size(), folder.size() + 1)));
+  for (const ListedEntry& entry : entries) {
+    std::string name;
+    if (entry.IsFolder() || entry.IsLink() || !AnsiFromWide(entry.name, &name)) continue;
+    if (Key(name).compare(0, start.size(), start) == 0) paths.push_back(folder + "\\" + name);
+  }
+  return paths;
+}
+
 enum class JournalState { kRead, kInUse, kUnreadable };
 
-// Reads a staging folder's journal, unless its install is still writing it
-// (it keeps it open for writing, shared only with readers, until it ends).
-JournalState ReadStagingJournal(const std::wstring& staging, Journal* journal, std::string* why) {
-  const HANDLE file = CreateFileW(StagingJournalPath(staging).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
-                                  OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+// Reads a journal, unless its run is still writing it (it keeps it open
+// for writing, shared only with readers, until it ends).
+JournalState ReadJournalAt(const std::string& path, Journal* journal, std::string* why) {
+  const HANDLE file = CreateFileW(LongPath(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                  FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
   if (file == INVALID_HANDLE_VALUE) {
     const DWORD error = GetLastError();
     if (error == ERROR_SHARING_VIOLATION) return JournalState::kInUse;
-    *why = error == ERROR_FILE_NOT_FOUND ? "it has no journal" : "its journal cannot be opened: " + SystemErrorText(error);
+    *why = "it cannot be opened: " + SystemErrorText(error);
     return JournalState::kUnreadable;
   }
   std::vector<uint8_t> bytes;
   const bool read = ReadWholeFile(file, kMaxJournalBytes, &bytes);
   CloseHandle(file);
   if (!read) {
-    *why = "its journal cannot be read";
+    *why = "it cannot be read";
     return JournalState::kUnreadable;
   }
   std::string problem;
   if (!ReadJournal(bytes.data(), bytes.size(), journal, &problem, IsAnsiLeadByte)) {
-    *why = "its journal cannot be read: " + problem;
+    *why = "it cannot be read: " + problem;
     return JournalState::kUnreadable;
   }
   return JournalState::kRead;
 }
 
-bool SameFolderName(const std::string& a, const std::string& b) {
-  return NameKey(WideFromAnsi(a)) == NameKey(WideFromAnsi(b));
-}
-
-// Puts right what one interrupted install did. False when what it
-// replaced could not all be put back.
-bool Recover(const std::string& root, const std::wstring& staging, Journal journal, InstallLog* log,
-             InstallFailure* failure) {
+// Puts right what one interrupted run did, from its journal at path.
+// False when what it replaced could not all be put back.
+bool Recover(const std::string& path, const Journal& journal, InstallLog* log, InstallFailure* failure) {
+  const std::string& root = journal.root;
+  const std::wstring staging = LongPath(root + "\\" + journal.staging);
   const std::string shown = ShownPath(staging);
-  // Moved or reached by another name since: its own folders above the
-  // root are not this root's.
-  if (!SameFolderName(journal.root, root)) journal.made.clear();
+  const DWORD attributes = GetFileAttributesW(staging.c_str());
+  if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT)) {
+    log->Line(LogField("kept", shown + ": it is a link or a junction, and the installer does not enter it"));
+    *failure = MakeFailure(root, ERROR_NOT_SUPPORTED,
+                           "an earlier install into this folder was interrupted, and its staging folder " + shown +
+                               " is now a link or a junction");
+    return false;
+  }
   std::vector<InstallFailure> leftovers;
   UndoCounts counts;
   if (journal.committed)
@@ -87,10 +110,29 @@ bool Recover(const std::string& root, const std::wstring& staging, Journal journ
                                         " put back, " + CountOf(counts.removedFolders, "folder", "folders") +
                                         " removed"));
   log->Leftovers(leftovers, "not recovered");
-  if (removed) return true;
+  if (removed) {
+    // The journal goes last: while anything of the run is left, a later
+    // run must still be able to read what it was.
+    std::vector<InstallFailure> kept;
+    const DWORD error = DeleteFileAlways(LongPath(path));
+    if (error && error != ERROR_FILE_NOT_FOUND) kept.push_back(MakeFailure(path, error, "the journal could not be removed"));
+    RemoveDirectoryW(LongPath(JournalFolder()).c_str());
+    log->Leftovers(kept, "not recovered");
+    return true;
+  }
   *failure = MakeFailure(root, leftovers.empty() ? ERROR_DIR_NOT_EMPTY : leftovers.front().error,
                          "an earlier install into this folder was interrupted, and what it did could not all be "
                          "undone: its earlier files are kept in " + shown);
+  return false;
+}
+
+// Whether journal acts on the registration in folder.
+bool TouchesRegistration(const Journal& journal, const std::wstring& folder) {
+  for (const JournalEntry& entry : journal.plan) {
+    if (!IsRegistration(entry.step)) continue;
+    const std::string place = entry.step == JournalStep::kRegister ? ParentFolder(entry.path) : entry.path;
+    if (Key(place) == folder) return true;
+  }
   return false;
 }
 
@@ -99,27 +141,53 @@ bool Recover(const std::string& root, const std::wstring& staging, Journal journ
 bool RecoverInterruptedInstalls(const std::string& root, InstallLog* log, InstallFailure* failure) {
   InstallLog noLog;
   if (!log) log = &noLog;
-  const std::wstring rootPath = LongPath(root);
-  for (const ListedEntry& folder : StagingFolders(rootPath)) {
-    const std::wstring staging = rootPath + L"\\" + folder.name;
-    const std::string shown = ShownPath(staging);
-    if (folder.IsLink()) {
-      log->Line(LogField("kept", shown + ": it is a link or a junction, and the installer does not enter it"));
-      continue;
-    }
+  std::vector<std::wstring> recovered;  // the staging folders the journals named, by key
+  for (const std::string& path : Journals(JournalPrefixOf(root))) {
     Journal journal;
     std::string why;
-    switch (ReadStagingJournal(staging, &journal, &why)) {
+    switch (ReadJournalAt(path, &journal, &why)) {
       case JournalState::kInUse:
         *failure = MakeFailure(root, ERROR_BUSY, kAnotherInstallation);
         return false;
       case JournalState::kUnreadable:
-        log->Line(LogField("kept", shown + ": " + why + "; it may hold earlier versions of files, so it is left as it is"));
+        log->Line(LogField("kept", path + ": " + why + "; the staging folder it tells of is left as it is"));
         continue;
       case JournalState::kRead:
-        if (!Recover(root, staging, std::move(journal), log, failure)) return false;
         break;
     }
+    // A journal of another folder whose identity begins alike.
+    if (Key(journal.root) != Key(root)) continue;
+    recovered.push_back(Key(journal.staging));
+    if (!Recover(path, journal, log, failure)) return false;
+  }
+  // Journal rule 8: a staging folder no journal of the installer's own
+  // tells of is never acted on, whatever it holds.
+  const std::wstring rootPath = LongPath(root);
+  for (const ListedEntry& folder : StagingFolders(rootPath)) {
+    bool known = false;
+    for (const std::wstring& name : recovered) known = known || NameKey(folder.name) == name;
+    const std::string shown = ShownPath(rootPath + L"\\" + folder.name);
+    if (folder.IsLink())
+      log->Line(LogField("kept", shown + ": it is a link or a junction, and the installer does not enter it"));
+    else if (!known)
+      log->Line(LogField("kept", shown + ": no journal of this installer's own tells what it holds (only "
+                                         "administrators write those), so nothing in it is acted on"));
+  }
+  return true;
+}
+
+bool RecoverProduct(const std::string& folder, InstallLog* log, InstallFailure* failure) {
+  InstallLog noLog;
+  if (!log) log = &noLog;
+  const std::wstring key = Key(folder);
+  for (const std::string& path : Journals(JournalFolder() + "\\")) {
+    Journal journal;
+    std::string why;
+    // One still written is another product's: the caller holds this
+    // product's lock. One unreadable is the next install into its folder's.
+    if (ReadJournalAt(path, &journal, &why) != JournalState::kRead || !TouchesRegistration(journal, key)) continue;
+    InstallLock lock;
+    if (!lock.Take(journal.root, failure) || !Recover(path, journal, log, failure)) return false;
   }
   return true;
 }

@@ -1,15 +1,20 @@
 // Recovery after a killed install. An install that dies (killed, a power
-// cut, a crash) leaves its staging folder in its root folder, with the
-// journal of what it did (InstallTransaction.h). The next install into the
-// same folder, holding the folder's lock (InstallLock.h), first finds such
-// folders and puts things right from each journal: an install that had not
-// committed is undone (the earlier install comes back byte for byte, with
-// its times), one that had is finished; then the staging folder goes.
+// cut, a crash) leaves its journal of what it did in the journal folder
+// (JournalFile.h) and its staging folder in its root folder
+// (InstallTransaction.h). The next install into the same folder, holding
+// the folder's lock (InstallLock.h), first finds such journals and puts
+// things right from each: an install that had not committed is undone
+// (the earlier install comes back byte for byte, with its times, and its
+// registration with it), one that had is finished; then the staging
+// folder and the journal go. The next install or uninstall of the same
+// product does the same for every journal that touched the product's
+// registration, whatever folder it installed into.
 //
-// A staging folder whose journal cannot be read (damaged, or left by an
-// installer without one) is kept and reported: it may hold the only copies
-// of earlier versions, so it is never deleted blindly, and nothing is ever
-// taken from it. One that is a link or a junction is never entered.
+// Only a journal in the journal folder is acted on (journal rule 8). A
+// staging folder without one (planted by whoever can write to the install
+// folder, or left by an installer that kept its journal inside it) is kept
+// and reported, and nothing is ever taken from it; so is one whose journal
+// cannot be read. One that is a link or a junction is never entered.
 #pragma once
 
 #include <string>
@@ -24,3 +29,9 @@ class InstallLog;
 // another install is still writing there: the folder is then not one
 // install's, and no install may go on over it.
 bool RecoverInterruptedInstalls(const std::string& root, InstallLog* log, InstallFailure* failure);
+
+// Recovers every interrupted install or uninstall whose journal names the
+// registration in folder (ProductRegistration.h), taking the lock of each
+// one's root while it does; the caller holds the product's lock. False,
+// with failure, as above.
+bool RecoverProduct(const std::string& folder, InstallLog* log, InstallFailure* failure);

@@ -5,6 +5,7 @@
 #include <utility>
 
 #include "app/install/FileTree.h"
+#include "app/install/KillPoint.h"
 #include "common/AnsiText.h"
 
 namespace {
@@ -58,15 +59,34 @@ InstallTransaction::~InstallTransaction() {
   Rollback(&leftovers);
 }
 
+std::string InstallTransaction::FreeStagingName() const {
+  // Named with a dot, which no payload name begins with, and with the
+  // process id, so that two installs never share one.
+  char name[32];
+  for (int attempt = 0; attempt < 100; ++attempt) {
+    std::snprintf(name, sizeof name, "%s%lx%s", kStagingPrefix, GetCurrentProcessId(),
+                  attempt ? ("-" + std::to_string(attempt)).c_str() : "");
+    if (GetFileAttributesW(LongPath(root + "\\" + name).c_str()) == INVALID_FILE_ATTRIBUTES) return name;
+  }
+  return std::string();
+}
+
 bool InstallTransaction::Begin(const std::vector<std::string>& makeFirst, std::vector<JournalEntry> plan,
                                InstallFailure* failure) {
   journal = Journal();
   journal.root = root;
   journal.processId = GetCurrentProcessId();
+  journal.staging = FreeStagingName();
+  if (journal.staging.empty())
+    return Fail(failure, root, ERROR_ALREADY_EXISTS, "no staging folder could be made in the install folder");
+  // Journal rule 8: the journal lies where only administrators write.
+  if (!journalFile.Create(root, journal.staging, failure)) return false;
   finished = false;
+  if (!Write(JournalHeaderLine(root, journal.processId, journal.staging), false, failure)) return false;
   for (const std::string& folder : makeFirst) {
     if (CreateDirectoryW(LongPath(folder).c_str(), nullptr)) {
       journal.made.push_back(folder);
+      if (!Write(JournalMadeLine(folder), true, failure)) return false;
       continue;
     }
     const DWORD error = GetLastError();
@@ -74,12 +94,12 @@ bool InstallTransaction::Begin(const std::vector<std::string>& makeFirst, std::v
     if (error == ERROR_ALREADY_EXISTS && FolderExists(folder.c_str())) continue;
     return Fail(failure, folder, error);
   }
-  if (!MakeStaging(failure)) return false;
+  if (!MakeStaging(journal.staging, failure)) return false;
   flusher = std::make_unique<FileFlusher>(*disk);
   // Journal rule 1: the plan is on the disk before any step.
   journal.plan = std::move(plan);
-  std::string lines = JournalHeaderLine(root, journal.processId);
-  for (const std::string& folder : journal.made) lines += JournalMadeLine(folder);
+  journal.plan.insert(journal.plan.end(), laterEntries.begin(), laterEntries.end());
+  std::string lines;
   for (const JournalEntry& entry : journal.plan) lines += JournalPlanLine(entry);
   lines += JournalPlanEndLine(journal.plan.size());
   if (!Write(lines, true, failure)) return false;
@@ -87,64 +107,42 @@ bool InstallTransaction::Begin(const std::vector<std::string>& makeFirst, std::v
   return true;
 }
 
-bool InstallTransaction::MakeStaging(InstallFailure* failure) {
-  // Hidden and named with a dot, which no payload name begins with, and
-  // with the process id, so that two installs never share one.
-  for (int attempt = 0; attempt < 100; ++attempt) {
-    char name[48];
-    std::snprintf(name, sizeof name, "\\%s%lx%s", kStagingPrefix, GetCurrentProcessId(),
-                  attempt ? ("-" + std::to_string(attempt)).c_str() : "");
-    const std::wstring path = LongPath(root + name);
-    if (!CreateDirectoryW(path.c_str(), nullptr)) {
-      const DWORD error = GetLastError();
-      if (error == ERROR_ALREADY_EXISTS) continue;
-      return Fail(failure, root + name, error);
-    }
-    // Hidden, so that no one takes it for part of the install.
-    if (!SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_HIDDEN)) {
-      const DWORD error = GetLastError();
-      RemoveDirectoryW(path.c_str());
-      return Fail(failure, root + name, error, "the staging folder could not be hidden");
-    }
-    staging = path;
-    journalFile = CreateFileW(StagingJournalPath(staging).c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr,
-                              CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (journalFile == INVALID_HANDLE_VALUE) {
-      const DWORD error = GetLastError();
-      return Fail(failure, ShownPath(StagingJournalPath(staging)), error);
-    }
-    return true;
+bool InstallTransaction::MakeStaging(const std::string& name, InstallFailure* failure) {
+  const std::string folder = root + "\\" + name;
+  const std::wstring path = LongPath(folder);
+  if (!CreateDirectoryW(path.c_str(), nullptr)) {
+    const DWORD error = GetLastError();
+    return Fail(failure, folder, error, "the staging folder could not be made");
   }
-  return Fail(failure, root, ERROR_ALREADY_EXISTS, "no staging folder could be made in the install folder");
+  staging = path;
+  // Hidden, so that no one takes it for part of the install.
+  if (!SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_HIDDEN)) {
+    const DWORD error = GetLastError();
+    return Fail(failure, folder, error, "the staging folder could not be hidden");
+  }
+  return true;
 }
 
 bool InstallTransaction::Write(const std::string& lines, bool flush, InstallFailure* failure) {
-  DWORD written = 0;
-  // A failed write tells its own error (WriteFile sets the count to 0
-  // first); a short one is a full disk.
-  const bool wrote = WriteFile(journalFile, lines.data(), static_cast<DWORD>(lines.size()), &written, nullptr);
-  if (!wrote || written != lines.size())
-    return Fail(failure, ShownPath(StagingJournalPath(staging)), wrote ? ERROR_DISK_FULL : GetLastError(),
-                "the install's journal could not be written");
-  if (flush && !disk->Flush(journalFile, ShownPath(StagingJournalPath(staging)))) {
-    const DWORD error = GetLastError();
-    return Fail(failure, ShownPath(StagingJournalPath(staging)), error,
-                "the install's journal could not be written to the disk");
-  }
-  return true;
+  return journalFile.Write(lines, flush, failure);
 }
 
 // Journal rule 2.
-bool InstallTransaction::Announce(uint32_t index, InstallFailure* failure) {
-  if (!Write(JournalBeginLine(index), false, failure)) return false;
+bool InstallTransaction::Announce(uint32_t index, InstallFailure* failure, const PlacedFile* placed) {
+  if (!Write(placed ? JournalPlaceLine(index, *placed) : JournalBeginLine(index), false, failure)) return false;
   journal.begun.insert(index);
+  if (placed) journal.placed[index] = *placed;
   return true;
 }
 
-const JournalEntry* InstallTransaction::Entry(uint32_t index) const {
-  const auto found = std::lower_bound(journal.plan.begin(), journal.plan.end(), index,
-                                      [](const JournalEntry& entry, uint32_t i) { return entry.index < i; });
-  return found != journal.plan.end() && found->index == index ? &*found : nullptr;
+const JournalEntry* InstallTransaction::Entry(uint32_t index) const { return journal.Entry(index); }
+
+bool InstallTransaction::Step(uint32_t index, InstallFailure* failure) {
+  const JournalEntry* entry = Entry(index);
+  if (finished || !entry || !IsRegistration(entry->step))
+    return Fail(failure, root, ERROR_INVALID_PARAMETER, "the step is not in the install's plan");
+  // On the disk before it is taken: it acts outside the install folder.
+  return Announce(index, failure) && Write(std::string(), true, failure);
 }
 
 bool InstallTransaction::MakeFolder(uint32_t index, InstallFailure* failure) {
@@ -182,7 +180,8 @@ void InstallTransaction::DiscardStagingFile(StagedFile file) {
   DeleteFileW(StagingFilePath(staging, file.index).c_str());
 }
 
-bool InstallTransaction::PlaceFile(StagedFile file, InstallFailure* failure, bool replaceable) {
+bool InstallTransaction::PlaceFile(StagedFile file, const PlacedFile& placed, InstallFailure* failure,
+                                   bool replaceable) {
   const JournalEntry* entry = Entry(file.index);
   if (finished || !file.IsOpen() || !entry ||
       (entry->step != JournalStep::kNewFile && entry->step != JournalStep::kReplaceFile))
@@ -196,7 +195,7 @@ bool InstallTransaction::PlaceFile(StagedFile file, InstallFailure* failure, boo
   // could not be removed again.
   if (replaces && !replaceable)
     if (const DWORD error = ReplaceableError(target)) return fail(target, error);
-  if (!Announce(index, failure)) return false;
+  if (!Announce(index, failure, &placed)) return false;
   bool linked = false;
   if (replaces) {
     const std::wstring backup = BackupPath(staging, index);
@@ -249,9 +248,10 @@ bool InstallTransaction::MakeBackupFolder(uint32_t index, InstallFailure* failur
   return true;
 }
 
-void InstallTransaction::CloseJournal() {
-  if (journalFile != INVALID_HANDLE_VALUE) CloseHandle(journalFile);
-  journalFile = INVALID_HANDLE_VALUE;
+void InstallTransaction::EndJournal(bool stagingGone, std::vector<InstallFailure>* leftovers) {
+  journalFile.Close();
+  // Kept while the staging folder is: a later run reads what it holds.
+  if (stagingGone) journalFile.Delete(leftovers);
 }
 
 bool InstallTransaction::Commit(std::vector<InstallFailure>* leftovers, InstallFailure* failure) {
@@ -262,10 +262,11 @@ bool InstallTransaction::Commit(std::vector<InstallFailure>* leftovers, InstallF
   if (flusher && !flusher->Finish(failure)) return false;
   if (!Write(JournalCommitLine(), true, failure)) return false;
   journal.committed = true;
+  KillPoint("committed");
   finished = true;
-  CloseJournal();
+  journalFile.Close();
   FinishCommittedSteps(journal, staging, leftovers);
-  RemoveStagingFolder(staging, leftovers);
+  EndJournal(RemoveStagingFolder(staging, leftovers), leftovers);
   return true;
 }
 
@@ -275,14 +276,15 @@ UndoCounts InstallTransaction::Rollback(std::vector<InstallFailure>* leftovers) 
   finished = true;
   // The placed files' handles close unflushed: they are about to go.
   if (flusher) flusher->Abandon();
-  CloseJournal();
+  journalFile.Close();
   // Files first, so that the staging folder, which holds the earlier
   // versions until they are back, and then the folders are empty when
   // they go.
   if (!staging.empty()) {
     UndoSteps(journal, root, staging, &counts, leftovers);
-    if (!RemoveStagingFolder(staging, leftovers)) return counts;
+    if (!RemoveStagingFolder(staging, leftovers)) return EndJournal(false, leftovers), counts;
   }
   RemoveMadeFolders(journal, &counts, leftovers);
+  EndJournal(true, leftovers);
   return counts;
 }

@@ -13,8 +13,9 @@
 // links, the old file is moved into the staging folder first instead: the
 // name is then empty for the moment between the two renames.
 //
-// Before any step, the whole plan is written to the staging folder's
-// journal and flushed to disk; each step is announced there before it is
+// Before any step, the whole plan is written to the install's journal
+// (JournalFile.h: in a folder only administrators write to, never in the
+// install folder) and flushed to disk; each step is announced there before it is
 // taken, and the commit is noted before the earlier versions go. A process
 // killed at any moment therefore leaves every file either as it was or
 // whole and new, and a journal from which a later run undoes the install,
@@ -22,9 +23,10 @@
 // writing, shared only with readers, for as long as the install runs: a
 // later run that can open it for writing knows its install is gone.
 //
-// The folders made before the staging folder exists (the root, and the
-// folders above it that a location needs) are noted in the journal at
-// once after: a process killed in that instant leaves them, empty.
+// The journal is made first; the folders made before the staging folder
+// (the root, and the folders above it that a location needs) are noted in
+// it at once after each is made: a process killed in that instant leaves
+// one, empty.
 #pragma once
 
 #include <windows.h>
@@ -38,6 +40,7 @@
 #include "app/install/FileFlusher.h"
 #include "app/install/InstallFailure.h"
 #include "app/install/InstallJournal.h"
+#include "app/install/JournalFile.h"
 #include "app/install/StagingFolder.h"
 
 // The new contents of one planned file while they are written: a file in
@@ -77,11 +80,19 @@ public:
   InstallTransaction(const InstallTransaction&) = delete;
   InstallTransaction& operator=(const InstallTransaction&) = delete;
 
-  // Makes each folder of makeFirst that is not there, in order (outermost
-  // first; the last, when there is any, is the root), then the staging
-  // folder and its journal, and writes the plan: every step the install
+  // Entries for the end of the plan that the install's caller takes
+  // itself (Step): the registration's. Set before Begin.
+  void PlanAlso(std::vector<JournalEntry> entries) { laterEntries = std::move(entries); }
+
+  // Makes the journal, each folder of makeFirst that is not there, in
+  // order (outermost first; the last, when there is any, is the root),
+  // then the staging folder, and writes the plan: every step the install
   // will take, in index order. Nothing else is written before this.
   bool Begin(const std::vector<std::string>& makeFirst, std::vector<JournalEntry> plan, InstallFailure* failure);
+
+  // Announces the step of a PlanAlso entry, which the caller then takes;
+  // an undo undoes it with the rest (UndoSteps).
+  bool Step(uint32_t index, InstallFailure* failure);
 
   // The planned folder of entry index.
   bool MakeFolder(uint32_t index, InstallFailure* failure);
@@ -90,10 +101,12 @@ public:
   // PlaceFile needs.
   bool OpenStagingFile(uint32_t index, StagedFile* file, InstallFailure* failure);
   // Moves a staging file into its entry's place (replacing the file there
-  // when the plan says so) and closes it. On failure what the step did is
-  // left for Rollback. replaceable: the caller has just opened the file it
-  // replaces for deletion, so nothing holds it, and it is not asked again.
-  bool PlaceFile(StagedFile file, InstallFailure* failure, bool replaceable = false);
+  // when the plan says so) and closes it. placed: its size and SHA-256,
+  // which the journal keeps, so that an undo removes only these bytes. On
+  // failure what the step did is left for Rollback. replaceable: the caller
+  // has just opened the file it replaces for deletion, so nothing holds
+  // it, and it is not asked again.
+  bool PlaceFile(StagedFile file, const PlacedFile& placed, InstallFailure* failure, bool replaceable = false);
   // Deletes a staging file that will not be placed.
   void DiscardStagingFile(StagedFile file);
   // Removes the file of entry index (a kRemoveFile entry): it is moved
@@ -115,27 +128,35 @@ public:
 
   // How files and the journal are put on the disk: a test's seam. Set
   // before Begin; disk must outlive the transaction.
-  void SetDiskFlush(DiskFlush& seam) { disk = &seam; }
+  void SetDiskFlush(DiskFlush& seam) {
+    disk = &seam;
+    journalFile.SetDiskFlush(seam);
+  }
 
   // The staging folder's long path; empty before Begin.
   const std::wstring& StagingFolder() const { return staging; }
+  // The journal's path; empty before Begin.
+  const std::string& JournalPath() const { return journalFile.Path(); }
 
 private:
   const JournalEntry* Entry(uint32_t index) const;
-  bool MakeStaging(InstallFailure* failure);
+  std::string FreeStagingName() const;
+  bool MakeStaging(const std::string& name, InstallFailure* failure);
   bool Write(const std::string& lines, bool flush, InstallFailure* failure);
-  bool Announce(uint32_t index, InstallFailure* failure);
+  bool Announce(uint32_t index, InstallFailure* failure, const PlacedFile* placed = nullptr);
+  // Ends the journal: closed, then deleted once the staging folder is gone.
+  void EndJournal(bool stagingGone, std::vector<InstallFailure>* leftovers);
   // The folder entry index's earlier version is kept in.
   bool MakeBackupFolder(uint32_t index, InstallFailure* failure);
-  void CloseJournal();
 
   const std::string root;
   const Backups backups;
   std::wstring staging;           // long path; empty until made
   std::vector<bool> backupFolders;  // by BackupFolderPath's number: made
-  HANDLE journalFile = INVALID_HANDLE_VALUE;  // owned
+  JournalFile journalFile;
   DiskFlush* disk = &PlatformDiskFlush();     // not owned
   std::unique_ptr<FileFlusher> flusher;       // the placed files' flushes, from Begin
   Journal journal;                // what the journal on disk says, kept in memory
+  std::vector<JournalEntry> laterEntries;  // PlanAlso's, until Begin
   bool finished = true;           // nothing to undo: before Begin, or after Commit or Rollback
 };

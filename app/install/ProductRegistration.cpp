@@ -2,8 +2,10 @@
 
 #include <windows.h>
 
+#include <algorithm>
 #include <vector>
 
+#include "app/install/AdminFolder.h"
 #include "app/install/FileTree.h"
 #include "app/install/InstallLog.h"
 #include "app/install/InstallTarget.h"
@@ -16,77 +18,95 @@ const char kPublisher[] = "Kestrova";
 
 namespace {
 
-const char kBaseFolder[] = "\\Common Files\\Kestrova Uninstall";
 const char kRecordName[] = "install record";
 const char kUninstallerName[] = "uninstall.exe";
-// The new record and uninstaller wait beside those in force under a name
-// of their own process's, so that two installs never write one file.
-std::string Staged(const std::string& path) { return path + ".new-" + std::to_string(GetCurrentProcessId()); }
-constexpr size_t kStagedSuffixLength = 16;
+// The longest name of a file beside the record: a kept record's, staged.
+constexpr size_t kLongestFileName = sizeof kRecordName + 16 + 16;
 const wchar_t kUninstallKey[] = L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\";
 constexpr REGSAM kView = KEY_WOW64_32KEY;
 
-std::string BaseFolder() {
-  char programFiles[kPathBufferSize];
-  return std::string(ProgramFilesFolder(programFiles)) + kBaseFolder;
-}
+// A new file waits beside the one in force under a name of its own
+// process's, so that two runs never write one file; the one in force
+// waits so, once moved aside, until the commit.
+std::string Staged(const std::string& path, uint32_t process) { return path + ".new-" + std::to_string(process); }
+std::string Earlier(const std::string& path, uint32_t process) { return path + ".old-" + std::to_string(process); }
+uint32_t Self() { return GetCurrentProcessId(); }
+
+std::wstring Key(const std::string& path) { return NameKey(WideFromAnsi(path)); }
+
+bool Exists(const std::string& path) { return GetFileAttributesW(LongPath(path).c_str()) != INVALID_FILE_ATTRIBUTES; }
 
 // The product's own name where it makes a good folder name and the paths
 // fit; else one made from a hash of it, letter case aside.
 std::string FolderNameOf(const std::string& product) {
-  const size_t longest = kMaxPathLength - BaseFolder().size() - 2 - sizeof kUninstallerName - kStagedSuffixLength;
+  const size_t base = std::max(AdminFolder().size(), LegacyAdminFolder().size());
+  const size_t longest = kMaxPathLength > base + 2 + kLongestFileName ? kMaxPathLength - base - 2 - kLongestFileName : 0;
   if (CheckName(product.c_str(), IsAnsiLeadByte) == NameProblem::kNone && product.size() <= longest) return product;
   const std::wstring folded = CaseFolded(WideFromAnsi(product));
   return "product-" + HashText(ContentHash::Of(folded.data(), folded.size() * sizeof(wchar_t)));
 }
 
-// Makes each folder from the base's parent down to folder that is not
-// there; one that is a link or a junction, or a file, fails it: nothing is
-// written through one.
-// Makes folder and the folders above it that are missing; made receives
-// those it made, outermost first.
-bool MakeFolders(const std::string& folder, std::vector<std::string>* made, InstallFailure* failure) {
-  std::vector<std::string> chain;
-  for (std::string at = folder; at.size() > 3; at = ParentFolder(at)) chain.insert(chain.begin(), at);
-  for (const std::string& at : chain) {
-    const std::wstring path = LongPath(at);
-    DWORD attributes = GetFileAttributesW(path.c_str());
-    if (attributes == INVALID_FILE_ATTRIBUTES) {
-      if (CreateDirectoryW(path.c_str(), nullptr)) {
-        made->push_back(at);
-      } else {
-        const DWORD error = GetLastError();
-        if (error != ERROR_ALREADY_EXISTS) return Fail(failure, at, error);
-      }
-      attributes = GetFileAttributesW(path.c_str());
-    }
-    if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_DIRECTORY) ||
-        (attributes & FILE_ATTRIBUTE_REPARSE_POINT))
-      return Fail(failure, at, ERROR_NOT_SUPPORTED,
-                  "it is not a plain folder (a file, a link or a junction), and the record is written in none");
-  }
+RegistrationPlace PlaceNamed(const std::string& folder, const std::string& folderName) {
+  RegistrationPlace place;
+  place.folder = folder;
+  place.record = folder + "\\" + kRecordName;
+  place.uninstaller = folder + "\\" + kUninstallerName;
+  place.key = kUninstallKey + WideFromAnsi(std::string(kPublisher) + "." + folderName);
+  return place;
+}
+
+// A registration's folder that a journal names: a product's folder in the
+// admin folder or the legacy one, never anywhere else.
+bool IsRegistrationFolder(const std::string& folder) {
+  const std::string parent = ParentFolder(folder);
+  const std::string name = folder.substr(std::min(folder.size(), parent.size() + 1));
+  return !parent.empty() && CheckName(name.c_str(), IsAnsiLeadByte) == NameProblem::kNone &&
+         (Key(parent) == Key(AdminFolder()) || Key(parent) == Key(LegacyAdminFolder()));
+}
+
+RegistrationPlace PlaceAt(const std::string& folder) {
+  const std::string parent = ParentFolder(folder);
+  return PlaceNamed(folder, folder.substr(parent.size() + 1));
+}
+
+bool IsHexName(const std::string& text) {
+  if (text.size() != 16) return false;
+  for (char c : text)
+    if (!((c >= '0' && c <= '9') || (c >= 'a' && c <= 'f'))) return false;
   return true;
 }
 
-bool WriteWholeFile(const std::string& path, const std::string& bytes, DiskFlush& disk, InstallFailure* failure) {
-  const HANDLE file = CreateFileW(LongPath(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+// A file of a registration that a journal names: the record, the
+// uninstaller or a kept record, in a registration's folder.
+bool IsRegistrationFile(const std::string& path) {
+  const std::string folder = ParentFolder(path);
+  if (folder.empty() || !IsRegistrationFolder(folder)) return false;
+  const std::string name = path.substr(folder.size() + 1);
+  const size_t record = sizeof kRecordName - 1;
+  return name == kRecordName || name == kUninstallerName ||
+         (name.size() == record + 17 && name.compare(0, record, kRecordName) == 0 && name[record] == ' ' &&
+          IsHexName(name.substr(record + 1)));
+}
+
+bool ReadBytes(const std::string& path, std::string* bytes) {
+  const HANDLE file = CreateFileW(LongPath(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                                   FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (file == INVALID_HANDLE_VALUE) return Fail(failure, path, GetLastError());
-  DWORD written = 0;
-  // A failed write or flush tells its own error (WriteFile sets the count
-  // to 0 first); a short write is a full disk.
-  const bool wrote = WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
-  const DWORD error = !wrote ? GetLastError()
-                      : written != bytes.size() ? ERROR_DISK_FULL
-                      : !disk.Flush(file, path) ? GetLastError()
-                                                : 0;
-  const bool ok = error == 0;
+  if (file == INVALID_HANDLE_VALUE) return false;
+  std::vector<uint8_t> read;
+  const bool whole = ReadWholeFile(file, kMaxRecordBytes, &read);
   CloseHandle(file);
-  if (!ok) {
-    DeleteFileW(LongPath(path).c_str());
-    return Fail(failure, path, error);
-  }
-  return true;
+  bytes->assign(read.begin(), read.end());
+  return whole;
+}
+
+bool WriteWholeFile(const std::string& path, const std::string& bytes, DiskFlush& disk, InstallFailure* failure) {
+  AFile file(nullptr, CreateFileW(LongPath(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                  FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (file.handle == INVALID_HANDLE_VALUE) return Fail(failure, path, GetLastError());
+  const bool ok = WriteDurably(file, bytes, true, disk, path, "the file", failure);
+  file.Close();
+  if (!ok) DeleteFileW(LongPath(path).c_str());
+  return ok;
 }
 
 void Leftover(std::vector<InstallFailure>* leftovers, const std::string& path, DWORD error, const std::string& why) {
@@ -129,19 +149,120 @@ DWORD DeleteRunningFile(const std::string& path, std::vector<InstallFailure>* le
   return 0;
 }
 
+// The installed date of the entry at key, when it has one of eight digits.
+bool EntryThere(const std::wstring& key, std::string* date) {
+  HKEY open = nullptr;
+  date->clear();
+  if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, key.c_str(), 0, KEY_QUERY_VALUE | kView, &open) != ERROR_SUCCESS) return false;
+  wchar_t value[16] = {};
+  DWORD type = 0, size = sizeof value - sizeof(wchar_t);
+  if (RegQueryValueExW(open, L"InstallDate", nullptr, &type, reinterpret_cast<BYTE*>(value), &size) == ERROR_SUCCESS &&
+      type == REG_SZ && size >= 8 * sizeof(wchar_t)) {
+    std::string text;
+    for (int i = 0; i < 8; ++i)
+      if (value[i] >= L'0' && value[i] <= L'9') text += static_cast<char>(value[i]);
+    if (text.size() == 8 && (value[8] == 0 || size == 8 * sizeof(wchar_t))) *date = text;
+  }
+  RegCloseKey(open);
+  return true;
+}
+
+// Writes the entry of record, installed on date ("" for today), and puts
+// it on the disk.
+bool WriteEntry(const RegistrationPlace& place, const InstallRecord& record, const std::string& date,
+                InstallFailure* failure) {
+  UninstallEntry entry = EntryOf(record, place.uninstaller);
+  if (!date.empty()) entry.installDate = date;
+  const std::string shown = "HKLM\\" + ShownPath(place.key);
+  HKEY key = nullptr;
+  const LONG made = RegCreateKeyExW(HKEY_LOCAL_MACHINE, place.key.c_str(), 0, nullptr, 0, KEY_SET_VALUE | kView,
+                                    nullptr, &key, nullptr);
+  if (made != ERROR_SUCCESS) return Fail(failure, shown, made, "the Apps & features entry could not be made");
+  bool set = SetString(key, L"DisplayName", entry.displayName) && SetString(key, L"Publisher", entry.publisher) &&
+             SetString(key, L"InstallLocation", entry.installLocation) &&
+             SetString(key, L"UninstallString", entry.uninstallString) &&
+             SetString(key, L"QuietUninstallString", entry.quietUninstallString) &&
+             SetString(key, L"DisplayIcon", entry.displayIcon) && SetString(key, L"InstallDate", entry.installDate) &&
+             SetNumber(key, L"EstimatedSize", entry.estimatedSizeKiB) && SetNumber(key, L"NoModify", 1) &&
+             SetNumber(key, L"NoRepair", 1);
+  // An upgrade to a version-less product leaves no stale version behind.
+  if (set && !entry.displayVersion.empty()) {
+    set = SetString(key, L"DisplayVersion", entry.displayVersion);
+  } else if (set) {
+    const LONG removed = RegDeleteValueW(key, L"DisplayVersion");
+    set = removed == ERROR_SUCCESS || removed == ERROR_FILE_NOT_FOUND;
+  }
+  const LONG flushed = set ? RegFlushKey(key) : ERROR_SUCCESS;
+  RegCloseKey(key);
+  if (!set || flushed != ERROR_SUCCESS)
+    return Fail(failure, shown, set ? flushed : ERROR_WRITE_FAULT, "the Apps & features entry could not be written whole");
+  return true;
+}
+
+// Moves a file, replacing what is there, and the move onto the disk.
+DWORD MoveReplacing(const std::string& from, const std::string& to) {
+  return MoveFileExW(LongPath(from).c_str(), LongPath(to).c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)
+             ? 0
+             : GetLastError();
+}
+
+void DeleteIfThere(const std::string& path, const char* what, std::vector<InstallFailure>* leftovers) {
+  const DWORD error = DeleteFileAlways(LongPath(path));
+  if (error && error != ERROR_FILE_NOT_FOUND && error != ERROR_PATH_NOT_FOUND)
+    Leftover(leftovers, path, error, std::string(what) + " could not be removed");
+}
+
+// The registration entries of journal that name a place the installer
+// keeps registrations in; others are told, and never acted on.
+std::vector<const JournalEntry*> TrustedRegistrationSteps(const Journal& journal,
+                                                          std::vector<InstallFailure>* leftovers) {
+  std::vector<const JournalEntry*> steps;
+  for (const JournalEntry& entry : journal.plan) {
+    if (!IsRegistration(entry.step)) continue;
+    const bool placed = entry.step == JournalStep::kRegister ? IsRegistrationFile(entry.path)
+                                                             : IsRegistrationFolder(entry.path);
+    if (placed)
+      steps.push_back(&entry);
+    else
+      Leftover(leftovers, entry.path, ERROR_NOT_SUPPORTED,
+               "a journal names it as a product's registration, which it is not, so it is left");
+  }
+  return steps;
+}
+
 }  // namespace
 
 RegistrationPlace RegistrationPlaceIn(const std::string& folder, const std::string& product) {
-  RegistrationPlace place;
-  place.folder = folder;
-  place.record = folder + "\\" + kRecordName;
-  place.uninstaller = folder + "\\" + kUninstallerName;
-  place.key = kUninstallKey + WideFromAnsi(std::string(kPublisher) + "." + FolderNameOf(product));
-  return place;
+  return PlaceNamed(folder, FolderNameOf(product));
 }
 
 RegistrationPlace RegistrationPlaceOf(const std::string& product) {
-  return RegistrationPlaceIn(BaseFolder() + "\\" + FolderNameOf(product), product);
+  const std::string name = FolderNameOf(product);
+  const RegistrationPlace place = PlaceNamed(AdminFolder() + "\\" + name, name);
+  if (Key(AdminFolder()) == Key(LegacyAdminFolder()) || Exists(place.record)) return place;
+  // Registered by a release that wrote under the legacy path: it stays
+  // there, so that upgrades and the uninstaller find one record.
+  const RegistrationPlace legacy = PlaceNamed(LegacyAdminFolder() + "\\" + name, name);
+  return Exists(legacy.record) ? legacy : place;
+}
+
+std::string OtherRecordPath(const RegistrationPlace& place, const std::string& destination) {
+  const std::wstring key = Key(destination);
+  return place.record + " " + HashText(ContentHash::Of(key.data(), key.size() * sizeof(wchar_t)));
+}
+
+std::vector<std::string> OtherRecordPaths(const RegistrationPlace& place) {
+  std::vector<std::string> paths;
+  std::vector<ListedEntry> entries;
+  ListFolder(LongPath(place.folder), &entries);
+  for (const ListedEntry& entry : entries) {
+    std::string name;
+    if (entry.IsFolder() || !AnsiFromWide(entry.name, &name)) continue;
+    const std::string path = place.folder + "\\" + name;
+    if (name != kRecordName && IsRegistrationFile(path) && name.compare(0, sizeof kRecordName - 1, kRecordName) == 0)
+      paths.push_back(path);
+  }
+  return paths;
 }
 
 bool LoadInstallRecord(const std::string& path, InstallRecord* record, std::string* why, bool* missing) {
@@ -190,14 +311,43 @@ Registration::Registration(const std::string& product) : place(RegistrationPlace
 
 Registration::~Registration() { Discard(); }
 
+std::vector<JournalEntry> Registration::Plan(uint32_t first, const std::string& destination) {
+  std::vector<JournalEntry> plan;
+  uint32_t index = first;
+  const auto file = [&](const std::string& path) {
+    plan.push_back({JournalStep::kRegister, index++, Exists(path) ? 1u : 0u, path});
+  };
+  file(place.record);
+  file(place.uninstaller);
+  // The record in force tells of another folder that is still there: it
+  // stays, beside the new one.
+  InstallRecord inForce;
+  std::string why;
+  bool missing = false;
+  keptPath.clear();
+  if (LoadInstallRecord(place.record, &inForce, &why, &missing) && Key(inForce.destination) != Key(destination) &&
+      FolderExists(inForce.destination.c_str()) && ReadBytes(place.record, &keptBytes)) {
+    keptPath = OtherRecordPath(place, inForce.destination);
+    file(keptPath);
+  }
+  // This folder's own kept record: the new record takes its place.
+  const std::string own = OtherRecordPath(place, destination);
+  if (Exists(own)) file(own);
+  std::string date;
+  const bool hadEntry = EntryThere(place.key, &date);
+  plan.push_back({JournalStep::kEntry, index++, hadEntry ? 1u : 0u, place.folder, date});
+  return plan;
+}
+
 bool Registration::Prepare(const InstallRecord& installed, InstallFailure* failure) {
   record = installed;
   prepared = true;
-  if (!MakeFolders(place.folder, &madeFolders, failure) ||
-      !WriteWholeFile(Staged(place.record), RecordText(record), *disk, failure))
+  if (!MakeAdminFolders(place.folder, &madeFolders, failure) ||
+      !WriteWholeFile(Staged(place.record, Self()), RecordText(record), *disk, failure) ||
+      (!keptPath.empty() && !WriteWholeFile(Staged(keptPath, Self()), keptBytes, *disk, failure)))
     return false;
   std::string self, why;
-  const std::string staged = Staged(place.uninstaller);
+  const std::string staged = Staged(place.uninstaller, Self());
   if (!ModulePath(&self, &why)) return Fail(failure, staged, ERROR_BAD_PATHNAME, why);
   if (!CopyFileW(LongPath(self).c_str(), LongPath(staged).c_str(), FALSE)) {
     const DWORD error = GetLastError();
@@ -212,59 +362,106 @@ bool Registration::Prepare(const InstallRecord& installed, InstallFailure* failu
   return true;
 }
 
-void Registration::Publish(std::vector<InstallFailure>* leftovers) {
-  if (!prepared) return;
-  prepared = false;
-  const auto put = [&](const std::string& path, const char* what) {
-    if (MoveFileExW(LongPath(Staged(path)).c_str(), LongPath(path).c_str(),
-                    MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
-      return true;
-    Leftover(leftovers, path, GetLastError(), std::string("the ") + what + " could not be put in force");
-    return false;
-  };
-  if (!put(place.record, "install record") || !put(place.uninstaller, "uninstaller")) return;
-  const UninstallEntry entry = EntryOf(record, place.uninstaller);
-  HKEY key = nullptr;
-  const LONG made = RegCreateKeyExW(HKEY_LOCAL_MACHINE, place.key.c_str(), 0, nullptr, 0, KEY_SET_VALUE | kView,
-                                    nullptr, &key, nullptr);
-  if (made != ERROR_SUCCESS) {
-    Leftover(leftovers, "HKLM\\" + ShownPath(place.key), made, "the Apps & features entry could not be made");
-    return;
-  }
-  bool set = SetString(key, L"DisplayName", entry.displayName) && SetString(key, L"Publisher", entry.publisher) &&
-             SetString(key, L"InstallLocation", entry.installLocation) &&
-             SetString(key, L"UninstallString", entry.uninstallString) &&
-             SetString(key, L"QuietUninstallString", entry.quietUninstallString) &&
-             SetString(key, L"DisplayIcon", entry.displayIcon) && SetString(key, L"InstallDate", entry.installDate) &&
-             SetNumber(key, L"EstimatedSize", entry.estimatedSizeKiB) && SetNumber(key, L"NoModify", 1) &&
-             SetNumber(key, L"NoRepair", 1);
-  // An upgrade to a version-less product leaves no stale version behind.
-  if (set && !entry.displayVersion.empty())
-    set = SetString(key, L"DisplayVersion", entry.displayVersion);
-  else if (set)
-    RegDeleteValueW(key, L"DisplayVersion");
-  RegCloseKey(key);
-  if (!set)
-    Leftover(leftovers, "HKLM\\" + ShownPath(place.key), ERROR_WRITE_FAULT,
-             "the Apps & features entry could not be written whole");
+bool Registration::TakeStep(const JournalEntry& entry, InstallFailure* failure) {
+  if (!prepared) return Fail(failure, place.folder, ERROR_INVALID_PARAMETER, "the registration is not prepared");
+  if (entry.step == JournalStep::kEntry) return WriteEntry(place, record, std::string(), failure);
+  if (entry.step != JournalStep::kRegister)
+    return Fail(failure, place.folder, ERROR_INVALID_PARAMETER, "the step is not the registration's");
+  // The one in force aside (deleted at the commit, put back by an undo),
+  // then the new one in.
+  const std::string& path = entry.path;
+  if (Exists(path))
+    if (const DWORD error = MoveReplacing(path, Earlier(path, Self())))
+      return Fail(failure, path, error, "the file in force could not be moved aside");
+  if (Exists(Staged(path, Self())))
+    if (const DWORD error = MoveReplacing(Staged(path, Self()), path))
+      return Fail(failure, path, error, "the new file could not be put in force");
+  return true;
 }
 
 void Registration::Discard() {
   if (!prepared) return;
   prepared = false;
-  DeleteFileW(LongPath(Staged(place.record)).c_str());
-  DeleteFileW(LongPath(Staged(place.uninstaller)).c_str());
+  for (const std::string& path : {place.record, place.uninstaller, keptPath})
+    if (!path.empty()) DeleteFileW(LongPath(Staged(path, Self())).c_str());
   // The folders Prepare made (a first install's, and the shared folder of
-  // uninstallers when there was none), innermost first.
+  // uninstallers when there was none), innermost first, while empty.
   for (auto folder = madeFolders.rbegin(); folder != madeFolders.rend(); ++folder)
     RemoveDirectoryW(LongPath(*folder).c_str());
   madeFolders.clear();
+}
+
+void UndoRegistration(const Journal& journal, std::vector<InstallFailure>* leftovers) {
+  const std::vector<const JournalEntry*> steps = TrustedRegistrationSteps(journal, leftovers);
+  const uint32_t process = journal.processId;
+  std::string folder;
+  // Files first, newest first: the entry is rewritten from the record
+  // put back.
+  for (auto at = steps.rbegin(); at != steps.rend(); ++at) {
+    const JournalEntry& entry = **at;
+    if (entry.step != JournalStep::kRegister) continue;
+    folder = ParentFolder(entry.path);
+    if (journal.begun.count(entry.index)) {
+      if (Exists(Earlier(entry.path, process))) {
+        if (const DWORD error = MoveReplacing(Earlier(entry.path, process), entry.path))
+          Leftover(leftovers, entry.path, error,
+                   "the earlier one could not be put back; it is kept as " + Earlier(entry.path, process));
+      } else if (entry.attributes == 0) {
+        DeleteIfThere(entry.path, "the new one", leftovers);
+      }
+    }
+    DeleteIfThere(Staged(entry.path, process), "a new file", leftovers);
+  }
+  for (const JournalEntry* entry : steps) {
+    if (!journal.begun.count(entry->index)) continue;
+    const RegistrationPlace place = PlaceAt(entry->path);
+    folder = entry->path;
+    if (entry->step == JournalStep::kUnregister) {
+      Unregister(place, leftovers);
+    } else if (entry->step == JournalStep::kEntry && entry->attributes == 0) {
+      const LONG deleted = RegDeleteKeyExW(HKEY_LOCAL_MACHINE, place.key.c_str(), kView, 0);
+      if (deleted != ERROR_SUCCESS && deleted != ERROR_FILE_NOT_FOUND)
+        Leftover(leftovers, "HKLM\\" + ShownPath(place.key), deleted, "the Apps & features entry could not be removed");
+    } else if (entry->step == JournalStep::kEntry) {
+      InstallRecord earlier;
+      std::string why;
+      bool missing = false;
+      InstallFailure failure;
+      if (!LoadInstallRecord(place.record, &earlier, &why, &missing))
+        Leftover(leftovers, "HKLM\\" + ShownPath(place.key), ERROR_INVALID_DATA,
+                 "the Apps & features entry could not be put back: the record is not read (" + why + ")");
+      else if (!WriteEntry(place, earlier, entry->note, &failure))
+        leftovers->push_back(failure);
+    }
+  }
+  // A first registration's folder goes with it, and the shared folder
+  // with the last one, while empty.
+  if (!folder.empty()) {
+    RemoveDirectoryW(LongPath(folder).c_str());
+    RemoveDirectoryW(LongPath(ParentFolder(folder)).c_str());
+  }
+}
+
+void FinishRegistration(const Journal& journal, std::vector<InstallFailure>* leftovers) {
+  for (const JournalEntry* entry : TrustedRegistrationSteps(journal, leftovers)) {
+    if (entry->step == JournalStep::kRegister) {
+      // The earlier uninstaller may be running (its question open while
+      // this install ran): it goes as a running program's file does.
+      const std::string earlier = Earlier(entry->path, journal.processId);
+      if (const DWORD error = DeleteRunningFile(earlier, leftovers))
+        Leftover(leftovers, earlier, error, "an earlier file of the registration could not be removed");
+      DeleteIfThere(Staged(entry->path, journal.processId), "a new file", leftovers);
+    } else if (entry->step == JournalStep::kUnregister && journal.begun.count(entry->index)) {
+      Unregister(PlaceAt(entry->path), leftovers);
+    }
+  }
 }
 
 void Unregister(const RegistrationPlace& place, std::vector<InstallFailure>* leftovers) {
   const LONG deleted = RegDeleteKeyExW(HKEY_LOCAL_MACHINE, place.key.c_str(), kView, 0);
   if (deleted != ERROR_SUCCESS && deleted != ERROR_FILE_NOT_FOUND)
     Leftover(leftovers, "HKLM\\" + ShownPath(place.key), deleted, "the Apps & features entry could not be removed");
+  for (const std::string& other : OtherRecordPaths(place)) DeleteIfThere(other, "a kept install record", leftovers);
   const DWORD error = DeleteFileAlways(LongPath(place.record));
   if (error && error != ERROR_FILE_NOT_FOUND)
     Leftover(leftovers, place.record, error, "the install record could not be removed");

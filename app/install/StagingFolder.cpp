@@ -5,9 +5,8 @@
 #include <set>
 
 #include "app/install/FileTree.h"
+#include "app/install/ProductRegistration.h"
 #include "common/AnsiText.h"
-
-const char kStagingPrefix[] = ".qvsetup-";
 
 namespace {
 
@@ -23,6 +22,36 @@ DWORD Attributes(const std::wstring& path) { return GetFileAttributesW(path.c_st
 
 void Leftover(std::vector<InstallFailure>* leftovers, const std::string& path, DWORD error, const std::string& why) {
   leftovers->push_back(MakeFailure(path, error, why));
+}
+
+// Whether the file at path holds the bytes an install placed there: read
+// whole through a handle no one may write through meanwhile.
+bool HoldsPlacedBytes(const std::wstring& path, const PlacedFile& placed) {
+  const HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                  FILE_FLAG_OPEN_REPARSE_POINT | FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return false;
+  LARGE_INTEGER size;
+  bool same = GetFileSizeEx(file, &size) && uint64_t(size.QuadPart) == placed.size;
+  Sha256 hash;
+  std::vector<char> buffer(same ? 1 << 16 : 0);
+  for (uint64_t done = 0; same && done < placed.size;) {
+    DWORD got = 0;
+    if (!ReadFile(file, buffer.data(), static_cast<DWORD>(buffer.size()), &got, nullptr) || got == 0) {
+      same = false;
+      break;
+    }
+    hash.Add(buffer.data(), got);
+    done += got;
+  }
+  CloseHandle(file);
+  return same && hash.Finish() == placed.digest;
+}
+
+// The bytes the journal says entry index placed; null when its step never
+// got that far.
+const PlacedFile* PlacedBy(const Journal& journal, uint32_t index) {
+  const auto found = journal.placed.find(index);
+  return found == journal.placed.end() ? nullptr : &found->second;
 }
 
 bool IsNumber(const std::wstring& text) {
@@ -69,8 +98,9 @@ StagingContents ListStaging(const std::wstring& staging) {
 
 // Puts back the earlier version of entry's file, if it is away, and the
 // attributes it had: a replaced file, or a removed one.
-void UndoReplace(const JournalEntry& entry, const std::string& target, bool begun, const std::wstring& staging,
-                 const StagingContents& contents, UndoCounts* counts, std::vector<InstallFailure>* leftovers) {
+void UndoReplace(const JournalEntry& entry, const std::string& target, bool begun, const PlacedFile* placed,
+                 const std::wstring& staging, const StagingContents& contents, UndoCounts* counts,
+                 std::vector<InstallFailure>* leftovers) {
   const std::wstring backup = BackupPath(staging, entry.index), place = LongPath(target);
   if (contents.backups.count(entry.index)) {
     // The install's own backup is a plain file with this one name, or,
@@ -87,6 +117,17 @@ void UndoReplace(const JournalEntry& entry, const std::string& target, bool begu
     // With its new contents still staged, the swap never happened: the
     // earlier version is the file in place under a second name (or, where
     // the volume has no hard links, moved away from it).
+    // After the swap, what is in place is put back over only while it is
+    // what the install placed (or nothing): anything else is someone's.
+    const bool swapped = !secondName && !contents.staged.count(entry.index) &&
+                         Attributes(place) != INVALID_FILE_ATTRIBUTES;
+    if (swapped && (entry.step == JournalStep::kRemoveFile || !placed || PlainFileLinks(place) != 1 ||
+                    !HoldsPlacedBytes(place, *placed))) {
+      Leftover(leftovers, target, ERROR_NOT_SUPPORTED,
+               "it is not the file the install placed, so it stays; the earlier version is kept as " +
+                   ShownPath(backup));
+      return;
+    }
     if (secondName) {
       if (const DWORD error = DeleteFileAlways(backup)) {
         Leftover(leftovers, ShownPath(backup), error, "a second name of " + target + " could not be removed");
@@ -115,16 +156,16 @@ void UndoReplace(const JournalEntry& entry, const std::string& target, bool begu
 bool IsGone(DWORD error) { return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND; }
 
 // Removes the file entry placed, if it was placed.
-void UndoNewFile(const JournalEntry& entry, const std::string& target, bool begun, const StagingContents& contents,
-                 UndoCounts* counts, std::vector<InstallFailure>* leftovers) {
+void UndoNewFile(const JournalEntry& entry, const std::string& target, const PlacedFile* placed,
+                 const StagingContents& contents, UndoCounts* counts, std::vector<InstallFailure>* leftovers) {
   // The rename is one step: while the staging file is there, the file in
   // place is not this install's.
-  if (!begun || contents.staged.count(entry.index)) return;
-  // The install placed a plain file of one name; what else is there now
-  // is someone's, and stays.
+  if (!placed || contents.staged.count(entry.index)) return;
+  // The install placed a plain file of one name with these bytes; what
+  // else is there now is someone's, and stays.
   const DWORD links = PlainFileLinks(LongPath(target));
   if (links == 0 && GetFileAttributesW(LongPath(target).c_str()) == INVALID_FILE_ATTRIBUTES) return;
-  if (links != 1) {
+  if (links != 1 || !HoldsPlacedBytes(LongPath(target), *placed)) {
     Leftover(leftovers, target, ERROR_NOT_SUPPORTED, "it is not a file the install placed, so it is left");
     return;
   }
@@ -151,8 +192,6 @@ void UndoFolder(const std::string& target, bool begun, UndoCounts* counts, std::
 
 }  // namespace
 
-std::wstring StagingJournalPath(const std::wstring& staging) { return staging + L"\\journal"; }
-
 std::wstring StagingFilePath(const std::wstring& staging, uint32_t index) {
   return staging + L"\\t" + std::to_wstring(index);
 }
@@ -169,9 +208,11 @@ std::wstring BackupPath(const std::wstring& staging, uint32_t index) {
 
 void UndoSteps(const Journal& journal, const std::string& root, const std::wstring& staging, UndoCounts* counts,
                std::vector<InstallFailure>* leftovers) {
+  UndoRegistration(journal, leftovers);
   LinkGuard guard(root);
   const StagingContents contents = ListStaging(staging);
   for (auto entry = journal.plan.rbegin(); entry != journal.plan.rend(); ++entry) {
+    if (IsRegistration(entry->step)) continue;
     const std::string target = root + "\\" + entry->path;
     const bool begun = journal.begun.count(entry->index) != 0;
     if (!guard.FoldersAreReal(entry->path)) {
@@ -183,15 +224,21 @@ void UndoSteps(const Journal& journal, const std::string& root, const std::wstri
     switch (entry->step) {
       case JournalStep::kReplaceFile:
       case JournalStep::kRemoveFile:  // never staged: the earlier version only comes back
-        UndoReplace(*entry, target, begun, staging, contents, counts, leftovers);
+        UndoReplace(*entry, target, begun, PlacedBy(journal, entry->index), staging, contents, counts, leftovers);
         break;
-      case JournalStep::kNewFile: UndoNewFile(*entry, target, begun, contents, counts, leftovers); break;
+      case JournalStep::kNewFile:
+        UndoNewFile(*entry, target, PlacedBy(journal, entry->index), contents, counts, leftovers);
+        break;
       case JournalStep::kMakeFolder: UndoFolder(target, begun, counts, leftovers); break;
+      case JournalStep::kRegister:
+      case JournalStep::kEntry:
+      case JournalStep::kUnregister: break;  // outside the root: UndoRegistration
     }
   }
 }
 
 void FinishCommittedSteps(const Journal& journal, const std::wstring& staging, std::vector<InstallFailure>* leftovers) {
+  FinishRegistration(journal, leftovers);
   const StagingContents contents = ListStaging(staging);
   for (const JournalEntry& entry : journal.plan) {
     if (!KeepsEarlierVersion(entry.step) || !contents.backups.count(entry.index)) continue;
@@ -208,8 +255,6 @@ bool RemoveStagingFolder(const std::wstring& staging, std::vector<InstallFailure
     Leftover(leftovers, ShownPath(staging), error, "the staging folder could not be listed");
     return false;
   }
-  // The journal goes last: while anything of the install is left, a later
-  // run must still be able to read what it was.
   std::vector<std::wstring> backups, files;
   bool clean = true;
   for (const ListedEntry& entry : entries) {
@@ -219,7 +264,7 @@ bool RemoveStagingFolder(const std::wstring& staging, std::vector<InstallFailure
       backups.push_back(path);
     } else if (numbered && entry.name[0] == L't' && !entry.IsFolder()) {
       files.push_back(path);
-    } else if (entry.name != L"journal" || entry.IsFolder()) {
+    } else {
       Leftover(leftovers, ShownPath(path), ERROR_DIR_NOT_EMPTY, "the installer did not make it, so it is left");
       clean = false;
     }
@@ -238,13 +283,6 @@ bool RemoveStagingFolder(const std::wstring& staging, std::vector<InstallFailure
       Leftover(leftovers, ShownPath(file), error, "it could not be removed");
       clean = false;
     }
-  const std::wstring journal = StagingJournalPath(staging);
-  if (const DWORD error = clean ? DeleteFileAlways(journal) : 0) {
-    if (error != ERROR_FILE_NOT_FOUND) {
-      Leftover(leftovers, ShownPath(journal), error, "the install's journal could not be removed");
-      clean = false;
-    }
-  }
   if (!clean) return false;
   if (!RemoveDirectoryW(staging.c_str())) {
     const DWORD error = GetLastError();

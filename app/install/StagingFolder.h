@@ -5,9 +5,9 @@
 // journal (InstallJournal.h) against what the disk holds, so undoing twice
 // does no harm and a half-done undo can be taken up again.
 //
-// Layout, for an install whose root is R:
+// Layout, for an install whose root is R (its journal lies elsewhere,
+// JournalFile.h):
 //
-//   R\.qvsetup-<pid>\journal    the journal
 //   R\.qvsetup-<pid>\t<i>       entry i's new contents, until renamed into place
 //   R\.qvsetup-<pid>\b<k>\<i>   the earlier version of the file entry i replaces or removes (k = i / 256)
 //
@@ -26,11 +26,6 @@
 #include "app/install/InstallFailure.h"
 #include "app/install/InstallJournal.h"
 
-// Every staging folder's name begins so; the process id in hexadecimal
-// follows.
-extern const char kStagingPrefix[];
-
-std::wstring StagingJournalPath(const std::wstring& staging);
 std::wstring StagingFilePath(const std::wstring& staging, uint32_t index);
 std::wstring BackupFolderPath(const std::wstring& staging, uint32_t index);
 // k of the folder "b<k>" that entry index's earlier version goes in.
@@ -44,21 +39,22 @@ struct UndoCounts {
   size_t removedFolders = 0;
 };
 
-// Undoes what the journal's steps did inside root, newest first: files the
-// install placed are removed, files it replaced are put back (with the
-// attributes they had), files it removed come back, folders it made inside
-// root are removed. Nothing is
-// done through a link or a junction. What cannot be undone goes to
-// leftovers.
+// Undoes what the journal's steps did, newest first: the registration is
+// put back as it was (ProductRegistration.h), files the install placed are
+// removed while they hold the bytes it placed, files it replaced are put
+// back (with the attributes they had) over only those, files it removed
+// come back, folders it made inside root are removed while empty. Nothing
+// is done through a link, a junction or a file of more than one name.
+// What cannot be undone goes to leftovers.
 void UndoSteps(const Journal& journal, const std::string& root, const std::wstring& staging, UndoCounts* counts,
                std::vector<InstallFailure>* leftovers);
 
 // Finishes a committed install: the earlier versions of the files it
-// replaced or removed are deleted.
+// replaced or removed, and of its registration, are deleted.
 void FinishCommittedSteps(const Journal& journal, const std::wstring& staging, std::vector<InstallFailure>* leftovers);
 
-// Removes the staging folder: its journal (which no one may have open),
-// its staging files and its empty backup folders. A folder that still holds
+// Removes the staging folder: its staging files and its empty backup
+// folders. A folder that still holds
 // an earlier version, or anything the installer does not make, stays, and
 // leftovers says why. True when it is gone.
 bool RemoveStagingFolder(const std::wstring& staging, std::vector<InstallFailure>* leftovers);

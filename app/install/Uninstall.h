@@ -18,7 +18,8 @@ class InstallLog;
 // What the uninstaller found beside itself.
 struct UninstallSetup {
   RegistrationPlace place;
-  InstallRecord record;
+  InstallRecord record;               // the last install's
+  std::vector<InstallRecord> others;  // of the folders installed into before (ProductRegistration.h)
   std::string problem;  // why there is nothing it can remove; empty when there is
   bool Known() const { return problem.empty(); }
 };
@@ -27,9 +28,11 @@ struct UninstallSetup {
 // folder is empty.
 UninstallSetup PrepareUninstall(const std::string& folder = std::string());
 
-// Removes the product; on success the entry, the record and the
-// uninstaller go too (what cannot is told in the outcome's leftovers).
-// Logged to log, which may be null.
+// Removes the product from every folder its records tell of; on success
+// the entry, the records and the uninstaller go too, in a journal of their
+// own (journal rule 9), so that a kill there leaves them for the next run
+// to remove (what cannot be is told in the outcome's leftovers). The
+// outcome's kept files are full paths. Logged to log, which may be null.
 RemovalOutcome RunUninstall(const UninstallSetup& setup, InstallLog* log);
 
 // The unattended uninstall (/UNINSTALL /S): no window, the log when

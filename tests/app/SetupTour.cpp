@@ -19,6 +19,7 @@
 #include <cstdlib>
 #include <string>
 
+#include "app/install/ProductRegistration.h"
 #include "tests/app/Scratch.h"
 #include "tests/app/SetupDriver.h"
 #include "tests/toolkit/window/MessagePump.h"
@@ -138,8 +139,7 @@ int main(int argc, char** argv) {
 
   // The uninstaller, as Apps & features starts it.
   SetupDriver uninstaller;
-  ok &= Check(uninstaller.StartProgram(
-                  "C:\\Program Files\\Common Files\\Kestrova Uninstall\\Kestrova Lumen\\uninstall.exe", "/UNINSTALL"),
+  ok &= Check(uninstaller.StartProgram(RegistrationPlaceOf("Kestrova Lumen").uninstaller.c_str(), "/UNINSTALL"),
               "the uninstaller starts");
   const HWND question = uninstaller.WaitForDialog("Attention !", 10000);
   ok &= Check(question != nullptr, "the uninstaller asks");

@@ -11,6 +11,7 @@
 #include <thread>
 
 #include "app/install/InstallLock.h"
+#include "app/install/ProductRegistration.h"
 #include "tests/app/Scratch.h"
 #include "tests/app/SetupDriver.h"
 #include "tests/toolkit/window/MessagePump.h"
@@ -20,7 +21,9 @@ namespace {
 // A product of these tests' own: installs register their product, and
 // other tests install theirs side by side.
 const char kProduct[] = "Uninstall Window Foo";
-const char kUninstaller[] = "C:\\Program Files\\Common Files\\Kestrova Uninstall\\Uninstall Window Foo\\uninstall.exe";
+// The uninstaller where the prefix keeps it (Common Files as it names them).
+const std::string kUninstallerPath = RegistrationPlaceOf(kProduct).uninstaller;
+const char* const kUninstaller = kUninstallerPath.c_str();
 const char kEntry[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Kestrova.Uninstall Window Foo";
 
 std::string SetupExe() {

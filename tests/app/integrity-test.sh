@@ -237,6 +237,54 @@ case $case in
     expect_status 0
     [ -d "$work/place/real/$product" ] || fail "\"..\" out of a real folder is not taken"
     ;;
+  forged-journals)
+    # Whoever can write to an install folder can plant a staging folder
+    # with a journal in it (a CRC is no secret): a backup that is a link to
+    # a file outside, "new file" steps naming the user's files, "folder
+    # made" steps naming the user's empty folders, above the install
+    # folder too, a staging file that is a second name of a read-only file
+    # outside. The next install acts on none of it: every file and folder,
+    # inside and outside, stays exactly as it was, and the log says what
+    # it kept.
+    dist v1 versioned 1 2 3
+    run v1 "/S /D=$(winpath "$work/place")"
+    expect_status 0
+    root=$work/place/$product
+    mkdir -p "$work/outside" "$root/Empty" "$work/place/EmptyAbove"
+    echo secret >"$work/outside/secret.txt"
+    echo readonly >"$work/outside/ro.txt" && chmod a-w "$work/outside/ro.txt"
+    echo mine >"$root/mine.txt"
+    staging=$root/.qvsetup-77
+    mkdir -p "$staging/b0"
+    ln -s "$work/outside/secret.txt" "$staging/b0/1"
+    ln "$work/outside/ro.txt" "$staging/t5"
+    python3 - "$staging/journal" "$(winpath "$root")" "$(winpath "$work/place")" <<'PY'
+import sys, zlib
+path, root, above = sys.argv[1], sys.argv[2].encode(), sys.argv[3].encode()
+counted = lambda t: b'%d:%s' % (len(t), t)
+digest = b'0' * 64
+lines = [b'qvsetup-journal 2 119 ' + counted(root) + b' ' + counted(b'.qvsetup-77'),
+         b'A ' + counted(above), b'A ' + counted(root),
+         b'R 1 20 ' + counted(b'outside.txt'), b'N 2 ' + counted(b'mine.txt'),
+         b'N 3 ' + counted(b'top.txt'), b'F 4 ' + counted(b'Empty'), b'R 5 21 ' + counted(b'Folder1\\file1.txt'),
+         b'P 5', b'S 1 6 ' + digest, b'S 2 4 ' + digest, b'S 3 10 ' + digest, b'S 4', b'S 5 9 ' + digest]
+open(path, 'wb').write(b''.join(b'%s #%08x\r\n' % (l, zlib.crc32(l)) for l in lines))
+PY
+    # The form the earlier release wrote, too: the same lines, form 1.
+    mkdir -p "$root/.qvsetup-78"
+    sed 's/^qvsetup-journal 2/qvsetup-journal 1/' "$staging/journal" >"$root/.qvsetup-78/journal"
+    inside=$(snapshot "$work/place") outside=$(snapshot "$work/outside")
+    rm -f "$log"
+    run v1 "/S /LOG=$wlog /D=$(winpath "$work/place")"
+    expect_status 0
+    expect_log "kept: $(winpath "$staging"): no journal of this installer's own tells what it holds"
+    expect_log "kept: $(winpath "$root/.qvsetup-78"): no journal of this installer's own"
+    [ "$(snapshot "$work/place")" = "$inside" ] ||
+      fail "the install folder changed: $(diff <(echo "$inside") <(snapshot "$work/place") | head -6)"
+    [ "$(snapshot "$work/outside")" = "$outside" ] || fail "a file outside changed"
+    [ "$(stat -c %a "$work/outside/ro.txt")" = 444 ] || fail "ro.txt is no longer read-only"
+    [ "$(stat -c %h "$work/outside/ro.txt")" = 2 ] || fail "ro.txt lost its second name"
+    ;;
   *) fail "unknown case" ;;
 esac
 echo "integrity $case: ok"

@@ -83,7 +83,8 @@ case $case in
     diff -r "$payload" "$place/$product" >/dev/null || fail "the installed files differ from the payload"
     expect_log 'signature: covers 10 files and 3 folders of "install files", each checked before it is used'
     # Its record keeps each file's SHA-256, the one the list signed.
-    record="$WINEPREFIX/drive_c/Program Files/Common Files/Kestrova Uninstall/$product/install record"
+    . "$(dirname "$0")/common-files.sh"
+    record="$records/$product/install record"
     head -n 1 "$record" | grep -q '^qvsetup-record 2' || fail "the record is not of the second form"
     grep -qF "file 196608 $(sha256sum "$payload/Lumen.aex" | cut -c1-64) 9:Lumen.aex" "$record" ||
       fail "the record lacks Lumen.aex's SHA-256"
@@ -91,7 +92,7 @@ case $case in
     [ "$dstatus" -eq 0 ] || fail "distcheck status $dstatus"
     expect_out 'ok: the signature covers 10 files and 3 folders of "install files" ("manifest.txt")'
     # The uninstaller, a byte copy of the signed setup.exe, reads no list.
-    out=$(QV_CHILD_COMMAND_LINE="\"C:\\Program Files\\Common Files\\Kestrova Uninstall\\$product\\uninstall.exe\" /UNINSTALL /S" \
+    out=$(QV_CHILD_COMMAND_LINE="\"$wrecords\\$product\\uninstall.exe\" /UNINSTALL /S" \
           "$rig" --home "$home" "$watcher" 2>&1 | tr -d '\r')
     status=${PIPESTATUS[0]}
     expect_status 0

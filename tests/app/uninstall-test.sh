@@ -11,6 +11,14 @@ rig=$1 home=$2 watcher=$3 program=$4 case=$5
 export LC_ALL=C.UTF-8
 fail() { echo "FAIL ($case): $*"; [ -f "${log:-}" ] && sed 's/^/  log| /' "$log" | tail -40; exit 1; }
 
+# Moving Common Files changes the prefix for every program in it: that
+# case has a prefix of its own.
+if [ "$case" = common-files-moved ]; then
+  home=$(dirname "$home")/uninstall-tests/own-prefix
+  rm -rf "$home"
+  "$rig" --home "$home" --start >/dev/null 2>&1 || fail "no rig of its own"
+  trap '"$rig" --home "$home" --stop >/dev/null 2>&1; rm -rf "$home"' EXIT
+fi
 eval "$("$rig" --home "$home" --env)" || fail "no rig"
 winpath() { winepath -w "$1" 2>/dev/null; }
 reg="${WINELOADER:-wine} reg"
@@ -24,13 +32,13 @@ wlog=$(winpath "$log")
 # side by side in one prefix.
 product="Quorvin Removal $case"
 key="HKLM\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Kestrova.$product"
-records=$WINEPREFIX/drive_c/"Program Files"/"Common Files"/"Kestrova Uninstall"
+. "$(dirname "$0")/common-files.sh"
 unregister() {
   $reg delete "$key" /f /reg:32 >/dev/null 2>&1
   rm -rf "$records/$product"
 }
 unregister
-trap unregister EXIT
+[ "$case" = common-files-moved ] || trap unregister EXIT
 
 # A distribution NAME of version VERSION ("" for none) whose payload
 # folder KIND holds the files given as PATH=CONTENTS.
@@ -97,7 +105,7 @@ case $case in
     dest=$work/place/new/$product
     [ -f "$dest/Sub/Deep/c.txt" ] || fail "not installed"
     wdest=$(winpath "$work/place/new")\\$product
-    uninstaller="C:\\Program Files\\Common Files\\Kestrova Uninstall\\$product\\uninstall.exe"
+    uninstaller="$wrecords\\$product\\uninstall.exe"
     expect_value DisplayName "REG_SZ $product"
     expect_value DisplayVersion "REG_SZ 2.1.0"
     expect_value Publisher "REG_SZ Kestrova"
@@ -281,7 +289,7 @@ PY
     ln -s "$work/elsewhere" "$records/$product"
     install v1 "/D=$(winpath "$work/place")"
     expect_status 1
-    expect_log "the record is written in none"
+    expect_log "the installer writes in none"
     [ -z "$(ls -A "$work/place")" ] && [ -z "$(ls -A "$work/elsewhere")" ] || fail "something was written"
     ! entry_exists || fail "an entry was made"
     rm "$records/$product"
@@ -296,6 +304,129 @@ PY
     expect_log "the install folder is now a link, a junction or a file"
     [ -f "$work/moved/a.txt" ] || fail "a file was removed through the link"
     entry_exists || fail "the entry went"
+    ;;
+  two-folders)
+    # Installed into A, then into B, then into A again: both stay recorded
+    # (B's beside the record), the third install is an upgrade in A, and
+    # the uninstaller removes what each record tells of; the user's files
+    # in both folders stay.
+    dist v1 1.0 "App Files" a.txt=alpha Sub/b.txt=beta
+    dist v2 2.0 "App Files" a.txt=ALPHA Sub/c.txt=gamma
+    install v1 "/D=$(winpath "$work/place/A")"
+    expect_status 0
+    printf 'mine' >"$work/place/A/mine.txt"
+    : >"$log"
+    install v2 "/D=$(winpath "$work/place/B")"
+    expect_status 0
+    expect_log "earlier install: left as it is in $(winpath "$work/place/A")\\$product, and kept in the record for the uninstaller"
+    [ "$(find "$records/$product" -name 'install record *' | wc -l)" = 1 ] || fail "A's record is not kept: $(ls "$records/$product")"
+    printf 'mine' >"$work/place/B/mine.txt"
+    : >"$log"
+    install v2 "/D=$(winpath "$work/place/A")"
+    expect_status 0
+    expect_log "earlier install: $(winpath "$work/place/A")\\$product, version 1.0"
+    [ ! -e "$work/place/A/$product/Sub/b.txt" ] || fail "v1's own file is left in A"
+    [ "$(find "$records/$product" -name 'install record *' | wc -l)" = 1 ] || fail "not one kept record: $(ls "$records/$product")"
+    uninstall
+    expect_status 0
+    [ "$(cd "$work/place" && find . | sort | tr '\n' ' ')" = ". ./A ./A/mine.txt ./B ./B/mine.txt " ] ||
+      fail "left: $(cd "$work/place" && find . | sort | tr '\n' ' ')"
+    ! entry_exists || fail "the entry is still there"
+    [ ! -e "$records/$product" ] || fail "the records are still there: $(ls -A "$records/$product")"
+    ;;
+  kill-registered)
+    # Killed once the new record, uninstaller and entry are in force, before
+    # the commit, and again once the commit is on the disk: the next run
+    # undoes the first (the earlier install comes back with its record and
+    # entry) and finishes the second; the uninstaller then leaves nothing.
+    dist v1 1.0 "App Files" a.txt=one Sub/b.txt=b old.txt=old
+    dist v2 2.0 "App Files" a.txt=two Sub/b.txt=b new.txt=new
+    dist bad 3.0 "App Files" nul.txt=device
+    for point in registered committed; do
+      install v1 "/D=$(winpath "$work/place")"
+      expect_status 0
+      before=$(snapshot "$work/place")
+      record=$(md5sum <"$records/$product/install record")
+      out=$(QVSETUP_TEST_KILL_AT=$point QV_CHILD_COMMAND_LINE="\"$(winpath "$work/v2/setup.exe")\" /S" \
+              "$rig" --home "$home" "$watcher" 2>&1)
+      [ -n "$(find "$records/journals" -type f 2>/dev/null)" ] || fail "killed at $point, no journal was left"
+      : >"$log"
+      install bad ""
+      expect_status 1
+      expect_log "recovered: "
+      if [ $point = registered ]; then
+        [ "$(snapshot "$work/place")" = "$before" ] || fail "v1 is not back: $(diff <(echo "$before") <(snapshot "$work/place") | head)"
+        [ "$(md5sum <"$records/$product/install record")" = "$record" ] || fail "v1's record is not back"
+        expect_value DisplayVersion "REG_SZ 1.0"
+      else
+        [ "$(cat "$work/place/$product/a.txt")" = two ] && [ ! -e "$work/place/$product/old.txt" ] || fail "v2 is not whole"
+        expect_value DisplayVersion "REG_SZ 2.0"
+      fi
+      left=$(find "$records/$product" -name '*.new-*' -o -name '*.old-*')
+      [ -z "$left" ] || fail "staged files are left: $left"
+      [ -z "$(find "$work/place" -name '.qvsetup-*')" ] || fail "a staging folder is left"
+      uninstall
+      expect_status 0
+      [ -z "$(ls -A "$work/place")" ] || fail "left: $(cd "$work/place" && find . | sort | tr '\n' ' ')"
+      ! entry_exists || fail "the entry is still there"
+      [ ! -e "$records/$product" ] || fail "the records are still there: $(ls -A "$records/$product")"
+      ! grep -rlF "$product" "$records/journals" 2>/dev/null | grep -q . || fail "a journal of the product is left"
+    done
+    ;;
+  kill-unregistering)
+    # Killed as the uninstaller removes the record and the entry: the next
+    # run of the product finishes that before it goes on.
+    dist v1 1.0 "App Files" a.txt=one
+    dist bad 3.0 "App Files" nul.txt=device
+    install v1 "/D=$(winpath "$work/place")"
+    expect_status 0
+    quiet=$(value QuietUninstallString)
+    exe=${quiet#REG_SZ \"}
+    exe=${exe%%\"*}
+    out=$(QVSETUP_TEST_KILL_AT=unregistering QV_CHILD_COMMAND_LINE="\"$exe\" /UNINSTALL /S" "$rig" --home "$home" "$watcher" 2>&1)
+    [ -z "$(ls -A "$work/place")" ] || fail "the files were not removed"
+    entry_exists || fail "killed before it, the entry is gone already"
+    : >"$log"
+    install bad ""
+    expect_status 1
+    expect_log "recovered: "
+    ! entry_exists || fail "the entry is still there"
+    [ ! -e "$records/$product" ] || fail "the records are still there: $(ls -A "$records/$product")"
+    ;;
+  common-files-moved)
+    # Common Files moved to another drive (Q:, the prefix's own value):
+    # the record and uninstaller go there, and the entry names them; a
+    # product registered before the move stays where its record lies.
+    dist v1 1.0 "App Files" a.txt=one
+    dist v2 2.0 "App Files" a.txt=two
+    dist other 1.0 "App Files" b.txt=b
+    sed -i '1s/\r$/ Other\r/' "$work/other/install files/product.txt"
+    install v1 "/D=$(winpath "$work/place")"
+    expect_status 0
+    legacy=$records
+    mkdir -p "$work/q"
+    ln -sfn "$work/q" "$WINEPREFIX/dosdevices/q:"
+    cf='HKLM\SOFTWARE\Microsoft\Windows\CurrentVersion'
+    $reg add "$cf" /v CommonFilesDir /d 'Q:\Shared Files' /f /reg:32 >/dev/null || fail "the value cannot be set"
+    install other "/D=$(winpath "$work/place")"
+    expect_status 0
+    [ -f "$work/q/Shared Files/Kestrova Uninstall/$product Other/install record" ] || fail "not recorded on Q:"
+    key_other="${key} Other"
+    $reg query "$key_other" /v UninstallString /reg:32 2>/dev/null | tr -d '\r' |
+      grep -qF "\"Q:\\Shared Files\\Kestrova Uninstall\\$product Other\\uninstall.exe\" /UNINSTALL" ||
+      fail "the entry does not name Q:"
+    install v2 ""
+    expect_status 0
+    [ "$(cat "$legacy/$product/install record" | sed -n 's/^version [0-9]*://p' | tr -d '\r')" = 2.0 ] ||
+      fail "the upgrade did not keep the record where it was"
+    [ ! -e "$work/q/Shared Files/Kestrova Uninstall/$product" ] || fail "a second record was made on Q:"
+    uninstall
+    expect_status 0
+    key=$key_other
+    uninstall
+    expect_status 0
+    [ -z "$(ls -A "$work/place")" ] || fail "left: $(cd "$work/place" && find . | sort | tr '\n' ' ')"
+    [ ! -e "$work/q/Shared Files/Kestrova Uninstall" ] || fail "left on Q:: $(find "$work/q")"
     ;;
   *) fail "unknown case" ;;
 esac

@@ -725,6 +725,11 @@ TEST_F(CopyEngineTest, AFileOfMoreThan4GiBCopiesWhole) {
 // journal's, after every placed file's (an unchanged file left in place
 // needs none). A file that cannot be put on the disk fails the commit,
 // which writes no commit line, and the install is undone.
+std::string JournalName(const InstallTransaction& transaction) {
+  const std::string& path = transaction.JournalPath();
+  return path.substr(path.rfind('\\') + 1);
+}
+
 TEST_F(CopyEngineTest, EveryPlacedFileIsOnTheDiskBeforeTheCommitLine) {
   const struct {
     const char* refused;
@@ -757,19 +762,20 @@ TEST_F(CopyEngineTest, EveryPlacedFileIsOnTheDiskBeforeTheCommitLine) {
     ASSERT_TRUE(CopyPayload(payload, plan, Path(src), Path(dst), transaction, nullptr, nullptr, nullptr, &failure))
         << failure.reason;
     std::vector<InstallFailure> leftovers;
+    const std::string journal = JournalName(transaction);
     EXPECT_EQ(transaction.Commit(&leftovers, &failure), c.commits);
     std::vector<std::string> files(disk.flushed.begin() + 1, disk.flushed.end());
     if (c.commits) {
       ASSERT_EQ(files.size(), 4u);
-      EXPECT_EQ(disk.flushed.front(), "journal") << "the plan is on the disk first";
-      EXPECT_EQ(files.back(), "journal") << "the commit line comes last";
+      EXPECT_EQ(disk.flushed.front(), journal) << "the plan is on the disk first";
+      EXPECT_EQ(files.back(), journal) << "the commit line comes last";
       files.pop_back();
       std::sort(files.begin(), files.end());
       EXPECT_EQ(files, (std::vector<std::string>{"a.bin", "b.bin", "c.bin"}));
       EXPECT_EQ(Get(dst + "/c.bin"), "new c");
       continue;
     }
-    EXPECT_EQ(std::count(files.begin(), files.end(), "journal"), 0) << "no commit line after a failed flush";
+    EXPECT_EQ(std::count(files.begin(), files.end(), journal), 0) << "no commit line after a failed flush";
     EXPECT_EQ(failure.path, Path(dst + "/" + std::string(c.refused == std::string("b.bin") ? "sub\\b.bin" : c.refused)));
     EXPECT_EQ(failure.error, static_cast<uint32_t>(ERROR_IO_DEVICE));
     EXPECT_EQ(failure.reason, "the file could not be written to the disk");

@@ -11,6 +11,20 @@
 namespace {
 
 const char kRoot[] = "C:\\Plug-ins\\Quorvin Tools";
+const char kStaging[] = ".qvsetup-1092";
+const char kRegistration[] = "C:\\Program Files\\Common Files\\Kestrova Uninstall\\Quorvin Tools";
+
+std::string Header(const std::string& root = kRoot, uint32_t process = 1) {
+  return JournalHeaderLine(root, process, kStaging);
+}
+
+// The bytes of a placed file: its size and a digest with one byte set.
+PlacedFile Placed(uint64_t size, uint8_t first) {
+  PlacedFile placed;
+  placed.size = size;
+  placed.digest[0] = first;
+  return placed;
+}
 
 // A line sealed as the installer seals its own, for lines it never writes.
 std::string Sealed(const std::string& body) {
@@ -27,11 +41,13 @@ bool Read(const std::string& bytes, Journal* journal, std::string* why) {
 // A journal of an install that made its root, planned a folder, a new file
 // and a replaced one, began two steps and committed.
 std::string WholeJournal() {
-  return JournalHeaderLine(kRoot, 4242) + JournalMadeLine("C:\\Plug-ins") + JournalMadeLine(kRoot) +
+  return Header(kRoot, 4242) + JournalMadeLine("C:\\Plug-ins") + JournalMadeLine(kRoot) +
          JournalPlanLine({JournalStep::kMakeFolder, 3, 0, "Presets"}) +
          JournalPlanLine({JournalStep::kNewFile, 4, 0, "Presets\\One.ffx"}) +
-         JournalPlanLine({JournalStep::kReplaceFile, 7, 0x21, "Plugin.aex"}) + JournalPlanEndLine(3) +
-         JournalBeginLine(3) + JournalBeginLine(7) + JournalCommitLine();
+         JournalPlanLine({JournalStep::kReplaceFile, 7, 0x21, "Plugin.aex"}) +
+         JournalPlanLine({JournalStep::kRegister, 8, 1, std::string(kRegistration) + "\\install record"}) +
+         JournalPlanLine({JournalStep::kEntry, 9, 1, kRegistration, "20261201"}) + JournalPlanEndLine(5) +
+         JournalBeginLine(3) + JournalPlaceLine(7, Placed(1234, 0xab)) + JournalBeginLine(8) + JournalCommitLine();
 }
 
 TEST(InstallJournal, LinesAreTextWithTheirCrc) {
@@ -43,6 +59,11 @@ TEST(InstallJournal, LinesAreTextWithTheirCrc) {
   EXPECT_EQ(line.size(), 20u + 8 + 2);
   EXPECT_EQ(line.substr(line.size() - 2), "\r\n");
   EXPECT_EQ(JournalCommitLine().substr(0, 3), "C #");
+  //        step size digest (64 digits)
+  EXPECT_EQ(JournalPlaceLine(7, Placed(1234, 0xab)).substr(0, 14), "S 7 1234 ab000");
+  //        index had date   folder
+  EXPECT_EQ(JournalPlanLine({JournalStep::kEntry, 9, 1, "C:\\R", "20261201"}).substr(0, 23), "E 9 1 8:20261201 4:C:\\R");
+  EXPECT_EQ(JournalPlanLine({JournalStep::kUnregister, 0, 0, "C:\\R"}).substr(0, 10), "U 0 4:C:\\R");
 }
 
 TEST(InstallJournal, WhatIsWrittenReadsBackTheSame) {
@@ -51,14 +72,20 @@ TEST(InstallJournal, WhatIsWrittenReadsBackTheSame) {
   ASSERT_TRUE(Read(WholeJournal(), &journal, &why)) << why;
   EXPECT_EQ(journal.root, kRoot);
   EXPECT_EQ(journal.processId, 4242u);
+  EXPECT_EQ(journal.staging, kStaging);
   ASSERT_EQ(journal.made.size(), 2u);
   EXPECT_EQ(journal.made[1], kRoot);
-  ASSERT_EQ(journal.plan.size(), 3u);
+  ASSERT_EQ(journal.plan.size(), 5u);
   EXPECT_EQ(journal.plan[1].step, JournalStep::kNewFile);
   EXPECT_EQ(journal.plan[1].path, "Presets\\One.ffx");
   EXPECT_EQ(journal.plan[2].attributes, 0x21u);
+  EXPECT_EQ(journal.plan[3].path, std::string(kRegistration) + "\\install record");
+  EXPECT_EQ(journal.plan[4].note, "20261201");
   EXPECT_TRUE(journal.planWhole);
-  EXPECT_EQ(journal.begun, (std::set<uint32_t>{3, 7}));
+  EXPECT_EQ(journal.begun, (std::set<uint32_t>{3, 7, 8}));
+  ASSERT_EQ(journal.placed.size(), 1u);
+  EXPECT_EQ(journal.placed[7].size, 1234u);
+  EXPECT_EQ(journal.placed[7].digest, Placed(1234, 0xab).digest);
   EXPECT_TRUE(journal.committed);
 }
 
@@ -72,10 +99,10 @@ TEST(InstallJournal, ALineCutShortIsDropped) {
   for (size_t cut = whole.find("\r\n") + 2; cut < whole.size(); ++cut) {
     ASSERT_TRUE(Read(whole.substr(0, cut), &journal, &why)) << "cut at " << cut << ": " << why;
     EXPECT_FALSE(journal.committed);
-    EXPECT_LE(journal.begun.size(), 2u);
+    EXPECT_LE(journal.begun.size(), 3u);
   }
   ASSERT_TRUE(Read(whole.substr(0, commit), &journal, &why));
-  EXPECT_EQ(journal.begun.size(), 2u);
+  EXPECT_EQ(journal.begun.size(), 3u);
   EXPECT_FALSE(journal.committed);
   // Cut inside the plan: no step may have begun.
   ASSERT_TRUE(Read(whole.substr(0, whole.find("P ") + 1), &journal, &why));
@@ -86,7 +113,7 @@ TEST(InstallJournal, ALineCutShortIsDropped) {
 }
 
 TEST(InstallJournal, DamageOrDisorderMakesItUnreadable) {
-  const std::string header = JournalHeaderLine(kRoot, 1);
+  const std::string header = Header();
   const auto plan = [](JournalStep step, uint32_t index, const char* path) {
     return JournalPlanLine({step, index, 0, path});
   };
@@ -101,8 +128,26 @@ TEST(InstallJournal, DamageOrDisorderMakesItUnreadable) {
       {"not a journal", "hello\r\n"},
       {"no header", file + JournalPlanEndLine(1)},
       {"a damaged line with more after it", flipped},
-      {"a relative root", JournalHeaderLine("Plug-ins", 1)},
-      {"a root with a line break", JournalHeaderLine("C:\\a\r\nb", 1)},
+      {"a relative root", Header("Plug-ins")},
+      {"a root with a line break", Header("C:\\a\r\nb")},
+      {"a form-1 journal, kept in the staging folder", Sealed("qvsetup-journal 1 1 " + std::to_string(sizeof kRoot - 1) + ":" + kRoot)},
+      {"no staging folder", Sealed("qvsetup-journal 2 1 4:C:\\P")},
+      {"a staging folder that climbs out", JournalHeaderLine(kRoot, 1, "..\\..\\Windows")},
+      {"a staging folder of another name", JournalHeaderLine(kRoot, 1, "Presets")},
+      {"a replaced file's step without its bytes", header + plan(JournalStep::kReplaceFile, 1, "a") +
+                                                     JournalPlanEndLine(1) + JournalBeginLine(1)},
+      {"a folder's step with bytes", header + plan(JournalStep::kMakeFolder, 1, "a") + JournalPlanEndLine(1) +
+                                         JournalPlaceLine(1, Placed(1, 1))},
+      {"a placed size with a leading zero", header + file + JournalPlanEndLine(1) + Sealed("S 1 01 " + std::string(64, '0'))},
+      {"a digest cut short", header + file + JournalPlanEndLine(1) + Sealed("S 1 1 " + std::string(63, '0'))},
+      {"a digest in capitals", header + file + JournalPlanEndLine(1) + Sealed("S 1 1 " + std::string(63, '0') + "A")},
+      {"a registration's relative folder", header + JournalPlanLine({JournalStep::kUnregister, 1, 0, "Uninstall"})},
+      {"a registration file that was there twice", header + Sealed("K 1 2 4:C:\\R")},
+      {"an entry's date of letters", header + JournalPlanLine({JournalStep::kEntry, 1, 0, "C:\\R", "2026120x"})},
+      {"an entry's date cut short", header + JournalPlanLine({JournalStep::kEntry, 1, 0, "C:\\R", "2026"})},
+      {"a registration file planned twice",
+       header + JournalPlanLine({JournalStep::kRegister, 1, 0, "C:\\R\\x"}) +
+           JournalPlanLine({JournalStep::kRegister, 2, 1, "c:\\r\\X"})},
       {"climbing out of the root", header + plan(JournalStep::kNewFile, 1, "..\\..\\Windows\\win.ini")},
       {"an absolute plan path", header + plan(JournalStep::kReplaceFile, 1, "C:\\Windows\\win.ini")},
       {"a share as a plan path", header + plan(JournalStep::kNewFile, 1, "\\\\server\\share\\x")},
@@ -149,7 +194,7 @@ TEST(InstallJournal, TooLargeIsRefusedUnread) {
 // A double-byte character whose second byte is a backslash is one name.
 TEST(InstallJournal, NamesAreCheckedByTheCodePagesRule) {
   const auto lead = [](uint8_t byte) { return byte >= 0x81 && byte <= 0x9F; };
-  const std::string bytes = JournalHeaderLine(kRoot, 1) + JournalPlanLine({JournalStep::kNewFile, 1, 0, "\x95\x5c" "nul.txt"});
+  const std::string bytes = Header() + JournalPlanLine({JournalStep::kNewFile, 1, 0, "\x95\x5c" "nul.txt"});
   Journal journal;
   std::string why;
   EXPECT_TRUE(ReadJournal(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size(), &journal, &why, lead)) << why;

@@ -175,7 +175,7 @@ TEST(InstallJournal, ARemovedFileKeepsItsAttributes) {
   EXPECT_EQ(line.substr(0, 16), "D 9 20 7:Old.aex");
   Journal journal;
   std::string why;
-  const std::string bytes = JournalHeaderLine("C:\\P", 1) + line + JournalPlanEndLine(1) + JournalBeginLine(9);
+  const std::string bytes = JournalHeaderLine("C:\\P", 1, ".qvsetup-1") + line + JournalPlanEndLine(1) + JournalBeginLine(9);
   ASSERT_TRUE(ReadJournal(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size(), &journal, &why)) << why;
   ASSERT_EQ(journal.plan.size(), 1u);
   EXPECT_EQ(journal.plan[0].step, JournalStep::kRemoveFile);

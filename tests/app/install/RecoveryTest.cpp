@@ -15,9 +15,12 @@
 #include <string>
 #include <thread>
 
+#include "app/install/AdminFolder.h"
 #include "app/install/InstallJournal.h"
 #include "app/install/InstallLock.h"
 #include "app/install/InstallLog.h"
+#include "app/install/JournalFile.h"
+#include "common/Sha256.h"
 #include "tests/app/Scratch.h"
 
 namespace {
@@ -32,7 +35,20 @@ protected:
   }
   void TearDown() override {
     SetFileAttributesA(Path("dst/P/ro.txt").c_str(), FILE_ATTRIBUTE_NORMAL);
+    ClearJournals(root);
     ScratchTest::TearDown();
+  }
+
+  // The journals of folder's installs, which lie outside the scratch folder.
+  static void ClearJournals(const std::string& folder) {
+    const std::string prefix = JournalPrefixOf(folder);
+    const std::string journals = prefix.substr(0, prefix.rfind('\\'));
+    WIN32_FIND_DATAA data;
+    const HANDLE find = FindFirstFileA((prefix + "*").c_str(), &data);
+    if (find == INVALID_HANDLE_VALUE) return;
+    do DeleteFileA((journals + "\\" + data.cFileName).c_str());
+    while (FindNextFileA(find, &data));
+    FindClose(find);
   }
 
   // An earlier install: two files, one read-only, and one in a folder,
@@ -53,8 +69,24 @@ protected:
   std::string Staging(const std::string& relative = "") const {
     return "dst/P/.qvsetup-63" + (relative.empty() ? "" : "/" + relative);
   }
-  std::string Header() const { return JournalHeaderLine(root, 99); }
-  void Journal(const std::string& lines) { Put(Staging("journal"), lines); }
+  std::string Header() const { return JournalHeaderLine(root, 99, ".qvsetup-63"); }
+  // The journal where the installer keeps its own, for the staging folder.
+  std::string JournalPath() const { return JournalPathOf(root, ".qvsetup-63"); }
+  void Journal(const std::string& lines) { PutAt(JournalPath(), lines); }
+  static void PutAt(const std::string& path, const std::string& bytes) {
+    std::vector<std::string> made;
+    InstallFailure failure;
+    ASSERT_TRUE(MakeAdminFolders(JournalFolder(), &made, &failure)) << failure.reason;
+    const HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    ASSERT_NE(file, INVALID_HANDLE_VALUE) << path;
+    DWORD written = 0;
+    WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
+    CloseHandle(file);
+  }
+  // The step of entry index, which placed a file of these bytes.
+  static std::string Step(uint32_t index, const std::string& bytes) {
+    return JournalPlaceLine(index, {bytes.size(), Sha256::Of(bytes.data(), bytes.size())});
+  }
   // The earlier version of a file, given its second name in the staging
   // folder as the install does.
   void LinkBackup(const std::string& file, uint32_t index) {
@@ -93,38 +125,38 @@ TEST_F(RecoveryTest, EveryMomentOfAReinstallIsUndone) {
        [&] { Journal(Header() + replaceA + newC + JournalPlanEndLine(2)); }},
       {"killed with the new contents staged",
        [&] {
-         Journal(Header() + replaceA + JournalPlanEndLine(1) + JournalBeginLine(1));
+         Journal(Header() + replaceA + JournalPlanEndLine(1) + Step(1, "new a"));
          Put(Staging("t1"), "new a");
        }},
       {"killed with the second name made, not yet swapped",
        [&] {
-         Journal(Header() + replaceA + JournalPlanEndLine(1) + JournalBeginLine(1));
+         Journal(Header() + replaceA + JournalPlanEndLine(1) + Step(1, "new a"));
          LinkBackup("dst/P/a.txt", 1);
          Put(Staging("t1"), "new a");
        }},
       {"killed after the swap",
        [&] {
-         Journal(Header() + replaceA + JournalPlanEndLine(1) + JournalBeginLine(1));
+         Journal(Header() + replaceA + JournalPlanEndLine(1) + Step(1, "new a"));
          LinkBackup("dst/P/a.txt", 1);
          SwapIn("dst/P/a.txt", "new a");
        }},
       {"killed after a read-only file's attribute was cleared",
        [&] {
-         Journal(Header() + replaceRo + JournalPlanEndLine(1) + JournalBeginLine(2));
+         Journal(Header() + replaceRo + JournalPlanEndLine(1) + Step(2, "new ro"));
          LinkBackup("dst/P/ro.txt", 2);
          SetFileAttributesA(Path("dst/P/ro.txt").c_str(), FILE_ATTRIBUTE_ARCHIVE);
          Put(Staging("t2"), "new ro");
        }},
       {"killed after a read-only file was swapped",
        [&] {
-         Journal(Header() + replaceRo + JournalPlanEndLine(1) + JournalBeginLine(2));
+         Journal(Header() + replaceRo + JournalPlanEndLine(1) + Step(2, "new ro"));
          LinkBackup("dst/P/ro.txt", 2);
          SetFileAttributesA(Path("dst/P/ro.txt").c_str(), FILE_ATTRIBUTE_ARCHIVE);
          SwapIn("dst/P/ro.txt", "new ro");
        }},
       {"killed with the file moved away, on a volume without hard links",
        [&] {
-         Journal(Header() + replaceA + JournalPlanEndLine(1) + JournalBeginLine(1));
+         Journal(Header() + replaceA + JournalPlanEndLine(1) + Step(1, "new a"));
          MakeFolder(Staging("b0"));
          ASSERT_TRUE(MoveFileA(Path("dst/P/a.txt").c_str(), Path(Staging("b0/1")).c_str()));
          Put(Staging("t1"), "new a");
@@ -139,28 +171,28 @@ TEST_F(RecoveryTest, EveryMomentOfAReinstallIsUndone) {
        }},
       {"killed after a new file was placed",
        [&] {
-         Journal(Header() + newC + JournalPlanEndLine(1) + JournalBeginLine(3));
+         Journal(Header() + newC + JournalPlanEndLine(1) + Step(3, "new c"));
          Put("dst/P/c.txt", "new c");
        }},
       {"killed with a new file staged, not placed",
        [&] {
-         Journal(Header() + newC + JournalPlanEndLine(1) + JournalBeginLine(3));
+         Journal(Header() + newC + JournalPlanEndLine(1) + Step(3, "new c"));
          Put(Staging("t3"), "new c");
        }},
       {"killed in a new folder",
        [&] {
          Journal(Header() + plan(JournalStep::kMakeFolder, 4, "New") + plan(JournalStep::kNewFile, 5, "New\\d.txt") +
-                 JournalPlanEndLine(2) + JournalBeginLine(4) + JournalBeginLine(5));
+                 JournalPlanEndLine(2) + JournalBeginLine(4) + Step(5, "new d"));
          Put("dst/P/New/d.txt", "new d");
        }},
       {"killed while it was undoing itself",
        [&] {
          // a.txt already back, c.txt already gone: undone twice is no harm.
-         Journal(Header() + replaceA + newC + JournalPlanEndLine(2) + JournalBeginLine(1) + JournalBeginLine(3));
+         Journal(Header() + replaceA + newC + JournalPlanEndLine(2) + Step(1, "new a") + Step(3, "new c"));
          MakeFolder(Staging("b0"));
        }},
       {"killed writing the line of a step",
-       [&] { Journal(Header() + replaceA + JournalPlanEndLine(1) + JournalBeginLine(1).substr(0, 3)); }},
+       [&] { Journal(Header() + replaceA + JournalPlanEndLine(1) + Step(1, "new a").substr(0, 3)); }},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
@@ -191,7 +223,7 @@ TEST_F(RecoveryTest, OnlyWhatTheInstallBeganIsUndone) {
     SCOPED_TRACE(begun ? "begun, still staged" : "not begun");
     EarlierInstall();
     Journal(Header() + JournalPlanLine({JournalStep::kNewFile, 3, 0, "c.txt"}) + JournalPlanEndLine(1) +
-            (begun ? JournalBeginLine(3) : ""));
+            (begun ? Step(3, "the install's") : ""));
     if (begun) Put(Staging("t3"), "the install's");
     Put("dst/P/c.txt", "someone else's");
     InstallFailure failure;
@@ -206,8 +238,8 @@ TEST_F(RecoveryTest, OnlyWhatTheInstallBeganIsUndone) {
 TEST_F(RecoveryTest, ACommittedInstallIsFinished) {
   EarlierInstall();
   Journal(Header() + JournalPlanLine({JournalStep::kReplaceFile, 2, kReadOnlyArchive, "ro.txt"}) +
-          JournalPlanLine({JournalStep::kNewFile, 3, 0, "c.txt"}) + JournalPlanEndLine(2) + JournalBeginLine(2) +
-          JournalBeginLine(3) + JournalCommitLine());
+          JournalPlanLine({JournalStep::kNewFile, 3, 0, "c.txt"}) + JournalPlanEndLine(2) + Step(2, "new ro") +
+          Step(3, "new c") + JournalCommitLine());
   LinkBackup("dst/P/ro.txt", 2);
   SetFileAttributesA(Path("dst/P/ro.txt").c_str(), kReadOnlyArchive);  // the earlier version, read-only
   SwapIn("dst/P/ro.txt", "new ro");
@@ -230,9 +262,11 @@ TEST_F(RecoveryTest, FoldersMadeForTheLocationGo) {
     if (otherCase)
       for (char& c : root) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
     Put("made/kept.txt", "the user's");
-    Put("made/deeper/P/.qvsetup-63/journal",
-        JournalHeaderLine(written, 99) + JournalMadeLine(Path("made/deeper")) + JournalMadeLine(written) +
-            JournalPlanLine({JournalStep::kNewFile, 0, 0, "a.txt"}) + JournalPlanEndLine(1) + JournalBeginLine(0));
+    MakeFolder("made/deeper/P/.qvsetup-63");
+    PutAt(JournalPathOf(written, ".qvsetup-63"),
+          JournalHeaderLine(written, 99, ".qvsetup-63") + JournalMadeLine(Path("made/deeper")) +
+              JournalMadeLine(written) + JournalPlanLine({JournalStep::kNewFile, 0, 0, "a.txt"}) +
+              JournalPlanEndLine(1) + Step(0, "new a"));
     Put("made/deeper/P/a.txt", "new a");
     InstallFailure failure;
     EXPECT_TRUE(Recover(&failure)) << failure.reason;
@@ -241,40 +275,69 @@ TEST_F(RecoveryTest, FoldersMadeForTheLocationGo) {
 }
 
 // A staging folder that cannot be trusted is kept, as it is, and told;
-// nothing outside the root is ever touched.
+// nothing outside the root is ever touched. Only a journal where the
+// installer keeps its own is acted on: one inside the staging folder is
+// what whoever can write to the install folder can lay out.
 TEST_F(RecoveryTest, WhatCannotBeTrustedIsLeftAlone) {
   Put("outside/secret.txt", "not the install's");
   const std::string outside = TreeSnapshot("outside");
+  const std::string untrusted = "no journal of this installer's own tells what it holds";
   const struct Case {
     const char* name;
     std::function<void()> layOut;
-    const char* told;
+    std::string told;
   } cases[] = {
       {"no journal (an installer without one)", [&] { Put(Staging("b0/1"), "an earlier version"); },
-       "it has no journal"},
+       Path(Staging()) + ": " + untrusted},
+      {"a journal inside the staging folder, whose backup is a link to a file outside",
+       [&] {
+         EarlierInstall();
+         Put(Staging("journal"), Header() + JournalPlanLine({JournalStep::kReplaceFile, 1, 0x20, "x.txt"}) +
+                                     JournalPlanEndLine(1) + Step(1, "x"));
+         MakeFolder(Staging("b0"));
+         ASSERT_TRUE(RunUnixShell("ln -s '" + UnixPath(Path("outside/secret.txt")) + "' '" +
+                                  UnixPath(Path(Staging("b0/1"))) + "'"));
+       },
+       Path(Staging()) + ": " + untrusted},
+      {"a journal inside the staging folder naming the user's files and folders",
+       [&] {
+         EarlierInstall();
+         Put(Staging("journal"),
+             Header() + JournalMadeLine(root) + JournalPlanLine({JournalStep::kMakeFolder, 1, 0, "Empty"}) +
+                 JournalPlanLine({JournalStep::kNewFile, 2, 0, "a.txt"}) +
+                 JournalPlanLine({JournalStep::kReplaceFile, 3, 0x21, "ro.txt"}) + JournalPlanEndLine(3) +
+                 JournalBeginLine(1) + Step(2, "old a") + Step(3, "planted"));
+         MakeFolder("dst/P/Empty");
+         Put(Staging("b0/3"), "planted");
+       },
+       Path(Staging()) + ": " + untrusted},
       {"a damaged journal",
        [&] {
+         MakeFolder(Staging());
          std::string lines = Header() + JournalPlanLine({JournalStep::kNewFile, 1, 0, "a.txt"}) + JournalPlanEndLine(1);
          lines[lines.size() / 2] ^= 1;
          Journal(lines);
        },
-       "its journal cannot be read: a line is damaged"},
+       "it cannot be read: a line is damaged"},
       {"a journal that leads out of the root",
        [&] {
+         MakeFolder(Staging());
          Journal(Header() + JournalPlanLine({JournalStep::kNewFile, 1, 0, "..\\..\\outside\\secret.txt"}) +
                  JournalPlanEndLine(1) + JournalBeginLine(1));
        },
-       "its journal cannot be read"},
+       "it cannot be read"},
       {"a staging folder that is a link",
        [&] {
          MakeFolder("dst/P");
          ASSERT_TRUE(RunUnixShell("ln -s '" + UnixPath(Path("outside")) + "' '" + UnixPath(Path(Staging())) + "'"));
        },
-       "it is a link or a junction"},
+       Path(Staging()) + ": it is a link or a junction"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
+    SetFileAttributesA(Path("dst/P/ro.txt").c_str(), FILE_ATTRIBUTE_NORMAL);
     RunUnixShell("rm -rf '" + UnixPath(Path("dst")) + "'");
+    ClearJournals(root);
     DeleteFileA(Path("recovery.log").c_str());
     c.layOut();
     const std::string before = TreeSnapshot("dst");
@@ -282,9 +345,10 @@ TEST_F(RecoveryTest, WhatCannotBeTrustedIsLeftAlone) {
     EXPECT_TRUE(Recover(&failure)) << "an install may go on beside it";
     EXPECT_EQ(TreeSnapshot("dst"), before);
     EXPECT_EQ(TreeSnapshot("outside"), outside);
-    EXPECT_NE(Get("recovery.log").find("kept: " + Path(Staging()) + ": " + c.told), std::string::npos)
-        << Get("recovery.log");
+    EXPECT_NE(Get("recovery.log").find("kept: "), std::string::npos);
+    EXPECT_NE(Get("recovery.log").find(c.told), std::string::npos) << Get("recovery.log");
   }
+  SetFileAttributesA(Path("dst/P/ro.txt").c_str(), FILE_ATTRIBUTE_NORMAL);
   RunUnixShell("rm -rf '" + UnixPath(Path("dst")) + "'");
 }
 
@@ -305,14 +369,14 @@ TEST_F(RecoveryTest, ForgedStepsNeverActThroughLinks) {
       {"a backup that is a second name of a file outside",
        [&] {
          Journal(Header() + plan(JournalStep::kReplaceFile, 1, "a.txt", FILE_ATTRIBUTE_ARCHIVE) + JournalPlanEndLine(1) +
-                 JournalBeginLine(1));
+                 Step(1, "new a"));
          LinkBackup("outside/secret.txt", 1);
        },
        "is not the earlier version of"},
       {"a backup that is a symbolic link to a file outside",
        [&] {
          Journal(Header() + plan(JournalStep::kReplaceFile, 1, "a.txt", FILE_ATTRIBUTE_ARCHIVE) + JournalPlanEndLine(1) +
-                 JournalBeginLine(1));
+                 Step(1, "new a"));
          MakeFolder(Staging("b0"));
          ASSERT_TRUE(RunUnixShell("ln -s '" + UnixPath(Path("outside/secret.txt")) + "' '" +
                                   UnixPath(Path(Staging("b0/1"))) + "'"));
@@ -320,7 +384,8 @@ TEST_F(RecoveryTest, ForgedStepsNeverActThroughLinks) {
        "is not the earlier version of"},
       {"a new file that has a name outside",
        [&] {
-         Journal(Header() + plan(JournalStep::kNewFile, 1, "a.txt") + JournalPlanEndLine(1) + JournalBeginLine(1));
+         Journal(Header() + plan(JournalStep::kNewFile, 1, "a.txt") + JournalPlanEndLine(1) +
+                 Step(1, "not the install's"));
          ASSERT_TRUE(DeleteFileA(Path("dst/P/a.txt").c_str()));
          ASSERT_TRUE(CreateHardLinkA(Path("dst/P/a.txt").c_str(), Path("outside/secret.txt").c_str(), nullptr));
        },
@@ -328,7 +393,7 @@ TEST_F(RecoveryTest, ForgedStepsNeverActThroughLinks) {
       {"a read-only file outside linked in place and as the backup, not yet swapped",
        [&] {
          Journal(Header() + plan(JournalStep::kReplaceFile, 1, "ro.txt", kReadOnlyArchive) + JournalPlanEndLine(1) +
-                 JournalBeginLine(1));
+                 Step(1, "new ro"));
          Put(Staging("t1"), "new ro");
          SetFileAttributesA(Path("dst/P/ro.txt").c_str(), FILE_ATTRIBUTE_NORMAL);
          ASSERT_TRUE(DeleteFileA(Path("dst/P/ro.txt").c_str()));
@@ -336,6 +401,19 @@ TEST_F(RecoveryTest, ForgedStepsNeverActThroughLinks) {
          LinkBackup("outside/secret.txt", 1);
        },
        "is not the earlier version of"},
+      // Trusted steps still remove only the bytes the install placed.
+      {"a new file step over a file of other bytes (the user's, since)",
+       [&] { Journal(Header() + plan(JournalStep::kNewFile, 1, "a.txt") + JournalPlanEndLine(1) + Step(1, "new a")); },
+       "is not a file the install placed"},
+      {"a replaced file changed since it was placed",
+       [&] {
+         Journal(Header() + plan(JournalStep::kReplaceFile, 1, "a.txt", FILE_ATTRIBUTE_ARCHIVE) +
+                 JournalPlanEndLine(1) + Step(1, "new a"));
+         MakeFolder(Staging("b0"));
+         ASSERT_TRUE(MoveFileA(Path("dst/P/a.txt").c_str(), Path(Staging("b0/1")).c_str()));
+         Put("dst/P/a.txt", "the user's own since");
+       },
+       "is not the file the install placed"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
@@ -371,9 +449,9 @@ TEST_F(RecoveryTest, ForgedStepsNeverActThroughLinks) {
 TEST_F(RecoveryTest, AnInstallStillRunningIsNotTouched) {
   EarlierInstall();
   Journal(Header() + JournalPlanLine({JournalStep::kNewFile, 3, 0, "c.txt"}) + JournalPlanEndLine(1) +
-          JournalBeginLine(3));
+          Step(3, "being installed"));
   Put("dst/P/c.txt", "being installed");
-  const HANDLE running = CreateFileA(Path(Staging("journal")).c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr,
+  const HANDLE running = CreateFileA(JournalPath().c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr,
                                      OPEN_EXISTING, 0, nullptr);
   ASSERT_NE(running, INVALID_HANDLE_VALUE);
   InstallFailure failure;
@@ -389,7 +467,7 @@ TEST_F(RecoveryTest, WhatCannotBeUndoneIsTakenUpAgainLater) {
   EarlierInstall();
   const std::string before = TreeSnapshot("dst");
   Journal(Header() + JournalPlanLine({JournalStep::kReplaceFile, 1, FILE_ATTRIBUTE_ARCHIVE, "Sub\\b.txt"}) +
-          JournalPlanEndLine(1) + JournalBeginLine(1));
+          JournalPlanEndLine(1) + Step(1, "new b"));
   LinkBackup("dst/P/Sub/b.txt", 1);
   SwapIn("dst/P/Sub/b.txt", "new b");
   const std::string sub = UnixPath(Path("dst/P/Sub"));
@@ -406,7 +484,7 @@ TEST_F(RecoveryTest, WhatCannotBeUndoneIsTakenUpAgainLater) {
   // A staged file that cannot go keeps the journal, which a later run
   // needs to know what the staging folder holds.
   Journal(Header() + JournalPlanLine({JournalStep::kNewFile, 3, 0, "c.txt"}) + JournalPlanEndLine(1) +
-          JournalBeginLine(3));
+          Step(3, "new c"));
   Put(Staging("t3"), "new c");
   {
     const HANDLE held = CreateFileA(Path(Staging("t3")).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
@@ -415,7 +493,8 @@ TEST_F(RecoveryTest, WhatCannotBeUndoneIsTakenUpAgainLater) {
     EXPECT_FALSE(Recover(&failure));
     CloseHandle(held);
   }
-  EXPECT_TRUE(Exists(Staging("journal"))) << "the journal went before the staged file";
+  EXPECT_NE(GetFileAttributesA(JournalPath().c_str()), INVALID_FILE_ATTRIBUTES)
+      << "the journal went before the staged file";
   EXPECT_TRUE(Recover(&failure)) << failure.reason;
   EXPECT_FALSE(Exists(Staging()));
 }

@@ -1,0 +1,79 @@
+#include "app/install/AdminFolder.h"
+
+#include <windows.h>
+#include <sddl.h>
+#include <shlobj.h>
+
+#include "app/install/FileTree.h"
+#include "app/install/PathNames.h"
+#include "common/AnsiText.h"
+
+const char kLegacyCommonFiles[] = "C:\\Program Files\\Common Files";
+
+namespace {
+
+const char kAdminFolderName[] = "\\Kestrova Uninstall";
+const char kJournalFolderName[] = "\\journals";
+
+// Full control for the system and administrators, passed on to all inside,
+// and reading for everyone else; nothing inherited from above.
+const wchar_t kAdminOnly[] = L"D:P(A;OICI;FA;;;SY)(A;OICI;FA;;;BA)(A;OICI;GRGX;;;BU)";
+
+std::wstring Key(const std::string& path) { return NameKey(WideFromAnsi(path)); }
+
+std::string CommonFilesFolder() {
+  wchar_t* path = nullptr;
+  std::string folder;
+  if (SUCCEEDED(SHGetKnownFolderPath(FOLDERID_ProgramFilesCommon, KF_FLAG_DONT_VERIFY, nullptr, &path)) && path) {
+    std::string ansi;
+    // A folder the code page cannot spell is not one to write in by name.
+    if (AnsiFromWide(path, &ansi) && IsAbsoluteWindowsPath(ansi.c_str())) folder = ansi;
+  }
+  CoTaskMemFree(path);
+  return folder.empty() ? kLegacyCommonFiles : folder;
+}
+
+bool MakeFolder(const std::string& folder, bool adminOnly, bool* made) {
+  *made = false;
+  SECURITY_ATTRIBUTES security = {sizeof security, nullptr, FALSE};
+  PSECURITY_DESCRIPTOR descriptor = nullptr;
+  if (adminOnly &&
+      ConvertStringSecurityDescriptorToSecurityDescriptorW(kAdminOnly, SDDL_REVISION_1, &descriptor, nullptr))
+    security.lpSecurityDescriptor = descriptor;
+  const bool created = CreateDirectoryW(LongPath(folder).c_str(), descriptor ? &security : nullptr);
+  const DWORD error = created ? 0 : GetLastError();
+  if (descriptor) LocalFree(descriptor);
+  *made = created;
+  SetLastError(error);
+  return created || error == ERROR_ALREADY_EXISTS;
+}
+
+}  // namespace
+
+std::string AdminFolder() { return CommonFilesFolder() + kAdminFolderName; }
+
+std::string LegacyAdminFolder() { return std::string(kLegacyCommonFiles) + kAdminFolderName; }
+
+std::string JournalFolder() { return AdminFolder() + kJournalFolderName; }
+
+bool MakeAdminFolders(const std::string& folder, std::vector<std::string>* made, InstallFailure* failure) {
+  std::vector<std::string> chain;
+  for (std::string at = folder; at.size() > 3; at = ParentFolder(at)) chain.insert(chain.begin(), at);
+  const std::wstring admin = Key(AdminFolder()), legacy = Key(LegacyAdminFolder());
+  for (const std::string& at : chain) {
+    const std::wstring path = LongPath(at);
+    DWORD attributes = GetFileAttributesW(path.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES) {
+      const std::wstring key = Key(at);
+      bool madeIt = false;
+      if (!MakeFolder(at, key == admin || key == legacy, &madeIt)) return Fail(failure, at, GetLastError());
+      if (madeIt) made->push_back(at);
+      attributes = GetFileAttributesW(path.c_str());
+    }
+    if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_DIRECTORY) ||
+        (attributes & FILE_ATTRIBUTE_REPARSE_POINT))
+      return Fail(failure, at, ERROR_NOT_SUPPORTED,
+                  "it is not a plain folder (a file, a link or a junction), and the installer writes in none");
+  }
+  return true;
+}
