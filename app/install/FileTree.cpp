@@ -257,3 +257,53 @@ bool LinkGuard::FoldersAreReal(const std::string& relative) {
   }
   return true;
 }
+
+// The longest module path asked for (characters): past the longest path
+// the platform has.
+constexpr DWORD kLongestModulePath = 65536;
+
+bool ModulePath(std::string* path, std::string* why) {
+  std::wstring wide(MAX_PATH, L'\0');
+  for (;;) {
+    const DWORD length = GetModuleFileNameW(nullptr, &wide[0], static_cast<DWORD>(wide.size()));
+    if (length == 0) {
+      *why = "the program's path cannot be read (error " + std::to_string(GetLastError()) + ")";
+      return false;
+    }
+    if (length < wide.size()) {
+      wide.resize(length);
+      break;
+    }
+    if (wide.size() >= kLongestModulePath) {
+      *why = "the program's path is too long: more than " + std::to_string(kLongestModulePath) + " characters";
+      return false;
+    }
+    wide.resize(wide.size() * 2);
+  }
+  return ProgramPathOf(wide, path, why);
+}
+
+bool ProgramPathOf(const std::wstring& wide, std::string* path, std::string* why) {
+  if (!AnsiFromWide(wide, path)) {
+    *why = "the program's path \"" + AnsiMarkingUnconvertible(wide, '?') +
+           "\" cannot be held exactly in the ANSI code page (" + AnsiCodePageName() + ")";
+    return false;
+  }
+  if (path->size() > kMaxPathLength) {
+    *why = "the program's path \"" + *path + "\" is too long: " + std::to_string(path->size()) +
+           " characters, where the installer's paths hold at most " + std::to_string(kMaxPathLength);
+    return false;
+  }
+  return true;
+}
+
+std::string ShownPath(const std::wstring& longPath) {
+  std::wstring path = longPath;
+  if (path.compare(0, 8, L"\\\\?\\UNC\\") == 0)
+    path = L"\\" + path.substr(7);
+  else if (path.compare(0, 4, L"\\\\?\\") == 0)
+    path = path.substr(4);
+  std::string ansi;
+  AnsiFromWide(path, &ansi);
+  return ansi;
+}

@@ -38,6 +38,17 @@ std::wstring CaseFolded(std::wstring text);
 // Letter case does not count, nor do trailing dots and spaces.
 std::wstring NameKey(std::wstring name);
 
+// The program's own path, read wide into a buffer that grows until the
+// whole path fits. False, with why set, when it cannot be read, does not
+// convert to the ANSI code page exactly or does not fit a path buffer.
+bool ModulePath(std::string* path, std::string* why);
+// The same rules for a program path read as wide: at most kMaxPathLength
+// characters, held exactly by the ANSI code page.
+bool ProgramPathOf(const std::wstring& wide, std::string* path, std::string* why);
+
+// The install path of a long path ("\\?\C:\..." as "C:\..."), for messages.
+std::string ShownPath(const std::wstring& longPath);
+
 // Whether path is on a share ("\\server\share\...").
 bool IsSharePath(const std::string& path);
 

@@ -293,25 +293,3 @@ bool ReadJournal(const uint8_t* data, size_t size, Journal* journal, std::string
   }
   return true;
 }
-
-namespace {
-
-struct CrcTable {
-  CrcTable() {
-    for (uint32_t n = 0; n < 256; ++n) {
-      uint32_t c = n;
-      for (int k = 0; k < 8; ++k) c = c & 1 ? 0xEDB88320u ^ (c >> 1) : c >> 1;
-      entries[n] = c;
-    }
-  }
-  uint32_t entries[256];
-};
-
-}  // namespace
-
-uint32_t Crc32(const uint8_t* data, size_t size) {
-  static const CrcTable table;
-  uint32_t crc = 0xFFFFFFFFu;
-  for (size_t i = 0; i < size; ++i) crc = table.entries[(crc ^ data[i]) & 0xFF] ^ (crc >> 8);
-  return crc ^ 0xFFFFFFFFu;
-}

@@ -24,7 +24,7 @@
 //   C #...                                  the install is committed
 //
 // The header names the install's root folder, process and staging folder
-// (StagingFolder.h); every other path is relative to the root, except the
+// (InstallUndo.h); every other path is relative to the root, except the
 // "A" folders, which are the root or folders above it, and the
 // registration's folder. The plan is written whole and flushed before the
 // first step; an "S" line is written before each step, and one that places
@@ -78,6 +78,7 @@
 #include <vector>
 
 #include "app/install/PayloadRules.h"
+#include "app/install/TextFields.h"
 #include "common/Sha256.h"
 
 // What one entry of the plan does.
@@ -161,5 +162,3 @@ std::string JournalCommitLine();
 bool ReadJournal(const uint8_t* data, size_t size, Journal* journal, std::string* why,
                  LeadBytePredicate isLeadByte = nullptr);
 
-// CRC-32 (the ZIP and PNG one) of size bytes.
-uint32_t Crc32(const uint8_t* data, size_t size);

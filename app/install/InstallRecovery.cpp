@@ -13,7 +13,7 @@
 #include "app/install/InstallProgress.h"
 #include "app/install/JournalFile.h"
 #include "app/install/PathNames.h"
-#include "app/install/StagingFolder.h"
+#include "app/install/InstallUndo.h"
 #include "common/AnsiText.h"
 
 namespace {

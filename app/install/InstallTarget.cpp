@@ -25,10 +25,6 @@ const TargetRow kTargetRows[] = {
 // A value longer than any path could be is not read at all (characters).
 constexpr DWORD kLongestValueRead = 4096;
 
-// The longest module path asked for (characters): past the longest path
-// the platform has.
-constexpr DWORD kLongestModulePath = 65536;
-
 void TakeRow(const TargetRow& row, InstallTarget* target) {
   target->kind = row.kind;
   std::snprintf(target->payloadFolder, sizeof target->payloadFolder, "%s", row.payloadFolder);
@@ -166,36 +162,6 @@ bool ModulePathForCache(std::string* module, char* out, std::string* why) {
 
 }  // namespace
 
-bool ModulePath(std::string* path, std::string* why) {
-  std::wstring wide(MAX_PATH, L'\0');
-  for (;;) {
-    const DWORD length = GetModuleFileNameW(nullptr, &wide[0], static_cast<DWORD>(wide.size()));
-    if (length == 0) {
-      *why = "the program's path cannot be read (error " + std::to_string(GetLastError()) + ")";
-      return false;
-    }
-    if (length < wide.size()) {
-      wide.resize(length);
-      break;
-    }
-    if (wide.size() >= kLongestModulePath) {
-      *why = "the program's path is too long: more than " + std::to_string(kLongestModulePath) + " characters";
-      return false;
-    }
-    wide.resize(wide.size() * 2);
-  }
-  if (!AnsiFromWide(wide, path)) {
-    *why = "the program's path \"" + AnsiMarkingUnconvertible(wide, '?') +
-           "\" cannot be held exactly in the ANSI code page (" + AnsiCodePageName() + ")";
-    return false;
-  }
-  if (path->size() > kMaxPathLength) {
-    *why = "the program's path \"" + *path + "\" is too long: " + std::to_string(path->size()) +
-           " characters, where the installer's paths hold at most " + std::to_string(kMaxPathLength);
-    return false;
-  }
-  return true;
-}
 
 
 const TargetRow& TargetRowFor(TargetKind kind) {

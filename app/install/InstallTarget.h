@@ -11,6 +11,8 @@
 #include <cstdint>
 #include <string>
 
+#include "app/install/FileTree.h"
+
 #include "app/install/InstallPaths.h"
 #include "app/install/TargetKind.h"
 
@@ -51,10 +53,6 @@ struct InstallTarget {
 // payload path that would not fit in 259 characters counts as absent.
 void ResolveInstallTargetIn(const char* installFilesFolder, InstallTarget* target);
 
-// The program's own path, read wide into a buffer that grows until the
-// whole path fits. False, with why set, when it cannot be read, does not
-// convert to the ANSI code page exactly or does not fit a path buffer.
-bool ModulePath(std::string* path, std::string* why);
 
 // The program's install-files folder: "install files" beside the program
 // module, worked out once per process and kept; empty, with *why saying

@@ -41,7 +41,7 @@
 #include "app/install/InstallFailure.h"
 #include "app/install/InstallJournal.h"
 #include "app/install/JournalFile.h"
-#include "app/install/StagingFolder.h"
+#include "app/install/InstallUndo.h"
 
 // The new contents of one planned file while they are written: a file in
 // the staging folder that this object owns. The transaction hands one out

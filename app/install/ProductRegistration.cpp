@@ -10,7 +10,7 @@
 #include "app/install/InstallLog.h"
 #include "app/install/InstallTarget.h"
 #include "app/install/PathNames.h"
-#include "app/install/StagingFolder.h"
+#include "app/install/InstallUndo.h"
 #include "common/AnsiText.h"
 #include "common/ContentHash.h"
 

@@ -13,6 +13,10 @@
 #include "app/install/PathNames.h"
 #include "app/install/PayloadRules.h"
 
+// CRC-32 (the ZIP and PNG one) of size bytes: what seals the journal's
+// lines and the record.
+uint32_t Crc32(const uint8_t* data, size_t size);
+
 // "<length>:<bytes>".
 std::string Counted(const std::string& text);
 

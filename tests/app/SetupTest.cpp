@@ -12,6 +12,7 @@
 
 #include "app/install/DistributionManifest.h"
 #include "app/install/ManifestSlot.h"
+#include "app/install/PathNames.h"
 #include "tests/app/Scratch.h"
 #include "tests/app/SetupDriver.h"
 #include "tests/toolkit/controls/AccessibleReading.h"

@@ -1,5 +1,5 @@
-// Fuzz entry point of the install journal's reader: a journal lies in a
-// folder anyone who can write to the install folder can write to.
+// Fuzz entry point of the install journal's reader: a journal lies where
+// only administrators write, but the reader trusts none of it all the same.
 #include <cstddef>
 #include <cstdint>
 #include <string>

@@ -8,6 +8,7 @@
 
 #include <string>
 
+#include "app/install/PathNames.h"
 #include "tests/app/Scratch.h"
 
 namespace {
@@ -97,3 +98,23 @@ TEST_F(FileTreeTest, FullPathsAreNormalisedAndRefusedPastTheLimit) {
 }
 
 }  // namespace
+
+// The program's own path: as long as any path the installer takes, and
+// no longer; held exactly by the code page, or not taken.
+TEST(ProgramPathTest, TakesThePathsTheInstallerTakes) {
+  const std::wstring drive = L"C:\\";
+  const struct {
+    std::wstring path;
+    const char* refusal;  // null when taken
+  } cases[] = {
+      {drive + std::wstring(kMaxPathLength - drive.size(), L'x'), nullptr},
+      {drive + std::wstring(kMaxPathLength + 1 - drive.size(), L'x'), "is too long: 260 characters"},
+      {L"C:\\\uFF44ist\\setup.exe", "cannot be held exactly in the ANSI code page"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.path.size());
+    std::string path, why;
+    EXPECT_EQ(ProgramPathOf(c.path, &path, &why), c.refusal == nullptr) << why;
+    if (c.refusal) EXPECT_NE(why.find(c.refusal), std::string::npos) << why;
+  }
+}

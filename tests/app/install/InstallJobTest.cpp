@@ -20,6 +20,7 @@
 #include "app/install/InstallLog.h"
 #include "app/install/InstallTarget.h"
 #include "app/install/ProductFile.h"
+#include "app/install/ProductRegistration.h"
 #include "tests/app/Scratch.h"
 
 namespace {
@@ -369,3 +370,72 @@ TEST_F(InstallJobTest, ResolvesTheTargetOfAnyInstallFilesFolder) {
 }
 
 }  // namespace
+
+namespace {
+
+std::string EntryVersion(const RegistrationPlace& place) {
+  char value[64] = {};
+  DWORD size = sizeof value - 1;
+  const std::string name(place.key.begin(), place.key.end());
+  HKEY key = nullptr;
+  if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, name.c_str(), 0, KEY_QUERY_VALUE | KEY_WOW64_32KEY, &key) != ERROR_SUCCESS)
+    return "<none>";
+  const LONG read = RegQueryValueExA(key, "DisplayVersion", nullptr, nullptr, reinterpret_cast<BYTE*>(value), &size);
+  RegCloseKey(key);
+  return read == ERROR_SUCCESS ? value : "<none>";
+}
+
+std::string Bytes(const std::string& path) {
+  std::string bytes;
+  const HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return "<none>";
+  char buffer[4096];
+  DWORD got = 0;
+  while (ReadFile(file, buffer, sizeof buffer, &got, nullptr) && got) bytes.append(buffer, got);
+  CloseHandle(file);
+  return bytes;
+}
+
+}  // namespace
+
+// The record and the uninstaller are put in force by steps of the
+// install's journal: one that cannot be (a file in force held by another
+// program) fails the install, which is undone with its registration.
+TEST_F(InstallJobTest, ARegistrationThatCannotBePutInForceUndoesTheInstall) {
+  const char product[] = "Registration Step Test";
+  const RegistrationPlace place = RegistrationPlaceOf(product);
+  std::vector<InstallFailure> ignored;
+  Unregister(place, &ignored);
+  const auto install = [&](const char* version) {
+    const std::string from = Path("payload"), location = Path("dst");
+    InstallJob job = {product, TargetApplication, "App Files", from.c_str(), location.c_str()};
+    job.registers = true;
+    job.version = version;
+    job.allowDowngrade = true;
+    return RunInstallJob(job, nullptr, nullptr);
+  };
+  PutPayload("payload");
+  ASSERT_TRUE(install("1.0").installed);
+  Put("payload/a.txt", "alpha, the second");
+  for (const std::string& held : {place.record, place.uninstaller}) {
+    SCOPED_TRACE(held);
+    const std::string before = TreeSnapshot("dst"), record = Bytes(place.record);
+    const HANDLE holder = CreateFileA(held.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(holder, INVALID_HANDLE_VALUE);
+    const InstallOutcome outcome = install("2.0");
+    CloseHandle(holder);
+    EXPECT_FALSE(outcome.installed);
+    EXPECT_EQ(outcome.failure.path, held);
+    EXPECT_EQ(outcome.failure.reason, "the file in force could not be moved aside");
+    EXPECT_EQ(TreeSnapshot("dst"), before);
+    EXPECT_EQ(Bytes(place.record), record);
+    EXPECT_EQ(EntryVersion(place), "1.0");
+    WIN32_FIND_DATAA found;
+    const HANDLE find = FindFirstFileA((place.folder + "\\*-*").c_str(), &found);
+    EXPECT_EQ(find, INVALID_HANDLE_VALUE) << "left: " << found.cFileName;
+    if (find != INVALID_HANDLE_VALUE) FindClose(find);
+  }
+  ASSERT_TRUE(install("2.0").installed);
+  EXPECT_EQ(EntryVersion(place), "2.0");
+  Unregister(place, &ignored);
+}

@@ -184,6 +184,19 @@ TEST(InstallJournal, DamageOrDisorderMakesItUnreadable) {
   }
 }
 
+// A plan path whose full path is exactly as long as the installer's
+// paths may be is one the install could have made; one more is not.
+TEST(InstallJournal, APlanPathMayReachTheLongestPath) {
+  for (const size_t length : {kMaxPathLength, kMaxPathLength + 1}) {
+    SCOPED_TRACE(length);
+    const std::string name(length - (sizeof kRoot - 1) - 1, 'n');
+    const std::string bytes = Header() + JournalPlanLine({JournalStep::kNewFile, 1, 0, name}) + JournalPlanEndLine(1);
+    Journal journal;
+    std::string why;
+    EXPECT_EQ(Read(bytes, &journal, &why), length == kMaxPathLength) << why;
+  }
+}
+
 TEST(InstallJournal, TooLargeIsRefusedUnread) {
   Journal journal;
   std::string why;

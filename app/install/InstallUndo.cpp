@@ -1,4 +1,4 @@
-#include "app/install/StagingFolder.h"
+#include "app/install/InstallUndo.h"
 
 #include <cstdlib>
 #include <cwchar>
@@ -308,15 +308,4 @@ void RemoveMadeFolders(const Journal& journal, UndoCounts* counts, std::vector<I
       Leftover(leftovers, *folder, error, "the folder could not be removed");
     return;
   }
-}
-
-std::string ShownPath(const std::wstring& longPath) {
-  std::wstring path = longPath;
-  if (path.compare(0, 8, L"\\\\?\\UNC\\") == 0)
-    path = L"\\" + path.substr(7);
-  else if (path.compare(0, 4, L"\\\\?\\") == 0)
-    path = path.substr(4);
-  std::string ansi;
-  AnsiFromWide(path, &ansi);
-  return ansi;
 }

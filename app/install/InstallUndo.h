@@ -1,7 +1,8 @@
-// The hidden folder an install keeps in its root folder while it runs, and
-// the one way anything an install did is undone or finished: by a failed
-// install itself, and by a later run that finds the folder of an install
-// that was killed (InstallRecovery.h). Both work from the install's
+// Undoing and finishing an install: the one way anything an install did is
+// undone or finished, by a failed install itself and by a later run that
+// finds the journal of an install that was killed (InstallRecovery.h), and
+// the hidden staging folder an install keeps in its root folder while it
+// runs, which the undo works with. Both work from the install's
 // journal (InstallJournal.h) against what the disk holds, so undoing twice
 // does no harm and a half-done undo can be taken up again.
 //
@@ -63,6 +64,3 @@ bool RemoveStagingFolder(const std::wstring& staging, std::vector<InstallFailure
 // innermost first, while they are empty; one that holds what others put
 // there since is kept. Counted in counts.
 void RemoveMadeFolders(const Journal& journal, UndoCounts* counts, std::vector<InstallFailure>* leftovers);
-
-// The install path of a long path, for messages.
-std::string ShownPath(const std::wstring& longPath);
