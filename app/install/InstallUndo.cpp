@@ -74,19 +74,26 @@ bool NumberOf(const std::wstring& text, uint32_t* number) {
 struct StagingContents {
   std::set<uint32_t> staged;
   std::set<uint32_t> backups;
+  DWORD error = 0;  // the staging folder, or a folder of it, could not be listed: what it holds is not known
 };
+
+bool IsGone(DWORD error) { return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND; }
 
 StagingContents ListStaging(const std::wstring& staging) {
   StagingContents contents;
   std::vector<ListedEntry> entries;
-  ListFolder(staging, &entries);
+  if (const DWORD error = ListFolder(staging, &entries)) {
+    // None at all: nothing was staged or kept.
+    if (!IsGone(error)) contents.error = error;
+    return contents;
+  }
   for (const ListedEntry& entry : entries) {
     uint32_t number = 0;
     if (entry.name.size() < 2 || !NumberOf(entry.name.substr(1), &number)) continue;
     if (entry.name[0] == L't' && !entry.IsFolder()) contents.staged.insert(number);
     if (entry.name[0] != L'b' || !entry.IsFolder() || entry.IsLink()) continue;
     std::vector<ListedEntry> kept;
-    ListFolder(staging + L"\\" + entry.name, &kept);
+    if (const DWORD error = ListFolder(staging + L"\\" + entry.name, &kept)) contents.error = error;
     for (const ListedEntry& backup : kept) {
       uint32_t index = 0;
       if (!backup.IsFolder() && NumberOf(backup.name, &index) && index / kBackupsPerFolder == number)
@@ -153,8 +160,6 @@ void UndoReplace(const JournalEntry& entry, const std::string& target, bool begu
     Leftover(leftovers, target, GetLastError(), "its attributes could not be put back");
 }
 
-bool IsGone(DWORD error) { return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND; }
-
 // Removes the file entry placed, if it was placed.
 void UndoNewFile(const JournalEntry& entry, const std::string& target, const PlacedFile* placed,
                  const StagingContents& contents, UndoCounts* counts, std::vector<InstallFailure>* leftovers) {
@@ -211,6 +216,15 @@ void UndoSteps(const Journal& journal, const std::string& root, const std::wstri
   UndoRegistration(journal, leftovers);
   LinkGuard guard(root);
   const StagingContents contents = ListStaging(staging);
+  // What the staging folder holds decides every file step's undo: without
+  // it none is taken, and each that began is told, for a later run.
+  if (contents.error) {
+    for (const JournalEntry& entry : journal.plan)
+      if ((PlacesFile(entry.step) || KeepsEarlierVersion(entry.step)) && journal.begun.count(entry.index))
+        Leftover(leftovers, root + "\\" + entry.path, contents.error,
+                 "the staging folder " + ShownPath(staging) + " could not be listed, so this step was not undone");
+    return;
+  }
   for (auto entry = journal.plan.rbegin(); entry != journal.plan.rend(); ++entry) {
     if (IsRegistration(entry->step)) continue;
     const std::string target = root + "\\" + entry->path;
@@ -240,6 +254,9 @@ void UndoSteps(const Journal& journal, const std::string& root, const std::wstri
 void FinishCommittedSteps(const Journal& journal, const std::wstring& staging, std::vector<InstallFailure>* leftovers) {
   FinishRegistration(journal, leftovers);
   const StagingContents contents = ListStaging(staging);
+  if (contents.error)
+    Leftover(leftovers, ShownPath(staging), contents.error,
+             "the staging folder could not be listed: the earlier versions it keeps stay");
   for (const JournalEntry& entry : journal.plan) {
     if (!KeepsEarlierVersion(entry.step) || !contents.backups.count(entry.index)) continue;
     const std::wstring backup = BackupPath(staging, entry.index);

@@ -499,6 +499,30 @@ TEST_F(RecoveryTest, WhatCannotBeUndoneIsTakenUpAgainLater) {
   EXPECT_FALSE(Exists(Staging()));
 }
 
+// A staging folder whose contents cannot be listed (here a file where it
+// should be) tells nothing of what was staged or kept: no step is undone
+// by guessing, each one that began is told, and the journal stays.
+TEST_F(RecoveryTest, AStagingFolderThatCannotBeListedIsToldNotGuessed) {
+  EarlierInstall();
+  Journal(Header() + JournalPlanLine({JournalStep::kReplaceFile, 1, FILE_ATTRIBUTE_ARCHIVE, "a.txt"}) +
+          JournalPlanLine({JournalStep::kNewFile, 2, 0, "c.txt"}) + JournalPlanEndLine(2) + Step(1, "new a") +
+          Step(2, "new c"));
+  SwapIn("dst/P/a.txt", "new a");
+  Put("dst/P/c.txt", "new c");
+  Put(Staging(), "not a folder");
+  const std::string before = TreeSnapshot("dst");
+  InstallFailure failure;
+  EXPECT_FALSE(Recover(&failure));
+  EXPECT_EQ(TreeSnapshot("dst"), before);
+  const std::string log = Get("recovery.log");
+  for (const char* file : {"a.txt", "c.txt"})
+    EXPECT_NE(log.find(Path("dst/P/") + file + ": not recovered: the staging folder " + Path(Staging()) +
+                       " could not be listed, so this step was not undone"),
+              std::string::npos)
+        << log;
+  EXPECT_NE(GetFileAttributesA(JournalPath().c_str()), INVALID_FILE_ATTRIBUTES) << "the journal went";
+}
+
 // One install per folder: a second one, on another thread or by another
 // spelling of the folder, is refused until the first lets go.
 TEST_F(RecoveryTest, TheLockKeepsOneInstallPerFolder) {
