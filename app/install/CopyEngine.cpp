@@ -325,7 +325,7 @@ private:
 bool CopyIntoPlace(const FileCopy& file, InstallTransaction& transaction, const std::wstring& resolvedSource,
                    const std::string& root, bool replaces, const std::atomic<bool>* stop, uint64_t* copied,
                    const Sha256Digest* expected, Sha256Digest* digest, PieceHasher& hasher, CopyTimes& times,
-                   InstallFailure* failure) {
+                   bool* unchanged, InstallFailure* failure) {
   Stopwatch watch;
   // Every placed file is hashed: the journal says which bytes were placed.
   Sha256Digest untold;
@@ -403,6 +403,7 @@ bool CopyIntoPlace(const FileCopy& file, InstallTransaction& transaction, const 
   }
   *copied = size;
   times.reading += watch.Lap();
+  *unchanged = same;
   if (same) return true;
   if (!SetFileTime(staging.Contents().handle, nullptr, nullptr, &written)) return Fail(failure, file.to, GetLastError());
   const bool placed = staging.Place({size, found}, replaceable, failure);
@@ -502,6 +503,7 @@ bool CopyPayload(const Payload& payload, const CopyPlan& plan, const std::string
     const FileCopy file = {index, source + "\\" + entry.path, destination + "\\" + entry.path, entry.path, entry.size};
     if (stop && stop->load()) return Fail(failure, file.to, ERROR_CANCELLED, "the install was stopped");
     uint64_t copied = 0;
+    bool unchanged = false;
     switch (plan.actions[i]) {
       case CopyAction::kMakeFolder:
         if (!transaction.MakeFolder(index, failure)) return FailMaking(failure, file.to, destination);
@@ -512,12 +514,15 @@ bool CopyPayload(const Payload& payload, const CopyPlan& plan, const std::string
       case CopyAction::kReplaceFile:
         if (!CopyIntoPlace(file, transaction, resolvedSource, destination, plan.actions[i] == CopyAction::kReplaceFile,
                            stop, &copied, checked ? digests->expected[i] : nullptr,
-                           digests ? &digests->found[i] : nullptr, hasher, spent, failure))
+                           digests ? &digests->found[i] : nullptr, hasher, spent, &unchanged, failure))
           return false;
         ++placed.files;
         placed.bytes += copied;
         if (tally) *tally = placed;
-        if (observer) observer->FileCopied(file.from.c_str(), file.to.c_str(), copied);
+        if (observer && unchanged)
+          observer->FileUnchanged(file.from.c_str(), file.to.c_str(), copied);
+        else if (observer)
+          observer->FileCopied(file.from.c_str(), file.to.c_str(), copied);
         break;
     }
   }

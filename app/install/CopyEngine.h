@@ -38,6 +38,11 @@ public:
   virtual ~CopyObserver() = default;
   // One file copied whole and in place; bytes is its size.
   virtual void FileCopied(const char* source, const char* destination, uint64_t bytes) = 0;
+  // One file left in place: the file there holds its bytes already. Told
+  // as a copy to an observer that does not tell the two apart.
+  virtual void FileUnchanged(const char* source, const char* destination, uint64_t bytes) {
+    FileCopied(source, destination, bytes);
+  }
   // The failure that ends the install.
   virtual void CopyFailed(const InstallFailure& failure) = 0;
 };

@@ -36,6 +36,10 @@ public:
     log->Line(LogCopiedLine(destination, bytes));
     if (observer) observer->FileCopied(source, destination, bytes);
   }
+  void FileUnchanged(const char* source, const char* destination, uint64_t bytes) override {
+    log->Line(LogUnchangedLine(destination, bytes));
+    if (observer) observer->FileUnchanged(source, destination, bytes);
+  }
   void CopyFailed(const InstallFailure& failure) override {
     log->Error(failure);
     if (observer) observer->CopyFailed(failure);
@@ -193,8 +197,11 @@ bool LookAtEarlier(const InstallJob& job, const std::string& destination, const 
   outcome->earlierVersion = record.version;
   log->Line(LogField("earlier install", record.destination + (record.version.empty() ? "" : ", version " +
                                                                                                record.version)));
+  earlier->sameFolder = RecordedPathKey(record.destination) == RecordedPathKey(destination);
+  // Only what this install replaces can be a downgrade: an install into
+  // another folder leaves the earlier one as it is.
   const std::string version = job.version ? job.version : "";
-  if (!job.allowDowngrade && IsVersionDowngrade(version, record.version)) {
+  if (earlier->sameFolder && !job.allowDowngrade && IsVersionDowngrade(version, record.version)) {
     outcome->refusedDowngrade = true;
     outcome->failure = MakeFailure(record.destination, ERROR_OLD_WIN_VERSION,
                                    std::string(job.productName) + " " + record.version + " is installed, and this " +
@@ -202,8 +209,8 @@ bool LookAtEarlier(const InstallJob& job, const std::string& destination, const 
                                        " (/ALLOWDOWNGRADE installs it anyway)");
     return false;
   }
-  earlier->sameFolder = RecordedPathKey(record.destination) == RecordedPathKey(destination);
   if (!earlier->sameFolder) return true;
+  outcome->upgraded = true;
   for (const PayloadEntry& entry : payload.entries) earlier->ours.insert(RecordedPathKey(entry.path));
   const uint32_t firstIndex = static_cast<uint32_t>(payload.entries.size());
   if (!PlanRemovals(record, earlier->ours, firstIndex, &earlier->removals, &outcome->failure)) return false;

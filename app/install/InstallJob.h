@@ -94,6 +94,9 @@ struct InstallOutcome {
   // set); earlierVersion is the installed one's, when a record has one.
   bool refusedDowngrade = false;
   std::string earlierVersion;
+  // The install went over the earlier one in its folder (an upgrade, or a
+  // downgrade allowed): earlierVersion is what it replaced.
+  bool upgraded = false;
   // Files of the earlier version changed since it was installed: left
   // where they are, relative to the destination.
   std::vector<std::string> kept;

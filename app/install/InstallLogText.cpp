@@ -34,6 +34,10 @@ std::string LogCopiedLine(const char* destination, uint64_t bytes) {
   return "copied: " + std::string(destination) + " (" + Counted(bytes, "byte", "bytes") + ")";
 }
 
+std::string LogUnchangedLine(const char* destination, uint64_t bytes) {
+  return "unchanged: " + std::string(destination) + " (" + Counted(bytes, "byte", "bytes") + ", left in place)";
+}
+
 std::string LogErrorLine(const char* path, uint32_t code, const std::string& text) {
   std::string line = "error: ";
   if (path && path[0]) line += std::string(path) + ": ";

@@ -45,6 +45,9 @@ std::string LogTallyText(uint64_t files, uint64_t bytes);
 
 // "copied: C:\Plug-ins\Quorvin Tools\a.aex (1,234 bytes)".
 std::string LogCopiedLine(const char* destination, uint64_t bytes);
+// "unchanged: C:\...\a.aex (1,234 bytes, left in place)": a file there held
+// the payload file's bytes already.
+std::string LogUnchangedLine(const char* destination, uint64_t bytes);
 
 // "error: PATH: TEXT (error CODE)"; without a path, "error: TEXT (error
 // CODE)"; without a code (0), no "(error ...)". For a failure, TEXT is its

@@ -6,6 +6,7 @@
 #include "app/install/InstallNames.h"
 #include "app/install/PathNames.h"
 #include "app/install/ProductRegistration.h"
+#include "app/install/UninstallJob.h"
 
 namespace {
 
@@ -66,6 +67,49 @@ InstallJob InstallSetup::JobInto(const char* where) const {
 
 bool InstallSetup::IsDowngrade() const {
   return hasEarlier && IsVersionDowngrade(product.version, earlier.version);
+}
+
+bool InstallSetup::GoesIntoEarlier(const char* where) const {
+  char folder[kPathBufferSize];
+  std::string full;
+  InstallFailure ignored;
+  return hasEarlier && where && where[0] && FullPath(where, &full, &ignored) &&
+         InstallDestination(full.c_str(), product.name.c_str(), target.kind, folder) &&
+         RecordedPathKey(folder) == RecordedPathKey(earlier.destination);
+}
+
+std::string InstallSetup::EarlierInstallLine(const char* where, const std::string& shown) const {
+  if (!hasEarlier) return std::string();
+  // One line of the window: what happens first, the folder last, where an
+  // ellipsis may cut a long one.
+  const std::string& folder = shown.empty() ? earlier.destination : shown;
+  const std::string& name = product.name;
+  const std::string installed = name + (earlier.version.empty() ? "" : " " + earlier.version);
+  if (!GoesIntoEarlier(where)) return installed + " is installed in " + folder + ", and stays there.";
+  const std::string& version = product.version;
+  if (version.empty()) return installed + " will be replaced by this release, which has no version, in " + folder + ".";
+  if (earlier.version.empty()) return name + " will be replaced by " + version + " in " + folder + ".";
+  const int order = CompareVersions(version, earlier.version);
+  if (order > 0) return name + " will be upgraded from " + earlier.version + " to " + version + " in " + folder + ".";
+  if (order == 0) return installed + " will be installed again in " + folder + ".";
+  return installed + " will be replaced by the older version " + version + " in " + folder + ".";
+}
+
+std::string InstallSetup::ReplacedLine(const std::string& earlierVersion) const {
+  if (earlierVersion.empty() || (!product.version.empty() && CompareVersions(product.version, earlierVersion) > 0))
+    return earlierVersion.empty() ? "Upgraded from the earlier release." : "Upgraded from " + earlierVersion + ".";
+  if (!product.version.empty() && CompareVersions(product.version, earlierVersion) == 0)
+    return "Installed again over " + earlierVersion + ".";
+  return "Replaced version " + earlierVersion + ".";
+}
+
+void InstallSetup::Installed(const std::string& where, const std::string& destination) {
+  hasEarlier = true;
+  earlier.product = product.name;
+  earlier.version = product.version;
+  earlier.kind = target.kind;
+  earlier.location = where;
+  earlier.destination = destination;
 }
 
 InstallSetup PrepareInstallFrom(const std::string& installFiles, const std::string& why, const SetupOptions& options,

@@ -50,6 +50,21 @@ struct InstallSetup {
   bool DistributionChanged() const { return coverage.Changed(); }
   // The product's version is lower than the earlier install's.
   bool IsDowngrade() const;
+  // Whether an install into location goes into the earlier install's
+  // folder: only then does it replace it (an install into another folder
+  // leaves it as it is).
+  bool GoesIntoEarlier(const char* location) const;
+  // What the window says of the earlier install under its welcome, for an
+  // install into location ("Kestrova Lumen will be upgraded from 1.0.0 to
+  // 2.1.0 in C:/..."); empty without one. shown: the folder as the window
+  // shows it (the earlier install's folder when empty).
+  std::string EarlierInstallLine(const char* location, const std::string& shown = std::string()) const;
+  // The line under a successful install's result that went over an
+  // earlier one of earlierVersion ("Upgraded from 1.0.0.").
+  std::string ReplacedLine(const std::string& earlierVersion) const;
+  // After a successful install into destination from location: it is now
+  // the earlier install that the window's next install finds.
+  void Installed(const std::string& location, const std::string& destination);
   // name inside the install-files folder; empty when it would not fit in
   // a path.
   std::string FileOf(const char* name) const;

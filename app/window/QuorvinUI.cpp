@@ -200,6 +200,10 @@ void QuorvinUI::MakeControls(const qvRect& bounds) {
   step(45, 95, textRight, 113, (TextString("Follow these 4 steps to install ") + productName + ".").ToCString(),
        kCaptionLeft | kCaptionEllipsis);
   step(45, 113, textRight, 133, "You must be logged in as an Administrator to install this software.");
+  // The product installed already: which version, where, and what this
+  // install does to it. The texts above stay as they are.
+  earlierCaption = Place<qvCaption>(qvRect(45, 131, textRight, 149), EarlierInstallLine().c_str(),
+                                    kCaptionLeft | kCaptionEllipsis);
   step(45, 150, 270, 170, "STEP 1 - Read the Release Notes.");
   releaseNotesButton = Place<qvButton>(qvRect(270, 148, 395, 168), "Show Release Notes...", kCommandReleaseNotes,
                                        qvButton::kSmallLabel);
@@ -326,6 +330,10 @@ int QuorvinUI::ExitStatus() const {
   return kExitLeftWithoutInstalling;
 }
 
+std::string QuorvinUI::EarlierInstallLine() const {
+  return setup.EarlierInstallLine(installLocation, AbbreviatePath(setup.earlier.destination.c_str()));
+}
+
 std::string QuorvinUI::LocationDisplay() {
   const std::string display = AbbreviatePath(installLocation);
   if (!display.empty()) return display;
@@ -335,6 +343,7 @@ std::string QuorvinUI::LocationDisplay() {
 
 void QuorvinUI::ShowLocation() {
   locationCaption->SetText(LocationDisplay().c_str());
+  if (earlierCaption) earlierCaption->SetText(EarlierInstallLine().c_str());
   ShowHost();
 }
 
@@ -349,7 +358,7 @@ void QuorvinUI::ShowHost() {
 
 void QuorvinUI::ShowSteps(bool show) {
   qvWindow* steps[] = {releaseNotesButton.get(), termsCheckbox.get(), licenseButton.get(), changeLocationButton.get(),
-                       locationCaption.get()};
+                       locationCaption.get(), earlierCaption.get()};
   for (qvWindow* window : steps) show ? window->Show() : window->Hide();
   for (auto& caption : stepCaptions) show ? caption->Show() : caption->Hide();
   if (show && LocationIsTheHosts())
@@ -547,7 +556,8 @@ void QuorvinUI::ConfirmCancel() {
 }
 
 bool QuorvinUI::AllowDowngrade() {
-  if (setup.allowDowngrade || !setup.IsDowngrade()) return true;
+  // Asked only where the install replaces the earlier one.
+  if (setup.allowDowngrade || !setup.IsDowngrade() || !setup.GoesIntoEarlier(installLocation)) return true;
   const std::string question =
       setup.product.name + " " + setup.earlier.version + " is installed.\n\n" +
       (setup.product.version.empty() ? std::string("Install this release, which has no version, over it?")
@@ -611,6 +621,10 @@ void QuorvinUI::FinishInstall() {
     lastInstall = LastInstall::kInstalled;
     // And where, on a line of its own.
     result = "Installation Complete.\n\nInstalled in " + outcome.destination;
+    if (outcome.upgraded) result += "\n\n" + setup.ReplacedLine(outcome.earlierVersion);
+    // The next install of this window ("Do Another") goes over this one.
+    setup.Installed(installLocation, outcome.destination);
+    earlierCaption->SetText(EarlierInstallLine().c_str());
     cancelButton->Enable();
     Relabel(cancelButton.get(), "Do Another");
   } else if (stopped) {

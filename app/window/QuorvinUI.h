@@ -123,6 +123,8 @@ private:
   // The location's display form, or "<not set>" (which also empties a
   // location that has none).
   std::string LocationDisplay();
+  // The line under the welcome about the installed product, if any.
+  std::string EarlierInstallLine() const;
   void ShowLocation();
   // Whether the location is the plug-in folder of the host found, and the
   // host's caption shown while it is.
@@ -155,6 +157,7 @@ private:
   std::unique_ptr<qvButton> licenseButton;
   std::unique_ptr<qvCaption> locationCaption;
   std::unique_ptr<qvCaption> hostCaption;  // the host the default location comes from, while it is the location
+  std::unique_ptr<qvCaption> earlierCaption;  // under the welcome: the installed version and what this install does to it
   std::unique_ptr<qvButton> changeLocationButton;
   std::unique_ptr<qvCaption> progressCaption;
   InstallSetup setup;            // what this run installs, worked out once

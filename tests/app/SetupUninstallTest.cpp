@@ -140,6 +140,43 @@ TEST_F(SetupUninstall, TheUninstallerAsksThenRemovesAndSaysSo) {
   EXPECT_EQ(GetFileAttributesA(kUninstaller), INVALID_FILE_ATTRIBUTES);
 }
 
+// Started by a program that shows a window of its own and then waits for
+// it without answering messages, as the system's list of programs does:
+// the question still appears at once, answers keys, and the removal ends.
+// (A box owned by that program's window would wait for it forever.)
+TEST_F(SetupUninstall, TheQuestionAppearsWhileTheProgramThatStartedItWaits) {
+  MakeDist("v1", "1.0");
+  MakeFolder("place");
+  ASSERT_EQ(InstallQuietly("v1", "/D=" + Path("place")), 0u) << Get("install.log");
+  const HANDLE ready = CreateEventA(nullptr, TRUE, FALSE, nullptr), done = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+  std::thread list([&] {
+    const HWND window = CreateWindowExA(0, "STATIC", "Programs", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 40, 40, 320, 200,
+                                        nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
+    SetForegroundWindow(window);
+    PumpUntil([&] { return GetForegroundWindow() == window; }, 2000);
+    SetEvent(ready);
+    WaitForSingleObject(done, 60000);  // answers nothing meanwhile
+    DestroyWindow(window);
+  });
+  ASSERT_EQ(WaitForSingleObject(ready, 10000), WAIT_OBJECT_0);
+  ASSERT_TRUE(driver.StartProgram(kUninstaller, "/UNINSTALL"));
+  const HWND box = InFront(driver.WaitForDialog("Attention !", 10000));
+  EXPECT_NE(box, nullptr);
+  if (box) {
+    EXPECT_EQ(driver.MessageText(box), "Remove Uninstall Window Foo and its files?");
+    driver.Key('Y');
+    const HWND result = InFront(driver.WaitForDialog("Attention !", 10000));
+    EXPECT_NE(result, nullptr);
+    if (result) driver.Key(VK_RETURN);
+    EXPECT_EQ(driver.WaitForExit(), 0u);
+    EXPECT_FALSE(EntryExists());
+  }
+  SetEvent(done);
+  list.join();
+  CloseHandle(ready);
+  CloseHandle(done);
+}
+
 // An upgrade in the window: the recorded location is offered, and a lower
 // version asks first.
 TEST_F(SetupUninstall, TheWindowOffersTheRecordedLocationAndAsksBeforeADowngrade) {
@@ -153,6 +190,9 @@ TEST_F(SetupUninstall, TheWindowOffersTheRecordedLocationAndAsksBeforeADowngrade
   driver.BringToFront();
   const HWND progress = driver.Control("Installing. Please wait...");
   ASSERT_NE(progress, nullptr);
+  // Under the welcome: what is installed, and what this install does to it.
+  EXPECT_TRUE(driver.Shows("Uninstall Window Foo 2.0 will be replaced by the older version 1.0 in .../place/"
+                           "Uninstall Window Foo."));
   driver.ClickAt(100 + 6, 206 + 10);  // "I accept."
   driver.Click(driver.Control("Install"));
   HWND box = InFront(driver.WaitForDialog("Attention !", 10000));
@@ -168,6 +208,8 @@ TEST_F(SetupUninstall, TheWindowOffersTheRecordedLocationAndAsksBeforeADowngrade
   ASSERT_NE(box, nullptr);
   driver.Key('Y');
   ASSERT_TRUE(driver.WaitForText(progress, "Installation Complete."));
+  EXPECT_EQ(driver.Text(progress), "Installation Complete.\n\nInstalled in " + Path("place") +
+                                       "\\Uninstall Window Foo\n\nReplaced version 2.0.");
   EXPECT_EQ(Get("place/Uninstall Window Foo/tool.exe"), "tool 1.0");
   EXPECT_EQ(EntryValue("DisplayVersion"), "1.0") << Get("window.log");
   EXPECT_NE(Get("window.log").find("destination: " + Path("place") + "\\Uninstall Window Foo"), std::string::npos);

@@ -194,6 +194,7 @@ case $case in
     expect_log "destination: $(winpath "$work/place")\\$product"
     expect_log "earlier install: $(winpath "$work/place")\\$product, version 1.0.0"
     expect_log "kept: Old\\edited.txt (changed since it was installed)"
+    expect_log "unchanged: $(winpath "$work/place")\\$product\\same.txt (4 bytes, left in place)"
     [ "$(cd "$work/place/$product" && find . -type f | sort | tr '\n' ' ')" = \
       "./Old/edited.txt ./a.txt ./new.txt ./same.txt " ] || fail "after v2: $(cd "$work/place/$product" && find . | sort | tr '\n' ' ')"
     [ "$(cat "$work/place/$product/a.txt")" = two2 ] || fail "a.txt is not v2's"
@@ -239,19 +240,26 @@ case $case in
     expect_log "exit status: 6"
     [ "$(snapshot "$work/place")" = "$before" ] || fail "the install changed"
     expect_value DisplayVersion "REG_SZ 2.0.0"
-    install v1 "/ALLOWDOWNGRADE"
+    # Into another folder it replaces nothing: no downgrade, and 2.0.0
+    # stays where it is.
+    install v1 "/D=$(winpath "$work/other")"
+    expect_status 0
+    [ "$(cat "$work/other/$product/a.txt")" = one ] && [ "$(snapshot "$work/place")" = "$before" ] ||
+      fail "the install into another folder did not go as asked"
+    # It is the last install now: the place of the one before is named.
+    install v1 "/ALLOWDOWNGRADE /D=$(winpath "$work/place")"
     expect_status 0
     [ "$(cat "$work/place/$product/a.txt")" = one ] || fail "not downgraded"
     expect_value DisplayVersion "REG_SZ 1.9.9"
     # A release without a version goes down too.
     dist v0 "" "App Files" a.txt=none
     before=$(snapshot "$work/place")
-    install v0 ""
+    install v0 "/D=$(winpath "$work/place")"
     expect_status 6
     expect_log "$product 1.9.9 is installed, and this release has no version (/ALLOWDOWNGRADE installs it anyway)"
     [ "$(snapshot "$work/place")" = "$before" ] || fail "the install changed"
     # Allowed, it leaves no version of the earlier release in the entry.
-    install v0 "/ALLOWDOWNGRADE"
+    install v0 "/ALLOWDOWNGRADE /D=$(winpath "$work/place")"
     expect_status 0
     [ "$(cat "$work/place/$product/a.txt")" = none ] || fail "not installed"
     expect_value DisplayVersion ""

@@ -18,6 +18,7 @@
 #include "toolkit/files/IllustratorThumbnail.h"
 #include "toolkit/files/qvFileSpec.h"
 #include "toolkit/files/qvPicture.h"
+#include "toolkit/window/ShowMessage.h"
 #include "toolkit/window/SystemDlls.h"
 
 namespace {
@@ -230,7 +231,7 @@ bool qvFileSpec::OpenIllustratorFile(bool disableOptions, bool showOption5, uint
   char file[kFileSpecPathSize] = "", title[kFileSpecPathSize] = "";
   OPENFILENAMEA record = {};
   record.lStructSize = sizeof record;
-  record.hwndOwner = owner ? *owner : GetForegroundWindow();
+  record.hwndOwner = owner ? *owner : OwnForegroundWindow();
   record.hInstance = ModuleInstance();
   record.lpstrFilter = kFilter;
   record.lpstrFile = file;

@@ -26,11 +26,11 @@ constexpr int kLabelControl = 1004;
 constexpr int kSkipCheckBox = 1082;
 
 // The record every open and save dialog starts from; without an owner the
-// foreground window owns the dialog.
+// foreground window owns the dialog when it is this program's own.
 OPENFILENAMEA DialogRecord(char* file, DWORD fileSize, char* title, HWND owner = nullptr) {
   OPENFILENAMEA record = {};
   record.lStructSize = sizeof record;
-  record.hwndOwner = owner ? owner : GetForegroundWindow();
+  record.hwndOwner = owner ? owner : OwnForegroundWindow();
   record.hInstance = ModuleInstance();
   record.lpstrFile = file;
   record.nMaxFile = fileSize;

@@ -27,7 +27,9 @@ LRESULT CALLBACK CentreBox(int code, WPARAM wParam, LPARAM lParam) {
 }
 
 int ShowBox(HWND owner, const char* text, UINT type) {
-  if (!owner) owner = GetForegroundWindow();
+  if (!owner) owner = OwnForegroundWindow();
+  // Owned by none: in front of whatever the user was looking at.
+  if (!owner) type |= MB_SETFOREGROUND | MB_TOPMOST;
   centreOver = owner;
   if (owner && !boxHook) boxHook = SetWindowsHookExA(WH_CBT, CentreBox, nullptr, GetCurrentThreadId());
   const int answer = MessageBoxA(owner, text, kCaption, type);
@@ -39,6 +41,13 @@ int ShowBox(HWND owner, const char* text, UINT type) {
 }
 
 }  // namespace
+
+HWND OwnForegroundWindow() {
+  const HWND foreground = GetForegroundWindow();
+  DWORD process = 0;
+  if (!foreground || !GetWindowThreadProcessId(foreground, &process) || process != GetCurrentProcessId()) return nullptr;
+  return foreground;
+}
 
 int ShowMessage(const char* text) { return ShowBox(nullptr, text, MB_OK); }
 

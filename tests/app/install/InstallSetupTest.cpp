@@ -71,3 +71,46 @@ TEST_F(InstallSetupTest, AnUnknownProductSaysWhy) {
 }
 
 }  // namespace
+
+namespace {
+
+// What the window says of an earlier install, before and after: by the
+// versions, and by whether the chosen location holds it.
+TEST(EarlierInstallTest, TheWindowSaysWhatTheInstallDoesToIt) {
+  InstallSetup setup;
+  setup.product.name = "Lumen";
+  setup.target.kind = TargetApplication;
+  setup.hasEarlier = true;
+  setup.earlier.version = "1.0.0";
+  setup.earlier.destination = "C:\\Program Files\\Lumen";
+  const std::string in = " in C:\\Program Files\\Lumen.";
+  const struct {
+    const char* version;
+    const char* location;
+    std::string line, after;
+  } cases[] = {
+      {"2.1.0", "C:\\Program Files", "Lumen will be upgraded from 1.0.0 to 2.1.0" + in, "Upgraded from 1.0.0."},
+      {"2.1.0", "c:\\program files", "Lumen will be upgraded from 1.0.0 to 2.1.0" + in, "Upgraded from 1.0.0."},
+      {"1.0", "C:\\Program Files", "Lumen 1.0.0 will be installed again" + in, "Installed again over 1.0.0."},
+      {"0.9", "C:\\Program Files", "Lumen 1.0.0 will be replaced by the older version 0.9" + in,
+       "Replaced version 1.0.0."},
+      {"", "C:\\Program Files", "Lumen 1.0.0 will be replaced by this release, which has no version," + in,
+       "Replaced version 1.0.0."},
+      {"0.9", "D:\\Other", "Lumen 1.0.0 is installed in C:\\Program Files\\Lumen, and stays there.", ""},
+      {"0.9", "C:\\Program Files\\Lumen", "Lumen 1.0.0 is installed in C:\\Program Files\\Lumen, and stays there.", ""},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(std::string(c.version) + " into " + c.location);
+    setup.product.version = c.version;
+    EXPECT_EQ(setup.EarlierInstallLine(c.location), c.line);
+    EXPECT_EQ(setup.GoesIntoEarlier(c.location), !c.after.empty());
+    if (!c.after.empty()) EXPECT_EQ(setup.ReplacedLine("1.0.0"), c.after);
+  }
+  setup.hasEarlier = false;
+  EXPECT_EQ(setup.EarlierInstallLine("C:\\Program Files"), "");
+  setup.product.version = "2.1.0";
+  setup.Installed("D:\\Other", "D:\\Other\\Lumen");
+  EXPECT_EQ(setup.EarlierInstallLine("D:\\Other", "D:/Other/Lumen"), "Lumen 2.1.0 will be installed again in D:/Other/Lumen.");
+}
+
+}  // namespace

@@ -156,6 +156,7 @@ TEST(LogText, Lines) {
   EXPECT_EQ(LogTallyText(12, 3456), "12 files, 3,456 bytes");
   EXPECT_EQ(LogTallyText(0, 0), "0 files, 0 bytes");
   EXPECT_EQ(LogCopiedLine("C:\\P\\Q\\a.aex", 1234), "copied: C:\\P\\Q\\a.aex (1,234 bytes)");
+  EXPECT_EQ(LogUnchangedLine("C:\\P\\Q\\a.aex", 1), "unchanged: C:\\P\\Q\\a.aex (1 byte, left in place)");
   EXPECT_EQ(LogErrorLine("C:\\P\\b.aex", 5, "Access denied."), "error: C:\\P\\b.aex: Access denied. (error 5)");
   EXPECT_EQ(LogErrorLine(nullptr, 0, "unknown product"), "error: unknown product");
   EXPECT_EQ(LogErrorLine("", 32, ""), "error: (error 32)");
