@@ -40,9 +40,36 @@ std::string Message(const std::string& what, const std::string& todo) {
   return what + "\n\n" + todo + "\n\n" + kNothingInstalled;
 }
 
+bool IsLocationError(uint32_t error) {
+  return error == kDiskFull || error == kHandleDiskFull || error == kBadPathname || error == kAccessDenied ||
+         error == kWriteProtect || error == kCannotMake;
+}
+
 }  // namespace
 
+FailureRemedy RemedyOf(const InstallFailure& failure, const std::string& payload) {
+  if (failure.distributionChanged || IsInside(failure.path, payload)) return FailureRemedy::kNone;
+  if (failure.error == kSharingViolation || failure.error == kLockViolation ||
+      failure.reason == "another installation into this folder is running" ||
+      failure.reason == "another install or removal of this product is running")
+    return FailureRemedy::kRetry;
+  return IsLocationError(failure.error) ? FailureRemedy::kOtherLocation : FailureRemedy::kNone;
+}
+
 std::string FailureMessage(const InstallFailure& failure, const FailureContext& context) {
+  std::string text = FailureText(failure, context);
+  // The buttons say the rest: Retry, or the question they answer.
+  if (context.offered == FailureRemedy::kRetry) {
+    const std::string again = "click Install again.";
+    const size_t at = text.find(again);
+    if (at != std::string::npos) text.replace(at, again.size(), "click Retry.");
+  } else if (context.offered == FailureRemedy::kOtherLocation) {
+    text += "\n\nChoose another location now?";
+  }
+  return text;
+}
+
+std::string FailureText(const InstallFailure& failure, const FailureContext& context) {
   const uint32_t error = failure.error;
   const std::string lead = context.copyBegan ? std::string(kCopyFailed) + " " : "";
   // A signed distribution's file not as signed: whoever changed it may

@@ -604,6 +604,34 @@ void QuorvinUI::ShowProgress() {
   progress->Show(install->FilesDone(), install->FilesTotal(), install->BytesDone(), install->BytesTotal());
 }
 
+bool QuorvinUI::OfferRemedy(const InstallOutcome& outcome) {
+  // The cause first, then what to do; the advice about rights only where
+  // it fits. Where the message can mend it, it offers to: the install runs
+  // again with the same choices, the terms still accepted.
+  const InstallFailure& failure = outcome.failure;
+  FailureContext context = {setup.payload, outcome.copyBegan, SystemErrorText(failure.error)};
+  context.offered = RemedyOf(failure, setup.payload);
+  const std::string text = FailureMessage(failure, context);
+  switch (context.offered) {
+    case FailureRemedy::kRetry:
+      if (!AskRetry(GetHandle(), text.c_str())) return false;
+      break;
+    case FailureRemedy::kOtherLocation: {
+      if (!AskYesNo(GetHandle(), text.c_str())) return false;
+      char prompt[kPathBufferSize];
+      BoundedCopy(folderPrompt.ToCString(), prompt);
+      qvFileSpec spec(installLocation);
+      if (!spec.BrowseFolder(prompt, true, GetHandle())) return false;
+      SetLocation(spec.GetFullPath());
+      break;
+    }
+    case FailureRemedy::kNone:
+      ShowMessage(GetHandle(), text.c_str());
+      return false;
+  }
+  return AllowDowngrade() && RunInstall();
+}
+
 void QuorvinUI::FinishInstall() {
   if (!install || !install->Done()) return;
   const InstallOutcome outcome = install->Outcome();
@@ -639,13 +667,7 @@ void QuorvinUI::FinishInstall() {
   }
   installButton->Enable();
   Focus(installButton.get());
-  if (state == State::kFailed) {
-    // The cause first, then what to do; the advice about rights only where
-    // it fits.
-    const InstallFailure& failure = outcome.failure;
-    ShowMessage(GetHandle(),
-                FailureMessage(failure, {setup.payload, outcome.copyBegan, SystemErrorText(failure.error)}).c_str());
-  }
+  if (state == State::kFailed && OfferRemedy(outcome)) return;
   progressCaption->SetText(result.c_str());
   RedrawTree(true);
   resultShownAt = GetTickCount();

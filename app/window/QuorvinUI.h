@@ -123,6 +123,9 @@ private:
   // The location's display form, or "<not set>" (which also empties a
   // location that has none).
   std::string LocationDisplay();
+  // After a failed install, the message, and what it offers: true when
+  // the install runs again (Retry, or another location chosen).
+  bool OfferRemedy(const InstallOutcome& outcome);
   // The line under the welcome about the installed product, if any.
   std::string EarlierInstallLine() const;
   void ShowLocation();

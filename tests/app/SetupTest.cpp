@@ -370,9 +370,9 @@ TEST_F(Setup, AFailedInstallIsUndoneAndTold) {
   const std::string cause = "The file " + Path("target/Plug-in.aex") + " is in use by another program.";
   const std::string firstLine = text.substr(0, text.find('\n'));
   EXPECT_EQ(firstLine.substr(firstLine.size() - std::min(firstLine.size(), cause.size())), cause) << text;
-  EXPECT_NE(text.find("\n\nClose the program that is using it, then click Install again."), std::string::npos)
-      << text;
-  driver.Answer(box, IDOK);
+  EXPECT_NE(text.find("\n\nClose the program that is using it, then click Retry."), std::string::npos) << text;
+  // Cancel declines the retry: the failure's state, as without one.
+  driver.Answer(box, IDCANCEL);
   EXPECT_TRUE(driver.WaitForText(Progress(), "ERROR: Installation Failed.", 3000));
   CloseHandle(holder);
   EXPECT_EQ(TreeSnapshot("target"), before) << "undone";
@@ -387,6 +387,32 @@ TEST_F(Setup, AFailedInstallIsUndoneAndTold) {
 // A signed payload file changed since: the install fails when the copy
 // reaches it and is undone; the message names the file and says not to
 // use the copy, and Quit ends with 7.
+// A file in use: Retry runs the install again, with the same choices and
+// the terms still accepted, as often as it takes; once the program that
+// held the file lets it go, it installs.
+TEST_F(Setup, AFailureThatCanBeRetriedIsRetriedInPlace) {
+  MakeDist("FX Files");
+  Put("target/Plug-in.aex", "earlier");
+  const HANDLE holder =
+      CreateFileA(Path("target/Plug-in.aex").c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+  ASSERT_NE(holder, INVALID_HANDLE_VALUE);
+  ASSERT_TRUE(Launch("/D=" + Path("target")));
+  AcceptTerms();
+  driver.Click(Button("Install"));
+  HWND box = driver.WaitForDialog("Attention !", 20000);
+  ASSERT_NE(box, nullptr);
+  driver.Answer(box, IDRETRY);  // still held: it fails again, and asks again
+  ASSERT_TRUE(PumpUntil([&] { return !IsWindow(box); }, 5000));
+  box = driver.WaitForDialog("Attention !", 20000);
+  ASSERT_NE(box, nullptr);
+  EXPECT_NE(driver.MessageText(box).find("is in use by another program"), std::string::npos);
+  CloseHandle(holder);
+  driver.Answer(box, IDRETRY);
+  ASSERT_TRUE(driver.WaitForText(Progress(), "Installation Complete.", 20000)) << driver.Text(Progress());
+  EXPECT_EQ(Get("target/Plug-in.aex"), "plug-in bytes");
+  EXPECT_EQ(Quit(), 0u);
+}
+
 TEST_F(Setup, ASignedFileChangedSinceFailsTheInstallAndIsTold) {
   MakeDist("FX Files");
   ListAsSigned({"product.txt", "readme.txt", "eula.txt", "FX Files\\", "FX Files\\Plug-in.aex",

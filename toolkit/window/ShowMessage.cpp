@@ -57,6 +57,10 @@ bool AskYesNo(HWND owner, const char* text) {
   return ShowBox(owner, text, MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2) == IDYES;
 }
 
+bool AskRetry(HWND owner, const char* text) {
+  return ShowBox(owner, text, MB_RETRYCANCEL | MB_ICONWARNING) == IDRETRY;
+}
+
 void CenterWindowOver(HWND window, HWND owner) {
   RECT outer, host;
   if (!owner || !GetWindowRect(window, &outer) || !GetWindowRect(owner, &host)) return;

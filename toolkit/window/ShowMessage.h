@@ -17,6 +17,8 @@ int ShowMessage(HWND owner, const char* text);
 // Yes and No, No first in line for Enter, so that a stray key press
 // answers the safe way. True for Yes.
 bool AskYesNo(HWND owner, const char* text);
+// Retry and Cancel, Retry first. True for Retry.
+bool AskRetry(HWND owner, const char* text);
 
 // The foreground window when it belongs to this program, else null: the
 // owner of a box or dialog shown without one.

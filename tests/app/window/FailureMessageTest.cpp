@@ -78,3 +78,44 @@ TEST(FailureMessage, EachCauseFirstThenWhatToDo) {
 }
 
 }  // namespace
+
+namespace {
+
+// What the message offers for each kind of failure, and how its text
+// says so: Retry where trying again can mend it, another location where
+// the location is the cause, OK alone where neither can.
+TEST(FailureMessage, OffersWhatCanMendIt) {
+  const std::string payload = "D:\\Setup\\install files\\AE Files";
+  InstallFailure changed = Failure(payload + "\\a.aex", 13, "changed");
+  changed.distributionChanged = true;
+  const struct {
+    const char* name;
+    InstallFailure failure;
+    FailureRemedy remedy;
+    const char* ending;  // the text's end, for that remedy
+  } cases[] = {
+      {"a file in use", Failure("C:\\P\\a.aex", 32), FailureRemedy::kRetry, "then click Retry.\n\nNothing was installed."},
+      {"a locked range", Failure("C:\\P\\a.aex", 33), FailureRemedy::kRetry, "then click Retry.\n\nNothing was installed."},
+      {"another install", Failure("C:\\P", 170, "another installation into this folder is running"),
+       FailureRemedy::kRetry, "then click Retry.\n\nNothing was installed."},
+      {"a full disk", Failure("C:\\P\\b.aex", 112), FailureRemedy::kOtherLocation, "Choose another location now?"},
+      {"a protected folder", Failure("C:\\P", 5), FailureRemedy::kOtherLocation, "Choose another location now?"},
+      {"a damaged distribution", Failure(payload + "\\a.aex", 5), FailureRemedy::kNone, "Nothing was installed."},
+      {"a changed distribution", changed, FailureRemedy::kNone, "Nothing was installed."},
+      {"an unknown error", Failure("C:\\P", 1117), FailureRemedy::kNone, "Nothing was installed."},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    EXPECT_EQ(RemedyOf(c.failure, payload), c.remedy);
+    FailureContext context = {payload, true, "the platform's words"};
+    context.offered = c.remedy;
+    const std::string text = FailureMessage(c.failure, context);
+    const std::string ending = c.ending;
+    ASSERT_GE(text.size(), ending.size()) << text;
+    EXPECT_EQ(text.substr(text.size() - ending.size()), ending) << text;
+    context.offered = FailureRemedy::kNone;
+    EXPECT_EQ(FailureMessage(c.failure, context), FailureText(c.failure, context)) << "OK alone: as before";
+  }
+}
+
+}  // namespace
