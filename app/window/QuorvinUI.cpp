@@ -16,8 +16,10 @@
 #include "app/window/Background.h"
 #include "app/window/FailureMessage.h"
 #include "app/window/InstallThread.h"
+#include "app/window/PayloadMeasure.h"
 #include "app/window/PellioTextFileViewer.h"
 #include "app/window/ProgressDisplay.h"
+#include "app/window/SpaceLine.h"
 #include "common/ModuleInstance.h"
 #include "resources/ResourceIds.h"
 #include "toolkit/controls/qvButton.h"
@@ -153,6 +155,7 @@ QuorvinUI::QuorvinUI(const qvRect& bounds, InstallSetup prepared, int dpi, bool 
     SendMessageA(GetHandle(), WM_SETREDRAW, TRUE, 0);
     RedrawWindow(GetHandle(), nullptr, nullptr, RDW_INVALIDATE | RDW_ALLCHILDREN);
   }
+  if (GetHandle()) measure = std::make_unique<PayloadMeasure>(GetHandle(), setup.payload);
   // The window was made for the main screen's DPI; on another screen the
   // platform gives it that screen's, fitted the same way.
   const int wanted = FittingDpi(layoutClient, WindowDpi(GetHandle()));
@@ -224,6 +227,10 @@ void QuorvinUI::MakeControls(const qvRect& bounds) {
                                  kCaptionLeft | kCaptionEllipsis);
   ShowHost();
   step(45, 320, textRight, 340, "STEP 4 - Click the Install button.");
+  // Under the steps: the room the install needs and the location's drive
+  // has, once the payload is measured.
+  spaceCaption = Place<qvCaption>(qvRect(103, 340, textRight, 358), SpaceLine(SpaceFigures()).c_str(),
+                                  kCaptionLeft | kCaptionEllipsis);
   // Made last of the panel's controls, after the texts they follow: a
   // screen reader reads the window's controls in the order they were made.
   const qvRect install(r - 110, b - 40, r - 25, b - 20);
@@ -258,6 +265,7 @@ void QuorvinUI::MakeControls(const qvRect& bounds) {
 QuorvinUI::~QuorvinUI() {
   install.reset();
   progress.reset();
+  measure.reset();
 }
 
 bool QuorvinUI::OnPaint(qvEvent&) {
@@ -341,7 +349,17 @@ std::string QuorvinUI::LocationDisplay() {
   return kNotSet;
 }
 
+void QuorvinUI::ShowSpace() {
+  if (!spaceCaption) return;
+  SpaceFigures figures;
+  figures.measured = measure && measure->Done();
+  if (figures.measured) figures.needed = measure->Bytes();
+  figures.freeKnown = installLocation[0] && FreeSpaceOf(installLocation, &figures.volume, &figures.free);
+  spaceCaption->SetText(SpaceLine(figures).c_str());
+}
+
 void QuorvinUI::ShowLocation() {
+  ShowSpace();
   locationCaption->SetText(LocationDisplay().c_str());
   if (earlierCaption) earlierCaption->SetText(EarlierInstallLine().c_str());
   ShowHost();
@@ -358,7 +376,7 @@ void QuorvinUI::ShowHost() {
 
 void QuorvinUI::ShowSteps(bool show) {
   qvWindow* steps[] = {releaseNotesButton.get(), termsCheckbox.get(), licenseButton.get(), changeLocationButton.get(),
-                       locationCaption.get(), earlierCaption.get()};
+                       locationCaption.get(), earlierCaption.get(), spaceCaption.get()};
   for (qvWindow* window : steps) show ? window->Show() : window->Hide();
   for (auto& caption : stepCaptions) show ? caption->Show() : caption->Hide();
   if (show && LocationIsTheHosts())
@@ -502,6 +520,9 @@ bool QuorvinUI::OnOtherMessage(qvEvent& event) {
       return false;
     case kInstallDoneMessage:
       FinishInstall();
+      return false;
+    case kPayloadMeasuredMessage:
+      ShowSpace();
       return false;
     case WM_DPICHANGED:
       // Moved where the platform suggests, at the layout's size.

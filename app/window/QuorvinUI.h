@@ -31,6 +31,7 @@
 #include "toolkit/window/qvTabbedWindow.h"
 
 class InstallThread;
+class PayloadMeasure;
 class ProgressDisplay;
 class qvButton;
 class qvCaption;
@@ -128,6 +129,8 @@ private:
   bool OfferRemedy(const InstallOutcome& outcome);
   // The line under the welcome about the installed product, if any.
   std::string EarlierInstallLine() const;
+  // The room the install needs and the location's drive has, shown.
+  void ShowSpace();
   void ShowLocation();
   // Whether the location is the plug-in folder of the host found, and the
   // host's caption shown while it is.
@@ -161,6 +164,8 @@ private:
   std::unique_ptr<qvCaption> locationCaption;
   std::unique_ptr<qvCaption> hostCaption;  // the host the default location comes from, while it is the location
   std::unique_ptr<qvCaption> earlierCaption;  // under the welcome: the installed version and what this install does to it
+  std::unique_ptr<qvCaption> spaceCaption;    // the room the install needs and the location's drive has
+  std::unique_ptr<PayloadMeasure> measure;    // the payload's size, measured beside the window
   std::unique_ptr<qvButton> changeLocationButton;
   std::unique_ptr<qvCaption> progressCaption;
   InstallSetup setup;            // what this run installs, worked out once

@@ -34,6 +34,20 @@ int Count(const std::string& text, const std::string& what) {
   return n;
 }
 
+struct PrefixSearch {
+  const std::string* prefix;
+  std::string found;
+};
+
+BOOL CALLBACK FindTextStartingWith(HWND child, LPARAM data) {
+  auto* search = reinterpret_cast<PrefixSearch*>(data);
+  char text[512] = {};
+  GetWindowTextA(child, text, sizeof text);
+  if (std::string(text).rfind(*search->prefix, 0) != 0) return TRUE;
+  search->found = text;
+  return FALSE;
+}
+
 class Setup : public ScratchTest {
 protected:
   void TearDown() override {
@@ -98,6 +112,13 @@ protected:
     return progress != nullptr;
   }
   HWND Button(const char* label) { return driver.Control(label); }
+  // The text of the window's first control whose text begins so; empty
+  // when none does.
+  std::string TextStartingWith(const std::string& prefix) {
+    PrefixSearch search = {&prefix, std::string()};
+    EnumChildWindows(driver.Window(), FindTextStartingWith, reinterpret_cast<LPARAM>(&search));
+    return search.found;
+  }
   void AcceptTerms() { driver.ClickAt(100 + 6, 206 + 10); }
   bool Install() {
     driver.Click(Button("Install"));
@@ -397,6 +418,10 @@ TEST_F(Setup, AFailureThatCanBeRetriedIsRetriedInPlace) {
       CreateFileA(Path("target/Plug-in.aex").c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
   ASSERT_NE(holder, INVALID_HANDLE_VALUE);
   ASSERT_TRUE(Launch("/D=" + Path("target")));
+  // The location step tells the room the payload needs and the drive has.
+  std::string space;
+  EXPECT_TRUE(PumpUntil([&] { return (space = TextStartingWith("Needs ")).size() > 0; }, 10000));
+  EXPECT_EQ(space.rfind("Needs 19 bytes; C:\\ has ", 0), 0u) << space;
   AcceptTerms();
   driver.Click(Button("Install"));
   HWND box = driver.WaitForDialog("Attention !", 20000);
