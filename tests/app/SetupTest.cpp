@@ -692,6 +692,38 @@ TEST_F(SetupWindow, ACancelAnsweredLateDecidesTheInstall) {
 
 // The folder chooser offers "Make New Folder" and a field for a path; a
 // full path typed there becomes the location, though no folder has it yet.
+// Too little room on the location's drive: the location step says so,
+// Install is refused before anything is written, and the message's offer
+// of another location opens the folder chooser and installs there.
+TEST_F(SetupWindow, TooLittleRoomOffersAnotherLocation) {
+  SmallVolume volume('r', 2);
+  ASSERT_TRUE(volume.Ready()) << "needs root to mount a small volume";
+  MakeDist("App Files");
+  Put("dist/install files/App Files/Big.bin", std::string(3 << 20, 'b'));
+  ASSERT_TRUE(Launch("/D=" + volume.Path()));
+  std::string space;
+  EXPECT_TRUE(PumpUntil([&] { return (space = TextStartingWith("Needs 3.0 MB; ")).size() > 0; }, 10000));
+  EXPECT_NE(space.find("free: choose another location."), std::string::npos) << space;
+  AcceptTerms();
+  driver.Click(Button("Install"));
+  const HWND box = driver.WaitForDialog("Attention !", 20000);
+  ASSERT_NE(box, nullptr);
+  const std::string text = driver.MessageText(box);
+  EXPECT_EQ(text.rfind("There is not enough space on " + volume.Path() + " for this software", 0), 0u) << text;
+  EXPECT_NE(text.find("\n\nChoose another location now?"), std::string::npos) << text;
+  EXPECT_EQ(GetFileAttributesA(volume.Path("Foo").c_str()), INVALID_FILE_ATTRIBUTES) << "something was written";
+  driver.Answer(box, IDYES);
+  const HWND chooser = driver.WaitForDialog("Browse for Folder");
+  ASSERT_NE(chooser, nullptr);
+  const HWND field = FindWindowExA(chooser, nullptr, "Edit", nullptr);
+  ASSERT_NE(field, nullptr);
+  SetWindowTextA(field, Path("roomy").c_str());
+  driver.Answer(chooser, IDOK);
+  ASSERT_TRUE(driver.WaitForText(Progress(), "Installation Complete.", 20000)) << driver.Text(Progress());
+  EXPECT_TRUE(Exists("roomy/Foo/Big.bin"));
+  EXPECT_EQ(Quit(), 0u);
+}
+
 TEST_F(SetupWindow, TheFolderChooserTakesATypedPath) {
   MakeDist("FX Files");
   ASSERT_TRUE(Launch("/D=" + Path("target")));
