@@ -205,8 +205,7 @@ void QuorvinUI::MakeControls(const qvRect& bounds) {
   step(45, 113, textRight, 133, "You must be logged in as an Administrator to install this software.");
   // The product installed already: which version, where, and what this
   // install does to it. The texts above stay as they are.
-  earlierCaption = Place<qvCaption>(qvRect(45, 131, textRight, 149), EarlierInstallLine().c_str(),
-                                    kCaptionLeft | kCaptionEllipsis);
+  if (setup.hasEarlier) MakeEarlierCaption();
   step(45, 150, 270, 170, "STEP 1 - Read the Release Notes.");
   releaseNotesButton = Place<qvButton>(qvRect(270, 148, 395, 168), "Show Release Notes...", kCommandReleaseNotes,
                                        qvButton::kSmallLabel);
@@ -338,6 +337,12 @@ int QuorvinUI::ExitStatus() const {
   return kExitLeftWithoutInstalling;
 }
 
+void QuorvinUI::MakeEarlierCaption() {
+  const int textRight = PanelOf(layoutClient).GetRight() - 10;
+  earlierCaption = Place<qvCaption>(qvRect(45, 131, textRight, 149), EarlierInstallLine().c_str(),
+                                    kCaptionLeft | kCaptionEllipsis);
+}
+
 std::string QuorvinUI::EarlierInstallLine() const {
   return setup.EarlierInstallLine(installLocation, AbbreviatePath(setup.earlier.destination.c_str()));
 }
@@ -377,7 +382,8 @@ void QuorvinUI::ShowHost() {
 void QuorvinUI::ShowSteps(bool show) {
   qvWindow* steps[] = {releaseNotesButton.get(), termsCheckbox.get(), licenseButton.get(), changeLocationButton.get(),
                        locationCaption.get(), earlierCaption.get(), spaceCaption.get()};
-  for (qvWindow* window : steps) show ? window->Show() : window->Hide();
+  for (qvWindow* window : steps)
+    if (window) show ? window->Show() : window->Hide();
   for (auto& caption : stepCaptions) show ? caption->Show() : caption->Hide();
   if (show && LocationIsTheHosts())
     hostCaption->Show();
@@ -673,6 +679,10 @@ void QuorvinUI::FinishInstall() {
     if (outcome.upgraded) result += "\n\n" + setup.ReplacedLine(outcome.earlierVersion);
     // The next install of this window ("Do Another") goes over this one.
     setup.Installed(installLocation, outcome.destination);
+    if (!earlierCaption) {
+      MakeEarlierCaption();
+      earlierCaption->Hide();  // with the steps, until "Do Another"
+    }
     earlierCaption->SetText(EarlierInstallLine().c_str());
     cancelButton->Enable();
     Relabel(cancelButton.get(), "Do Another");

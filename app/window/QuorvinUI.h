@@ -127,8 +127,10 @@ private:
   // After a failed install, the message, and what it offers: true when
   // the install runs again (Retry, or another location chosen).
   bool OfferRemedy(const InstallOutcome& outcome);
-  // The line under the welcome about the installed product, if any.
+  // The line under the welcome about the installed product, if any, and
+  // the caption that shows it (made once there is an earlier install).
   std::string EarlierInstallLine() const;
+  void MakeEarlierCaption();
   // The room the install needs and the location's drive has, shown.
   void ShowSpace();
   void ShowLocation();
