@@ -53,6 +53,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     wchar_t system[MAX_PATH];
     if (GetSystemDirectoryW(system, MAX_PATH)) SetCurrentDirectoryW(system);
     if (options.silent || options.help || !options.error.empty()) return RunUnattendedUninstall(options);
+    if (!RegisterFrameClass(instance)) return kExitNoWindow;
     return RunWindowUninstall(options);
   }
   // Asked for by a person at a prompt: the usage shows. Under /S nothing

@@ -1,26 +1,226 @@
 #include "app/window/UninstallWindow.h"
 
+#include <utility>
+
 #include "app/install/InstallLog.h"
 #include "app/install/InstallLogText.h"
-#include "app/install/Uninstall.h"
+#include "app/window/AbbreviatePath.h"
+#include "common/ModuleInstance.h"
+#include "resources/ResourceIds.h"
+#include "toolkit/controls/qvButton.h"
+#include "toolkit/controls/qvCaption.h"
+#include "toolkit/draw/qvDevice.h"
+#include "toolkit/window/MessageDispatch.h"
 #include "toolkit/window/ShowMessage.h"
+#include "toolkit/window/qvDpi.h"
+
+namespace {
+
+enum UninstallCommand : int { kCommandRemove = 1, kCommandCancel = 2 };
+
+// The layout at 96 DPI.
+const qvRect kClient(0, 0, 460, 210);
+constexpr uint16_t kGreyLevel = 0xEEEE;
+
+std::string Remove(const UninstallSetup& setup) { return "Remove " + setup.record.product + " and its files?"; }
+
+std::string Details(const UninstallSetup& setup) {
+  const std::string where = AbbreviatePath(setup.record.destination.c_str());
+  return (setup.record.version.empty() ? std::string("Installed") : "Version " + setup.record.version + ", installed") +
+         " in " + where;
+}
+
+std::string Others(const UninstallSetup& setup) {
+  const size_t n = setup.others.size();
+  if (n == 0) return std::string();
+  return "Also installed in " + std::to_string(n) + (n == 1 ? " other folder, which goes too." : " other folders, which go too.");
+}
+
+}  // namespace
+
+template <typename Control, typename... Arguments>
+std::unique_ptr<Control> UninstallWindow::Place(const qvRect& at96, Arguments&&... arguments) {
+  auto control = std::make_unique<Control>(this, ScaleRectForDpi(at96, GetDpi()), std::forward<Arguments>(arguments)...);
+  control->SetLayoutPlace({at96, 0});
+  return control;
+}
+
+UninstallWindow::UninstallWindow(const UninstallSetup& setup, InstallLog* log)
+    : qvTabbedWindow(ScaleRectForDpi(kClient, ScreenDpi()), ""), setup(setup), log(log),
+      status(kExitLeftWithoutInstalling) {
+  SetDpi(ScreenDpi());
+  SetTitle(("Uninstall " + setup.record.product).c_str());
+  Create();
+  SetBackgroundColor(qvColor(kGreyLevel, kGreyLevel, kGreyLevel));
+  FitClientArea(kClient);
+  question = Place<qvCaption>(qvRect(20, 20, 440, 40), Remove(setup).c_str(), kCaptionLeft | kCaptionEllipsis);
+  details = Place<qvCaption>(qvRect(20, 45, 440, 63), Details(setup).c_str(), kCaptionLeft | kCaptionEllipsis);
+  others = Place<qvCaption>(qvRect(20, 63, 440, 81), Others(setup).c_str(), kCaptionLeft | kCaptionEllipsis);
+  // The removal's progress, then its result, in the place of the question.
+  result = Place<qvCaption>(qvRect(20, 20, 440, 160), "", kCaptionLeft);
+  result->Hide();
+  // Cancel last, the default: made in reading order, Remove first.
+  removeButton = Place<qvButton>(qvRect(260, 175, 345, 195), "Remove", kCommandRemove, qvButton::kLargeLabel);
+  cancelButton = Place<qvButton>(qvRect(355, 175, 440, 195), "Cancel", kCommandCancel, qvButton::kLargeLabel);
+  // The captions on the window's own grey.
+  for (qvCaption* caption : {question.get(), details.get(), others.get(), result.get()})
+    caption->SetBackgroundColor(qvColor(kGreyLevel, kGreyLevel, kGreyLevel));
+  if (setup.others.empty()) others->Hide();
+  AddToTabOrder(removeButton.get());
+  AddToTabOrder(cancelButton.get());
+  removeButton->SetAccessKey('R');
+  cancelButton->SetAccessKey('C');
+  cancelButton->SetDefault(true);
+}
+
+UninstallWindow::~UninstallWindow() {
+  if (!thread) return;
+  WaitForSingleObject(thread, INFINITE);
+  CloseHandle(thread);
+}
+
+void UninstallWindow::Show() {
+  if (!GetHandle()) return;
+  const HINSTANCE module = ModuleInstance();
+  SendMessageA(GetHandle(), WM_SETICON, ICON_BIG,
+               reinterpret_cast<LPARAM>(LoadIconA(module, MAKEINTRESOURCEA(IDI_PROGRAM))));
+  ShowWindow(GetHandle(), SW_SHOWNA);
+  UpdateWindow(GetHandle());
+  // Started by a program that waits for it, it comes to the front itself.
+  SetForegroundWindow(GetHandle());
+  cancelButton->TakeFocus();
+}
+
+bool UninstallWindow::OnPaint(qvEvent&) {
+  qvPaintDevice device(this);
+  FillBackground(device);
+  return true;
+}
+
+void UninstallWindow::StartRemoval() {
+  state = State::kRemoving;
+  removeButton->Disable();
+  cancelButton->Disable();
+  for (qvCaption* caption : {question.get(), details.get(), others.get()}) caption->Hide();
+  result->SetText(("Removing " + setup.record.product + ". Please wait...").c_str());
+  result->Show();
+  SetCursor(LoadCursorA(nullptr, IDC_WAIT));
+  thread = CreateThread(nullptr, 0, Run, this, 0, nullptr);
+  if (!thread) {
+    // Without a thread the removal runs here; the window waits for it.
+    Run(this);
+  }
+}
+
+DWORD WINAPI UninstallWindow::Run(void* self) {
+  auto* window = static_cast<UninstallWindow*>(self);
+  window->outcome = RunUninstall(window->setup, window->log);
+  PostMessageA(window->GetHandle(), kUninstallDoneMessage, 0, 0);
+  return 0;
+}
+
+void UninstallWindow::FinishRemoval() {
+  if (thread) {
+    WaitForSingleObject(thread, INFINITE);
+    CloseHandle(thread);
+    thread = nullptr;
+  }
+  state = State::kDone;
+  status = outcome.removed ? kExitInstalled : kExitCopyFailed;
+  SetCursor(LoadCursorA(nullptr, IDC_ARROW));
+  result->SetText(UninstallResultText(setup, outcome).c_str());
+  removeButton->Hide();
+  cancelButton->SetLabel("Close");
+  cancelButton->SetAccessKey('l');
+  cancelButton->Enable();
+  cancelButton->TakeFocus();
+  RedrawTree(true);
+}
+
+void UninstallWindow::Close() {
+  if (state == State::kRemoving) return;
+  if (state == State::kAsking) log->Line(LogField("removed", "nothing: the user said no"));
+  EndMessageLoop();
+}
+
+bool UninstallWindow::OnCommand(qvEvent& event) {
+  if (event.detail == kNoticePassFocus) return qvTabbedWindow::OnCommand(event);
+  switch (event.id) {
+    case kCommandRemove:
+      if (state == State::kAsking) StartRemoval();
+      return false;
+    case kCommandCancel:
+      Close();
+      return false;
+    default:
+      return false;
+  }
+}
+
+bool UninstallWindow::OnKeyDown(qvEvent& event) {
+  switch (event.keyCode) {
+    case kKeyEscape:
+      Close();
+      return false;
+    case kKeyEnter:
+      // The default button: Cancel, later Close.
+      if (!cancelButton->IsDisabled()) Notify(kCommandCancel, kNoticeClick, kEventOther);
+      return false;
+    case kKeyTab:
+      cancelButton->TakeFocus();
+      return false;
+    default:
+      return true;
+  }
+}
+
+bool UninstallWindow::OnOtherMessage(qvEvent& event) {
+  switch (event.message) {
+    case WM_CLOSE:
+      Close();
+      return false;
+    case WM_SYSCOMMAND:
+      if ((event.wParam & 0xFFF0) == SC_CLOSE) {
+        Close();
+        return false;
+      }
+      return qvTabbedWindow::OnOtherMessage(event);
+    case WM_SETCURSOR:
+      if (state == State::kRemoving && LOWORD(event.lParam) == HTCLIENT) {
+        SetCursor(LoadCursorA(nullptr, IDC_WAIT));
+        event.SetResult(TRUE);
+        return false;
+      }
+      return true;
+    case kUninstallDoneMessage:
+      FinishRemoval();
+      return false;
+    default:
+      return qvTabbedWindow::OnOtherMessage(event);
+  }
+}
+
+bool UninstallWindow::OnDestroy(qvEvent& event) {
+  EndMessageLoop();
+  return qvTabbedWindow::OnDestroy(event);
+}
 
 int RunWindowUninstall(const SetupOptions& options) {
   InstallLog log(options.logPath.c_str());
   log.BeginBlock();
   log.Line(LogField("mode", "uninstall"));
   const UninstallSetup setup = PrepareUninstall();
-  int status = kExitCopyFailed;
   if (!setup.Known()) {
     log.Line(LogErrorLine(nullptr, 0, setup.problem));
     ShowMessage(nullptr, ("Nothing can be removed: " + setup.problem + ".").c_str());
-  } else if (!AskYesNo(nullptr, ("Remove " + setup.record.product + " and its files?").c_str())) {
-    log.Line(LogField("removed", "nothing: the user said no"));
-    status = kExitLeftWithoutInstalling;
-  } else {
-    const RemovalOutcome outcome = RunUninstall(setup, &log);
-    status = outcome.removed ? kExitInstalled : kExitCopyFailed;
-    ShowMessage(nullptr, UninstallResultText(setup, outcome).c_str());
+    return log.EndWithStatus(kExitCopyFailed);
+  }
+  int status = kExitLeftWithoutInstalling;
+  {
+    UninstallWindow window(setup, &log);
+    window.Show();
+    RunMessageLoop();
+    status = window.ExitStatus();
   }
   return log.EndWithStatus(status);
 }

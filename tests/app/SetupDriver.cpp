@@ -122,6 +122,30 @@ bool SetupDriver::Shows(const std::string& text) const {
   return control && IsWindowVisible(control);
 }
 
+namespace {
+
+struct PrefixSearch {
+  const std::string* prefix;
+  std::string found;
+};
+
+BOOL CALLBACK FindTextStartingWith(HWND child, LPARAM data) {
+  auto* search = reinterpret_cast<PrefixSearch*>(data);
+  char text[512] = {};
+  GetWindowTextA(child, text, sizeof text);
+  if (!IsWindowVisible(child) || std::string(text).rfind(*search->prefix, 0) != 0) return TRUE;
+  search->found = text;
+  return FALSE;
+}
+
+}  // namespace
+
+std::string SetupDriver::TextStartingWith(const std::string& prefix) const {
+  PrefixSearch search = {&prefix, std::string()};
+  EnumChildWindows(window, FindTextStartingWith, reinterpret_cast<LPARAM>(&search));
+  return search.found;
+}
+
 std::string SetupDriver::Text(HWND control) const {
   char text[512] = {};
   GetWindowTextA(control, text, sizeof text);

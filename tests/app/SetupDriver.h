@@ -39,6 +39,9 @@ public:
   // Whether a control with that text, or that first line, is visible.
   bool Shows(const std::string& text) const;
   std::string Text(HWND control) const;
+  // The text of the main window's first visible control whose text begins
+  // so; empty when none does.
+  std::string TextStartingWith(const std::string& prefix) const;
 
   // A click at the middle of a control, or at a point of the main window's
   // client area; a double click.

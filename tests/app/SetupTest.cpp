@@ -34,20 +34,6 @@ int Count(const std::string& text, const std::string& what) {
   return n;
 }
 
-struct PrefixSearch {
-  const std::string* prefix;
-  std::string found;
-};
-
-BOOL CALLBACK FindTextStartingWith(HWND child, LPARAM data) {
-  auto* search = reinterpret_cast<PrefixSearch*>(data);
-  char text[512] = {};
-  GetWindowTextA(child, text, sizeof text);
-  if (std::string(text).rfind(*search->prefix, 0) != 0) return TRUE;
-  search->found = text;
-  return FALSE;
-}
-
 class Setup : public ScratchTest {
 protected:
   void TearDown() override {
@@ -112,13 +98,7 @@ protected:
     return progress != nullptr;
   }
   HWND Button(const char* label) { return driver.Control(label); }
-  // The text of the window's first control whose text begins so; empty
-  // when none does.
-  std::string TextStartingWith(const std::string& prefix) {
-    PrefixSearch search = {&prefix, std::string()};
-    EnumChildWindows(driver.Window(), FindTextStartingWith, reinterpret_cast<LPARAM>(&search));
-    return search.found;
-  }
+  std::string TextStartingWith(const std::string& prefix) { return driver.TextStartingWith(prefix); }
   void AcceptTerms() { driver.ClickAt(100 + 6, 206 + 10); }
   bool Install() {
     driver.Click(Button("Install"));

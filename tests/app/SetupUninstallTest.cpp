@@ -14,6 +14,7 @@
 #include "app/install/ProductRegistration.h"
 #include "tests/app/Scratch.h"
 #include "tests/app/SetupDriver.h"
+#include "tests/toolkit/controls/AccessibleReading.h"
 #include "tests/toolkit/window/MessagePump.h"
 
 namespace {
@@ -83,11 +84,24 @@ protected:
     if (!quiet.Start(Path(folder), "/S /LOG=\"" + Path("install.log") + "\" " + arguments)) return 999;
     return quiet.WaitForExit(30000);
   }
-  // The uninstaller shows its one question, in front for the key that
-  // answers it.
+  // The uninstaller shows its window with its question, in front for the
+  // key that answers it.
   HWND Question() {
     if (!driver.StartProgram(kUninstaller, "/UNINSTALL")) return nullptr;
-    return InFront(driver.WaitForDialog("Attention !", 10000));
+    return InFront(driver.WaitForWindow("Uninstall ", 10000));
+  }
+  // Alt+R: Remove.
+  void Remove() { driver.Key('R', {VK_MENU}); }
+  // The result that takes the question's place, once it shows.
+  std::string Result() {
+    std::string text;
+    PumpUntil(
+        [&] {
+          text = driver.TextStartingWith(kProduct);
+          return !text.empty() && text.find("Please wait") == std::string::npos;
+        },
+        20000);
+    return text;
   }
   static HWND InFront(HWND box) {
     if (!box) return nullptr;
@@ -107,35 +121,41 @@ TEST_F(SetupUninstall, TheUninstallerAsksThenRemovesAndSaysSo) {
   ASSERT_TRUE(Exists("place/Uninstall Window Foo/Help/index.html"));
   EXPECT_EQ(EntryValue("UninstallString"), "\"" + std::string(kUninstaller) + "\" /UNINSTALL");
 
-  // "N" answers No: nothing changes, and the status says so.
-  HWND box = Question();
-  ASSERT_NE(box, nullptr);
-  EXPECT_EQ(driver.MessageText(box), "Remove Uninstall Window Foo and its files?");
-  driver.Key('N');
+  // The window names the product, its version and folder, and asks.
+  HWND window = Question();
+  ASSERT_NE(window, nullptr);
+  EXPECT_EQ(driver.Text(window), "Uninstall Uninstall Window Foo");
+  EXPECT_TRUE(driver.Shows("Remove Uninstall Window Foo and its files?"));
+  EXPECT_TRUE(driver.Shows("Version 1.0, installed in .../place/Uninstall Window Foo"));
+  {
+    // As a screen reader reads it: Remove with its key, Cancel the default.
+    ComApartment com;
+    EXPECT_EQ(Describe(driver.Control("Remove")), "push button \"Remove\" focusable Alt+R");
+    EXPECT_EQ(Describe(driver.Control("Cancel")), "push button \"Cancel\" focused default focusable Alt+C");
+  }
+  // Escape answers No: nothing changes, and the status says so.
+  driver.Key(VK_ESCAPE);
   EXPECT_EQ(driver.WaitForExit(), 4u);
   EXPECT_TRUE(Exists("place/Uninstall Window Foo/tool.exe"));
   EXPECT_TRUE(EntryExists());
 
-  // Enter answers No too: a stray key press never removes anything.
-  box = Question();
-  ASSERT_NE(box, nullptr);
+  // Enter presses Cancel, the default: a stray key press never removes anything.
+  ASSERT_NE(Question(), nullptr);
   driver.Key(VK_RETURN);
   EXPECT_EQ(driver.WaitForExit(), 4u);
   EXPECT_TRUE(Exists("place/Uninstall Window Foo/tool.exe"));
 
-  // "Y": the removal, then its result; Enter closes it.
+  // Alt+R: the removal, then its result in the window, with what was
+  // kept; Enter closes it.
   Put("place/Uninstall Window Foo/Help/mine.txt", "the user's");
-  box = Question();
-  ASSERT_NE(box, nullptr);
-  driver.Key('Y');
-  ASSERT_TRUE(PumpUntil([&] { return !IsWindow(box); }, 5000));
-  const HWND result = InFront(driver.WaitForDialog("Attention !", 10000));
-  ASSERT_NE(result, nullptr);
-  EXPECT_EQ(driver.MessageText(result), "Uninstall Window Foo was removed.");
+  Put("place/Uninstall Window Foo/tool.exe", "changed since");
+  ASSERT_NE(Question(), nullptr);
+  Remove();
+  EXPECT_EQ(Result(), "Uninstall Window Foo was removed.\n\nThese files were changed after the install, so they "
+                      "were kept:\n" + Path("place") + "\\Uninstall Window Foo\\tool.exe");
   driver.Key(VK_RETURN);
   EXPECT_EQ(driver.WaitForExit(), 0u);
-  EXPECT_EQ(Listing("place/Uninstall Window Foo"), "Help/ Help/mine.txt");
-  EXPECT_EQ(Listing("place/Uninstall Window Foo/Help"), "mine.txt");
+  EXPECT_EQ(Listing("place/Uninstall Window Foo"), "Help/ Help/mine.txt tool.exe");
   EXPECT_FALSE(EntryExists());
   EXPECT_EQ(GetFileAttributesA(kUninstaller), INVALID_FILE_ATTRIBUTES);
 }
@@ -160,14 +180,12 @@ TEST_F(SetupUninstall, TheQuestionAppearsWhileTheProgramThatStartedItWaits) {
   });
   ASSERT_EQ(WaitForSingleObject(ready, 10000), WAIT_OBJECT_0);
   ASSERT_TRUE(driver.StartProgram(kUninstaller, "/UNINSTALL"));
-  const HWND box = InFront(driver.WaitForDialog("Attention !", 10000));
-  EXPECT_NE(box, nullptr);
-  if (box) {
-    EXPECT_EQ(driver.MessageText(box), "Remove Uninstall Window Foo and its files?");
-    driver.Key('Y');
-    const HWND result = InFront(driver.WaitForDialog("Attention !", 10000));
-    EXPECT_NE(result, nullptr);
-    if (result) driver.Key(VK_RETURN);
+  const HWND window = InFront(driver.WaitForWindow("Uninstall ", 10000));
+  EXPECT_NE(window, nullptr);
+  if (window) {
+    Remove();
+    EXPECT_EQ(Result(), "Uninstall Window Foo was removed.");
+    driver.Key(VK_RETURN);
     EXPECT_EQ(driver.WaitForExit(), 0u);
     EXPECT_FALSE(EntryExists());
   }
@@ -252,16 +270,13 @@ TEST_F(SetupUninstall, AnUpgradeWhileTheQuestionIsOpenIsNotRemoved) {
   MakeDist("v2", "2.0");
   MakeFolder("place");
   ASSERT_EQ(InstallQuietly("v1", "/D=" + Path("place")), 0u) << Get("install.log");
-  HWND box = Question();
-  ASSERT_NE(box, nullptr);
+  HWND window = Question();
+  ASSERT_NE(window, nullptr);
   ASSERT_EQ(InstallQuietly("v2", ""), 0u) << Get("install.log");
   ASSERT_EQ(Get("place/Uninstall Window Foo/tool.exe"), "tool 2.0");
-  box = InFront(box);
-  driver.Key('Y');
-  ASSERT_TRUE(PumpUntil([&] { return !IsWindow(box); }, 5000));
-  const HWND result = InFront(driver.WaitForDialog("Attention !", 10000));
-  ASSERT_NE(result, nullptr);
-  const std::string text = driver.MessageText(result);
+  InFront(window);
+  Remove();
+  const std::string text = Result();
   EXPECT_NE(text.find("could not be removed"), std::string::npos) << text;
   EXPECT_NE(text.find("installed or changed since the uninstaller read its record"), std::string::npos) << text;
   driver.Key(VK_RETURN);
