@@ -31,15 +31,29 @@ bool RenameOpenFile(HANDLE file, const std::string& target, bool replace) {
 }
 
 // Whether the file at target may be replaced: a file in use by a program
-// that shares it without deletion cannot be, whatever else is tried.
-// Returns 0 or the platform's error (a sharing violation for a file in
-// use, where a rename would say only "access denied").
-DWORD ReplaceableError(const std::string& target) {
-  const HANDLE probe = CreateFileW(LongPath(target).c_str(), DELETE,
-                                   FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING, 0,
-                                   nullptr);
-  if (probe == INVALID_HANDLE_VALUE) return GetLastError();
-  CloseHandle(probe);
+// that shares it without deletion cannot be, whatever else is tried; nor
+// can one a program has loaded (a host with its plug-in), which the
+// program shares for deletion but not for writing, so that a rename over
+// it fails with "access denied" once its second name is made. Asked before
+// anything is done; deletable: the caller has just opened it for deletion,
+// which need not be asked again. Returns 0 or the platform's error (a
+// sharing violation for a file in use).
+DWORD ReplaceableError(const std::string& target, bool deletable = false) {
+  const std::wstring path = LongPath(target);
+  const DWORD share = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
+  if (!deletable) {
+    const HANDLE probe = CreateFileW(path.c_str(), DELETE, share, nullptr, OPEN_EXISTING, 0, nullptr);
+    if (probe == INVALID_HANDLE_VALUE) return GetLastError();
+    CloseHandle(probe);
+  }
+  // Nothing is written: the open only asks. A read-only file refuses it
+  // for its attribute, which says nothing of its use.
+  const HANDLE writer = CreateFileW(path.c_str(), FILE_WRITE_DATA, share, nullptr, OPEN_EXISTING, 0, nullptr);
+  if (writer == INVALID_HANDLE_VALUE) {
+    const DWORD error = GetLastError();
+    return error == ERROR_SHARING_VIOLATION || error == ERROR_LOCK_VIOLATION ? error : 0;
+  }
+  CloseHandle(writer);
   return 0;
 }
 
@@ -193,8 +207,8 @@ bool InstallTransaction::PlaceFile(StagedFile file, const PlacedFile& placed, In
   const auto fail = [&](const std::string& path, DWORD error) { return Fail(failure, path, error); };
   // Found before a second name is made: on a file in use even that name
   // could not be removed again.
-  if (replaces && !replaceable)
-    if (const DWORD error = ReplaceableError(target)) return fail(target, error);
+  if (replaces)
+    if (const DWORD error = ReplaceableError(target, replaceable)) return fail(target, error);
   if (!Announce(index, failure, &placed)) return false;
   bool linked = false;
   if (replaces) {

@@ -102,10 +102,11 @@ public:
   bool OpenStagingFile(uint32_t index, StagedFile* file, InstallFailure* failure);
   // Moves a staging file into its entry's place (replacing the file there
   // when the plan says so) and closes it. placed: its size and SHA-256,
-  // which the journal keeps, so that an undo removes only these bytes. On
-  // failure what the step did is left for Rollback. replaceable: the caller
-  // has just opened the file it replaces for deletion, so nothing holds
-  // it, and it is not asked again.
+  // which the journal keeps, so that an undo removes only these bytes. A
+  // file it replaces that another program holds or has loaded fails it
+  // before anything is done, as in use. On failure what the step did is
+  // left for Rollback. replaceable: the caller has just opened the file it
+  // replaces for deletion, which is not asked again.
   bool PlaceFile(StagedFile file, const PlacedFile& placed, InstallFailure* failure, bool replaceable = false);
   // Deletes a staging file that will not be placed.
   void DiscardStagingFile(StagedFile file);

@@ -867,3 +867,29 @@ TEST_F(SetupWindow, TheWindowAnswersDuringACopyThatCancelUndoes) {
 }
 
 }  // namespace
+
+namespace {
+
+// A plug-in another program has loaded (as a running host has) is in use:
+// the install says so, naming it, before anything is done, and leaves no
+// hidden folder behind.
+TEST_F(Setup, ALoadedPlugInIsInUseAndNothingIsLeftBehind) {
+  MakeDist("FX Files");
+  std::string dll = SetupExe();
+  dll = dll.substr(0, dll.rfind('\\')) + "\\qvplanted.dll";
+  MakeFolder("target");
+  ASSERT_TRUE(CopyFileA(dll.c_str(), Path("target/Plug-in.aex").c_str(), FALSE));
+  const std::string before = TreeSnapshot("target");
+  const HMODULE module = LoadLibraryExA(Path("target/Plug-in.aex").c_str(), nullptr, DONT_RESOLVE_DLL_REFERENCES);
+  ASSERT_NE(module, nullptr) << GetLastError();
+  SetupDriver quiet;
+  ASSERT_TRUE(quiet.Start(Path("dist"), "/S \"/LOG=" + Path("quiet.log") + "\" /D=" + Path("target")));
+  EXPECT_EQ(quiet.WaitForExit(30000), 1u);
+  FreeLibrary(module);
+  const std::string log = Get("quiet.log");
+  EXPECT_NE(log.find("error: " + Path("target/Plug-in.aex") + ": "), std::string::npos) << log;
+  EXPECT_NE(log.find("(error 32)"), std::string::npos) << log;
+  EXPECT_EQ(TreeSnapshot("target"), before) << "a hidden folder or a changed file is left";
+}
+
+}  // namespace
