@@ -155,7 +155,6 @@ QuorvinUI::QuorvinUI(const qvRect& bounds, InstallSetup prepared, int dpi, bool 
     SendMessageA(GetHandle(), WM_SETREDRAW, TRUE, 0);
     RedrawWindow(GetHandle(), nullptr, nullptr, RDW_INVALIDATE | RDW_ALLCHILDREN);
   }
-  if (GetHandle()) measure = std::make_unique<PayloadMeasure>(GetHandle(), setup.payload);
   // The window was made for the main screen's DPI; on another screen the
   // platform gives it that screen's, fitted the same way.
   const int wanted = FittingDpi(layoutClient, WindowDpi(GetHandle()));
@@ -283,6 +282,9 @@ void QuorvinUI::Show() {
   SetForegroundWindow(GetHandle());
   Focus(releaseNotesButton.get());
   SetIcons();
+  // The payload is measured once the window is drawn: nothing competes
+  // with its first paint.
+  if (!measure) measure = std::make_unique<PayloadMeasure>(GetHandle(), setup.payload);
 }
 
 void QuorvinUI::SetIcons() {
