@@ -138,6 +138,29 @@ int main(int argc, char** argv) {
   driver.Click(driver.Control("Quit"));
   ok &= Check(driver.WaitForExit() == 1, "Quit after a failed install ends the installer with 1");
 
+  // Again, and this time the file is let go while the message is open:
+  // Retry installs with the same choices, the terms still accepted.
+  SetupDriver again;
+  ok &= Check(again.Start(dist, "/D=" + location) && again.WaitForWindow("Install "), "the installer opens again");
+  again.BringToFront();
+  Sleep(300);
+  Shoot("7-upgrade");
+  again.Key(VK_TAB);    // from "Show Release Notes..." to the check box
+  again.Key(VK_SPACE);  // "I accept."
+  const HANDLE held = CreateFileA(locked.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+  again.Click(again.Control("Install"));
+  const HWND retry = again.WaitForDialog("Attention !", 120000);
+  ok &= Check(retry != nullptr, "the failure offers Retry");
+  if (held != INVALID_HANDLE_VALUE) CloseHandle(held);
+  Sleep(200);
+  Shoot("7-retry-message");
+  if (retry) again.Answer(retry, IDRETRY);
+  ok &= Check(again.WaitForText(FindProgress(again), "Installation Complete.", 120000), "Retry installs");
+  Sleep(GetDoubleClickTime() + 100);
+  Shoot("7-retried");
+  again.Click(again.Control("Quit"));
+  ok &= Check(again.WaitForExit() == 0, "Quit after the retried install ends the installer with 0");
+
   // The uninstaller, as Apps & features starts it.
   SetupDriver uninstaller;
   ok &= Check(uninstaller.StartProgram(RegistrationPlaceOf("Kestrova Lumen").uninstaller.c_str(), "/UNINSTALL"),
