@@ -195,6 +195,14 @@ bool UninstallWindow::OnOtherMessage(qvEvent& event) {
     case kUninstallDoneMessage:
       FinishRemoval();
       return false;
+    case WM_DPICHANGED: {
+      // Moved where the platform suggests, at the layout's size.
+      qvRect client = kClient;
+      if (!TakeDpiChange(event, &client)) return true;
+      RedrawTree(true);
+      event.SetResult(0);
+      return false;
+    }
     default:
       return qvTabbedWindow::OnOtherMessage(event);
   }

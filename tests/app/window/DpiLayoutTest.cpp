@@ -13,7 +13,9 @@
 #include <string>
 #include <vector>
 
+#include "app/install/InstallLog.h"
 #include "app/window/PellioTextFileViewer.h"
+#include "app/window/UninstallWindow.h"
 #include "tests/app/window/InstallerWindowFixture.h"
 #include "tests/imagelib/JpegSamples.h"
 #include "toolkit/controls/qvScrollbar.h"
@@ -314,6 +316,49 @@ TEST_F(DpiLayout, AChangeOfDpiLaysTheWindowOutAgain) {
   // A value outside what the platform sends is not taken.
   SendMessageA(window->GetHandle(), WM_DPICHANGED, MAKEWPARAM(0, 0), reinterpret_cast<LPARAM>(&suggested));
   EXPECT_EQ(window->GetDpi(), newDpi);
+}
+
+// The uninstaller's window at the scale of the screen, and again after a
+// change of scale: its client area and every control where the 96-DPI
+// layout puts them, scaled.
+TEST(UninstallerDpi, TheWindowAndItsControlsAtTheScaledPlaces) {
+  ASSERT_TRUE(kAware);
+  UninstallSetup setup;
+  setup.record.product = "Window Foo";
+  setup.record.version = "1.0";
+  setup.record.destination = "C:\\Program Files\\Window Foo";
+  InstallLog log("");
+  UninstallWindow window(setup, &log);
+  window.Show();
+  const auto expect = [&](int dpi) {
+    RECT client;
+    GetClientRect(window.GetHandle(), &client);
+    EXPECT_EQ(client.right, At(460, dpi));
+    EXPECT_EQ(client.bottom, At(210, dpi));
+    const struct {
+      const char* text;
+      RECT at96;
+    } layout[] = {
+        {"Remove Window Foo and its files?", {20, 20, 440, 40}},
+        {"Version 1.0, installed in C:/Program Files/Window Foo", {20, 45, 440, 63}},
+        {"Remove", {260, 175, 345, 195}},
+        {"Cancel", {355, 175, 440, 195}},
+    };
+    for (const auto& c : layout) {
+      SCOPED_TRACE(c.text);
+      const HWND control = ChildWithText(window.GetHandle(), c.text);
+      ASSERT_NE(control, nullptr);
+      EXPECT_EQ(Text(Placed(control)), Text(At(c.at96, dpi)));
+    }
+  };
+  const int dpi = RigDpi();
+  EXPECT_EQ(window.GetDpi(), dpi);
+  expect(dpi);
+  const int newDpi = dpi == 96 ? 144 : 96;
+  RECT suggested = {2, 3, 2 + At(480, newDpi), 3 + At(250, newDpi)};
+  SendMessageA(window.GetHandle(), WM_DPICHANGED, MAKEWPARAM(newDpi, newDpi), reinterpret_cast<LPARAM>(&suggested));
+  EXPECT_EQ(window.GetDpi(), newDpi);
+  expect(newDpi);
 }
 
 }  // namespace
