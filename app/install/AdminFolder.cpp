@@ -19,8 +19,6 @@ const char kJournalFolderName[] = "\\journals";
 // and reading for everyone else; nothing inherited from above.
 const wchar_t kAdminOnly[] = L"D:P(A;OICI;FA;;;SY)(A;OICI;FA;;;BA)(A;OICI;GRGX;;;BU)";
 
-std::wstring Key(const std::string& path) { return NameKey(WideFromAnsi(path)); }
-
 std::string CommonFilesFolder() {
   wchar_t* path = nullptr;
   std::string folder;
@@ -50,7 +48,12 @@ bool MakeFolder(const std::string& folder, bool adminOnly, bool* made) {
 
 }  // namespace
 
-std::string AdminFolder() { return CommonFilesFolder() + kAdminFolderName; }
+std::string AdminFolder() {
+  // Asked of the system once: every registration and journal of a run
+  // lies under the one folder, and the paths are compared often.
+  static const std::string folder = CommonFilesFolder() + kAdminFolderName;
+  return folder;
+}
 
 std::string LegacyAdminFolder() { return std::string(kLegacyCommonFiles) + kAdminFolderName; }
 
@@ -59,12 +62,12 @@ std::string JournalFolder() { return AdminFolder() + kJournalFolderName; }
 bool MakeAdminFolders(const std::string& folder, std::vector<std::string>* made, InstallFailure* failure) {
   std::vector<std::string> chain;
   for (std::string at = folder; at.size() > 3; at = ParentFolder(at)) chain.insert(chain.begin(), at);
-  const std::wstring admin = Key(AdminFolder()), legacy = Key(LegacyAdminFolder());
+  const std::wstring admin = PathKey(AdminFolder()), legacy = PathKey(LegacyAdminFolder());
   for (const std::string& at : chain) {
     const std::wstring path = LongPath(at);
     DWORD attributes = GetFileAttributesW(path.c_str());
     if (attributes == INVALID_FILE_ATTRIBUTES) {
-      const std::wstring key = Key(at);
+      const std::wstring key = PathKey(at);
       bool madeIt = false;
       if (!MakeFolder(at, key == admin || key == legacy, &madeIt)) return Fail(failure, at, GetLastError());
       if (madeIt) made->push_back(at);

@@ -20,8 +20,8 @@
 // asked: records found there are still used where they are.
 extern const char kLegacyCommonFiles[];
 
-// <Common Files>\Kestrova Uninstall, from the known folder; the legacy
-// fixed path when the system cannot name it.
+// <Common Files>\Kestrova Uninstall, from the known folder (asked once a
+// process); the legacy fixed path when the system cannot name it.
 std::string AdminFolder();
 // The same under the legacy fixed path.
 std::string LegacyAdminFolder();

@@ -4,6 +4,7 @@
 #include <utility>
 
 #include "common/AnsiText.h"
+#include "common/ContentHash.h"
 #include "app/install/PathNames.h"
 
 DWORD ListFolder(const std::wstring& folder, std::vector<ListedEntry>* entries) {
@@ -27,6 +28,13 @@ std::wstring CaseFolded(std::wstring text) {
 std::wstring NameKey(std::wstring name) {
   while (!name.empty() && (name.back() == L'.' || name.back() == L' ')) name.pop_back();
   return CaseFolded(std::move(name));
+}
+
+std::wstring PathKey(const std::string& path) { return NameKey(WideFromAnsi(path)); }
+
+std::string PathKeyHash(const std::string& path) {
+  const std::wstring key = PathKey(path);
+  return HashText(ContentHash::Of(key.data(), key.size() * sizeof(wchar_t)));
 }
 
 bool IsSharePath(const std::string& path) { return path.size() > 2 && path[0] == '\\' && path[1] == '\\'; }

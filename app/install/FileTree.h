@@ -37,6 +37,11 @@ std::wstring CaseFolded(std::wstring text);
 // What Windows compares names by: two names with one key are one file.
 // Letter case does not count, nor do trailing dots and spaces.
 std::wstring NameKey(std::wstring name);
+// The same for an ANSI path: two spellings of one path have one key.
+std::wstring PathKey(const std::string& path);
+// Sixteen hexadecimal digits made from a path's key: a name for what
+// belongs to that path, the same for each of its spellings.
+std::string PathKeyHash(const std::string& path);
 
 // The program's own path, read wide into a buffer that grows until the
 // whole path fits. False, with why set, when it cannot be read, does not

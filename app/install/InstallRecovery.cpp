@@ -18,8 +18,6 @@
 
 namespace {
 
-std::wstring Key(const std::string& path) { return NameKey(WideFromAnsi(path)); }
-
 // The staging folders in root.
 std::vector<ListedEntry> StagingFolders(const std::wstring& root) {
   std::vector<ListedEntry> found;
@@ -40,11 +38,11 @@ std::vector<std::string> Journals(const std::string& prefix) {
   const std::string folder = JournalFolder();
   std::vector<ListedEntry> entries;
   ListFolder(LongPath(folder), &entries);
-  const std::wstring start = Key(prefix.substr(std::min(prefix.size(), folder.size() + 1)));
+  const std::wstring start = PathKey(prefix.substr(std::min(prefix.size(), folder.size() + 1)));
   for (const ListedEntry& entry : entries) {
     std::string name;
     if (entry.IsFolder() || entry.IsLink() || !AnsiFromWide(entry.name, &name)) continue;
-    if (Key(name).compare(0, start.size(), start) == 0) paths.push_back(folder + "\\" + name);
+    if (PathKey(name).compare(0, start.size(), start) == 0) paths.push_back(folder + "\\" + name);
   }
   return paths;
 }
@@ -114,9 +112,7 @@ bool Recover(const std::string& path, const Journal& journal, InstallLog* log, I
     // The journal goes last: while anything of the run is left, a later
     // run must still be able to read what it was.
     std::vector<InstallFailure> kept;
-    const DWORD error = DeleteFileAlways(LongPath(path));
-    if (error && error != ERROR_FILE_NOT_FOUND) kept.push_back(MakeFailure(path, error, "the journal could not be removed"));
-    RemoveDirectoryW(LongPath(JournalFolder()).c_str());
+    DeleteJournalAt(path, &kept);
     log->Leftovers(kept, "not recovered");
     return true;
   }
@@ -131,7 +127,7 @@ bool TouchesRegistration(const Journal& journal, const std::wstring& folder) {
   for (const JournalEntry& entry : journal.plan) {
     if (!IsRegistration(entry.step)) continue;
     const std::string place = entry.step == JournalStep::kRegister ? ParentFolder(entry.path) : entry.path;
-    if (Key(place) == folder) return true;
+    if (PathKey(place) == folder) return true;
   }
   return false;
 }
@@ -156,8 +152,8 @@ bool RecoverInterruptedInstalls(const std::string& root, InstallLog* log, Instal
         break;
     }
     // A journal of another folder whose identity begins alike.
-    if (Key(journal.root) != Key(root)) continue;
-    recovered.push_back(Key(journal.staging));
+    if (PathKey(journal.root) != PathKey(root)) continue;
+    recovered.push_back(PathKey(journal.staging));
     if (!Recover(path, journal, log, failure)) return false;
   }
   // Journal rule 8: a staging folder no journal of the installer's own
@@ -179,7 +175,7 @@ bool RecoverInterruptedInstalls(const std::string& root, InstallLog* log, Instal
 bool RecoverProduct(const std::string& folder, InstallLog* log, InstallFailure* failure) {
   InstallLog noLog;
   if (!log) log = &noLog;
-  const std::wstring key = Key(folder);
+  const std::wstring key = PathKey(folder);
   for (const std::string& path : Journals(JournalFolder() + "\\")) {
     Journal journal;
     std::string why;

@@ -142,8 +142,8 @@ bool InstallTransaction::Write(const std::string& lines, bool flush, InstallFail
 }
 
 // Journal rule 2.
-bool InstallTransaction::Announce(uint32_t index, InstallFailure* failure, const PlacedFile* placed) {
-  if (!Write(placed ? JournalPlaceLine(index, *placed) : JournalBeginLine(index), false, failure)) return false;
+bool InstallTransaction::Announce(uint32_t index, InstallFailure* failure, const PlacedFile* placed, bool flush) {
+  if (!Write(placed ? JournalPlaceLine(index, *placed) : JournalBeginLine(index), flush, failure)) return false;
   journal.begun.insert(index);
   if (placed) journal.placed[index] = *placed;
   return true;
@@ -156,7 +156,7 @@ bool InstallTransaction::Step(uint32_t index, InstallFailure* failure) {
   if (finished || !entry || !IsRegistration(entry->step))
     return Fail(failure, root, ERROR_INVALID_PARAMETER, "the step is not in the install's plan");
   // On the disk before it is taken: it acts outside the install folder.
-  return Announce(index, failure) && Write(std::string(), true, failure);
+  return Announce(index, failure, nullptr, true);
 }
 
 bool InstallTransaction::MakeFolder(uint32_t index, InstallFailure* failure) {

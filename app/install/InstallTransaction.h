@@ -144,7 +144,7 @@ private:
   std::string FreeStagingName() const;
   bool MakeStaging(const std::string& name, InstallFailure* failure);
   bool Write(const std::string& lines, bool flush, InstallFailure* failure);
-  bool Announce(uint32_t index, InstallFailure* failure, const PlacedFile* placed = nullptr);
+  bool Announce(uint32_t index, InstallFailure* failure, const PlacedFile* placed = nullptr, bool flush = false);
   // Ends the journal: closed, then deleted once the staging folder is gone.
   void EndJournal(bool stagingGone, std::vector<InstallFailure>* leftovers);
   // The folder entry index's earlier version is kept in.

@@ -7,10 +7,7 @@
 #include "common/AnsiText.h"
 #include "common/ContentHash.h"
 
-std::string JournalPrefixOf(const std::string& root) {
-  const std::wstring key = NameKey(WideFromAnsi(root));
-  return JournalFolder() + "\\" + HashText(ContentHash::Of(key.data(), key.size() * sizeof(wchar_t)));
-}
+std::string JournalPrefixOf(const std::string& root) { return JournalFolder() + "\\" + PathKeyHash(root); }
 
 std::string JournalPathOf(const std::string& root, const std::string& staging) {
   return JournalPrefixOf(root) + staging;
@@ -49,6 +46,12 @@ void JournalFile::Close() {
 bool JournalFile::Delete(std::vector<InstallFailure>* leftovers) {
   Close();
   if (path.empty()) return true;
+  if (!DeleteJournalAt(path, leftovers)) return false;
+  path.clear();
+  return true;
+}
+
+bool DeleteJournalAt(const std::string& path, std::vector<InstallFailure>* leftovers) {
   const DWORD error = DeleteFileAlways(LongPath(path));
   if (error && error != ERROR_FILE_NOT_FOUND) {
     leftovers->push_back(MakeFailure(path, error, "the journal could not be removed"));
@@ -58,6 +61,5 @@ bool JournalFile::Delete(std::vector<InstallFailure>* leftovers) {
   // journal when nothing else is there.
   RemoveDirectoryW(LongPath(JournalFolder()).c_str());
   RemoveDirectoryW(LongPath(AdminFolder()).c_str());
-  path.clear();
   return true;
 }

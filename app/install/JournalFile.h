@@ -22,6 +22,11 @@ std::string JournalPathOf(const std::string& root, const std::string& staging);
 // What every journal of root's begins with, in the journal folder.
 std::string JournalPrefixOf(const std::string& root);
 
+// Deletes the journal at path, which no run has open, and the journal
+// folder and the admin folder with it when they are left empty; a failure
+// goes to leftovers. True when it is gone.
+bool DeleteJournalAt(const std::string& path, std::vector<InstallFailure>* leftovers);
+
 class JournalFile {
 public:
   JournalFile() = default;

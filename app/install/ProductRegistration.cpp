@@ -32,8 +32,6 @@ std::string Staged(const std::string& path, uint32_t process) { return path + ".
 std::string Earlier(const std::string& path, uint32_t process) { return path + ".old-" + std::to_string(process); }
 uint32_t Self() { return GetCurrentProcessId(); }
 
-std::wstring Key(const std::string& path) { return NameKey(WideFromAnsi(path)); }
-
 bool Exists(const std::string& path) { return GetFileAttributesW(LongPath(path).c_str()) != INVALID_FILE_ATTRIBUTES; }
 
 // The product's own name where it makes a good folder name and the paths
@@ -61,7 +59,7 @@ bool IsRegistrationFolder(const std::string& folder) {
   const std::string parent = ParentFolder(folder);
   const std::string name = folder.substr(std::min(folder.size(), parent.size() + 1));
   return !parent.empty() && CheckName(name.c_str(), IsAnsiLeadByte) == NameProblem::kNone &&
-         (Key(parent) == Key(AdminFolder()) || Key(parent) == Key(LegacyAdminFolder()));
+         (PathKey(parent) == PathKey(AdminFolder()) || PathKey(parent) == PathKey(LegacyAdminFolder()));
 }
 
 RegistrationPlace PlaceAt(const std::string& folder) {
@@ -239,7 +237,7 @@ RegistrationPlace RegistrationPlaceIn(const std::string& folder, const std::stri
 RegistrationPlace RegistrationPlaceOf(const std::string& product) {
   const std::string name = FolderNameOf(product);
   const RegistrationPlace place = PlaceNamed(AdminFolder() + "\\" + name, name);
-  if (Key(AdminFolder()) == Key(LegacyAdminFolder()) || Exists(place.record)) return place;
+  if (PathKey(AdminFolder()) == PathKey(LegacyAdminFolder()) || Exists(place.record)) return place;
   // Registered by a release that wrote under the legacy path: it stays
   // there, so that upgrades and the uninstaller find one record.
   const RegistrationPlace legacy = PlaceNamed(LegacyAdminFolder() + "\\" + name, name);
@@ -247,8 +245,7 @@ RegistrationPlace RegistrationPlaceOf(const std::string& product) {
 }
 
 std::string OtherRecordPath(const RegistrationPlace& place, const std::string& destination) {
-  const std::wstring key = Key(destination);
-  return place.record + " " + HashText(ContentHash::Of(key.data(), key.size() * sizeof(wchar_t)));
+  return place.record + " " + PathKeyHash(destination);
 }
 
 std::vector<std::string> OtherRecordPaths(const RegistrationPlace& place) {
@@ -320,15 +317,18 @@ std::vector<JournalEntry> Registration::Plan(uint32_t first, const std::string& 
   file(place.record);
   file(place.uninstaller);
   // The record in force tells of another folder that is still there: it
-  // stays, beside the new one.
+  // stays, beside the new one, byte for byte as read here once.
   InstallRecord inForce;
   std::string why;
-  bool missing = false;
   keptPath.clear();
-  if (LoadInstallRecord(place.record, &inForce, &why, &missing) && Key(inForce.destination) != Key(destination) &&
-      FolderExists(inForce.destination.c_str()) && ReadBytes(place.record, &keptBytes)) {
+  if (ReadBytes(place.record, &keptBytes) &&
+      ReadRecord(reinterpret_cast<const uint8_t*>(keptBytes.data()), keptBytes.size(), &inForce, &why,
+                 IsAnsiLeadByte) &&
+      PathKey(inForce.destination) != PathKey(destination) && FolderExists(inForce.destination.c_str())) {
     keptPath = OtherRecordPath(place, inForce.destination);
     file(keptPath);
+  } else {
+    keptBytes.clear();
   }
   // This folder's own kept record: the new record takes its place.
   const std::string own = OtherRecordPath(place, destination);

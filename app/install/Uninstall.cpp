@@ -27,6 +27,7 @@ UninstallSetup PrepareUninstall(const std::string& given) {
   std::string why;
   bool missing = false;
   if (!LoadInstallRecord(setup.place.record, &setup.record, &why, &missing)) {
+    setup.noRecord = missing;
     setup.problem = missing ? "there is no install record beside the uninstaller (" + setup.place.record + ")"
                             : "the install record " + setup.place.record + " cannot be used: " + why;
     return setup;
@@ -53,7 +54,7 @@ bool SameRecordNow(const UninstallSetup& setup, InstallFailure* failure) {
               now.others.size() == setup.others.size();
   for (size_t i = 0; same && i < now.others.size(); ++i)
     same = RecordText(now.others[i]) == RecordText(setup.others[i]);
-  const bool missing = !now.Known() && now.problem.find("there is no install record") == 0;
+  const bool missing = now.noRecord;
   if (same) return true;
   *failure = MakeFailure(setup.place.record, ERROR_BUSY,
                          missing ? "the product was removed meanwhile"

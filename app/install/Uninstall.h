@@ -21,6 +21,7 @@ struct UninstallSetup {
   InstallRecord record;               // the last install's
   std::vector<InstallRecord> others;  // of the folders installed into before (ProductRegistration.h)
   std::string problem;  // why there is nothing it can remove; empty when there is
+  bool noRecord = false;  // the problem is that there is no record at all
   bool Known() const { return problem.empty(); }
 };
 
