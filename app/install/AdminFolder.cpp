@@ -7,6 +7,7 @@
 #include "app/install/FileTree.h"
 #include "app/install/PathNames.h"
 #include "common/AnsiText.h"
+#include "common/SystemDll.h"
 
 const char kLegacyCommonFiles[] = "C:\\Program Files\\Common Files";
 
@@ -19,15 +20,45 @@ const char kJournalFolderName[] = "\\journals";
 // and reading for everyone else; nothing inherited from above.
 const wchar_t kAdminOnly[] = L"D:P(A;OICI;FA;;;SY)(A;OICI;FA;;;BA)(A;OICI;GRGX;;;BU)";
 
-std::string CommonFilesFolder() {
+// A usable answer: an absolute path the code page can spell (a folder it
+// cannot spell is not one to write in by name).
+std::string UsableFolder(const wchar_t* path) {
+  std::string ansi;
+  return path && AnsiFromWide(path, &ansi) && IsAbsoluteWindowsPath(ansi.c_str()) ? ansi : std::string();
+}
+
+// The value the system keeps the known folder in, read in this process's
+// own registry view (a 32-bit program on 64-bit Windows reads the x86
+// folder's, as the shell answers it). Only a plain string: one to expand
+// would take its parts from the environment, which whoever started the
+// program chose.
+std::string CommonFilesFromRegistry() {
+  wchar_t value[kPathBufferSize] = {};
+  DWORD size = sizeof value - sizeof(wchar_t);
+  if (RegGetValueW(HKEY_LOCAL_MACHINE, L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion", L"CommonFilesDir",
+                   RRF_RT_REG_SZ | RRF_NOEXPAND, nullptr, value, &size) != ERROR_SUCCESS)
+    return std::string();
+  return UsableFolder(value);
+}
+
+// The shell's answer, with the shell loaded for it: importing it would
+// load it and OLE before every start of the program.
+std::string CommonFilesFromShell() {
+  using KnownFolderPath = HRESULT(WINAPI*)(REFKNOWNFOLDERID, DWORD, HANDLE, PWSTR*);
+  using TaskMemFree = void(WINAPI*)(void*);
+  const auto known = SystemFunction<KnownFolderPath>("shell32.dll", "SHGetKnownFolderPath");
+  const auto release = SystemFunction<TaskMemFree>("ole32.dll", "CoTaskMemFree");
+  if (!known || !release) return std::string();
   wchar_t* path = nullptr;
   std::string folder;
-  if (SUCCEEDED(SHGetKnownFolderPath(FOLDERID_ProgramFilesCommon, KF_FLAG_DONT_VERIFY, nullptr, &path)) && path) {
-    std::string ansi;
-    // A folder the code page cannot spell is not one to write in by name.
-    if (AnsiFromWide(path, &ansi) && IsAbsoluteWindowsPath(ansi.c_str())) folder = ansi;
-  }
-  CoTaskMemFree(path);
+  if (SUCCEEDED(known(FOLDERID_ProgramFilesCommon, KF_FLAG_DONT_VERIFY, nullptr, &path))) folder = UsableFolder(path);
+  release(path);
+  return folder;
+}
+
+std::string CommonFilesFolder() {
+  std::string folder = CommonFilesFromRegistry();
+  if (folder.empty()) folder = CommonFilesFromShell();
   return folder.empty() ? kLegacyCommonFiles : folder;
 }
 

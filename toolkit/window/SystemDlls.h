@@ -19,11 +19,7 @@
 #include <oleauto.h>
 #include <shlobj.h>
 
-// The DLL of that name in the system folder, loaded once; null when it
-// cannot be had. Where the platform can limit a load to the system folder,
-// it is asked for by name there, so that the program's manifest still
-// chooses among versions (the common controls); elsewhere by its full path.
-HMODULE LoadSystemDll(const char* name);
+#include "common/SystemDll.h"
 
 // Loads the common controls from the system folder and initialises the
 // given classes (ICC_... bits) through their InitCommonControlsEx with a
