@@ -276,9 +276,10 @@ void QuorvinUI::Show() {
   if (!GetHandle()) return;
   // Shown and painted before it is activated: activating gives a control
   // the focus, which repaints it at once, and the window's first look
-  // should not wait for that, nor for the icons.
+  // should not wait for that, nor for the icons. The frame and its controls
+  // are painted in one pass.
   ShowWindow(GetHandle(), SW_SHOWNA);
-  UpdateWindow(GetHandle());
+  PaintTreeNow();
   SetForegroundWindow(GetHandle());
   Focus(releaseNotesButton.get());
   SetIcons();

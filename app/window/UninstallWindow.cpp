@@ -85,7 +85,7 @@ void UninstallWindow::Show() {
   SendMessageA(GetHandle(), WM_SETICON, ICON_BIG,
                reinterpret_cast<LPARAM>(LoadIconA(module, MAKEINTRESOURCEA(IDI_PROGRAM))));
   ShowWindow(GetHandle(), SW_SHOWNA);
-  UpdateWindow(GetHandle());
+  PaintTreeNow();
   // Started by a program that waits for it, it comes to the front itself.
   SetForegroundWindow(GetHandle());
   cancelButton->TakeFocus();

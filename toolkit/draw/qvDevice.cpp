@@ -162,11 +162,17 @@ void qvDevice::Reset() {
 qvPaintDevice::qvPaintDevice(qvWindow* w) {
   window = w;
   std::memset(&paint, 0, sizeof paint);
-  if (w) dc = BeginPaint(w->GetHandle(), &paint);
+  // Painted as part of its window's tree (qvWindow::PaintTreeNow): the
+  // tree's context, and no cycle of its own.
+  printing = w && w->PrintContext();
+  if (printing)
+    dc = w->PrintContext();
+  else if (w)
+    dc = BeginPaint(w->GetHandle(), &paint);
 }
 
 qvPaintDevice::~qvPaintDevice() {
-  if (window && dc) EndPaint(window->GetHandle(), &paint);
+  if (window && dc && !printing) EndPaint(window->GetHandle(), &paint);
   dc = nullptr;
 }
 

@@ -83,4 +83,7 @@ public:
   virtual void EndPaintCycle();
 
   PAINTSTRUCT paint;
+
+private:
+  bool printing = false;  // drawing in the window tree's context, not its own cycle
 };

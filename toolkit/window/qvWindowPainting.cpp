@@ -80,6 +80,42 @@ bool qvWindow::PaintBackground(qvEvent& event) {
   return false;
 }
 
+void qvWindow::PaintTreeNow() {
+  if (!hwnd || !IsWindowVisible(hwnd)) return;
+  // The children are not clipped out of this context: they are drawn in it.
+  const HDC dc = GetDCEx(hwnd, nullptr, DCX_CACHE | DCX_CLIPSIBLINGS);
+  if (!dc) {
+    UpdateWindow(hwnd);
+    return;
+  }
+  PaintSubtreeInto(dc, 0, 0);
+  ReleaseDC(hwnd, dc);
+}
+
+// (x, y): this window's client origin in the context's window. Children are
+// drawn after their parent, in the order they were made, as the platform
+// stacks them; each inside its own client area and its parent's.
+void qvWindow::PaintSubtreeInto(HDC dc, int x, int y) {
+  const int saved = SaveDC(dc);
+  SetViewportOrgEx(dc, x, y, nullptr);
+  RECT client = {};
+  GetClientRect(hwnd, &client);
+  IntersectClipRect(dc, 0, 0, client.right, client.bottom);
+  printContext = dc;
+  qvEvent event(0, this, WM_PAINT, 0);
+  OnPaint(event);
+  printContext = nullptr;
+  ValidateRect(hwnd, nullptr);
+  for (int i = 0; i < children.Count(); ++i) {
+    qvWindow* child = children.At(i);
+    if (!child->hwnd || !IsWindowVisible(child->hwnd) || GetParent(child->hwnd) != hwnd) continue;
+    POINT origin = {0, 0};
+    MapWindowPoints(child->hwnd, hwnd, &origin, 1);
+    child->PaintSubtreeInto(dc, x + origin.x, y + origin.y);
+  }
+  RestoreDC(dc, saved);
+}
+
 bool qvWindow::FillBackground(qvDevice& device) {
   const qvColor fill = backgroundColor ? *backgroundColor : DefaultGrey();
   qvWindow* host = GetHost();

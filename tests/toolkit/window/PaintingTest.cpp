@@ -162,4 +162,70 @@ TEST(Painting, DrawCrossDrawsBothDiagonalsInBlack) {
   EXPECT_EQ(ScreenPixel(window, 30, 5), "255,255,255");
 }
 
+// Fills its client area with one colour through a paint device, and
+// counts its paints.
+class SolidWindow : public qvWindow {
+public:
+  SolidWindow(const qvRect& bounds, qvWindow* parent, bool visible, COLORREF colour)
+      : qvWindow(bounds, parent, "solid", visible, false, false), colour(colour) {}
+  bool OnPaint(qvEvent&) override {
+    ++paints;
+    qvPaintDevice device(this);
+    RECT area;
+    GetClientRect(GetHandle(), &area);
+    const HBRUSH brush = CreateSolidBrush(colour);
+    FillRect(device.GetContext(), &area, brush);
+    DeleteObject(brush);
+    return true;
+  }
+  COLORREF colour;
+  int paints = 0;
+};
+
+TEST(Painting, ATreePaintedAtOnceLooksAsEachPaintedAloneAndLeavesNothingToPaint) {
+  qvWindow top(qvRect(0, 0, 200, 150), nullptr, "host", false, true, false);
+  top.Create();
+  top.SetBackgroundPicture(CoordinatePicture(200, 150));
+  qvWindow panel(qvRect(20, 10, 180, 140), &top, "panel", true, false, false);
+  panel.Create();
+  qvWindow button(qvRect(30, 40, 90, 80), &panel, "button", true, false, false);
+  button.Create();
+  // Passes the panel's right and bottom edges: drawn only inside them.
+  SolidWindow overhang(qvRect(140, 100, 220, 160), &panel, true, RGB(0, 255, 0));
+  overhang.Create();
+  SolidWindow hidden(qvRect(5, 100, 15, 110), &top, false, RGB(255, 0, 0));
+  hidden.Create();
+  ShowWindow(top.GetHandle(), SW_SHOWNA);
+  top.PaintTreeNow();
+
+  const struct {
+    qvWindow* window;
+    int x, y;
+    const char* pixel;
+    const char* why;
+  } probes[] = {
+      {&top, 5, 5, "5,5,77", "the top window's own picture"},
+      {&panel, 7, 3, "27,13,77", "a child without a picture shows its host's"},
+      {&button, 59, 39, "109,89,77", "from two levels down"},
+      {&overhang, 5, 5, "0,255,0", "a grandchild's own drawing"},
+      {&top, 185, 115, "185,115,77", "nothing drawn past the panel's right edge"},
+      {&top, 170, 145, "170,145,77", "nor past its bottom edge"},
+      {&top, 8, 103, "8,103,77", "a hidden window is not drawn"},
+  };
+  for (const auto& probe : probes) EXPECT_EQ(ScreenPixel(*probe.window, probe.x, probe.y), probe.pixel) << probe.why;
+  for (qvWindow* window : {static_cast<qvWindow*>(&top), &panel, &button, static_cast<qvWindow*>(&overhang)})
+    EXPECT_FALSE(GetUpdateRect(window->GetHandle(), nullptr, FALSE)) << "no paint left pending";
+  Pump(30);
+  EXPECT_EQ(overhang.paints, 1) << "painted once, through its own handler";
+  EXPECT_EQ(hidden.paints, 0);
+
+  // Painted by itself again afterwards, each in its own cycle.
+  hidden.Show();
+  Pump(30);
+  EXPECT_EQ(hidden.paints, 1);
+  EXPECT_EQ(ScreenPixel(top, 8, 103), "255,0,0");
+  overhang.Redraw();
+  EXPECT_EQ(overhang.paints, 2);
+}
+
 }  // namespace
