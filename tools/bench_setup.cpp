@@ -1,13 +1,13 @@
 // Benchmarks of installers under the rig; figures go to BENCHMARKS.md and
 // nothing here is asserted.
 //
-//   bench_setup.exe firstpaint TITLE_PREFIX RUNS COMMAND_LINE
+//   bench_setup.exe firstpaint TITLE_PREFIX RUNS COMMAND_LINE [LAST_CONTROL]
 //       starts the program RUNS times and reports the median time from its
 //       start to its first painted window (a visible top-level window whose
 //       title begins with TITLE_PREFIX, with a painted client area), and
-//       the program's peak memory, and for a window with an "Install"
-//       control, the time until that is drawn too; each run is ended once
-//       measured.
+//       the program's peak memory, and for a window with a control titled
+//       LAST_CONTROL ("Install" unless given), the time until that is drawn
+//       too; each run is ended once measured.
 //   bench_setup.exe window DIST_FOLDER LOCATION RUNS
 //       installs with the window of DIST_FOLDER\setup.exe into LOCATION
 //       (emptied before each run): ticks the terms, clicks Install and
@@ -97,7 +97,7 @@ bool Painted(HWND window, COLORREF before) {
   return now != before && now != CLR_INVALID;
 }
 
-int FirstPaint(const char* prefix, int runs, const char* commandLine) {
+int FirstPaint(const char* prefix, int runs, const char* commandLine, const char* lastControl) {
   std::vector<double> times, whole;
   SIZE_T peak = 0;
   for (int run = 0; run < runs; ++run) {
@@ -121,14 +121,14 @@ int FirstPaint(const char* prefix, int runs, const char* commandLine) {
       }
       Sleep(1);
     }
-    // The installer's window is whole once its last control, Install, is
+    // The installer's window is whole once its last control (Install) is
     // drawn over the picture: its middle no longer shows what the first
     // paint left there.
     // A window that makes its controls after its first paint gets the
     // control a moment later; one without it within a second has none.
     HWND install = nullptr;
     while (found.window && !install && Now() - start < shown + 1) {
-      install = FindWindowExA(found.window, nullptr, nullptr, "Install");
+      install = FindWindowExA(found.window, nullptr, nullptr, lastControl);
       if (!install) Sleep(1);
     }
     if (install) {
@@ -271,12 +271,13 @@ int Startup(const char* installFiles) {
 
 int main(int argc, char** argv) {
   const std::string mode = argc > 1 ? argv[1] : "";
-  if (mode == "firstpaint" && argc == 5) return FirstPaint(argv[2], std::atoi(argv[3]), argv[4]);
+  if (mode == "firstpaint" && (argc == 5 || argc == 6))
+    return FirstPaint(argv[2], std::atoi(argv[3]), argv[4], argc == 6 ? argv[5] : "Install");
   if (mode == "window" && argc == 5) return WindowInstall(argv[2], argv[3], std::atoi(argv[4]));
   if (mode == "thread" && argc == 5) return ThreadCost(argv[2], argv[3], std::atoi(argv[4]));
   if (mode == "startup" && argc == 3) return Startup(argv[2]);
   std::fprintf(stderr,
-               "usage: bench_setup.exe firstpaint TITLE_PREFIX RUNS COMMAND_LINE\n"
+               "usage: bench_setup.exe firstpaint TITLE_PREFIX RUNS COMMAND_LINE [LAST_CONTROL]\n"
                "       bench_setup.exe window DIST_FOLDER LOCATION RUNS\n"
                "       bench_setup.exe thread SOURCE DESTINATION RUNS\n"
                "       bench_setup.exe startup INSTALL_FILES\n");
