@@ -20,6 +20,8 @@ struct InstallFailure {
   // A file of a signed distribution is not as it was signed: changed,
   // missing or added since. Nothing is installed from such a copy.
   bool distributionChanged = false;
+  // A file in use: the program holding it, where the platform can tell.
+  std::string holder;
 };
 
 inline InstallFailure MakeFailure(std::string path, uint32_t error, std::string reason = std::string()) {

@@ -7,6 +7,7 @@
 #include <set>
 #include <string>
 
+#include "app/install/FileHolder.h"
 #include "app/install/FileTree.h"
 #include "app/install/InstallLock.h"
 #include "app/install/InstallLog.h"
@@ -300,7 +301,10 @@ void InstallInto(const InstallJob& job, const std::string& location, const std::
   const std::string source = job.source;
   const std::atomic<bool>* stop = job.stop;
   InstallFailure& failure = outcome->failure;
-  const auto failed = [&] { reports->CopyFailed(failure); };
+  const auto failed = [&] {
+    NameHolder(&failure);
+    reports->CopyFailed(failure);
+  };
   Stopwatch watch;
   InstallTimes times;
   // The folder's lock, then the product's: held from the reading of the

@@ -87,7 +87,8 @@ void InstallLog::Leftovers(const std::vector<InstallFailure>& leftovers, const c
 }
 
 void InstallLog::Error(const InstallFailure& failure) {
-  Line(LogErrorLine(failure.path.c_str(), failure.error, FailureText(failure)));
+  const std::string heldBy = failure.holder.empty() ? "" : " (held by " + failure.holder + ")";
+  Line(LogErrorLine(failure.path.c_str(), failure.error, FailureText(failure) + heldBy));
   Flush();
 }
 

@@ -78,7 +78,8 @@ std::string FailureText(const InstallFailure& failure, const FailureContext& con
     return Message(failure.reason + ".", "This copy of the installer cannot be trusted: download it again from its "
                                          "publisher.");
   if (error == kSharingViolation || error == kLockViolation)
-    return Message(lead + "The file " + failure.path + " is in use by another program.",
+    return Message(lead + "The file " + failure.path + " is in use by another program" +
+                       (failure.holder.empty() ? "" : " (" + failure.holder + ")") + ".",
                    "Close the program that is using it, then click Install again.");
   if (failure.reason == "another installation into this folder is running")
     return Message("Another installation into " + failure.path + " is running.",

@@ -20,6 +20,8 @@ TEST(FailureMessage, EachCauseFirstThenWhatToDo) {
   InstallFailure signedFile = Failure("D:\\Setup\\install files\\AE Files\\a.aex", 13,
                                      "\"AE Files\\a.aex\" was changed after the distribution was signed");
   signedFile.distributionChanged = true;
+  InstallFailure held = Failure("C:\\Plug-ins\\Tools\\a.aex", 33);
+  held.holder = "Kestrova Host 2026";
   const bool preFlight = false, copying = true;
   const struct {
     const char* name;
@@ -30,6 +32,9 @@ TEST(FailureMessage, EachCauseFirstThenWhatToDo) {
   } cases[] = {
       {"a file in use", Failure("C:\\Plug-ins\\Tools\\a.aex", 32), copying,
        "An error occurred while copying files. The file C:\\Plug-ins\\Tools\\a.aex is in use by another program.",
+       "Close the program that is using it, then click Install again."},
+      {"a file locked by a program the platform names", held, preFlight,
+       "The file C:\\Plug-ins\\Tools\\a.aex is in use by another program (Kestrova Host 2026).",
        "Close the program that is using it, then click Install again."},
       {"too little space", space, preFlight,
        "There is not enough space on C:\\ for this software: it needs 20.2 MB, and C:\\ has 1.2 MB free.",
