@@ -181,14 +181,6 @@ void QuorvinUI::Redecorate() {
   RedrawTree(true);
 }
 
-template <typename Control, typename... Arguments>
-std::unique_ptr<Control> QuorvinUI::Place(const qvRect& at96, Arguments&&... arguments) {
-  auto control =
-      std::make_unique<Control>(this, ScaleRectForDpi(at96, GetDpi()), std::forward<Arguments>(arguments)...);
-  control->SetLayoutPlace({at96, 0});
-  return control;
-}
-
 void QuorvinUI::MakeControls(const qvRect& bounds) {
   // The layout at 96 DPI; Place scales it to the window's.
   const int r = bounds.GetRight(), b = bounds.GetBottom();
@@ -196,7 +188,7 @@ void QuorvinUI::MakeControls(const qvRect& bounds) {
   // in "..." (only a long product name does).
   const int textRight = PanelOf(bounds).GetRight() - 10;
   auto step = [&](int left, int top, int right, int bottom, const char* text, int flags = kCaptionLeft) {
-    stepCaptions.push_back(Place<qvCaption>(qvRect(left, top, right, bottom), text, flags));
+    stepCaptions.push_back(PlaceControl<qvCaption>(this, qvRect(left, top, right, bottom), text, flags));
   };
   step(45, 75, textRight, 95, "WELCOME!");
   step(45, 95, textRight, 113, (TextString("Follow these 4 steps to install ") + productName + ".").ToCString(),
@@ -206,35 +198,35 @@ void QuorvinUI::MakeControls(const qvRect& bounds) {
   // install does to it. The texts above stay as they are.
   if (setup.hasEarlier) MakeEarlierCaption();
   step(45, 150, 270, 170, "STEP 1 - Read the Release Notes.");
-  releaseNotesButton = Place<qvButton>(qvRect(270, 148, 395, 168), "Show Release Notes...", kCommandReleaseNotes,
+  releaseNotesButton = PlaceControl<qvButton>(this, qvRect(270, 148, 395, 168), "Show Release Notes...", kCommandReleaseNotes,
                                        qvButton::kSmallLabel);
   step(45, 185, textRight, 205, "STEP 2 - Accept the terms of the Kestrova Software License Agreement.");
-  termsCheckbox = Place<qvCheckbox>(qvRect(100, 206, 250, 226), "  I accept.", kCommandTerms);
+  termsCheckbox = PlaceControl<qvCheckbox>(this, qvRect(100, 206, 250, 226), "  I accept.", kCommandTerms);
   licenseButton =
-      Place<qvButton>(qvRect(270, 208, 395, 228), "Read the License...", kCommandLicense, qvButton::kSmallLabel);
+      PlaceControl<qvButton>(this, qvRect(270, 208, 395, 228), "Read the License...", kCommandLicense, qvButton::kSmallLabel);
 
   const std::string display = LocationDisplay();
   step(45, 250, textRight, 270, "STEP 3 - Use the default location or choose a different location.");
   step(103, 270, 258, 290, "The install location is:");
   locationCaption =
-      Place<qvCaption>(qvRect(258, 270, textRight, 290), display.c_str(), kCaptionLeft | kCaptionEllipsis);
-  changeLocationButton = Place<qvButton>(qvRect(270, 293, 395, 313), "Change Location...", kCommandChangeLocation,
+      PlaceControl<qvCaption>(this, qvRect(258, 270, textRight, 290), display.c_str(), kCaptionLeft | kCaptionEllipsis);
+  changeLocationButton = PlaceControl<qvButton>(this, qvRect(270, 293, 395, 313), "Change Location...", kCommandChangeLocation,
                                          qvButton::kSmallLabel);
   // Which host the default location is the plug-in folder of.
-  hostCaption = Place<qvCaption>(qvRect(405, 293, textRight, 313), setup.target.host.chosen.c_str(),
+  hostCaption = PlaceControl<qvCaption>(this, qvRect(405, 293, textRight, 313), setup.target.host.chosen.c_str(),
                                  kCaptionLeft | kCaptionEllipsis);
   ShowHost();
   step(45, 320, textRight, 340, "STEP 4 - Click the Install button.");
   // Under the steps: the room the install needs and the location's drive
   // has, once the payload is measured.
-  spaceCaption = Place<qvCaption>(qvRect(103, 340, textRight, 358), SpaceLine(SpaceFigures()).c_str(),
+  spaceCaption = PlaceControl<qvCaption>(this, qvRect(103, 340, textRight, 358), SpaceLine(SpaceFigures()).c_str(),
                                   kCaptionLeft | kCaptionEllipsis);
   // Made last of the panel's controls, after the texts they follow: a
   // screen reader reads the window's controls in the order they were made.
   const qvRect install(r - 110, b - 40, r - 25, b - 20);
-  cancelButton = Place<qvButton>(qvRect(install.left - 100, install.top, install.right - 100, install.bottom),
+  cancelButton = PlaceControl<qvButton>(this, qvRect(install.left - 100, install.top, install.right - 100, install.bottom),
                                  "Cancel", kCommandCancel, qvButton::kLargeLabel);
-  installButton = Place<qvButton>(install, "Install", kCommandInstall, qvButton::kLargeLabel);
+  installButton = PlaceControl<qvButton>(this, install, "Install", kCommandInstall, qvButton::kLargeLabel);
 
   // The progress text takes the steps' place: a band from 30 above the
   // middle, half the height and 10 more tall, 10 in from the left and 40
@@ -242,7 +234,7 @@ void QuorvinUI::MakeControls(const qvRect& bounds) {
   constexpr int kProgressAboveMiddle = 30, kProgressLeftInset = 10, kProgressRightInset = 40;
   constexpr int kProgressExtraHeight = 10;
   const int l = bounds.GetLeft(), h = bounds.GetHeight(), progressTop = h / 2 - kProgressAboveMiddle;
-  progressCaption = Place<qvCaption>(qvRect(l + kProgressLeftInset, progressTop, l + r - kProgressRightInset,
+  progressCaption = PlaceControl<qvCaption>(this, qvRect(l + kProgressLeftInset, progressTop, l + r - kProgressRightInset,
                                             progressTop + h / 2 + kProgressExtraHeight),
                                      "Installing. Please wait...", kCaptionCenter);
   progressCaption->Hide();
@@ -342,7 +334,7 @@ int QuorvinUI::ExitStatus() const {
 
 void QuorvinUI::MakeEarlierCaption() {
   const int textRight = PanelOf(layoutClient).GetRight() - 10;
-  earlierCaption = Place<qvCaption>(qvRect(45, 131, textRight, 149), EarlierInstallLine().c_str(),
+  earlierCaption = PlaceControl<qvCaption>(this, qvRect(45, 131, textRight, 149), EarlierInstallLine().c_str(),
                                     kCaptionLeft | kCaptionEllipsis);
 }
 

@@ -109,10 +109,6 @@ private:
   [[noreturn]] void RefuseDistribution();
   // The controls at their places of the 96-DPI layout of bounds, scaled.
   void MakeControls(const qvRect& bounds);
-  // A control made on the window at at96 scaled to its DPI, which keeps its
-  // place for a change of DPI.
-  template <typename Control, typename... Arguments>
-  std::unique_ptr<Control> Place(const qvRect& at96, Arguments&&... arguments);
   // Lays the window out again at newDpi: its size, every control, the
   // background.
   void ChangeDpi(int newDpi);

@@ -38,12 +38,6 @@ std::string Others(const UninstallSetup& setup) {
 
 }  // namespace
 
-template <typename Control, typename... Arguments>
-std::unique_ptr<Control> UninstallWindow::Place(const qvRect& at96, Arguments&&... arguments) {
-  auto control = std::make_unique<Control>(this, ScaleRectForDpi(at96, GetDpi()), std::forward<Arguments>(arguments)...);
-  control->SetLayoutPlace({at96, 0});
-  return control;
-}
 
 UninstallWindow::UninstallWindow(const UninstallSetup& setup, InstallLog* log)
     : qvTabbedWindow(ScaleRectForDpi(kClient, ScreenDpi()), ""), setup(setup), log(log),
@@ -53,15 +47,15 @@ UninstallWindow::UninstallWindow(const UninstallSetup& setup, InstallLog* log)
   Create();
   SetBackgroundColor(qvColor(kGreyLevel, kGreyLevel, kGreyLevel));
   FitClientArea(kClient);
-  question = Place<qvCaption>(qvRect(20, 20, 440, 40), Remove(setup).c_str(), kCaptionLeft | kCaptionEllipsis);
-  details = Place<qvCaption>(qvRect(20, 45, 440, 63), Details(setup).c_str(), kCaptionLeft | kCaptionEllipsis);
-  others = Place<qvCaption>(qvRect(20, 63, 440, 81), Others(setup).c_str(), kCaptionLeft | kCaptionEllipsis);
+  question = PlaceControl<qvCaption>(this, qvRect(20, 20, 440, 40), Remove(setup).c_str(), kCaptionLeft | kCaptionEllipsis);
+  details = PlaceControl<qvCaption>(this, qvRect(20, 45, 440, 63), Details(setup).c_str(), kCaptionLeft | kCaptionEllipsis);
+  others = PlaceControl<qvCaption>(this, qvRect(20, 63, 440, 81), Others(setup).c_str(), kCaptionLeft | kCaptionEllipsis);
   // The removal's progress, then its result, in the place of the question.
-  result = Place<qvCaption>(qvRect(20, 20, 440, 160), "", kCaptionLeft);
+  result = PlaceControl<qvCaption>(this, qvRect(20, 20, 440, 160), "", kCaptionLeft);
   result->Hide();
   // Cancel last, the default: made in reading order, Remove first.
-  removeButton = Place<qvButton>(qvRect(260, 175, 345, 195), "Remove", kCommandRemove, qvButton::kLargeLabel);
-  cancelButton = Place<qvButton>(qvRect(355, 175, 440, 195), "Cancel", kCommandCancel, qvButton::kLargeLabel);
+  removeButton = PlaceControl<qvButton>(this, qvRect(260, 175, 345, 195), "Remove", kCommandRemove, qvButton::kLargeLabel);
+  cancelButton = PlaceControl<qvButton>(this, qvRect(355, 175, 440, 195), "Cancel", kCommandCancel, qvButton::kLargeLabel);
   // The captions on the window's own grey.
   for (qvCaption* caption : {question.get(), details.get(), others.get(), result.get()})
     caption->SetBackgroundColor(qvColor(kGreyLevel, kGreyLevel, kGreyLevel));

@@ -49,8 +49,6 @@ public:
 private:
   enum class State { kAsking, kRemoving, kDone };
 
-  template <typename Control, typename... Arguments>
-  std::unique_ptr<Control> Place(const qvRect& at96, Arguments&&... arguments);
   void StartRemoval();
   void FinishRemoval();
   void Close();

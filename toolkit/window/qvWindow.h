@@ -17,6 +17,8 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <memory>
+#include <utility>
 
 #include "common/PointerList.h"
 #include "toolkit/draw/qvColor.h"
@@ -27,6 +29,17 @@
 class qvDevice;
 class qvEvent;
 class qvPicture;
+
+// A control made on parent at at96 (a place of the 96-DPI layout) scaled to
+// parent's DPI; it keeps the place, so that the parent lays it out again at
+// any DPI. The control's constructor takes (parent, bounds, arguments...).
+template <typename Control, typename Parent, typename... Arguments>
+std::unique_ptr<Control> PlaceControl(Parent* parent, const qvRect& at96, Arguments&&... arguments) {
+  auto control =
+      std::make_unique<Control>(parent, ScaleRectForDpi(at96, parent->GetDpi()), std::forward<Arguments>(arguments)...);
+  control->SetLayoutPlace({at96, 0});
+  return control;
+}
 
 constexpr char kWindowClassName[] = "__qvWindowClassName";
 constexpr char kMdiWindowClassName[] = "__qvMDIWindowClassName";
