@@ -1,22 +1,12 @@
 #include "toolkit/window/SystemDlls.h"
 
-namespace {
-
-// Each wrapper looks its function up once and keeps the pointer.
-template <typename Function>
-Function Find(const char* dll, const char* name) {
-  return SystemFunction<Function>(dll, name);
-}
-
-}  // namespace
-
 bool InitCommonControlsFromSystem(uint32_t classes) {
   struct CommonControlsInit {
     DWORD size;
     DWORD classes;
   };
   using InitFunction = BOOL(WINAPI*)(const CommonControlsInit*);
-  const auto init = Find<InitFunction>("comctl32.dll", "InitCommonControlsEx");
+  const auto init = SystemFunction<InitFunction>("comctl32.dll", "InitCommonControlsEx");
   const CommonControlsInit record = {sizeof record, classes};
   return init && init(&record);
 }
@@ -24,12 +14,12 @@ bool InitCommonControlsFromSystem(uint32_t classes) {
 namespace qvSystem {
 
 // One wrapper: the function, found on its first call.
-#define QV_SYSTEM_CALL(dll, name, failure, Result, parameters, arguments) \
-  Result name parameters {                                               \
-    using Function = Result(WINAPI*) parameters;                        \
-    static const Function function = Find<Function>(dll, #name);        \
-    if (!function) return failure;                                      \
-    return function arguments;                                          \
+#define QV_SYSTEM_CALL(dll, name, failure, Result, parameters, arguments)  \
+  Result name parameters {                                                 \
+    using Function = Result(WINAPI*) parameters;                           \
+    static const Function function = SystemFunction<Function>(dll, #name); \
+    if (!function) return failure;                                         \
+    return function arguments;                                             \
   }
 
 QV_SYSTEM_CALL("comdlg32.dll", GetOpenFileNameA, FALSE, BOOL, (OPENFILENAMEA * record), (record))
@@ -50,13 +40,13 @@ QV_SYSTEM_CALL("imm32.dll", ImmReleaseContext, FALSE, BOOL, (HWND window, HIMC c
 
 void OleUninitialize() {
   using Function = void(WINAPI*)();
-  static const Function function = Find<Function>("ole32.dll", "OleUninitialize");
+  static const Function function = SystemFunction<Function>("ole32.dll", "OleUninitialize");
   if (function) function();
 }
 
 void CoTaskMemFree(void* block) {
   using Function = void(WINAPI*)(void*);
-  static const Function function = Find<Function>("ole32.dll", "CoTaskMemFree");
+  static const Function function = SystemFunction<Function>("ole32.dll", "CoTaskMemFree");
   if (function) function(block);
 }
 
