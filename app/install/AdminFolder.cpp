@@ -29,16 +29,17 @@ std::string UsableFolder(const wchar_t* path) {
 
 // The value the system keeps the known folder in, read in this process's
 // own registry view (a 32-bit program on 64-bit Windows reads the x86
-// folder's, as the shell answers it). Only a plain string: one to expand
-// would take its parts from the environment, which whoever started the
-// program chose.
-std::string CommonFilesFromRegistry() {
+// folder's, as the shell answers it); *present: the value exists. Only a
+// plain string serves: one to expand takes its parts from the environment,
+// which whoever started the program chose, and the shell would expand it
+// the same way, so it is not asked either.
+std::string CommonFilesFromRegistry(bool* present) {
   wchar_t value[kPathBufferSize] = {};
-  DWORD size = sizeof value - sizeof(wchar_t);
-  if (RegGetValueW(HKEY_LOCAL_MACHINE, L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion", L"CommonFilesDir",
-                   RRF_RT_REG_SZ | RRF_NOEXPAND, nullptr, value, &size) != ERROR_SUCCESS)
-    return std::string();
-  return UsableFolder(value);
+  DWORD size = sizeof value - sizeof(wchar_t), type = REG_NONE;
+  const LSTATUS read = RegGetValueW(HKEY_LOCAL_MACHINE, L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion",
+                                    L"CommonFilesDir", RRF_RT_ANY | RRF_NOEXPAND, &type, value, &size);
+  *present = read != ERROR_FILE_NOT_FOUND;
+  return read == ERROR_SUCCESS && type == REG_SZ ? UsableFolder(value) : std::string();
 }
 
 // The shell's answer, with the shell loaded for it: importing it would
@@ -56,9 +57,12 @@ std::string CommonFilesFromShell() {
   return folder;
 }
 
+// The value when it serves; the shell's answer only when there is no
+// value at all; else the fixed path.
 std::string CommonFilesFolder() {
-  std::string folder = CommonFilesFromRegistry();
-  if (folder.empty()) folder = CommonFilesFromShell();
+  bool present = false;
+  std::string folder = CommonFilesFromRegistry(&present);
+  if (folder.empty() && !present) folder = CommonFilesFromShell();
   return folder.empty() ? kLegacyCommonFiles : folder;
 }
 

@@ -428,9 +428,25 @@ PY
     [ "$(cat "$legacy/$product/install record" | sed -n 's/^version [0-9]*://p' | tr -d '\r')" = 2.0 ] ||
       fail "the upgrade did not keep the record where it was"
     [ ! -e "$work/q/Shared Files/Kestrova Uninstall/$product" ] || fail "a second record was made on Q:"
+    # A value to expand takes its parts from the environment of whoever
+    # starts the installer: the fixed path instead, never the folder named.
+    dist third 1.0 "App Files" c.txt=c
+    sed -i '1s/\r$/ Third\r/' "$work/third/install files/product.txt"
+    mkdir -p "$work/elsewhere"
+    $reg add "$cf" /v CommonFilesDir /t REG_EXPAND_SZ /d '%QV_ELSEWHERE%\Shared' /f /reg:32 >/dev/null ||
+      fail "the value cannot be set"
+    QV_ELSEWHERE=$(winpath "$work/elsewhere") install third "/D=$(winpath "$work/place")"
+    expect_status 0
+    [ -z "$(ls -A "$work/elsewhere")" ] || fail "recorded where the environment pointed: $(find "$work/elsewhere")"
+    [ -f "$legacy/$product Third/install record" ] || fail "not recorded under the fixed path"
+    key_third="${key} Third"
+    $reg add "$cf" /v CommonFilesDir /d 'Q:\Shared Files' /f /reg:32 >/dev/null || fail "the value cannot be set"
     uninstall
     expect_status 0
     key=$key_other
+    uninstall
+    expect_status 0
+    key=$key_third
     uninstall
     expect_status 0
     [ -z "$(ls -A "$work/place")" ] || fail "left: $(cd "$work/place" && find . | sort | tr '\n' ' ')"
