@@ -94,7 +94,8 @@ std::string LegacyAdminFolder() { return std::string(kLegacyCommonFiles) + kAdmi
 
 std::string JournalFolder() { return AdminFolder() + kJournalFolderName; }
 
-bool MakeAdminFolders(const std::string& folder, std::vector<std::string>* made, InstallFailure* failure) {
+bool MakeAdminFolders(const std::string& folder, std::vector<std::string>* made, InstallFailure* failure,
+                      int retries) {
   std::vector<std::string> chain;
   for (std::string at = folder; at.size() > 3; at = ParentFolder(at)) chain.insert(chain.begin(), at);
   const std::wstring admin = PathKey(AdminFolder()), legacy = PathKey(LegacyAdminFolder());
@@ -104,7 +105,14 @@ bool MakeAdminFolders(const std::string& folder, std::vector<std::string>* made,
     if (attributes == INVALID_FILE_ATTRIBUTES) {
       const std::wstring key = PathKey(at);
       bool madeIt = false;
-      if (!MakeFolder(at, key == admin || key == legacy, &madeIt)) return Fail(failure, at, GetLastError());
+      if (!MakeFolder(at, key == admin || key == legacy, &madeIt)) {
+        // Another run removes the shared folders when it leaves them
+        // empty: one gone between its making and its child's is made again.
+        const DWORD error = GetLastError();
+        if ((error == ERROR_PATH_NOT_FOUND || error == ERROR_FILE_NOT_FOUND) && retries-- > 0)
+          return MakeAdminFolders(folder, made, failure, retries);
+        return Fail(failure, at, error);
+      }
       if (madeIt) made->push_back(at);
       attributes = GetFileAttributesW(path.c_str());
     }

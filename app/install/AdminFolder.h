@@ -32,4 +32,5 @@ std::string JournalFolder();
 // are missing, the admin folder itself with its access list; made receives
 // those it made, outermost first. One that is a link, a junction or a file
 // fails it: nothing is written through one.
-bool MakeAdminFolders(const std::string& folder, std::vector<std::string>* made, InstallFailure* failure);
+bool MakeAdminFolders(const std::string& folder, std::vector<std::string>* made, InstallFailure* failure,
+                      int retries = 4);

@@ -17,8 +17,10 @@ bool JournalFile::Create(const std::string& root, const std::string& staging, In
   Close();
   path = JournalPathOf(root, staging);
   // Another run may remove the journal folder, empty, between its making
-  // and the journal's: it is made again.
-  for (int attempt = 0; attempt < 3; ++attempt) {
+  // and the journal's: it is made again. Windows says the path is not
+  // found; Wine, whose lookup of the folder succeeded, may say the file is
+  // not found instead.
+  for (int attempt = 0; attempt < 5; ++attempt) {
     std::vector<std::string> made;
     if (!MakeAdminFolders(JournalFolder(), &made, failure)) return false;
     const HANDLE handle = CreateFileW(LongPath(path).c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_NEW,
@@ -28,7 +30,8 @@ bool JournalFile::Create(const std::string& root, const std::string& staging, In
       return true;
     }
     const DWORD error = GetLastError();
-    if (error != ERROR_PATH_NOT_FOUND) return Fail(failure, path, error, "the journal could not be made");
+    if (error != ERROR_PATH_NOT_FOUND && error != ERROR_FILE_NOT_FOUND)
+      return Fail(failure, path, error, "the journal could not be made");
   }
   return Fail(failure, path, ERROR_PATH_NOT_FOUND, "the journal could not be made");
 }
