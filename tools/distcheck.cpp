@@ -90,6 +90,9 @@ AssumedLocation LocationFor(TargetKind kind) {
     case TargetPhotoshop:
       return {"C:\\Program Files\\Adobe\\Adobe Photoshop CS4\\Plug-ins",
               "a representative Photoshop plug-in folder; the installer reads the real one from the registry"};
+    case TargetMediaCore:
+      return {"C:\\Program Files\\Adobe\\Common\\Plug-ins\\7.0\\MediaCore",
+              "the usual MediaCore folder; the installer reads the real one from the registry"};
     default:
       return {"C:\\Program Files", "the installer's default"};
   }
@@ -343,18 +346,29 @@ int Check(const std::wstring& dist) {
   // The payload, walked and checked by the installer's own walk.
   const InstallTarget& target = setup.target;
   std::vector<std::string> present;
-  for (TargetKind kind : {TargetApplication, TargetAfterEffects, TargetFxPlug, TargetPhotoshop})
+  for (TargetKind kind : kPayloadKinds)
     if (IsFolder(installFilesWide + L"\\" + WideFromAnsi(TargetRowFor(kind).payloadFolder)))
       present.push_back(TargetRowFor(kind).payloadFolder);
   if (target.kind == TargetNone) {
-    findings.Problem("no payload folder (\"App Files\", \"AE Files\", \"FX Files\" or \"PS Files\"): the installer "
-                     "has nothing to install and fails");
+    findings.Problem("no payload folder (\"App Files\", \"AE Files\", \"FX Files\", \"PS Files\" or \"MediaCore "
+                     "Files\"): the installer has nothing to install and fails");
   } else {
     findings.Note("payload " + Quoted(target.payloadFolder) + " (" + TargetKindName(target.kind) + ")");
     for (const std::string& other : present)
       if (other != target.payloadFolder)
         findings.Warning(Quoted(other) + " is present too and will not be installed: of \"App Files\", \"AE Files\", "
-                         "\"FX Files\" and \"PS Files\" the last present wins");
+                         "\"FX Files\", \"PS Files\" and \"MediaCore Files\" the last present wins");
+    // What the installer would offer on this machine.
+    if (HostUsersOf(target.kind)) {
+      HostReport seen;
+      const std::vector<HostFolder> hosts = HostChoices(target.kind, &seen);
+      findings.Note(std::string("hosts seen on this machine: ") + seen.seen);
+      if (hosts.empty())
+        findings.Note("no host on this machine has a usable plug-in folder: the installer here would ask for one");
+      for (const HostFolder& host : hosts)
+        findings.Note("the installer here would offer " + host.host + ": " + Quoted(host.folder) +
+                      (&host == &hosts.front() ? " (the default)" : ""));
+    }
     const std::string nameRefusal =
         productRead && product.refusal.empty() && !product.line.empty() ? ProductRefusal(product, target.kind) : "";
     if (!nameRefusal.empty())

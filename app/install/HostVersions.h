@@ -17,6 +17,7 @@ struct HostVersion {
   std::string key;              // as the registry names it: "24.0"
   uint32_t parts[3] = {0, 0, 0};  // its numbers: 24, 0, 0
   bool view64 = false;          // found in the 64-bit view
+  uint32_t source = 0;          // of several hosts looked at together, which one's key it is
 };
 
 // A version key is one to three decimal numbers of at most six digits each,

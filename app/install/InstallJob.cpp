@@ -117,7 +117,8 @@ bool CheckJob(const InstallJob& job, InstallLog* log, std::string* location, std
   InstallFailure* failure = &outcome->failure;
   if (job.kind == TargetNone) {
     *failure = MakeFailure(job.source, ERROR_PATH_NOT_FOUND,
-                           "there is no payload folder (\"App Files\", \"AE Files\", \"FX Files\" or \"PS Files\"): "
+                           "there is no payload folder (\"App Files\", \"AE Files\", \"FX Files\", \"PS Files\" or "
+                           "\"MediaCore Files\"): "
                            "nothing to install");
     return false;
   }
@@ -429,6 +430,7 @@ InstallOutcome RunInstallJob(const InstallJob& job, InstallObserver* observer, I
   log->Line(LogField("product", job.productName));
   log->Line(LogField("target", LogTargetText(job.kind, job.payloadFolder)));
   if (job.host && job.host[0]) log->Line(LogField("host", job.host));
+  if (job.hostKey && job.hostKey[0]) log->Line(LogField("host key", job.hostKey));
   if (job.hostsSeen && job.hostsSeen[0]) log->Line(LogField("hosts seen", job.hostsSeen));
   log->Line(LogField("source", job.source));
   if (job.coverage)

@@ -64,6 +64,7 @@ struct InstallJob {
   // empty when the kind has no host.
   const char* host = nullptr;
   const char* hostsSeen = nullptr;
+  const char* hostKey = nullptr;  // the registry key the host's folder was read from
   // setup.exe's installs keep a record of what they placed and an Apps &
   // features entry (ProductRegistration.h), and install over the product's
   // earlier record as an upgrade: its files that this payload does not

@@ -241,6 +241,7 @@ const char* TargetKindName(TargetKind kind) {
     case TargetAfterEffects: return "After Effects plug-in";
     case TargetFxPlug: return "FxPlug plug-in";
     case TargetPhotoshop: return "Photoshop plug-in";
+    case TargetMediaCore: return "MediaCore plug-in (After Effects and Premiere Pro)";
     case TargetNone: break;
   }
   return "no payload";

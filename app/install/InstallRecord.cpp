@@ -76,7 +76,7 @@ private:
 
   bool Kind(LineReader& line, std::string* why) {
     uint32_t kind = 0;
-    if (!line.Word("kind ") || !line.Number(&kind) || kind < TargetApplication || kind > TargetPhotoshop)
+    if (!line.Word("kind ") || !line.Number(&kind) || kind < TargetApplication || kind > kLastTargetKind)
       return Refuse(why, "the kind's line is malformed");
     record->kind = static_cast<TargetKind>(kind);
     return true;

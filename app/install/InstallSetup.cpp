@@ -58,6 +58,7 @@ InstallJob InstallSetup::JobInto(const char* where) const {
   InstallJob job = {product.name.c_str(), target.kind, target.payloadFolder, payload.c_str(), where};
   job.host = target.host.chosen.c_str();
   job.hostsSeen = target.host.seen.c_str();
+  job.hostKey = target.host.key.c_str();
   job.registers = true;
   job.version = product.version.c_str();
   job.allowDowngrade = allowDowngrade;

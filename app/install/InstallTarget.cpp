@@ -2,6 +2,7 @@
 
 #include <cstdio>
 #include <cstring>
+#include <set>
 #include <vector>
 
 #include "app/install/FileTree.h"
@@ -20,7 +21,14 @@ const TargetRow kTargetRows[] = {
     {TargetAfterEffects, "AE Files", "Select the After Effects Plug-ins folder", AfterEffectsPluginFolder},
     {TargetFxPlug, "FX Files", "Select the FxPlugs folder", ProgramFilesFolder},
     {TargetPhotoshop, "PS Files", "Select the Photoshop Plug-ins folder", PhotoshopPluginFolder},
+    {TargetMediaCore, "MediaCore Files", "Select the MediaCore Plug-ins folder of After Effects and Premiere Pro",
+     MediaCorePluginFolder},
 };
+
+// The hosts that load plug-ins from the MediaCore folder and name it in
+// their keys.
+const std::vector<HostSource> kMediaCoreHosts = {{"SOFTWARE\\Adobe\\After Effects", "After Effects"},
+                                                 {"SOFTWARE\\Adobe\\Premiere Pro", "Premiere Pro"}};
 
 // A value longer than any path could be is not read at all (characters).
 constexpr DWORD kLongestValueRead = 4096;
@@ -165,13 +173,13 @@ bool ModulePathForCache(std::string* module, char* out, std::string* why) {
 
 
 const TargetRow& TargetRowFor(TargetKind kind) {
-  return kTargetRows[kind >= TargetNone && kind <= TargetPhotoshop ? kind : TargetNone];
+  return kTargetRows[kind >= TargetNone && kind <= kLastTargetKind ? kind : TargetNone];
 }
 
 void ResolveInstallTargetIn(const char* installFilesFolder, InstallTarget* target) {
   TakeRow(kTargetRows[TargetNone], target);
   if (installFilesFolder[0] == '\0') return;
-  for (TargetKind kind : {TargetApplication, TargetAfterEffects, TargetFxPlug, TargetPhotoshop}) {
+  for (TargetKind kind : kPayloadKinds) {
     char payload[kPathBufferSize];
     if (JoinPathWithin(installFilesFolder, TargetRowFor(kind).payloadFolder, payload) && FolderExists(payload))
       TakeRow(TargetRowFor(kind), target);
@@ -201,36 +209,74 @@ char* ProgramFilesFolder(char* out, std::string*, HostReport*) {
   return out;
 }
 
-char* PluginFolderOfHost(const char* hostKey, const char* hostName, const char* valueName, char* out,
-                         std::string* why, HostReport* host) {
+std::vector<HostFolder> HostFoldersOf(const std::vector<HostSource>& sources, const char* valueName, size_t most,
+                                      HostReport* host) {
+  std::vector<HostVersion> versions;
+  std::string seen;
+  for (uint32_t source = 0; source < sources.size(); ++source) {
+    bool cut = false;
+    std::vector<HostVersion> own = HostVersionsInRegistry(WideFromAnsi(sources[source].key), &cut);
+    seen += (seen.empty() ? "" : "; ") + std::string(sources[source].name) + ": " + HostVersionsText(own) +
+            (cut ? " (the list was cut: only the first " + std::to_string(kMostVersionKeys) + " keys of a view are read)"
+                 : "");
+    for (HostVersion& version : own) version.source = source;
+    versions.insert(versions.end(), own.begin(), own.end());
+  }
+  SortHostVersions(&versions);
+  if (host) {
+    host->seen = seen;
+    host->chosen = versions.empty() ? "" : HostVersionText(sources[versions.front().source].name, versions.front());
+  }
+  std::vector<HostFolder> folders;
+  for (size_t i = 0; i < versions.size() && i < most; ++i) {
+    const HostVersion& version = versions[i];
+    const HostSource& source = sources[version.source];
+    const std::string keyName = std::string(source.key) + "\\" + version.key;
+    HostFolder found;
+    found.host = HostVersionText(source.name, version);
+    found.keyName = "HKEY_LOCAL_MACHINE\\" + keyName + " (" + (version.view64 ? "64" : "32") + "-bit view)";
+    std::string reason, text;
+    char folder[kPathBufferSize] = "";
+    HKEY key = nullptr;
+    const LONG opened =
+        RegOpenKeyExW(HKEY_LOCAL_MACHINE, WideFromAnsi(keyName).c_str(), 0, KEY_READ | ViewOf(version), &key);
+    bool read = opened == ERROR_SUCCESS;
+    if (!read) reason = "cannot be opened (error " + std::to_string(opened) + ")";
+    read = read && ReadTextValue(key, valueName, &text, &reason) &&
+           PluginFolderFromText(text, folder, &reason, IsAnsiLeadByte);
+    if (key) RegCloseKey(key);
+    if (read)
+      found.folder = folder;
+    else
+      found.why = std::string(valueName) + " under " + found.keyName + " " + reason + ": taken as absent";
+    folders.push_back(found);
+  }
+  return folders;
+}
+
+char* PluginFolderOfHosts(const std::vector<HostSource>& sources, const char* valueName, char* out, std::string* why,
+                          HostReport* host) {
   out[0] = '\0';
-  bool cut = false;
-  const std::vector<HostVersion> versions = HostVersionsInRegistry(WideFromAnsi(hostKey), &cut);
-  if (host)
-    host->seen = std::string(hostName) + ": " + HostVersionsText(versions) +
-                 (cut ? " (the list was cut: only the first " + std::to_string(kMostVersionKeys) +
-                            " keys of a view are read)"
-                      : "");
-  if (versions.empty()) {
-    if (why) *why = std::string("no version key under HKEY_LOCAL_MACHINE\\") + hostKey + " in either view";
+  // The newest version is the only one read.
+  const std::vector<HostFolder> newest = HostFoldersOf(sources, valueName, 1, host);
+  if (newest.empty()) {
+    if (why) {
+      std::string keys;
+      for (const HostSource& source : sources)
+        keys += (keys.empty() ? "" : " or ") + std::string("HKEY_LOCAL_MACHINE\\") + source.key;
+      *why = "no version key under " + keys + " in either view";
+    }
     return out;
   }
-  // The newest version is the only one read.
-  const HostVersion& newest = versions.front();
-  if (host) host->chosen = HostVersionText(hostName, newest);
-  const std::string keyName = std::string(hostKey) + "\\" + newest.key;
-  std::string reason, text;
-  HKEY key = nullptr;
-  const LONG opened = RegOpenKeyExW(HKEY_LOCAL_MACHINE, WideFromAnsi(keyName).c_str(), 0, KEY_READ | ViewOf(newest), &key);
-  bool read = opened == ERROR_SUCCESS;
-  if (!read) reason = "cannot be opened (error " + std::to_string(opened) + ")";
-  read = read && ReadTextValue(key, valueName, &text, &reason) &&
-         PluginFolderFromText(text, out, &reason, IsAnsiLeadByte);
-  if (key) RegCloseKey(key);
-  if (!read && why)
-    *why = std::string(valueName) + " under HKEY_LOCAL_MACHINE\\" + keyName + " (" +
-           (newest.view64 ? "64" : "32") + "-bit view) " + reason + ": taken as absent";
+  if (host) host->key = newest.front().keyName;
+  std::snprintf(out, kPathBufferSize, "%s", newest.front().folder.c_str());
+  if (out[0] == '\0' && why) *why = newest.front().why;
   return out;
+}
+
+char* PluginFolderOfHost(const char* hostKey, const char* hostName, const char* valueName, char* out,
+                         std::string* why, HostReport* host) {
+  return PluginFolderOfHosts({{hostKey, hostName}}, valueName, out, why, host);
 }
 
 char* AfterEffectsPluginFolder(char* out, std::string* why, HostReport* host) {
@@ -239,4 +285,39 @@ char* AfterEffectsPluginFolder(char* out, std::string* why, HostReport* host) {
 
 char* PhotoshopPluginFolder(char* out, std::string* why, HostReport* host) {
   return PluginFolderOfHost("SOFTWARE\\Adobe\\Photoshop", "Photoshop", "PluginPath", out, why, host);
+}
+
+char* MediaCorePluginFolder(char* out, std::string* why, HostReport* host) {
+  return PluginFolderOfHosts(kMediaCoreHosts, "CommonPluginInstallPath", out, why, host);
+}
+
+std::vector<HostFolder> HostChoices(TargetKind kind, HostReport* host) {
+  std::vector<HostFolder> found;
+  if (kind == TargetAfterEffects)
+    found = HostFoldersOf({{"SOFTWARE\\Adobe\\After Effects", "After Effects"}}, "PluginInstallPath",
+                          kMostVersionKeys * 2, host);
+  else if (kind == TargetPhotoshop)
+    found = HostFoldersOf({{"SOFTWARE\\Adobe\\Photoshop", "Photoshop"}}, "PluginPath", kMostVersionKeys * 2, host);
+  else if (kind == TargetMediaCore)
+    found = HostFoldersOf(kMediaCoreHosts, "CommonPluginInstallPath", kMostVersionKeys * 2, host);
+  // Each folder once, under the newest version that names it (every
+  // version of the MediaCore hosts names the same one); a version without
+  // a usable folder is no choice.
+  std::vector<HostFolder> choices;
+  std::set<std::wstring> folders;
+  for (const HostFolder& folder : found) {
+    if (folder.folder.empty() || !folders.insert(PathKey(folder.folder)).second) continue;
+    choices.push_back(folder);
+    if (choices.size() == kMostHostChoices) break;
+  }
+  return choices;
+}
+
+const char* HostUsersOf(TargetKind kind) {
+  switch (kind) {
+    case TargetAfterEffects: return "After Effects";
+    case TargetPhotoshop: return "Photoshop";
+    case TargetMediaCore: return "After Effects and Premiere Pro";
+    default: return nullptr;
+  }
 }

@@ -10,6 +10,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "app/install/FileTree.h"
 
@@ -21,7 +22,8 @@
 struct HostReport {
   std::string chosen;  // "After Effects 24.0 (64-bit)": the newest version found; empty when none
   std::string seen;    // every version found, newest first: "After Effects: 24.0 (64-bit), 9.0 (32-bit)";
-                       // "...: none"; empty when not looked for
+                       // "...: none"; of several hosts, each in turn after "; "; empty when not looked for
+  std::string key;     // the registry key the chosen version's folder was read from, with its view
 };
 
 // One row of the target table: what a payload folder means.
@@ -33,6 +35,11 @@ struct TargetRow {
   // none; null: the kind has no default location.
   char* (*defaultLocation)(char* out, std::string* why, HostReport* host);
 };
+
+// The kinds a payload folder can give, in the order they are looked for:
+// the last one found wins.
+constexpr TargetKind kPayloadKinds[] = {TargetApplication, TargetAfterEffects, TargetFxPlug, TargetPhotoshop,
+                                        TargetMediaCore};
 
 // The row of a kind; TargetNone gives the window's defaults.
 const TargetRow& TargetRowFor(TargetKind kind);
@@ -84,7 +91,13 @@ char* ProgramFilesFolder(char* out, std::string* why = nullptr, HostReport* host
 char* AfterEffectsPluginFolder(char* out, std::string* why = nullptr, HostReport* host = nullptr);
 char* PhotoshopPluginFolder(char* out, std::string* why = nullptr, HostReport* host = nullptr);
 
-// The lookup behind both, for any host key under HKEY_LOCAL_MACHINE; at
+// The MediaCore folder ("CommonPluginInstallPath"), shared by After
+// Effects, Premiere Pro and the hosts that load plug-ins from it: the
+// version keys of After Effects and of Premiere Pro are taken together,
+// and the newest of them all is the only one read, as above.
+char* MediaCorePluginFolder(char* out, std::string* why = nullptr, HostReport* host = nullptr);
+
+// The lookup behind these, for any host key under HKEY_LOCAL_MACHINE; at
 // most kMostVersionKeys keys of each view are looked at. The value counts
 // only as text (REG_SZ, or REG_EXPAND_SZ with its variables expanded),
 // read wide and converted to the ANSI code page exactly, that holds a full
@@ -93,3 +106,38 @@ char* PhotoshopPluginFolder(char* out, std::string* why = nullptr, HostReport* h
 constexpr unsigned kMostVersionKeys = 512;
 char* PluginFolderOfHost(const char* hostKey, const char* hostName, const char* valueName, char* out,
                          std::string* why = nullptr, HostReport* host = nullptr);
+
+// A host whose version keys are looked at: its key under
+// HKEY_LOCAL_MACHINE and its name.
+struct HostSource {
+  const char* key;   // "SOFTWARE\Adobe\Photoshop"
+  const char* name;  // "Photoshop"
+};
+
+// One version of a host and the plug-in folder its key names.
+struct HostFolder {
+  std::string host;     // "Photoshop 24.0 (64-bit)"
+  std::string keyName;  // "HKEY_LOCAL_MACHINE\SOFTWARE\Adobe\Photoshop\24.0 (64-bit view)"
+  std::string folder;   // empty when the key has no usable folder
+  std::string why;      // why it has none
+};
+
+// The versions of every host of sources, taken together newest first (of
+// one version in two hosts, the first source's first), and of the first
+// most of them the folder named by valueName, read as PluginFolderOfHost
+// reads it. host, when given, receives the newest version and every one
+// seen.
+std::vector<HostFolder> HostFoldersOf(const std::vector<HostSource>& sources, const char* valueName, size_t most,
+                                      HostReport* host = nullptr);
+char* PluginFolderOfHosts(const std::vector<HostSource>& sources, const char* valueName, char* out,
+                          std::string* why = nullptr, HostReport* host = nullptr);
+
+// The host versions a plug-in kind can install into, newest first: each
+// usable folder once, under the newest version that names it, at most
+// kMostHostChoices. Empty for the kinds without a host.
+constexpr size_t kMostHostChoices = 32;
+std::vector<HostFolder> HostChoices(TargetKind kind, HostReport* host = nullptr);
+
+// Who loads the plug-ins of a kind's folder, for the window's texts
+// ("After Effects and Premiere Pro"); null for the kinds without a host.
+const char* HostUsersOf(TargetKind kind);

@@ -10,4 +10,9 @@ enum TargetKind : int32_t {
   TargetAfterEffects = 2,
   TargetFxPlug = 3,
   TargetPhotoshop = 4,
+  // The common plug-in folder of After Effects, Premiere Pro and the
+  // other hosts that load from it ("MediaCore").
+  TargetMediaCore = 5,
 };
+
+constexpr TargetKind kLastTargetKind = TargetMediaCore;

@@ -396,6 +396,33 @@ case $case in
       expect_log "host: After Effects 24.0 (32-bit)"
     fi
     ;;
+  mediacore)
+    # The MediaCore folder of the newest After Effects or Premiere Pro,
+    # whichever view holds it; a newer key without the value gives none.
+    payload "MediaCore Files"
+    ae='HKLM\Software\Adobe\After Effects' pr='HKLM\Software\Adobe\Premiere Pro'
+    clean_keys() { for key in "$ae" "$pr"; do for view in 32 64; do $reg delete "$key" /f /reg:$view >/dev/null 2>&1; done; done; }
+    clean_keys
+    run -- "/S /LOG=$wlog"
+    expect_status 2
+    expect_log "no version key under HKEY_LOCAL_MACHINE\SOFTWARE\Adobe\After Effects or HKEY_LOCAL_MACHINE\SOFTWARE\Adobe\Premiere Pro in either view"
+    mkdir -p "$work/MC AE" "$work/MC PR"
+    $reg add "$ae\23.0" /v CommonPluginInstallPath /d "$(winpath "$work/MC AE")" /f /reg:64 >/dev/null 2>&1 || fail "reg add"
+    $reg add "$pr\24.0" /v CommonPluginInstallPath /d "$(winpath "$work/MC PR")\\" /f /reg:32 >/dev/null 2>&1 || fail "reg add"
+    $reg add "$ae\\25.0" /f /reg:64 >/dev/null 2>&1 || fail "reg add"
+    rm -f "$log"; run -- "/S /LOG=$wlog"
+    expect_status 2
+    expect_log "CommonPluginInstallPath under HKEY_LOCAL_MACHINE\\SOFTWARE\\Adobe\\After Effects\\25.0"
+    $reg delete "$ae\\25.0" /f /reg:64 >/dev/null 2>&1
+    rm -f "$log"; run -- "/S /LOG=$wlog"
+    clean_keys
+    expect_status 0
+    expect_installed "MediaCore Files" "$work/MC PR/$product"
+    [ ! -e "$work/MC AE/$product" ] || fail "installed into the older host's folder too"
+    expect_log "target: MediaCore plug-in (After Effects and Premiere Pro) (MediaCore Files)"
+    expect_log "host: Premiere Pro 24.0 (32-bit)"
+    expect_log "host key: HKEY_LOCAL_MACHINE\\SOFTWARE\\Adobe\\Premiere Pro\\24.0 (32-bit view)"
+    ;;
   registry-number)
     # A number in the registry is no folder, even when its bytes read
     # "C:\": the location is absent and the log says why.

@@ -145,9 +145,30 @@ summary: 0 problems, 0 warnings'
   ps-location)
     mv "$payload" "$files/PS Files"; check_dist; expect_status 0
     expect_line 'note: path lengths checked under "C:\Program Files\Adobe\Adobe Photoshop CS4\Plug-ins\Quorvin Test" (a representative Photoshop plug-in folder; the installer reads the real one from the registry)' ;;
+  mediacore-hosts)
+    # The kind, where its paths are checked, and the hosts this machine
+    # would offer: After Effects and Premiere Pro name the one MediaCore
+    # folder, a Premiere Pro without the value is none.
+    mv "$payload" "$files/MediaCore Files"
+    reg="${WINELOADER:-wine} reg" ae='HKLM\Software\Adobe\After Effects' pr='HKLM\Software\Adobe\Premiere Pro'
+    check_dist; expect_status 0
+    expect_line 'note: payload "MediaCore Files" (MediaCore plug-in (After Effects and Premiere Pro))'
+    expect_line 'note: path lengths checked under "C:\Program Files\Adobe\Common\Plug-ins\7.0\MediaCore\Quorvin Test" (the usual MediaCore folder; the installer reads the real one from the registry)'
+    expect_line 'note: hosts seen on this machine: After Effects: none; Premiere Pro: none'
+    expect_line 'note: no host on this machine has a usable plug-in folder: the installer here would ask for one'
+    $reg add "$ae\23.0" /v CommonPluginInstallPath /d 'C:\MC' /f >/dev/null 2>&1 || fail "reg add"
+    $reg add "$pr\24.0" /v CommonPluginInstallPath /d 'C:\MC\' /f >/dev/null 2>&1 || fail "reg add"
+    $reg add "$pr\9.0" /v CommonPluginInstallPath /d 'C:\Old MC' /f >/dev/null 2>&1 || fail "reg add"
+    $reg add "$pr\22.0" /f >/dev/null 2>&1 || fail "reg add"
+    check_dist
+    for key in "$ae" "$pr"; do $reg delete "$key" /f >/dev/null 2>&1; done
+    expect_status 0
+    expect_line 'note: the installer here would offer Premiere Pro 24.0 (32-bit): "C:\MC" (the default)'
+    expect_line 'note: the installer here would offer Premiere Pro 9.0 (32-bit): "C:\Old MC"'
+    [ "$(grep -c 'would offer' <<<"$out")" = 2 ] || fail "not two hosts offered" ;;
   no-payload)
     rm -rf "$payload"; check_dist; alone
-    expect_line 'problem: no payload folder ("App Files", "AE Files", "FX Files" or "PS Files"): the installer has nothing to install and fails' ;;
+    expect_line 'problem: no payload folder ("App Files", "AE Files", "FX Files", "PS Files" or "MediaCore Files"): the installer has nothing to install and fails' ;;
   empty-payload)
     rm -rf "$payload"; mkdir -p "$payload"; echo x >"$payload/.DS_Store"; check_dist
     expect_status 1
@@ -157,7 +178,7 @@ summary: 0 problems, 0 warnings'
     cp -r "$payload" "$files/AE Files"; check_dist
     expect_status 0
     expect_line 'note: payload "AE Files" (After Effects plug-in)'
-    expect_line 'warning: "App Files" is present too and will not be installed: of "App Files", "AE Files", "FX Files" and "PS Files" the last present wins'
+    expect_line 'warning: "App Files" is present too and will not be installed: of "App Files", "AE Files", "FX Files", "PS Files" and "MediaCore Files" the last present wins'
     expect_line 'summary: 0 problems, 1 warning' ;;
   dot-names)
     echo x >"$payload/.DS_Store"; mkdir -p "$payload/Sub/.git"; echo x >"$payload/Sub/.git/config"; check_dist

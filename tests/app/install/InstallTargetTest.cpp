@@ -235,6 +235,75 @@ TEST_F(RegistryTest, PhotoshopFolderFromItsOwnValueName) {
   EXPECT_EQ(host.seen, "Photoshop: 130.0 (64-bit), 11.0 (32-bit), 6.0 (32-bit)");
 }
 
+// The MediaCore folder: After Effects' and Premiere Pro's versions taken
+// together, the newest of either read, and no fallback past it. Each row
+// adds its keys to those of the rows before.
+TEST_F(RegistryTest, MediaCoreFolderComesFromTheNewestOfEitherHost) {
+  const char* ae = "SOFTWARE\\Adobe\\After Effects\\";
+  const char* pr = "SOFTWARE\\Adobe\\Premiere Pro\\";
+  const struct {
+    const char* what;
+    const char* host;  // null: no key is added
+    const char* version;
+    const char* value;  // null: the key has no CommonPluginInstallPath
+    const char* folder;
+    const char* chosen;
+    const char* note;
+  } cases[] = {
+      {"no host at all", nullptr, nullptr, nullptr, "", "",
+       "no version key under HKEY_LOCAL_MACHINE\\SOFTWARE\\Adobe\\After Effects or "
+       "HKEY_LOCAL_MACHINE\\SOFTWARE\\Adobe\\Premiere Pro in either view"},
+      {"After Effects alone", ae, "23.0", "C:\\Common\\Plug-ins\\7.0\\MediaCore\\",
+       "C:\\Common\\Plug-ins\\7.0\\MediaCore", "After Effects 23.0 (32-bit)", ""},
+      {"a newer Premiere Pro", pr, "24.0", "D:\\MediaCore", "D:\\MediaCore", "Premiere Pro 24.0 (32-bit)", ""},
+      {"an older Premiere Pro changes nothing", pr, "9.0", "E:\\Old", "D:\\MediaCore", "Premiere Pro 24.0 (32-bit)",
+       ""},
+      {"the newest without the value gives none", ae, "25.0", nullptr, "", "After Effects 25.0 (32-bit)",
+       "CommonPluginInstallPath under HKEY_LOCAL_MACHINE\\SOFTWARE\\Adobe\\After Effects\\25.0 (32-bit view) is "
+       "missing: taken as absent"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    if (c.host) Write(std::string(c.host) + c.version, c.value ? "CommonPluginInstallPath" : nullptr, REG_SZ,
+                      c.value ? std::string(c.value) + '\0' : "");
+    char out[260];
+    std::string why;
+    HostReport host;
+    EXPECT_STREQ(MediaCorePluginFolder(out, &why, &host), c.folder);
+    EXPECT_EQ(host.chosen, c.chosen);
+    EXPECT_EQ(why, c.note);
+    // The log names the key the folder came from.
+    if (c.folder[0]) EXPECT_EQ(host.key, "HKEY_LOCAL_MACHINE\\" + std::string(c.folder[0] == 'C' ? ae : pr) +
+                                             (c.folder[0] == 'C' ? "23.0" : "24.0") + " (32-bit view)");
+  }
+  // Every version of either host names the one MediaCore folder: it is
+  // one choice, not one per version.
+  Write(std::string(pr) + "22.0", "CommonPluginInstallPath", REG_SZ, std::string("d:\\mediacore\0", 14));
+  const std::vector<HostFolder> choices = HostChoices(TargetMediaCore);
+  ASSERT_EQ(choices.size(), 3u);
+  EXPECT_EQ(choices[0].host, "Premiere Pro 24.0 (32-bit)");
+  EXPECT_EQ(choices[1].folder, "C:\\Common\\Plug-ins\\7.0\\MediaCore");
+  EXPECT_EQ(choices[2].folder, "E:\\Old");
+}
+
+// Each Photoshop keeps its own folder: every version with a usable one is
+// a choice, newest first.
+TEST_F(RegistryTest, EveryPhotoshopWithAUsableFolderIsAChoice) {
+  Write("SOFTWARE\\Adobe\\Photoshop\\22.0", "PluginPath", REG_SZ, std::string("C:\\PS 2021\0", 11));
+  Write("SOFTWARE\\Adobe\\Photoshop\\23.0", "PluginPath", REG_SZ, std::string("relative\0", 9));
+  Write("SOFTWARE\\Adobe\\Photoshop\\24.0", "PluginPath", REG_SZ, std::string("C:\\PS 2023\0", 11));
+  Write("SOFTWARE\\Adobe\\Photoshop\\25.0", nullptr, REG_SZ, "");
+  Write("SOFTWARE\\Adobe\\Photoshop\\130.0", "PluginPath", REG_SZ, std::string("C:\\PS 2024\0", 11));
+  const std::vector<HostFolder> choices = HostChoices(TargetPhotoshop);
+  ASSERT_EQ(choices.size(), 3u);
+  EXPECT_EQ(choices[0].host, "Photoshop 130.0 (32-bit)");
+  EXPECT_EQ(choices[0].folder, "C:\\PS 2024");
+  EXPECT_EQ(choices[1].folder, "C:\\PS 2023");
+  EXPECT_EQ(choices[2].folder, "C:\\PS 2021");
+  EXPECT_TRUE(HostChoices(TargetApplication).empty());
+  EXPECT_TRUE(HostChoices(TargetAfterEffects).empty());
+}
+
 // The payload folders lie in an install-files folder made in the scratch
 // folder, as if the program were there.
 class PayloadTest : public RegistryTest {
@@ -284,6 +353,14 @@ TEST_F(PayloadTest, TheLaterMatchWins) {
   EXPECT_EQ(target.kind, TargetPhotoshop);
   EXPECT_STREQ(target.payloadFolder, "PS Files");
   EXPECT_STREQ(target.location, "") << "no Photoshop key: not set";
+
+  // The MediaCore folder comes after the others.
+  MakeFolder("install files/MediaCore Files");
+  target = Resolve();
+  EXPECT_EQ(target.kind, TargetMediaCore);
+  EXPECT_STREQ(target.payloadFolder, "MediaCore Files");
+  EXPECT_STREQ(target.location, "") << "After Effects 9.0 has no CommonPluginInstallPath";
+  EXPECT_EQ(target.host.chosen, "After Effects 9.0 (32-bit)");
 }
 
 TEST_F(PayloadTest, AFileNamedLikeAPayloadFolderDoesNotCount) {
