@@ -15,6 +15,7 @@
 #include "app/install/InstallNames.h"
 #include "app/install/InstallProgress.h"
 #include "app/install/InstallRecovery.h"
+#include "app/install/InstallTarget.h"
 #include "app/install/InstallTransaction.h"
 #include "app/install/KillPoint.h"
 #include "app/install/PathNames.h"
@@ -390,6 +391,16 @@ void InstallInto(const InstallJob& job, const std::string& location, const std::
     }
     for (const std::string& kept : outcome->kept)
       log->Line(LogField("kept", kept + " (changed since it was installed)"));
+    outcome->inUse = transaction.HeldAside();
+    outcome->scheduled = transaction.ScheduledRemovals();
+    for (const std::string& file : outcome->inUse)
+      log->Line(LogField("in use", file + ": replaced; the program that has it loaded uses the new one once it restarts"));
+    for (const std::string& file : outcome->scheduled)
+      log->Line(LogField("scheduled", file + ": the earlier version, still in use, is removed at the next start"));
+    if (!outcome->inUse.empty()) {
+      const std::string program = ProgramToRestart(job.kind, *outcome);
+      log->Line(LogField("restart", program.empty() ? "the program using the files in use" : program));
+    }
     log->Leftovers(outcome->leftovers, "not cleaned up");
     outcome->installed = true;
     return;
@@ -455,6 +466,20 @@ InstallOutcome RunInstallJob(const InstallJob& job, InstallObserver* observer, I
   if (ownBlock) log->EndBlock();
   log->Flush();
   return outcome;
+}
+
+std::string ProgramToRestart(TargetKind kind, const InstallOutcome& outcome) {
+  if (const char* hosts = HostUsersOf(kind)) return hosts;
+  // The program still holds the earlier version, under its name aside.
+  if (outcome.scheduled.empty()) return std::string();
+  InstallFailure held = MakeFailure(outcome.scheduled.front(), ERROR_SHARING_VIOLATION, "");
+  NameHolder(&held);
+  return held.holder;
+}
+
+std::string RestartLine(const std::string& program) {
+  return "Restart " + (program.empty() ? std::string("the program that was using it") : program) +
+         " to use the new version.";
 }
 
 bool CopyTree(const char* destination, const char* source, CopyTally* tally, CopyObserver* observer,

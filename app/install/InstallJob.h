@@ -104,7 +104,25 @@ struct InstallOutcome {
   // A file of the signed distribution is not as signed (failure says
   // which): nothing was installed.
   bool distributionChanged = false;
+  // Files the install replaced or removed while a program had them loaded
+  // (a running host with the plug-in): the new ones are in place, and the
+  // program uses them once it restarts. Full paths.
+  std::vector<std::string> inUse;
+  // Earlier versions still held at the commit, removed when Windows next
+  // starts (or by a later run once nothing holds them).
+  std::vector<std::string> scheduled;
+  // Installed, and a running program keeps an earlier version until it
+  // restarts.
+  bool RestartNeeded() const { return installed && !inUse.empty(); }
 };
+
+// Who to restart after an install that replaced files in use: the hosts of
+// a plug-in kind ("After Effects and Premiere Pro"), or else the program
+// still holding the first earlier version, when the platform can tell, or
+// else none (empty).
+std::string ProgramToRestart(TargetKind kind, const InstallOutcome& outcome);
+// What the window says of it: "Restart Photoshop to use the new version."
+std::string RestartLine(const std::string& program);
 
 // Runs one install. observer and log may each be null; neither is owned.
 // A held log (InstallLog::Hold) is released once the destination is known

@@ -91,10 +91,21 @@ bool Recover(const std::string& path, const Journal& journal, InstallLog* log, I
   }
   std::vector<InstallFailure> leftovers;
   UndoCounts counts;
+  std::vector<std::string> scheduled;
   if (journal.committed)
-    FinishCommittedSteps(journal, staging, &leftovers);
+    FinishCommittedSteps(journal, staging, &leftovers, &scheduled);
   else
     UndoSteps(journal, root, staging, &counts, &leftovers);
+  // A finished install whose earlier versions a program still holds:
+  // they go at the next start, or with a later run once nothing holds
+  // them. Nothing of it stands in this run's way; the journal stays.
+  if (journal.committed && !scheduled.empty()) {
+    ScheduleStagingRemoval(staging, std::string(), &leftovers);
+    for (const std::string& file : scheduled)
+      log->Line(LogField("scheduled", file + ": an earlier version still in use, removed at the next start"));
+    log->Leftovers(leftovers, "not recovered");
+    return true;
+  }
   const bool removed = RemoveStagingFolder(staging, &leftovers);
   if (removed && !journal.committed) RemoveMadeFolders(journal, &counts, &leftovers);
   const std::string process = "process " + std::to_string(journal.processId);

@@ -31,14 +31,16 @@ bool RenameOpenFile(HANDLE file, const std::string& target, bool replace) {
 }
 
 // Whether the file at target may be replaced: a file in use by a program
-// that shares it without deletion cannot be, whatever else is tried; nor
-// can one a program has loaded (a host with its plug-in), which the
-// program shares for deletion but not for writing, so that a rename over
-// it fails with "access denied" once its second name is made. Asked before
-// anything is done; deletable: the caller has just opened it for deletion,
-// which need not be asked again. Returns 0 or the platform's error (a
-// sharing violation for a file in use).
-DWORD ReplaceableError(const std::string& target, bool deletable = false) {
+// that shares it without deletion cannot be, whatever else is tried. One a
+// program has loaded (a host with its plug-in) is shared for deletion but
+// not for writing: a rename over it fails with "access denied", yet it can
+// itself be renamed, so it is moved aside, never replaced in place;
+// *renameOnly tells so. Asked before anything is done; deletable: the
+// caller has just opened it for deletion, which need not be asked again.
+// Returns 0 or the platform's error (a sharing violation for a file in
+// use).
+DWORD ReplaceableError(const std::string& target, bool deletable = false, bool* renameOnly = nullptr) {
+  if (renameOnly) *renameOnly = false;
   const std::wstring path = LongPath(target);
   const DWORD share = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
   if (!deletable) {
@@ -51,7 +53,10 @@ DWORD ReplaceableError(const std::string& target, bool deletable = false) {
   const HANDLE writer = CreateFileW(path.c_str(), FILE_WRITE_DATA, share, nullptr, OPEN_EXISTING, 0, nullptr);
   if (writer == INVALID_HANDLE_VALUE) {
     const DWORD error = GetLastError();
-    return error == ERROR_SHARING_VIOLATION || error == ERROR_LOCK_VIOLATION ? error : 0;
+    if (error != ERROR_SHARING_VIOLATION && error != ERROR_LOCK_VIOLATION) return 0;
+    if (!renameOnly || error != ERROR_SHARING_VIOLATION) return error;
+    *renameOnly = true;
+    return 0;
   }
   CloseHandle(writer);
   return 0;
@@ -207,16 +212,20 @@ bool InstallTransaction::PlaceFile(StagedFile file, const PlacedFile& placed, In
   const auto fail = [&](const std::string& path, DWORD error) { return Fail(failure, path, error); };
   // Found before a second name is made: on a file in use even that name
   // could not be removed again.
+  bool held = false;
   if (replaces)
-    if (const DWORD error = ReplaceableError(target, replaceable)) return fail(target, error);
+    if (const DWORD error = ReplaceableError(target, replaceable, &held)) return fail(target, error);
   if (!Announce(index, failure, &placed)) return false;
   bool linked = false;
   if (replaces) {
     const std::wstring backup = BackupPath(staging, index);
     if (!MakeBackupFolder(index, failure)) return false;
-    linked = backups == Backups::kHardLink && CreateHardLinkW(backup.c_str(), place.c_str(), nullptr) != 0;
+    // A file a program has loaded is moved aside whole: the program keeps
+    // it, under its new name, until it ends.
+    linked = !held && backups == Backups::kHardLink && CreateHardLinkW(backup.c_str(), place.c_str(), nullptr) != 0;
     if (!linked && !MoveFileExW(place.c_str(), backup.c_str(), 0))
       return fail(target, ReplaceError(GetLastError(), target));
+    if (held) heldAside.push_back(target);
     // A read-only file cannot be replaced; the attribute is the file's, so
     // its earlier version, and it comes back with it. The plan has its
     // attributes; one made read-only since fails the rename, and is told.
@@ -238,13 +247,16 @@ bool InstallTransaction::RemoveFile(uint32_t index, InstallFailure* failure) {
   if (finished || !entry || entry->step != JournalStep::kRemoveFile)
     return Fail(failure, root, ERROR_INVALID_PARAMETER, "the file is not in the install's plan");
   const std::string target = root + "\\" + entry->path;
-  if (const DWORD error = ReplaceableError(target)) return Fail(failure, target, error);
+  bool held = false;
+  if (const DWORD error = ReplaceableError(target, false, &held)) return Fail(failure, target, error);
   if (!Announce(index, failure)) return false;
   if (!MakeBackupFolder(index, failure)) return false;
   // A rename keeps the file whole, with its times and attributes, for
-  // the undo; a read-only file may be renamed.
+  // the undo; a read-only file may be renamed, and so may one a program
+  // has loaded.
   if (!MoveFileExW(LongPath(target).c_str(), BackupPath(staging, index).c_str(), 0))
     return Fail(failure, target, ReplaceError(GetLastError(), target));
+  if (held) heldAside.push_back(target);
   return true;
 }
 
@@ -279,7 +291,14 @@ bool InstallTransaction::Commit(std::vector<InstallFailure>* leftovers, InstallF
   KillPoint("committed");
   finished = true;
   journalFile.Close();
-  FinishCommittedSteps(journal, staging, leftovers);
+  FinishCommittedSteps(journal, staging, leftovers, &scheduled);
+  // Earlier versions a program still holds go when Windows next starts,
+  // and their folders with them; the journal stays, so that a run before
+  // then removes them once nothing holds them.
+  if (!scheduled.empty()) {
+    ScheduleStagingRemoval(staging, journalFile.Path(), leftovers);
+    return true;
+  }
   EndJournal(RemoveStagingFolder(staging, leftovers), leftovers);
   return true;
 }

@@ -134,6 +134,15 @@ public:
     journalFile.SetDiskFlush(seam);
   }
 
+  // The files this install replaced or removed while a program held them
+  // (a host with its plug-in loaded): moved aside whole, the program keeps
+  // using the earlier version until it restarts.
+  const std::vector<std::string>& HeldAside() const { return heldAside; }
+  // After Commit: the earlier versions that could not be removed because a
+  // program still holds them, scheduled for removal when Windows next
+  // starts.
+  const std::vector<std::string>& ScheduledRemovals() const { return scheduled; }
+
   // The staging folder's long path; empty before Begin.
   const std::wstring& StagingFolder() const { return staging; }
   // The journal's path; empty before Begin.
@@ -159,5 +168,7 @@ private:
   std::unique_ptr<FileFlusher> flusher;       // the placed files' flushes, from Begin
   Journal journal;                // what the journal on disk says, kept in memory
   std::vector<JournalEntry> laterEntries;  // PlanAlso's, until Begin
+  std::vector<std::string> heldAside;      // targets moved aside while held
+  std::vector<std::string> scheduled;      // earlier versions removed at the next start
   bool finished = true;           // nothing to undo: before Begin, or after Commit or Rollback
 };

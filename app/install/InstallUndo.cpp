@@ -251,7 +251,8 @@ void UndoSteps(const Journal& journal, const std::string& root, const std::wstri
   }
 }
 
-void FinishCommittedSteps(const Journal& journal, const std::wstring& staging, std::vector<InstallFailure>* leftovers) {
+void FinishCommittedSteps(const Journal& journal, const std::wstring& staging, std::vector<InstallFailure>* leftovers,
+                          std::vector<std::string>* scheduled) {
   FinishRegistration(journal, leftovers);
   const StagingContents contents = ListStaging(staging);
   if (contents.error)
@@ -260,9 +261,33 @@ void FinishCommittedSteps(const Journal& journal, const std::wstring& staging, s
   for (const JournalEntry& entry : journal.plan) {
     if (!KeepsEarlierVersion(entry.step) || !contents.backups.count(entry.index)) continue;
     const std::wstring backup = BackupPath(staging, entry.index);
-    if (const DWORD error = DeleteFileAlways(backup))
-      Leftover(leftovers, ShownPath(backup), error, "the earlier version of " + entry.path + " could not be removed");
+    const DWORD error = DeleteFileAlways(backup);
+    if (!error) continue;
+    // Still loaded by a program: Windows removes it when it next starts,
+    // before any program can load it again.
+    const bool held = error == ERROR_SHARING_VIOLATION || error == ERROR_ACCESS_DENIED;
+    if (held && scheduled && MoveFileExW(backup.c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT)) {
+      scheduled->push_back(ShownPath(backup));
+      continue;
+    }
+    Leftover(leftovers, ShownPath(backup), error, "the earlier version of " + entry.path + " could not be removed");
   }
+}
+
+void ScheduleStagingRemoval(const std::wstring& staging, const std::string& journalPath,
+                            std::vector<InstallFailure>* leftovers) {
+  const auto schedule = [&](const std::wstring& path) {
+    if (!MoveFileExW(path.c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT))
+      Leftover(leftovers, ShownPath(path), GetLastError(), "its removal at the next start could not be scheduled");
+  };
+  std::vector<ListedEntry> entries;
+  ListFolder(staging, &entries);
+  for (const ListedEntry& entry : entries) {
+    const std::wstring path = staging + L"\\" + entry.name;
+    if (entry.IsFolder() && !entry.IsLink() && !RemoveDirectoryW(path.c_str())) schedule(path);
+  }
+  schedule(staging);
+  if (!journalPath.empty()) schedule(LongPath(journalPath));
 }
 
 bool RemoveStagingFolder(const std::wstring& staging, std::vector<InstallFailure>* leftovers) {

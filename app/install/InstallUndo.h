@@ -51,8 +51,20 @@ void UndoSteps(const Journal& journal, const std::string& root, const std::wstri
                std::vector<InstallFailure>* leftovers);
 
 // Finishes a committed install: the earlier versions of the files it
-// replaced or removed, and of its registration, are deleted.
-void FinishCommittedSteps(const Journal& journal, const std::wstring& staging, std::vector<InstallFailure>* leftovers);
+// replaced or removed, and of its registration, are deleted. One that a
+// program still holds (a host with the earlier plug-in loaded) is
+// scheduled for removal when Windows next starts, and named in scheduled,
+// when given; without it, or when that cannot be scheduled, it is a
+// leftover.
+void FinishCommittedSteps(const Journal& journal, const std::wstring& staging, std::vector<InstallFailure>* leftovers,
+                          std::vector<std::string>* scheduled = nullptr);
+
+// After FinishCommittedSteps scheduled removals: the staging folder's
+// empty backup folders go now, and the others, the staging folder and the
+// journal at journalPath are scheduled for removal at the next start,
+// after the files they hold. What cannot be scheduled goes to leftovers.
+void ScheduleStagingRemoval(const std::wstring& staging, const std::string& journalPath,
+                            std::vector<InstallFailure>* leftovers);
 
 // Removes the staging folder: its staging files and its empty backup
 // folders. A folder that still holds

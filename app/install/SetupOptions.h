@@ -44,6 +44,8 @@ enum SetupExit : int {
   kExitDowngradeRefused = 6,       // a lower version over a higher one, without /ALLOWDOWNGRADE
   kExitDistributionChanged = 7,    // a file of a signed distribution was changed, removed or added after
                                    // signing: nothing installed (download the distribution again)
+  kExitInstalledRestartHost = 8,   // installed, but a running program (a host with the plug-in loaded) keeps
+                                   // the earlier version until it restarts: deployment tools' "soft reboot"
   kExitWindowUnknownProduct = -1,  // the window's "Unknown product" end
 };
 

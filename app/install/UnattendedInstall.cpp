@@ -55,7 +55,8 @@ int RunUnattendedInstall(const SetupOptions& options) {
   if (!setup.locationGiven && !target.locationNote.empty()) log.Line(LogField("location", target.locationNote));
 
   const InstallOutcome outcome = RunInstallJob(setup.JobInto(setup.location.c_str()), nullptr, &log);
-  return log.EndWithStatus(outcome.installed             ? kExitInstalled
+  return log.EndWithStatus(outcome.RestartNeeded()       ? kExitInstalledRestartHost
+                           : outcome.installed           ? kExitInstalled
                            : outcome.distributionChanged ? kExitDistributionChanged
                            : outcome.refusedDowngrade    ? kExitDowngradeRefused
                            : outcome.refusedRequest      ? kExitUsage

@@ -326,6 +326,7 @@ void QuorvinUI::SetLocation(const char* location) {
 int QuorvinUI::ExitStatus() const {
   switch (lastInstall) {
     case LastInstall::kInstalled: return kExitInstalled;
+    case LastInstall::kInstalledRestart: return kExitInstalledRestartHost;
     case LastInstall::kFailed: return kExitCopyFailed;
     case LastInstall::kSignedFileChanged: return kExitDistributionChanged;
     case LastInstall::kCancelled:
@@ -670,10 +671,11 @@ void QuorvinUI::FinishInstall() {
   std::string result = "ERROR: Installation Failed.";
   if (outcome.installed) {
     state = State::kComplete;
-    lastInstall = LastInstall::kInstalled;
+    lastInstall = outcome.RestartNeeded() ? LastInstall::kInstalledRestart : LastInstall::kInstalled;
     // And where, on a line of its own.
     result = "Installation Complete.\n\nInstalled in " + outcome.destination;
     if (outcome.upgraded) result += "\n\n" + setup.ReplacedLine(outcome.earlierVersion);
+    if (outcome.RestartNeeded()) result += "\n\n" + RestartLine(ProgramToRestart(setup.target.kind, outcome));
     // The next install of this window ("Do Another") goes over this one.
     setup.Installed(installLocation, outcome.destination);
     if (!earlierCaption) {

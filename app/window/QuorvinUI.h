@@ -169,7 +169,7 @@ private:
   InstallSetup setup;            // what this run installs, worked out once
   qvRect layoutClient;           // the client area at 96 DPI
   State state = State::kReady;
-  enum class LastInstall { kNone, kInstalled, kFailed, kCancelled, kSignedFileChanged } lastInstall = LastInstall::kNone;
+  enum class LastInstall { kNone, kInstalled, kInstalledRestart, kFailed, kCancelled, kSignedFileChanged } lastInstall = LastInstall::kNone;
   uint32_t resultShownAt = 0;    // tick count when the result of the last install showed
   bool confirming = false;       // the question about cancelling is open
   BusyCursor cursor = {1, kFirstBusyFrame};

@@ -5,9 +5,12 @@
 # prefix's reg.exe, and runs the uninstaller the entry names, as Apps &
 # features would, through run_watched (no window may show under /S).
 #
-#   uninstall-test.sh RIG RIG_HOME RUN_WATCHED PROGRAM CASE
+#   uninstall-test.sh RIG RIG_HOME RUN_WATCHED PROGRAM CASE [HOLD_MODULE PLUGIN_DLL]
+#
+# HOLD_MODULE (hold_module.exe) plays a host with a plug-in loaded, the
+# DLL PLUGIN_DLL installed as one.
 set -uo pipefail
-rig=$1 home=$2 watcher=$3 program=$4 case=$5
+rig=$1 home=$2 watcher=$3 program=$4 case=$5 hold_module=${6:-} plugin_dll=${7:-}
 export LC_ALL=C.UTF-8
 fail() { echo "FAIL ($case): $*"; [ -f "${log:-}" ] && sed 's/^/  log| /' "$log" | tail -40; exit 1; }
 
@@ -94,7 +97,67 @@ snapshot() {  # folder
   (cd "$1" && find . | sort && find . -type f -printf '%p %s %T@\n' | sort && find . -type f -exec md5sum {} + | sort)
 }
 
+# A host, hold_module.exe, with the installed plug-in FILE loaded until
+# stop_host; its output and status go to host.out and host.status.
+start_host() {  # FILE
+  rm -f "$work/stop" "$work/host.out" "$work/host.status"
+  ("$rig" --home "$home" "$hold_module" "$(winpath "$1")" "$(winpath "$work")\\stop" >"$work/host.out" 2>&1
+   echo $? >"$work/host.status") &
+  for _ in $(seq 100); do grep -q "^loaded" "$work/host.out" 2>/dev/null && break; sleep 0.1; done
+  grep -q "^loaded" "$work/host.out" || fail "the host did not load the plug-in: $(cat "$work/host.out" 2>/dev/null)"
+}
+host_running() { [ ! -e "$work/host.status" ]; }
+stop_host() {
+  touch "$work/stop"
+  for _ in $(seq 100); do [ -e "$work/host.status" ] && break; sleep 0.1; done
+  grep -q "still running" "$work/host.out" || fail "the host did not run to its end: $(cat "$work/host.out")"
+}
+pending_removals() {
+  $reg query 'HKLM\System\CurrentControlSet\Control\Session Manager' /v PendingFileRenameOperations 2>/dev/null | tr -d '\r'
+}
+
 case $case in
+  host-running)
+    # A re-install while a host has the plug-in loaded: the loaded file is
+    # moved aside, the new one put in place, the earlier one removed at the
+    # next start; the host runs on. A failure after the move puts the
+    # loaded file back whole. Sub\z.txt comes after plugin.8bf in the copy.
+    dist v1 1.0 "PS Files" Sub/z.txt=one
+    dist v2 2.0 "PS Files" Sub/z.txt=two
+    cp "$plugin_dll" "$work/v1/install files/PS Files/plugin.8bf"
+    { cat "$plugin_dll"; printf 'version 2'; } >"$work/v2/install files/PS Files/plugin.8bf"
+    dest=$work/place/$product
+    install v1 "/D=$(winpath "$work/place")"; expect_status 0
+    trap 'touch "$work/stop"; unregister' EXIT
+    start_host "$dest/plugin.8bf"
+
+    run --hold "$(winpath "$dest/Sub/z.txt")" "$(winpath "$work/v2/setup.exe")" "/S /LOG=$wlog /D=$(winpath "$work/place")"
+    expect_status 1
+    expect_log "1 replaced file put back"
+    cmp -s "$dest/plugin.8bf" "$plugin_dll" || fail "the loaded plug-in was not put back whole"
+    ! find "$dest" -name '.qvsetup-*' | grep -q . || fail "a staging folder was left after the undo"
+
+    rm -f "$log"; install v2 "/D=$(winpath "$work/place")"
+    expect_status 8
+    cmp -s "$dest/plugin.8bf" "$work/v2/install files/PS Files/plugin.8bf" || fail "the new plug-in is not in place"
+    expect_log "in use: $(winpath "$dest")\\plugin.8bf: replaced"
+    expect_log "restart: Photoshop"
+    aside=$(sed -n 's/^scheduled: \(.*\): the earlier version, still in use, is removed at the next start.*/\1/p' "$log" | tr -d '\r')
+    [ -n "$aside" ] || fail "no earlier version scheduled for removal"
+    pending_removals | grep -qF "${aside#\\\\?\\}" || fail "$aside is not scheduled: $(pending_removals)"
+    host_running || fail "the host ended: $(cat "$work/host.out")"
+
+    # The next run, with the host still running, is not held up by it.
+    rm -f "$log"; install v2 "/D=$(winpath "$work/place")"
+    expect_status 0
+    expect_log "an earlier version still in use, removed at the next start"
+
+    # Once the host ends, the next run removes what it held at once.
+    stop_host
+    uninstall; expect_status 0
+    [ ! -e "$dest" ] || fail "the uninstall left $(find "$dest" | head -5)"
+    ! grep -rlaF "$(winpath "$dest")" "$records/journals" 2>/dev/null | grep -q . || fail "a journal was left"
+    ;;
   uninstall)
     # Install, read the entry, change one installed file and add one of the
     # user's own, uninstall: exactly what was installed and unchanged goes.
