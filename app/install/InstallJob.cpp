@@ -111,19 +111,41 @@ bool CheckLocation(const char* given, std::string* location, InstallFailure* fai
   return FullPath(resolved.c_str(), location, failure);
 }
 
-// The checks that need only the job: false with the failure at the first
-// that fails. destination receives the folder the payload goes into.
-bool CheckJob(const InstallJob& job, InstallLog* log, std::string* location, std::string* destination,
-              InstallOutcome* outcome) {
+// The product's earlier install, as its record tells, and what this
+// install does about it.
+struct Earlier {
+  bool found = false;
+  InstallRecord record;
+  bool sameFolder = false;      // it went into this install's destination
+  RemovalPlan removals;         // its files this payload does not have (sameFolder only)
+  std::set<std::wstring> ours;  // this payload's paths, by RecordedPathKey (sameFolder only)
+};
+
+// One folder of an install, from its checks to its commit.
+struct FolderInstall {
+  std::string location, destination;
+  InstallLock lock;
+  Payload payload;
+  CopyDigests digests;
+  Earlier earlier;
+  CopyPlan plan;
+  std::unique_ptr<InstallTransaction> transaction;
+  bool committed = false;
+};
+
+// The checks that need only the job, for one of its locations: false with
+// the failure at the first that fails. destination receives the folder the
+// payload goes into.
+bool CheckJob(const InstallJob& job, const char* given, InstallLog* log, std::string* location,
+              std::string* destination, InstallOutcome* outcome) {
   InstallFailure* failure = &outcome->failure;
   if (job.kind == TargetNone) {
     *failure = MakeFailure(job.source, ERROR_PATH_NOT_FOUND,
                            "there is no payload folder (\"App Files\", \"AE Files\", \"FX Files\", \"PS Files\" or "
-                           "\"MediaCore Files\"): "
-                           "nothing to install");
+                           "\"MediaCore Files\"): nothing to install");
     return false;
   }
-  if (!CheckLocation(job.location, location, failure)) {
+  if (!CheckLocation(given, location, failure)) {
     outcome->refusedRequest = true;
     return false;
   }
@@ -137,33 +159,61 @@ bool CheckJob(const InstallJob& job, InstallLog* log, std::string* location, std
     return false;
   }
   *destination = folder;
+  return true;
+}
+
+// The folders of every location of the job, each once: false with the
+// failure when one is refused, or two lie one inside the other (an
+// install all or nothing could not undo one without the other). The held
+// log is released once it is known to lie in none of them.
+bool CheckJobFolders(const InstallJob& job, InstallLog* log, std::vector<FolderInstall>* folders,
+                     InstallOutcome* outcome) {
+  std::vector<const char*> given = {job.location};
+  if (job.moreLocations)
+    for (const std::string& more : *job.moreLocations) given.push_back(more.c_str());
+  std::vector<std::pair<std::string, std::string>> found;
+  for (const char* location : given) {
+    std::string full, destination;
+    if (!CheckJob(job, location, log, &full, &destination, outcome)) return false;
+    bool same = false;
+    for (const auto& earlier : found) {
+      if (PathKey(earlier.second) == PathKey(destination)) same = true;
+      else if (IsInsideFolder(destination, earlier.second) || IsInsideFolder(earlier.second, destination)) {
+        outcome->refusedRequest = true;
+        outcome->failure = MakeFailure(destination, ERROR_BAD_ARGUMENTS,
+                                       "it lies inside the install folder " + earlier.second +
+                                           " or holds it, and one install goes into each folder once");
+        return false;
+      }
+    }
+    if (!same) found.push_back({full, destination});
+  }
   // The log would be written inside what the install puts all or
   // nothing: refused before it is opened.
   const std::string logFile = log->HeldPath();
   std::string logPath;
   InstallFailure ignored;
-  if (!logFile.empty() && FullPath(logFile.c_str(), &logPath, &ignored) && IsInsideFolder(logPath, *destination)) {
-    log->Drop();
-    outcome->refusedRequest = true;
-    *failure = MakeFailure(logPath, ERROR_BAD_ARGUMENTS,
-                           "the log file lies inside the install folder " + *destination +
-                               ", where nothing is written but the install");
-    return false;
-  }
+  if (!logFile.empty() && FullPath(logFile.c_str(), &logPath, &ignored))
+    for (const auto& folder : found)
+      if (IsInsideFolder(logPath, folder.second)) {
+        log->Drop();
+        outcome->refusedRequest = true;
+        outcome->failure = MakeFailure(logPath, ERROR_BAD_ARGUMENTS,
+                                       "the log file lies inside the install folder " + folder.second +
+                                           ", where nothing is written but the install");
+        return false;
+      }
   log->Release();
-  log->Line(LogField("destination", *destination));
+  std::vector<FolderInstall> made(found.size());
+  for (size_t i = 0; i < found.size(); ++i) {
+    made[i].location = found[i].first;
+    made[i].destination = found[i].second;
+    log->Line(LogField("destination", found[i].second));
+  }
+  folders->swap(made);
   return true;
 }
 
-// The product's earlier install, as its record tells, and what this
-// install does about it.
-struct Earlier {
-  bool found = false;
-  InstallRecord record;
-  bool sameFolder = false;      // it went into this install's destination
-  RemovalPlan removals;         // its files this payload does not have (sameFolder only)
-  std::set<std::wstring> ours;  // this payload's paths, by RecordedPathKey (sameFolder only)
-};
 
 // Reads the earlier record of a registering job, refuses a downgrade, and
 // plans the removal of the earlier files the payload no longer has.
@@ -217,7 +267,7 @@ bool LookAtEarlier(const InstallJob& job, const std::string& destination, const 
   for (const PayloadEntry& entry : payload.entries) earlier->ours.insert(RecordedPathKey(entry.path));
   const uint32_t firstIndex = static_cast<uint32_t>(payload.entries.size());
   if (!PlanRemovals(record, earlier->ours, firstIndex, &earlier->removals, &outcome->failure)) return false;
-  outcome->kept = earlier->removals.kept;
+  outcome->kept.insert(outcome->kept.end(), earlier->removals.kept.begin(), earlier->removals.kept.end());
   if (!earlier->removals.steps.empty())
     log->Line(LogField("earlier files", CountOf(earlier->removals.steps.size(), "file goes", "files go")));
   return true;
@@ -296,11 +346,41 @@ void FinishUpgrade(const Earlier& earlier, InstallLog* log) {
   RemoveEmptyFolders(earlier.record, earlier.ours, &removed);
 }
 
+
+// Steps 3 to 6 for one folder, once its destination is known; false with
+// the failure at the first that fails.
+bool CheckFolder(const InstallJob& job, FolderInstall& folder, InstallLog* log, InstallOutcome* outcome) {
+  InstallFailure& failure = outcome->failure;
+  const std::string& destination = folder.destination;
+  // What killed runs left in this folder (its lock is held).
+  if (!RecoverInterruptedInstalls(destination, log, &failure)) return false;
+  Payload& payload = folder.payload;
+  const bool walked =
+      WalkPayload(job.source, destination.c_str(), &payload, [&](const PayloadProblem& problem) {
+        failure = problem.failure;
+        return false;
+      });
+  if (!walked) return false;
+  log->Line(LogField("payload", LogTallyText(payload.files, payload.bytes)));
+  if (job.coverage && job.coverage->Covered() &&
+      !CheckSignedPayload(job, payload, log, &folder.digests.expected, &failure)) {
+    outcome->distributionChanged = true;
+    return false;
+  }
+  if (job.registers && !LookAtEarlier(job, destination, payload, log, &folder.earlier, outcome)) return false;
+  return PlanCopy(payload, destination, &folder.plan, &failure) &&
+         CheckVolume(folder.plan.existingFolder, destination, payload, log, &failure);
+}
+
 // Steps 3 to 6 and the copy: the road of every install once its
-// destination is known. Every failure is told to reports once.
-void InstallInto(const InstallJob& job, const std::string& location, const std::string& destination,
-                 InstallObserver* observer, CopyObserver* reports, InstallLog* log, InstallOutcome* outcome) {
-  const std::string source = job.source;
+// destinations are known. An install into several folders is one install:
+// every folder is checked, then copied into, each in a transaction of its
+// own, and only once every file of every folder is in place (and the
+// registration, a step of the last folder's transaction, in force) are
+// they committed; a failure anywhere undoes them all. Every failure is
+// told to reports once.
+void InstallInto(const InstallJob& job, std::vector<FolderInstall>& folders, InstallObserver* observer,
+                 CopyObserver* reports, InstallLog* log, InstallOutcome* outcome) {
   const std::atomic<bool>* stop = job.stop;
   InstallFailure& failure = outcome->failure;
   const auto failed = [&] {
@@ -309,56 +389,55 @@ void InstallInto(const InstallJob& job, const std::string& location, const std::
   };
   Stopwatch watch;
   InstallTimes times;
-  // The folder's lock, then the product's: held from the reading of the
+  // Each folder's lock, then the product's: held from the reading of the
   // earlier record until the new one is in force. Neither waits, so the
   // order cannot deadlock; a second install into the same folder is told
-  // of the folder.
-  // Then what killed runs left: of this product's registration, wherever
-  // they installed, and of this folder.
-  InstallLock lock, productLock;
-  if (!lock.Take(destination, &failure) ||
-      (job.registers && (!productLock.TakeProduct(job.productName, &failure) ||
-                         !RecoverProduct(RegistrationPlaceOf(job.productName).folder, log, &failure))) ||
-      !RecoverInterruptedInstalls(destination, log, &failure))
+  // of the folder. Then what killed runs left of this product's
+  // registration, wherever they installed, and of each folder (CheckFolder).
+  for (FolderInstall& folder : folders)
+    if (!folder.lock.Take(folder.destination, &failure)) return failed();
+  InstallLock productLock;
+  if (job.registers && (!productLock.TakeProduct(job.productName, &failure) ||
+                        !RecoverProduct(RegistrationPlaceOf(job.productName).folder, log, &failure)))
     return failed();
-  Payload payload;
-  const bool walked = WalkPayload(source.c_str(), destination.c_str(), &payload, [&](const PayloadProblem& problem) {
-    failure = problem.failure;
-    return false;
-  });
-  if (!walked) return failed();
-  log->Line(LogField("payload", LogTallyText(payload.files, payload.bytes)));
-  CopyDigests digests;
-  if (job.coverage && job.coverage->Covered() &&
-      !CheckSignedPayload(job, payload, log, &digests.expected, &failure)) {
-    outcome->distributionChanged = true;
-    return failed();
+  const bool several = folders.size() > 1;
+  CopyTally totals;
+  for (FolderInstall& folder : folders) {
+    if (several) log->Line(LogField("folder", folder.destination));
+    if (!CheckFolder(job, folder, log, outcome)) return failed();
+    totals.files += folder.payload.files;
+    totals.bytes += folder.payload.bytes;
   }
-  Earlier earlier;
-  if (job.registers && !LookAtEarlier(job, destination, payload, log, &earlier, outcome)) return failed();
-  CopyPlan plan;
-  if (!PlanCopy(payload, destination, &plan, &failure) ||
-      !CheckVolume(plan.existingFolder, destination, payload, log, &failure))
-    return failed();
   log->Flush();
   times.checks = watch.Lap();
   outcome->copyBegan = true;
-  if (observer) observer->TotalsCounted({payload.files, payload.bytes});
+  if (observer) observer->TotalsCounted(totals);
 
-  InstallTransaction transaction(destination);
-  // Journal rule 9: the registration is part of the install's plan.
+  // Journal rule 9: the registration is part of the install's plan, of
+  // the last folder's transaction.
   std::unique_ptr<Registration> registration;
   std::vector<JournalEntry> registering;
-  if (job.registers) {
-    registration = std::make_unique<Registration>(job.productName);
-    registering = registration->Plan(static_cast<uint32_t>(payload.entries.size() + earlier.removals.steps.size()),
-                                     destination);
-    transaction.PlanAlso(registering);
+  std::vector<std::string> others;
+  for (size_t i = 1; i < folders.size(); ++i) others.push_back(folders[i].destination);
+  bool copied = true;
+  for (size_t i = 0; copied && i < folders.size(); ++i) {
+    FolderInstall& folder = folders[i];
+    folder.transaction = std::make_unique<InstallTransaction>(folder.destination);
+    if (job.registers && i + 1 == folders.size()) {
+      registration = std::make_unique<Registration>(job.productName);
+      registering = registration->Plan(
+          static_cast<uint32_t>(folder.payload.entries.size() + folder.earlier.removals.steps.size()),
+          folders.front().destination, others);
+      folder.transaction->PlanAlso(registering);
+    }
+    CopyTally tally;
+    copied = CopyPayload(folder.payload, folder.plan, job.source, folder.destination, *folder.transaction, &tally,
+                         reports, stop, &failure, &folder.earlier.removals.steps, &folder.digests, &times.copy);
+    outcome->copied.files += tally.files;
+    outcome->copied.bytes += tally.bytes;
   }
-  bool copied = CopyPayload(payload, plan, source, destination, transaction, &outcome->copied, reports, stop, &failure,
-                            &earlier.removals.steps, &digests, &times.copy);
-  outcome->distributionChanged = failure.distributionChanged;
-  if (outcome->distributionChanged) {
+  outcome->distributionChanged = outcome->distributionChanged || failure.distributionChanged;
+  if (failure.distributionChanged) {
     // Told as the list's other changes are: by its path in "install files".
     const std::string installFiles = ParentFolder(job.source);
     const std::string relative = failure.path.substr(std::min(failure.path.size(), installFiles.size() + 1));
@@ -367,32 +446,48 @@ void InstallInto(const InstallJob& job, const std::string& location, const std::
   }
   if (copied && observer) observer->BeforeCommit();
   if (copied && stop && stop->load()) {
-    failure = MakeFailure(destination, ERROR_CANCELLED, "the install was stopped");
+    failure = MakeFailure(folders.front().destination, ERROR_CANCELLED, "the install was stopped");
     copied = false;
   }
-  // The new record, uninstaller and entry are put in force before the
+  // The new records, uninstaller and entry are put in force before the
   // commit, as steps of the journal: an install that cannot keep its
   // registration is undone with it, and a kill leaves either the earlier
   // install with its registration or this one with its own.
   watch.Lap();
   if (copied && registration) {
-    copied = registration->Prepare(RecordOf(job, location, destination, payload, plan, digests.found, earlier), &failure);
+    std::vector<InstallRecord> records;
+    for (FolderInstall& folder : folders)
+      records.push_back(RecordOf(job, folder.location, folder.destination, folder.payload, folder.plan,
+                                 folder.digests.found, folder.earlier));
+    const InstallRecord first = records.front();
+    records.erase(records.begin());
+    InstallTransaction& last = *folders.back().transaction;
+    copied = registration->Prepare(first, &failure, records);
     for (size_t i = 0; copied && i < registering.size(); ++i)
-      copied = transaction.Step(registering[i].index, &failure) && registration->TakeStep(registering[i], &failure);
+      copied = last.Step(registering[i].index, &failure) && registration->TakeStep(registering[i], &failure);
     if (copied) KillPoint("registered");
   }
   times.record = watch.Lap();
-  if (copied && transaction.Commit(&outcome->leftovers, &failure)) {
+  // The registration's folder last: until it commits, a kill undoes the
+  // registration with it.
+  for (size_t i = 0; copied && i < folders.size(); ++i) {
+    copied = folders[i].transaction->Commit(&outcome->leftovers, &failure);
+    folders[i].committed = copied;
+  }
+  if (copied) {
     times.commit = watch.Lap();
     log->Line(LogTimingLine(times));
-    if (registration) {
-      log->Line(LogField("registered", registration->Place().uninstaller));
-      FinishUpgrade(earlier, log);
+    if (registration) log->Line(LogField("registered", registration->Place().uninstaller));
+    outcome->installed = true;
+    for (FolderInstall& folder : folders) {
+      if (registration) FinishUpgrade(folder.earlier, log);
+      const std::vector<std::string>& held = folder.transaction->HeldAside();
+      const std::vector<std::string>& scheduled = folder.transaction->ScheduledRemovals();
+      outcome->inUse.insert(outcome->inUse.end(), held.begin(), held.end());
+      outcome->scheduled.insert(outcome->scheduled.end(), scheduled.begin(), scheduled.end());
     }
     for (const std::string& kept : outcome->kept)
       log->Line(LogField("kept", kept + " (changed since it was installed)"));
-    outcome->inUse = transaction.HeldAside();
-    outcome->scheduled = transaction.ScheduledRemovals();
     for (const std::string& file : outcome->inUse)
       log->Line(LogField("in use", file + ": replaced; the program that has it loaded uses the new one once it restarts"));
     for (const std::string& file : outcome->scheduled)
@@ -402,12 +497,23 @@ void InstallInto(const InstallJob& job, const std::string& location, const std::
       log->Line(LogField("restart", program.empty() ? "the program using the files in use" : program));
     }
     log->Leftovers(outcome->leftovers, "not cleaned up");
-    outcome->installed = true;
     return;
   }
   // Told before it is undone: the log says why, then what was put back.
   failed();
-  const UndoCounts undone = transaction.Rollback(&outcome->leftovers);
+  UndoCounts undone;
+  for (auto folder = folders.rbegin(); folder != folders.rend(); ++folder) {
+    if (!folder->transaction) continue;
+    if (folder->committed) {
+      outcome->leftovers.push_back(MakeFailure(folder->destination, ERROR_CANCELLED,
+                                               "its install was committed before another folder's failed, and stays"));
+      continue;
+    }
+    const UndoCounts counts = folder->transaction->Rollback(&outcome->leftovers);
+    undone.removedFiles += counts.removedFiles;
+    undone.restoredFiles += counts.restoredFiles;
+    undone.removedFolders += counts.removedFolders;
+  }
   log->Line(LogField("undone", CountOf(undone.removedFiles, "file", "files") + " removed, " +
                                    CountOf(undone.restoredFiles, "replaced file", "replaced files") + " put back, " +
                                    CountOf(undone.removedFolders, "folder", "folders") + " removed"));
@@ -449,19 +555,22 @@ InstallOutcome RunInstallJob(const InstallJob& job, InstallObserver* observer, I
 
   JobReports reports(observer, log);
   InstallOutcome outcome;
-  std::string location, destination;
   // A changed distribution is refused before anything else, whatever the
   // caller made of it.
   if (job.coverage && job.coverage->Changed()) {
     outcome.failure = DistributionFailure(ParentFolder(job.source), *job.coverage);
     outcome.distributionChanged = true;
     reports.CopyFailed(outcome.failure);
-  } else if (CheckJob(job, log, &location, &destination, &outcome)) {
-    outcome.destination = destination;
-    InstallInto(job, location, destination, observer, &reports, log, &outcome);
+  } else {
+    std::vector<FolderInstall> folders;
+    if (CheckJobFolders(job, log, &folders, &outcome)) {
+      outcome.destination = folders.front().destination;
+      for (const FolderInstall& folder : folders) outcome.destinations.push_back(folder.destination);
+      InstallInto(job, folders, observer, &reports, log, &outcome);
+    } else {
+      reports.CopyFailed(outcome.failure);
+    }
   }
-  else
-    reports.CopyFailed(outcome.failure);
   log->Line(LogResultLine(outcome.installed, outcome.copied.files, outcome.copied.bytes, start.Seconds()));
   if (ownBlock) log->EndBlock();
   log->Flush();

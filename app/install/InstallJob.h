@@ -28,6 +28,8 @@
 
 #include <atomic>
 #include <cstdint>
+#include <string>
+#include <vector>
 
 #include "app/install/CopyEngine.h"
 #include "app/install/DistributionFiles.h"
@@ -58,6 +60,10 @@ struct InstallJob {
   const char* payloadFolder;  // not owned: the payload folder's name, for the log
   const char* source;         // not owned: the payload folder's full path
   const char* location;       // not owned: the chosen install location
+  // Not owned: further locations the same install goes into (a host's
+  // other versions), all or nothing with the first; null or empty for
+  // none. The first location's folder is the one the entry names.
+  const std::vector<std::string>* moreLocations = nullptr;
   const std::atomic<bool>* stop = nullptr;  // not owned: set from any thread to stop the install, which is undone
   // Not owned, for the log: the host version the default location came
   // from ("After Effects 24.0 (64-bit)"), and every version seen; null or
@@ -85,6 +91,7 @@ struct InstallOutcome {
   // folder, or a log inside the install folder.
   bool refusedRequest = false;
   std::string destination;  // the folder the payload goes into, once worked out
+  std::vector<std::string> destinations;  // every folder it goes into, the first first
   bool copyBegan = false;   // the checks passed and the copy began (a failure was undone)
   CopyTally copied;       // what was copied (on failure, before it was undone)
   InstallFailure failure;  // what ended a failed install

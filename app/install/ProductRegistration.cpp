@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <set>
 #include <vector>
 
 #include "app/install/AdminFolder.h"
@@ -308,7 +309,8 @@ Registration::Registration(const std::string& product) : place(RegistrationPlace
 
 Registration::~Registration() { Discard(); }
 
-std::vector<JournalEntry> Registration::Plan(uint32_t first, const std::string& destination) {
+std::vector<JournalEntry> Registration::Plan(uint32_t first, const std::string& destination,
+                                             const std::vector<std::string>& others) {
   std::vector<JournalEntry> plan;
   uint32_t index = first;
   const auto file = [&](const std::string& path) {
@@ -316,15 +318,18 @@ std::vector<JournalEntry> Registration::Plan(uint32_t first, const std::string& 
   };
   file(place.record);
   file(place.uninstaller);
-  // The record in force tells of another folder that is still there: it
-  // stays, beside the new one, byte for byte as read here once.
+  std::set<std::wstring> installed = {PathKey(destination)};
+  for (const std::string& other : others) installed.insert(PathKey(other));
+  // The record in force tells of another folder that is still there, and
+  // that this install does not go into: it stays, beside the new one, byte
+  // for byte as read here once.
   InstallRecord inForce;
   std::string why;
   keptPath.clear();
   if (ReadBytes(place.record, &keptBytes) &&
       ReadRecord(reinterpret_cast<const uint8_t*>(keptBytes.data()), keptBytes.size(), &inForce, &why,
                  IsAnsiLeadByte) &&
-      PathKey(inForce.destination) != PathKey(destination) && FolderExists(inForce.destination.c_str())) {
+      !installed.count(PathKey(inForce.destination)) && FolderExists(inForce.destination.c_str())) {
     keptPath = OtherRecordPath(place, inForce.destination);
     file(keptPath);
   } else {
@@ -333,19 +338,30 @@ std::vector<JournalEntry> Registration::Plan(uint32_t first, const std::string& 
   // This folder's own kept record: the new record takes its place.
   const std::string own = OtherRecordPath(place, destination);
   if (Exists(own)) file(own);
+  // Each other folder of the install has its own record beside it.
+  otherPaths.clear();
+  for (const std::string& other : others) {
+    otherPaths.push_back(OtherRecordPath(place, other));
+    file(otherPaths.back());
+  }
   std::string date;
   const bool hadEntry = EntryThere(place.key, &date);
   plan.push_back({JournalStep::kEntry, index++, hadEntry ? 1u : 0u, place.folder, date});
   return plan;
 }
 
-bool Registration::Prepare(const InstallRecord& installed, InstallFailure* failure) {
+bool Registration::Prepare(const InstallRecord& installed, InstallFailure* failure,
+                           const std::vector<InstallRecord>& others) {
   record = installed;
   prepared = true;
+  if (others.size() != otherPaths.size())
+    return Fail(failure, place.folder, ERROR_INVALID_PARAMETER, "the records do not match the registration's plan");
   if (!MakeAdminFolders(place.folder, &madeFolders, failure) ||
       !WriteWholeFile(Staged(place.record, Self()), RecordText(record), *disk, failure) ||
       (!keptPath.empty() && !WriteWholeFile(Staged(keptPath, Self()), keptBytes, *disk, failure)))
     return false;
+  for (size_t i = 0; i < others.size(); ++i)
+    if (!WriteWholeFile(Staged(otherPaths[i], Self()), RecordText(others[i]), *disk, failure)) return false;
   std::string self, why;
   const std::string staged = Staged(place.uninstaller, Self());
   if (!ModulePath(&self, &why)) return Fail(failure, staged, ERROR_BAD_PATHNAME, why);
@@ -384,6 +400,7 @@ void Registration::Discard() {
   prepared = false;
   for (const std::string& path : {place.record, place.uninstaller, keptPath})
     if (!path.empty()) DeleteFileW(LongPath(Staged(path, Self())).c_str());
+  for (const std::string& path : otherPaths) DeleteFileW(LongPath(Staged(path, Self())).c_str());
   // The folders Prepare made (a first install's, and the shared folder of
   // uninstallers when there was none), innermost first, while empty.
   for (auto folder = madeFolders.rbegin(); folder != madeFolders.rend(); ++folder)

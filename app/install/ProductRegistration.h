@@ -85,15 +85,18 @@ public:
   Registration(const Registration&) = delete;
   Registration& operator=(const Registration&) = delete;
 
-  // The plan's entries of an install into destination, numbered from
-  // first, as what is in force now asks: the record and the uninstaller
-  // put in force, the record of another folder kept beside them, this
-  // folder's own kept record taken up, then the entry.
-  std::vector<JournalEntry> Plan(uint32_t first, const std::string& destination);
-  // Writes the new record, a copy of this program and a kept record
-  // beside those in force, each flushed to the disk before it returns
-  // (journal rule 4). Nothing in force changes.
-  bool Prepare(const InstallRecord& record, InstallFailure* failure);
+  // The plan's entries of an install into destination (and, as one
+  // install, into others), numbered from first, as what is in force now
+  // asks: the record and the uninstaller put in force, the record of
+  // another folder kept beside them, this folder's own kept record taken
+  // up, each other folder's record beside them, then the entry.
+  std::vector<JournalEntry> Plan(uint32_t first, const std::string& destination,
+                                 const std::vector<std::string>& others = {});
+  // Writes the new record (and the records of the others, in Plan's
+  // order), a copy of this program and a kept record beside those in
+  // force, each flushed to the disk before it returns (journal rule 4).
+  // Nothing in force changes.
+  bool Prepare(const InstallRecord& record, InstallFailure* failure, const std::vector<InstallRecord>& others = {});
   // Takes one planned step, announced already: a file put in force, or
   // the entry written. A failure is undone with the install.
   bool TakeStep(const JournalEntry& entry, InstallFailure* failure);
@@ -109,6 +112,7 @@ private:
   RegistrationPlace place;
   InstallRecord record;
   std::string keptPath, keptBytes;  // the record of another folder that stays, and its bytes
+  std::vector<std::string> otherPaths;  // the records of the install's other folders
   bool prepared = false;
   DiskFlush* disk = &PlatformDiskFlush();  // not owned
   std::vector<std::string> madeFolders;  // by Prepare, outermost first: a discard removes them again
