@@ -54,8 +54,9 @@ std::string InstallSetup::FileOf(const char* name) const {
   return JoinPathWithin(installFiles.c_str(), name, path) ? path : "";
 }
 
-InstallJob InstallSetup::JobInto(const char* where) const {
+InstallJob InstallSetup::JobInto(const char* where, const std::vector<std::string>* more) const {
   InstallJob job = {product.name.c_str(), target.kind, target.payloadFolder, payload.c_str(), where};
+  job.moreLocations = more;
   job.host = target.host.chosen.c_str();
   job.hostsSeen = target.host.seen.c_str();
   job.hostKey = target.host.key.c_str();
@@ -140,9 +141,34 @@ InstallSetup PrepareInstallFrom(const std::string& installFiles, const std::stri
     if (setup.hasEarlier && (setup.earlier.kind != setup.target.kind ||
                              !FolderExists(setup.earlier.destination.c_str())))
       setup.hasEarlier = false;
-    if (setup.hasEarlier && !setup.locationGiven) setup.location = setup.earlier.location;
+    if (setup.hasEarlier && !setup.locationGiven && !options.allHosts) {
+      setup.location = setup.earlier.location;
+      setup.moreLocations = setup.EarlierOtherLocations();
+    }
+  }
+  // Every host version's folder, the newest first.
+  if (options.allHosts && !setup.locationGiven && setup.target.kind != TargetNone) {
+    const std::vector<HostFolder> hosts = HostChoices(setup.target.kind);
+    setup.location = hosts.empty() ? std::string() : hosts.front().folder;
+    for (size_t i = 1; i < hosts.size(); ++i) setup.moreLocations.push_back(hosts[i].folder);
   }
   return setup;
+}
+
+std::vector<std::string> InstallSetup::EarlierOtherLocations() const {
+  std::vector<std::string> locations;
+  if (!hasEarlier) return locations;
+  const RegistrationPlace place = RegistrationPlaceOf(product.name);
+  for (const std::string& path : OtherRecordPaths(place)) {
+    InstallRecord other;
+    std::string why;
+    bool missing = false;
+    if (LoadInstallRecord(path, &other, &why, &missing) && other.kind == target.kind &&
+        RecordedPathKey(other.destination) != RecordedPathKey(earlier.destination) &&
+        FolderExists(other.destination.c_str()))
+      locations.push_back(other.location);
+  }
+  return locations;
 }
 
 InstallSetup PrepareInstall(const SetupOptions& options, SetupMode mode) {

@@ -10,6 +10,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "app/install/DistributionFiles.h"
 #include "app/install/InstallFailure.h"
@@ -39,6 +40,10 @@ struct InstallSetup {
   std::string payload;       // the payload folder's full path
   std::string location;      // /D=, or else the kind's default; empty when neither gives one
   bool locationGiven = false;  // the location is /D='s
+  // Further locations of the same install: with /HOSTS=all every other
+  // host version's folder, or, for an upgrade, the other folders the
+  // product's records tell of (an install into several hosts).
+  std::vector<std::string> moreLocations;
   std::string logPath;       // /LOG=; empty for none
   bool allowDowngrade = false;  // /ALLOWDOWNGRADE, or the window's user said yes to a downgrade
   // The product's earlier install, when its record can be read: an
@@ -68,8 +73,12 @@ struct InstallSetup {
   // name inside the install-files folder; empty when it would not fit in
   // a path.
   std::string FileOf(const char* name) const;
-  // The install of this setup's product and payload into location.
-  InstallJob JobInto(const char* location) const;
+  // The install of this setup's product and payload into location (and,
+  // all or nothing, into more, when given; not owned).
+  InstallJob JobInto(const char* location, const std::vector<std::string>* more = nullptr) const;
+  // The other folders the product's records tell of, beside the earlier
+  // install's: their locations, of this kind, while they are there.
+  std::vector<std::string> EarlierOtherLocations() const;
 };
 
 // The setup of this run: the program's own install-files folder and the

@@ -6,22 +6,24 @@
 #include "app/install/PathNames.h"
 
 const char kSetupUsage[] =
-    "usage: setup.exe [/S] [/LOG=FILE] [/ALLOWDOWNGRADE] [/D=FOLDER]; uninstall.exe /UNINSTALL [/S] [/LOG=FILE]";
+    "usage: setup.exe [/S] [/LOG=FILE] [/ALLOWDOWNGRADE] [/HOSTS=newest|all] [/D=FOLDER]; uninstall.exe /UNINSTALL "
+    "[/S] [/LOG=FILE]";
 
 const char kSetupHelp[] =
-    "usage: setup.exe [/S] [/LOG=FILE] [/ALLOWDOWNGRADE] [/D=FOLDER]\n"
+    "usage: setup.exe [/S] [/LOG=FILE] [/ALLOWDOWNGRADE] [/HOSTS=newest|all] [/D=FOLDER]\n"
     "       uninstall.exe /UNINSTALL [/S] [/LOG=FILE]\n"
     "\n"
     "/S\tinstall (or uninstall) without a window or any message\n"
     "/LOG=FILE\tappend a log of the install to FILE\n"
     "/ALLOWDOWNGRADE\tinstall over a higher version of the product\n"
+    "/HOSTS=all\tinstall a plug-in into every version of its host found (newest: the newest only)\n"
     "/D=FOLDER\tinstall into FOLDER, a full path such as C:\\Program Files; it comes last\n"
     "/UNINSTALL\tremove the product this uninstaller was installed with\n"
     "\n"
     "Exit status: 0 installed (or removed), 1 the install (or removal) failed and changed nothing, "
     "2 a usage error or no location, 3 unknown product, 4 left without installing (or removing), "
     "6 a lower version over a higher one, refused, 7 the distribution was changed after it was signed: "
-    "nothing installed.";
+    "nothing installed, 8 installed, but a running host keeps the earlier version until it restarts.";
 
 namespace {
 
@@ -138,6 +140,7 @@ void TakeLogPath(const std::string& path, SetupOptions* options) {
 
 SetupOptions ParseSetupCommandLine(const char* commandLine) {
   SetupOptions options;
+  bool hostsGiven = false;
   const char* p = SkipProgramName(commandLine ? commandLine : "");
   while (*(p = SkipBlanks(p))) {
     if (StartsWithNoCase(p, "/D=")) {
@@ -156,6 +159,15 @@ SetupOptions ParseSetupCommandLine(const char* commandLine) {
       options.uninstall = true;
     } else if (EqualsNoCase(argument, "/ALLOWDOWNGRADE")) {
       options.allowDowngrade = true;
+    } else if (StartsWithNoCase(argument.c_str(), "/HOSTS=")) {
+      const std::string value = argument.substr(7);
+      if (hostsGiven)
+        Refuse(&options, "/HOSTS= given twice");
+      else if (EqualsNoCase(value, "all") || EqualsNoCase(value, "newest"))
+        options.allHosts = EqualsNoCase(value, "all");
+      else
+        Refuse(&options, "/HOSTS= takes newest or all, not \"" + Shown(value) + "\"");
+      hostsGiven = true;
     } else if (IsHelp(argument)) {
       options.help = true;
     } else if (StartsWithNoCase(argument.c_str(), "/LOG=")) {
@@ -168,5 +180,7 @@ SetupOptions ParseSetupCommandLine(const char* commandLine) {
   }
   if (options.uninstall && !options.location.empty()) Refuse(&options, "/UNINSTALL takes no /D=");
   if (options.uninstall && options.allowDowngrade) Refuse(&options, "/UNINSTALL takes no /ALLOWDOWNGRADE");
+  if (options.uninstall && hostsGiven) Refuse(&options, "/UNINSTALL takes no /HOSTS=");
+  if (options.allHosts && !options.location.empty()) Refuse(&options, "/HOSTS=all takes no /D=, which names one folder");
   return options;
 }

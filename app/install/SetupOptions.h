@@ -1,6 +1,6 @@
 // The installer's command line:
 //
-//   setup.exe [/S] [/LOG=FILE] [/ALLOWDOWNGRADE] [/D=FOLDER]
+//   setup.exe [/S] [/LOG=FILE] [/ALLOWDOWNGRADE] [/HOSTS=newest|all] [/D=FOLDER]
 //   uninstall.exe /UNINSTALL [/S] [/LOG=FILE]
 //   setup.exe /?
 //
@@ -8,7 +8,9 @@
 // with or without /S; /ALLOWDOWNGRADE lets a lower version of the product
 // go over a higher one; /UNINSTALL makes the program the uninstaller of
 // the install record beside it, which takes neither /D= nor
-// /ALLOWDOWNGRADE; /D=FOLDER sets the install location, which must be a
+// /ALLOWDOWNGRADE; /HOSTS=all installs a plug-in into every version of its
+// host found (newest, the default: the newest only), and takes no /D=,
+// which names one folder; /D=FOLDER sets the install location, which must be a
 // full path (a drive and a backslash, or \\server\share) that Windows takes
 // for that folder and nothing else (LocationProblem); /?, /H and
 // /HELP ask for the usage. Options are case-insensitive. /D= comes last and
@@ -27,6 +29,7 @@ struct SetupOptions {
   bool help = false;     // /?, /H or /HELP
   bool uninstall = false;       // /UNINSTALL
   bool allowDowngrade = false;  // /ALLOWDOWNGRADE
+  bool allHosts = false;        // /HOSTS=all (/HOSTS=newest, the default, leaves it false)
   std::string logPath;   // /LOG=, empty when not given
   std::string location;  // /D=, empty for the target's default location
   std::string error;     // what was wrong with the line; empty when it was understood

@@ -54,7 +54,8 @@ int RunUnattendedInstall(const SetupOptions& options) {
   }
   if (!setup.locationGiven && !target.locationNote.empty()) log.Line(LogField("location", target.locationNote));
 
-  const InstallOutcome outcome = RunInstallJob(setup.JobInto(setup.location.c_str()), nullptr, &log);
+  const InstallOutcome outcome =
+      RunInstallJob(setup.JobInto(setup.location.c_str(), &setup.moreLocations), nullptr, &log);
   return log.EndWithStatus(outcome.RestartNeeded()       ? kExitInstalledRestartHost
                            : outcome.installed           ? kExitInstalled
                            : outcome.distributionChanged ? kExitDistributionChanged

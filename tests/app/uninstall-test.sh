@@ -117,6 +117,47 @@ pending_removals() {
 }
 
 case $case in
+  three-hosts)
+    # Three Photoshop versions, each with its own plug-in folder (the
+    # newest in the 64-bit view): /HOSTS=all installs into the three as
+    # one install, one entry; a failure in the second leaves all three as
+    # they were; the upgrade goes into the recorded three; the uninstaller
+    # removes from each.
+    ps='HKLM\Software\Adobe\Photoshop'
+    clean_hosts() { for view in 32 64; do $reg delete "$ps" /f /reg:$view >/dev/null 2>&1; done; }
+    clean_hosts
+    trap 'clean_hosts; unregister' EXIT
+    for v in 22 23 24; do
+      mkdir -p "$work/place/PS$v"
+      view=32; [ $v = 24 ] && view=64
+      $reg add "$ps\\$v.0" /v PluginPath /d "$(winpath "$work/place/PS$v")" /f /reg:$view >/dev/null 2>&1 || fail "reg add"
+    done
+    $reg add "$ps\\25.0" /f /reg:32 >/dev/null 2>&1 || fail "reg add"
+    dist v1 1.0 "PS Files" a.txt=one Sub/z.txt=zed
+    dist v2 2.0 "PS Files" a.txt=two Sub/z.txt=zed2
+    # The newest, 25.0, has no folder: under /HOSTS=newest there is none.
+    install v1 ""; expect_status 2
+    mkdir -p "$work/place/PS23/$product/Sub"; printf 'theirs' >"$work/place/PS23/$product/Sub/z.txt"
+    before=$(snapshot "$work/place")
+    run --hold "$(winpath "$work/place/PS23/$product/Sub/z.txt")" "$(winpath "$work/v1/setup.exe")" "/S /LOG=$wlog /HOSTS=all"
+    expect_status 1
+    # Undone in the copy, after the first folder's files were placed.
+    grep -q "^undone: [1-9][0-9]* files removed" "$log" || fail "not undone after a copy: $(grep undone "$log")"
+    [ "$(snapshot "$work/place")" = "$before" ] || fail "a folder changed: $(diff <(echo "$before") <(snapshot "$work/place") | head -5)"
+    ! entry_exists || fail "an entry was made"
+    rm -rf "$work/place/PS23/$product"
+    : >"$log"; install v1 "/HOSTS=all"; expect_status 0
+    for v in 22 23 24; do [ "$(cat "$work/place/PS$v/$product/a.txt")" = one ] || fail "not installed in PS$v"; done
+    expect_log "folder: $(winpath "$work/place/PS24")\\$product"
+    expect_value InstallLocation "REG_SZ $(winpath "$work/place/PS24")\\$product"
+    [ "$(find "$records/$product" -name 'install record*' | wc -l)" = 3 ] || fail "not a record per folder: $(ls "$records/$product")"
+    : >"$log"; install v2 ""; expect_status 0
+    for v in 22 23 24; do [ "$(cat "$work/place/PS$v/$product/a.txt")" = two ] || fail "PS$v not upgraded"; done
+    expect_value DisplayVersion "REG_SZ 2.0"
+    uninstall; expect_status 0
+    for v in 22 23 24; do [ ! -e "$work/place/PS$v/$product" ] || fail "left in PS$v"; done
+    ! entry_exists || fail "the entry is still there"
+    ;;
   host-running)
     # A re-install while a host has the plug-in loaded: the loaded file is
     # moved aside, the new one put in place, the earlier one removed at the

@@ -115,6 +115,32 @@ TEST(SetupOptions, UninstallAndDowngradeOptions) {
   }
 }
 
+TEST(SetupOptions, HostsNewestOrAll) {
+  const struct {
+    const char* line;
+    bool allHosts;
+    const char* error;
+  } cases[] = {
+      {"setup.exe /S", false, ""},
+      {"setup.exe /S /HOSTS=all", true, ""},
+      {"setup.exe /hosts=ALL /S", true, ""},
+      {"setup.exe /S /HOSTS=newest /D=C:\\T", false, ""},
+      {"setup.exe /S /HOSTS=all /D=C:\\T", true, "/HOSTS=all takes no /D=, which names one folder"},
+      {"setup.exe /HOSTS=some", false, "/HOSTS= takes newest or all, not \"some\""},
+      {"setup.exe /HOSTS=", false, "/HOSTS= takes newest or all"},
+      {"setup.exe /HOSTS=all /HOSTS=newest", true, "/HOSTS= given twice"},
+      {"uninstall.exe /UNINSTALL /HOSTS=newest", false, "/UNINSTALL takes no /HOSTS="},
+  };
+  for (const auto& c : cases) {
+    const SetupOptions options = ParseSetupCommandLine(c.line);
+    EXPECT_EQ(options.allHosts, c.allHosts) << c.line;
+    if (*c.error)
+      EXPECT_NE(options.error.find(c.error), std::string::npos) << c.line << ": " << options.error;
+    else
+      EXPECT_EQ(options.error, "") << c.line;
+  }
+}
+
 TEST(SetupOptions, LocationsWindowsWouldTakeForSomethingElseAreUsageErrors) {
   const struct {
     const char* line;
