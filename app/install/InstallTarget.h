@@ -135,7 +135,7 @@ char* PluginFolderOfHosts(const std::vector<HostSource>& sources, const char* va
 // The host versions a plug-in kind can install into, newest first: each
 // usable folder once, under the newest version that names it, at most
 // kMostHostChoices. Empty for the kinds without a host.
-constexpr size_t kMostHostChoices = 32;
+constexpr size_t kMostHostChoices = 12;
 std::vector<HostFolder> HostChoices(TargetKind kind, HostReport* host = nullptr);
 
 // Who loads the plug-ins of a kind's folder, for the window's texts

@@ -44,7 +44,8 @@ private:
 InstallThread::InstallThread(HWND window, const InstallJob& job, const std::string& logPath)
     : window(window), product(job.productName), payloadFolder(job.payloadFolder), source(job.source),
       location(job.location), host(job.host ? job.host : ""), hostsSeen(job.hostsSeen ? job.hostsSeen : ""),
-      version(job.version ? job.version : ""), logPath(logPath), kind(job.kind), registers(job.registers),
+      hostKey(job.hostKey ? job.hostKey : ""), version(job.version ? job.version : ""), logPath(logPath),
+      moreLocations(job.moreLocations ? *job.moreLocations : std::vector<std::string>()), kind(job.kind), registers(job.registers),
       allowDowngrade(job.allowDowngrade), hasCoverage(job.coverage != nullptr),
       coverage(job.coverage ? *job.coverage : DistributionCoverage()) {
   thread = CreateThread(nullptr, 0, Run, this, 0, nullptr);
@@ -64,6 +65,8 @@ DWORD WINAPI InstallThread::Run(void* self) {
   job.stop = &owner.stop;
   job.host = owner.host.c_str();
   job.hostsSeen = owner.hostsSeen.c_str();
+  job.hostKey = owner.hostKey.c_str();
+  job.moreLocations = &owner.moreLocations;
   job.registers = owner.registers;
   job.version = owner.version.c_str();
   job.allowDowngrade = owner.allowDowngrade;

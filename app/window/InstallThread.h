@@ -12,6 +12,7 @@
 #include <atomic>
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "app/install/InstallJob.h"
 
@@ -55,7 +56,8 @@ private:
   static DWORD WINAPI Run(void* self);
 
   const HWND window;  // not owned
-  const std::string product, payloadFolder, source, location, host, hostsSeen, version, logPath;
+  const std::string product, payloadFolder, source, location, host, hostsSeen, hostKey, version, logPath;
+  const std::vector<std::string> moreLocations;
   const TargetKind kind;
   const bool registers, allowDowngrade;
   const bool hasCoverage;                  // the job had the distribution's coverage

@@ -15,6 +15,7 @@
 #include "app/window/AbbreviatePath.h"
 #include "app/window/Background.h"
 #include "app/window/FailureMessage.h"
+#include "app/window/HostChooser.h"
 #include "app/window/InstallThread.h"
 #include "app/window/PayloadMeasure.h"
 #include "app/window/PellioTextFileViewer.h"
@@ -131,6 +132,7 @@ QuorvinUI::QuorvinUI(const qvRect& bounds, InstallSetup prepared, int dpi, bool 
 
   targetKind = target.kind;
   if (setup.location.size() <= kMaxPathLength) std::strcpy(installLocation, setup.location.c_str());
+  moreLocations = setup.moreLocations;
   payloadFolder.Set(target.payloadFolder);
   folderPrompt.Set(target.folderPrompt);
 
@@ -320,6 +322,14 @@ void QuorvinUI::RefuseDistribution() {
 void QuorvinUI::SetLocation(const char* location) {
   if (std::strlen(location) > kMaxPathLength) return;
   std::strcpy(installLocation, location);
+  moreLocations.clear();
+  ShowLocation();
+}
+
+void QuorvinUI::SetLocations(const std::vector<std::string>& locations) {
+  if (locations.empty() || locations.front().size() > kMaxPathLength) return;
+  std::strcpy(installLocation, locations.front().c_str());
+  moreLocations.assign(locations.begin() + 1, locations.end());
   ShowLocation();
 }
 
@@ -347,6 +357,9 @@ std::string QuorvinUI::EarlierInstallLine() const {
 
 std::string QuorvinUI::LocationDisplay() {
   const std::string display = AbbreviatePath(installLocation);
+  const size_t more = moreLocations.size();
+  if (!display.empty() && more)
+    return display + " and " + std::to_string(more) + (more == 1 ? " other folder" : " other folders");
   if (!display.empty()) return display;
   installLocation[0] = '\0';
   return kNotSet;
@@ -463,6 +476,16 @@ bool QuorvinUI::OnCommand(qvEvent& event) {
 
     case kCommandChangeLocation: {
       if (state != State::kReady) return false;
+      // Several versions of the host, each with its folder: the user ticks
+      // which, or goes on to any other folder.
+      const std::vector<HostFolder> hosts = HostChoices(setup.target.kind);
+      if (hosts.size() > 1) {
+        HostChooser chooser(hosts, HostUsersOf(setup.target.kind),
+                            InitialTicks(hosts, installLocation, moreLocations), this);
+        const HostChooser::Choice choice = chooser.Run();
+        if (choice == HostChooser::Choice::kHosts && state == State::kReady) SetLocations(chooser.TickedFolders());
+        if (choice != HostChooser::Choice::kOtherFolder) return false;
+      }
       char prompt[kPathBufferSize];
       BoundedCopy(folderPrompt.ToCString(), prompt);
       qvFileSpec spec(installLocation);
@@ -608,7 +631,7 @@ bool QuorvinUI::RunInstall() {
   progressCaption->Show();
 
   progress = std::make_unique<ProgressDisplay>(progressCaption.get(), &cursor);
-  install = std::make_unique<InstallThread>(GetHandle(), setup.JobInto(installLocation), setup.logPath);
+  install = std::make_unique<InstallThread>(GetHandle(), setup.JobInto(installLocation, &moreLocations), setup.logPath);
   if (!install->Started()) {
     install.reset();
     state = State::kFailed;
@@ -674,6 +697,8 @@ void QuorvinUI::FinishInstall() {
     lastInstall = outcome.RestartNeeded() ? LastInstall::kInstalledRestart : LastInstall::kInstalled;
     // And where, on a line of its own.
     result = "Installation Complete.\n\nInstalled in " + outcome.destination;
+    for (size_t i = 1; i < outcome.destinations.size(); ++i)
+      result += (i + 1 == outcome.destinations.size() ? "\nand " : ",\n") + outcome.destinations[i];
     if (outcome.upgraded) result += "\n\n" + setup.ReplacedLine(outcome.earlierVersion);
     if (outcome.RestartNeeded()) result += "\n\n" + RestartLine(ProgramToRestart(setup.target.kind, outcome));
     // The next install of this window ("Do Another") goes over this one.

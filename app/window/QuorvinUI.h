@@ -85,13 +85,18 @@ public:
 
   // Replaces the location, as the folder chooser does. A location longer
   // than 259 characters is not taken.
+  // Sets the one install location (the further ones go).
   void SetLocation(const char* location);
+  // Sets the install's locations: the first, and the further ones the
+  // same install goes into (a host's other versions).
+  void SetLocations(const std::vector<std::string>& locations);
   // The process's exit status for what happened in the window: 0 when the
   // last install succeeded, 1 when it failed (7 when it failed on a signed
   // file not as signed), 4 when none ran or it was cancelled.
   int ExitStatus() const;
 
   const char* Location() const { return installLocation; }
+  const std::vector<std::string>& MoreLocations() const { return moreLocations; }
   TargetKind Kind() const { return static_cast<TargetKind>(targetKind); }
   bool InstallFinished() const { return installFinished != 0; }
 
@@ -151,6 +156,7 @@ private:
   TextString payloadFolder;
   TextString folderPrompt;
   char installLocation[260];
+  std::vector<std::string> moreLocations;  // further folders of the same install, chosen in HostChooser
   int32_t targetKind;
   uint8_t installFinished;
   std::vector<std::unique_ptr<qvCaption>> stepCaptions;  // the eight step texts

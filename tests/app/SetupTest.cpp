@@ -593,6 +593,87 @@ TEST_F(SetupWindow, SpaceTicksTheBoxAndEnterOnItInstalls) {
   EXPECT_EQ(Quit(), 0u);
 }
 
+// Photoshop keys of the test's own, each naming a folder of the scratch
+// folder, removed again with the object.
+class PhotoshopKeys {
+public:
+  PhotoshopKeys(const std::vector<std::pair<std::string, std::string>>& versions) {
+    for (const auto& version : versions) {
+      const std::string key = "SOFTWARE\\Adobe\\Photoshop\\" + version.first;
+      HKEY handle;
+      if (RegCreateKeyExA(HKEY_LOCAL_MACHINE, key.c_str(), 0, nullptr, 0, KEY_WRITE, nullptr, &handle, nullptr))
+        continue;
+      RegSetValueExA(handle, "PluginPath", 0, REG_SZ, reinterpret_cast<const BYTE*>(version.second.c_str()),
+                     static_cast<DWORD>(version.second.size() + 1));
+      RegCloseKey(handle);
+      keys.push_back(key);
+    }
+  }
+  ~PhotoshopKeys() {
+    for (const std::string& key : keys) RegDeleteKeyA(HKEY_LOCAL_MACHINE, key.c_str());
+    RegDeleteKeyA(HKEY_LOCAL_MACHINE, "SOFTWARE\\Adobe\\Photoshop");
+  }
+
+private:
+  std::vector<std::string> keys;
+};
+
+// Three Photoshop versions, each with its plug-in folder: "Change
+// Location..." opens the chooser with the newest ticked, read out as check
+// buttons with their folders; Tab and Space tick a second, a screen
+// reader's default action ticks a third and unticks the newest; Enter
+// takes the two, and the install goes into both.
+TEST_F(SetupWindow, TwoOfThreePhotoshopsChosenByKeysAndByAScreenReader) {
+  for (const char* folder : {"PS22", "PS23", "PS24"}) MakeFolder(folder);
+  const PhotoshopKeys keys({{"22.0", Path("PS22")}, {"23.0", Path("PS23")}, {"24.0", Path("PS24")}});
+  MakeDist("PS Files");
+  ASSERT_TRUE(Launch());
+  ComApartment com;
+  AcceptTerms();
+  driver.Click(Button("Change Location..."));
+  const HWND chooser = driver.WaitForWindow("Choose Where to Install");
+  ASSERT_NE(chooser, nullptr);
+  std::vector<HWND> boxes;
+  std::vector<std::string> folders;
+  for (HWND child = GetWindow(chooser, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+    if (Describe(child).rfind("check button", 0) == 0) boxes.push_back(child);
+    else if (driver.Text(child).find("/PS2") != std::string::npos) folders.push_back(driver.Text(child));
+  }
+  ASSERT_EQ(boxes.size(), 3u);
+  EXPECT_EQ(Describe(boxes[0]), "check button \"Photoshop 24.0 (32-bit)\" focused checked focusable");
+  EXPECT_EQ(Describe(boxes[1]), "check button \"Photoshop 23.0 (32-bit)\" focusable");
+  EXPECT_EQ(Describe(boxes[2]), "check button \"Photoshop 22.0 (32-bit)\" focusable");
+  // Each beside its box, shortened as the window shows a location.
+  ASSERT_EQ(folders.size(), 3u);
+  for (size_t i = 0; i < 3; ++i)
+    EXPECT_EQ(folders[i].substr(folders[i].size() - 5), "/PS2" + std::to_string(4 - i)) << folders[i];
+  const auto ticked = [&](size_t i) { return Describe(boxes[i]).find(" checked") != std::string::npos; };
+
+  driver.Key(VK_TAB);
+  driver.Key(VK_SPACE);
+  EXPECT_TRUE(PumpUntil([&] { return ticked(1); }, 2000)) << Describe(boxes[1]);
+  for (size_t i : {size_t(2), size_t(0)}) {
+    IAccessible* box = ClientObject(boxes[i]);
+    ASSERT_NE(box, nullptr);
+    EXPECT_EQ(box->accDoDefaultAction(Self()), S_OK);
+    box->Release();
+  }
+  EXPECT_TRUE(PumpUntil([&] { return ticked(2) && !ticked(0); }, 2000)) << Describe(boxes[0]) << Describe(boxes[2]);
+  driver.Key(VK_RETURN);
+  ASSERT_NE(driver.WaitForWindow("Install "), nullptr);
+  driver.BringToFront();
+  EXPECT_TRUE(PumpUntil([&] { return !IsWindow(chooser); }, 2000));
+  EXPECT_NE(TextStartingWith(".../"), "");
+  EXPECT_NE(driver.TextStartingWith(".../").find("/PS23 and 1 other folder"), std::string::npos)
+      << driver.TextStartingWith(".../");
+
+  ASSERT_TRUE(Install()) << driver.Text(Progress());
+  EXPECT_EQ(Listing("PS23"), "Foo/ Foo/Plug-in.aex Foo/Presets/ Foo/Presets/One.ffx");
+  EXPECT_EQ(Listing("PS22"), "Foo/ Foo/Plug-in.aex Foo/Presets/ Foo/Presets/One.ffx");
+  EXPECT_EQ(Listing("PS24"), "");
+  EXPECT_EQ(Quit(), 0u);
+}
+
 // Alt and the underlined letter press each control, from anywhere in the
 // window, as a click would.
 TEST_F(SetupWindow, AccessKeysPressTheirControls) {

@@ -3,6 +3,8 @@
 // steps, the release notes and the licence's end in the viewer, the copy
 // under way, the result, a second install that fails on a locked file, and
 // the uninstaller its Apps & features entry names: its question and result.
+// Three After Effects versions are registered for the tour (and removed
+// after it), so that "Change Location..." shows the chooser of hosts.
 // The pictures are taken from the display the program shows on
 // (ImageMagick's import).
 //
@@ -18,6 +20,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <string>
+#include <utility>
 
 #include "app/install/ProductRegistration.h"
 #include "tests/app/Scratch.h"
@@ -41,6 +44,29 @@ bool Check(bool ok, const char* what) {
   return ok;
 }
 
+// After Effects keys of the tour's own: the version and its plug-in folder.
+const char kAeKey[] = "SOFTWARE\\Adobe\\After Effects";
+void RegisterHosts(const std::string& location) {
+  const std::pair<const char*, std::string> hosts[] = {
+      {"23.0", "C:\\Program Files\\Adobe\\Adobe After Effects 2023\\Support Files\\Plug-ins"},
+      {"24.0", location},
+      {"25.0", "C:\\Program Files\\Adobe\\Adobe After Effects 2025\\Support Files\\Plug-ins"}};
+  for (const auto& host : hosts) {
+    HKEY key;
+    if (RegCreateKeyExA(HKEY_LOCAL_MACHINE, (std::string(kAeKey) + "\\" + host.first).c_str(), 0, nullptr, 0,
+                        KEY_WRITE, nullptr, &key, nullptr))
+      continue;
+    RegSetValueExA(key, "PluginInstallPath", 0, REG_SZ, reinterpret_cast<const BYTE*>(host.second.c_str()),
+                   static_cast<DWORD>(host.second.size() + 1));
+    RegCloseKey(key);
+  }
+}
+void RemoveHosts() {
+  for (const char* version : {"23.0", "24.0", "25.0"})
+    RegDeleteKeyA(HKEY_LOCAL_MACHINE, (std::string(kAeKey) + "\\" + version).c_str());
+  RegDeleteKeyA(HKEY_LOCAL_MACHINE, kAeKey);
+}
+
 // The progress caption, whatever it reads now.
 HWND FindProgress(SetupDriver& driver) {
   for (const char* text : {"Installing. Please wait...", "Installation Complete.", "ERROR: Installation Failed."})
@@ -57,6 +83,10 @@ int main(int argc, char** argv) {
   }
   const std::string dist = argv[1], location = argv[2], locked = argv[3];
   shots = argv[4];
+  RegisterHosts(location);
+  struct Unregister {
+    ~Unregister() { RemoveHosts(); }
+  } unregister;
   SetupDriver driver;
   if (!Check(driver.Start(dist, "/D=" + location) && driver.WaitForWindow("Install "), "the installer opens"))
     return 1;
@@ -65,6 +95,15 @@ int main(int argc, char** argv) {
   bool ok = true;
   Sleep(300);
   Shoot("1-ready");
+
+  // The hosts found, the location's ticked; Escape changes nothing.
+  driver.Click(driver.Control("Change Location..."));
+  ok &= Check(driver.WaitForWindow("Choose Where to Install") != nullptr, "the hosts are offered");
+  Sleep(300);
+  Shoot("1-hosts");
+  driver.Key(VK_ESCAPE);
+  driver.WaitForWindow("Install ");
+  driver.BringToFront();
 
   driver.Click(driver.Control("Show Release Notes..."));
   const HWND viewer = driver.WaitForWindow("About ");

@@ -287,7 +287,8 @@ HRESULT qvAccessible::get_accSelection(VARIANT* selected) {
 HRESULT qvAccessible::get_accDefaultAction(VARIANT child, BSTR* action) {
   const HRESULT ready = BeginText(child, action);
   if (ready != S_OK) return ready;
-  return S_FALSE;
+  const qvAccessibleInfo info = control->GetAccessibleInfo();
+  return AnswerText(info.defaultAction, !info.defaultAction.empty(), action);
 }
 
 HRESULT qvAccessible::accSelect(LONG flags, VARIANT child) {
@@ -350,7 +351,11 @@ HRESULT qvAccessible::accHitTest(LONG x, LONG y, VARIANT* child) {
 
 HRESULT qvAccessible::accDoDefaultAction(VARIANT child) {
   const HRESULT self = CheckSelf(child);
-  return self != S_OK ? self : DISP_E_MEMBERNOTFOUND;
+  if (self != S_OK) return self;
+  if (control->GetAccessibleInfo().defaultAction.empty()) return DISP_E_MEMBERNOTFOUND;
+  // Taken from the control's own loop: the caller is not kept waiting on
+  // what the action opens.
+  return PostMessageA(Window(), DefaultActionMessage(), 0, 0) ? S_OK : E_FAIL;
 }
 
 HRESULT qvAccessible::put_accName(VARIANT, BSTR) { return E_NOTIMPL; }

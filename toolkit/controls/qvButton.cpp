@@ -125,5 +125,6 @@ qvAccessibleInfo qvButton::GetAccessibleInfo() {
   info.focusable = TakesFocus();
   info.isDefault = isDefault;
   info.accessKey = AccessKey();
+  info.defaultAction = "Press";
   return info;
 }

@@ -178,5 +178,6 @@ qvAccessibleInfo qvCheckbox::GetAccessibleInfo() {
   info.focusable = TakesFocus();
   info.checked = checked;
   info.accessKey = AccessKey();
+  info.defaultAction = checked ? "Uncheck" : "Check";
   return info;
 }

@@ -238,9 +238,23 @@ void qvControl::SetAccessKey(char key) {
   Refresh();
 }
 
+unsigned DefaultActionMessage() {
+  static const unsigned message = RegisterWindowMessageA("qvDoDefaultAction");
+  return message;
+}
+
 bool qvControl::OnOtherMessage(qvEvent& event) {
   // The focus mark comes with the focus.
   if (event.message == WM_SETFOCUS) Refresh();
+  // A screen reader's default action, as Space on the control: its
+  // parent may end loops or delete windows in it.
+  if (event.message == DefaultActionMessage()) {
+    if (!disabled && !GetAccessibleInfo().defaultAction.empty()) {
+      if (TakesFocus()) TakeFocus();
+      OnActivate();
+    }
+    return false;
+  }
   // Alt and a letter, which the platform sends as a menu key to the window
   // with the focus: the window that holds the control knows its keys.
   if (event.accessKey && parent) return parent->OnOtherMessage(event);

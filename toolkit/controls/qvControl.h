@@ -38,7 +38,15 @@ struct qvAccessibleInfo {
   bool readOnly = false;
   bool isDefault = false;   // the button Enter presses
   char accessKey = 0;       // the letter that, with Alt, presses the control; 0: none
+  // What the control's action is called ("Press", "Check"), which a
+  // screen reader's default action takes (OnActivate); empty: none.
+  std::string defaultAction;
 };
+
+// The message a control is sent to take its default action, posted by its
+// accessible object so that the action runs from the control's own
+// message loop, never inside a screen reader's call.
+unsigned DefaultActionMessage();
 
 // label as the platform's text drawing takes it with accessKey shown
 // underlined: a "&" before the first letter that is the key (either case),
