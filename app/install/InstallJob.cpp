@@ -17,6 +17,7 @@
 #include "app/install/InstallRecovery.h"
 #include "app/install/InstallTarget.h"
 #include "app/install/InstallTransaction.h"
+#include "app/install/JournalFile.h"
 #include "app/install/KillPoint.h"
 #include "app/install/PathNames.h"
 #include "app/install/ProductRegistration.h"
@@ -130,7 +131,6 @@ struct FolderInstall {
   Earlier earlier;
   CopyPlan plan;
   std::unique_ptr<InstallTransaction> transaction;
-  bool committed = false;
 };
 
 // The checks that need only the job, for one of its locations: false with
@@ -420,9 +420,13 @@ void InstallInto(const InstallJob& job, std::vector<FolderInstall>& folders, Ins
   std::vector<std::string> others;
   for (size_t i = 1; i < folders.size(); ++i) others.push_back(folders[i].destination);
   bool copied = true;
+  // Several folders are one group, of the product's registration: a run
+  // that puts the product right puts every folder right.
+  const std::string group = several ? NewGroupName() : std::string();
   for (size_t i = 0; copied && i < folders.size(); ++i) {
     FolderInstall& folder = folders[i];
     folder.transaction = std::make_unique<InstallTransaction>(folder.destination);
+    if (several) folder.transaction->JoinGroup(group, RegistrationPlaceOf(job.productName).folder);
     if (job.registers && i + 1 == folders.size()) {
       registration = std::make_unique<Registration>(job.productName);
       registering = registration->Plan(
@@ -468,11 +472,31 @@ void InstallInto(const InstallJob& job, std::vector<FolderInstall>& folders, Ins
     if (copied) KillPoint("registered");
   }
   times.record = watch.Lap();
-  // The registration's folder last: until it commits, a kill undoes the
-  // registration with it.
-  for (size_t i = 0; copied && i < folders.size(); ++i) {
-    copied = folders[i].transaction->Commit(&outcome->leftovers, &failure);
-    folders[i].committed = copied;
+  // Several folders commit as one (journal rule 7): each journal joins
+  // the group, then the group's marker is made; from then on a kill
+  // leaves every folder to be finished by the next run, and before it,
+  // every folder to be undone.
+  if (copied && several) {
+    for (FolderInstall& folder : folders)
+      if (copied) copied = folder.transaction->FlushPlaced(&failure);
+    if (copied) copied = MakeGroupMarker(group, PlatformDiskFlush(), &failure);
+    if (copied) KillPoint("group-committed");
+  }
+  if (copied && several) {
+    // Committed as a group: a folder whose own commit fails now is
+    // finished by the next run, never undone.
+    bool finished = true;
+    for (FolderInstall& folder : folders) {
+      InstallFailure unfinished;
+      if (folder.transaction->Commit(&outcome->leftovers, &unfinished)) continue;
+      finished = false;
+      folder.transaction->LeaveForRecovery();
+      unfinished.reason += " (the install is committed: the next run finishes it)";
+      outcome->leftovers.push_back(unfinished);
+    }
+    if (finished) DeleteGroupMarker(group, &outcome->leftovers);
+  } else if (copied) {
+    copied = folders.front().transaction->Commit(&outcome->leftovers, &failure);
   }
   if (copied) {
     times.commit = watch.Lap();
@@ -504,11 +528,6 @@ void InstallInto(const InstallJob& job, std::vector<FolderInstall>& folders, Ins
   UndoCounts undone;
   for (auto folder = folders.rbegin(); folder != folders.rend(); ++folder) {
     if (!folder->transaction) continue;
-    if (folder->committed) {
-      outcome->leftovers.push_back(MakeFailure(folder->destination, ERROR_CANCELLED,
-                                               "its install was committed before another folder's failed, and stays"));
-      continue;
-    }
     const UndoCounts counts = folder->transaction->Rollback(&outcome->leftovers);
     undone.removedFiles += counts.removedFiles;
     undone.restoredFiles += counts.restoredFiles;

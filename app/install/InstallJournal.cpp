@@ -38,6 +38,8 @@ public:
       parsed = PlanEnd(line, why);
     } else if (line.Word("S ")) {
       parsed = Begun(line, why);
+    } else if (line.Word("G ")) {
+      parsed = Group(line, why);
     } else if (line.Word("C")) {
       parsed = Committed(why);
     } else {
@@ -163,6 +165,16 @@ private:
     return true;
   }
 
+  // "G <name> <registration folder>": one install of a group, committed
+  // with its marker, of the product registered there.
+  bool Group(LineReader& line, std::string* why) {
+    if (stage != Stage::kSteps || !journal->group.empty() || !line.Text(&journal->group) ||
+        !IsGroupName(journal->group) || !line.Space() || !line.Text(&journal->groupOwner) ||
+        !IsAbsoluteWindowsPath(journal->groupOwner.c_str()) || HasControlCharacter(journal->groupOwner))
+      return Refuse(why, "a group's line is malformed or misplaced");
+    return true;
+  }
+
   bool Committed(std::string* why) {
     if (stage != Stage::kSteps) return Refuse(why, "the commit is misplaced");
     stage = Stage::kCommitted;
@@ -220,6 +232,18 @@ bool IsStagingName(const std::string& name) {
   return true;
 }
 
+const char kGroupPrefix[] = "group-";
+
+bool IsGroupName(const std::string& name) {
+  const size_t prefix = sizeof kGroupPrefix - 1;
+  if (name.size() != prefix + 16 || name.compare(0, prefix, kGroupPrefix) != 0) return false;
+  for (size_t i = prefix; i < name.size(); ++i) {
+    const char c = name[i];
+    if (!((c >= '0' && c <= '9') || (c >= 'a' && c <= 'f'))) return false;
+  }
+  return true;
+}
+
 const JournalEntry* Journal::Entry(uint32_t index) const {
   size_t low = 0, high = plan.size();
   while (low < high) {
@@ -259,6 +283,10 @@ std::string JournalBeginLine(uint32_t index) { return Sealed("S " + std::to_stri
 
 std::string JournalPlaceLine(uint32_t index, const PlacedFile& file) {
   return Sealed("S " + std::to_string(index) + " " + std::to_string(file.size) + " " + DigestText(file.digest));
+}
+
+std::string JournalGroupLine(const std::string& name, const std::string& owner) {
+  return Sealed("G " + Counted(name) + " " + Counted(owner));
 }
 
 std::string JournalCommitLine() { return Sealed("C"); }

@@ -21,6 +21,11 @@
 //   P 4 #...                                the plan is whole: 4 entries
 //   S 3 #...                                entry 3's step begins
 //   S 4 1234 9f86...0a08 #...               entry 4's step begins: the file it places has these size and SHA-256
+//   G 22:group-0000a1b2c3d4e5f6 60:C:\...\Kestrova Uninstall\Kestrova Lumen #...
+//                                           one install of a group (an install of the product
+//                                           registered there into several folders): it is
+//                                           committed once the group's marker, a file of that
+//                                           name beside the journals, is there
 //   C #...                                  the install is committed
 //
 // The header names the install's root folder, process and staging folder
@@ -54,7 +59,10 @@
 //   6. The earlier versions are deleted only once the commit line is on
 //      the disk.
 //   7. A later run undoes the steps of a journal without a commit line,
-//      newest first, and finishes one with it (InstallRecovery.h).
+//      newest first, and finishes one with it (InstallRecovery.h). A
+//      journal of a group counts as committed once the group's marker is
+//      there: every journal of the group is on the disk with its "G" line,
+//      and every file of every one flushed, before the marker is made.
 //   8. The journal lies only where administrators write (AdminFolder.h),
 //      never in the install folder: a journal found anywhere else, or a
 //      staging folder without one, is kept and never acted on.
@@ -133,6 +141,8 @@ struct Journal {
   std::set<uint32_t> begun;          // indices of the entries whose step began
   std::map<uint32_t, PlacedFile> placed;  // of the begun entries that place a file
   bool committed = false;
+  std::string group;                 // the group's name ("G"); empty for an install of its own
+  std::string groupOwner;            // the registration folder of the group's product
 
   const JournalEntry* Entry(uint32_t index) const;
 };
@@ -141,6 +151,10 @@ struct Journal {
 // follows, and "-<n>" when that name was taken.
 extern const char kStagingPrefix[];
 bool IsStagingName(const std::string& name);
+
+// A group's name: "group-" and 16 lowercase hexadecimal digits.
+extern const char kGroupPrefix[];
+bool IsGroupName(const std::string& name);
 
 // Longest journal read back; a larger file is refused.
 constexpr size_t kMaxJournalBytes = 64u << 20;
@@ -152,6 +166,7 @@ std::string JournalPlanLine(const JournalEntry& entry);
 std::string JournalPlanEndLine(size_t entries);
 std::string JournalBeginLine(uint32_t index);
 std::string JournalPlaceLine(uint32_t index, const PlacedFile& file);
+std::string JournalGroupLine(const std::string& name, const std::string& owner);
 std::string JournalCommitLine();
 
 // Reads a journal's bytes. False, with *why, when they are not a journal

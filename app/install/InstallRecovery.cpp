@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include <set>
 #include <vector>
 
 #include "app/install/AdminFolder.h"
@@ -41,7 +42,7 @@ std::vector<std::string> Journals(const std::string& prefix) {
   const std::wstring start = PathKey(prefix.substr(std::min(prefix.size(), folder.size() + 1)));
   for (const ListedEntry& entry : entries) {
     std::string name;
-    if (entry.IsFolder() || entry.IsLink() || !AnsiFromWide(entry.name, &name)) continue;
+    if (entry.IsFolder() || entry.IsLink() || !AnsiFromWide(entry.name, &name) || IsGroupName(name)) continue;
     if (PathKey(name).compare(0, start.size(), start) == 0) paths.push_back(folder + "\\" + name);
   }
   return paths;
@@ -75,6 +76,18 @@ JournalState ReadJournalAt(const std::string& path, Journal* journal, std::strin
   return JournalState::kRead;
 }
 
+// A group's marker goes once no journal names the group: every install of
+// it is finished. One still written, or unreadable, keeps it.
+void ForgetGroupIfDone(const std::string& group, std::vector<InstallFailure>* leftovers) {
+  for (const std::string& path : Journals(JournalFolder() + "\\")) {
+    Journal other;
+    std::string why;
+    const JournalState state = ReadJournalAt(path, &other, &why);
+    if (state != JournalState::kRead || other.group == group) return;
+  }
+  DeleteGroupMarker(group, leftovers);
+}
+
 // Puts right what one interrupted run did, from its journal at path.
 // False when what it replaced could not all be put back.
 bool Recover(const std::string& path, const Journal& journal, InstallLog* log, InstallFailure* failure) {
@@ -92,14 +105,16 @@ bool Recover(const std::string& path, const Journal& journal, InstallLog* log, I
   std::vector<InstallFailure> leftovers;
   UndoCounts counts;
   std::vector<std::string> scheduled;
-  if (journal.committed)
+  // Journal rule 7: a group's install is committed with its marker.
+  const bool committed = journal.committed || (!journal.group.empty() && GroupCommitted(journal.group));
+  if (committed)
     FinishCommittedSteps(journal, staging, &leftovers, &scheduled);
   else
     UndoSteps(journal, root, staging, &counts, &leftovers);
   // A finished install whose earlier versions a program still holds:
   // they go at the next start, or with a later run once nothing holds
   // them. Nothing of it stands in this run's way; the journal stays.
-  if (journal.committed && !scheduled.empty()) {
+  if (committed && !scheduled.empty()) {
     ScheduleStagingRemoval(staging, std::string(), &leftovers);
     for (const std::string& file : scheduled)
       log->Line(LogField("scheduled", file + ": an earlier version still in use, removed at the next start"));
@@ -107,9 +122,9 @@ bool Recover(const std::string& path, const Journal& journal, InstallLog* log, I
     return true;
   }
   const bool removed = RemoveStagingFolder(staging, &leftovers);
-  if (removed && !journal.committed) RemoveMadeFolders(journal, &counts, &leftovers);
+  if (removed && !committed) RemoveMadeFolders(journal, &counts, &leftovers);
   const std::string process = "process " + std::to_string(journal.processId);
-  if (journal.committed)
+  if (committed)
     log->Line(LogField("recovered", shown + ": the install of " + process +
                                         " was interrupted after it was done; it is finished"));
   else
@@ -124,6 +139,7 @@ bool Recover(const std::string& path, const Journal& journal, InstallLog* log, I
     // run must still be able to read what it was.
     std::vector<InstallFailure> kept;
     DeleteJournalAt(path, &kept);
+    if (!journal.group.empty()) ForgetGroupIfDone(journal.group, &kept);
     log->Leftovers(kept, "not recovered");
     return true;
   }
@@ -187,14 +203,31 @@ bool RecoverProduct(const std::string& folder, InstallLog* log, InstallFailure* 
   InstallLog noLog;
   if (!log) log = &noLog;
   const std::wstring key = PathKey(folder);
+  // The journals of this product's registration, and of every folder of
+  // an install of it into several folders: the product is put right whole.
+  std::vector<std::pair<std::string, Journal>> ours;
   for (const std::string& path : Journals(JournalFolder() + "\\")) {
     Journal journal;
     std::string why;
     // One still written is another product's: the caller holds this
     // product's lock. One unreadable is the next install into its folder's.
-    if (ReadJournalAt(path, &journal, &why) != JournalState::kRead || !TouchesRegistration(journal, key)) continue;
-    InstallLock lock;
-    if (!lock.Take(journal.root, failure) || !Recover(path, journal, log, failure)) return false;
+    if (ReadJournalAt(path, &journal, &why) != JournalState::kRead) continue;
+    if (TouchesRegistration(journal, key) || (!journal.group.empty() && PathKey(journal.groupOwner) == key))
+      ours.emplace_back(path, std::move(journal));
   }
+  for (const auto& journal : ours) {
+    InstallLock lock;
+    if (!lock.Take(journal.second.root, failure) || !Recover(journal.first, journal.second, log, failure)) return false;
+  }
+  // Markers of groups whose journals are all gone (a run ended between its
+  // last commit and the marker's removal).
+  std::vector<ListedEntry> entries;
+  ListFolder(LongPath(JournalFolder()), &entries);
+  std::vector<InstallFailure> kept;
+  for (const ListedEntry& entry : entries) {
+    std::string name;
+    if (!entry.IsFolder() && AnsiFromWide(entry.name, &name) && IsGroupName(name)) ForgetGroupIfDone(name, &kept);
+  }
+  log->Leftovers(kept, "not recovered");
   return true;
 }

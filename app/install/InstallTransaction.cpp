@@ -121,6 +121,12 @@ bool InstallTransaction::Begin(const std::vector<std::string>& makeFirst, std::v
   std::string lines;
   for (const JournalEntry& entry : journal.plan) lines += JournalPlanLine(entry);
   lines += JournalPlanEndLine(journal.plan.size());
+  if (!group.empty()) {
+    if (!IsGroupName(group)) return Fail(failure, root, ERROR_INVALID_PARAMETER, "not a group's name");
+    lines += JournalGroupLine(group, groupOwner);
+    journal.group = group;
+    journal.groupOwner = groupOwner;
+  }
   if (!Write(lines, true, failure)) return false;
   journal.planWhole = true;
   return true;
@@ -280,12 +286,21 @@ void InstallTransaction::EndJournal(bool stagingGone, std::vector<InstallFailure
   if (stagingGone) journalFile.Delete(leftovers);
 }
 
+bool InstallTransaction::FlushPlaced(InstallFailure* failure) {
+  if (finished) return Fail(failure, root, ERROR_INVALID_PARAMETER, "the install is not open");
+  if (flushed) return true;
+  // Journal rule 5: every placed file on the disk.
+  if (flusher && !flusher->Finish(failure)) return false;
+  flushed = true;
+  return true;
+}
+
 bool InstallTransaction::Commit(std::vector<InstallFailure>* leftovers, InstallFailure* failure) {
   if (finished) return true;
   // Journal rules 5 and 6: every placed file on the disk, then the commit
   // line; once that is on the disk, a later run finishes the install
   // instead of undoing it, and the earlier versions may go.
-  if (flusher && !flusher->Finish(failure)) return false;
+  if (!FlushPlaced(failure)) return false;
   if (!Write(JournalCommitLine(), true, failure)) return false;
   journal.committed = true;
   KillPoint("committed");
@@ -301,6 +316,13 @@ bool InstallTransaction::Commit(std::vector<InstallFailure>* leftovers, InstallF
   }
   EndJournal(RemoveStagingFolder(staging, leftovers), leftovers);
   return true;
+}
+
+void InstallTransaction::LeaveForRecovery() {
+  if (finished) return;
+  finished = true;
+  if (flusher) flusher->Abandon();
+  journalFile.Close();
 }
 
 UndoCounts InstallTransaction::Rollback(std::vector<InstallFailure>* leftovers) {

@@ -115,12 +115,28 @@ public:
   // file in use fails it, before anything is done.
   bool RemoveFile(uint32_t index, InstallFailure* failure);
 
+  // Puts every placed file on the disk (Commit does it first anyway).
+  bool FlushPlaced(InstallFailure* failure);
+  // Makes this install one of a group (an install of the product
+  // registered in owner into several folders): Begin writes the journal's
+  // "G" line with its plan. Once the group's marker is made (JournalFile.h),
+  // a later run finishes this install instead of undoing it, whether or
+  // not its commit line was written. Set before Begin.
+  void JoinGroup(const std::string& name, const std::string& owner) {
+    group = name;
+    groupOwner = owner;
+  }
+
   // The install succeeded: once every placed file is on the disk, noted in
   // the journal, then the earlier versions of replaced files and the
   // staging folder go. False, with failure, when a file could not be put on
   // the disk or the commit cannot be noted: the transaction is then still
   // open, for Rollback. What cannot be cleaned up is told in leftovers.
   bool Commit(std::vector<InstallFailure>* leftovers, InstallFailure* failure);
+  // Closes the journal and lets the install go without undoing it: a
+  // group's install whose marker is made (JoinGroup) but whose own commit
+  // failed, which the next run finishes.
+  void LeaveForRecovery();
   // The install failed: everything done is undone, newest first. What
   // cannot be undone is told in leftovers (the destination is then not as
   // it was, and the leftovers say where; a staging folder that still holds
@@ -171,4 +187,6 @@ private:
   std::vector<std::string> heldAside;      // targets moved aside while held
   std::vector<std::string> scheduled;      // earlier versions removed at the next start
   bool finished = true;           // nothing to undo: before Begin, or after Commit or Rollback
+  bool flushed = false;           // every placed file is on the disk
+  std::string group, groupOwner;  // JoinGroup's, until Begin
 };

@@ -6,6 +6,9 @@
 #include "app/install/FileTree.h"
 #include "common/AnsiText.h"
 #include "common/ContentHash.h"
+#include "app/install/InstallJournal.h"
+
+#include <cstdio>
 
 std::string JournalPrefixOf(const std::string& root) { return JournalFolder() + "\\" + PathKeyHash(root); }
 
@@ -65,4 +68,50 @@ bool DeleteJournalAt(const std::string& path, std::vector<InstallFailure>* lefto
   RemoveDirectoryW(LongPath(JournalFolder()).c_str());
   RemoveDirectoryW(LongPath(AdminFolder()).c_str());
   return true;
+}
+
+std::string NewGroupName() {
+  // The process, the time and a count: two groups of one process, or of
+  // two at one moment, differ.
+  static uint32_t count = 0;
+  FILETIME now;
+  GetSystemTimeAsFileTime(&now);
+  const uint64_t stamp = (uint64_t(now.dwHighDateTime) << 32 | now.dwLowDateTime) ^ (uint64_t(++count) << 48);
+  char name[40];
+  std::snprintf(name, sizeof name, "%s%08lx%08lx", kGroupPrefix, static_cast<unsigned long>(GetCurrentProcessId()),
+                static_cast<unsigned long>(stamp ^ (stamp >> 32)));
+  return name;
+}
+
+std::string GroupMarkerPath(const std::string& name) { return JournalFolder() + "\\" + name; }
+
+bool MakeGroupMarker(const std::string& name, DiskFlush& disk, InstallFailure* failure) {
+  const std::string path = GroupMarkerPath(name);
+  if (!IsGroupName(name)) return Fail(failure, path, ERROR_INVALID_NAME, "not a group's name");
+  std::vector<std::string> made;
+  if (!MakeAdminFolders(JournalFolder(), &made, failure)) return false;
+  AFile file(nullptr, CreateFileW(LongPath(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                                  FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (file.handle == INVALID_HANDLE_VALUE) return Fail(failure, path, GetLastError(), "the group's marker could not be made");
+  const bool written = WriteDurably(file, "committed\r\n", true, disk, path, "the group's marker", failure);
+  file.Close();
+  if (!written) DeleteFileW(LongPath(path).c_str());
+  return written;
+}
+
+bool GroupCommitted(const std::string& name) {
+  if (!IsGroupName(name)) return false;
+  const DWORD attributes = GetFileAttributesW(LongPath(GroupMarkerPath(name)).c_str());
+  return attributes != INVALID_FILE_ATTRIBUTES &&
+         !(attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT));
+}
+
+void DeleteGroupMarker(const std::string& name, std::vector<InstallFailure>* leftovers) {
+  if (!IsGroupName(name)) return;
+  const std::string path = GroupMarkerPath(name);
+  const DWORD error = DeleteFileAlways(LongPath(path));
+  if (error && error != ERROR_FILE_NOT_FOUND)
+    leftovers->push_back(MakeFailure(path, error, "the group's marker could not be removed"));
+  RemoveDirectoryW(LongPath(JournalFolder()).c_str());
+  RemoveDirectoryW(LongPath(AdminFolder()).c_str());
 }

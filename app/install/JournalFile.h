@@ -27,6 +27,25 @@ std::string JournalPrefixOf(const std::string& root);
 // goes to leftovers. True when it is gone.
 bool DeleteJournalAt(const std::string& path, std::vector<InstallFailure>* leftovers);
 
+// The marker of a group of installs (one install into several folders,
+// each with its journal): a file named after the group beside the
+// journals, made once every journal of the group has its "G" line and
+// every file is on the disk. While it is there, each of the group's
+// journals counts as committed (journal rule 7).
+//
+//   <journal folder>\group-<16 hex digits>
+//
+// A new group's name, unlike any other's.
+std::string NewGroupName();
+std::string GroupMarkerPath(const std::string& name);
+// Makes the marker and puts it on the disk; one there already fails it.
+bool MakeGroupMarker(const std::string& name, DiskFlush& disk, InstallFailure* failure);
+// Whether the group's marker is there: a plain file of the installer's.
+bool GroupCommitted(const std::string& name);
+// Deletes the marker (a failure goes to leftovers), and the journal folder
+// and admin folder when they are left empty.
+void DeleteGroupMarker(const std::string& name, std::vector<InstallFailure>* leftovers);
+
 class JournalFile {
 public:
   JournalFile() = default;

@@ -229,7 +229,7 @@ TEST_F(Setup, HelpShowsTheUsage) {
   ASSERT_TRUE(driver.Start(Path("dist"), "/?"));
   const HWND box = driver.WaitForDialog("Attention !");
   ASSERT_NE(box, nullptr);
-  EXPECT_EQ(driver.MessageText(box).rfind("usage: setup.exe [/S] [/LOG=FILE] [/ALLOWDOWNGRADE] [/D=FOLDER]", 0), 0u);
+  EXPECT_EQ(driver.MessageText(box).rfind("usage: setup.exe [/S] [/LOG=FILE] [/ALLOWDOWNGRADE] [/HOSTS=newest|all] [/D=FOLDER]", 0), 0u);
   driver.Answer(box, IDOK);
   EXPECT_EQ(driver.WaitForExit(), 2u);
 }

@@ -116,23 +116,66 @@ pending_removals() {
   $reg query 'HKLM\System\CurrentControlSet\Control\Session Manager' /v PendingFileRenameOperations 2>/dev/null | tr -d '\r'
 }
 
+# Photoshop 22.0, 23.0 and 24.0 (the newest in the 64-bit view) with
+# their plug-in folders in place/PS<n>, and a 25.0 without one; removed
+# when the case ends.
+photoshops() {
+  ps='HKLM\Software\Adobe\Photoshop'
+  clean_hosts() { for view in 32 64; do $reg delete "$ps" /f /reg:$view >/dev/null 2>&1; done; }
+  clean_hosts
+  trap 'clean_hosts; unregister' EXIT
+  for v in 22 23 24; do
+    mkdir -p "$work/place/PS$v"
+    view=32; [ $v = 24 ] && view=64
+    $reg add "$ps\\$v.0" /v PluginPath /d "$(winpath "$work/place/PS$v")" /f /reg:$view >/dev/null 2>&1 || fail "reg add"
+  done
+  $reg add "$ps\\25.0" /f /reg:32 >/dev/null 2>&1 || fail "reg add"
+}
+
 case $case in
+  three-hosts-killed)
+    # An install into three folders killed before its group's marker, and
+    # again after it: the next run undoes all three (the earlier install
+    # comes back in each) or finishes all three; never some of them.
+    photoshops
+    dist v1 1.0 "PS Files" a.txt=one Sub/z.txt=zed old.txt=old
+    dist v2 2.0 "PS Files" a.txt=two Sub/z.txt=zed2
+    dist bad 3.0 "PS Files" nul.txt=device
+    for point in registered group-committed; do
+      install v1 "/HOSTS=all"; expect_status 0
+      before=$(snapshot "$work/place")
+      out=$(QVSETUP_TEST_KILL_AT=$point QV_CHILD_COMMAND_LINE="\"$(winpath "$work/v2/setup.exe")\" /S /HOSTS=all" \
+              "$rig" --home "$home" "$watcher" 2>&1)
+      # The journals are the admin folder's, shared by the prefix's runs.
+      ours() { grep -laF "$product" "$records/journals"/* 2>/dev/null; }
+      [ "$(ours | wc -l)" = 3 ] || fail "killed at $point, not three journals: $(ls "$records/journals" 2>&1)"
+      : >"$log"
+      install bad "/HOSTS=all"; expect_status 1
+      expect_log "recovered: "
+      if [ $point = registered ]; then
+        [ "$(snapshot "$work/place")" = "$before" ] || fail "v1 is not back: $(diff <(echo "$before") <(snapshot "$work/place") | head)"
+        expect_value DisplayVersion "REG_SZ 1.0"
+      else
+        for v in 22 23 24; do
+          [ "$(cat "$work/place/PS$v/$product/a.txt")" = two ] && [ ! -e "$work/place/PS$v/$product/old.txt" ] ||
+            fail "v2 is not whole in PS$v"
+        done
+        expect_value DisplayVersion "REG_SZ 2.0"
+      fi
+      [ -z "$(find "$work/place" -name '.qvsetup-*')" ] || fail "a staging folder is left"
+      [ -z "$(ours)" ] || fail "journals are left: $(ours)"
+      uninstall; expect_status 0
+      for v in 22 23 24; do [ ! -e "$work/place/PS$v/$product" ] || fail "left in PS$v"; done
+      ! entry_exists || fail "the entry is still there"
+    done
+    ;;
   three-hosts)
     # Three Photoshop versions, each with its own plug-in folder (the
     # newest in the 64-bit view): /HOSTS=all installs into the three as
     # one install, one entry; a failure in the second leaves all three as
     # they were; the upgrade goes into the recorded three; the uninstaller
     # removes from each.
-    ps='HKLM\Software\Adobe\Photoshop'
-    clean_hosts() { for view in 32 64; do $reg delete "$ps" /f /reg:$view >/dev/null 2>&1; done; }
-    clean_hosts
-    trap 'clean_hosts; unregister' EXIT
-    for v in 22 23 24; do
-      mkdir -p "$work/place/PS$v"
-      view=32; [ $v = 24 ] && view=64
-      $reg add "$ps\\$v.0" /v PluginPath /d "$(winpath "$work/place/PS$v")" /f /reg:$view >/dev/null 2>&1 || fail "reg add"
-    done
-    $reg add "$ps\\25.0" /f /reg:32 >/dev/null 2>&1 || fail "reg add"
+    photoshops
     dist v1 1.0 "PS Files" a.txt=one Sub/z.txt=zed
     dist v2 2.0 "PS Files" a.txt=two Sub/z.txt=zed2
     # The newest, 25.0, has no folder: under /HOSTS=newest there is none.

@@ -169,6 +169,15 @@ TEST(InstallJournal, DamageOrDisorderMakesItUnreadable) {
       {"a plan entry after its end", header + JournalPlanEndLine(0) + file},
       {"a commit before the plan's end", header + file + JournalCommitLine()},
       {"a line after the commit", header + file + JournalPlanEndLine(1) + JournalCommitLine() + JournalBeginLine(1)},
+      {"a group before the plan's end", header + file + JournalGroupLine("group-0123456789abcdef", "C:\\R")},
+      {"a group named like a path", header + file + JournalPlanEndLine(1) + JournalGroupLine("..\\..\\x", "C:\\R")},
+      {"a group in capitals", header + file + JournalPlanEndLine(1) + JournalGroupLine("group-0123456789ABCDEF", "C:\\R")},
+      {"two groups", header + file + JournalPlanEndLine(1) + JournalGroupLine("group-0123456789abcdef", "C:\\R") +
+                         JournalGroupLine("group-0123456789abcdee", "C:\\R")},
+      {"a group of a relative registration", header + file + JournalPlanEndLine(1) +
+                                                 JournalGroupLine("group-0123456789abcdef", "Uninstall")},
+      {"a group after the commit",
+       header + file + JournalPlanEndLine(1) + JournalCommitLine() + JournalGroupLine("group-0123456789abcdef", "C:\\R")},
       {"a number past 32 bits", header + Sealed("N 4294967296 1:a")},
       {"a path longer than it says", header + Sealed("N 1 9:a")},
       {"more after the record", header + Sealed("N 1 1:a x")},
@@ -212,6 +221,19 @@ TEST(InstallJournal, NamesAreCheckedByTheCodePagesRule) {
   std::string why;
   EXPECT_TRUE(ReadJournal(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size(), &journal, &why, lead)) << why;
   EXPECT_FALSE(Read(bytes, &journal, &why)) << "read as single bytes, \"nul.txt\" is a name of its own";
+}
+
+// One install of a group: its "G" line names the group's marker and the
+// product's registration, and may come between its steps and its commit.
+TEST(InstallJournal, AGroupLineNamesItsGroup) {
+  const std::string bytes = Header() + JournalPlanLine({JournalStep::kNewFile, 1, 0, "a.txt"}) + JournalPlanEndLine(1) +
+                            JournalPlaceLine(1, Placed(1, 1)) + JournalGroupLine("group-0123456789abcdef", "C:\\R");
+  Journal journal;
+  std::string why;
+  ASSERT_TRUE(ReadJournal(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size(), &journal, &why)) << why;
+  EXPECT_EQ(journal.group, "group-0123456789abcdef");
+  EXPECT_EQ(journal.groupOwner, "C:\\R");
+  EXPECT_FALSE(journal.committed) << "the marker, not the line, commits it";
 }
 
 }  // namespace
