@@ -231,3 +231,19 @@ bool RecoverProduct(const std::string& folder, InstallLog* log, InstallFailure* 
   log->Leftovers(kept, "not recovered");
   return true;
 }
+
+bool HoldsOnlyScheduledStaging(const std::string& root) {
+  std::vector<ListedEntry> entries;
+  if (ListFolder(LongPath(root), &entries) || entries.empty()) return false;
+  std::set<std::wstring> finished;
+  for (const std::string& path : Journals(JournalPrefixOf(root))) {
+    Journal journal;
+    std::string why;
+    if (ReadJournalAt(path, &journal, &why) == JournalState::kRead && PathKey(journal.root) == PathKey(root) &&
+        journal.committed)
+      finished.insert(NameKey(WideFromAnsi(journal.staging)));
+  }
+  for (const ListedEntry& entry : entries)
+    if (!entry.IsFolder() || entry.IsLink() || !finished.count(NameKey(entry.name))) return false;
+  return true;
+}

@@ -35,3 +35,9 @@ bool RecoverInterruptedInstalls(const std::string& root, InstallLog* log, Instal
 // one's root while it does; the caller holds the product's lock. False,
 // with failure, as above.
 bool RecoverProduct(const std::string& folder, InstallLog* log, InstallFailure* failure);
+
+// Whether root holds nothing but staging folders of finished installs
+// whose earlier versions a program still holds (their removal scheduled
+// for the next start): a folder that is empty but for what the next start
+// removes.
+bool HoldsOnlyScheduledStaging(const std::string& root);

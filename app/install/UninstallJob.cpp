@@ -180,6 +180,14 @@ RemovalOutcome RemoveInstalledFiles(const InstallRecord& record, InstallLog* log
   for (const std::string& kept : plan.kept)
     log->Line(LogField("kept", root + "\\" + kept + " (changed since the install)"));
   RemoveEmptyFolders(record, {}, &outcome.folders);
+  // Left holding only what a running program keeps of an earlier version:
+  // it goes at the next start, after what it holds.
+  if (HoldsOnlyScheduledStaging(root)) {
+    if (MoveFileExW(LongPath(root).c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT))
+      log->Line(LogField("scheduled", root + ": removed at the next start, with the earlier version a program holds"));
+    else
+      outcome.leftovers.push_back(MakeFailure(root, GetLastError(), "its removal at the next start could not be scheduled"));
+  }
   log->Leftovers(outcome.leftovers, "not cleaned up");
   log->Line(LogField("removed", CountOf(outcome.files, "file", "files") + ", " +
                                     CountOf(outcome.folders, "folder", "folders")));
