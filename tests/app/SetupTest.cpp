@@ -992,7 +992,21 @@ TEST_F(Setup, ALoadedPlugInIsReplacedWhileTheHostRunsIt) {
   const std::string log = Get("quiet.log");
   EXPECT_NE(log.find("in use: " + Path("target/Plug-in.aex") + ": replaced"), std::string::npos) << log;
   EXPECT_NE(log.find("restart: the program using the files in use"), std::string::npos) << log;
+
   FreeLibrary(module);
+
+  // The window says so under its result, and ends with the same status.
+  Put("dist/install files/FX Files/Plug-in.aex", "newer plug-in bytes");
+  ASSERT_TRUE(CopyFileA(dll.c_str(), Path("target/Plug-in.aex").c_str(), FALSE));
+  const HMODULE second = LoadLibraryExA(Path("target/Plug-in.aex").c_str(), nullptr, DONT_RESOLVE_DLL_REFERENCES);
+  ASSERT_TRUE(Launch("/D=" + Path("target")));
+  AcceptTerms();
+  ASSERT_TRUE(Install()) << driver.Text(Progress());
+  EXPECT_NE(driver.Text(Progress()).find("\n\nRestart the program that was using it to use the new version."),
+            std::string::npos)
+      << driver.Text(Progress());
+  EXPECT_EQ(Quit(), 8u);
+  if (second) FreeLibrary(second);
 
   SetupDriver again;
   ASSERT_TRUE(again.Start(Path("dist"), options));
