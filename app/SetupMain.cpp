@@ -59,7 +59,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
   // Asked for by a person at a prompt: the usage shows. Under /S nothing
   // ever shows.
   if (options.help && !options.silent) {
-    ShowMessage(kSetupHelp);
+    ShowMessage(SetupHelp().c_str());
     return kExitUsage;
   }
   // A command line that is not understood ends with the usage status, as

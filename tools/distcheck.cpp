@@ -34,6 +34,7 @@
 #include "app/install/ProductRegistration.h"
 #include "app/install/ProductFile.h"
 #include "common/AnsiText.h"
+#include "common/Languages.h"
 #include "common/Sha256.h"
 #include "imagelib/OpenImage.h"
 #include "tools/SignatureCheck.h"
@@ -136,6 +137,50 @@ void CheckTextFile(Findings& findings, const std::wstring& installFiles, const w
   }
   CloseHandle(file);
   findings.Ok(shown + " present");
+}
+
+// The vendor's texts per language ("readme.de.txt", "eula.ja.txt"): which
+// languages have them, one the installer does not speak, and a licence
+// translated for some languages and not for another that has its notes.
+void CheckLocalizedTexts(Findings& findings, const std::wstring& installFiles) {
+  std::vector<ListedEntry> entries;
+  ListFolder(installFiles, &entries);
+  std::vector<std::string> readmes, eulas;  // the languages' tags, as the table writes them
+  for (const ListedEntry& entry : entries) {
+    const std::string name = Utf8FromWide(entry.name);
+    std::string tag;
+    const bool readme = LocalizedTextTag(name, "readme", &tag);
+    if (entry.IsFolder() || (!readme && !LocalizedTextTag(name, "eula", &tag))) continue;
+    // "eula.pt.txt" serves Brazilian Portuguese, its primary language's;
+    // a tag of no language the installer speaks is never shown.
+    const Language* language = LanguageForTag(tag);
+    if (!language) {
+      findings.Warning(Quoted(name) + ": \"" + tag + "\" is no language the installer speaks (" + LanguageTagList() +
+                       "): it is never shown");
+      continue;
+    }
+    CheckTextFile(findings, installFiles, entry.name.c_str(), readme ? "release notes" : "licence terms");
+    (readme ? readmes : eulas).push_back(language->tag);
+  }
+  if (readmes.empty() && eulas.empty()) return;
+  std::vector<std::string> all = readmes;
+  all.insert(all.end(), eulas.begin(), eulas.end());
+  std::sort(all.begin(), all.end());
+  all.erase(std::unique(all.begin(), all.end()), all.end());
+  std::string list;
+  for (const std::string& tag : all) {
+    const bool notes = std::count(readmes.begin(), readmes.end(), tag) > 0;
+    const bool terms = std::count(eulas.begin(), eulas.end(), tag) > 0;
+    const char* what = notes && terms ? "release notes and licence" : notes ? "release notes" : "licence";
+    list += (list.empty() ? "" : ", ") + tag + " (" + what + ")";
+  }
+  findings.Note("texts in other languages: " + list + "; the others read \"readme.txt\" and \"eula.txt\"");
+  if (eulas.empty()) return;
+  for (const std::string& tag : all)
+    if (!std::count(eulas.begin(), eulas.end(), tag))
+      findings.Warning("the licence is translated for " + std::to_string(eulas.size()) +
+                       (eulas.size() == 1 ? " language" : " languages") + " but not for " + tag +
+                       ", which has its release notes: its users read the terms in \"eula.txt\"");
 }
 
 // What users will see of setup.exe's signature, as Windows reads it.
@@ -501,6 +546,7 @@ int Check(const std::wstring& dist) {
     CheckPictureSize(findings, image.width, image.height);
   CheckTextFile(findings, installFilesWide, L"readme.txt", "the release notes of step 1");
   CheckTextFile(findings, installFilesWide, L"eula.txt", "the licence terms of step 2");
+  CheckLocalizedTexts(findings, installFilesWide);
   CheckSetupSignature(findings, signature);
   return findings.Finish();
 }

@@ -11,6 +11,7 @@
 #include "app/install/InstallLogText.h"
 #include "app/install/InstallProgress.h"
 #include "common/AnsiText.h"
+#include "common/Languages.h"
 #include "common/UnicodeText.h"
 
 namespace {
@@ -169,9 +170,16 @@ void NoteIgnoredEntries(const std::string& installFiles, const char* payloadFold
   std::vector<std::wstring> read = {NameKey(WideFromAnsi(kManifestName))};
   for (const char* name : kReadFiles) read.push_back(NameKey(WideFromAnsi(name)));
   if (payloadFolder && payloadFolder[0]) read.push_back(NameKey(WideFromAnsi(payloadFolder)));
-  for (const ListedEntry& entry : entries)
-    if (std::find(read.begin(), read.end(), NameKey(entry.name)) == read.end())
-      coverage->ignored.push_back(Utf8FromWide(entry.name) + (entry.IsFolder() ? "\\" : ""));
+  for (const ListedEntry& entry : entries) {
+    if (std::find(read.begin(), read.end(), NameKey(entry.name)) != read.end()) continue;
+    // The texts of the languages the installer speaks are read in theirs.
+    const std::string name = Utf8FromWide(entry.name);
+    std::string tag;
+    if (!entry.IsFolder() && (LocalizedTextTag(name, "readme", &tag) || LocalizedTextTag(name, "eula", &tag)) &&
+        LanguageForTag(tag))
+      continue;
+    coverage->ignored.push_back(name + (entry.IsFolder() ? "\\" : ""));
+  }
   std::sort(coverage->ignored.begin(), coverage->ignored.end());
 }
 

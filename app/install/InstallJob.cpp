@@ -564,6 +564,7 @@ InstallOutcome RunInstallJob(const InstallJob& job, InstallObserver* observer, I
   if (!log) log = &noLog;
   const bool ownBlock = log->BeginBlock();
   log->Line(LogField("product", job.productName));
+  if (job.language && job.language[0]) log->Line(LogField("language", job.language));
   log->Line(LogField("target", LogTargetText(job.kind, job.payloadFolder)));
   if (job.host && job.host[0]) log->Line(LogField("host", job.host));
   if (job.hostKey && job.hostKey[0]) log->Line(LogField("host key", job.hostKey));

@@ -71,6 +71,7 @@ struct InstallJob {
   const char* host = nullptr;
   const char* hostsSeen = nullptr;
   const char* hostKey = nullptr;  // the registry key the host's folder was read from
+  const char* language = nullptr;  // not owned, for the log: the language chosen and the texts shown
   // setup.exe's installs keep a record of what they placed and an Apps &
   // features entry (ProductRegistration.h), and install over the product's
   // earlier record as an upgrade: its files that this payload does not

@@ -1,5 +1,7 @@
 #include "app/install/InstallSetup.h"
 
+#include <cstdio>
+
 #include "app/install/FileTree.h"
 #include "app/install/InstallLog.h"
 #include "app/install/InstallLogText.h"
@@ -16,6 +18,19 @@ constexpr size_t kLargestText = 16u << 20;
 // The picture: as much as the image library reads of a JPEG.
 constexpr size_t kLargestPicture = size_t{256} << 20;
 
+// A vendor's text in the language: its own ("eula.pt-BR.txt"), else its
+// primary language's ("eula.pt.txt"), else the plain one; a file that is
+// there but cannot be read is the one shown (its notice), not passed over.
+DistributionFile ReadLocalizedText(const std::string& folder, const char* base, const Language& language,
+                                   DistributionCoverage* coverage) {
+  DistributionFile file;
+  for (const std::string& name : LocalizedTextNames(base, language)) {
+    file = ReadDistributionFile(folder, name.c_str(), kLargestText, coverage);
+    if (file.read || file.error != ERROR_FILE_NOT_FOUND) break;
+  }
+  return file;
+}
+
 // The install-files folder's files, each read once and checked against
 // the signed list, then the product named by "product.txt", or why there
 // is none to install as kind. A changed distribution is read no further.
@@ -31,8 +46,9 @@ void ReadDistribution(InstallSetup* setup) {
   const std::string& folder = setup->installFiles;
   const DistributionFile product = ReadDistributionFile(folder, "product.txt", kProductReadLimit, &coverage);
   setup->picture = ReadDistributionFile(folder, "bkgd.jpg", kLargestPicture, &coverage);
-  setup->releaseNotes = ReadDistributionFile(folder, "readme.txt", kLargestText, &coverage);
-  setup->licence = ReadDistributionFile(folder, "eula.txt", kLargestText, &coverage);
+  setup->releaseNotes = ReadLocalizedText(folder, "readme", *setup->language, &coverage);
+  setup->licence = ReadLocalizedText(folder, "eula", *setup->language, &coverage);
+  setup->languageNote += "; texts: " + setup->releaseNotes.name + ", " + setup->licence.name;
   NoteIgnoredEntries(folder, setup->target.payloadFolder, &coverage);
   if (coverage.Changed()) {
     for (DistributionFile* file : {&setup->picture, &setup->releaseNotes, &setup->licence}) *file = DistributionFile();
@@ -60,6 +76,7 @@ InstallJob InstallSetup::JobInto(const char* where, const std::vector<std::strin
   job.host = target.host.chosen.c_str();
   job.hostsSeen = target.host.seen.c_str();
   job.hostKey = target.host.key.c_str();
+  job.language = languageNote.c_str();
   job.registers = true;
   job.version = product.version.c_str();
   job.allowDowngrade = allowDowngrade;
@@ -120,6 +137,14 @@ InstallSetup PrepareInstallFrom(const std::string& installFiles, const std::stri
   setup.mode = mode;
   setup.installFiles = installFiles;
   setup.logPath = options.logPath;
+  // The language first: it decides which texts are read.
+  const LANGID userLanguage = GetUserDefaultUILanguage();
+  const Language* given = options.language.empty() ? nullptr : LanguageForTag(options.language);
+  setup.language = given ? given : &LanguageForId(userLanguage);
+  char id[16];
+  std::snprintf(id, sizeof id, "0x%04X", static_cast<unsigned>(userLanguage));
+  setup.languageNote = std::string(setup.language->name) + " (" + setup.language->tag + "), " +
+                       (given ? std::string("as /LANG= asks") : "the user's UI language " + std::string(id));
   ResolveInstallTargetIn(installFiles.c_str(), &setup.target);
   if (installFiles.empty()) {
     setup.unknownProduct = MakeFailure("", 0, why.empty() ? "the install-files folder cannot be formed" : why);

@@ -19,6 +19,7 @@
 #include "app/install/InstallTarget.h"
 #include "app/install/ProductFile.h"
 #include "app/install/SetupOptions.h"
+#include "common/Languages.h"
 
 enum class SetupMode { kWindow, kUnattended };
 
@@ -30,12 +31,17 @@ struct InstallSetup {
   // distribution is read no further: no product, no picture, no texts.
   DistributionCoverage coverage;
   Product product;           // as read
-  // "bkgd.jpg", "readme.txt" and "eula.txt", as read (and checked) once:
-  // what the window decodes and shows.
+  // "bkgd.jpg", "readme.txt" and "eula.txt" (or the language's own,
+  // "readme.de.txt"), as read (and checked) once: what the window decodes
+  // and shows.
   DistributionFile picture, releaseNotes, licence;
   // Why there is no product to install (the folder, the file or the name);
   // an empty reason and path when there is one.
   InstallFailure unknownProduct;
+  // The language the window and the vendor's texts are in: /LANG='s, or the
+  // user's UI language's (Languages.h); and how it was chosen, for the log.
+  const Language* language = &EnglishLanguage();
+  std::string languageNote;
   InstallTarget target;      // the payload's kind, folder name, prompt, default location and its note
   std::string payload;       // the payload folder's full path
   std::string location;      // /D=, or else the kind's default; empty when neither gives one

@@ -4,19 +4,23 @@
 #include <cstring>
 
 #include "app/install/PathNames.h"
+#include "common/Languages.h"
 
 const char kSetupUsage[] =
-    "usage: setup.exe [/S] [/LOG=FILE] [/ALLOWDOWNGRADE] [/HOSTS=newest|all] [/D=FOLDER]; uninstall.exe /UNINSTALL "
-    "[/S] [/LOG=FILE]";
+    "usage: setup.exe [/S] [/LOG=FILE] [/ALLOWDOWNGRADE] [/HOSTS=newest|all] [/LANG=TAG] [/D=FOLDER]; "
+    "uninstall.exe /UNINSTALL [/S] [/LOG=FILE] [/LANG=TAG]";
 
-const char kSetupHelp[] =
-    "usage: setup.exe [/S] [/LOG=FILE] [/ALLOWDOWNGRADE] [/HOSTS=newest|all] [/D=FOLDER]\n"
-    "       uninstall.exe /UNINSTALL [/S] [/LOG=FILE]\n"
+namespace {
+
+const char kSetupHelpText[] =
+    "usage: setup.exe [/S] [/LOG=FILE] [/ALLOWDOWNGRADE] [/HOSTS=newest|all] [/LANG=TAG] [/D=FOLDER]\n"
+    "       uninstall.exe /UNINSTALL [/S] [/LOG=FILE] [/LANG=TAG]\n"
     "\n"
     "/S\tinstall (or uninstall) without a window or any message\n"
     "/LOG=FILE\tappend a log of the install to FILE\n"
     "/ALLOWDOWNGRADE\tinstall over a higher version of the product\n"
     "/HOSTS=all\tinstall a plug-in into every version of its host found (newest: the newest only)\n"
+    "/LANG=TAG\tspeak the language TAG instead of the user's: %LANGUAGES%\n"
     "/D=FOLDER\tinstall into FOLDER, a full path such as C:\\Program Files; it comes last\n"
     "/UNINSTALL\tremove the product this uninstaller was installed with\n"
     "\n"
@@ -24,8 +28,6 @@ const char kSetupHelp[] =
     "2 a usage error or no location, 3 unknown product, 4 left without installing (or removing), "
     "6 a lower version over a higher one, refused, 7 the distribution was changed after it was signed: "
     "nothing installed, 8 installed, but a running host keeps the earlier version until it restarts.";
-
-namespace {
 
 bool IsBlank(char c) { return c == ' ' || c == '\t'; }
 
@@ -138,6 +140,13 @@ void TakeLogPath(const std::string& path, SetupOptions* options) {
 
 }  // namespace
 
+std::string SetupHelp() {
+  std::string help = kSetupHelpText;
+  const std::string marker = "%LANGUAGES%";
+  help.replace(help.find(marker), marker.size(), LanguageTagList());
+  return help;
+}
+
 SetupOptions ParseSetupCommandLine(const char* commandLine) {
   SetupOptions options;
   bool hostsGiven = false;
@@ -168,6 +177,14 @@ SetupOptions ParseSetupCommandLine(const char* commandLine) {
       else
         Refuse(&options, "/HOSTS= takes newest or all, not \"" + Shown(value) + "\"");
       hostsGiven = true;
+    } else if (StartsWithNoCase(argument.c_str(), "/LANG=")) {
+      const Language* language = LanguageForTag(argument.substr(6));
+      if (!options.language.empty())
+        Refuse(&options, "/LANG= given twice");
+      else if (!language)
+        Refuse(&options, "/LANG= takes one of " + LanguageTagList() + ", not \"" + Shown(argument.substr(6)) + "\"");
+      else
+        options.language = language->tag;
     } else if (IsHelp(argument)) {
       options.help = true;
     } else if (StartsWithNoCase(argument.c_str(), "/LOG=")) {

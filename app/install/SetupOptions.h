@@ -1,7 +1,7 @@
 // The installer's command line:
 //
-//   setup.exe [/S] [/LOG=FILE] [/ALLOWDOWNGRADE] [/HOSTS=newest|all] [/D=FOLDER]
-//   uninstall.exe /UNINSTALL [/S] [/LOG=FILE]
+//   setup.exe [/S] [/LOG=FILE] [/ALLOWDOWNGRADE] [/HOSTS=newest|all] [/LANG=TAG] [/D=FOLDER]
+//   uninstall.exe /UNINSTALL [/S] [/LOG=FILE] [/LANG=TAG]
 //   setup.exe /?
 //
 // /S installs without a window; /LOG=FILE appends an install log to FILE,
@@ -10,7 +10,8 @@
 // the install record beside it, which takes neither /D= nor
 // /ALLOWDOWNGRADE; /HOSTS=all installs a plug-in into every version of its
 // host found (newest, the default: the newest only), and takes no /D=,
-// which names one folder; /D=FOLDER sets the install location, which must be a
+// which names one folder; /LANG=TAG chooses the language (Languages.h) over
+// the user's own; /D=FOLDER sets the install location, which must be a
 // full path (a drive and a backslash, or \\server\share) that Windows takes
 // for that folder and nothing else (LocationProblem); /?, /H and
 // /HELP ask for the usage. Options are case-insensitive. /D= comes last and
@@ -30,6 +31,7 @@ struct SetupOptions {
   bool uninstall = false;       // /UNINSTALL
   bool allowDowngrade = false;  // /ALLOWDOWNGRADE
   bool allHosts = false;        // /HOSTS=all (/HOSTS=newest, the default, leaves it false)
+  std::string language;         // /LANG='s language, its tag as the table writes it; empty when not given
   std::string logPath;   // /LOG=, empty when not given
   std::string location;  // /D=, empty for the target's default location
   std::string error;     // what was wrong with the line; empty when it was understood
@@ -54,8 +56,9 @@ enum SetupExit : int {
 
 // One line for a usage error.
 extern const char kSetupUsage[];
-// The usage with a line for each option, as /? shows it.
-extern const char kSetupHelp[];
+// The usage with a line for each option, as /? shows it, the languages
+// listed.
+std::string SetupHelp();
 
 // Stands in the command line for a character that the ANSI code page
 // cannot hold exactly (ReadSetupCommandLine puts it there). Read through

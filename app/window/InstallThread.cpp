@@ -44,7 +44,7 @@ private:
 InstallThread::InstallThread(HWND window, const InstallJob& job, const std::string& logPath)
     : window(window), product(job.productName), payloadFolder(job.payloadFolder), source(job.source),
       location(job.location), host(job.host ? job.host : ""), hostsSeen(job.hostsSeen ? job.hostsSeen : ""),
-      hostKey(job.hostKey ? job.hostKey : ""), version(job.version ? job.version : ""), logPath(logPath),
+      hostKey(job.hostKey ? job.hostKey : ""), language(job.language ? job.language : ""), version(job.version ? job.version : ""), logPath(logPath),
       moreLocations(job.moreLocations ? *job.moreLocations : std::vector<std::string>()), kind(job.kind), registers(job.registers),
       allowDowngrade(job.allowDowngrade), hasCoverage(job.coverage != nullptr),
       coverage(job.coverage ? *job.coverage : DistributionCoverage()) {
@@ -66,6 +66,7 @@ DWORD WINAPI InstallThread::Run(void* self) {
   job.host = owner.host.c_str();
   job.hostsSeen = owner.hostsSeen.c_str();
   job.hostKey = owner.hostKey.c_str();
+  job.language = owner.language.c_str();
   job.moreLocations = &owner.moreLocations;
   job.registers = owner.registers;
   job.version = owner.version.c_str();

@@ -56,7 +56,7 @@ private:
   static DWORD WINAPI Run(void* self);
 
   const HWND window;  // not owned
-  const std::string product, payloadFolder, source, location, host, hostsSeen, hostKey, version, logPath;
+  const std::string product, payloadFolder, source, location, host, hostsSeen, hostKey, language, version, logPath;
   const std::vector<std::string> moreLocations;
   const TargetKind kind;
   const bool registers, allowDowngrade;

@@ -229,7 +229,7 @@ TEST_F(Setup, HelpShowsTheUsage) {
   ASSERT_TRUE(driver.Start(Path("dist"), "/?"));
   const HWND box = driver.WaitForDialog("Attention !");
   ASSERT_NE(box, nullptr);
-  EXPECT_EQ(driver.MessageText(box).rfind("usage: setup.exe [/S] [/LOG=FILE] [/ALLOWDOWNGRADE] [/HOSTS=newest|all] [/D=FOLDER]", 0), 0u);
+  EXPECT_EQ(driver.MessageText(box).rfind("usage: setup.exe [/S] [/LOG=FILE] [/ALLOWDOWNGRADE] [/HOSTS=newest|all] [/LANG=TAG] [/D=FOLDER]", 0), 0u);
   driver.Answer(box, IDOK);
   EXPECT_EQ(driver.WaitForExit(), 2u);
 }
@@ -591,6 +591,30 @@ TEST_F(SetupWindow, SpaceTicksTheBoxAndEnterOnItInstalls) {
   EXPECT_EQ(Listing("target"), "Plug-in.aex Presets/ Presets/One.ffx");
   EXPECT_TRUE(ticked()) << "Enter left the tick alone";
   EXPECT_EQ(Quit(), 0u);
+}
+
+// The licence in the language asked for: its own text where the vendor
+// gave one, else the plain one.
+TEST_F(SetupWindow, TheLicenceInTheLanguageAskedFor) {
+  MakeDist("FX Files");
+  Put("dist/install files/eula.de.txt", "Bedingungen.\r\n");
+  MakeFolder("target");
+  ComApartment com;
+  for (const auto& c : {std::make_pair("/LANG=de", "Bedingungen."), std::make_pair("/LANG=fr", "Terms.")}) {
+    SetupDriver one;
+    ASSERT_TRUE(Launch(one, std::string(c.first) + " /D=" + Path("target")));
+    one.Click(one.Control("Read the License..."));
+    const HWND viewer = one.WaitForWindow("Software License Agreement");
+    ASSERT_NE(viewer, nullptr);
+    EXPECT_NE(Describe(one.Control("qvTextList", viewer)).find("value \"" + std::string(c.second) + "\""),
+              std::string::npos)
+        << c.first << ": " << Describe(one.Control("qvTextList", viewer));
+    one.Key(VK_ESCAPE);
+    ASSERT_NE(one.WaitForWindow("Install "), nullptr);
+    one.BringToFront();
+    one.Key(VK_ESCAPE);
+    EXPECT_EQ(one.WaitForExit(), 4u);
+  }
 }
 
 // Photoshop keys of the test's own, each naming a folder of the scratch

@@ -35,6 +35,10 @@ if [ "$case" = during ]; then
   head -c $((256 << 20)) /dev/zero >"$files/AE Files/Big.bin"
   covered="11 files and 3 folders"
 fi
+if [ "$case" = translations ]; then
+  printf 'Hinweise.\r\n' >"$files/readme.de.txt"; printf 'Bedingungen.\r\n' >"$files/eula.de.txt"
+  covered="12 files and 3 folders"
+fi
 if [ "$case" != unsigned ]; then
   out=$("$top/scripts/sign-dist" "$dist" --pkcs12 "$pki/signer.p12" --pass-file "$pki/password" \
         --ca "$pki/root.pem" 2>&1) || fail "sign-dist failed"
@@ -97,6 +101,21 @@ case $case in
     status=${PIPESTATUS[0]}
     expect_status 0
     [ ! -e "$place/$product" ] || fail "the uninstaller left the product's folder"
+    ;;
+  translations)
+    # The texts per language are signed too: a German user reads the
+    # German ones; a French licence added after signing is refused to the
+    # French user it would be shown to, and passes the German one by.
+    silent
+    expect_status 0
+    expect_log 'signature: covers 12 files and 3 folders of "install files"'
+    printf 'Conditions.\r\n' >"$files/eula.fr.txt"
+    : >"$log"; run /S /LANG=de "/D=$(winpath "$place")"
+    expect_status 0
+    expect_log "texts: readme.de.txt, eula.de.txt"
+    : >"$log"; run /S /LANG=fr "/D=$(winpath "$place")"
+    expect_status 7
+    expect_log 'changed: "eula.fr.txt" was added after the distribution was signed'
     ;;
   payload-byte)
     # One byte of the plug-in, its size kept: found as it is copied.

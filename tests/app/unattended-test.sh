@@ -423,6 +423,32 @@ case $case in
     expect_log "host: Premiere Pro 24.0 (32-bit)"
     expect_log "host key: HKEY_LOCAL_MACHINE\\SOFTWARE\\Adobe\\Premiere Pro\\24.0 (32-bit view)"
     ;;
+  languages)
+    # The user's UI language, from the process's locale as Wine takes it,
+    # chooses the vendor's texts: exact, primary, plain; /LANG= overrides
+    # it; a language the installer does not speak is a usage error.
+    payload "App Files"
+    printf 'Notes.\r\n' >"$files/readme.txt"; printf 'Terms.\r\n' >"$files/eula.txt"
+    printf 'Hinweise.\r\n' >"$files/readme.de.txt"; printf 'Bedingungen.\r\n' >"$files/eula.de.txt"
+    printf 'Termos.\r\n' >"$files/eula.pt.txt"
+    mkdir -p "$work/place"
+    while IFS='|' read -r locale options expected; do
+      rm -f "$log"
+      LC_ALL=$locale run -- "/S /LOG=$wlog $options /D=$(winpath "$work/place")"
+      expect_status 0
+      expect_log "language: $expected"
+    done <<'CASES'
+de_DE.UTF-8||German (de), the user's UI language 0x0407; texts: readme.de.txt, eula.de.txt
+de_AT.UTF-8||German (de), the user's UI language 0x0C07; texts: readme.de.txt, eula.de.txt
+pt_PT.UTF-8||Portuguese (Brazil) (pt-BR), the user's UI language 0x0816; texts: readme.txt, eula.pt.txt
+tr_TR.UTF-8||English (en), the user's UI language 0x041F; texts: readme.txt, eula.txt
+de_DE.UTF-8|/LANG=ja|Japanese (ja), as /LANG= asks; texts: readme.txt, eula.txt
+C.UTF-8|/lang=DE-ch|German (de), as /LANG= asks; texts: readme.de.txt, eula.de.txt
+CASES
+    rm -f "$log"; run -- "/S /LOG=$wlog /LANG=xx /D=$(winpath "$work/place")"
+    expect_status 2
+    expect_log "/LANG= takes one of en, de, fr, es, it, pt-BR, pl, ru, ja, zh-CN, zh-TW, ko, not \"xx\""
+    ;;
   registry-number)
     # A number in the registry is no folder, even when its bytes read
     # "C:\": the location is absent and the log says why.

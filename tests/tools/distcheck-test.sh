@@ -166,6 +166,18 @@ summary: 0 problems, 0 warnings'
     expect_line 'note: the installer here would offer Premiere Pro 24.0 (32-bit): "C:\MC" (the default)'
     expect_line 'note: the installer here would offer Premiere Pro 9.0 (32-bit): "C:\Old MC"'
     [ "$(grep -c 'would offer' <<<"$out")" = 2 ] || fail "not two hosts offered" ;;
+  languages)
+    # Texts per language: listed, one of no language warned of, a licence
+    # translated for German but not for French, which has its notes.
+    printf 'Hinweise.\r\n' >"$files/readme.de.txt"; printf 'Bedingungen.\r\n' >"$files/EULA.de.txt"
+    printf 'Notes.\r\n' >"$files/readme.fr.txt"; printf 'Termos.\r\n' >"$files/eula.pt.txt"
+    printf 'x\r\n' >"$files/eula.xx.txt"
+    check_dist; expect_status 0
+    expect_line 'ok: "readme.de.txt" present'
+    expect_line 'note: texts in other languages: de (release notes and licence), fr (release notes), pt-BR (licence); the others read "readme.txt" and "eula.txt"'
+    expect_line 'warning: the licence is translated for 2 languages but not for fr, which has its release notes: its users read the terms in "eula.txt"'
+    expect_line 'warning: "eula.xx.txt": "xx" is no language the installer speaks (en, de, fr, es, it, pt-BR, pl, ru, ja, zh-CN, zh-TW, ko): it is never shown'
+    expect_line 'summary: 0 problems, 2 warnings' ;;
   no-payload)
     rm -rf "$payload"; check_dist; alone
     expect_line 'problem: no payload folder ("App Files", "AE Files", "FX Files", "PS Files" or "MediaCore Files"): the installer has nothing to install and fails' ;;

@@ -141,6 +141,33 @@ TEST(SetupOptions, HostsNewestOrAll) {
   }
 }
 
+TEST(SetupOptions, LangTakesALanguageTheInstallerSpeaks) {
+  const struct {
+    const char* line;
+    const char* language;
+    const char* error;
+  } cases[] = {
+      {"setup.exe /S", "", ""},
+      {"setup.exe /LANG=de /S", "de", ""},
+      {"setup.exe /lang=PT-br", "pt-BR", ""},
+      {"setup.exe /LANG=zh-HK", "zh-TW", ""},
+      {"uninstall.exe /UNINSTALL /LANG=ja", "ja", ""},
+      {"setup.exe /LANG=xx", "", "/LANG= takes one of en, de, fr, es, it, pt-BR, pl, ru, ja, zh-CN, zh-TW, ko, not \"xx\""},
+      {"setup.exe /LANG=", "", "/LANG= takes one of"},
+      {"setup.exe /LANG=de /LANG=fr", "de", "/LANG= given twice"},
+  };
+  for (const auto& c : cases) {
+    const SetupOptions options = ParseSetupCommandLine(c.line);
+    EXPECT_EQ(options.language, c.language) << c.line;
+    if (*c.error)
+      EXPECT_NE(options.error.find(c.error), std::string::npos) << c.line << ": " << options.error;
+    else
+      EXPECT_EQ(options.error, "") << c.line;
+  }
+  const std::string help = SetupHelp();
+  EXPECT_NE(help.find("/LANG=TAG\tspeak the language TAG instead of the user's: en, de, fr"), std::string::npos) << help;
+}
+
 TEST(SetupOptions, LocationsWindowsWouldTakeForSomethingElseAreUsageErrors) {
   const struct {
     const char* line;
