@@ -215,9 +215,12 @@ void QuorvinUI::MakeControls(const qvRect& bounds) {
   changeLocationButton = PlaceControl<qvButton>(this, qvRect(270, 293, 395, 313), "Change Location...", kCommandChangeLocation,
                                          qvButton::kSmallLabel);
   // Which host the default location is the plug-in folder of.
-  // The MediaCore folder is named by who loads from it.
-  const std::string host = setup.target.kind == TargetMediaCore ? HostUsersOf(TargetMediaCore) : setup.target.host.chosen;
-  hostCaption = PlaceControl<qvCaption>(this, qvRect(405, 293, textRight, 313), host.c_str(),
+  // The MediaCore folder is named by who loads from it, in the few words
+  // the place beside the button holds.
+  const std::string host = setup.target.kind == TargetMediaCore ? "After Effects, Premiere Pro" : setup.target.host.chosen;
+  // From just past the button to the panel's edge: "After Effects and
+  // Premiere Pro" takes nearly all of it.
+  hostCaption = PlaceControl<qvCaption>(this, qvRect(401, 293, PanelOf(bounds).GetRight() - 3, 313), host.c_str(),
                                  kCaptionLeft | kCaptionEllipsis);
   ShowHost();
   step(45, 320, textRight, 340, "STEP 4 - Click the Install button.");
