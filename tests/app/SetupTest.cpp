@@ -15,6 +15,7 @@
 #include "app/install/PathNames.h"
 #include "tests/app/Scratch.h"
 #include "tests/app/SetupDriver.h"
+#include "app/install/ProductRegistration.h"
 #include "tests/toolkit/controls/AccessibleReading.h"
 #include "tests/toolkit/window/MessagePump.h"
 
@@ -696,6 +697,40 @@ TEST_F(SetupWindow, TwoOfThreePhotoshopsChosenByKeysAndByAScreenReader) {
   EXPECT_EQ(Listing("PS22"), "Foo/ Foo/Plug-in.aex Foo/Presets/ Foo/Presets/One.ffx");
   EXPECT_EQ(Listing("PS24"), "");
   EXPECT_EQ(Quit(), 0u);
+}
+
+// An upgrade of an install into several hosts offers the folders it went
+// into: the location reads them, and the chooser has them ticked.
+TEST_F(SetupWindow, AnUpgradeOffersEveryFolderTheInstallWentInto) {
+  for (const char* folder : {"PS22", "PS23", "PS24"}) MakeFolder(folder);
+  const PhotoshopKeys keys({{"22.0", Path("PS22")}, {"23.0", Path("PS23")}, {"24.0", Path("PS24")}});
+  MakeDist("PS Files", "Foo\r\nVersion: 1.0\r\n");
+  SetupDriver quiet;
+  ASSERT_TRUE(quiet.Start(Path("dist"), "/S /HOSTS=all"));
+  ASSERT_EQ(quiet.WaitForExit(30000), 0u);
+  MakeDist("PS Files", "Foo\r\nVersion: 2.0\r\n");
+  ASSERT_TRUE(Launch());
+  ComApartment com;
+  EXPECT_NE(driver.TextStartingWith(".../").find("/PS24 and 2 other folders"), std::string::npos)
+      << driver.TextStartingWith(".../");
+  driver.Click(Button("Change Location..."));
+  const HWND chooser = driver.WaitForWindow("Choose Where to Install");
+  ASSERT_NE(chooser, nullptr);
+  int ticked = 0;
+  for (HWND child = GetWindow(chooser, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT))
+    if (Describe(child).rfind("check button", 0) == 0 && Describe(child).find(" checked") != std::string::npos) ++ticked;
+  EXPECT_EQ(ticked, 3);
+  driver.Key(VK_ESCAPE);
+  ASSERT_NE(driver.WaitForWindow("Install "), nullptr);
+  driver.BringToFront();
+  AcceptTerms();
+  ASSERT_TRUE(Install()) << driver.Text(Progress());
+  for (const char* folder : {"PS22", "PS23", "PS24"}) EXPECT_NE(Listing(folder).find("Foo/Plug-in.aex"), std::string::npos);
+  EXPECT_EQ(Quit(), 0u);
+  SetupDriver uninstall;
+  ASSERT_TRUE(uninstall.StartProgram(RegistrationPlaceOf("Foo").uninstaller, "/UNINSTALL /S"));
+  EXPECT_EQ(uninstall.WaitForExit(30000), 0u);
+  for (const char* folder : {"PS22", "PS23", "PS24"}) EXPECT_EQ(Listing(folder), "") << folder;
 }
 
 // Alt and the underlined letter press each control, from anywhere in the
