@@ -5,6 +5,8 @@
 
 #include "app/install/FileTree.h"
 #include "app/window/AbbreviatePath.h"
+#include "app/window/UiText.h"
+#include "resources/StringIds.h"
 #include "toolkit/controls/qvButton.h"
 #include "toolkit/controls/qvCaption.h"
 #include "toolkit/controls/qvCheckbox.h"
@@ -44,7 +46,7 @@ std::vector<bool> InitialTicks(const std::vector<HostFolder>& hosts, const std::
 HostChooser::HostChooser(std::vector<HostFolder> found, const char* users, const std::vector<bool>& ticked,
                          qvWindow* owner)
     : qvTabbedWindow(ScaleRectForDpi(ClientFor(found.size()), owner ? owner->GetDpi() : ScreenDpi()),
-                     "Choose Where to Install"),
+                     UiText(IDS_CHOOSER_TITLE).c_str()),
       hosts(std::move(found)) {
   if (owner) {
     SetOwner(owner->GetHandle());
@@ -56,7 +58,7 @@ HostChooser::HostChooser(std::vector<HostFolder> found, const char* users, const
   FitClientArea(ClientFor(hosts.size()));
   const int right = kWidth - kMargin;
   heading = PlaceControl<qvCaption>(this, qvRect(kMargin, 14, right, 34),
-                                    (std::string("Install into these versions of ") + users + ":").c_str(),
+                                    UiText(IDS_CHOOSER_HEADING, users).c_str(),
                                     kCaptionLeft | kCaptionEllipsis);
   heading->SetBackgroundColor(grey);
   for (size_t i = 0; i < hosts.size(); ++i) {
@@ -74,14 +76,17 @@ HostChooser::HostChooser(std::vector<HostFolder> found, const char* users, const
     folders.push_back(std::move(folder));
   }
   const int top = ButtonsTop(hosts.size());
-  otherButton = PlaceControl<qvButton>(this, qvRect(kMargin, top, kMargin + 125, top + 20), "Other Folder...",
+  const UiLabel other = UiLabelOf(IDS_OTHER_FOLDER), ok = UiLabelOf(IDS_OK), cancel = UiLabelOf(IDS_CANCEL);
+  otherButton = PlaceControl<qvButton>(this, qvRect(kMargin, top, kMargin + 125, top + 20), other.text.c_str(),
                                        kCommandOther, qvButton::kSmallLabel);
-  okButton = PlaceControl<qvButton>(this, qvRect(right - 180, top, right - 95, top + 20), "OK", kCommandOk,
+  okButton = PlaceControl<qvButton>(this, qvRect(right - 180, top, right - 95, top + 20), ok.text.c_str(), kCommandOk,
                                     qvButton::kLargeLabel);
-  cancelButton = PlaceControl<qvButton>(this, qvRect(right - 85, top, right, top + 20), "Cancel", kCommandCancel,
-                                        qvButton::kLargeLabel);
+  cancelButton = PlaceControl<qvButton>(this, qvRect(right - 85, top, right, top + 20), cancel.text.c_str(),
+                                        kCommandCancel, qvButton::kLargeLabel);
   for (qvButton* button : {otherButton.get(), okButton.get(), cancelButton.get()}) AddToTabOrder(button);
-  otherButton->SetAccessKey('F');
+  otherButton->SetAccessKey(other.key);
+  okButton->SetAccessKey(ok.key);
+  cancelButton->SetAccessKey(cancel.key);
   okButton->SetDefault(true);
   UpdateOk();
   CenterWindowOver(GetHandle(), owner ? owner->GetHandle() : GetDesktopWindow());

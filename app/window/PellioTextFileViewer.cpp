@@ -6,6 +6,8 @@
 
 #include "app/install/AFile.h"
 #include "app/install/InstallLog.h"
+#include "app/window/UiText.h"
+#include "resources/StringIds.h"
 #include "common/AnsiText.h"
 #include "toolkit/controls/qvButton.h"
 #include "toolkit/controls/qvTextList.h"
@@ -101,12 +103,14 @@ PellioTextFileViewer::PellioTextFileViewer(const qvRect& bounds, const char* tit
   const auto at = [&](const qvLayoutPlace& place) {
     return PlaceForDpi(place, bounds.GetWidth(), bounds.GetHeight(), GetDpi());
   };
+  const UiLabel close = UiLabelOf(IDS_CLOSE), save = UiLabelOf(IDS_SAVE);
   closeButton =
-      std::make_unique<qvButton>(this, at(kClosePlace), "Close", kViewerCloseCommand, qvButton::kSmallLabel);
-  saveButton = std::make_unique<qvButton>(this, at(kSavePlace), "Save...", kViewerSaveCommand, qvButton::kSmallLabel);
+      std::make_unique<qvButton>(this, at(kClosePlace), close.text.c_str(), kViewerCloseCommand, qvButton::kSmallLabel);
+  saveButton =
+      std::make_unique<qvButton>(this, at(kSavePlace), save.text.c_str(), kViewerSaveCommand, qvButton::kSmallLabel);
   textList = std::make_unique<qvTextList>(StringList(), at(kListPlace), this);
-  saveButton->SetAccessKey('S');
-  closeButton->SetAccessKey('C');
+  saveButton->SetAccessKey(save.key);
+  closeButton->SetAccessKey(close.key);
   closeButton->SetLayoutPlace(kClosePlace);
   saveButton->SetLayoutPlace(kSavePlace);
   textList->SetLayoutPlace(kListPlace);

@@ -16,6 +16,8 @@
 #include "app/window/Background.h"
 #include "app/window/FailureMessage.h"
 #include "app/window/HostChooser.h"
+#include "app/window/UiText.h"
+#include "resources/StringIds.h"
 #include "app/window/InstallThread.h"
 #include "app/window/PayloadMeasure.h"
 #include "app/window/PellioTextFileViewer.h"
@@ -38,34 +40,12 @@ namespace {
 
 constexpr uint16_t kWindowGreyLevel = 0x7FFF;
 
-const char kUnknownProduct[] = "Unknown product. We cannot install.";
-const char kAcceptTerms[] =
-    "You must accept the terms of the Kestrova Software License Agreement before installing.";
-const char kAskCancel[] =
-    "Do you want to cancel the installation?\n\nWhat has been installed so far is removed, and the install "
-    "folder is left as it was.";
 
-// Each button's and the check box's letter for Alt: the first of the
-// label's letters that no other control on view has.
-struct AccessKey {
-  const char* label;
-  char key;
-};
-constexpr AccessKey kAccessKeys[] = {
-    {"Install", 'I'},         {"Quit", 'Q'},           {"Cancel", 'C'},
-    {"Do Another", 'D'},      {"Show Release Notes...", 'R'}, {"Read the License...", 'L'},
-    {"Change Location...", 'h'}, {"  I accept.", 'a'},
-};
-
-char AccessKeyOf(const char* label) {
-  for (const AccessKey& entry : kAccessKeys)
-    if (std::strcmp(entry.label, label) == 0) return entry.key;
-  return 0;
-}
-
-void Relabel(qvButton* button, const char* label) {
-  button->SetLabel(label);
-  button->SetAccessKey(AccessKeyOf(label));
+// A button's label and its letter for Alt, from the string table.
+void Relabel(qvButton* button, int id) {
+  const UiLabel label = UiLabelOf(id);
+  button->SetLabel(label.text.c_str());
+  button->SetAccessKey(label.key);
 }
 
 // A text as the setup read it, as the viewer shows it: a text too large to
@@ -127,7 +107,9 @@ QuorvinUI::QuorvinUI(const qvRect& bounds, InstallSetup prepared, int dpi, bool 
     background = MakeBackground(picture, client, panel);
   }
 
-  SetTitle((TextString("Install ") + productName).ToCString());
+  // The window's texts in the language chosen.
+  SetUiLanguage(setup.language->id);
+  SetTitle(UiText(IDS_WINDOW_TITLE, setup.product.name).c_str());
   Create();
 
   targetKind = target.kind;
@@ -192,27 +174,27 @@ void QuorvinUI::MakeControls(const qvRect& bounds) {
   auto step = [&](int left, int top, int right, int bottom, const char* text, int flags = kCaptionLeft) {
     stepCaptions.push_back(PlaceControl<qvCaption>(this, qvRect(left, top, right, bottom), text, flags));
   };
-  step(45, 75, textRight, 95, "WELCOME!");
-  step(45, 95, textRight, 113, (TextString("Follow these 4 steps to install ") + productName + ".").ToCString(),
-       kCaptionLeft | kCaptionEllipsis);
-  step(45, 113, textRight, 133, "You must be logged in as an Administrator to install this software.");
+  step(45, 75, textRight, 95, UiText(IDS_WELCOME).c_str());
+  step(45, 95, textRight, 113, UiText(IDS_FOLLOW_STEPS, setup.product.name).c_str(), kCaptionLeft | kCaptionEllipsis);
+  step(45, 113, textRight, 133, UiText(IDS_ADMINISTRATOR).c_str());
   // The product installed already: which version, where, and what this
   // install does to it. The texts above stay as they are.
   if (setup.hasEarlier) MakeEarlierCaption();
-  step(45, 150, 270, 170, "STEP 1 - Read the Release Notes.");
-  releaseNotesButton = PlaceControl<qvButton>(this, qvRect(270, 148, 395, 168), "Show Release Notes...", kCommandReleaseNotes,
+  step(45, 150, 270, 170, UiText(IDS_STEP1).c_str());
+  releaseNotesButton = PlaceControl<qvButton>(this, qvRect(270, 148, 395, 168), "", kCommandReleaseNotes,
                                        qvButton::kSmallLabel);
-  step(45, 185, textRight, 205, "STEP 2 - Accept the terms of the Kestrova Software License Agreement.");
-  termsCheckbox = PlaceControl<qvCheckbox>(this, qvRect(100, 206, 250, 226), "  I accept.", kCommandTerms);
+  step(45, 185, textRight, 205, UiText(IDS_STEP2).c_str());
+  const UiLabel accept = UiLabelOf(IDS_ACCEPT);
+  termsCheckbox = PlaceControl<qvCheckbox>(this, qvRect(100, 206, 250, 226), accept.text.c_str(), kCommandTerms);
   licenseButton =
-      PlaceControl<qvButton>(this, qvRect(270, 208, 395, 228), "Read the License...", kCommandLicense, qvButton::kSmallLabel);
+      PlaceControl<qvButton>(this, qvRect(270, 208, 395, 228), "", kCommandLicense, qvButton::kSmallLabel);
 
   const std::string display = LocationDisplay();
-  step(45, 250, textRight, 270, "STEP 3 - Use the default location or choose a different location.");
-  step(103, 270, 258, 290, "The install location is:");
+  step(45, 250, textRight, 270, UiText(IDS_STEP3).c_str());
+  step(103, 270, 258, 290, UiText(IDS_LOCATION_IS).c_str());
   locationCaption =
       PlaceControl<qvCaption>(this, qvRect(258, 270, textRight, 290), display.c_str(), kCaptionLeft | kCaptionEllipsis);
-  changeLocationButton = PlaceControl<qvButton>(this, qvRect(270, 293, 395, 313), "Change Location...", kCommandChangeLocation,
+  changeLocationButton = PlaceControl<qvButton>(this, qvRect(270, 293, 395, 313), "", kCommandChangeLocation,
                                          qvButton::kSmallLabel);
   // Which host the default location is the plug-in folder of.
   // The MediaCore folder is named by who loads from it, in the few words
@@ -223,7 +205,7 @@ void QuorvinUI::MakeControls(const qvRect& bounds) {
   hostCaption = PlaceControl<qvCaption>(this, qvRect(401, 293, PanelOf(bounds).GetRight() - 3, 313), host.c_str(),
                                  kCaptionLeft | kCaptionEllipsis);
   ShowHost();
-  step(45, 320, textRight, 340, "STEP 4 - Click the Install button.");
+  step(45, 320, textRight, 340, UiText(IDS_STEP4).c_str());
   // Under the steps: the room the install needs and the location's drive
   // has, once the payload is measured.
   spaceCaption = PlaceControl<qvCaption>(this, qvRect(103, 340, textRight, 358), SpaceLine(SpaceFigures()).c_str(),
@@ -232,8 +214,8 @@ void QuorvinUI::MakeControls(const qvRect& bounds) {
   // screen reader reads the window's controls in the order they were made.
   const qvRect install(r - 110, b - 40, r - 25, b - 20);
   cancelButton = PlaceControl<qvButton>(this, qvRect(install.left - 100, install.top, install.right - 100, install.bottom),
-                                 "Cancel", kCommandCancel, qvButton::kLargeLabel);
-  installButton = PlaceControl<qvButton>(this, install, "Install", kCommandInstall, qvButton::kLargeLabel);
+                                 "", kCommandCancel, qvButton::kLargeLabel);
+  installButton = PlaceControl<qvButton>(this, install, "", kCommandInstall, qvButton::kLargeLabel);
 
   // The progress text takes the steps' place: a band from 30 above the
   // middle, half the height and 10 more tall, 10 in from the left and 40
@@ -243,7 +225,7 @@ void QuorvinUI::MakeControls(const qvRect& bounds) {
   const int l = bounds.GetLeft(), h = bounds.GetHeight(), progressTop = h / 2 - kProgressAboveMiddle;
   progressCaption = PlaceControl<qvCaption>(this, qvRect(l + kProgressLeftInset, progressTop, l + r - kProgressRightInset,
                                             progressTop + h / 2 + kProgressExtraHeight),
-                                     "Installing. Please wait...", kCaptionCenter);
+                                     UiText(IDS_INSTALLING).c_str(), kCaptionCenter);
   progressCaption->Hide();
 
   // Reading order: top to bottom, left to right.
@@ -252,10 +234,12 @@ void QuorvinUI::MakeControls(const qvRect& bounds) {
                              static_cast<qvControl*>(changeLocationButton.get()),
                              static_cast<qvControl*>(cancelButton.get()), static_cast<qvControl*>(installButton.get())})
     AddToTabOrder(control);
-  for (qvButton* button : {releaseNotesButton.get(), licenseButton.get(), changeLocationButton.get(),
-                           cancelButton.get(), installButton.get()})
-    button->SetAccessKey(AccessKeyOf(button->GetTitle()));
-  termsCheckbox->SetAccessKey(AccessKeyOf(termsCheckbox->Label()));
+  Relabel(releaseNotesButton.get(), IDS_SHOW_RELEASE_NOTES);
+  Relabel(licenseButton.get(), IDS_READ_LICENSE);
+  Relabel(changeLocationButton.get(), IDS_CHANGE_LOCATION);
+  Relabel(cancelButton.get(), IDS_CANCEL);
+  Relabel(installButton.get(), IDS_INSTALL);
+  termsCheckbox->SetAccessKey(accept.key);
   installButton->SetDefault(true);
 }
 
@@ -306,7 +290,7 @@ void QuorvinUI::RefuseProduct() {
   log.Line(LogField("mode", "window"));
   log.Line(UnknownProductLine(setup));
   log.EndWithStatus(kExitWindowUnknownProduct);
-  ShowMessage(kUnknownProduct);
+  ShowMessage(UiText(IDS_UNKNOWN_PRODUCT).c_str());
   ExitProcess(static_cast<UINT>(kExitWindowUnknownProduct));
 }
 
@@ -362,10 +346,10 @@ std::string QuorvinUI::LocationDisplay() {
   const std::string display = AbbreviatePath(installLocation);
   const size_t more = moreLocations.size();
   if (!display.empty() && more)
-    return display + " and " + std::to_string(more) + (more == 1 ? " other folder" : " other folders");
+    return more == 1 ? UiText(IDS_ONE_MORE_FOLDER, display) : UiText(IDS_MORE_FOLDERS, display, std::to_string(more));
   if (!display.empty()) return display;
   installLocation[0] = '\0';
-  return kNotSet;
+  return UiText(IDS_NOT_SET);
 }
 
 void QuorvinUI::ShowSpace() {
@@ -430,7 +414,7 @@ bool QuorvinUI::OnCommand(qvEvent& event) {
         return true;
       }
       if (!termsCheckbox->IsChecked()) {
-        ShowMessage(GetHandle(), kAcceptTerms);
+        ShowMessage(GetHandle(), UiText(IDS_ACCEPT_TERMS).c_str());
         return false;
       }
       if (!installLocation[0]) {
@@ -457,24 +441,24 @@ bool QuorvinUI::OnCommand(qvEvent& event) {
           return false;
       }
       // "Do Another".
-      Relabel(installButton.get(), "Install");
+      Relabel(installButton.get(), IDS_INSTALL);
       installButton->Enable();
       cancelButton->Enable();
       ShowSteps(true);
       progressCaption->Hide();
-      progressCaption->SetText("Installing. Please wait...");
-      Relabel(cancelButton.get(), "Cancel");
+      progressCaption->SetText(UiText(IDS_INSTALLING).c_str());
+      Relabel(cancelButton.get(), IDS_CANCEL);
       installFinished = 0;
       state = State::kReady;
       Focus(releaseNotesButton.get());
       return true;
 
     case kCommandReleaseNotes:
-      OpenViewer((TextString("About ") + productName).ToCString(), setup.releaseNotes);
+      OpenViewer(UiText(IDS_ABOUT, setup.product.name).c_str(), setup.releaseNotes);
       return false;
 
     case kCommandLicense:
-      OpenViewer("Software License Agreement", setup.licence);
+      OpenViewer(UiText(IDS_LICENSE_TITLE).c_str(), setup.licence);
       return false;
 
     case kCommandChangeLocation: {
@@ -593,7 +577,7 @@ void QuorvinUI::ConfirmCancel() {
   // No commit behind the question: the copy may finish, but the install
   // waits for the answer before it is done.
   install->HoldCommit(true);
-  const bool stop = AskYesNo(GetHandle(), kAskCancel);
+  const bool stop = AskYesNo(GetHandle(), UiText(IDS_ASK_CANCEL).c_str());
   confirming = false;
   if (!install || state != State::kInstalling) return;
   if (!stop) {
@@ -603,7 +587,7 @@ void QuorvinUI::ConfirmCancel() {
   install->Stop();
   install->HoldCommit(false);
   cancelButton->Disable();
-  progressCaption->SetText("Cancelling. Please wait...");
+  progressCaption->SetText(UiText(IDS_CANCELLING).c_str());
 }
 
 bool QuorvinUI::AllowDowngrade() {
@@ -623,14 +607,14 @@ bool QuorvinUI::RunInstall() {
   state = State::kInstalling;
   cursor = {1, kFirstBusyFrame};
   SetCursor(LoadCursorA(ModuleInstance(), MAKEINTRESOURCEA(kFirstBusyFrame)));
-  Relabel(installButton.get(), "Quit");
+  Relabel(installButton.get(), IDS_QUIT);
   installButton->Disable();
   cancelButton->Enable();
-  Relabel(cancelButton.get(), "Cancel");
+  Relabel(cancelButton.get(), IDS_CANCEL);
   // Before the steps hide: a hidden control keeps no focus worth having.
   Focus(cancelButton.get());
   ShowSteps(false);
-  progressCaption->SetText("Installing. Please wait...");
+  progressCaption->SetText(UiText(IDS_INSTALLING).c_str());
   progressCaption->Show();
 
   progress = std::make_unique<ProgressDisplay>(progressCaption.get(), &cursor);
@@ -642,7 +626,7 @@ bool QuorvinUI::RunInstall() {
     const uint32_t error = GetLastError();
     ShowMessage(GetHandle(),
                 FailureMessage(MakeFailure("", error), {setup.payload, false, SystemErrorText(error)}).c_str());
-    progressCaption->SetText("ERROR: Installation Failed.");
+    progressCaption->SetText(UiText(IDS_FAILED).c_str());
     installFinished = 1;
     installButton->Enable();
     resultShownAt = GetTickCount();
@@ -694,12 +678,12 @@ void QuorvinUI::FinishInstall() {
 
   // The result's text comes last: whoever watches it sees the buttons
   // already in their new state.
-  std::string result = "ERROR: Installation Failed.";
+  std::string result = UiText(IDS_FAILED);
   if (outcome.installed) {
     state = State::kComplete;
     lastInstall = outcome.RestartNeeded() ? LastInstall::kInstalledRestart : LastInstall::kInstalled;
     // And where, on a line of its own.
-    result = "Installation Complete.\n\nInstalled in " + outcome.destination;
+    result = UiText(IDS_COMPLETE, outcome.destination);
     for (size_t i = 1; i < outcome.destinations.size(); ++i)
       result += (i + 1 == outcome.destinations.size() ? "\nand " : ",\n") + outcome.destinations[i];
     if (outcome.upgraded) result += "\n\n" + setup.ReplacedLine(outcome.earlierVersion);
@@ -712,11 +696,11 @@ void QuorvinUI::FinishInstall() {
     }
     earlierCaption->SetText(EarlierInstallLine().c_str());
     cancelButton->Enable();
-    Relabel(cancelButton.get(), "Do Another");
+    Relabel(cancelButton.get(), IDS_DO_ANOTHER);
   } else if (stopped) {
     state = State::kCancelled;
     lastInstall = LastInstall::kCancelled;
-    result = "Installation cancelled.";
+    result = UiText(IDS_CANCELLED);
     cancelButton->Disable();
   } else {
     state = State::kFailed;

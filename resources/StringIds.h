@@ -1,0 +1,51 @@
+/* The numbers of the texts the user reads, one string table per language
+   (resources/strings/<tag>.rc) under these numbers. "%1" and "%2" stand
+   for what the code puts in; "&" marks the access key of a button's or
+   check box's label. Plain defines: the resource compiler reads this file
+   too. */
+#ifndef QV_STRING_IDS_H
+#define QV_STRING_IDS_H
+
+/* The installer window. */
+#define IDS_WINDOW_TITLE 1000       /* "Install %1" */
+#define IDS_WELCOME 1001
+#define IDS_FOLLOW_STEPS 1002       /* %1: the product */
+#define IDS_ADMINISTRATOR 1003
+#define IDS_STEP1 1004
+#define IDS_SHOW_RELEASE_NOTES 1005
+#define IDS_STEP2 1006
+#define IDS_ACCEPT 1007
+#define IDS_READ_LICENSE 1008
+#define IDS_STEP3 1009
+#define IDS_LOCATION_IS 1010
+#define IDS_CHANGE_LOCATION 1011
+#define IDS_STEP4 1012
+#define IDS_CANCEL 1013
+#define IDS_INSTALL 1014
+#define IDS_INSTALLING 1015
+#define IDS_QUIT 1016
+#define IDS_DO_ANOTHER 1017
+#define IDS_CANCELLING 1018
+#define IDS_FAILED 1019
+#define IDS_COMPLETE 1020           /* %1: the folder */
+#define IDS_CANCELLED 1021
+#define IDS_NOT_SET 1022
+#define IDS_UNKNOWN_PRODUCT 1023
+#define IDS_ACCEPT_TERMS 1024
+#define IDS_ASK_CANCEL 1025
+#define IDS_ABOUT 1026              /* the release notes' viewer: %1, the product */
+#define IDS_LICENSE_TITLE 1027
+#define IDS_ONE_MORE_FOLDER 1028    /* %1: the location */
+#define IDS_MORE_FOLDERS 1029       /* %1: the location, %2: how many more */
+
+/* The chooser of host versions. */
+#define IDS_CHOOSER_TITLE 1040
+#define IDS_CHOOSER_HEADING 1041    /* %1: the hosts */
+#define IDS_OTHER_FOLDER 1042
+#define IDS_OK 1043
+
+/* The text viewer. */
+#define IDS_CLOSE 1056
+#define IDS_SAVE 1057
+
+#endif
