@@ -1,8 +1,7 @@
-/* The numbers of the texts the user reads, one string table per language
-   (resources/strings/<tag>.rc) under these numbers. "%1" and "%2" stand
-   for what the code puts in; "&" marks the access key of a button's or
-   check box's label. Plain defines: the resource compiler reads this file
-   too. */
+/* The numbers of the texts the user reads, one table per language
+   (resources/strings/<tag>.inc, compiled in by app/window/UiStrings.cpp)
+   under these numbers. "%1" and "%2" stand for what the code puts in; "&"
+   marks the access key of a button's or check box's label. */
 #ifndef QV_STRING_IDS_H
 #define QV_STRING_IDS_H
 
@@ -37,6 +36,10 @@
 #define IDS_LICENSE_TITLE 1027
 #define IDS_ONE_MORE_FOLDER 1028    /* %1: the location */
 #define IDS_MORE_FOLDERS 1029       /* %1: the location, %2: how many more */
+#define IDS_SPACE_MEASURING 1030
+#define IDS_SPACE_NEEDS 1031        /* %1: the size needed */
+#define IDS_SPACE_FREE 1032         /* %1: needed, %2: the drive, %3: free */
+#define IDS_SPACE_TOO_LITTLE 1033   /* %1: needed, %2: the drive, %3: free */
 
 /* The chooser of host versions. */
 #define IDS_CHOOSER_TITLE 1040

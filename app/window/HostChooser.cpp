@@ -58,7 +58,7 @@ HostChooser::HostChooser(std::vector<HostFolder> found, const char* users, const
   FitClientArea(ClientFor(hosts.size()));
   const int right = kWidth - kMargin;
   heading = PlaceControl<qvCaption>(this, qvRect(kMargin, 14, right, 34),
-                                    UiText(IDS_CHOOSER_HEADING, users).c_str(),
+                                    UiText(IDS_CHOOSER_HEADING, {users}).c_str(),
                                     kCaptionLeft | kCaptionEllipsis);
   heading->SetBackgroundColor(grey);
   for (size_t i = 0; i < hosts.size(); ++i) {

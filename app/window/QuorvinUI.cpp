@@ -107,9 +107,10 @@ QuorvinUI::QuorvinUI(const qvRect& bounds, InstallSetup prepared, int dpi, bool 
     background = MakeBackground(picture, client, panel);
   }
 
-  // The window's texts in the language chosen.
-  SetUiLanguage(setup.language->id);
-  SetTitle(UiText(IDS_WINDOW_TITLE, setup.product.name).c_str());
+  // The window's texts in the language chosen, where the code page holds
+  // them.
+  SetUiLanguage(UiLanguageFitsCodePage(setup.language->tag) ? setup.language->tag : "en");
+  SetTitle(UiText(IDS_WINDOW_TITLE, {setup.product.name}).c_str());
   Create();
 
   targetKind = target.kind;
@@ -175,7 +176,7 @@ void QuorvinUI::MakeControls(const qvRect& bounds) {
     stepCaptions.push_back(PlaceControl<qvCaption>(this, qvRect(left, top, right, bottom), text, flags));
   };
   step(45, 75, textRight, 95, UiText(IDS_WELCOME).c_str());
-  step(45, 95, textRight, 113, UiText(IDS_FOLLOW_STEPS, setup.product.name).c_str(), kCaptionLeft | kCaptionEllipsis);
+  step(45, 95, textRight, 113, UiText(IDS_FOLLOW_STEPS, {setup.product.name}).c_str(), kCaptionLeft | kCaptionEllipsis);
   step(45, 113, textRight, 133, UiText(IDS_ADMINISTRATOR).c_str());
   // The product installed already: which version, where, and what this
   // install does to it. The texts above stay as they are.
@@ -208,7 +209,7 @@ void QuorvinUI::MakeControls(const qvRect& bounds) {
   step(45, 320, textRight, 340, UiText(IDS_STEP4).c_str());
   // Under the steps: the room the install needs and the location's drive
   // has, once the payload is measured.
-  spaceCaption = PlaceControl<qvCaption>(this, qvRect(103, 340, textRight, 358), SpaceLine(SpaceFigures()).c_str(),
+  spaceCaption = PlaceControl<qvCaption>(this, qvRect(103, 340, textRight, 358), AnsiForWindow(SpaceLine(SpaceFigures())).c_str(),
                                   kCaptionLeft | kCaptionEllipsis);
   // Made last of the panel's controls, after the texts they follow: a
   // screen reader reads the window's controls in the order they were made.
@@ -346,7 +347,7 @@ std::string QuorvinUI::LocationDisplay() {
   const std::string display = AbbreviatePath(installLocation);
   const size_t more = moreLocations.size();
   if (!display.empty() && more)
-    return more == 1 ? UiText(IDS_ONE_MORE_FOLDER, display) : UiText(IDS_MORE_FOLDERS, display, std::to_string(more));
+    return more == 1 ? UiText(IDS_ONE_MORE_FOLDER, {display}) : UiText(IDS_MORE_FOLDERS, {display, std::to_string(more)});
   if (!display.empty()) return display;
   installLocation[0] = '\0';
   return UiText(IDS_NOT_SET);
@@ -358,7 +359,7 @@ void QuorvinUI::ShowSpace() {
   figures.measured = measure && measure->Done();
   if (figures.measured) figures.needed = measure->Bytes();
   figures.freeKnown = installLocation[0] && FreeSpaceOf(installLocation, &figures.volume, &figures.free);
-  spaceCaption->SetText(SpaceLine(figures).c_str());
+  spaceCaption->SetText(AnsiForWindow(SpaceLine(figures)).c_str());
 }
 
 void QuorvinUI::ShowLocation() {
@@ -454,7 +455,7 @@ bool QuorvinUI::OnCommand(qvEvent& event) {
       return true;
 
     case kCommandReleaseNotes:
-      OpenViewer(UiText(IDS_ABOUT, setup.product.name).c_str(), setup.releaseNotes);
+      OpenViewer(UiText(IDS_ABOUT, {setup.product.name}).c_str(), setup.releaseNotes);
       return false;
 
     case kCommandLicense:
@@ -683,7 +684,7 @@ void QuorvinUI::FinishInstall() {
     state = State::kComplete;
     lastInstall = outcome.RestartNeeded() ? LastInstall::kInstalledRestart : LastInstall::kInstalled;
     // And where, on a line of its own.
-    result = UiText(IDS_COMPLETE, outcome.destination);
+    result = UiText(IDS_COMPLETE, {outcome.destination});
     for (size_t i = 1; i < outcome.destinations.size(); ++i)
       result += (i + 1 == outcome.destinations.size() ? "\nand " : ",\n") + outcome.destinations[i];
     if (outcome.upgraded) result += "\n\n" + setup.ReplacedLine(outcome.earlierVersion);

@@ -1,13 +1,14 @@
 #include "app/window/SpaceLine.h"
 
 #include "app/install/InstallProgress.h"
+#include "app/window/UiStrings.h"
+#include "resources/StringIds.h"
 
 std::string SpaceLine(const SpaceFigures& figures) {
-  if (!figures.measured) return "Measuring the space it needs...";
-  const std::string needs = "Needs " + FormatSize(figures.needed);
-  if (!figures.freeKnown) return needs + ".";
+  if (!figures.measured) return UiTextUtf8(IDS_SPACE_MEASURING);
+  const std::string needed = FormatSize(figures.needed);
+  if (!figures.freeKnown) return UiTextUtf8(IDS_SPACE_NEEDS, {needed});
   if (figures.free < figures.needed)
-    return needs + "; " + figures.volume + " has only " + FormatSize(figures.free) +
-           " free: choose another location.";
-  return needs + "; " + figures.volume + " has " + FormatSize(figures.free) + " free.";
+    return UiTextUtf8(IDS_SPACE_TOO_LITTLE, {needed, figures.volume, FormatSize(figures.free)});
+  return UiTextUtf8(IDS_SPACE_FREE, {needed, figures.volume, FormatSize(figures.free)});
 }

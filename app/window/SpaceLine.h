@@ -15,5 +15,6 @@ struct SpaceFigures {
 
 // "Needs 20.2 MB; C:\ has 1.2 GB free.", "... has only 1.2 MB free: choose
 // another location." when it is too little, "Measuring the space it
-// needs..." before the payload is measured; empty without a location.
+// needs..." before the payload is measured; in the language of the texts
+// (UiStrings.h), UTF-8.
 std::string SpaceLine(const SpaceFigures& figures);

@@ -1,24 +1,24 @@
-// The texts the user reads, from the program's string tables
-// (resources/StringIds.h): the chosen language's, else English's. A text
-// the program cannot show in its code page yet is taken in English. The
-// log keeps its own English texts.
+// The texts the user reads (UiStrings.h) in the language chosen, in the
+// form the windows take them: the ANSI code page, exactly. A text the code
+// page cannot hold (a language of another script than the system's) is
+// taken in English. The log keeps its own English texts.
 #pragma once
 
-#include <cstdint>
 #include <string>
 
-// The language the texts are taken in (a Windows language identifier);
-// English until set.
-void SetUiLanguage(uint16_t language);
+#include "app/window/UiStrings.h"
 
-// Text id, with "%1" and "%2" replaced by first and second.
-std::string UiText(int id, const std::string& first = std::string(), const std::string& second = std::string());
+// Whether every text of the language tagged tag can be shown in the ANSI
+// code page: a window in a language the code page cannot hold is shown in
+// English, never in part.
+bool UiLanguageFitsCodePage(const char* tag);
 
-// A label: its text without the "&" that marks its access key, and the
-// key (0 when none is marked). "&&" is a "&" of the text.
-struct UiLabel {
-  std::string text;
-  char key = 0;
-};
+// Text id in the language set (SetUiLanguage), "%1"... filled with the
+// arguments, which are in the ANSI code page already.
+std::string UiText(int id, std::initializer_list<std::string> arguments = {});
+
+// UTF-8 text in the ANSI code page, what it cannot hold as '?'.
+std::string AnsiForWindow(const std::string& utf8);
+
+// A label and its access key.
 UiLabel UiLabelOf(int id);
-UiLabel LabelFromMarked(const std::string& marked);

@@ -594,24 +594,40 @@ TEST_F(SetupWindow, SpaceTicksTheBoxAndEnterOnItInstalls) {
   EXPECT_EQ(Quit(), 0u);
 }
 
-// The licence in the language asked for: its own text where the vendor
-// gave one, else the plain one.
-TEST_F(SetupWindow, TheLicenceInTheLanguageAskedFor) {
+// The window and the licence in the language asked for: the window's own
+// texts where its table has them (else English's), the vendor's licence
+// where the vendor gave one (else the plain one).
+TEST_F(SetupWindow, TheWindowAndTheLicenceInTheLanguageAskedFor) {
   MakeDist("FX Files");
   Put("dist/install files/eula.de.txt", "Bedingungen.\r\n");
   MakeFolder("target");
   ComApartment com;
-  for (const auto& c : {std::make_pair("/LANG=de", "Bedingungen."), std::make_pair("/LANG=fr", "Terms.")}) {
+  const struct {
+    const char* option;
+    const char* title;
+    const char* welcome;
+    const char* licenceButton;
+    const char* licenceTitle;
+    const char* licence;
+  } cases[] = {
+      {"/LANG=de", "Foo installieren", "WILLKOMMEN!", "Lizenz lesen...", "Softwarelizenzvereinbarung", "Bedingungen."},
+      {"/LANG=fr", "Install Foo", "WELCOME!", "Read the License...", "Software License Agreement", "Terms."},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.option);
     SetupDriver one;
-    ASSERT_TRUE(Launch(one, std::string(c.first) + " /D=" + Path("target")));
-    one.Click(one.Control("Read the License..."));
-    const HWND viewer = one.WaitForWindow("Software License Agreement");
+    ASSERT_TRUE(one.Start(Path("dist"), std::string(c.option) + " /D=" + Path("target")));
+    ASSERT_NE(one.WaitForWindow(c.title), nullptr);
+    one.BringToFront();
+    EXPECT_TRUE(one.Shows(c.welcome));
+    one.Click(one.Control(c.licenceButton));
+    const HWND viewer = one.WaitForWindow(c.licenceTitle);
     ASSERT_NE(viewer, nullptr);
-    EXPECT_NE(Describe(one.Control("qvTextList", viewer)).find("value \"" + std::string(c.second) + "\""),
+    EXPECT_NE(Describe(one.Control("qvTextList", viewer)).find("value \"" + std::string(c.licence) + "\""),
               std::string::npos)
-        << c.first << ": " << Describe(one.Control("qvTextList", viewer));
+        << Describe(one.Control("qvTextList", viewer));
     one.Key(VK_ESCAPE);
-    ASSERT_NE(one.WaitForWindow("Install "), nullptr);
+    ASSERT_NE(one.WaitForWindow(c.title), nullptr);
     one.BringToFront();
     one.Key(VK_ESCAPE);
     EXPECT_EQ(one.WaitForExit(), 4u);

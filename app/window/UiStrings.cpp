@@ -1,0 +1,72 @@
+#include "app/window/UiStrings.h"
+
+#include <cstring>
+
+#include "resources/StringIds.h"
+
+namespace {
+
+std::string language = "en";
+
+const UiString kEnglish[] = {
+#include "resources/strings/en.inc"
+};
+const UiString kGerman[] = {
+#include "resources/strings/de.inc"
+};
+
+}  // namespace
+
+const std::vector<UiTable>& UiTables() {
+  static const std::vector<UiTable> tables = {
+      {"en", kEnglish, sizeof kEnglish / sizeof kEnglish[0]},
+      {"de", kGerman, sizeof kGerman / sizeof kGerman[0]},
+  };
+  return tables;
+}
+
+std::string UiTextUtf8(const char* tag, int id) {
+  const UiTable* own = nullptr;
+  for (const UiTable& table : UiTables())
+    if (tag && std::strcmp(table.tag, tag) == 0) own = &table;
+  for (const UiTable* table : {own, &UiTables().front()}) {
+    if (!table) continue;
+    for (size_t i = 0; i < table->count; ++i)
+      if (table->strings[i].id == id) return table->strings[i].text;
+  }
+  return std::string();
+}
+
+std::string FillUiText(const std::string& text, std::initializer_list<std::string> arguments) {
+  std::string filled;
+  for (size_t i = 0; i < text.size(); ++i) {
+    if (text[i] == '%' && i + 1 < text.size() && text[i + 1] >= '1' && text[i + 1] <= '9') {
+      const size_t n = static_cast<size_t>(text[++i] - '1');
+      if (n < arguments.size()) filled += *(arguments.begin() + n);
+      continue;
+    }
+    filled += text[i];
+  }
+  return filled;
+}
+
+void SetUiLanguage(const char* tag) { language = tag && tag[0] ? tag : "en"; }
+const char* UiLanguage() { return language.c_str(); }
+
+std::string UiTextUtf8(int id, std::initializer_list<std::string> arguments) {
+  return FillUiText(UiTextUtf8(language.c_str(), id), arguments);
+}
+
+UiLabel LabelFromMarked(const std::string& marked) {
+  UiLabel label;
+  for (size_t i = 0; i < marked.size(); ++i) {
+    if (marked[i] != '&' || i + 1 == marked.size()) {
+      label.text += marked[i];
+      continue;
+    }
+    ++i;
+    if (marked[i] != '&' && !label.key) label.key = marked[i];
+    label.text += marked[i];
+  }
+  return label;
+}
