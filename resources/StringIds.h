@@ -41,6 +41,32 @@
 #define IDS_SPACE_FREE 1032         /* %1: needed, %2: the drive, %3: free */
 #define IDS_SPACE_TOO_LITTLE 1033   /* %1: needed, %2: the drive, %3: free */
 
+/* The failure messages. */
+#define IDS_FAIL_COPY 1060
+#define IDS_FAIL_ADMIN 1061
+#define IDS_FAIL_NOTHING 1062
+#define IDS_FAIL_CHANGED_TODO 1063
+#define IDS_FAIL_IN_USE 1064          /* %1: the file */
+#define IDS_FAIL_IN_USE_BY 1065       /* %1: the file, %2: the program holding it */
+#define IDS_FAIL_IN_USE_TODO 1066
+#define IDS_FAIL_IN_USE_RETRY 1067
+#define IDS_FAIL_ANOTHER_FOLDER 1068  /* %1: the folder */
+#define IDS_FAIL_ANOTHER_PRODUCT 1069 /* %1: the product */
+#define IDS_FAIL_WAIT_TODO 1070
+#define IDS_FAIL_WAIT_RETRY 1071
+#define IDS_FAIL_NO_SPACE 1072        /* %1: the drive, %2: needed, %3: free */
+#define IDS_FAIL_NO_SPACE_TODO 1073   /* %1: the drive */
+#define IDS_FAIL_DISK_FULL 1074       /* %1: the cause */
+#define IDS_FAIL_DISK_FULL_TODO 1075
+#define IDS_FAIL_DAMAGED 1076         /* %1: the cause */
+#define IDS_FAIL_DAMAGED_TODO 1077
+#define IDS_FAIL_LOCATION 1078        /* %1: the cause */
+#define IDS_FAIL_LOCATION_TODO 1079
+#define IDS_FAIL_PROTECTED 1080       /* %1: the cause */
+#define IDS_FAIL_PROTECTED_TODO 1081  /* %1: IDS_FAIL_ADMIN */
+#define IDS_FAIL_GENERIC 1082
+#define IDS_FAIL_OTHER_LOCATION 1083
+
 /* The chooser of host versions. */
 #define IDS_CHOOSER_TITLE 1040
 #define IDS_CHOOSER_HEADING 1041    /* %1: the hosts */

@@ -3,6 +3,8 @@
 #include <cctype>
 
 #include "app/install/InstallProgress.h"
+#include "app/window/UiStrings.h"
+#include "resources/StringIds.h"
 
 namespace {
 
@@ -15,10 +17,6 @@ constexpr uint32_t kHandleDiskFull = 39;
 constexpr uint32_t kCannotMake = 82;
 constexpr uint32_t kDiskFull = 112;
 constexpr uint32_t kBadPathname = 161;
-
-const char kCopyFailed[] = "An error occurred while copying files.";
-const char kAdministrator[] = "Make sure you have Administrator permissions when installing this software.";
-const char kNothingInstalled[] = "Nothing was installed.";
 
 // Whether path lies in folder, letter case aside.
 bool IsInside(const std::string& path, const std::string& folder) {
@@ -37,7 +35,7 @@ std::string Cause(const InstallFailure& failure, const FailureContext& context) 
 }
 
 std::string Message(const std::string& what, const std::string& todo) {
-  return what + "\n\n" + todo + "\n\n" + kNothingInstalled;
+  return what + "\n\n" + todo + "\n\n" + UiTextUtf8(IDS_FAIL_NOTHING);
 }
 
 bool IsLocationError(uint32_t error) {
@@ -57,54 +55,44 @@ FailureRemedy RemedyOf(const InstallFailure& failure, const std::string& payload
 }
 
 std::string FailureMessage(const InstallFailure& failure, const FailureContext& context) {
+  // The buttons say the rest: Retry (FailureText's advice names it), or
+  // the question they answer.
   std::string text = FailureText(failure, context);
-  // The buttons say the rest: Retry, or the question they answer.
-  if (context.offered == FailureRemedy::kRetry) {
-    const std::string again = "click Install again.";
-    const size_t at = text.find(again);
-    if (at != std::string::npos) text.replace(at, again.size(), "click Retry.");
-  } else if (context.offered == FailureRemedy::kOtherLocation) {
-    text += "\n\nChoose another location now?";
-  }
+  if (context.offered == FailureRemedy::kOtherLocation) text += "\n\n" + UiTextUtf8(IDS_FAIL_OTHER_LOCATION);
   return text;
 }
 
 std::string FailureText(const InstallFailure& failure, const FailureContext& context) {
   const uint32_t error = failure.error;
-  const std::string lead = context.copyBegan ? std::string(kCopyFailed) + " " : "";
+  const bool retry = context.offered == FailureRemedy::kRetry;
+  const std::string lead = context.copyBegan ? UiTextUtf8(IDS_FAIL_COPY) + " " : "";
   // A signed distribution's file not as signed: whoever changed it may
   // mean harm, so the copy is not to be used at all.
-  if (failure.distributionChanged)
-    return Message(failure.reason + ".", "This copy of the installer cannot be trusted: download it again from its "
-                                         "publisher.");
+  if (failure.distributionChanged) return Message(failure.reason + ".", UiTextUtf8(IDS_FAIL_CHANGED_TODO));
   if (error == kSharingViolation || error == kLockViolation)
-    return Message(lead + "The file " + failure.path + " is in use by another program" +
-                       (failure.holder.empty() ? "" : " (" + failure.holder + ")") + ".",
-                   "Close the program that is using it, then click Install again.");
+    return Message(lead + (failure.holder.empty() ? UiTextUtf8(IDS_FAIL_IN_USE, {failure.path})
+                                                  : UiTextUtf8(IDS_FAIL_IN_USE_BY, {failure.path, failure.holder})),
+                   UiTextUtf8(retry ? IDS_FAIL_IN_USE_RETRY : IDS_FAIL_IN_USE_TODO));
   if (failure.reason == "another installation into this folder is running")
-    return Message("Another installation into " + failure.path + " is running.",
-                   "Wait until it has finished, then click Install again.");
+    return Message(UiTextUtf8(IDS_FAIL_ANOTHER_FOLDER, {failure.path}),
+                   UiTextUtf8(retry ? IDS_FAIL_WAIT_RETRY : IDS_FAIL_WAIT_TODO));
   if (failure.reason == "another install or removal of this product is running")
-    return Message("Another install or removal of " + failure.path + " is running.",
-                   "Wait until it has finished, then click Install again.");
+    return Message(UiTextUtf8(IDS_FAIL_ANOTHER_PRODUCT, {failure.path}),
+                   UiTextUtf8(retry ? IDS_FAIL_WAIT_RETRY : IDS_FAIL_WAIT_TODO));
   if ((error == kDiskFull || error == kHandleDiskFull) && failure.bytesNeeded > 0)
-    return Message("There is not enough space on " + failure.volume + " for this software: it needs " +
-                       FormatSize(failure.bytesNeeded) + ", and " + failure.volume + " has " +
-                       FormatSize(failure.bytesFree) + " free.",
-                   "Free some space on " + failure.volume + ", or choose another location.");
+    return Message(UiTextUtf8(IDS_FAIL_NO_SPACE,
+                              {failure.volume, FormatSize(failure.bytesNeeded), FormatSize(failure.bytesFree)}),
+                   UiTextUtf8(IDS_FAIL_NO_SPACE_TODO, {failure.volume}));
   if (error == kDiskFull || error == kHandleDiskFull)
-    return Message(lead + "The disk is full: " + Cause(failure, context) + ".",
-                   "Free some space on it, or choose another location.");
+    return Message(lead + UiTextUtf8(IDS_FAIL_DISK_FULL, {Cause(failure, context)}),
+                   UiTextUtf8(IDS_FAIL_DISK_FULL_TODO));
   if (IsInside(failure.path, context.payload))
-    return Message("The installer's own files are damaged or have changed: " + Cause(failure, context) + ".",
-                   "Download the installer again, or ask its maker for a new copy.");
+    return Message(UiTextUtf8(IDS_FAIL_DAMAGED, {Cause(failure, context)}), UiTextUtf8(IDS_FAIL_DAMAGED_TODO));
   if (error == kBadPathname)
-    return Message("The install location cannot be used: " + Cause(failure, context) + ".",
-                   "Choose another location.");
+    return Message(UiTextUtf8(IDS_FAIL_LOCATION, {Cause(failure, context)}), UiTextUtf8(IDS_FAIL_LOCATION_TODO));
   if (error == kAccessDenied || error == kWriteProtect || error == kCannotMake)
-    return Message(lead + Cause(failure, context) + ": the folder is read-only or protected.",
-                   std::string(kAdministrator) + " Or choose another location.");
-  return Message((lead.empty() ? std::string("The installation could not be done. ") : lead) + Cause(failure, context) +
-                     ".",
-                 kAdministrator);
+    return Message(lead + UiTextUtf8(IDS_FAIL_PROTECTED, {Cause(failure, context)}),
+                   UiTextUtf8(IDS_FAIL_PROTECTED_TODO, {UiTextUtf8(IDS_FAIL_ADMIN)}));
+  return Message((lead.empty() ? UiTextUtf8(IDS_FAIL_GENERIC) + " " : lead) + Cause(failure, context) + ".",
+                 UiTextUtf8(IDS_FAIL_ADMIN));
 }

@@ -16,15 +16,16 @@
 #include "app/window/Background.h"
 #include "app/window/FailureMessage.h"
 #include "app/window/HostChooser.h"
-#include "app/window/UiText.h"
-#include "resources/StringIds.h"
 #include "app/window/InstallThread.h"
 #include "app/window/PayloadMeasure.h"
 #include "app/window/PellioTextFileViewer.h"
 #include "app/window/ProgressDisplay.h"
 #include "app/window/SpaceLine.h"
+#include "app/window/UiText.h"
+#include "common/AnsiText.h"
 #include "common/ModuleInstance.h"
 #include "resources/ResourceIds.h"
+#include "resources/StringIds.h"
 #include "toolkit/controls/qvButton.h"
 #include "toolkit/controls/qvCaption.h"
 #include "toolkit/controls/qvCheckbox.h"
@@ -46,6 +47,19 @@ void Relabel(qvButton* button, int id) {
   const UiLabel label = UiLabelOf(id);
   button->SetLabel(label.text.c_str());
   button->SetAccessKey(label.key);
+}
+
+std::string Utf8FromAnsi(const std::string& ansi) { return Utf8FromWide(WideFromAnsi(ansi)); }
+
+// The message of a failure in the window's code page: its texts are the
+// table's (UTF-8), and what the install reported (paths, the platform's
+// words) is in the code page already.
+std::string ShownFailureMessage(const InstallFailure& failure, FailureContext context) {
+  InstallFailure shown = failure;
+  for (std::string* text : {&shown.path, &shown.reason, &shown.volume, &shown.holder}) *text = Utf8FromAnsi(*text);
+  context.payload = Utf8FromAnsi(context.payload);
+  context.platformText = Utf8FromAnsi(context.platformText);
+  return AnsiForWindow(FailureMessage(shown, context));
 }
 
 // A text as the setup read it, as the viewer shows it: a text too large to
@@ -88,6 +102,9 @@ QuorvinUI::QuorvinUI(const qvRect& bounds, InstallSetup prepared, int dpi, bool 
     : qvTabbedWindow(ScaleRectForDpi(bounds, dpi), ""), installLocation(), targetKind(TargetNone),
       installFinished(0), setup(std::move(prepared)), layoutClient(bounds) {
   SetDpi(dpi);
+  // The window's texts, its messages among them, in the language chosen,
+  // where the code page holds them.
+  SetUiLanguage(UiLanguageFitsCodePage(setup.language->tag) ? setup.language->tag : "en");
   if (setup.DistributionChanged()) RefuseDistribution();
   if (!setup.KnownProduct()) RefuseProduct();
   const InstallTarget& target = setup.target;
@@ -107,9 +124,6 @@ QuorvinUI::QuorvinUI(const qvRect& bounds, InstallSetup prepared, int dpi, bool 
     background = MakeBackground(picture, client, panel);
   }
 
-  // The window's texts in the language chosen, where the code page holds
-  // them.
-  SetUiLanguage(UiLanguageFitsCodePage(setup.language->tag) ? setup.language->tag : "en");
   SetTitle(UiText(IDS_WINDOW_TITLE, {setup.product.name}).c_str());
   Create();
 
@@ -303,7 +317,7 @@ void QuorvinUI::RefuseDistribution() {
   for (const std::string& line : CoverageLogLines(setup.coverage)) log.Line(line);
   log.Line(LogErrorLine(failure.path.c_str(), failure.error, failure.reason));
   log.EndWithStatus(kExitDistributionChanged);
-  ShowMessage(FailureMessage(failure, {setup.payload, false, SystemErrorText(failure.error)}).c_str());
+  ShowMessage(ShownFailureMessage(failure, {setup.payload, false, SystemErrorText(failure.error)}).c_str());
   ExitProcess(static_cast<UINT>(kExitDistributionChanged));
 }
 
@@ -359,6 +373,7 @@ void QuorvinUI::ShowSpace() {
   figures.measured = measure && measure->Done();
   if (figures.measured) figures.needed = measure->Bytes();
   figures.freeKnown = installLocation[0] && FreeSpaceOf(installLocation, &figures.volume, &figures.free);
+  figures.volume = Utf8FromAnsi(figures.volume);
   spaceCaption->SetText(AnsiForWindow(SpaceLine(figures)).c_str());
 }
 
@@ -626,7 +641,7 @@ bool QuorvinUI::RunInstall() {
     lastInstall = LastInstall::kFailed;
     const uint32_t error = GetLastError();
     ShowMessage(GetHandle(),
-                FailureMessage(MakeFailure("", error), {setup.payload, false, SystemErrorText(error)}).c_str());
+                ShownFailureMessage(MakeFailure("", error), {setup.payload, false, SystemErrorText(error)}).c_str());
     progressCaption->SetText(UiText(IDS_FAILED).c_str());
     installFinished = 1;
     installButton->Enable();
@@ -647,7 +662,7 @@ bool QuorvinUI::OfferRemedy(const InstallOutcome& outcome) {
   const InstallFailure& failure = outcome.failure;
   FailureContext context = {setup.payload, outcome.copyBegan, SystemErrorText(failure.error)};
   context.offered = RemedyOf(failure, setup.payload);
-  const std::string text = FailureMessage(failure, context);
+  const std::string text = ShownFailureMessage(failure, context);
   switch (context.offered) {
     case FailureRemedy::kRetry:
       if (!AskRetry(GetHandle(), text.c_str())) return false;

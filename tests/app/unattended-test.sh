@@ -254,7 +254,7 @@ case $case in
     expect_log "another install or removal of this product is running"
     [ "$(grep -c '^---- .* process [0-9]*'$'\r$' "$log")" -eq 2 ] || fail "not two blocks, each naming its process"
     [ "$(grep -c '^copied: .* bytes)'$'\r$' "$log")" -eq 605 ] || fail "not 605 whole copied lines"
-    bad=$(grep -v -E '^(---- |mode|product|target|source|signature|destination|payload|space|copied|timing|registered|earlier install|result|error|exit status): ?' "$log" \
+    bad=$(grep -v -E '^(---- |mode|product|language|target|source|signature|destination|payload|space|copied|timing|registered|earlier install|result|error|exit status): ?' "$log" \
           | grep -v '^---- ' | head -3)
     [ -z "$bad" ] || fail "a line that is not whole: $bad"
     ;;
