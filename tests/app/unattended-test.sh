@@ -449,6 +449,21 @@ CASES
     expect_status 2
     expect_log "/LANG= takes one of en, de, fr, es, it, pt-BR, pl, ru, ja, zh-CN, zh-TW, ko, not \"xx\""
     ;;
+  window-language)
+    # The window's title in the language of the user: German on a German
+    # system; on a Japanese one (code page 932), where German cannot be
+    # shown whole, English. The window is left to the watcher's timeout.
+    payload "App Files"
+    while IFS='|' read -r locale options title; do
+      out=$(LC_ALL=$locale QV_CHILD_COMMAND_LINE="\"$(winpath "$dist/setup.exe")\" $options" \
+            "$rig" --home "$home" "$watcher" --timeout 4 2>&1)
+      grep -qxF "window: $title" <<<"$(tr -d '\r' <<<"$out")" || fail "no window \"$title\" ($locale $options): $out"
+    done <<CASES
+de_DE.UTF-8||$product installieren
+ja_JP.UTF-8|/LANG=de|Install $product
+C.UTF-8|/LANG=de|$product installieren
+CASES
+    ;;
   registry-number)
     # A number in the registry is no folder, even when its bytes read
     # "C:\": the location is absent and the log says why.
