@@ -14,6 +14,18 @@ const UiString kEnglish[] = {
 const UiString kGerman[] = {
 #include "resources/strings/de.inc"
 };
+const UiString kFrench[] = {
+#include "resources/strings/fr.inc"
+};
+const UiString kSpanish[] = {
+#include "resources/strings/es.inc"
+};
+const UiString kItalian[] = {
+#include "resources/strings/it.inc"
+};
+const UiString kPortugueseBrazil[] = {
+#include "resources/strings/pt-BR.inc"
+};
 
 }  // namespace
 
@@ -21,6 +33,10 @@ const std::vector<UiTable>& UiTables() {
   static const std::vector<UiTable> tables = {
       {"en", kEnglish, sizeof kEnglish / sizeof kEnglish[0]},
       {"de", kGerman, sizeof kGerman / sizeof kGerman[0]},
+      {"fr", kFrench, sizeof kFrench / sizeof kFrench[0]},
+      {"es", kSpanish, sizeof kSpanish / sizeof kSpanish[0]},
+      {"it", kItalian, sizeof kItalian / sizeof kItalian[0]},
+      {"pt-BR", kPortugueseBrazil, sizeof kPortugueseBrazil / sizeof kPortugueseBrazil[0]},
   };
   return tables;
 }

@@ -10,6 +10,8 @@
 #include <string>
 #include <vector>
 
+#include "app/window/UiText.h"
+#include "resources/StringIds.h"
 #include "tests/app/window/InstallerWindowFixture.h"
 #include "tests/imagelib/JpegSamples.h"
 
@@ -145,6 +147,24 @@ TEST_F(InstallerWindow, TheProgressCountsFilesAndBytesUpToTheTotals) {
     previous = count;
   }
   EXPECT_LT(texts.size(), 100u) << "repainted now and then, not for every file";
+}
+
+}  // namespace
+
+namespace {
+
+// On a western system (code page 1252, the rig's) the languages of the
+// Latin script are shown whole; the others wait for their own systems and
+// the window shows English meanwhile. UiText takes a language's texts only
+// whole: a German window on this system has no text in English.
+TEST(UiText, TheWesternLanguagesFitTheWesternCodePage) {
+  ASSERT_EQ(GetACP(), 1252u);
+  for (const char* tag : {"en", "de", "fr", "es", "it", "pt-BR"}) EXPECT_TRUE(UiLanguageFitsCodePage(tag)) << tag;
+  SetUiLanguage("de");
+  EXPECT_EQ(UiText(IDS_CLOSE), "&Schlie\xDF" "en");  // the code page's byte for the sharp s
+  EXPECT_EQ(UiLabelOf(IDS_CHANGE_LOCATION).key, 'n');
+  SetUiLanguage("en");
+  EXPECT_EQ(UiText(IDS_WINDOW_TITLE, {"Caf\xE9"}), "Install Caf\xE9") << "what is put in stays in the code page";
 }
 
 }  // namespace
