@@ -26,6 +26,21 @@ const UiString kItalian[] = {
 const UiString kPortugueseBrazil[] = {
 #include "resources/strings/pt-BR.inc"
 };
+const UiString kPolish[] = {
+#include "resources/strings/pl.inc"
+};
+const UiString kJapanese[] = {
+#include "resources/strings/ja.inc"
+};
+const UiString kChineseSimplified[] = {
+#include "resources/strings/zh-CN.inc"
+};
+const UiString kChineseTraditional[] = {
+#include "resources/strings/zh-TW.inc"
+};
+const UiString kKorean[] = {
+#include "resources/strings/ko.inc"
+};
 
 }  // namespace
 
@@ -37,6 +52,11 @@ const std::vector<UiTable>& UiTables() {
       {"es", kSpanish, sizeof kSpanish / sizeof kSpanish[0]},
       {"it", kItalian, sizeof kItalian / sizeof kItalian[0]},
       {"pt-BR", kPortugueseBrazil, sizeof kPortugueseBrazil / sizeof kPortugueseBrazil[0]},
+      {"pl", kPolish, sizeof kPolish / sizeof kPolish[0]},
+      {"ja", kJapanese, sizeof kJapanese / sizeof kJapanese[0]},
+      {"zh-CN", kChineseSimplified, sizeof kChineseSimplified / sizeof kChineseSimplified[0]},
+      {"zh-TW", kChineseTraditional, sizeof kChineseTraditional / sizeof kChineseTraditional[0]},
+      {"ko", kKorean, sizeof kKorean / sizeof kKorean[0]},
   };
   return tables;
 }

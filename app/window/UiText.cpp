@@ -1,5 +1,7 @@
 #include "app/window/UiText.h"
 
+#include <windows.h>
+
 #include "common/AnsiText.h"
 #include "common/UnicodeText.h"
 
@@ -15,6 +17,10 @@ bool AnsiFromUtf8(const std::string& text, std::string* ansi) {
 }  // namespace
 
 bool UiLanguageFitsCodePage(const char* tag) {
+  // The window's fonts are of the western character set (qvDrawingItem):
+  // text of another code page would be drawn as western letters, so only
+  // English is shown on other systems for now.
+  if (GetACP() != 1252 && std::string(tag) != "en") return false;
   for (const UiTable& table : UiTables()) {
     if (std::string(table.tag) != tag) continue;
     std::string ansi;

@@ -167,4 +167,31 @@ TEST(UiText, TheWesternLanguagesFitTheWesternCodePage) {
   EXPECT_EQ(UiText(IDS_WINDOW_TITLE, {"Caf\xE9"}), "Install Caf\xE9") << "what is put in stays in the code page";
 }
 
+// Each language shows whole on a system of its own code page: every text
+// of its table converts to that code page exactly.
+TEST(UiText, EachLanguageFitsTheCodePageOfItsSystems) {
+  const struct {
+    const char* tag;
+    UINT codePage;
+  } cases[] = {{"de", 1252}, {"fr", 1252}, {"es", 1252}, {"it", 1252}, {"pt-BR", 1252},
+               {"pl", 1250}, {"ja", 932},  {"zh-CN", 936}, {"zh-TW", 950}, {"ko", 949}};
+  for (const auto& c : cases) {
+    const UiTable* table = nullptr;
+    for (const UiTable& one : UiTables())
+      if (std::string(one.tag) == c.tag) table = &one;
+    ASSERT_NE(table, nullptr) << c.tag;
+    for (size_t i = 0; i < table->count; ++i) {
+      const std::string utf8 = table->strings[i].text;
+      wchar_t wide[1024];
+      const int units = MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, utf8.c_str(), -1, wide, 1024);
+      ASSERT_GT(units, 0) << c.tag << ": " << utf8;
+      char bytes[2048];
+      BOOL lossy = FALSE;
+      const int made = WideCharToMultiByte(c.codePage, WC_NO_BEST_FIT_CHARS, wide, -1, bytes, sizeof bytes, nullptr,
+                                           &lossy);
+      EXPECT_TRUE(made > 0 && !lossy) << c.tag << " in code page " << c.codePage << ": " << utf8;
+    }
+  }
+}
+
 }  // namespace
