@@ -41,6 +41,23 @@
 #define IDS_SPACE_FREE 1032         /* %1: needed, %2: the drive, %3: free */
 #define IDS_SPACE_TOO_LITTLE 1033   /* %1: needed, %2: the drive, %3: free */
 
+/* An earlier install, and what the install does to it. */
+#define IDS_EARLIER_STAYS 1034       /* %1: "Lumen 1.0", %2: its folder */
+#define IDS_EARLIER_NO_VERSION 1035  /* %1: "Lumen 1.0", %2: the folder */
+#define IDS_EARLIER_REPLACED_BY 1036 /* %1: the product, %2: the new version, %3: the folder */
+#define IDS_EARLIER_UPGRADED 1037    /* %1: the product, %2: from, %3: to, %4: the folder */
+#define IDS_EARLIER_AGAIN 1038       /* %1: "Lumen 1.0", %2: the folder */
+#define IDS_EARLIER_OLDER 1039       /* %1: "Lumen 2.0", %2: the older version, %3: the folder */
+#define IDS_REPLACED_EARLIER 1044
+#define IDS_REPLACED_UPGRADED 1045   /* %1: the earlier version */
+#define IDS_REPLACED_AGAIN 1046      /* %1: the version */
+#define IDS_REPLACED_VERSION 1047    /* %1: the earlier version */
+#define IDS_RESTART 1048             /* %1: the program */
+#define IDS_RESTART_PROGRAM 1049
+#define IDS_DOWNGRADE_INSTALLED 1050 /* %1: the product, %2: its installed version */
+#define IDS_DOWNGRADE_NO_VERSION 1051
+#define IDS_DOWNGRADE_OLDER 1052     /* %1: the older version */
+
 /* The failure messages. */
 #define IDS_FAIL_COPY 1060
 #define IDS_FAIL_ADMIN 1061

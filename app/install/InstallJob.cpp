@@ -22,11 +22,13 @@
 #include "app/install/PathNames.h"
 #include "app/install/ProductRegistration.h"
 #include "app/install/UninstallJob.h"
+#include "app/install/UiText.h"
 #include "app/install/PayloadRules.h"
 #include "app/install/QuietErrorMode.h"
 #include "app/install/Stopwatch.h"
 #include "app/install/VolumeLimits.h"
 #include "common/AnsiText.h"
+#include "resources/StringIds.h"
 
 namespace {
 
@@ -607,8 +609,7 @@ std::string ProgramToRestart(TargetKind kind, const InstallOutcome& outcome) {
 }
 
 std::string RestartLine(const std::string& program) {
-  return "Restart " + (program.empty() ? std::string("the program that was using it") : program) +
-         " to use the new version.";
+  return program.empty() ? UiText(IDS_RESTART_PROGRAM) : UiText(IDS_RESTART, {program});
 }
 
 bool CopyTree(const char* destination, const char* source, CopyTally* tally, CopyObserver* observer,

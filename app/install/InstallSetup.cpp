@@ -8,7 +8,9 @@
 #include "app/install/InstallNames.h"
 #include "app/install/PathNames.h"
 #include "app/install/ProductRegistration.h"
+#include "app/install/UiText.h"
 #include "app/install/UninstallJob.h"
+#include "resources/StringIds.h"
 
 namespace {
 
@@ -104,22 +106,22 @@ std::string InstallSetup::EarlierInstallLine(const char* where, const std::strin
   const std::string& folder = shown.empty() ? earlier.destination : shown;
   const std::string& name = product.name;
   const std::string installed = name + (earlier.version.empty() ? "" : " " + earlier.version);
-  if (!GoesIntoEarlier(where)) return installed + " is installed in " + folder + ", and stays there.";
+  if (!GoesIntoEarlier(where)) return UiText(IDS_EARLIER_STAYS, {installed, folder});
   const std::string& version = product.version;
-  if (version.empty()) return installed + " will be replaced by this release, which has no version, in " + folder + ".";
-  if (earlier.version.empty()) return name + " will be replaced by " + version + " in " + folder + ".";
+  if (version.empty()) return UiText(IDS_EARLIER_NO_VERSION, {installed, folder});
+  if (earlier.version.empty()) return UiText(IDS_EARLIER_REPLACED_BY, {name, version, folder});
   const int order = CompareVersions(version, earlier.version);
-  if (order > 0) return name + " will be upgraded from " + earlier.version + " to " + version + " in " + folder + ".";
-  if (order == 0) return installed + " will be installed again in " + folder + ".";
-  return installed + " will be replaced by the older version " + version + " in " + folder + ".";
+  if (order > 0) return UiText(IDS_EARLIER_UPGRADED, {name, earlier.version, version, folder});
+  if (order == 0) return UiText(IDS_EARLIER_AGAIN, {installed, folder});
+  return UiText(IDS_EARLIER_OLDER, {installed, version, folder});
 }
 
 std::string InstallSetup::ReplacedLine(const std::string& earlierVersion) const {
   if (earlierVersion.empty() || (!product.version.empty() && CompareVersions(product.version, earlierVersion) > 0))
-    return earlierVersion.empty() ? "Upgraded from the earlier release." : "Upgraded from " + earlierVersion + ".";
+    return earlierVersion.empty() ? UiText(IDS_REPLACED_EARLIER) : UiText(IDS_REPLACED_UPGRADED, {earlierVersion});
   if (!product.version.empty() && CompareVersions(product.version, earlierVersion) == 0)
-    return "Installed again over " + earlierVersion + ".";
-  return "Replaced version " + earlierVersion + ".";
+    return UiText(IDS_REPLACED_AGAIN, {earlierVersion});
+  return UiText(IDS_REPLACED_VERSION, {earlierVersion});
 }
 
 void InstallSetup::Installed(const std::string& where, const std::string& destination) {

@@ -3,7 +3,7 @@
 #include <cctype>
 
 #include "app/install/InstallProgress.h"
-#include "app/window/UiStrings.h"
+#include "app/install/UiStrings.h"
 #include "resources/StringIds.h"
 
 namespace {

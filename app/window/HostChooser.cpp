@@ -5,7 +5,7 @@
 
 #include "app/install/FileTree.h"
 #include "app/window/AbbreviatePath.h"
-#include "app/window/UiText.h"
+#include "app/install/UiText.h"
 #include "resources/StringIds.h"
 #include "toolkit/controls/qvButton.h"
 #include "toolkit/controls/qvCaption.h"

@@ -6,7 +6,7 @@
 
 #include "app/install/AFile.h"
 #include "app/install/InstallLog.h"
-#include "app/window/UiText.h"
+#include "app/install/UiText.h"
 #include "resources/StringIds.h"
 #include "common/AnsiText.h"
 #include "toolkit/controls/qvButton.h"

@@ -21,7 +21,7 @@
 #include "app/window/PellioTextFileViewer.h"
 #include "app/window/ProgressDisplay.h"
 #include "app/window/SpaceLine.h"
-#include "app/window/UiText.h"
+#include "app/install/UiText.h"
 #include "common/AnsiText.h"
 #include "common/ModuleInstance.h"
 #include "resources/ResourceIds.h"
@@ -610,9 +610,9 @@ bool QuorvinUI::AllowDowngrade() {
   // Asked only where the install replaces the earlier one.
   if (setup.allowDowngrade || !setup.IsDowngrade() || !setup.GoesIntoEarlier(installLocation)) return true;
   const std::string question =
-      setup.product.name + " " + setup.earlier.version + " is installed.\n\n" +
-      (setup.product.version.empty() ? std::string("Install this release, which has no version, over it?")
-                                     : "Install the older version " + setup.product.version + " over it?");
+      UiText(IDS_DOWNGRADE_INSTALLED, {setup.product.name, setup.earlier.version}) + "\n\n" +
+      (setup.product.version.empty() ? UiText(IDS_DOWNGRADE_NO_VERSION)
+                                     : UiText(IDS_DOWNGRADE_OLDER, {setup.product.version}));
   // Asked once: "Yes" holds for this window's installs.
   setup.allowDowngrade = AskYesNo(GetHandle(), question.c_str());
   return setup.allowDowngrade;

@@ -1,7 +1,7 @@
 #include "app/window/SpaceLine.h"
 
 #include "app/install/InstallProgress.h"
-#include "app/window/UiStrings.h"
+#include "app/install/UiStrings.h"
 #include "resources/StringIds.h"
 
 std::string SpaceLine(const SpaceFigures& figures) {

@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "app/window/UiText.h"
+#include "app/install/UiText.h"
 #include "resources/StringIds.h"
 #include "tests/app/window/InstallerWindowFixture.h"
 #include "tests/imagelib/JpegSamples.h"

@@ -6,7 +6,7 @@
 
 #include <string>
 
-#include "app/window/UiStrings.h"
+#include "app/install/UiStrings.h"
 
 // Whether every text of the language tagged tag can be shown in the ANSI
 // code page, and the window's fonts draw that code page (the western one):

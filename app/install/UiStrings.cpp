@@ -1,4 +1,4 @@
-#include "app/window/UiStrings.h"
+#include "app/install/UiStrings.h"
 
 #include <cstring>
 

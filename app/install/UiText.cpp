@@ -1,4 +1,4 @@
-#include "app/window/UiText.h"
+#include "app/install/UiText.h"
 
 #include <windows.h>
 

@@ -2,7 +2,9 @@
 // (resources/strings/<tag>.inc, numbered by resources/StringIds.h): a
 // language's table holds what it has translated, and English's holds
 // every text. Adding a language adds its table and its line in the list.
-// Plain text work over UTF-8: it builds natively.
+// The install's and the window's texts for the user come from here; the
+// log keeps its own English. Plain text work over UTF-8: it builds
+// natively.
 #pragma once
 
 #include <cstddef>
