@@ -90,6 +90,24 @@
 #define IDS_OTHER_FOLDER 1042
 #define IDS_OK 1043
 
+/* The uninstaller. */
+#define IDS_UNINSTALL_TITLE 1088         /* %1: the product */
+#define IDS_UNINSTALL_QUESTION 1089      /* %1: the product */
+#define IDS_UNINSTALL_WHERE 1090         /* %1: the folder */
+#define IDS_UNINSTALL_VERSION_WHERE 1091 /* %1: the version, %2: the folder */
+#define IDS_UNINSTALL_ONE_OTHER 1092
+#define IDS_UNINSTALL_OTHERS 1093        /* %1: how many */
+#define IDS_REMOVE 1094
+#define IDS_REMOVING 1095                /* %1: the product */
+#define IDS_UNINSTALL_CLOSE 1096
+#define IDS_NOTHING_REMOVABLE 1097       /* %1: why */
+#define IDS_UNINSTALL_FAILED 1098        /* %1: the product */
+#define IDS_NOTHING_REMOVED 1099
+#define IDS_UNINSTALL_IN_USE 1100
+#define IDS_UNINSTALLED 1101             /* %1: the product */
+#define IDS_UNINSTALL_KEPT 1102
+#define IDS_UNINSTALL_KEPT_MORE 1103     /* %1: how many more */
+
 /* The text viewer. */
 #define IDS_CLOSE 1056
 #define IDS_SAVE 1057

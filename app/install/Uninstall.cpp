@@ -9,12 +9,14 @@
 #include "app/install/InstallLock.h"
 #include "app/install/InstallLog.h"
 #include "app/install/InstallLogText.h"
+#include "app/install/UiText.h"
 #include "app/install/InstallRecovery.h"
 #include "app/install/InstallTarget.h"
 #include "app/install/JournalFile.h"
 #include "app/install/KillPoint.h"
 #include "app/install/PathNames.h"
 #include "app/install/QuietErrorMode.h"
+#include "resources/StringIds.h"
 
 UninstallSetup PrepareUninstall(const std::string& given) {
   UninstallSetup setup;
@@ -169,16 +171,16 @@ int RunUnattendedUninstall(const SetupOptions& options) {
 std::string UninstallResultText(const UninstallSetup& setup, const RemovalOutcome& outcome) {
   const std::string& product = setup.record.product;
   if (!outcome.removed)
-    return product + " could not be removed. " + (outcome.failure.path.empty() ? "" : outcome.failure.path + ": ") +
-           FailureText(outcome.failure) + "\n\nNothing was removed." +
-           (outcome.failure.error == ERROR_SHARING_VIOLATION ? " Close the program that is using it, then try again."
-                                                              : "");
-  std::string text = product + " was removed.";
+    return UiText(IDS_UNINSTALL_FAILED, {product}) + " " +
+           (outcome.failure.path.empty() ? "" : outcome.failure.path + ": ") + FailureText(outcome.failure) + "\n\n" +
+           UiText(IDS_NOTHING_REMOVED) +
+           (outcome.failure.error == ERROR_SHARING_VIOLATION ? " " + UiText(IDS_UNINSTALL_IN_USE) : "");
+  std::string text = UiText(IDS_UNINSTALLED, {product});
   if (!outcome.kept.empty()) {
-    text += "\n\nThese files were changed after the install, so they were kept:";
+    text += "\n\n" + UiText(IDS_UNINSTALL_KEPT);
     const size_t shown = outcome.kept.size() < 10 ? outcome.kept.size() : 10;
     for (size_t i = 0; i < shown; ++i) text += "\n" + outcome.kept[i];
-    if (shown < outcome.kept.size()) text += "\nand " + std::to_string(outcome.kept.size() - shown) + " more.";
+    if (shown < outcome.kept.size()) text += "\n" + UiText(IDS_UNINSTALL_KEPT_MORE, {std::to_string(outcome.kept.size() - shown)});
   }
   return text;
 }

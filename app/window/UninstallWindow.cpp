@@ -4,9 +4,12 @@
 
 #include "app/install/InstallLog.h"
 #include "app/install/InstallLogText.h"
+#include "app/install/UiText.h"
 #include "app/window/AbbreviatePath.h"
+#include "common/Languages.h"
 #include "common/ModuleInstance.h"
 #include "resources/ResourceIds.h"
+#include "resources/StringIds.h"
 #include "toolkit/controls/qvButton.h"
 #include "toolkit/controls/qvCaption.h"
 #include "toolkit/draw/qvDevice.h"
@@ -22,18 +25,18 @@ enum UninstallCommand : int { kCommandRemove = 1, kCommandCancel = 2 };
 const qvRect kClient(0, 0, 460, 210);
 constexpr uint16_t kGreyLevel = 0xEEEE;
 
-std::string Remove(const UninstallSetup& setup) { return "Remove " + setup.record.product + " and its files?"; }
+std::string Remove(const UninstallSetup& setup) { return UiText(IDS_UNINSTALL_QUESTION, {setup.record.product}); }
 
 std::string Details(const UninstallSetup& setup) {
   const std::string where = AbbreviatePath(setup.record.destination.c_str());
-  return (setup.record.version.empty() ? std::string("Installed") : "Version " + setup.record.version + ", installed") +
-         " in " + where;
+  return setup.record.version.empty() ? UiText(IDS_UNINSTALL_WHERE, {where})
+                                      : UiText(IDS_UNINSTALL_VERSION_WHERE, {setup.record.version, where});
 }
 
 std::string Others(const UninstallSetup& setup) {
   const size_t n = setup.others.size();
   if (n == 0) return std::string();
-  return "Also installed in " + std::to_string(n) + (n == 1 ? " other folder, which goes too." : " other folders, which go too.");
+  return n == 1 ? UiText(IDS_UNINSTALL_ONE_OTHER) : UiText(IDS_UNINSTALL_OTHERS, {std::to_string(n)});
 }
 
 }  // namespace
@@ -43,7 +46,7 @@ UninstallWindow::UninstallWindow(const UninstallSetup& setup, InstallLog* log)
     : qvTabbedWindow(ScaleRectForDpi(kClient, ScreenDpi()), ""), setup(setup), log(log),
       status(kExitLeftWithoutInstalling) {
   SetDpi(ScreenDpi());
-  SetTitle(("Uninstall " + setup.record.product).c_str());
+  SetTitle(UiText(IDS_UNINSTALL_TITLE, {setup.record.product}).c_str());
   Create();
   SetBackgroundColor(qvColor(kGreyLevel, kGreyLevel, kGreyLevel));
   FitClientArea(kClient);
@@ -54,16 +57,19 @@ UninstallWindow::UninstallWindow(const UninstallSetup& setup, InstallLog* log)
   result = PlaceControl<qvCaption>(this, qvRect(20, 20, 440, 160), "", kCaptionLeft);
   result->Hide();
   // Cancel last, the default: made in reading order, Remove first.
-  removeButton = PlaceControl<qvButton>(this, qvRect(260, 175, 345, 195), "Remove", kCommandRemove, qvButton::kLargeLabel);
-  cancelButton = PlaceControl<qvButton>(this, qvRect(355, 175, 440, 195), "Cancel", kCommandCancel, qvButton::kLargeLabel);
+  const UiLabel remove = UiLabelOf(IDS_REMOVE), cancel = UiLabelOf(IDS_CANCEL);
+  removeButton =
+      PlaceControl<qvButton>(this, qvRect(260, 175, 345, 195), remove.text.c_str(), kCommandRemove, qvButton::kLargeLabel);
+  cancelButton =
+      PlaceControl<qvButton>(this, qvRect(355, 175, 440, 195), cancel.text.c_str(), kCommandCancel, qvButton::kLargeLabel);
   // The captions on the window's own grey.
   for (qvCaption* caption : {question.get(), details.get(), others.get(), result.get()})
     caption->SetBackgroundColor(qvColor(kGreyLevel, kGreyLevel, kGreyLevel));
   if (setup.others.empty()) others->Hide();
   AddToTabOrder(removeButton.get());
   AddToTabOrder(cancelButton.get());
-  removeButton->SetAccessKey('R');
-  cancelButton->SetAccessKey('C');
+  removeButton->SetAccessKey(remove.key);
+  cancelButton->SetAccessKey(cancel.key);
   cancelButton->SetDefault(true);
 }
 
@@ -96,7 +102,7 @@ void UninstallWindow::StartRemoval() {
   removeButton->Disable();
   cancelButton->Disable();
   for (qvCaption* caption : {question.get(), details.get(), others.get()}) caption->Hide();
-  result->SetText(("Removing " + setup.record.product + ". Please wait...").c_str());
+  result->SetText(UiText(IDS_REMOVING, {setup.record.product}).c_str());
   result->Show();
   SetCursor(LoadCursorA(nullptr, IDC_WAIT));
   thread = CreateThread(nullptr, 0, Run, this, 0, nullptr);
@@ -124,8 +130,9 @@ void UninstallWindow::FinishRemoval() {
   SetCursor(LoadCursorA(nullptr, IDC_ARROW));
   result->SetText(UninstallResultText(setup, outcome).c_str());
   removeButton->Hide();
-  cancelButton->SetLabel("Close");
-  cancelButton->SetAccessKey('l');
+  const UiLabel close = UiLabelOf(IDS_UNINSTALL_CLOSE);
+  cancelButton->SetLabel(close.text.c_str());
+  cancelButton->SetAccessKey(close.key);
   cancelButton->Enable();
   cancelButton->TakeFocus();
   RedrawTree(true);
@@ -211,10 +218,14 @@ int RunWindowUninstall(const SetupOptions& options) {
   InstallLog log(options.logPath.c_str());
   log.BeginBlock();
   log.Line(LogField("mode", "uninstall"));
+  // The user's language, or /LANG='s, where the code page shows it whole.
+  const Language* language =
+      options.language.empty() ? &LanguageForId(GetUserDefaultUILanguage()) : LanguageForTag(options.language);
+  if (language && UiLanguageFitsCodePage(language->tag)) SetUiLanguage(language->tag);
   const UninstallSetup setup = PrepareUninstall();
   if (!setup.Known()) {
     log.Line(LogErrorLine(nullptr, 0, setup.problem));
-    ShowMessage(nullptr, ("Nothing can be removed: " + setup.problem + ".").c_str());
+    ShowMessage(nullptr, UiText(IDS_NOTHING_REMOVABLE, {setup.problem}).c_str());
     return log.EndWithStatus(kExitCopyFailed);
   }
   int status = kExitLeftWithoutInstalling;
