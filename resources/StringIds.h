@@ -108,8 +108,24 @@
 #define IDS_UNINSTALL_KEPT 1102
 #define IDS_UNINSTALL_KEPT_MORE 1103     /* %1: how many more */
 
+/* The folder chooser's prompt of each target kind, by its number. */
+#define IDS_PROMPT_NONE 1110
+#define IDS_PROMPT_APPLICATION 1111
+#define IDS_PROMPT_AFTER_EFFECTS 1112
+#define IDS_PROMPT_FXPLUG 1113
+#define IDS_PROMPT_PHOTOSHOP 1114
+#define IDS_PROMPT_MEDIACORE 1115
+
+/* The title of the message boxes, the install's progress. */
+#define IDS_MESSAGE_CAPTION 1116
+#define IDS_PROGRESS_FILE 1117       /* %1 of %2 file */
+#define IDS_PROGRESS_FILES 1118      /* %1 of %2 files */
+#define IDS_PROGRESS_BYTES 1119      /* ", %1 of %2" bytes */
+
 /* The text viewer. */
 #define IDS_CLOSE 1056
 #define IDS_SAVE 1057
+#define IDS_UNREADABLE_TEXT 1058     /* %1: the file, %2: why */
+#define IDS_SAVE_FAILED 1059         /* %1: the file, %2: why */
 
 #endif

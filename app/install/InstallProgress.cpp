@@ -2,6 +2,9 @@
 
 #include <algorithm>
 
+#include "app/install/UiStrings.h"
+#include "resources/StringIds.h"
+
 std::string FormatCount(uint64_t n) {
   std::string digits = std::to_string(n);
   std::string grouped;
@@ -36,9 +39,9 @@ std::string CountOf(uint64_t n, const char* one, const char* many) { return Form
 std::string ProgressText(uint64_t filesDone, uint64_t filesTotal, uint64_t bytesDone, uint64_t bytesTotal) {
   filesTotal = std::max(filesTotal, filesDone);
   bytesTotal = std::max(bytesTotal, bytesDone);
-  std::string text = "Installing. Please wait... " + FormatCount(filesDone) + " of " + FormatCount(filesTotal) +
-                     (filesTotal == 1 ? " file" : " files");
-  if (bytesTotal > 0) text += ", " + FormatSize(bytesDone) + " of " + FormatSize(bytesTotal);
+  std::string text = UiTextUtf8(filesTotal == 1 ? IDS_PROGRESS_FILE : IDS_PROGRESS_FILES,
+                                {FormatCount(filesDone), FormatCount(filesTotal)});
+  if (bytesTotal > 0) text += UiTextUtf8(IDS_PROGRESS_BYTES, {FormatSize(bytesDone), FormatSize(bytesTotal)});
   return text;
 }
 

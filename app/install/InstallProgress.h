@@ -20,8 +20,9 @@ std::string FormatSize(uint64_t bytes);
 // n and the noun that goes with it: "1 file", "1,234 files".
 std::string CountOf(uint64_t n, const char* one, const char* many);
 
-// "Installing. Please wait... 1,234 of 10,000 files, 3.2 MB of 4.7 MB":
-// files and bytes each by its own measure; without any bytes to copy the
+// "Installing. Please wait... 1,234 of 10,000 files, 3.2 MB of 4.7 MB", in
+// the language of the texts (UiStrings.h), UTF-8: files and bytes each by
+// its own measure; without any bytes to copy the
 // bytes are left out. A count past its total (the payload changed after
 // it was counted) raises the total to the count.
 std::string ProgressText(uint64_t filesDone, uint64_t filesTotal, uint64_t bytesDone, uint64_t bytesTotal);

@@ -7,8 +7,10 @@
 #include "app/install/AFile.h"
 #include "app/install/InstallLog.h"
 #include "app/install/UiText.h"
+#include "app/install/UiText.h"
 #include "resources/StringIds.h"
 #include "common/AnsiText.h"
+#include "common/UnicodeText.h"
 #include "toolkit/controls/qvButton.h"
 #include "toolkit/controls/qvTextList.h"
 #include "toolkit/draw/qvDevice.h"
@@ -91,7 +93,9 @@ PellioTextFileViewer::PellioTextFileViewer(const qvRect& bounds, const char* tit
     form = DetectTextForm(file.bytes.data(), file.bytes.size());
     lines = SplitTextLines(TextOf(file, form));
   } else {
-    lines.push_back(Utf16FromAnsi(UnreadableNotice(fileName, SystemErrorText(file.error))));
+    const std::string notice =
+        UnreadableNotice(Utf8FromWide(WideFromAnsi(fileName)), Utf8FromWide(WideFromAnsi(SystemErrorText(file.error))));
+    lines.push_back(DecodeUtf8(notice.data(), notice.size()));
   }
 
   if (owner) {
@@ -284,5 +288,5 @@ void PellioTextFileViewer::Save() {
   const std::string path = spec.GetFullPath();
   uint32_t error = 0;
   if (!SaveText(path.c_str(), &error))
-    ShowMessage(GetHandle(), ("The text could not be saved.\n\n" + path + ": " + SystemErrorText(error)).c_str());
+    ShowMessage(GetHandle(), UiText(IDS_SAVE_FAILED, {path, SystemErrorText(error)}).c_str());
 }

@@ -105,6 +105,7 @@ QuorvinUI::QuorvinUI(const qvRect& bounds, InstallSetup prepared, int dpi, bool 
   // The window's texts, its messages among them, in the language chosen,
   // where the code page holds them.
   SetUiLanguage(UiLanguageFitsCodePage(setup.language->tag) ? setup.language->tag : "en");
+  SetMessageCaption(UiText(IDS_MESSAGE_CAPTION).c_str());
   if (setup.DistributionChanged()) RefuseDistribution();
   if (!setup.KnownProduct()) RefuseProduct();
   const InstallTarget& target = setup.target;
@@ -131,7 +132,9 @@ QuorvinUI::QuorvinUI(const qvRect& bounds, InstallSetup prepared, int dpi, bool 
   if (setup.location.size() <= kMaxPathLength) std::strcpy(installLocation, setup.location.c_str());
   moreLocations = setup.moreLocations;
   payloadFolder.Set(target.payloadFolder);
-  folderPrompt.Set(target.folderPrompt);
+  // The folder chooser's prompt of the kind, in the window's language.
+  folderPrompt.Set(UiText(IDS_PROMPT_NONE + (target.kind >= TargetNone && target.kind <= kLastTargetKind ? target.kind : 0))
+                       .c_str());
 
   SetBackgroundColor(qvColor(kWindowGreyLevel, kWindowGreyLevel, kWindowGreyLevel));
   // A layout scaled down to fit the screen has a frame of the screen's

@@ -222,6 +222,7 @@ int RunWindowUninstall(const SetupOptions& options) {
   const Language* language =
       options.language.empty() ? &LanguageForId(GetUserDefaultUILanguage()) : LanguageForTag(options.language);
   if (language && UiLanguageFitsCodePage(language->tag)) SetUiLanguage(language->tag);
+  SetMessageCaption(UiText(IDS_MESSAGE_CAPTION).c_str());
   const UninstallSetup setup = PrepareUninstall();
   if (!setup.Known()) {
     log.Line(LogErrorLine(nullptr, 0, setup.problem));

@@ -2,7 +2,9 @@
 
 #include <algorithm>
 
+#include "app/install/UiStrings.h"
 #include "common/UnicodeText.h"
+#include "resources/StringIds.h"
 
 namespace {
 
@@ -169,5 +171,5 @@ std::string UnreadableNotice(const std::string& fileName, const std::string& rea
   // The platform's reasons are sentences that end in a full stop already.
   std::string because = reason;
   while (!because.empty() && (because.back() == '.' || because.back() == ' ')) because.pop_back();
-  return "The file \"" + fileName + "\" could not be read: " + because + ".";
+  return UiTextUtf8(IDS_UNREADABLE_TEXT, {fileName, because});
 }

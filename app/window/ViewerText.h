@@ -67,5 +67,6 @@ int LineOfRow(const std::vector<int>& firstRows, int row);
 std::string FileNameOf(const std::string& path);
 
 // The one-line notice a viewer shows for a text it could not read:
-// The file "eula.txt" could not be read: <reason>.
+// The file "eula.txt" could not be read: <reason>. In the language of the
+// texts (UiStrings.h), UTF-8, as its arguments are.
 std::string UnreadableNotice(const std::string& fileName, const std::string& reason);

@@ -1,10 +1,12 @@
 #include "toolkit/window/ShowMessage.h"
 
 #include <algorithm>
+#include <string>
 
 namespace {
 
-constexpr char kCaption[] = "Attention !";
+// The boxes' title, "Attention !" until the program gives its own.
+std::string caption = "Attention !";
 
 // The owner the next message box is centred over, while its hook waits for
 // the box to come up; the user-interface thread is the only one that shows
@@ -32,7 +34,7 @@ int ShowBox(HWND owner, const char* text, UINT type) {
   if (!owner) type |= MB_SETFOREGROUND | MB_TOPMOST;
   centreOver = owner;
   if (owner && !boxHook) boxHook = SetWindowsHookExA(WH_CBT, CentreBox, nullptr, GetCurrentThreadId());
-  const int answer = MessageBoxA(owner, text, kCaption, type);
+  const int answer = MessageBoxA(owner, text, caption.c_str(), type);
   if (boxHook) {
     UnhookWindowsHookEx(boxHook);
     boxHook = nullptr;
@@ -41,6 +43,8 @@ int ShowBox(HWND owner, const char* text, UINT type) {
 }
 
 }  // namespace
+
+void SetMessageCaption(const char* title) { caption = title && title[0] ? title : "Attention !"; }
 
 HWND OwnForegroundWindow() {
   const HWND foreground = GetForegroundWindow();

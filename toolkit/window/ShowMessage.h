@@ -9,6 +9,9 @@
 
 #include <windows.h>
 
+// The boxes' title in the program's language; null or empty: "Attention !".
+void SetMessageCaption(const char* title);
+
 // One OK button, owned by the foreground window when it is this program's
 // own. Returns the platform's answer once the user has closed the box.
 int ShowMessage(const char* text);
