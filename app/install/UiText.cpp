@@ -17,10 +17,12 @@ bool AnsiFromUtf8(const std::string& text, std::string* ansi) {
 }  // namespace
 
 bool UiLanguageFitsCodePage(const char* tag) {
-  // The window's fonts are of the western character set (qvDrawingItem):
-  // text of another code page would be drawn as western letters, so only
-  // English is shown on other systems for now.
-  if (GetACP() != 1252 && std::string(tag) != "en") return false;
+  // The window's fonts take the system's character set (qvDrawingItem),
+  // and draw the single-byte code pages whole; the scripts of the
+  // double-byte ones need fonts of their own, which the window does not
+  // choose yet: English there for now.
+  CPINFO code = {};
+  if (std::string(tag) != "en" && (!GetCPInfo(CP_ACP, &code) || code.MaxCharSize != 1)) return false;
   for (const UiTable& table : UiTables()) {
     if (std::string(table.tag) != tag) continue;
     std::string ansi;

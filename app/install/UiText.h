@@ -9,9 +9,9 @@
 #include "app/install/UiStrings.h"
 
 // Whether every text of the language tagged tag can be shown in the ANSI
-// code page, and the window's fonts draw that code page (the western one):
-// a window in a language that cannot be shown whole is shown in English,
-// never in part.
+// code page, and the window's fonts draw that code page (a single-byte
+// one): a window in a language that cannot be shown whole is shown in
+// English, never in part.
 bool UiLanguageFitsCodePage(const char* tag);
 
 // Text id in the language set (SetUiLanguage), "%1"... filled with the

@@ -451,16 +451,20 @@ CASES
     ;;
   window-language)
     # The window's title in the language of the user: German on a German
-    # system; on a Japanese one (code page 932), where German cannot be
-    # shown whole, English. The window is left to the watcher's timeout.
+    # system, Polish on a Polish one (code page 1250); on a Japanese one
+    # (code page 932) English, for German, which that code page cannot hold
+    # whole, and for Japanese, whose script the window's fonts do not draw
+    # yet. The window is left to the watcher's timeout.
     payload "App Files"
     while IFS='|' read -r locale options title; do
       out=$(LC_ALL=$locale QV_CHILD_COMMAND_LINE="\"$(winpath "$dist/setup.exe")\" $options" \
-            "$rig" --home "$home" "$watcher" --timeout 4 2>&1)
+            "$rig" --home "$home" "$watcher" --timeout 3 2>&1)
       grep -qxF "window: $title" <<<"$(tr -d '\r' <<<"$out")" || fail "no window \"$title\" ($locale $options): $out"
     done <<CASES
 de_DE.UTF-8||$product installieren
+pl_PL.UTF-8||Instalacja $product
 ja_JP.UTF-8|/LANG=de|Install $product
+ja_JP.UTF-8||Install $product
 C.UTF-8|/LANG=de|$product installieren
 CASES
     ;;

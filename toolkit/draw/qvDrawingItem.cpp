@@ -56,8 +56,12 @@ HFONT MakeFont(int kind, int dpi) {
   const Face& f = kFaces[kind];
   // A negative height asks for the letters' height without the leading.
   const int height = f.inPoints ? -MulDiv(f.size, dpi, 72) : MulDiv(f.size, dpi, 96);
+  // ANSI_CHARSET on a western system; elsewhere the system's own, so that
+  // the text of its code page (the installer's texts in the user's
+  // language) is drawn as that code page's letters, not as western ones.
+  const BYTE charset = GetACP() == 1252 ? ANSI_CHARSET : DEFAULT_CHARSET;
   // OUT_TT_PRECIS: a TrueType face before a bitmap one of the same name.
-  return CreateFontA(height, 0, 0, 0, f.weight, FALSE, FALSE, FALSE, ANSI_CHARSET, OUT_TT_PRECIS, CLIP_DEFAULT_PRECIS,
+  return CreateFontA(height, 0, 0, 0, f.weight, FALSE, FALSE, FALSE, charset, OUT_TT_PRECIS, CLIP_DEFAULT_PRECIS,
                      ANTIALIASED_QUALITY, DEFAULT_PITCH | FF_DONTCARE, f.name);
 }
 
