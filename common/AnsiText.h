@@ -26,6 +26,11 @@ std::string AnsiMarkingUnconvertible(const std::wstring& text, char mark);
 
 std::wstring WideFromAnsi(const std::string& text);
 std::string Utf8FromWide(const std::wstring& text);
+std::wstring WideFromUtf8(const std::string& text);
+
+// The same between UTF-8 and the ANSI code page: exact, or false.
+bool AnsiFromUtf8(const std::string& text, std::string* ansi);
+std::string Utf8FromAnsi(const std::string& text);
 
 // Whether byte leads a double-byte character in the ANSI code page.
 bool IsAnsiLeadByte(uint8_t byte);

@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include "common/UnicodeText.h"
+
 bool AnsiFromWide(const std::wstring& text, std::string* ansi) {
   ansi->clear();
   if (text.empty()) return true;
@@ -49,6 +51,15 @@ std::wstring WideFromAnsi(const std::string& text) {
   if (size > 0) MultiByteToWideChar(CP_ACP, 0, text.data(), length, &out[0], size);
   return out;
 }
+
+std::wstring WideFromUtf8(const std::string& text) {
+  const std::u16string wide = DecodeUtf8(text.data(), text.size());
+  return std::wstring(wide.begin(), wide.end());
+}
+
+bool AnsiFromUtf8(const std::string& text, std::string* ansi) { return AnsiFromWide(WideFromUtf8(text), ansi); }
+
+std::string Utf8FromAnsi(const std::string& text) { return Utf8FromWide(WideFromAnsi(text)); }
 
 std::string Utf8FromWide(const std::wstring& text) {
   if (text.empty()) return std::string();

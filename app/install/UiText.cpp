@@ -3,18 +3,6 @@
 #include <windows.h>
 
 #include "common/AnsiText.h"
-#include "common/UnicodeText.h"
-
-namespace {
-
-// UTF-8 text in the ANSI code page, exactly; false when it holds what the
-// code page cannot.
-bool AnsiFromUtf8(const std::string& text, std::string* ansi) {
-  const std::u16string wide = DecodeUtf8(text.data(), text.size());
-  return AnsiFromWide(std::wstring(wide.begin(), wide.end()), ansi);
-}
-
-}  // namespace
 
 bool UiLanguageFitsCodePage(const char* tag) {
   // The window's fonts take the system's character set (qvDrawingItem),
@@ -38,9 +26,6 @@ std::string UiText(int id, std::initializer_list<std::string> arguments) {
   return FillUiText(text, arguments);
 }
 
-std::string AnsiForWindow(const std::string& utf8) {
-  const std::u16string wide = DecodeUtf8(utf8.data(), utf8.size());
-  return AnsiMarkingUnconvertible(std::wstring(wide.begin(), wide.end()), '?');
-}
+std::string AnsiForWindow(const std::string& utf8) { return AnsiMarkingUnconvertible(WideFromUtf8(utf8), '?'); }
 
 UiLabel UiLabelOf(int id) { return LabelFromMarked(UiText(id)); }

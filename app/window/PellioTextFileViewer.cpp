@@ -94,7 +94,7 @@ PellioTextFileViewer::PellioTextFileViewer(const qvRect& bounds, const char* tit
     lines = SplitTextLines(TextOf(file, form));
   } else {
     const std::string notice =
-        UnreadableNotice(Utf8FromWide(WideFromAnsi(fileName)), Utf8FromWide(WideFromAnsi(SystemErrorText(file.error))));
+        UnreadableNotice(Utf8FromAnsi(fileName), Utf8FromAnsi(SystemErrorText(file.error)));
     lines.push_back(DecodeUtf8(notice.data(), notice.size()));
   }
 

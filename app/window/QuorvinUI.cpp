@@ -49,8 +49,6 @@ void Relabel(qvButton* button, int id) {
   button->SetAccessKey(label.key);
 }
 
-std::string Utf8FromAnsi(const std::string& ansi) { return Utf8FromWide(WideFromAnsi(ansi)); }
-
 // The message of a failure in the window's code page: its texts are the
 // table's (UTF-8), and what the install reported (paths, the platform's
 // words) is in the code page already.

@@ -27,3 +27,18 @@ TEST(AnsiText, MarkingPutsTheMarkForEachCharacterThatDoesNotConvert) {
 }
 
 }  // namespace
+
+namespace {
+
+// UTF-8 to the code page (1252 in the rig) and back: exact or refused.
+TEST(AnsiText, Utf8ToTheCodePageExactlyOrNot) {
+  std::string ansi;
+  EXPECT_TRUE(AnsiFromUtf8("Caf\xC3\xA9", &ansi));
+  EXPECT_EQ(ansi, "Caf\xE9");
+  EXPECT_EQ(Utf8FromAnsi(ansi), "Caf\xC3\xA9");
+  EXPECT_FALSE(AnsiFromUtf8("Plug\xC5\x82ins", &ansi)) << "no exact form of the Polish l in 1252";
+  EXPECT_FALSE(AnsiFromUtf8("\xEF\xBC\x8E\xEF\xBC\x8E", &ansi)) << "full-width dots are no dots";
+  EXPECT_EQ(WideFromUtf8("\xE2\x82\xAC"), L"\u20AC");
+}
+
+}  // namespace
