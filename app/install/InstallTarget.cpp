@@ -25,10 +25,33 @@ const TargetRow kTargetRows[] = {
      MediaCorePluginFolder},
 };
 
-// The hosts that load plug-ins from the MediaCore folder and name it in
-// their keys.
-const std::vector<HostSource> kMediaCoreHosts = {{"SOFTWARE\\Adobe\\After Effects", "After Effects"},
-                                                 {"SOFTWARE\\Adobe\\Premiere Pro", "Premiere Pro"}};
+// What each plug-in kind reads of its hosts: their keys, the value naming
+// the folder in each version's key, and who loads from the folder. The
+// MediaCore folder is named alike by After Effects and by Premiere Pro.
+struct KindHosts {
+  TargetKind kind;
+  std::vector<HostSource> sources;
+  const char* valueName;
+  const char* users;
+};
+const HostSource kAfterEffects = {"SOFTWARE\\Adobe\\After Effects", "After Effects"};
+const KindHosts kKindHosts[] = {
+    {TargetAfterEffects, {kAfterEffects}, "PluginInstallPath", "After Effects"},
+    {TargetPhotoshop, {{"SOFTWARE\\Adobe\\Photoshop", "Photoshop"}}, "PluginPath", "Photoshop"},
+    {TargetMediaCore, {kAfterEffects, {"SOFTWARE\\Adobe\\Premiere Pro", "Premiere Pro"}}, "CommonPluginInstallPath",
+     "After Effects and Premiere Pro"},
+};
+
+const KindHosts* HostsOf(TargetKind kind) {
+  for (const KindHosts& hosts : kKindHosts)
+    if (hosts.kind == kind) return &hosts;
+  return nullptr;
+}
+
+char* PluginFolderOfKind(TargetKind kind, char* out, std::string* why, HostReport* host) {
+  const KindHosts& hosts = *HostsOf(kind);
+  return PluginFolderOfHosts(hosts.sources, hosts.valueName, out, why, host);
+}
 
 // A value longer than any path could be is not read at all (characters).
 constexpr DWORD kLongestValueRead = 4096;
@@ -280,26 +303,21 @@ char* PluginFolderOfHost(const char* hostKey, const char* hostName, const char* 
 }
 
 char* AfterEffectsPluginFolder(char* out, std::string* why, HostReport* host) {
-  return PluginFolderOfHost("SOFTWARE\\Adobe\\After Effects", "After Effects", "PluginInstallPath", out, why, host);
+  return PluginFolderOfKind(TargetAfterEffects, out, why, host);
 }
 
 char* PhotoshopPluginFolder(char* out, std::string* why, HostReport* host) {
-  return PluginFolderOfHost("SOFTWARE\\Adobe\\Photoshop", "Photoshop", "PluginPath", out, why, host);
+  return PluginFolderOfKind(TargetPhotoshop, out, why, host);
 }
 
 char* MediaCorePluginFolder(char* out, std::string* why, HostReport* host) {
-  return PluginFolderOfHosts(kMediaCoreHosts, "CommonPluginInstallPath", out, why, host);
+  return PluginFolderOfKind(TargetMediaCore, out, why, host);
 }
 
 std::vector<HostFolder> HostChoices(TargetKind kind, HostReport* host) {
-  std::vector<HostFolder> found;
-  if (kind == TargetAfterEffects)
-    found = HostFoldersOf({{"SOFTWARE\\Adobe\\After Effects", "After Effects"}}, "PluginInstallPath",
-                          kMostVersionKeys * 2, host);
-  else if (kind == TargetPhotoshop)
-    found = HostFoldersOf({{"SOFTWARE\\Adobe\\Photoshop", "Photoshop"}}, "PluginPath", kMostVersionKeys * 2, host);
-  else if (kind == TargetMediaCore)
-    found = HostFoldersOf(kMediaCoreHosts, "CommonPluginInstallPath", kMostVersionKeys * 2, host);
+  const KindHosts* hosts = HostsOf(kind);
+  if (!hosts) return {};
+  const std::vector<HostFolder> found = HostFoldersOf(hosts->sources, hosts->valueName, kMostVersionKeys * 2, host);
   // Each folder once, under the newest version that names it (every
   // version of the MediaCore hosts names the same one); a version without
   // a usable folder is no choice.
@@ -314,10 +332,6 @@ std::vector<HostFolder> HostChoices(TargetKind kind, HostReport* host) {
 }
 
 const char* HostUsersOf(TargetKind kind) {
-  switch (kind) {
-    case TargetAfterEffects: return "After Effects";
-    case TargetPhotoshop: return "Photoshop";
-    case TargetMediaCore: return "After Effects and Premiere Pro";
-    default: return nullptr;
-  }
+  const KindHosts* hosts = HostsOf(kind);
+  return hosts ? hosts->users : nullptr;
 }
