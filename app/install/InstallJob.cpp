@@ -425,10 +425,11 @@ void InstallInto(const InstallJob& job, std::vector<FolderInstall>& folders, Ins
   // Several folders are one group, of the product's registration: a run
   // that puts the product right puts every folder right.
   const std::string group = several ? NewGroupName() : std::string();
+  const std::string owner = several ? RegistrationPlaceOf(job.productName).folder : std::string();
   for (size_t i = 0; copied && i < folders.size(); ++i) {
     FolderInstall& folder = folders[i];
     folder.transaction = std::make_unique<InstallTransaction>(folder.destination);
-    if (several) folder.transaction->JoinGroup(group, RegistrationPlaceOf(job.productName).folder);
+    if (several) folder.transaction->JoinGroup(group, owner);
     if (job.registers && i + 1 == folders.size()) {
       registration = std::make_unique<Registration>(job.productName);
       registering = registration->Plan(
@@ -474,17 +475,17 @@ void InstallInto(const InstallJob& job, std::vector<FolderInstall>& folders, Ins
     if (copied) KillPoint("registered");
   }
   times.record = watch.Lap();
-  // Several folders commit as one (journal rule 7): each journal joins
-  // the group, then the group's marker is made; from then on a kill
-  // leaves every folder to be finished by the next run, and before it,
-  // every folder to be undone.
+  // Several folders commit as one (journal rule 7): every placed file of
+  // every folder on the disk, then the group's marker; before it a kill
+  // leaves every folder to be undone by the next run, after it every
+  // folder to be finished.
   if (copied && several) {
     for (FolderInstall& folder : folders)
       if (copied) copied = folder.transaction->FlushPlaced(&failure);
     if (copied) copied = MakeGroupMarker(group, PlatformDiskFlush(), &failure);
-    if (copied) KillPoint("group-committed");
   }
   if (copied && several) {
+    KillPoint("group-committed");
     // Committed as a group: a folder whose own commit fails now is
     // finished by the next run, never undone.
     bool finished = true;
