@@ -274,12 +274,15 @@ void FinishCommittedSteps(const Journal& journal, const std::wstring& staging, s
   }
 }
 
+bool ScheduleRemovalAtStart(const std::wstring& path, std::vector<InstallFailure>* leftovers) {
+  if (MoveFileExW(path.c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT)) return true;
+  Leftover(leftovers, ShownPath(path), GetLastError(), "its removal at the next start could not be scheduled");
+  return false;
+}
+
 void ScheduleStagingRemoval(const std::wstring& staging, const std::string& journalPath,
                             std::vector<InstallFailure>* leftovers) {
-  const auto schedule = [&](const std::wstring& path) {
-    if (!MoveFileExW(path.c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT))
-      Leftover(leftovers, ShownPath(path), GetLastError(), "its removal at the next start could not be scheduled");
-  };
+  const auto schedule = [&](const std::wstring& path) { ScheduleRemovalAtStart(path, leftovers); };
   std::vector<ListedEntry> entries;
   ListFolder(staging, &entries);
   for (const ListedEntry& entry : entries) {

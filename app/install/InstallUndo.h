@@ -59,6 +59,10 @@ void UndoSteps(const Journal& journal, const std::string& root, const std::wstri
 void FinishCommittedSteps(const Journal& journal, const std::wstring& staging, std::vector<InstallFailure>* leftovers,
                           std::vector<std::string>* scheduled = nullptr);
 
+// Schedules path (a file, or a folder empty by then) for removal when
+// Windows next starts; false, with a leftover, when it cannot be.
+bool ScheduleRemovalAtStart(const std::wstring& path, std::vector<InstallFailure>* leftovers);
+
 // After FinishCommittedSteps scheduled removals: the staging folder's
 // empty backup folders go now, and the others, the staging folder and the
 // journal at journalPath are scheduled for removal at the next start,

@@ -11,6 +11,7 @@
 #include "app/install/InstallLogText.h"
 #include "app/install/InstallProgress.h"
 #include "app/install/InstallRecovery.h"
+#include "app/install/InstallUndo.h"
 #include "app/install/InstallTransaction.h"
 #include "app/install/PathNames.h"
 #include "common/AnsiText.h"
@@ -182,12 +183,8 @@ RemovalOutcome RemoveInstalledFiles(const InstallRecord& record, InstallLog* log
   RemoveEmptyFolders(record, {}, &outcome.folders);
   // Left holding only what a running program keeps of an earlier version:
   // it goes at the next start, after what it holds.
-  if (HoldsOnlyScheduledStaging(root)) {
-    if (MoveFileExW(LongPath(root).c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT))
-      log->Line(LogField("scheduled", root + ": removed at the next start, with the earlier version a program holds"));
-    else
-      outcome.leftovers.push_back(MakeFailure(root, GetLastError(), "its removal at the next start could not be scheduled"));
-  }
+  if (HoldsOnlyScheduledStaging(root) && ScheduleRemovalAtStart(LongPath(root), &outcome.leftovers))
+    log->Line(LogField("scheduled", root + ": removed at the next start, with the earlier version a program holds"));
   log->Leftovers(outcome.leftovers, "not cleaned up");
   log->Line(LogField("removed", CountOf(outcome.files, "file", "files") + ", " +
                                     CountOf(outcome.folders, "folder", "folders")));
