@@ -29,6 +29,9 @@ const UiString kPortugueseBrazil[] = {
 const UiString kPolish[] = {
 #include "resources/strings/pl.inc"
 };
+const UiString kRussian[] = {
+#include "resources/strings/ru.inc"
+};
 const UiString kJapanese[] = {
 #include "resources/strings/ja.inc"
 };
@@ -53,6 +56,7 @@ const std::vector<UiTable>& UiTables() {
       {"it", kItalian, sizeof kItalian / sizeof kItalian[0]},
       {"pt-BR", kPortugueseBrazil, sizeof kPortugueseBrazil / sizeof kPortugueseBrazil[0]},
       {"pl", kPolish, sizeof kPolish / sizeof kPolish[0]},
+      {"ru", kRussian, sizeof kRussian / sizeof kRussian[0]},
       {"ja", kJapanese, sizeof kJapanese / sizeof kJapanese[0]},
       {"zh-CN", kChineseSimplified, sizeof kChineseSimplified / sizeof kChineseSimplified[0]},
       {"zh-TW", kChineseTraditional, sizeof kChineseTraditional / sizeof kChineseTraditional[0]},

@@ -2,8 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <map>
 #include <set>
+#include <vector>
 
 #include "common/Languages.h"
 #include "common/UnicodeText.h"
@@ -12,12 +14,48 @@
 namespace {
 
 // What a translation must keep of the English: the markers the code fills
-// in, and a marked access key where English marks one.
+// in ("%1" to "%9"), a marked access key where English marks one, the
+// spaces a label begins with (they set the check box's text off its box)
+// and the line breaks.
 std::multiset<std::string> Markers(const std::string& text) {
   std::multiset<std::string> markers;
   for (size_t i = 0; i + 1 < text.size(); ++i)
-    if (text[i] == '%' && (text[i + 1] == '1' || text[i + 1] == '2')) markers.insert(text.substr(i, 2));
+    if (text[i] == '%' && text[i + 1] >= '1' && text[i + 1] <= '9') markers.insert(text.substr(i, 2));
   return markers;
+}
+
+size_t LeadingSpaces(const std::string& text) {
+  const size_t first = text.find_first_not_of(' ');
+  return first == std::string::npos ? text.size() : first;
+}
+
+size_t LineBreaks(const std::string& text) { return static_cast<size_t>(std::count(text.begin(), text.end(), '\n')); }
+
+const UiTable* TableOf(const char* tag) {
+  for (const UiTable& table : UiTables())
+    if (std::string(table.tag) == tag) return &table;
+  return nullptr;
+}
+
+// The character a label marks as its key, in lower case (the key is the
+// same either way; folded for ASCII, Latin-1 and Cyrillic letters, the
+// keys the tables mark); 0 when none is marked. Decoded: a Cyrillic key is
+// one character, not the first byte of its UTF-8.
+char16_t KeyOf(const std::string& marked) {
+  const std::u16string text = DecodeUtf8(marked.data(), marked.size());
+  for (size_t i = 0; i + 1 < text.size(); ++i) {
+    if (text[i] != u'&') continue;
+    if (text[i + 1] == u'&') {
+      ++i;
+      continue;
+    }
+    const char16_t key = text[i + 1];
+    if ((key >= u'A' && key <= u'Z') || (key >= 0xC0 && key <= 0xDE && key != 0xD7) || (key >= 0x410 && key <= 0x42F))
+      return static_cast<char16_t>(key + 0x20);
+    if (key >= 0x400 && key <= 0x40F) return static_cast<char16_t>(key + 0x50);
+    return key;
+  }
+  return 0;
 }
 
 TEST(UiStrings, EveryTableIsAsTheEnglishAsksOfIt) {
@@ -40,9 +78,82 @@ TEST(UiStrings, EveryTableIsAsTheEnglishAsksOfIt) {
       EXPECT_FALSE(own.empty());
       EXPECT_EQ(Markers(own), Markers(english_text)) << own;
       EXPECT_EQ(LabelFromMarked(own).key != 0, LabelFromMarked(english_text).key != 0) << own;
+      EXPECT_EQ(LeadingSpaces(own), LeadingSpaces(english_text)) << own;
+      EXPECT_EQ(LineBreaks(own), LineBreaks(english_text)) << own;
       // Whole UTF-8: decoded and encoded again, it is the same.
       const std::u16string decoded = DecodeUtf8(own.data(), own.size());
       EXPECT_EQ(decoded.find(u'\uFFFD'), std::u16string::npos) << own;
+    }
+  }
+}
+
+// Every language the installer speaks is translated whole: a window in it
+// shows no line of English.
+TEST(UiStrings, EveryLanguageHasEveryText) {
+  const UiTable& english = UiTables().front();
+  for (const Language& language : Languages()) {
+    SCOPED_TRACE(language.tag);
+    const UiTable* table = TableOf(language.tag);
+    ASSERT_NE(table, nullptr) << "no table";
+    std::set<int> own;
+    for (size_t i = 0; i < table->count; ++i) own.insert(table->strings[i].id);
+    for (size_t i = 0; i < english.count; ++i)
+      EXPECT_TRUE(own.count(english.strings[i].id)) << "lacks " << english.strings[i].id << ": " << english.strings[i].text;
+  }
+}
+
+// Japanese, Chinese and Korean mark a Latin key after the label, as
+// "参照(&B)...": a character of their own script cannot be typed as a key.
+TEST(UiStrings, TheEastAsianKeysAreLatinInParentheses) {
+  for (const char* tag : {"ja", "zh-CN", "zh-TW", "ko"}) {
+    SCOPED_TRACE(tag);
+    const UiTable* table = TableOf(tag);
+    ASSERT_NE(table, nullptr);
+    for (size_t i = 0; i < table->count; ++i) {
+      const std::string text = table->strings[i].text;
+      if (!LabelFromMarked(text).key) continue;
+      const size_t at = text.find("(&");
+      ASSERT_NE(at, std::string::npos) << text;
+      EXPECT_EQ(text.find('&'), at + 1) << "the key in parentheses is the one marked: " << text;
+      ASSERT_LT(at + 3, text.size()) << text;
+      const char key = text[at + 2];
+      EXPECT_TRUE(((key >= 'A' && key <= 'Z') || (key >= '0' && key <= '9')) && text[at + 3] == ')') << text;
+    }
+  }
+}
+
+// The labels a window offers at the same time mark different keys: a key
+// marked twice reaches only one of them. A text a table lacks is English's
+// there, as the window shows it.
+TEST(UiStrings, TheLabelsShownTogetherMarkDifferentKeys) {
+  const std::vector<std::vector<int>> together = {
+      // The installer's steps and its two buttons; once it has run, Quit
+      // beside Cancel while it runs, and beside Do Another after.
+      {IDS_SHOW_RELEASE_NOTES, IDS_ACCEPT, IDS_READ_LICENSE, IDS_CHANGE_LOCATION, IDS_CANCEL, IDS_INSTALL},
+      {IDS_QUIT, IDS_CANCEL},
+      {IDS_QUIT, IDS_DO_ANOTHER},
+      {IDS_OTHER_FOLDER, IDS_OK, IDS_CANCEL},  // the host chooser
+      {IDS_REMOVE, IDS_CANCEL},                // the uninstaller
+      {IDS_CLOSE, IDS_SAVE},                   // the text viewer
+  };
+  // Keys are told apart by character, letter case aside: "О" and "У"
+  // begin with the same byte in UTF-8.
+  EXPECT_EQ(KeyOf("C&hange"), u'h');
+  EXPECT_EQ(KeyOf("Save && &Close"), u'c');
+  EXPECT_EQ(KeyOf("&Отмена"), KeyOf("&отмена"));
+  EXPECT_NE(KeyOf("&Отмена"), KeyOf("&Удалить"));
+  EXPECT_EQ(KeyOf("OK"), 0);
+  for (const UiTable& table : UiTables()) {
+    SCOPED_TRACE(table.tag);
+    for (const std::vector<int>& ids : together) {
+      std::map<char16_t, int> keys;
+      for (int id : ids) {
+        const char16_t key = KeyOf(UiTextUtf8(table.tag, id));
+        if (!key) continue;
+        const auto mark = keys.emplace(key, id);
+        EXPECT_TRUE(mark.second) << id << " and " << mark.first->second << " both mark "
+                                 << UiTextUtf8(table.tag, id);
+      }
     }
   }
 }
