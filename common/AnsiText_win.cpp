@@ -70,6 +70,33 @@ std::string Utf8FromWide(const std::wstring& text) {
   return out;
 }
 
+bool Utf8FromWide(const std::wstring& text, std::string* utf8) {
+  utf8->clear();
+  for (size_t i = 0; i < text.size(); ++i) {
+    if (IsHighSurrogate(text[i]) && i + 1 < text.size() && IsLowSurrogate(text[i + 1])) {
+      ++i;
+    } else if (IsHighSurrogate(text[i]) || IsLowSurrogate(text[i])) {
+      return false;
+    }
+  }
+  *utf8 = Utf8FromWide(text);
+  return true;
+}
+
+std::string Utf8MarkingUnpaired(const std::wstring& text, char mark) {
+  std::string marked;
+  size_t from = 0;
+  for (size_t i = 0; i < text.size(); ++i) {
+    if (IsHighSurrogate(text[i]) && i + 1 < text.size() && IsLowSurrogate(text[i + 1])) {
+      ++i;
+    } else if (IsHighSurrogate(text[i]) || IsLowSurrogate(text[i])) {
+      marked += Utf8FromWide(text.substr(from, i - from)) + mark;
+      from = i + 1;
+    }
+  }
+  return marked + Utf8FromWide(text.substr(from));
+}
+
 bool IsAnsiLeadByte(uint8_t byte) { return IsDBCSLeadByte(byte) != 0; }
 
 std::string AnsiCodePageName() { return std::to_string(GetACP()); }

@@ -1,5 +1,7 @@
 #include "common/UnicodeText.h"
 
+#include <cstdint>
+
 namespace {
 
 void AppendCodePoint(char32_t codePoint, std::u16string& out) {
@@ -101,3 +103,42 @@ std::u16string DecodeUtf16(const char* data, size_t size, bool bigEndian) {
   return text;
 }
 
+
+size_t Utf16Length(const char* utf8, size_t size) {
+  size_t units = 0;
+  for (size_t i = 0; i < size; ++i) {
+    const uint8_t byte = static_cast<uint8_t>(utf8[i]);
+    // Each lead byte starts a character: four-byte ones need a pair.
+    if ((byte & 0xC0) != 0x80) units += byte >= 0xF0 ? 2 : 1;
+  }
+  return units;
+}
+
+bool EncodeUtf8(const std::u16string& text, std::string* utf8) {
+  utf8->clear();
+  for (size_t i = 0; i < text.size(); ++i) {
+    char32_t c = text[i];
+    if (IsHighSurrogate(c) && i + 1 < text.size() && IsLowSurrogate(text[i + 1])) {
+      c = 0x10000 + ((c - 0xD800) << 10) + (text[++i] - 0xDC00);
+    } else if (IsHighSurrogate(c) || IsLowSurrogate(c)) {
+      utf8->clear();
+      return false;
+    }
+    if (c < 0x80) {
+      *utf8 += static_cast<char>(c);
+    } else if (c < 0x800) {
+      *utf8 += static_cast<char>(0xC0 | (c >> 6));
+      *utf8 += static_cast<char>(0x80 | (c & 0x3F));
+    } else if (c < 0x10000) {
+      *utf8 += static_cast<char>(0xE0 | (c >> 12));
+      *utf8 += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+      *utf8 += static_cast<char>(0x80 | (c & 0x3F));
+    } else {
+      *utf8 += static_cast<char>(0xF0 | (c >> 18));
+      *utf8 += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
+      *utf8 += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+      *utf8 += static_cast<char>(0x80 | (c & 0x3F));
+    }
+  }
+  return true;
+}

@@ -24,3 +24,13 @@ std::u16string DecodeUtf8(const char* data, size_t size);
 // other half and an odd last byte each become U+FFFD.
 std::u16string DecodeUtf16(const char* data, size_t size, bool bigEndian);
 
+
+// UTF-16 text as UTF-8; false, with utf8 empty, when it holds a surrogate
+// without its other half.
+bool EncodeUtf8(const std::u16string& text, std::string* utf8);
+
+// The number of UTF-16 units that well-formed UTF-8 text takes: what the
+// platform's path limits count. Text that is not well formed is counted
+// by its lead bytes, as the decoder would.
+size_t Utf16Length(const char* utf8, size_t size);
+inline size_t Utf16Length(const std::string& utf8) { return Utf16Length(utf8.data(), utf8.size()); }

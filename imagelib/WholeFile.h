@@ -9,7 +9,7 @@
 #include <cstdint>
 #include <vector>
 
-// Replaces `out` with the contents of the file at `path`. False, with `out`
+// Replaces `out` with the contents of the file at `path` (UTF-8). False, with `out`
 // empty, when the file does not exist or cannot be opened (on Windows it is
 // opened without sharing), holds more than maxBytes, cannot be read whole,
 // or the memory for it cannot be had.

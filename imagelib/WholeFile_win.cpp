@@ -4,10 +4,16 @@
 
 #include <algorithm>
 #include <new>
+#include <string>
 
 bool ReadWholeFile(const char* path, size_t maxBytes, std::vector<uint8_t>* out) {
   out->clear();
-  HANDLE file = CreateFileA(path, GENERIC_READ, 0, nullptr, OPEN_EXISTING,
+  // The path is UTF-8, opened wide whatever the system's code page.
+  const int units = MultiByteToWideChar(CP_UTF8, 0, path, -1, nullptr, 0);
+  if (units <= 0) return false;
+  std::wstring wide(static_cast<size_t>(units), L'\0');
+  MultiByteToWideChar(CP_UTF8, 0, path, -1, &wide[0], units);
+  HANDLE file = CreateFileW(wide.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
                             FILE_ATTRIBUTE_NORMAL, nullptr);
   if (file == INVALID_HANDLE_VALUE) return false;
 

@@ -35,7 +35,7 @@ bool ReadArguments(std::vector<std::string>* arguments) {
   bool exact = true;
   for (int i = 1; i < count && exact; ++i) {
     arguments->emplace_back();
-    exact = AnsiFromWide(wide[i], &arguments->back());
+    exact = Utf8FromWide(wide[i], &arguments->back());
   }
   LocalFree(wide);
   return exact;

@@ -330,12 +330,12 @@ int Check(const std::wstring& dist) {
   std::string installFiles;
   // The checks open files the way the installer does, through the ANSI
   // calls and their 259-character paths.
-  if (!AnsiFromWide(installFilesWide, &installFiles)) {
+  if (!Utf8FromWide(installFilesWide, &installFiles)) {
     std::fprintf(stderr, "distcheck: the folder's path does not fit the ANSI code page; check a copy of the "
                          "distribution in a folder with a plain name\n");
     return 2;
   }
-  if (installFiles.size() + 1 + std::strlen("App Files\\*.*") > kMaxPathLength) {
+  if (PathLength(installFiles) + 1 + std::strlen("App Files\\*.*") > kMaxPathLength) {
     std::fprintf(stderr, "distcheck: the folder's path is too long for the installer's calls; check a copy of "
                          "the distribution in a shorter folder\n");
     return 2;
@@ -369,21 +369,21 @@ int Check(const std::wstring& dist) {
     findings.Problem(product.refusal + ": the installer stops with \"Unknown product. We cannot install.\"");
   else if (product.line.empty())
     findings.Problem("\"product.txt\" has no product name: its first non-blank line is empty");
-  else if (product.line.size() > kMaxProductNameLength)
-    findings.Problem("the product name has " + std::to_string(product.line.size()) +
+  else if (PathLength(product.line) > kMaxProductNameLength)
+    findings.Problem("the product name has " + std::to_string(PathLength(product.line)) +
                      " characters; the installer cuts it to " + std::to_string(kMaxProductNameLength) + ": " +
-                     Quoted(Utf8FromWide(WideFromAnsi(product.name))));
+                     Quoted(product.name));
   else
-    findings.Ok("product " + Quoted(Utf8FromWide(WideFromAnsi(product.name))));
+    findings.Ok("product " + Quoted(product.name));
   // What Apps & features and IT tools will read of the install.
   // Only of a product the installer takes: each problem of the name is
   // told once, on its own.
   if (productRead && product.refusal.empty() && !product.line.empty() &&
-      product.line.size() <= kMaxProductNameLength && ProductRefusal(product, setup.target.kind).empty()) {
+      PathLength(product.line) <= kMaxProductNameLength && ProductRefusal(product, setup.target.kind).empty()) {
     if (product.version.empty())
       findings.Warning("\"product.txt\" has no \"Version: X.Y.Z\" line after the name: Apps & features shows no "
                        "version, IT tools cannot tell versions apart, and a lower version is not refused");
-    findings.Note("Apps & features entry: " + Quoted(Utf8FromWide(WideFromAnsi(product.name))) + ", version " +
+    findings.Note("Apps & features entry: " + Quoted(product.name) + ", version " +
                   (product.version.empty() ? "(none)" : Quoted(product.version)) + ", publisher " +
                   Quoted(kPublisher));
   }
@@ -392,7 +392,7 @@ int Check(const std::wstring& dist) {
   const InstallTarget& target = setup.target;
   std::vector<std::string> present;
   for (TargetKind kind : kPayloadKinds)
-    if (IsFolder(installFilesWide + L"\\" + WideFromAnsi(TargetRowFor(kind).payloadFolder)))
+    if (IsFolder(installFilesWide + L"\\" + WideFromUtf8(TargetRowFor(kind).payloadFolder)))
       present.push_back(TargetRowFor(kind).payloadFolder);
   if (target.kind == TargetNone) {
     findings.Problem("no payload folder (\"App Files\", \"AE Files\", \"FX Files\", \"PS Files\" or \"MediaCore "
@@ -477,17 +477,17 @@ int Check(const std::wstring& dist) {
       for (const PayloadEntry& entry : payload.entries)
         if (entry.path.find('\\') == std::string::npos) top.push_back(&entry);
       if (top.size() == 1 && top[0]->isFolder && _stricmp(top[0]->path.c_str(), product.name.c_str()) == 0) {
-        const std::string nested = Utf8FromWide(WideFromAnsi(top[0]->path));
+        const std::string nested = top[0]->path;
         findings.Warning(Quoted(shownFolder) + " holds only the folder " + Quoted(nested) +
                          ", named like the product: it installs as " +
-                         Quoted(Utf8FromWide(WideFromAnsi(destination)) + "\\" + nested + "\\...") +
+                         Quoted(std::string(destination) + "\\" + nested + "\\...") +
                          ", a folder too deep; put what it holds in " + Quoted(shownFolder) + " itself");
       }
     }
 
     size_t longest = 0;
     for (const PayloadEntry& entry : payload.entries)
-      longest = std::max(longest, std::strlen(destination) + 1 + entry.path.size());
+      longest = std::max(longest, PathLength(destination) + 1 + PathLength(entry.path));
     if (fits && !lengthProblem && !payload.entries.empty())
       findings.Ok("the longest installed path has " + std::to_string(longest) + " characters");
     // A signed payload as its list gives it: every file and folder, of
@@ -495,7 +495,7 @@ int Check(const std::wstring& dist) {
     if (covered) {
       std::vector<WalkedEntry> walked;
       for (const PayloadEntry& entry : payload.entries)
-        walked.push_back({Utf8FromWide(WideFromAnsi(entry.path)), entry.isFolder, entry.size});
+        walked.push_back({entry.path, entry.isFolder, entry.size});
       std::vector<const ManifestEntry*> listed;
       std::vector<ManifestChange> changes = ComparePayload(coverage.manifest, target.payloadFolder, walked, &listed);
       for (size_t i = 0; i < listed.size(); ++i) {
@@ -527,7 +527,7 @@ int Check(const std::wstring& dist) {
                          ErrorText(GetLastError()));
         continue;
       }
-      std::wstring opened = ResolvedPath(file), expected = resolvedSource + L"\\" + WideFromAnsi(entry.path);
+      std::wstring opened = ResolvedPath(file), expected = resolvedSource + L"\\" + WideFromUtf8(entry.path);
       CloseHandle(file);
       if (resolvedSource.empty() || opened.empty() || NameKey(opened) == NameKey(expected)) continue;
       findings.Problem(Quoted(shownFolder + "\\" + entry.path) + ": " + kPayloadLink + "; the install would fail there");
@@ -538,7 +538,7 @@ int Check(const std::wstring& dist) {
   std::string picture = installFiles + "\\bkgd.jpg";
   RasterImage image;
   OpenImage(&image, picture.c_str());
-  if (GetFileAttributesA(picture.c_str()) == INVALID_FILE_ATTRIBUTES)
+  if (GetFileAttributesW(WideFromUtf8(picture).c_str()) == INVALID_FILE_ATTRIBUTES)
     findings.Problem("\"bkgd.jpg\" is missing: the window shows a plain grey background");
   else if (!image.store)
     findings.Problem("\"bkgd.jpg\" cannot be read as a JPEG image: the window shows a plain grey background");

@@ -1,5 +1,7 @@
 #include "app/install/AFile.h"
 
+#include "common/AnsiText.h"
+
 void AFile::Clear() {
   handle = INVALID_HANDLE_VALUE;
   name = nullptr;
@@ -16,7 +18,7 @@ bool AFile::Failed(uint32_t code) {
 }
 
 bool AFile::OpenWith(DWORD access, DWORD share, DWORD disposition) {
-  handle = CreateFileA(name, access, share, nullptr, disposition, FILE_ATTRIBUTE_NORMAL, nullptr);
+  handle = CreateFileW(WideFromUtf8(name).c_str(), access, share, nullptr, disposition, FILE_ATTRIBUTE_NORMAL, nullptr);
   return handle != INVALID_HANDLE_VALUE || Failed();
 }
 

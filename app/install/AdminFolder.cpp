@@ -24,7 +24,7 @@ const wchar_t kAdminOnly[] = L"D:P(A;OICI;FA;;;SY)(A;OICI;FA;;;BA)(A;OICI;GRGX;;
 // cannot spell is not one to write in by name).
 std::string UsableFolder(const wchar_t* path) {
   std::string ansi;
-  return path && AnsiFromWide(path, &ansi) && IsAbsoluteWindowsPath(ansi.c_str()) ? ansi : std::string();
+  return path && Utf8FromWide(path, &ansi) && IsAbsoluteWindowsPath(ansi.c_str()) ? ansi : std::string();
 }
 
 // The value the system keeps the known folder in, read in this process's

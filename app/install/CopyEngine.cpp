@@ -128,7 +128,7 @@ bool OpenSource(AFile& in, const std::string& path, const uint64_t* expected, ui
                 InstallFailure* failure) {
   if (!in.OpenRead()) {
     const uint32_t error = in.Error();
-    const DWORD attributes = GetFileAttributesA(path.c_str());
+    const DWORD attributes = GetFileAttributesW(WideFromUtf8(path).c_str());
     if (expected && attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY))
       return Fail(failure, path, error, std::string(kPayloadChanged) + ": a folder stands where the file was");
     if (expected && (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND))
@@ -337,7 +337,7 @@ bool CopyIntoPlace(const FileCopy& file, InstallTransaction& transaction, const 
   // The file opened is the one the walk found, not one a link leads to.
   if (!resolvedSource.empty()) {
     const std::wstring opened = ResolvedPath(in.handle);
-    if (!opened.empty() && !SameResolvedPath(opened, resolvedSource + L"\\" + WideFromAnsi(file.relative)))
+    if (!opened.empty() && !SameResolvedPath(opened, resolvedSource + L"\\" + WideFromUtf8(file.relative)))
       return Fail(failure, file.from, ERROR_NOT_SUPPORTED,
                   "it is a link, or lies behind one, and the installer does not follow links in a payload");
   }
@@ -457,7 +457,7 @@ bool PlanCopy(const Payload& payload, const std::string& destination, CopyPlan* 
     const std::string target = destination + "\\" + entry.path;
     const auto listing = listings.find(parent);
     const Existing* existing = listing == listings.end() ? nullptr : &listing->second;
-    const auto found = existing ? existing->find(NameKey(WideFromAnsi(entry.path.substr(slash + 1)))) : Existing::const_iterator();
+    const auto found = existing ? existing->find(NameKey(WideFromUtf8(entry.path.substr(slash + 1)))) : Existing::const_iterator();
     plan->attributes.push_back(0);
     if (!existing || found == existing->end()) {
       plan->actions.push_back(entry.isFolder ? CopyAction::kMakeFolder : CopyAction::kNewFile);
@@ -552,7 +552,7 @@ bool CopyFileWhole(const char* source, const char* destination, uint32_t chunkSi
   if (copied && !SetFileTime(out.handle, nullptr, nullptr, &written)) copied = Fail(&failure, destination, GetLastError());
   out.Close();
   if (!copied) {
-    DeleteFileA(destination);
+    DeleteFileW(WideFromUtf8(destination).c_str());
     return Report(failure);
   }
   if (bytes) *bytes = size;

@@ -78,8 +78,9 @@ std::string InstallFilesPath(const std::string& installFiles, const std::string&
 }  // namespace
 
 std::string ShownListedPath(const std::string& path) {
-  const std::u16string text = DecodeUtf8(path.data(), path.size());
-  return AnsiMarkingUnconvertible(std::wstring(text.begin(), text.end()), '?');
+  std::string shown;
+  EncodeUtf8(DecodeUtf8(path.data(), path.size()), &shown);
+  return shown;
 }
 
 std::string DistributionCoverage::FirstProblem() const {
@@ -167,9 +168,9 @@ void NoteIgnoredEntries(const std::string& installFiles, const char* payloadFold
   if (coverage->state == DistributionCoverage::State::kNotCovered) return;
   std::vector<ListedEntry> entries;
   if (ListFolder(LongPath(installFiles), &entries) != 0) return;
-  std::vector<std::wstring> read = {NameKey(WideFromAnsi(kManifestName))};
-  for (const char* name : kReadFiles) read.push_back(NameKey(WideFromAnsi(name)));
-  if (payloadFolder && payloadFolder[0]) read.push_back(NameKey(WideFromAnsi(payloadFolder)));
+  std::vector<std::wstring> read = {NameKey(WideFromUtf8(kManifestName))};
+  for (const char* name : kReadFiles) read.push_back(NameKey(WideFromUtf8(name)));
+  if (payloadFolder && payloadFolder[0]) read.push_back(NameKey(WideFromUtf8(payloadFolder)));
   for (const ListedEntry& entry : entries) {
     if (std::find(read.begin(), read.end(), NameKey(entry.name)) != read.end()) continue;
     // The texts of the languages the installer speaks are read in theirs.

@@ -79,8 +79,8 @@ void NoteIgnoredEntries(const std::string& installFiles, const char* payloadFold
 struct InstallFailure;
 InstallFailure DistributionFailure(const std::string& installFiles, const DistributionCoverage& coverage);
 
-// A path of the list (UTF-8) as the log and the messages show it, in the
-// ANSI code page, '?' for what it cannot hold.
+// A path of the list (UTF-8) as the log and the messages show it, what is
+// not well formed as U+FFFD.
 std::string ShownListedPath(const std::string& path);
 
 // The log's lines of what the signature covers: "signature: ...", a

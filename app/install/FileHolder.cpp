@@ -44,7 +44,7 @@ std::string ProgramHolding(const std::string& path) {
     const DWORD listed = manager.list(session, &needed, &count, found, &reasons);
     if ((listed == ERROR_SUCCESS || listed == ERROR_MORE_DATA) && count > 0 && count <= 4) {
       found[0].strAppName[CCH_RM_MAX_APP_NAME] = L'\0';
-      if (!AnsiFromWide(found[0].strAppName, &name)) name.clear();
+      if (!Utf8FromWide(found[0].strAppName, &name)) name.clear();
     }
   }
   manager.end(session);

@@ -30,7 +30,7 @@ std::wstring NameKey(std::wstring name) {
   return CaseFolded(std::move(name));
 }
 
-std::wstring PathKey(const std::string& path) { return NameKey(WideFromAnsi(path)); }
+std::wstring PathKey(const std::string& path) { return NameKey(WideFromUtf8(path)); }
 
 std::string PathKeyHash(const std::string& path) {
   const std::wstring key = PathKey(path);
@@ -40,7 +40,7 @@ std::string PathKeyHash(const std::string& path) {
 bool IsSharePath(const std::string& path) { return path.size() > 2 && path[0] == '\\' && path[1] == '\\'; }
 
 std::wstring LongPath(const std::string& path) {
-  return IsSharePath(path) ? L"\\\\?\\UNC" + WideFromAnsi(path.substr(1)) : L"\\\\?\\" + WideFromAnsi(path);
+  return IsSharePath(path) ? L"\\\\?\\UNC" + WideFromUtf8(path.substr(1)) : L"\\\\?\\" + WideFromUtf8(path);
 }
 
 std::wstring ResolvedPath(HANDLE file) {
@@ -67,23 +67,26 @@ std::wstring ResolvedPathOf(const std::wstring& path) {
 }
 
 bool FolderExists(const char* path) {
-  const DWORD attributes = GetFileAttributesA(path);
+  const DWORD attributes = GetFileAttributesW(WideFromUtf8(path).c_str());
   return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
 bool FullPath(const char* path, std::string* full, InstallFailure* failure) {
-  char buffer[kPathBufferSize];
-  const DWORD length = GetFullPathNameA(path, sizeof buffer, buffer, nullptr);
+  wchar_t buffer[kMaxPathLength + 1];
+  const DWORD length = GetFullPathNameW(WideFromUtf8(path).c_str(), kMaxPathLength + 1, buffer, nullptr);
   if (length == 0) {
     *failure = MakeFailure(path, GetLastError(), "");
     return false;
   }
-  if (length >= sizeof buffer) {
+  if (length > kMaxPathLength) {
     *failure = MakeFailure(path, ERROR_FILENAME_EXCED_RANGE,
                            "the full path would be longer than " + std::to_string(kMaxPathLength) + " characters");
     return false;
   }
-  *full = buffer;
+  if (!Utf8FromWide(std::wstring(buffer, length), full)) {
+    *failure = MakeFailure(path, ERROR_NO_UNICODE_TRANSLATION, "the full path is not well-formed UTF-16");
+    return false;
+  }
   return true;
 }
 
@@ -99,8 +102,7 @@ bool ResolveDotFolders(const std::string& location, std::string* resolved, std::
   bool dotted = false;
   for (size_t at = start, end; at < location.size(); at = end + 1) {
     end = at;
-    while (end < location.size() && location[end] != '\\')
-      end += IsAnsiLeadByte(static_cast<uint8_t>(location[end])) && end + 1 < location.size() ? 2 : 1;
+    while (end < location.size() && location[end] != '\\') ++end;
     names.push_back(location.substr(at, end - at));
     dotted |= names.back() == "." || names.back() == "..";
   }
@@ -292,13 +294,13 @@ bool ModulePath(std::string* path, std::string* why) {
 }
 
 bool ProgramPathOf(const std::wstring& wide, std::string* path, std::string* why) {
-  if (!AnsiFromWide(wide, path)) {
-    *why = "the program's path \"" + AnsiMarkingUnconvertible(wide, '?') +
-           "\" cannot be held exactly in the ANSI code page (" + AnsiCodePageName() + ")";
+  if (!Utf8FromWide(wide, path)) {
+    *why = "the program's path \"" + Utf8MarkingUnpaired(wide, '?') +
+           "\" is not well-formed UTF-16 (a surrogate without its other half)";
     return false;
   }
-  if (path->size() > kMaxPathLength) {
-    *why = "the program's path \"" + *path + "\" is too long: " + std::to_string(path->size()) +
+  if (PathLength(*path) > kMaxPathLength) {
+    *why = "the program's path \"" + *path + "\" is too long: " + std::to_string(PathLength(*path)) +
            " characters, where the installer's paths hold at most " + std::to_string(kMaxPathLength);
     return false;
   }
@@ -311,7 +313,5 @@ std::string ShownPath(const std::wstring& longPath) {
     path = L"\\" + path.substr(7);
   else if (path.compare(0, 4, L"\\\\?\\") == 0)
     path = path.substr(4);
-  std::string ansi;
-  AnsiFromWide(path, &ansi);
-  return ansi;
+  return Utf8MarkingUnpaired(path, '?');
 }

@@ -37,18 +37,18 @@ std::wstring CaseFolded(std::wstring text);
 // What Windows compares names by: two names with one key are one file.
 // Letter case does not count, nor do trailing dots and spaces.
 std::wstring NameKey(std::wstring name);
-// The same for an ANSI path: two spellings of one path have one key.
+// The same for a UTF-8 path: two spellings of one path have one key.
 std::wstring PathKey(const std::string& path);
 // Sixteen hexadecimal digits made from a path's key: a name for what
 // belongs to that path, the same for each of its spellings.
 std::string PathKeyHash(const std::string& path);
 
 // The program's own path, read wide into a buffer that grows until the
-// whole path fits. False, with why set, when it cannot be read, does not
-// convert to the ANSI code page exactly or does not fit a path buffer.
+// whole path fits. False, with why set, when it cannot be read, is not
+// well-formed UTF-16 or passes 259 units.
 bool ModulePath(std::string* path, std::string* why);
 // The same rules for a program path read as wide: at most kMaxPathLength
-// characters, held exactly by the ANSI code page.
+// units, and well formed.
 bool ProgramPathOf(const std::wstring& wide, std::string* path, std::string* why);
 
 // The install path of a long path ("\\?\C:\..." as "C:\..."), for messages.
@@ -57,7 +57,7 @@ std::string ShownPath(const std::wstring& longPath);
 // Whether path is on a share ("\\server\share\...").
 bool IsSharePath(const std::string& path);
 
-// The long form of a full, normalised ANSI path ("\\?\C:\..." or
+// The long form of a full, normalised UTF-8 path ("\\?\C:\..." or
 // "\\?\UNC\server\..."), which no length limit or name rewriting touches.
 std::wstring LongPath(const std::string& path);
 
@@ -104,8 +104,8 @@ DWORD PlainFileLinks(const std::wstring& path);
 
 // Removes a file, or a folder with everything in it. Junctions and symbolic
 // links are removed themselves; what they point at is never touched. Names
-// are listed in their wide form, so that a name the ANSI code page cannot
-// hold is never taken for a look-alike ("x＼..＼y" for "x\..\y").
+// are listed in their wide form and never pass through a code page, so
+// that no name is taken for a look-alike ("x＼..＼y" for "x\..\y").
 void RemovePath(const char* path);
 
 // Deletes everything inside folder; the folder itself stays. A folder that

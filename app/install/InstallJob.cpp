@@ -105,7 +105,7 @@ bool CheckLocation(const char* given, std::string* location, InstallFailure* fai
     *failure = MakeFailure(given, ERROR_BAD_PATHNAME, "the install location is not a full path");
     return false;
   }
-  const std::string problem = LocationProblem(given, IsAnsiLeadByte);
+  const std::string problem = LocationProblem(given);
   std::string resolved, why;
   if (!problem.empty() || !ResolveDotFolders(given, &resolved, &why)) {
     *failure = MakeFailure(given, ERROR_BAD_PATHNAME, problem.empty() ? "the install location " + why : problem);
@@ -286,7 +286,7 @@ bool CheckSignedPayload(const InstallJob& job, const Payload& payload, InstallLo
   std::vector<WalkedEntry> walked;
   walked.reserve(payload.entries.size());
   for (const PayloadEntry& entry : payload.entries)
-    walked.push_back({Utf8FromWide(WideFromAnsi(entry.path)), entry.isFolder, entry.size});
+    walked.push_back({entry.path, entry.isFolder, entry.size});
   std::vector<const ManifestEntry*> listed;
   DistributionCoverage changed = *job.coverage;
   changed.changes = ComparePayload(job.coverage->manifest, job.payloadFolder, walked, &listed);

@@ -5,10 +5,12 @@
 
 #include "app/install/PathNames.h"
 #include "app/install/TextFields.h"
+#include "common/UnicodeText.h"
 
 namespace {
 
-const char kMagic[] = "qvsetup-journal 2";
+const char kMagic[] = "qvsetup-journal 3";
+const char kAnsiMagic[] = "qvsetup-journal 2";  // texts in the ANSI code page
 
 // Ends a line: its CRC, then CR LF.
 std::string Sealed(const std::string& body) {
@@ -23,7 +25,22 @@ enum class Stage { kMade, kPlan, kSteps, kCommitted };
 
 class JournalReader {
 public:
-  JournalReader(Journal* journal, LeadBytePredicate isLeadByte) : journal(journal), isLeadByte(isLeadByte) {}
+  JournalReader(Journal* journal, const AnsiForm& ansi) : journal(journal), ansi(ansi) {}
+
+  // A journal of the earlier form: its texts in UTF-8, or false, with why,
+  // when the later form's are not well formed.
+  bool TextsInUtf8(std::string* why) {
+    std::vector<std::string*> texts = {&journal->root, &journal->groupOwner};
+    for (std::string& folder : journal->made) texts.push_back(&folder);
+    for (JournalEntry& entry : journal->plan) texts.push_back(&entry.path);
+    for (std::string* text : texts) {
+      if (inAnsi)
+        *text = ansi.Converted(*text);
+      else if (!IsValidUtf8(text->data(), text->size()))
+        return Refuse(why, "a path is not well-formed UTF-8");
+    }
+    return true;
+  }
 
   // One whole line (without its seal). False, with why, when it is not a
   // line that may stand here.
@@ -57,7 +74,9 @@ private:
   }
 
   bool Header(LineReader& line, std::string* why) {
-    if (!line.Word(kMagic) || !line.Space() || !line.Number(&journal->processId) || !line.Space() ||
+    inAnsi = line.Word(kAnsiMagic);
+    isLeadByte = inAnsi ? ansi.isLeadByte : nullptr;
+    if (!(inAnsi || line.Word(kMagic)) || !line.Space() || !line.Number(&journal->processId) || !line.Space() ||
         !line.Text(&journal->root) || !line.Space() || !line.Text(&journal->staging))
       return Refuse(why, "it does not begin as a journal of this installer");
     if (!IsAbsoluteWindowsPath(journal->root.c_str()) || HasControlCharacter(journal->root))
@@ -105,7 +124,7 @@ private:
     if (KeepsEarlierVersion(entry.step) && (!line.Number(&entry.attributes, 16) || !line.Space()))
       return Refuse(why, "a replaced or removed file's attributes are malformed");
     if (!line.Text(&entry.path)) return Refuse(why, "a plan entry's path is malformed");
-    if (!IsPlainRelativePath(entry.path, isLeadByte) || journal->root.size() + 1 + entry.path.size() > kMaxPathLength)
+    if (!IsPlainRelativePath(entry.path, isLeadByte) || Length(journal->root) + 1 + Length(entry.path) > kMaxPathLength)
       return Refuse(why, "a plan entry's path is not a name inside the root");
     // One step for each path: a second would undo what the first did.
     if (!planned.insert(AsciiFolded(entry.path)).second) return Refuse(why, "a path is planned twice");
@@ -183,7 +202,12 @@ private:
   }
 
   Journal* journal;
-  LeadBytePredicate isLeadByte;
+  // A path's length: UTF-16 units, or an earlier form's bytes.
+  size_t Length(const std::string& text) const { return inAnsi ? text.size() : PathLength(text); }
+
+  const AnsiForm& ansi;
+  bool inAnsi = false;
+  LeadBytePredicate isLeadByte = nullptr;
   std::set<std::string> planned;  // the plan's paths, folded
   Stage stage = Stage::kMade;
 };
@@ -291,13 +315,13 @@ std::string JournalGroupLine(const std::string& name, const std::string& owner) 
 
 std::string JournalCommitLine() { return Sealed("C"); }
 
-bool ReadJournal(const uint8_t* data, size_t size, Journal* journal, std::string* why, LeadBytePredicate isLeadByte) {
+bool ReadJournal(const uint8_t* data, size_t size, Journal* journal, std::string* why, const AnsiForm& ansi) {
   *journal = Journal();
   if (size > kMaxJournalBytes) {
     *why = "it is larger than any journal the installer writes";
     return false;
   }
-  JournalReader reader(journal, isLeadByte);
+  JournalReader reader(journal, ansi);
   size_t at = 0;
   bool first = true;
   while (at < size) {
@@ -319,5 +343,5 @@ bool ReadJournal(const uint8_t* data, size_t size, Journal* journal, std::string
     *why = "it is empty";
     return false;
   }
-  return true;
+  return reader.TextsInUtf8(why);
 }

@@ -4,7 +4,7 @@
 //
 // The journal is text, one record a line, each line ending in its CRC-32:
 //
-//   qvsetup-journal 2 4242 26:C:\Plug-ins\Quorvin Tools 13:.qvsetup-1092 #1a2b3c4d
+//   qvsetup-journal 3 4242 26:C:\Plug-ins\Quorvin Tools 13:.qvsetup-1092 #1a2b3c4d
 //   A 26:C:\Plug-ins\Quorvin Tools #...     a folder made before the journal was (the root, or above it)
 //   F 3 7:Presets #...                      plan: entry 3 makes this folder
 //   N 4 18:Presets\One.ffx #...             plan: entry 4 places a new file
@@ -28,7 +28,9 @@
 //                                           name beside the journals, is there
 //   C #...                                  the install is committed
 //
-// The header names the install's root folder, process and staging folder
+// Texts are UTF-8; a journal of the second form ("qvsetup-journal 2",
+// written by earlier versions) has them in the ANSI code page and is read
+// so. The header names the install's root folder, process and staging folder
 // (InstallUndo.h); every other path is relative to the root, except the
 // "A" folders, which are the root or folders above it, and the
 // registration's folder. The plan is written whole and flushed before the
@@ -120,7 +122,7 @@ struct JournalEntry {
   uint32_t index;        // the payload entry's index: names its staging file and backup
   uint32_t attributes;   // of the file replaced or removed, as the plan found them; for K and E, 1
                          // when there was one before; 0 otherwise
-  std::string path;      // relative to the root, ANSI; a full path for K, E and U
+  std::string path;      // relative to the root; a full path for K, E and U
   std::string note = {}; // E: the install date of the entry it replaces ("" when none)
 };
 
@@ -171,9 +173,8 @@ std::string JournalCommitLine();
 
 // Reads a journal's bytes. False, with *why, when they are not a journal
 // this installer wrote or break its rules; a last line cut short is not
-// an error (*journal then holds what came before it). isLeadByte tells the
-// ANSI code page's lead bytes, so that names are checked as the installer
-// checks them.
-bool ReadJournal(const uint8_t* data, size_t size, Journal* journal, std::string* why,
-                 LeadBytePredicate isLeadByte = nullptr);
+// an error (*journal then holds what came before it). A journal of the
+// second form is read in the ANSI code page ansi tells of, its texts
+// handed back in UTF-8.
+bool ReadJournal(const uint8_t* data, size_t size, Journal* journal, std::string* why, const AnsiForm& ansi = {});
 

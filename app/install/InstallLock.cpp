@@ -35,9 +35,9 @@ std::wstring FolderIdentity(const std::string& folder) {
     existing = parent;
   }
   std::wstring identity = ResolvedPathOf(LongPath(existing));
-  if (identity.empty()) identity = WideFromAnsi(existing);
+  if (identity.empty()) identity = WideFromUtf8(existing);
   while (!identity.empty() && identity.back() == L'\\') identity.pop_back();
-  for (auto name = below.rbegin(); name != below.rend(); ++name) identity += L"\\" + WideFromAnsi(*name);
+  for (auto name = below.rbegin(); name != below.rend(); ++name) identity += L"\\" + WideFromUtf8(*name);
   return CaseFolded(std::move(identity));
 }
 
@@ -58,13 +58,13 @@ InstallLock::~InstallLock() {
 std::wstring InstallLockName(const std::string& folder) {
   char hash[32];
   std::snprintf(hash, sizeof hash, "%016llx", static_cast<unsigned long long>(Fnv1a(FolderIdentity(folder))));
-  return L"Global\\qvsetup-" + WideFromAnsi(hash);
+  return L"Global\\qvsetup-" + WideFromUtf8(hash);
 }
 
 std::wstring ProductLockName(const std::string& product) {
   char hash[32];
-  std::snprintf(hash, sizeof hash, "%016llx", static_cast<unsigned long long>(Fnv1a(CaseFolded(WideFromAnsi(product)))));
-  return L"Global\\qvsetup-product-" + WideFromAnsi(hash);
+  std::snprintf(hash, sizeof hash, "%016llx", static_cast<unsigned long long>(Fnv1a(CaseFolded(WideFromUtf8(product)))));
+  return L"Global\\qvsetup-product-" + WideFromUtf8(hash);
 }
 
 bool InstallLock::Take(const std::string& folder, InstallFailure* failure) {

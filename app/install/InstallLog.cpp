@@ -1,6 +1,7 @@
 #include "app/install/InstallLog.h"
 
 #include "app/install/InstallLogText.h"
+#include "common/AnsiText.h"
 
 namespace {
 
@@ -26,7 +27,7 @@ bool InstallLog::Open(const char* path) {
   }
   // Append-only access: every write lands at the end, even when another
   // installer appends to the same log meanwhile.
-  file = CreateFileA(path, FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_ALWAYS,
+  file = CreateFileW(WideFromUtf8(path).c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_ALWAYS,
                      FILE_ATTRIBUTE_NORMAL, nullptr);
   return IsOpen();
 }
@@ -105,10 +106,16 @@ void InstallLog::Flush() {
 }
 
 std::string SystemErrorText(uint32_t code) {
-  char text[1024];
-  const DWORD length = FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, code, 0,
-                                      text, sizeof text, nullptr);
-  const std::string line = length ? OneLineMessage(text) : "";
+  // In English where the system has it, as the rest of the log is; else
+  // in the system's language.
+  wchar_t text[1024];
+  DWORD length = 0;
+  for (DWORD language : {DWORD(MAKELANGID(LANG_ENGLISH, SUBLANG_ENGLISH_US)), DWORD(0)}) {
+    length = FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, code, language, text,
+                            sizeof text / sizeof text[0], nullptr);
+    if (length) break;
+  }
+  const std::string line = length ? OneLineMessage(Utf8FromWide(std::wstring(text, length)).c_str()) : "";
   return line.empty() ? "unknown error" : line;
 }
 

@@ -6,7 +6,8 @@
 // Lines are held in memory and appended in batches of whole lines, one
 // write each, so that installs sharing one log never cut each other's
 // lines; a write that comes up short gives the log up rather than go on
-// after a cut line.
+// after a cut line. The log is UTF-8: its words English, its names and
+// paths as they are.
 #pragma once
 
 #include <windows.h>

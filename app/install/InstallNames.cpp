@@ -1,5 +1,6 @@
 #include "app/install/InstallNames.h"
 
+#include <algorithm>
 #include <cstring>
 
 #include "app/install/PathNames.h"
@@ -110,48 +111,60 @@ ProductLine Refused(const char* why) {
   return line;
 }
 
-// The converted line, cut to the line limit as a line read without a mark
-// would be.
-ProductLine Converted(const std::u16string& wide, Utf16ToAnsi toAnsi) {
+// The line read in UTF-16, as UTF-8.
+ProductLine Converted(const std::u16string& wide) {
   ProductLine line;
   if (wide.find(u'\0') != std::u16string::npos)
     return Refused("the first line of \"product.txt\" holds a zero character");
-  if (!toAnsi || !toAnsi(wide, &line.text))
-    return Refused("the first line of \"product.txt\" has characters that the ANSI code page cannot hold");
-  if (line.text.size() > kProductLineSize - 1) line.text.resize(kProductLineSize - 1);
+  if (!EncodeUtf8(wide, &line.text))
+    return Refused("the first line of \"product.txt\" is not valid UTF-16, as its byte-order mark says it is");
   return line;
 }
 
 }  // namespace
 
-ProductLine ProductLineFromBytes(const uint8_t* data, size_t size, Utf16ToAnsi toAnsi) {
+ProductLine ProductLineFromBytes(const uint8_t* data, size_t size, AnsiToUtf8 fromAnsi) {
   const size_t limit = kProductLineSize - 1;
   if (size >= 2 && (data[0] == 0xFF || data[0] == 0xFE) && data[1] == (data[0] ^ 0x01)) {
     const bool littleEndian = data[0] == 0xFF;
     std::u16string units;
     for (size_t i = 2; i + 1 < size; i += 2)
       units.push_back(static_cast<char16_t>(littleEndian ? data[i] | (data[i + 1] << 8) : (data[i] << 8) | data[i + 1]));
-    ProductLine line = Converted(FirstLine(units.data(), units.size(), limit), toAnsi);
+    std::u16string first = FirstLine(units.data(), units.size(), limit);
+    // Never half a pair at the cut.
+    if (first.size() == limit && IsHighSurrogate(first.back())) first.pop_back();
+    ProductLine line = Converted(first);
     ReadVersion(units.data(), units.size(), &line);
     return line;
   }
-  if (size >= 3 && data[0] == 0xEF && data[1] == 0xBB && data[2] == 0xBF) {
-    // Four bytes a character at most: enough of the line to fill the limit.
-    const std::string line = FirstLine(reinterpret_cast<const char*>(data) + 3, size - 3, 4 * limit);
-    std::u16string wide;
-    if (!Utf16FromUtf8(line, &wide))
-      return Refused("the first line of \"product.txt\" is not valid UTF-8, as its byte-order mark says it is");
-    ProductLine product = Converted(wide, toAnsi);
-    ReadVersion(data + 3, size - 3, &product);
-    return product;
-  }
+  const bool marked = size >= 3 && data[0] == 0xEF && data[1] == 0xBB && data[2] == 0xBF;
+  const char* text = reinterpret_cast<const char*>(data) + (marked ? 3 : 0);
+  const size_t count = size - (marked ? 3 : 0);
+  // Four bytes a character at most: enough of the line to fill the limit.
+  std::string first = FirstLine(text, count, 4 * limit);
   ProductLine line;
-  line.text = FirstLine(reinterpret_cast<const char*>(data), size, limit);
+  if (IsValidUtf8(first.data(), first.size())) {
+    line.text = first;
+  } else if (marked) {
+    return Refused("the first line of \"product.txt\" is not valid UTF-8, as its byte-order mark says it is");
+  } else {
+    // Without a mark, text that is not UTF-8 is in the code page it was
+    // written in, the system's, as before there was UTF-8.
+    first.resize(std::min(first.size(), limit));
+    line.text = fromAnsi ? fromAnsi(first) : first;
+  }
+  // At most 1023 units, cut between characters.
+  std::u16string units = DecodeUtf8(line.text.data(), line.text.size());
+  if (units.size() > limit) {
+    units.resize(limit);
+    if (IsHighSurrogate(units.back())) units.pop_back();
+    EncodeUtf8(units, &line.text);
+  }
   // A zero would end the name early in every text made from it; UTF-16
   // without its mark reads like this too.
   if (line.text.find('\0') != std::string::npos)
     return Refused("the first line of \"product.txt\" holds a zero byte (is it UTF-16 without a byte-order mark?)");
-  ReadVersion(data, size, &line);
+  ReadVersion(text, count, &line);
   return line;
 }
 
@@ -189,12 +202,20 @@ int CompareVersions(const std::string& a, const std::string& b) {
 }
 
 size_t CutProductName(char* name, LeadBytePredicate isLeadByte) {
-  size_t kept = 0;
+  size_t kept = 0, units = 0;
   while (name[kept] != '\0') {
-    size_t step = 1;
-    if (isLeadByte && isLeadByte(static_cast<uint8_t>(name[kept])) && name[kept + 1] != '\0') step = 2;
-    if (kept + step > kMaxProductNameLength) break;
+    size_t step = 1, width = 1;
+    if (isLeadByte) {
+      if (isLeadByte(static_cast<uint8_t>(name[kept])) && name[kept + 1] != '\0') step = 2;
+      width = step;  // a double-byte code page counts bytes
+    } else {
+      // A UTF-8 character whole: its lead byte and what continues it.
+      while ((static_cast<uint8_t>(name[kept + step]) & 0xC0) == 0x80) ++step;
+      width = static_cast<uint8_t>(name[kept]) >= 0xF0 ? 2 : 1;
+    }
+    if (units + width > kMaxProductNameLength) break;
     kept += step;
+    units += width;
   }
   name[kept] = '\0';
   return kept;
@@ -211,7 +232,7 @@ std::string ProductNameRefusal(const char* name, TargetKind kind, LeadBytePredic
 bool InstallDestination(const char* location, const char* productFolder, TargetKind kind, char* out) {
   const size_t locationLength = std::strlen(location);
   if (kind == TargetFxPlug) {
-    if (locationLength > kMaxPathLength) {
+    if (PathLength(location) > kMaxPathLength) {
       out[0] = '\0';
       return false;
     }
@@ -224,7 +245,7 @@ bool InstallDestination(const char* location, const char* productFolder, TargetK
   }
   if (locationLength > 0 && location[locationLength - 1] == '\\') {
     const size_t nameLength = std::strlen(productFolder);
-    if (locationLength + nameLength > kMaxPathLength) {
+    if (PathLength(location) + PathLength(productFolder) > kMaxPathLength) {
       out[0] = '\0';
       return false;
     }

@@ -1,6 +1,6 @@
 // The rules that turn "product.txt" and the chosen location into the
 // product's name, the texts and the folder of an install. Plain text work
-// over single-byte strings, shared by the installer window, the unattended
+// over UTF-8 strings, shared by the installer window, the unattended
 // install and the distribution checker so that all three agree.
 #pragma once
 
@@ -15,9 +15,9 @@
 // the line buffer of 1024 bytes holds.
 constexpr size_t kProductLineSize = 1024;
 
-// Longest product name the installer keeps. Every text built from the name
-// lives in a 260-byte title buffer; the longest, "Follow these 4 steps to
-// install " + name + ".", leaves room for 226 characters.
+// Longest product name the installer keeps, in UTF-16 units. Every text
+// built from the name lives in a title buffer of 260 units; the longest,
+// "Follow these 4 steps to install " + name + ".", leaves room for 226.
 constexpr size_t kMaxProductNameLength = 226;
 
 // Whether text is a version as a "Version:" line holds it ("2", "2.1",
@@ -32,13 +32,12 @@ int CompareVersions(const std::string& a, const std::string& b);
 // without a version, then a lower one, would otherwise make one).
 bool IsVersionDowngrade(const std::string& version, const std::string& installed);
 
-// Converts UTF-16 text to the ANSI code page, exactly: false when any
-// character has no exact equivalent there.
-using Utf16ToAnsi = bool (*)(const std::u16string& text, std::string* ansi);
+// Converts text in the ANSI code page to UTF-8.
+using AnsiToUtf8 = std::string (*)(const std::string& text);
 
 // The first line of "product.txt" as the installer reads it.
 struct ProductLine {
-  std::string text;     // the first non-blank line, line end dropped, at most 1023 characters
+  std::string text;     // the first non-blank line in UTF-8, line end dropped, at most 1023 UTF-16 units
   std::string refusal;  // why the file gives no name; empty when text is its first line
   std::string version;  // "2.1.0" of a "Version: 2.1.0" line; empty when the file has none
 };
@@ -46,9 +45,10 @@ struct ProductLine {
 // The first non-blank line of a product file's bytes. Leading line ends
 // (CR, LF) are skipped; the line ends at the next one. A file that starts
 // with a byte-order mark is text in that encoding: UTF-8 (the mark
-// dropped) or UTF-16 in either byte order, converted with toAnsi; a line
-// that does not convert exactly, or is not valid in its encoding, is
-// refused. Without a mark the bytes are ANSI text already.
+// dropped) or UTF-16 in either byte order; a line that is not valid in its
+// encoding is refused. Without a mark, a line that is valid UTF-8 is
+// UTF-8, and any other is in the ANSI code page, converted with fromAnsi
+// (taken as it is without one).
 //
 // The next non-blank line, when it begins with "Version:" (letter case
 // aside), gives the product's version: one to four numbers of at most
@@ -58,11 +58,12 @@ struct ProductLine {
 // 3.4", " Version: 3", "Version 3"): taken for no version, it would let any
 // version in over it. Any other second line is not a version, as before
 // there were versions.
-ProductLine ProductLineFromBytes(const uint8_t* data, size_t size, Utf16ToAnsi toAnsi);
+ProductLine ProductLineFromBytes(const uint8_t* data, size_t size, AnsiToUtf8 fromAnsi = nullptr);
 
-// Cuts name (zero-terminated) to at most kMaxProductNameLength characters,
-// never between the two bytes of a double-byte character when isLeadByte is
-// given. Returns the length kept.
+// Cuts name (zero-terminated UTF-8) to at most kMaxProductNameLength UTF-16
+// units, never inside a character; with isLeadByte, name is in a
+// double-byte code page instead and is cut to as many bytes, never between
+// the two of a character. Returns the length kept in bytes.
 size_t CutProductName(char* name, LeadBytePredicate isLeadByte = nullptr);
 
 // Why a product name cannot be installed as kind, or empty when it can.

@@ -13,11 +13,11 @@ const char kInstallFilesName[] = "install files";
 
 bool InstallFilesFolderOf(const char* moduleName, size_t nameLength, char* folder) {
   std::string module(moduleName);
-  if (module.empty() || module.size() > kMaxPathLength) return false;
+  if (module.empty() || PathLength(module) > kMaxPathLength) return false;
   const size_t slash = module.rfind('\\');
   if (slash == std::string::npos || slash == 0) return false;
   module.resize(slash);
-  if (slash + nameLength + 1 > kPathBufferSize) return false;
+  if (PathLength(module.substr(0, slash)) + nameLength + 1 > kMaxPathLength + 1) return false;
 
   return JoinPathWithin(module.c_str(), kInstallFilesName, folder);
 }
@@ -54,8 +54,8 @@ bool PluginFolderFromText(const std::string& value, char* out, std::string* why,
     *why = "is empty";
     return false;
   }
-  if (text.size() > kMaxPathLength) {
-    *why = "is " + std::to_string(text.size()) + " characters long; a path holds at most " +
+  if (PathLength(text) > kMaxPathLength) {
+    *why = "is " + std::to_string(PathLength(text)) + " characters long; a path holds at most " +
            std::to_string(kMaxPathLength);
     return false;
   }

@@ -9,11 +9,13 @@
 #include "app/install/PayloadWalk.h"
 #include "app/install/TextFields.h"
 #include "common/ContentHash.h"
+#include "common/UnicodeText.h"
 
 namespace {
 
 const char kMagicFirst[] = "qvsetup-record 1";
-const char kMagic[] = "qvsetup-record 2";
+const char kMagicAnsi[] = "qvsetup-record 2";
+const char kMagic[] = "qvsetup-record 3";
 
 std::string Line(const std::string& body) { return body + "\r\n"; }
 
@@ -24,7 +26,22 @@ bool Refuse(std::string* why, const char* text) {
 
 class RecordReader {
 public:
-  RecordReader(InstallRecord* record, LeadBytePredicate isLeadByte) : record(record), isLeadByte(isLeadByte) {}
+  RecordReader(InstallRecord* record, const AnsiForm& ansi) : record(record), ansi(ansi) {}
+
+  // A record of an earlier form with its texts in UTF-8; false, with why,
+  // when the later form's are not well formed.
+  bool TextsInUtf8(std::string* why) {
+    std::vector<std::string*> texts = {&record->product, &record->location, &record->destination};
+    for (std::string& folder : record->folders) texts.push_back(&folder);
+    for (RecordedFile& file : record->files) texts.push_back(&file.path);
+    for (std::string* text : texts) {
+      if (record->form != RecordForm::kSha256)
+        *text = ansi.Converted(*text);
+      else if (!IsValidUtf8(text->data(), text->size()))
+        return Refuse(why, "a text is not well-formed UTF-8");
+    }
+    return true;
+  }
 
   // The line's body at index (counting from 0); false with why when it is
   // not the line that may stand here.
@@ -49,8 +66,13 @@ public:
 private:
   bool Magic(LineReader& line, std::string* why) {
     if (line.Word(kMagic)) return true;
-    if (!line.Word(kMagicFirst)) return Refuse(why, "it does not begin as an install record");
-    record->form = RecordForm::kXxh64;
+    if (line.Word(kMagicAnsi))
+      record->form = RecordForm::kSha256Ansi;
+    else if (line.Word(kMagicFirst))
+      record->form = RecordForm::kXxh64;
+    else
+      return Refuse(why, "it does not begin as an install record");
+    isLeadByte = ansi.isLeadByte;
     return true;
   }
 
@@ -61,7 +83,7 @@ private:
   }
 
   bool Product(LineReader& line, std::string* why) {
-    if (!line.Word("product ") || !line.Text(&record->product, kMaxProductNameLength) || record->product.empty() ||
+    if (!line.Word("product ") || !line.Text(&record->product, 3 * kMaxProductNameLength) || record->product.empty() ||
         HasControlCharacter(record->product))
       return Refuse(why, "the product's line is malformed");
     return true;
@@ -136,11 +158,17 @@ private:
   }
 
   bool Inside(const std::string& path) const {
-    return IsPlainRelativePath(path, isLeadByte) && record->destination.size() + 1 + path.size() <= kMaxPathLength;
+    return IsPlainRelativePath(path, isLeadByte) && Length(record->destination) + 1 + Length(path) <= kMaxPathLength;
+  }
+
+  // A path's length: UTF-16 units, or an earlier form's bytes.
+  size_t Length(const std::string& text) const {
+    return record->form == RecordForm::kSha256 ? PathLength(text) : text.size();
   }
 
   InstallRecord* record;
-  LeadBytePredicate isLeadByte;
+  const AnsiForm& ansi;
+  LeadBytePredicate isLeadByte = nullptr;
   std::set<std::string> made, files;
 };
 
@@ -155,7 +183,7 @@ std::string InstallRecord::OutermostMadeFolder() const {
 
 std::string RecordText(const InstallRecord& record) {
   const bool first = record.form == RecordForm::kXxh64;
-  std::string text = Line(first ? kMagicFirst : kMagic);
+  std::string text = Line(first ? kMagicFirst : record.form == RecordForm::kSha256Ansi ? kMagicAnsi : kMagic);
   text += Line("product " + Counted(record.product));
   text += Line("version " + Counted(record.version));
   text += Line("kind " + std::to_string(static_cast<int>(record.kind)));
@@ -173,11 +201,10 @@ std::string RecordText(const InstallRecord& record) {
   return text + end;
 }
 
-bool ReadRecord(const uint8_t* data, size_t size, InstallRecord* record, std::string* why,
-                LeadBytePredicate isLeadByte) {
+bool ReadRecord(const uint8_t* data, size_t size, InstallRecord* record, std::string* why, const AnsiForm& ansi) {
   *record = InstallRecord();
   if (size > kMaxRecordBytes) return Refuse(why, "it is larger than any record");
-  RecordReader reader(record, isLeadByte);
+  RecordReader reader(record, ansi);
   for (size_t at = 0, index = 0;; ++index) {
     size_t end = at;
     while (end + 1 < size && !(data[end] == '\r' && data[end + 1] == '\n')) ++end;
@@ -195,6 +222,6 @@ bool ReadRecord(const uint8_t* data, size_t size, InstallRecord* record, std::st
     if (lines != index) return Refuse(why, "its last line does not count the lines before it");
     if (Crc32(data, at) != crc) return Refuse(why, "its contents do not match their CRC: it was changed");
     if (end + 2 != size) return Refuse(why, "it goes on after its last line");
-    return true;
+    return reader.TextsInUtf8(why);
   }
 }

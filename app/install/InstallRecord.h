@@ -6,13 +6,15 @@
 // checks a signed distribution's files. One record per product, written
 // whole with the install and read back by the uninstaller. Records of the
 // first form, which kept each file's XXH64 (ContentHash.h) instead, are
-// read as they are and their files checked by that hash.
+// read as they are and their files checked by that hash. The texts are
+// UTF-8; the first two forms had them in the ANSI code page, and are read
+// so.
 //
 // Text, one field a line, and a last line that counts the lines before it
 // and ends in their CRC-32, so that a record cut short or changed is
 // never taken for one:
 //
-//   qvsetup-record 2                    "qvsetup-record 1": the first form
+//   qvsetup-record 3                    "qvsetup-record 1": the first form, "2" the second
 //   product 14:Kestrova Lumen
 //   version 5:2.1.0                     "0:" when the product has no version
 //   kind 2                              TargetKind
@@ -36,18 +38,19 @@
 #include <vector>
 
 #include "app/install/PayloadRules.h"
+#include "app/install/TextFields.h"
 #include "app/install/TargetKind.h"
 #include "common/Sha256.h"
 
 struct RecordedFile {
-  std::string path;  // relative to the destination, ANSI
+  std::string path;  // relative to the destination
   uint64_t size = 0;
   uint64_t hash = 0;      // the first form's: the ContentHash of its bytes
   Sha256Digest sha256{};  // the second form's: the SHA-256 of its bytes
 };
 
-// The record's two forms: what its files' digests are.
-enum class RecordForm { kXxh64 = 1, kSha256 = 2 };
+// The record's forms: what its files' digests are, and its texts' encoding.
+enum class RecordForm { kXxh64 = 1, kSha256Ansi = 2, kSha256 = 3 };
 
 struct InstallRecord {
   RecordForm form = RecordForm::kSha256;
@@ -72,7 +75,7 @@ constexpr size_t kMaxRecordBytes = 64u << 20;
 std::string RecordText(const InstallRecord& record);
 
 // Reads a record's bytes. False, with *why, when they are not a whole
-// record this installer wrote or break its rules. isLeadByte tells the
-// ANSI code page's lead bytes.
-bool ReadRecord(const uint8_t* data, size_t size, InstallRecord* record, std::string* why,
-                LeadBytePredicate isLeadByte = nullptr);
+// record this installer wrote or break its rules. A record of an earlier
+// form is read in the ANSI code page ansi tells of, its texts handed back
+// in UTF-8.
+bool ReadRecord(const uint8_t* data, size_t size, InstallRecord* record, std::string* why, const AnsiForm& ansi = {});

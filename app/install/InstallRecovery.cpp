@@ -23,7 +23,7 @@ namespace {
 std::vector<ListedEntry> StagingFolders(const std::wstring& root) {
   std::vector<ListedEntry> found;
   WIN32_FIND_DATAW data;
-  const HANDLE find = FindFirstFileW((root + L"\\" + WideFromAnsi(kStagingPrefix) + L"*").c_str(), &data);
+  const HANDLE find = FindFirstFileW((root + L"\\" + WideFromUtf8(kStagingPrefix) + L"*").c_str(), &data);
   if (find == INVALID_HANDLE_VALUE) return found;
   do {
     if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) found.push_back({data.cFileName, data.dwFileAttributes, 0});
@@ -42,7 +42,7 @@ std::vector<std::string> Journals(const std::string& prefix) {
   const std::wstring start = PathKey(prefix.substr(std::min(prefix.size(), folder.size() + 1)));
   for (const ListedEntry& entry : entries) {
     std::string name;
-    if (entry.IsFolder() || entry.IsLink() || !AnsiFromWide(entry.name, &name) || IsGroupName(name)) continue;
+    if (entry.IsFolder() || entry.IsLink() || !Utf8FromWide(entry.name, &name) || IsGroupName(name)) continue;
     if (PathKey(name).compare(0, start.size(), start) == 0) paths.push_back(folder + "\\" + name);
   }
   return paths;
@@ -69,7 +69,7 @@ JournalState ReadJournalAt(const std::string& path, Journal* journal, std::strin
     return JournalState::kUnreadable;
   }
   std::string problem;
-  if (!ReadJournal(bytes.data(), bytes.size(), journal, &problem, IsAnsiLeadByte)) {
+  if (!ReadJournal(bytes.data(), bytes.size(), journal, &problem, SystemAnsiForm())) {
     *why = "it cannot be read: " + problem;
     return JournalState::kUnreadable;
   }
@@ -226,7 +226,7 @@ bool RecoverProduct(const std::string& folder, InstallLog* log, InstallFailure* 
   std::vector<InstallFailure> kept;
   for (const ListedEntry& entry : entries) {
     std::string name;
-    if (!entry.IsFolder() && AnsiFromWide(entry.name, &name) && IsGroupName(name)) ForgetGroupIfDone(name, &kept);
+    if (!entry.IsFolder() && Utf8FromWide(entry.name, &name) && IsGroupName(name)) ForgetGroupIfDone(name, &kept);
   }
   log->Leftovers(kept, "not recovered");
   return true;
@@ -241,7 +241,7 @@ bool HoldsOnlyScheduledStaging(const std::string& root) {
     std::string why;
     if (ReadJournalAt(path, &journal, &why) == JournalState::kRead && PathKey(journal.root) == PathKey(root) &&
         journal.committed)
-      finished.insert(NameKey(WideFromAnsi(journal.staging)));
+      finished.insert(NameKey(WideFromUtf8(journal.staging)));
   }
   for (const ListedEntry& entry : entries)
     if (!entry.IsFolder() || entry.IsLink() || !finished.count(NameKey(entry.name))) return false;

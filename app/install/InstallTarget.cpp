@@ -79,10 +79,9 @@ const char* TypeName(DWORD type) {
   return "of an unknown type";
 }
 
-// The value's text, read wide and converted to the ANSI code page exactly,
-// or false with why set.
+// The value's text, read wide, in UTF-8, or false with why set.
 bool ReadTextValue(HKEY key, const char* valueName, std::string* text, std::string* why) {
-  const std::wstring name = WideFromAnsi(valueName);
+  const std::wstring name = WideFromUtf8(valueName);
   DWORD type = 0, size = 0;
   LONG status = RegQueryValueExW(key, name.c_str(), nullptr, &type, nullptr, &size);
   if (status != ERROR_SUCCESS) {
@@ -114,9 +113,9 @@ bool ReadTextValue(HKEY key, const char* valueName, std::string* text, std::stri
     }
     wide = expanded.data();
   }
-  if (!AnsiFromWide(wide, text)) {
-    *why = "holds characters that the ANSI code page (" + AnsiCodePageName() + ") cannot hold exactly: \"" +
-           AnsiMarkingUnconvertible(wide, '?') + "\"";
+  if (!Utf8FromWide(wide, text)) {
+    *why = "is not well-formed UTF-16 (a surrogate without its other half): \"" + Utf8MarkingUnpaired(wide, '?') +
+           "\"";
     return false;
   }
   return true;
@@ -238,7 +237,7 @@ std::vector<HostFolder> HostFoldersOf(const std::vector<HostSource>& sources, co
   std::string seen;
   for (uint32_t source = 0; source < sources.size(); ++source) {
     bool cut = false;
-    std::vector<HostVersion> own = HostVersionsInRegistry(WideFromAnsi(sources[source].key), &cut);
+    std::vector<HostVersion> own = HostVersionsInRegistry(WideFromUtf8(sources[source].key), &cut);
     seen += (seen.empty() ? "" : "; ") + std::string(sources[source].name) + ": " + HostVersionsText(own) +
             (cut ? " (the list was cut: only the first " + std::to_string(kMostVersionKeys) + " keys of a view are read)"
                  : "");
@@ -262,11 +261,11 @@ std::vector<HostFolder> HostFoldersOf(const std::vector<HostSource>& sources, co
     char folder[kPathBufferSize] = "";
     HKEY key = nullptr;
     const LONG opened =
-        RegOpenKeyExW(HKEY_LOCAL_MACHINE, WideFromAnsi(keyName).c_str(), 0, KEY_READ | ViewOf(version), &key);
+        RegOpenKeyExW(HKEY_LOCAL_MACHINE, WideFromUtf8(keyName).c_str(), 0, KEY_READ | ViewOf(version), &key);
     bool read = opened == ERROR_SUCCESS;
     if (!read) reason = "cannot be opened (error " + std::to_string(opened) + ")";
     read = read && ReadTextValue(key, valueName, &text, &reason) &&
-           PluginFolderFromText(text, folder, &reason, IsAnsiLeadByte);
+           PluginFolderFromText(text, folder, &reason);
     if (key) RegCloseKey(key);
     if (read)
       found.folder = folder;

@@ -47,9 +47,9 @@ const TargetRow& TargetRowFor(TargetKind kind);
 // The outcome of looking for a payload folder.
 struct InstallTarget {
   TargetKind kind;
-  char payloadFolder[260];
-  char folderPrompt[260];
-  char location[260];        // empty when not set
+  char payloadFolder[kPathBufferSize];
+  char folderPrompt[kPathBufferSize];
+  char location[kPathBufferSize];  // empty when not set
   std::string locationNote;  // why a kind that reads its location from the registry has none
   HostReport host;           // the host version the location was read from, for the plug-in kinds
 };

@@ -14,7 +14,7 @@ namespace {
 // "\??\UNC\server\...". Every Windows takes this form, where some take no
 // other.
 std::wstring KernelPath(const std::string& path) {
-  return IsSharePath(path) ? L"\\??\\UNC" + WideFromAnsi(path.substr(1)) : L"\\??\\" + WideFromAnsi(path);
+  return IsSharePath(path) ? L"\\??\\UNC" + WideFromUtf8(path.substr(1)) : L"\\??\\" + WideFromUtf8(path);
 }
 
 // Renames an open file (opened with DELETE access) to target.

@@ -4,6 +4,8 @@
 #include <string>
 #include <vector>
 
+#include "common/UnicodeText.h"
+
 namespace {
 
 // The components of path after its root ("C:\" or the "\\" of a share,
@@ -28,11 +30,20 @@ std::vector<std::string> ComponentsAfterRoot(const std::string& path, LeadBytePr
 
 }  // namespace
 
+size_t PathLength(const std::string& path) { return Utf16Length(path); }
+
+size_t PathLength(const char* path) { return Utf16Length(path, std::strlen(path)); }
+
 void BoundedCopy(const char* source, char* out) {
   size_t length = std::strlen(source);
-  if (length > kMaxPathLength) {
-    source += length - kMaxPathLength;
-    length = kMaxPathLength;
+  // Drop whole characters from the head until 259 units are left.
+  for (size_t units = Utf16Length(source, length); units > kMaxPathLength;) {
+    const uint8_t lead = static_cast<uint8_t>(*source);
+    units -= lead >= 0xF0 ? 2 : 1;
+    do {
+      ++source;
+      --length;
+    } while (length > 0 && (static_cast<uint8_t>(*source) & 0xC0) == 0x80);
   }
   std::memmove(out, source, length);
   out[length] = '\0';
@@ -41,7 +52,7 @@ void BoundedCopy(const char* source, char* out) {
 bool JoinPathWithin(const char* folder, const char* name, char* out) {
   size_t folderLength = std::strlen(folder);
   size_t nameLength = std::strlen(name);
-  if (folderLength + 1 + nameLength > kMaxPathLength) {
+  if (PathLength(folder) + 1 + PathLength(name) > kMaxPathLength) {
     out[0] = '\0';
     return false;
   }
@@ -56,8 +67,14 @@ void LastPathComponent(const char* path, char* out) {
   if (out == nullptr) return;
   const char* slash = std::strrchr(path, '\\');
   const char* name = slash ? slash + 1 : path;
-  size_t length = std::strlen(name);
-  if (length > 255) length = 255;
+  size_t length = 0;
+  for (size_t units = 0; name[length] != '\0';) {
+    const uint8_t lead = static_cast<uint8_t>(name[length]);
+    units += lead >= 0xF0 ? 2 : 1;
+    if (units > 255) break;
+    do ++length;
+    while ((static_cast<uint8_t>(name[length]) & 0xC0) == 0x80);
+  }
   std::memmove(out, name, length);
   out[length] = '\0';
 }

@@ -1,5 +1,7 @@
-// Path text operations shared by the whole installer. Paths are single-byte
-// text in 260-byte buffers: at most 259 characters and a terminating zero.
+// Path text operations shared by the whole installer. Paths are UTF-8 text
+// of at most 259 UTF-16 units, the platform's own limit, whatever their
+// characters: a path buffer holds 259 units of three bytes each (a pair of
+// units takes four) and a terminating zero.
 #pragma once
 
 #include <cstddef>
@@ -7,11 +9,16 @@
 
 #include "app/install/PayloadRules.h"
 
-constexpr size_t kPathBufferSize = 260;
-constexpr size_t kMaxPathLength = kPathBufferSize - 1;
+constexpr size_t kMaxPathLength = 259;  // UTF-16 units
+constexpr size_t kPathBufferSize = 3 * kMaxPathLength + 1;
 
-// Copies source into out (kPathBufferSize bytes). A path of 260 characters
-// or more keeps its last 259 characters: the head is dropped. Source and out
+// The length of a path as the platform counts it: UTF-16 units.
+size_t PathLength(const std::string& path);
+size_t PathLength(const char* path);
+
+// Copies source into out (kPathBufferSize bytes). A path of 260 units or
+// more keeps its last 259 units, never half a character: the head is
+// dropped. Source and out
 // may overlap. For texts that are shown only: a path cut so names another
 // file, and every path an install uses is refused when it does not fit.
 void BoundedCopy(const char* source, char* out);
@@ -22,8 +29,10 @@ void BoundedCopy(const char* source, char* out);
 bool JoinPathWithin(const char* folder, const char* name, char* out);
 
 // The text after the last backslash of path, or the whole path when it has
-// none, cut to its first 255 characters; out holds 256 bytes. Nothing is done
+// none, cut to its first 255 units (never inside a character); out holds
+// kNameBufferSize bytes. Nothing is done
 // without an out buffer.
+constexpr size_t kNameBufferSize = 3 * 255 + 1;
 void LastPathComponent(const char* path, char* out);
 
 // A full path of a drive or a network share: a letter, a colon and a
@@ -42,7 +51,8 @@ std::string ParentFolder(const std::string& path);
 // control character, or end in a dot or a space, all of which Windows
 // would take for something else than the folder named (CheckName's
 // rules). "." and ".." components and empty ones are left to whoever
-// resolves the path against the real folders. With isLeadByte, a trail
-// byte 0x5C of a double-byte character is not taken for a backslash. The
+// resolves the path against the real folders. With isLeadByte (text in a
+// double-byte code page), a trail byte 0x5C is not taken for a backslash;
+// UTF-8 needs none. The
 // command line's /D= and the registry's plug-in folders pass through it.
 std::string LocationProblem(const std::string& location, LeadBytePredicate isLeadByte = nullptr);

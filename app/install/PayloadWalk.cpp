@@ -14,9 +14,9 @@ const char kPayloadLink[] = "it is a link or a junction, and the installer does 
 
 namespace {
 
-// A name for messages when the ANSI code page cannot hold it: what it
-// cannot hold shows as question marks.
-std::string LossyAnsi(const std::wstring& text) { return AnsiMarkingUnconvertible(text, '?'); }
+// A name for messages when it is not well-formed UTF-16: what no UTF-8
+// holds shows as a question mark.
+std::string Marked(const std::wstring& text) { return Utf8MarkingUnpaired(text, '?'); }
 
 class Walker {
 public:
@@ -52,28 +52,27 @@ private:
   // walk does not go into a folder too long: all in it would be too).
   bool Check(const std::string& relativeFolder, const std::wstring& relativeWide, const ListedEntry& entry,
              std::string* name, bool* tooLong) {
-    if (!AnsiFromWide(entry.name, name)) {
-      Problem(Under(source, relativeFolder) + "\\" + LossyAnsi(entry.name), relativeWide, ERROR_NO_UNICODE_TRANSLATION,
-              "the name has characters that the ANSI code page (" + std::to_string(GetACP()) +
-                  ") the installer works in cannot hold");
+    if (!Utf8FromWide(entry.name, name)) {
+      Problem(Under(source, relativeFolder) + "\\" + Marked(entry.name), relativeWide, ERROR_NO_UNICODE_TRANSLATION,
+              "the name holds a surrogate without its other half, which is no character");
       return false;
     }
     const std::string relative = Under(relativeFolder, *name);
     const std::string sourcePath = source + "\\" + relative;
-    const NameProblem problem = CheckName(name->c_str(), IsAnsiLeadByte);
+    const NameProblem problem = CheckName(name->c_str());
     if (problem != NameProblem::kNone) {
       Problem(sourcePath, relativeWide, ERROR_INVALID_NAME, "\"" + *name + "\" " + NameProblemText(problem));
       return false;
     }
     const std::string installed = destination.empty() ? "" : destination + "\\" + relative;
     *tooLong = true;
-    if (installed.size() > kMaxPathLength)
+    if (PathLength(installed) > kMaxPathLength)
       Problem(installed, relativeWide, ERROR_FILENAME_EXCED_RANGE,
-              "the installed path would have " + std::to_string(installed.size()) + " characters; the limit is " +
+              "the installed path would have " + std::to_string(PathLength(installed)) + " characters; the limit is " +
                   std::to_string(kMaxPathLength));
-    else if (sourcePath.size() > kMaxPathLength)
+    else if (PathLength(sourcePath) > kMaxPathLength)
       Problem(sourcePath, relativeWide, ERROR_FILENAME_EXCED_RANGE,
-              "the payload path has " + std::to_string(sourcePath.size()) +
+              "the payload path has " + std::to_string(PathLength(sourcePath)) +
                   " characters; the installer reads paths of at most " + std::to_string(kMaxPathLength));
     else
       *tooLong = false;
@@ -83,7 +82,7 @@ private:
   // folderWide: the folder's long path; relativeFolder: its path relative
   // to the payload folder ("" for the payload folder itself).
   void Walk(const std::wstring& folderWide, const std::string& relativeFolder, int depth) {
-    const std::wstring relativeFolderWide = relativeFolder.empty() ? L"" : WideFromAnsi(relativeFolder) + L"\\";
+    const std::wstring relativeFolderWide = relativeFolder.empty() ? L"" : WideFromUtf8(relativeFolder) + L"\\";
     std::vector<ListedEntry> listed;
     const DWORD error = ListFolder(folderWide, &listed);
     if (error) {
@@ -121,7 +120,7 @@ private:
       const auto [first, added] = seen.emplace(NameKey(entry.name), entry.name);
       if (!added) {
         Problem(Under(source, Under(relativeFolder, name)), relativeWide, ERROR_ALREADY_EXISTS,
-                "\"" + LossyAnsi(first->second) + "\" and \"" + name +
+                "\"" + Marked(first->second) + "\" and \"" + name +
                     "\" are one name to Windows (letter case and trailing dots do not count)");
         continue;
       }
@@ -139,7 +138,7 @@ private:
       payload->entries.push_back({folder.relative, true, 0});
       if (folder.tooLong) continue;
       if (depth >= kMaxPayloadDepth) {
-        Problem(source + "\\" + folder.relative, WideFromAnsi(folder.relative), ERROR_FILENAME_EXCED_RANGE,
+        Problem(source + "\\" + folder.relative, WideFromUtf8(folder.relative), ERROR_FILENAME_EXCED_RANGE,
                 "it lies more than " + std::to_string(kMaxPayloadDepth) +
                     " folders deep, deeper than the installer goes");
         continue;
@@ -166,7 +165,7 @@ bool WalkPayload(const char* source, const char* destination, Payload* payload, 
     sink({failure, L""});
     return false;
   }
-  const DWORD attributes = GetFileAttributesA(full.c_str());
+  const DWORD attributes = GetFileAttributesW(WideFromUtf8(full).c_str());
   if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_DIRECTORY)) {
     const DWORD error = attributes == INVALID_FILE_ATTRIBUTES ? GetLastError() : ERROR_DIRECTORY;
     sink({MakeFailure(full, error, "there is no payload folder here: nothing to install"), L""});

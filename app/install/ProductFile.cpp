@@ -29,18 +29,18 @@ bool ReadProductFile(const char* path, Product* product, uint32_t* error) {
 Product ProductFromBytes(const std::string& bytes) {
   Product product;
   const ProductLine line = ProductLineFromBytes(reinterpret_cast<const uint8_t*>(bytes.data()),
-                                                std::min<size_t>(bytes.size(), kProductReadLimit), AnsiFromUtf16);
+                                                std::min<size_t>(bytes.size(), kProductReadLimit), Utf8FromAnsi);
   product.line = line.text;
   product.refusal = line.refusal;
   product.version = line.version;
   std::vector<char> name(line.text.begin(), line.text.end());
   name.push_back('\0');
-  CutProductName(name.data(), IsAnsiLeadByte);
+  CutProductName(name.data());
   product.name = name.data();
   return product;
 }
 
 std::string ProductRefusal(const Product& product, TargetKind kind) {
   if (!product.refusal.empty()) return product.refusal;
-  return ProductNameRefusal(product.name.c_str(), kind, IsAnsiLeadByte);
+  return ProductNameRefusal(product.name.c_str(), kind);
 }

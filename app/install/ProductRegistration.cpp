@@ -40,8 +40,8 @@ bool Exists(const std::string& path) { return GetFileAttributesW(LongPath(path).
 std::string FolderNameOf(const std::string& product) {
   const size_t base = std::max(AdminFolder().size(), LegacyAdminFolder().size());
   const size_t longest = kMaxPathLength > base + 2 + kLongestFileName ? kMaxPathLength - base - 2 - kLongestFileName : 0;
-  if (CheckName(product.c_str(), IsAnsiLeadByte) == NameProblem::kNone && product.size() <= longest) return product;
-  const std::wstring folded = CaseFolded(WideFromAnsi(product));
+  if (CheckName(product.c_str()) == NameProblem::kNone && PathLength(product) <= longest) return product;
+  const std::wstring folded = CaseFolded(WideFromUtf8(product));
   return "product-" + HashText(ContentHash::Of(folded.data(), folded.size() * sizeof(wchar_t)));
 }
 
@@ -50,7 +50,7 @@ RegistrationPlace PlaceNamed(const std::string& folder, const std::string& folde
   place.folder = folder;
   place.record = folder + "\\" + kRecordName;
   place.uninstaller = folder + "\\" + kUninstallerName;
-  place.key = kUninstallKey + WideFromAnsi(std::string(kPublisher) + "." + folderName);
+  place.key = kUninstallKey + WideFromUtf8(std::string(kPublisher) + "." + folderName);
   return place;
 }
 
@@ -59,7 +59,7 @@ RegistrationPlace PlaceNamed(const std::string& folder, const std::string& folde
 bool IsRegistrationFolder(const std::string& folder) {
   const std::string parent = ParentFolder(folder);
   const std::string name = folder.substr(std::min(folder.size(), parent.size() + 1));
-  return !parent.empty() && CheckName(name.c_str(), IsAnsiLeadByte) == NameProblem::kNone &&
+  return !parent.empty() && CheckName(name.c_str()) == NameProblem::kNone &&
          (PathKey(parent) == PathKey(AdminFolder()) || PathKey(parent) == PathKey(LegacyAdminFolder()));
 }
 
@@ -113,7 +113,7 @@ void Leftover(std::vector<InstallFailure>* leftovers, const std::string& path, D
 }
 
 bool SetString(HKEY key, const wchar_t* name, const std::string& value) {
-  const std::wstring wide = WideFromAnsi(value);
+  const std::wstring wide = WideFromUtf8(value);
   return RegSetValueExW(key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(wide.c_str()),
                         static_cast<DWORD>((wide.size() + 1) * sizeof(wchar_t))) == ERROR_SUCCESS;
 }
@@ -255,7 +255,7 @@ std::vector<std::string> OtherRecordPaths(const RegistrationPlace& place) {
   ListFolder(LongPath(place.folder), &entries);
   for (const ListedEntry& entry : entries) {
     std::string name;
-    if (entry.IsFolder() || !AnsiFromWide(entry.name, &name)) continue;
+    if (entry.IsFolder() || !Utf8FromWide(entry.name, &name)) continue;
     const std::string path = place.folder + "\\" + name;
     if (name != kRecordName && IsRegistrationFile(path) && name.compare(0, sizeof kRecordName - 1, kRecordName) == 0)
       paths.push_back(path);
@@ -280,7 +280,7 @@ bool LoadInstallRecord(const std::string& path, InstallRecord* record, std::stri
     *why = "it cannot be read whole, or is larger than any record";
     return false;
   }
-  return ReadRecord(bytes.data(), bytes.size(), record, why, IsAnsiLeadByte);
+  return ReadRecord(bytes.data(), bytes.size(), record, why, SystemAnsiForm());
 }
 
 UninstallEntry EntryOf(const InstallRecord& record, const std::string& uninstaller) {
@@ -328,7 +328,7 @@ std::vector<JournalEntry> Registration::Plan(uint32_t first, const std::string& 
   keptPath.clear();
   if (ReadBytes(place.record, &keptBytes) &&
       ReadRecord(reinterpret_cast<const uint8_t*>(keptBytes.data()), keptBytes.size(), &inForce, &why,
-                 IsAnsiLeadByte) &&
+                 SystemAnsiForm()) &&
       !installed.count(PathKey(inForce.destination)) && FolderExists(inForce.destination.c_str())) {
     keptPath = OtherRecordPath(place, inForce.destination);
     file(keptPath);

@@ -7,5 +7,5 @@
 
 std::string ReadSetupCommandLine() {
   const wchar_t* line = GetCommandLineW();
-  return AnsiMarkingUnconvertible(line ? line : L"", kUnconvertibleCharacter);
+  return Utf8MarkingUnpaired(line ? line : L"", kUnconvertibleCharacter);
 }

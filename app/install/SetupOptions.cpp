@@ -77,7 +77,7 @@ std::string ReadArgument(const char** at) {
 }
 
 // Text of the command line as a message shows it: the placeholders of
-// characters the code page could not hold become '?'.
+// characters that could not be read become '?'.
 std::string Shown(std::string text) {
   for (char& c : text)
     if (c == kUnconvertibleCharacter) c = '?';
@@ -87,7 +87,7 @@ std::string Shown(std::string text) {
 bool HoldsUnconvertible(const std::string& text) { return text.find(kUnconvertibleCharacter) != std::string::npos; }
 
 std::string UnconvertibleError(const std::string& what) {
-  return what + " holds characters that the ANSI code page cannot hold exactly (shown as '?')";
+  return what + " holds a surrogate without its other half, which names no file (shown as '?')";
 }
 
 // Keeps the first error of the line; the later ones are not told.

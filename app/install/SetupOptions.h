@@ -60,9 +60,8 @@ extern const char kSetupUsage[];
 // listed.
 std::string SetupHelp();
 
-// Stands in the command line for a character that the ANSI code page
-// cannot hold exactly (ReadSetupCommandLine puts it there). Read through
-// the platform's look-alikes instead, "C:\a\．．" would name "C:\a\..": so
+// Stands in the command line for a UTF-16 unit that no UTF-8 holds, a
+// surrogate without its other half (ReadSetupCommandLine puts it there):
 // an option that holds one is a usage error, and messages show it as '?'.
 // A control character, which no file or folder name holds.
 constexpr char kUnconvertibleCharacter = '\x1A';

@@ -35,8 +35,9 @@ public:
   bool Number64(uint64_t* value);
   // Exactly sixteen lower-case hexadecimal digits (ContentHash.h).
   bool Hash(uint64_t* value);
-  // "<length>:<bytes>", the bytes taken as they are, at most maxLength.
-  bool Text(std::string* text, size_t maxLength = kMaxPathLength);
+  // "<length>:<bytes>", the bytes taken as they are, at most maxLength
+  // (by default the bytes of the longest path).
+  bool Text(std::string* text, size_t maxLength = kPathBufferSize - 1);
   // Passes over count bytes, whatever they are.
   bool Skip(size_t count) {
     if (size_t(end - at) < count) return false;
@@ -53,6 +54,20 @@ private:
   const uint8_t* at;
   const uint8_t* end;
 };
+
+// How a reader takes a file of an earlier form, whose texts were in the
+// ANSI code page rather than UTF-8: the code page's lead bytes, so that its
+// names are checked as they were made, and the texts' conversion to UTF-8.
+// Without them (plain builds, the fuzzers) such texts are taken as bytes.
+struct AnsiForm {
+  LeadBytePredicate isLeadByte = nullptr;
+  std::string (*toUtf8)(const std::string& text) = nullptr;
+
+  std::string Converted(const std::string& text) const { return toUtf8 ? toUtf8(text) : text; }
+};
+
+// The system's ANSI code page (TextFields_win.cpp).
+const AnsiForm& SystemAnsiForm();
 
 // A path relative to a root that the installer could have made: every
 // name passes the name rules, so it never climbs out of the root, names a

@@ -56,7 +56,7 @@ bool StillInstalled(const std::string& path, RecordForm form, const RecordedFile
 
 }  // namespace
 
-std::wstring RecordedPathKey(const std::string& path) { return CaseFolded(WideFromAnsi(path)); }
+std::wstring RecordedPathKey(const std::string& path) { return CaseFolded(WideFromUtf8(path)); }
 
 bool PlanRemovals(const InstallRecord& record, const std::set<std::wstring>& keep, uint32_t firstIndex,
                   RemovalPlan* plan, InstallFailure* failure) {

@@ -3,6 +3,8 @@
 #include <cstring>
 #include <deque>
 
+#include "common/UnicodeText.h"
+
 namespace {
 
 // Longest path the display looks at, and the length the display keeps
@@ -34,7 +36,8 @@ std::string AbbreviatePath(const char* path) {
   const std::deque<std::string> components = SplitPathComponents(path);
   std::string result;
   for (auto it = components.rbegin(); it != components.rend(); ++it) {
-    if (result.size() + it->size() + 1 >= kDisplayLimit) return ".../" + result;
+    // Characters, not bytes: a Japanese name is no longer for its UTF-8.
+    if (Utf16Length(result) + Utf16Length(*it) + 1 >= kDisplayLimit) return ".../" + result;
     result = result.empty() ? *it : *it + "/" + result;
   }
   return result;

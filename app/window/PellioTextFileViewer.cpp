@@ -94,7 +94,7 @@ PellioTextFileViewer::PellioTextFileViewer(const qvRect& bounds, const char* tit
     lines = SplitTextLines(TextOf(file, form));
   } else {
     const std::string notice =
-        UnreadableNotice(Utf8FromAnsi(fileName), Utf8FromAnsi(SystemErrorText(file.error)));
+        UnreadableNotice(fileName, SystemErrorText(file.error));
     lines.push_back(DecodeUtf8(notice.data(), notice.size()));
   }
 
@@ -267,7 +267,7 @@ bool PellioTextFileViewer::SaveText(const char* path, uint32_t* error) {
       *error = out.Error();
       // A cut copy would pass for the text.
       out.Close();
-      DeleteFileA(path);
+      DeleteFileW(WideFromUtf8(path).c_str());
       return false;
     }
   }

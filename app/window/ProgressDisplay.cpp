@@ -8,6 +8,6 @@
 void ProgressDisplay::Show(uint64_t filesDone, uint64_t filesTotal, uint64_t bytesDone, uint64_t bytesTotal) {
   if (cursor) AdvanceBusyCursor(cursor);
   // SetText repaints the caption before it returns.
-  caption->SetText(AnsiForWindow(ProgressText(filesDone, filesTotal, bytesDone, bytesTotal)).c_str());
+  caption->SetText(ProgressText(filesDone, filesTotal, bytesDone, bytesTotal).c_str());
   ++repaints;
 }

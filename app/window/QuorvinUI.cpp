@@ -30,6 +30,7 @@
 #include "toolkit/controls/qvCaption.h"
 #include "toolkit/controls/qvCheckbox.h"
 #include "toolkit/draw/qvDevice.h"
+#include "toolkit/draw/qvTextDrawing.h"
 #include "toolkit/files/qvFileSpec.h"
 #include "toolkit/window/MessageDispatch.h"
 #include "toolkit/window/ShowMessage.h"
@@ -49,16 +50,6 @@ void Relabel(qvButton* button, int id) {
   button->SetAccessKey(label.key);
 }
 
-// The message of a failure in the window's code page: its texts are the
-// table's (UTF-8), and what the install reported (paths, the platform's
-// words) is in the code page already.
-std::string ShownFailureMessage(const InstallFailure& failure, FailureContext context) {
-  InstallFailure shown = failure;
-  for (std::string* text : {&shown.path, &shown.reason, &shown.volume, &shown.holder}) *text = Utf8FromAnsi(*text);
-  context.payload = Utf8FromAnsi(context.payload);
-  context.platformText = Utf8FromAnsi(context.platformText);
-  return AnsiForWindow(FailureMessage(shown, context));
-}
 
 // A text as the setup read it, as the viewer shows it: a text too large to
 // be kept whole is refused as a larger file would be.
@@ -100,9 +91,10 @@ QuorvinUI::QuorvinUI(const qvRect& bounds, InstallSetup prepared, int dpi, bool 
     : qvTabbedWindow(ScaleRectForDpi(bounds, dpi), ""), installLocation(), targetKind(TargetNone),
       installFinished(0), setup(std::move(prepared)), layoutClient(bounds) {
   SetDpi(dpi);
-  // The window's texts, its messages among them, in the language chosen,
-  // where the code page holds them.
-  SetUiLanguage(UiLanguageFitsCodePage(setup.language->tag) ? setup.language->tag : "en");
+  // The window's texts, its messages among them, in the language chosen;
+  // the faces that draw them follow it.
+  SetUiLanguage(setup.language->tag);
+  SetTextLanguage(setup.language->id);
   SetMessageCaption(UiText(IDS_MESSAGE_CAPTION).c_str());
   if (setup.DistributionChanged()) RefuseDistribution();
   if (!setup.KnownProduct()) RefuseProduct();
@@ -127,7 +119,7 @@ QuorvinUI::QuorvinUI(const qvRect& bounds, InstallSetup prepared, int dpi, bool 
   Create();
 
   targetKind = target.kind;
-  if (setup.location.size() <= kMaxPathLength) std::strcpy(installLocation, setup.location.c_str());
+  if (PathLength(setup.location) <= kMaxPathLength) std::strcpy(installLocation, setup.location.c_str());
   moreLocations = setup.moreLocations;
   payloadFolder.Set(target.payloadFolder);
   // The folder chooser's prompt of the kind, in the window's language.
@@ -224,7 +216,7 @@ void QuorvinUI::MakeControls(const qvRect& bounds) {
   step(45, 320, textRight, 340, UiText(IDS_STEP4).c_str());
   // Under the steps: the room the install needs and the location's drive
   // has, once the payload is measured.
-  spaceCaption = PlaceControl<qvCaption>(this, qvRect(103, 340, textRight, 358), AnsiForWindow(SpaceLine(SpaceFigures())).c_str(),
+  spaceCaption = PlaceControl<qvCaption>(this, qvRect(103, 340, textRight, 358), SpaceLine(SpaceFigures()).c_str(),
                                   kCaptionLeft | kCaptionEllipsis);
   // Made last of the panel's controls, after the texts they follow: a
   // screen reader reads the window's controls in the order they were made.
@@ -318,19 +310,19 @@ void QuorvinUI::RefuseDistribution() {
   for (const std::string& line : CoverageLogLines(setup.coverage)) log.Line(line);
   log.Line(LogErrorLine(failure.path.c_str(), failure.error, failure.reason));
   log.EndWithStatus(kExitDistributionChanged);
-  ShowMessage(ShownFailureMessage(failure, {setup.payload, false, SystemErrorText(failure.error)}).c_str());
+  ShowMessage(FailureMessage(failure, {setup.payload, false, SystemErrorText(failure.error)}).c_str());
   ExitProcess(static_cast<UINT>(kExitDistributionChanged));
 }
 
 void QuorvinUI::SetLocation(const char* location) {
-  if (std::strlen(location) > kMaxPathLength) return;
+  if (PathLength(location) > kMaxPathLength) return;
   std::strcpy(installLocation, location);
   moreLocations.clear();
   ShowLocation();
 }
 
 void QuorvinUI::SetLocations(const std::vector<std::string>& locations) {
-  if (locations.empty() || locations.front().size() > kMaxPathLength) return;
+  if (locations.empty() || PathLength(locations.front()) > kMaxPathLength) return;
   std::strcpy(installLocation, locations.front().c_str());
   moreLocations.assign(locations.begin() + 1, locations.end());
   ShowLocation();
@@ -374,8 +366,7 @@ void QuorvinUI::ShowSpace() {
   figures.measured = measure && measure->Done();
   if (figures.measured) figures.needed = measure->Bytes();
   figures.freeKnown = installLocation[0] && FreeSpaceOf(installLocation, &figures.volume, &figures.free);
-  figures.volume = Utf8FromAnsi(figures.volume);
-  spaceCaption->SetText(AnsiForWindow(SpaceLine(figures)).c_str());
+  spaceCaption->SetText(SpaceLine(figures).c_str());
 }
 
 void QuorvinUI::ShowLocation() {
@@ -642,7 +633,7 @@ bool QuorvinUI::RunInstall() {
     lastInstall = LastInstall::kFailed;
     const uint32_t error = GetLastError();
     ShowMessage(GetHandle(),
-                ShownFailureMessage(MakeFailure("", error), {setup.payload, false, SystemErrorText(error)}).c_str());
+                FailureMessage(MakeFailure("", error), {setup.payload, false, SystemErrorText(error)}).c_str());
     progressCaption->SetText(UiText(IDS_FAILED).c_str());
     installFinished = 1;
     installButton->Enable();
@@ -663,7 +654,7 @@ bool QuorvinUI::OfferRemedy(const InstallOutcome& outcome) {
   const InstallFailure& failure = outcome.failure;
   FailureContext context = {setup.payload, outcome.copyBegan, SystemErrorText(failure.error)};
   context.offered = RemedyOf(failure, setup.payload);
-  const std::string text = ShownFailureMessage(failure, context);
+  const std::string text = FailureMessage(failure, context);
   switch (context.offered) {
     case FailureRemedy::kRetry:
       if (!AskRetry(GetHandle(), text.c_str())) return false;

@@ -155,7 +155,7 @@ private:
   TextString productFolder;
   TextString payloadFolder;
   TextString folderPrompt;
-  char installLocation[260];
+  char installLocation[kPathBufferSize];
   std::vector<std::string> moreLocations;  // further folders of the same install, chosen in HostChooser
   int32_t targetKind;
   uint8_t installFinished;

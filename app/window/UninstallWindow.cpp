@@ -13,6 +13,7 @@
 #include "toolkit/controls/qvButton.h"
 #include "toolkit/controls/qvCaption.h"
 #include "toolkit/draw/qvDevice.h"
+#include "toolkit/draw/qvTextDrawing.h"
 #include "toolkit/window/MessageDispatch.h"
 #include "toolkit/window/ShowMessage.h"
 #include "toolkit/window/qvDpi.h"
@@ -218,10 +219,13 @@ int RunWindowUninstall(const SetupOptions& options) {
   InstallLog log(options.logPath.c_str());
   log.BeginBlock();
   log.Line(LogField("mode", "uninstall"));
-  // The user's language, or /LANG='s, where the code page shows it whole.
+  // The user's language, or /LANG='s.
   const Language* language =
       options.language.empty() ? &LanguageForId(GetUserDefaultUILanguage()) : LanguageForTag(options.language);
-  if (language && UiLanguageFitsCodePage(language->tag)) SetUiLanguage(language->tag);
+  if (language) {
+    SetUiLanguage(language->tag);
+    SetTextLanguage(language->id);
+  }
   SetMessageCaption(UiText(IDS_MESSAGE_CAPTION).c_str());
   const UninstallSetup setup = PrepareUninstall();
   if (!setup.Known()) {

@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "common/AnsiText.h"
 #include "tests/toolkit/window/MessagePump.h"
 
 namespace {
@@ -15,11 +16,18 @@ struct ChildSearch {
 // and adds details below it.
 std::string FirstLine(const std::string& text) { return text.substr(0, text.find('\n')); }
 
+// A window's text in UTF-8, as the installer keeps its texts and the
+// tests write them, whatever the code page.
+std::string TextOf(HWND hwnd) {
+  wchar_t wide[512] = {};
+  GetWindowTextW(hwnd, wide, 512);
+  return Utf8FromWide(wide);
+}
+
 BOOL CALLBACK FindChildByText(HWND hwnd, LPARAM data) {
   auto* search = reinterpret_cast<ChildSearch*>(data);
-  char text[512] = {};
-  GetWindowTextA(hwnd, text, sizeof text);
-  if (FirstLine(text) == search->text || std::strcmp(text, search->text) == 0) {
+  const std::string text = TextOf(hwnd);
+  if (FirstLine(text) == search->text || text == search->text) {
     search->found = hwnd;
     return FALSE;
   }
@@ -85,10 +93,9 @@ HWND SetupDriver::WaitForWindow(const std::string& prefix, DWORD bound) {
   PumpUntil(
       [&] {
         for (HWND hwnd : Windows()) {
-          char title[512] = {};
-          GetWindowTextA(hwnd, title, sizeof title);
-          if (std::string(title).rfind(prefix, 0) == 0 && GetClassNameA(hwnd, title, sizeof title) &&
-              std::strcmp(title, "#32770") != 0) {
+          char name[64] = {};
+          if (TextOf(hwnd).rfind(prefix, 0) == 0 && GetClassNameA(hwnd, name, sizeof name) &&
+              std::strcmp(name, "#32770") != 0) {
             window = hwnd;
             return true;
           }
@@ -131,9 +138,8 @@ struct PrefixSearch {
 
 BOOL CALLBACK FindTextStartingWith(HWND child, LPARAM data) {
   auto* search = reinterpret_cast<PrefixSearch*>(data);
-  char text[512] = {};
-  GetWindowTextA(child, text, sizeof text);
-  if (!IsWindowVisible(child) || std::string(text).rfind(*search->prefix, 0) != 0) return TRUE;
+  const std::string text = TextOf(child);
+  if (!IsWindowVisible(child) || text.rfind(*search->prefix, 0) != 0) return TRUE;
   search->found = text;
   return FALSE;
 }
@@ -146,11 +152,7 @@ std::string SetupDriver::TextStartingWith(const std::string& prefix) const {
   return search.found;
 }
 
-std::string SetupDriver::Text(HWND control) const {
-  char text[512] = {};
-  GetWindowTextA(control, text, sizeof text);
-  return text;
-}
+std::string SetupDriver::Text(HWND control) const { return TextOf(control); }
 
 void SetupDriver::ClickAt(int clientX, int clientY) {
   POINT point = {clientX, clientY};
@@ -228,10 +230,9 @@ HWND SetupDriver::WaitForDialog(const std::string& title, DWORD bound) const {
   PumpUntil(
       [&] {
         for (HWND hwnd : Windows()) {
-          char name[64] = {}, text[512] = {};
+          char name[64] = {};
           GetClassNameA(hwnd, name, sizeof name);
-          GetWindowTextA(hwnd, text, sizeof text);
-          if (std::strcmp(name, "#32770") == 0 && title == text) {
+          if (std::strcmp(name, "#32770") == 0 && title == TextOf(hwnd)) {
             found = hwnd;
             return true;
           }
@@ -243,9 +244,9 @@ HWND SetupDriver::WaitForDialog(const std::string& title, DWORD bound) const {
 }
 
 std::string SetupDriver::MessageText(HWND box) const {
-  char text[1024] = {};
-  GetDlgItemTextA(box, 0xFFFF, text, sizeof text);
-  return text;
+  wchar_t text[1024] = {};
+  GetDlgItemTextW(box, 0xFFFF, text, 1024);
+  return Utf8FromWide(text);
 }
 
 void SetupDriver::Answer(HWND dialog, int button) {

@@ -207,7 +207,7 @@ TEST_F(Setup, AScreenReaderTellsTheControlsApart) {
 // a device. The log says why.
 TEST_F(Setup, AProductNameThatIsNoFolderNameIsAnUnknownProduct) {
   const std::string names[] = {"..\\..\\escaped\r\n", "..\\Windows\r\n", "\r\n   \r\n", "C:\\Windows\r\n",
-                               "NUL\r\n", "Tools.\r\n", "\xff\xfe\xe5\x65"};  // the last: UTF-16 Japanese
+                               "NUL\r\n", "Tools.\r\n", "\xff\xfe\x3c\xd8"};  // the last: half a UTF-16 pair
   for (const std::string& name : names) {
     SCOPED_TRACE(name);
     MakeDist("App Files", name.c_str());
@@ -248,9 +248,9 @@ TEST_F(Setup, WithoutAProductItSaysSoAndEndsWithMinusOne) {
 
 // A setup.exe in "ｄist" beside a distribution in "dist": through the
 // platform's ANSI look-alikes its own path would read "...\dist\setup.exe"
-// and lead to the other's product. Its path cannot be held in the code
-// page, so it knows no product, and the log says why.
-TEST_F(Setup, AProgramPathTheCodePageCannotHoldIsAnUnknownProduct) {
+// and lead to the other's product. Read wide, it is its own path: the
+// install files beside it (none here) are the ones it looks for.
+TEST_F(Setup, AProgramInALookAlikeFolderReadsItsOwnInstallFiles) {
   MakeDist("App Files", "Twin\r\n");
   const std::wstring lookalike = std::wstring(root.begin(), root.end()) + L"\\\uFF44ist";
   const std::string exe = SetupExe();
@@ -263,9 +263,9 @@ TEST_F(Setup, AProgramPathTheCodePageCannotHoldIsAnUnknownProduct) {
   EXPECT_EQ(driver.MessageText(box), "Unknown product. We cannot install.");
   driver.Answer(box, IDOK);
   EXPECT_EQ(driver.WaitForExit(), static_cast<DWORD>(-1));
-  EXPECT_NE(Get("install.log").find("\\?ist\\setup.exe\" cannot be held exactly in the ANSI code page (1252)"),
-            std::string::npos)
+  EXPECT_NE(Get("install.log").find("\\\xEF\xBD\x84ist\\install files\\product.txt"), std::string::npos)
       << Get("install.log");
+  EXPECT_EQ(Get("install.log").find("Twin"), std::string::npos) << Get("install.log");
 }
 
 TEST_F(Setup, InstallWithoutTheTermsOnlyTellsTheUser) {
@@ -612,8 +612,9 @@ TEST_F(SetupWindow, TheWindowAndTheLicenceInTheLanguageAskedFor) {
   } cases[] = {
       {"/LANG=de", "Foo installieren", "WILLKOMMEN!", "Lizenz lesen...", "Softwarelizenzvereinbarung", "Bedingungen."},
       {"/LANG=fr", "Installer Foo", "BIENVENUE !", "Lire la licence...", "Contrat de licence du logiciel", "Terms."},
-      // Polish needs its own code page: on this western system, English.
-      {"/LANG=pl", "Install Foo", "WELCOME!", "Read the License...", "Software License Agreement", "Terms."},
+      // Polish and Japanese on this western system (1252) as well.
+      {"/LANG=pl", "Instalacja Foo", "WITAMY!", "Przeczytaj licencję...", "Umowa licencyjna oprogramowania", "Terms."},
+      {"/LANG=ja", "Foo のインストール", "ようこそ", "使用許諾契約(L)...", "ソフトウェア使用許諾契約", "Terms."},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.option);

@@ -51,8 +51,11 @@ BOOL CALLBACK NoteWindow(HWND window, LPARAM data) {
   DWORD owner = 0;
   GetWindowThreadProcessId(window, &owner);
   if (owner == watch->processId && IsWindowVisible(window) && watch->seen.insert(window).second) {
-    char title[256] = "";
-    GetWindowTextA(window, title, sizeof title);
+    // In UTF-8, whatever the code page: the script compares it so.
+    wchar_t wide[256] = L"";
+    GetWindowTextW(window, wide, 256);
+    char title[3 * 256] = "";
+    WideCharToMultiByte(CP_UTF8, 0, wide, -1, title, sizeof title, nullptr, nullptr);
     std::printf("window: %s\n", title);
     char className[64] = "";
     GetClassNameA(window, className, sizeof className);

@@ -89,7 +89,7 @@ case $case in
     # Its record keeps each file's SHA-256, the one the list signed.
     . "$(dirname "$0")/common-files.sh"
     record="$records/$product/install record"
-    head -n 1 "$record" | grep -q '^qvsetup-record 2' || fail "the record is not of the second form"
+    head -n 1 "$record" | grep -q '^qvsetup-record 3' || fail "the record is not of the third form"
     grep -qF "file 196608 $(sha256sum "$payload/Lumen.aex" | cut -c1-64) 9:Lumen.aex" "$record" ||
       fail "the record lacks Lumen.aex's SHA-256"
     check

@@ -17,7 +17,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   std::string why;
   // Both ways a code page reads names.
   ReadJournal(data, size, &journal, &why);
-  if (ReadJournal(data, size, &journal, &why, HighBytesLead)) {
+  if (ReadJournal(data, size, &journal, &why, AnsiForm{HighBytesLead, nullptr})) {
     // What is read back is what the writer would write for it.
     for (const JournalEntry& entry : journal.plan)
       if (JournalPlanLine(entry).empty()) __builtin_trap();

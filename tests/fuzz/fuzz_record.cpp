@@ -16,7 +16,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   InstallRecord record;
   std::string why;
   ReadRecord(data, size, &record, &why);
-  if (ReadRecord(data, size, &record, &why, HighBytesLead)) {
+  if (ReadRecord(data, size, &record, &why, AnsiForm{HighBytesLead, nullptr})) {
     // A record read back is written again as the same bytes.
     const std::string text = RecordText(record);
     if (text.size() != size || text.compare(0, size, reinterpret_cast<const char*>(data), size) != 0) __builtin_trap();

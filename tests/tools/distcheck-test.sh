@@ -122,8 +122,10 @@ summary: 0 problems, 0 warnings'
     expect_status 0; expect_line 'ok: product "Quorvin Test"'
     printf '\xff\xfeQ\0u\0o\0r\0v\0i\0n\0\r\0\n\0' >"$files/product.txt"; check_dist
     expect_status 0; expect_line 'ok: product "Quorvin"'
-    printf '\xff\xfe\xe5\x65\x2c\x67' >"$files/product.txt"; check_dist; alone
-    expect_start 'problem: the first line of "product.txt" has characters that the ANSI code page cannot hold' ;;
+    printf '\xff\xfe\xe5\x65\x2c\x67' >"$files/product.txt"; check_dist
+    expect_status 0; expect_line 'ok: product "日本"'
+    printf '\xff\xfe\x3c\xd8A\0' >"$files/product.txt"; check_dist; alone
+    expect_start 'problem: the first line of "product.txt" is not valid UTF-16' ;;
   fx-any-name)
     # An FxPlug payload goes into the location itself: the name makes no folder.
     mv "$payload" "$files/FX Files"; printf 'Tools: Pro\r\n' >"$files/product.txt"; check_dist
@@ -199,8 +201,18 @@ summary: 0 problems, 0 warnings'
     expect_line 'warning: "App Files\Sub\.git" begins with "." and will not be installed'
     expect_line 'summary: 0 problems, 2 warnings' ;;
   japanese)
-    echo x >"$payload/Sub/日本語.txt"; check_dist; alone
-    expect_start 'problem: "App Files\Sub\日本語.txt": the name has characters that the ANSI code page (' ;;
+    # Names of any script are installed as they are; their length is
+    # counted in characters (UTF-16 units, an emoji two), not in bytes.
+    echo x >"$payload/Sub/日本語.txt"; echo y >"$payload/Sub/🎨 art.png"; check_dist
+    expect_status 0; expect_line 'summary: 0 problems, 0 warnings'
+    # Folders of 80 characters each: a name holds 255 bytes on the disk
+    # here. 34 + 80 + 1 + 80 + 1 + 64 = 260 characters.
+    deep=$(printf '日%.0s' $(seq 80))/$(printf '本%.0s' $(seq 80))
+    mkdir -p "$payload/Sub/$deep"
+    long=$deep/$(printf '語%.0s' $(seq 60)).txt; echo x >"$payload/Sub/$long"; check_dist; alone
+    expect_line "problem: \"App Files\\Sub\\${long//\//\\}\": the installed path would have 260 characters; the limit is 259; the install would fail there"
+    rm "$payload/Sub/$long"; long=$deep/$(printf '語%.0s' $(seq 57))🎨.txt; echo x >"$payload/Sub/$long"; check_dist
+    expect_status 0; expect_line 'ok: the longest installed path has 259 characters' ;;
   device-names)
     # Names the installer refuses: each is one problem.
     echo x >"$payload/nul.txt"; echo x >"$payload/Sub/COM1"; echo x >"$payload/Sub/dot."; check_dist

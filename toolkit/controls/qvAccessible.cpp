@@ -3,6 +3,7 @@
 #include <cctype>
 #include <string>
 
+#include "common/AnsiText.h"
 #include "toolkit/controls/qvControl.h"
 #include "toolkit/window/SystemDlls.h"
 
@@ -54,12 +55,12 @@ void ReadyComOnThisThread() {
   ready = SUCCEEDED(result) || result == RPC_E_CHANGED_MODE;
 }
 
-// Texts are in the ANSI code page; screen readers take UTF-16.
+// Texts are UTF-8; screen readers take UTF-16.
 BSTR ToBstr(const std::string& text) {
   const int length = static_cast<int>(text.size());
-  const int wide = length ? MultiByteToWideChar(CP_ACP, 0, text.data(), length, nullptr, 0) : 0;
+  const int wide = length ? MultiByteToWideChar(CP_UTF8, 0, text.data(), length, nullptr, 0) : 0;
   BSTR result = qvSystem::SysAllocStringLen(nullptr, static_cast<UINT>(wide));
-  if (result && wide) MultiByteToWideChar(CP_ACP, 0, text.data(), length, result, wide);
+  if (result && wide) MultiByteToWideChar(CP_UTF8, 0, text.data(), length, result, wide);
   return result;
 }
 
@@ -262,8 +263,8 @@ HRESULT qvAccessible::get_accKeyboardShortcut(VARIANT child, BSTR* shortcut) {
   const HRESULT ready = BeginText(child, shortcut);
   if (ready != S_OK) return ready;
   // Said as the platform's own controls say it: "Alt+I".
-  const char key = control->GetAccessibleInfo().accessKey;
-  const std::string said = std::string("Alt+") + static_cast<char>(std::toupper(static_cast<unsigned char>(key)));
+  const wchar_t key = control->GetAccessibleInfo().accessKey;
+  const std::string said = "Alt+" + Utf8FromWide(std::wstring(1, AccessKeyFolded(key)));
   return AnswerText(said, key != 0, shortcut);
 }
 

@@ -2,6 +2,7 @@
 
 #include <oleacc.h>
 
+#include "common/AnsiText.h"
 #include "toolkit/controls/qvPalette.h"
 #include "toolkit/draw/qvDevice.h"
 #include "toolkit/files/qvOffscreenDevice.h"
@@ -114,7 +115,7 @@ void qvButton::SetLabel(const char* text) {
   SetTitle(text);
   // The platform window's text follows the label, for screen readers and
   // for programs that watch the window.
-  if (GetHandle()) SetWindowTextA(GetHandle(), GetTitle());
+  if (GetHandle()) SetWindowTextW(GetHandle(), WideFromUtf8(GetTitle()).c_str());
   Refresh();
 }
 

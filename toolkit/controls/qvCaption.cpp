@@ -4,6 +4,7 @@
 
 #include <cstring>
 
+#include "common/AnsiText.h"
 #include "toolkit/controls/qvPalette.h"
 #include "toolkit/draw/qvDevice.h"
 
@@ -55,7 +56,7 @@ void qvCaption::SetText(const char* text) {
   SetTitle(text);
   // The platform window's text follows what the caption shows, for screen
   // readers and for programs that watch the window.
-  if (GetHandle()) SetWindowTextA(GetHandle(), GetTitle());
+  if (GetHandle()) SetWindowTextW(GetHandle(), WideFromUtf8(GetTitle()).c_str());
   Refresh();
 }
 

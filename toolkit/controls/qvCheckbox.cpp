@@ -6,6 +6,7 @@
 
 #include "toolkit/controls/qvPalette.h"
 #include "toolkit/draw/qvDevice.h"
+#include "toolkit/draw/qvTextDrawing.h"
 #include "toolkit/files/qvOffscreenDevice.h"
 
 namespace {
@@ -46,8 +47,7 @@ void DrawBox(qvDevice& device, const qvRect& box, bool checked, bool pressed, in
 
 qvCheckbox::qvCheckbox(qvWindow* parent, const qvRect& bounds, const char* text, int controlId)
     : qvControl(bounds, parent, nullptr, controlId), checked(false) {
-  std::strncpy(label, text ? text : "", sizeof label - 1);
-  label[sizeof label - 1] = '\0';
+  CopyText(label, text ? text : "", sizeof label);
   Create();
   Layout();
 }
@@ -89,14 +89,14 @@ bool qvCheckbox::OnPaint(qvEvent&) {
   RECT rect;
   textRect.ToRECT(&rect);
   const std::string marked = MarkedLabel(label, AccessKey());
-  DrawTextA(dc, marked.c_str(), -1, &rect, DT_WORDBREAK | DT_VCENTER);
+  DrawTextUtf8(dc, marked.c_str(), &rect, DT_WORDBREAK | DT_VCENTER);
   // The mark goes round the label's text, as the platform's check boxes
   // draw it, leading spaces left out.
   RECT measured = rect;
   const char* text = label + std::strspn(label, " ");
   SIZE lead = {};
-  GetTextExtentPoint32A(dc, label, static_cast<int>(text - label), &lead);
-  DrawTextA(dc, marked.c_str(), -1, &measured, DT_WORDBREAK | DT_VCENTER | DT_CALCRECT);
+  GetTextExtentPoint32A(dc, label, static_cast<int>(text - label), &lead);  // spaces only
+  DrawTextUtf8(dc, marked.c_str(), &measured, DT_WORDBREAK | DT_VCENTER | DT_CALCRECT);
   SetBkMode(dc, previousMode);
   SetTextColor(dc, previousColour);
   if (*text) DrawFocusMark(offscreen, qvRect(measured.left + lead.cx - 1, measured.top, measured.right + 1, measured.bottom));
@@ -159,8 +159,7 @@ void qvCheckbox::Uncheck() {
 bool qvCheckbox::IsChecked() { return checked; }
 
 void qvCheckbox::SetLabel(const char* text) {
-  std::strncpy(label, text ? text : "", sizeof label - 1);
-  label[sizeof label - 1] = '\0';
+  CopyText(label, text ? text : "", sizeof label);
   Refresh();
 }
 

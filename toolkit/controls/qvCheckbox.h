@@ -48,7 +48,7 @@ private:
   // again before each paint, so that a move or a new DPI is followed.
   void Layout();
 
-  char label[160];
+  char label[480];  // UTF-8
   qvRect box;       // client coordinates
   bool checked;
   qvRect textRect;  // where the label is drawn

@@ -5,6 +5,7 @@
 #include <cctype>
 #include <cstring>
 
+#include "common/AnsiText.h"
 #include "toolkit/controls/qvAccessible.h"
 #include "toolkit/controls/qvPalette.h"
 #include "toolkit/draw/qvDevice.h"
@@ -168,8 +169,7 @@ void qvControl::SetHoverText(const char* text) {
     hoverTracking = false;
     return;
   }
-  std::strncpy(hoverText, text, sizeof hoverText - 1);
-  hoverText[sizeof hoverText - 1] = '\0';
+  CopyText(hoverText, text, sizeof hoverText);
   hoverTracking = true;
 }
 
@@ -218,22 +218,27 @@ qvAccessibleInfo qvControl::GetAccessibleInfo() {
   return info;
 }
 
-std::string MarkedLabel(const char* label, char accessKey) {
-  std::string marked;
-  bool placed = accessKey == 0;
-  const char key = static_cast<char>(std::toupper(static_cast<unsigned char>(accessKey)));
-  for (const char* c = label; *c; ++c) {
-    if (!placed && std::toupper(static_cast<unsigned char>(*c)) == key) {
-      marked += '&';
-      placed = true;
-    }
-    if (*c == '&') marked += '&';
-    marked += *c;
-  }
-  return marked;
+wchar_t AccessKeyFolded(wchar_t key) {
+  return static_cast<wchar_t>(reinterpret_cast<ULONG_PTR>(CharUpperW(reinterpret_cast<LPWSTR>(ULONG_PTR(key)))));
 }
 
-void qvControl::SetAccessKey(char key) {
+std::string MarkedLabel(const char* label, wchar_t accessKey) {
+  const std::wstring text = WideFromUtf8(label);
+  std::wstring marked;
+  bool placed = accessKey == 0;
+  const wchar_t key = AccessKeyFolded(accessKey);
+  for (wchar_t c : text) {
+    if (!placed && AccessKeyFolded(c) == key) {
+      marked += L'&';
+      placed = true;
+    }
+    if (c == L'&') marked += L'&';
+    marked += c;
+  }
+  return Utf8FromWide(marked);
+}
+
+void qvControl::SetAccessKey(wchar_t key) {
   accessKey = key;
   Refresh();
 }

@@ -37,7 +37,7 @@ struct qvAccessibleInfo {
   bool checked = false;
   bool readOnly = false;
   bool isDefault = false;   // the button Enter presses
-  char accessKey = 0;       // the letter that, with Alt, presses the control; 0: none
+  wchar_t accessKey = 0;    // the letter that, with Alt, presses the control; 0: none
   // What the control's action is called ("Press", "Check"), which a
   // screen reader's default action takes (OnActivate); empty: none.
   std::string defaultAction;
@@ -51,8 +51,13 @@ unsigned DefaultActionMessage();
 // label as the platform's text drawing takes it with accessKey shown
 // underlined: a "&" before the first letter that is the key (either case),
 // and every "&" of the label itself doubled, so that none is taken for a
-// mark. Without a key, only the doubling.
-std::string MarkedLabel(const char* label, char accessKey);
+// mark. Without a key, only the doubling. label is UTF-8, the key a
+// letter of any script ("Ф" as well as "F").
+std::string MarkedLabel(const char* label, wchar_t accessKey);
+
+// A key's letter as access keys compare them: upper case, as the
+// platform's case mapping has it for every script.
+wchar_t AccessKeyFolded(wchar_t key);
 
 class qvControl : public qvWindow {
 public:
@@ -120,8 +125,8 @@ public:
   // The letter that, with Alt, presses the control (OnActivate) and takes
   // the focus to it, shown underlined in its label; 0 for none. The window
   // that holds the control gives it, as it gives the label.
-  void SetAccessKey(char key);
-  char AccessKey() const { return accessKey; }
+  void SetAccessKey(wchar_t key);
+  wchar_t AccessKey() const { return accessKey; }
   // WM_GETOBJECT for the control's client area: its qvAccessible; and
   // WM_SETFOCUS, which brings the focus mark.
   bool OnOtherMessage(qvEvent& event) override;
@@ -136,7 +141,7 @@ protected:
   bool inside;          // the pointer is over the control
   bool hotTracking;     // redraw when the pointer enters or leaves
   bool suppressClick;   // set by a subclass around its own release handling
-  char accessKey = 0;
+  wchar_t accessKey = 0;
 
   // The start of a face drawn off screen: the default grey, then the part
   // of an ancestor's picture behind the control.

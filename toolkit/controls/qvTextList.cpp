@@ -21,7 +21,7 @@ std::vector<std::wstring> WideLines(const StringList& lines) {
   std::vector<std::wstring> wide;
   wide.reserve(lines.Count());
   for (int i = 0; i < lines.Count(); ++i)
-    wide.push_back(WideFromAnsi(std::string(lines.At(i).Data(), lines.At(i).Length())));
+    wide.push_back(WideFromUtf8(std::string(lines.At(i).Data(), lines.At(i).Length())));
   return wide;
 }
 

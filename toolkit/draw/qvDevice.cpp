@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "toolkit/draw/qvTextDrawing.h"
 #include "toolkit/window/qvWindow.h"
 
 namespace {
@@ -29,9 +30,9 @@ HWND HandleOf(qvWindow* window) { return window ? window->GetHandle() : nullptr;
 void CentreOneLine(HDC dc, const char* text, UINT format, RECT& rect) {
   if (!(format & DT_VCENTER) || !(format & DT_WORDBREAK)) return;
   RECT measured = rect;
-  const int height = DrawTextA(dc, text, -1, &measured, (format & ~DT_VCENTER) | DT_CALCRECT);
-  TEXTMETRICA metrics;
-  if (!GetTextMetricsA(dc, &metrics) || height > metrics.tmHeight) return;
+  const int height = DrawTextUtf8(dc, text, &measured, (format & ~DT_VCENTER) | DT_CALCRECT);
+  TEXTMETRICW metrics;
+  if (!GetTextMetricsW(dc, &metrics) || height > metrics.tmHeight) return;
   const int room = rect.bottom - rect.top - height;
   if (room > 0) rect.top += room / 2;
 }
@@ -107,7 +108,7 @@ void qvDevice::DrawTextIn(const char* text, const qvRect& r, int align) {
   RECT rect = ToPlatform(r);
   const UINT format = DT_WORDBREAK | AlignFormat(align);
   CentreOneLine(dc, text, format, rect);
-  DrawTextA(dc, text, -1, &rect, format);
+  DrawTextUtf8(dc, text, &rect, format);
 }
 
 void qvDevice::DrawTextTransparent(const char* text, const qvRect& r, int align, bool wrap) {
@@ -115,16 +116,16 @@ void qvDevice::DrawTextTransparent(const char* text, const qvRect& r, int align,
   RECT rect = ToPlatform(r);
   const UINT format = (wrap && !(align & kAlignEllipsis) ? DT_WORDBREAK : 0) | AlignFormat(align);
   CentreOneLine(dc, text, format, rect);
-  DrawTextA(dc, text, -1, &rect, format);
+  DrawTextUtf8(dc, text, &rect, format);
   SetBkMode(dc, mode);
 }
 
 int qvDevice::GetTextWidth(const char* text) {
-  return LOWORD(GetTabbedTextExtentA(dc, text, static_cast<int>(std::strlen(text)), 0, nullptr));
+  return TextExtentUtf8(dc, text).cx;
 }
 
 int qvDevice::GetTextHeight(const char* text) {
-  return HIWORD(GetTabbedTextExtentA(dc, text, static_cast<int>(std::strlen(text)), 0, nullptr));
+  return TextExtentUtf8(dc, text).cy;
 }
 
 void qvDevice::DrawFocusFrame(const qvRect& r) {

@@ -10,8 +10,10 @@
 #include <algorithm>
 #include <cstring>
 #include <new>
+#include <string>
 #include <vector>
 
+#include "common/AnsiText.h"
 #include "common/ModuleInstance.h"
 #include "imagelib/WholeFile.h"
 #include "toolkit/draw/qvDevice.h"
@@ -50,7 +52,7 @@ void PaintPane(HWND pane) {
   RECT square = {0, 0, kPreviewSquare, kPreviewSquare};
   FrameRect(dc, &square, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
   IntersectClipRect(dc, 1, 1, kPreviewSquare - 1, kPreviewSquare - 1);
-  const auto* state = reinterpret_cast<PreviewDialogState*>(GetWindowLongPtrA(pane, GWLP_USERDATA));
+  const auto* state = reinterpret_cast<PreviewDialogState*>(GetWindowLongPtrW(pane, GWLP_USERDATA));
   if (state && state->preview) {
     RECT inside = {1, 1, kPreviewSquare - 1, kPreviewSquare - 1};
     FillRect(dc, &inside, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
@@ -67,24 +69,25 @@ LRESULT CALLBACK PreviewPaneProc(HWND pane, UINT message, WPARAM wParam, LPARAM 
   switch (message) {
     case WM_NCCREATE:
       // lParam: CREATESTRUCT whose lpCreateParams is the dialog's state.
-      SetWindowLongPtrA(pane, GWLP_USERDATA,
-                        reinterpret_cast<LONG_PTR>(reinterpret_cast<CREATESTRUCTA*>(lParam)->lpCreateParams));
+      SetWindowLongPtrW(pane, GWLP_USERDATA,
+                        reinterpret_cast<LONG_PTR>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams));
       break;
     case WM_PAINT:
       PaintPane(pane);
       return 0;
   }
-  return DefWindowProcA(pane, message, wParam, lParam);
+  return DefWindowProcW(pane, message, wParam, lParam);
 }
 
 void RegisterPaneClass() {
-  WNDCLASSA paneClass = {};
+  WNDCLASSW paneClass = {};
   paneClass.lpfnWndProc = PreviewPaneProc;
   paneClass.hInstance = ModuleInstance();
-  paneClass.hCursor = LoadCursorA(nullptr, IDC_ARROW);
+  paneClass.hCursor = LoadCursorW(nullptr, MAKEINTRESOURCEW(32512));  // IDC_ARROW
   paneClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-  paneClass.lpszClassName = kPaneClass;
-  RegisterClassA(&paneClass);  // fails harmlessly when a dialog registered it before
+  const std::wstring className = WideFromUtf8(kPaneClass);
+  paneClass.lpszClassName = className.c_str();
+  RegisterClassW(&paneClass);  // fails harmlessly when a dialog registered it before
 }
 
 bool Checked(HWND dialog, int box) { return IsDlgButtonChecked(dialog, box) == BST_CHECKED; }
@@ -94,7 +97,7 @@ void Check(HWND dialog, int box, bool checked) {
 }
 
 void InitPreviewDialog(HWND dialog, PreviewDialogState* state) {
-  SetWindowLongPtrA(dialog, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(state));
+  SetWindowLongPtrW(dialog, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(state));
   Check(dialog, kFifthOptionBox, state->options[4]);
   if (state->disableOptions) {
     for (int box : {kFirstOptionBox, kThirdOptionBox, kFourthOptionBox, kSecondOptionBox, kFifthOptionBox})
@@ -113,7 +116,7 @@ void InitPreviewDialog(HWND dialog, PreviewDialogState* state) {
   }
   RegisterPaneClass();
   state->preview = nullptr;
-  state->pane = CreateWindowExA(0, kPaneClass, "", WS_CHILD | WS_VISIBLE, place.left, place.top,
+  state->pane = CreateWindowExW(0, WideFromUtf8(kPaneClass).c_str(), L"", WS_CHILD | WS_VISIBLE, place.left, place.top,
                                 place.right - place.left, place.bottom - place.top, dialog, nullptr,
                                 ModuleInstance(), state);
 }
@@ -122,14 +125,15 @@ void InitPreviewDialog(HWND dialog, PreviewDialogState* state) {
 void ShowSelectedFile(HWND dialog, PreviewDialogState* state) {
   delete state->preview;
   state->preview = nullptr;
-  char path[kFileSpecPathSize] = "";
+  wchar_t wide[MAX_PATH] = L"";
   const LRESULT length =
-      SendMessageA(GetParent(dialog), CDM_GETFILEPATH, sizeof path, reinterpret_cast<LPARAM>(path));
-  if (length > 0 && length <= static_cast<LRESULT>(sizeof path)) {
+      SendMessageW(GetParent(dialog), CDM_GETFILEPATH, MAX_PATH, reinterpret_cast<LPARAM>(wide));
+  std::string path;
+  if (length > 0 && length <= MAX_PATH && Utf8FromWide(wide, &path)) {
     // An exception must not unwind through the platform's dialog code: a
     // preview that cannot be had is no preview.
     try {
-      state->preview = ReadIllustratorThumbnail(path);
+      state->preview = ReadIllustratorThumbnail(path.c_str());
     } catch (const std::bad_alloc&) {
       state->preview = nullptr;
     }
@@ -162,16 +166,16 @@ void OnOptionClicked(HWND dialog, PreviewDialogState* state, int box) {
 
 UINT_PTR CALLBACK PreviewHook(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
   if (message == WM_INITDIALOG) {
-    // lParam: the dialog's OPENFILENAMEA, whose lCustData is the state.
+    // lParam: the dialog's OPENFILENAMEW, whose lCustData is the state.
     InitPreviewDialog(dialog,
-                      reinterpret_cast<PreviewDialogState*>(reinterpret_cast<OPENFILENAMEA*>(lParam)->lCustData));
+                      reinterpret_cast<PreviewDialogState*>(reinterpret_cast<OPENFILENAMEW*>(lParam)->lCustData));
     return 0;
   }
-  auto* state = reinterpret_cast<PreviewDialogState*>(GetWindowLongPtrA(dialog, GWLP_USERDATA));
+  auto* state = reinterpret_cast<PreviewDialogState*>(GetWindowLongPtrW(dialog, GWLP_USERDATA));
   if (!state) return 0;
   switch (message) {
     case WM_NOTIFY:
-      // lParam: OFNOTIFYA whose header code names the notification.
+      // lParam: OFNOTIFYW whose header code names the notification.
       if (reinterpret_cast<NMHDR*>(lParam)->code == CDN_SELCHANGE) ShowSelectedFile(dialog, state);
       break;
     case WM_COMMAND:
@@ -227,26 +231,26 @@ bool qvFileSpec::OpenIllustratorFile(bool disableOptions, bool showOption5, uint
                               nullptr,
                               nullptr};
   if (!ModuleHasDialog(kIllustratorTemplate)) return TakeDialogResult(false, "", "", 0, false);
-  static const char kFilter[] = "Adobe Illustrator Files\0*.ai\0All files\0*.*\0";
-  char file[kFileSpecPathSize] = "", title[kFileSpecPathSize] = "";
-  OPENFILENAMEA record = {};
+  static const wchar_t kFilter[] = L"Adobe Illustrator Files\0*.ai\0All files\0*.*\0";
+  wchar_t file[MAX_PATH] = L"", title[MAX_PATH] = L"";
+  OPENFILENAMEW record = {};
   record.lStructSize = sizeof record;
   record.hwndOwner = owner ? *owner : OwnForegroundWindow();
   record.hInstance = ModuleInstance();
   record.lpstrFilter = kFilter;
   record.lpstrFile = file;
-  record.nMaxFile = sizeof file;
+  record.nMaxFile = MAX_PATH;
   record.lpstrFileTitle = title;
-  record.nMaxFileTitle = sizeof title;
+  record.nMaxFileTitle = MAX_PATH;
   record.Flags = OFN_EXPLORER | OFN_ENABLETEMPLATE | OFN_ENABLEHOOK | OFN_HIDEREADONLY;
-  record.lpstrDefExt = "ai";
+  record.lpstrDefExt = L"ai";
   record.lCustData = reinterpret_cast<LPARAM>(&state);
   record.lpfnHook = PreviewHook;
-  record.lpTemplateName = MAKEINTRESOURCEA(kIllustratorTemplate);
-  const bool chosen = qvSystem::GetOpenFileNameA(&record);
+  record.lpTemplateName = MAKEINTRESOURCEW(kIllustratorTemplate);
+  const bool chosen = qvSystem::GetOpenFileNameW(&record);
   delete state.preview;  // in case the dialog went without its destruction message
 
-  if (!TakeDialogResult(chosen, file, title, record.nFileOffset, false)) return false;
+  if (!TakeWideDialogResult(chosen, file, title, record.nFileOffset, false)) return false;
   if (!disableOptions) {
     if (optionA) *optionA = state.options[0];
     if (optionB) *optionB = state.options[1];

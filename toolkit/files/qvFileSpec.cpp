@@ -1,9 +1,13 @@
 #include "toolkit/files/qvFileSpec.h"
 
+#include <algorithm>
 #include <cstring>
+#include <string>
 #include <initializer_list>
 
+#include "common/AnsiText.h"
 #include "common/ModuleInstance.h"
+#include "common/UnicodeText.h"
 
 namespace {
 
@@ -12,10 +16,11 @@ namespace {
 // false. out may be one of the parts.
 bool JoinWithin(char* out, std::initializer_list<const char*> parts) {
   char joined[kFileSpecPathSize];
-  size_t used = 0;
+  size_t used = 0, units = 0;
   for (const char* part : parts) {
     const size_t n = std::strlen(part);
-    if (n >= sizeof joined - used) return false;
+    units += Utf16Length(part, n);
+    if (n >= sizeof joined - used || units > 259) return false;
     std::memcpy(joined + used, part, n);
     used += n;
   }
@@ -58,7 +63,7 @@ void qvFileSpec::SetFileName(const char* name) {
   JoinPath();
 }
 
-bool qvFileSpec::Exists() { return GetFileAttributesA(fullPath) != INVALID_FILE_ATTRIBUTES; }
+bool qvFileSpec::Exists() { return GetFileAttributesW(WideFromUtf8(fullPath).c_str()) != INVALID_FILE_ATTRIBUTES; }
 
 const char* qvFileSpec::GetFullPath() { return fullPath; }
 const char* qvFileSpec::GetFileName() { return fileName; }
@@ -72,7 +77,7 @@ bool qvFileSpec::FindFirst(int typeCode) {
   char pattern[kFileSpecPathSize];
   firstPending = 0;
   if (!EndsWithSeparator(folder) || !JoinWithin(pattern, {folder, "*", extension})) return false;
-  const HANDLE found = FindFirstFileA(pattern, &findData);
+  const HANDLE found = FindFirstFileW(WideFromUtf8(pattern).c_str(), &findData);
   if (found == INVALID_HANDLE_VALUE) return false;
   findHandle = found;
   return true;
@@ -82,13 +87,16 @@ bool qvFileSpec::FindNext() {
   while (findHandle) {
     if (firstPending == 0) {
       firstPending = 1;
-    } else if (!FindNextFileA(findHandle, &findData)) {
+    } else if (!FindNextFileW(findHandle, &findData)) {
       EndFind();
       return false;
     }
+    // A name that is not well formed, or too long for the folder, is
+    // passed over: never cut, never a look-alike.
+    std::string name;
     char joined[kFileSpecPathSize];
-    if (JoinWithin(joined, {folder, findData.cFileName})) {
-      SetFileName(findData.cFileName);
+    if (Utf8FromWide(findData.cFileName, &name) && JoinWithin(joined, {folder, name.c_str()})) {
+      SetFileName(name.c_str());
       return true;
     }
   }
@@ -144,6 +152,15 @@ bool qvFileSpec::TakeDialogResult(bool chosen, const char* path, const char* tit
     folder[cut] = '\0';
   }
   return true;
+}
+
+bool qvFileSpec::TakeWideDialogResult(bool chosen, const wchar_t* path, const wchar_t* title, size_t nameOffset,
+                                      bool setFolder) {
+  const std::wstring wide = path;
+  std::string utf8Path, utf8Title, head;
+  const bool whole = chosen && Utf8FromWide(wide, &utf8Path) && Utf8FromWide(title, &utf8Title) &&
+                     Utf8FromWide(wide.substr(0, std::min(nameOffset, wide.size())), &head);
+  return TakeDialogResult(whole, utf8Path.c_str(), utf8Title.c_str(), head.size(), setFolder);
 }
 
 void CopyPathTail(const qvFileSpec& spec, char* destination) {

@@ -4,7 +4,9 @@
 // browser that fill it. The installer picks its install folder with
 // BrowseFolder; the text viewer picks its save target with SaveFile.
 //
-// The strings live in 260-byte buffers. A path that does not fit in one is
+// The strings are UTF-8 of at most 259 UTF-16 units, the platform's path
+// limit, in buffers that hold that many units of any characters; the
+// platform is met through its wide calls only. A path that does not fit is
 // never cut to fit: the operation that would build it leaves the full path
 // empty, and a dialog whose choice does not fit reports no choice.
 //
@@ -21,7 +23,7 @@
 #include <cstddef>
 #include <cstdint>
 
-constexpr size_t kFileSpecPathSize = 260;
+constexpr size_t kFileSpecPathSize = 3 * 259 + 1;
 
 // Type codes of ExtensionForType and FindFirst.
 constexpr int kFindIllustrator = 0;  // "*.ai"
@@ -32,8 +34,8 @@ class qvFileSpec {
 public:
   // A cleared file spec.
   qvFileSpec();
-  // fullPath = path, then SplitPath. A path of 260 characters or more gives
-  // a cleared file spec.
+  // fullPath = path, then SplitPath. A path of 260 units or more gives a
+  // cleared file spec.
   explicit qvFileSpec(const char* path);
   qvFileSpec(const qvFileSpec&) = delete;
   qvFileSpec& operator=(const qvFileSpec&) = delete;
@@ -106,17 +108,21 @@ public:
   char fileName[kFileSpecPathSize];
   char folder[kFileSpecPathSize];
   HANDLE findHandle;  // owned; the running search, or null
-  WIN32_FIND_DATAA findData;
+  WIN32_FIND_DATAW findData;
   uint8_t firstPending;  // 0: the match in findData is not delivered yet
 
 private:
   // The file dialogs' common end: after OK fullPath and fileName from the
   // dialog (and folder from fullPath when setFolder); otherwise Clear.
   bool TakeDialogResult(bool chosen, const char* path, const char* title, size_t nameOffset, bool setFolder);
+  // The same from a wide dialog: its path, title and the name's offset in
+  // UTF-16 units. A path that is not well-formed UTF-16 is no choice.
+  bool TakeWideDialogResult(bool chosen, const wchar_t* path, const wchar_t* title, size_t nameOffset,
+                            bool setFolder);
 };
 
-// The last 259 characters of spec's fullPath (all of it when shorter) into
-// a 260-byte destination.
+// The last 259 units of spec's fullPath (all of it when shorter) into a
+// destination of kFileSpecPathSize bytes.
 void CopyPathTail(const qvFileSpec& spec, char* destination);
 
 // True when the module that holds the toolkit's code has dialog template id.

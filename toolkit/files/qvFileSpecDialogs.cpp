@@ -17,6 +17,7 @@
 #include "toolkit/files/qvFileSpec.h"
 #include "toolkit/window/ShowMessage.h"
 #include "toolkit/window/SystemDlls.h"
+#include "toolkit/window/qvWindow.h"
 
 namespace {
 
@@ -25,17 +26,34 @@ constexpr int kSkipTemplate = 1081;
 constexpr int kLabelControl = 1004;
 constexpr int kSkipCheckBox = 1082;
 
+// A dialog's path buffers: the platform's 260 units, the last for the zero.
+constexpr DWORD kDialogPathUnits = 260;
+
+// A list of zero-terminated UTF-8 texts that ends in an empty one (a
+// filter list), wide.
+std::wstring WideList(const char* list) {
+  size_t size = 0;
+  while (list[size] != '\0' || list[size + 1] != '\0') ++size;
+  std::wstring wide;
+  for (size_t at = 0; at <= size;) {
+    const size_t length = std::strlen(list + at);
+    wide += WideFromUtf8(std::string(list + at, length)) + L'\0';
+    at += length + 1;
+  }
+  return wide + L'\0';
+}
+
 // The record every open and save dialog starts from; without an owner the
 // foreground window owns the dialog when it is this program's own.
-OPENFILENAMEA DialogRecord(char* file, DWORD fileSize, char* title, HWND owner = nullptr) {
-  OPENFILENAMEA record = {};
+OPENFILENAMEW DialogRecord(wchar_t* file, wchar_t* title, HWND owner = nullptr) {
+  OPENFILENAMEW record = {};
   record.lStructSize = sizeof record;
   record.hwndOwner = owner ? owner : OwnForegroundWindow();
   record.hInstance = ModuleInstance();
   record.lpstrFile = file;
-  record.nMaxFile = fileSize;
+  record.nMaxFile = kDialogPathUnits;
   record.lpstrFileTitle = title;
-  record.nMaxFileTitle = kFileSpecPathSize;
+  record.nMaxFileTitle = kDialogPathUnits;
   return record;
 }
 
@@ -53,13 +71,13 @@ struct LabelHookData {
 // CDN_INITDONE, after the platform has placed and resized it.
 UINT_PTR CALLBACK LabelHook(HWND dialog, UINT message, WPARAM, LPARAM lParam) {
   if (message == WM_INITDIALOG) {
-    // lParam: the dialog's OPENFILENAMEA, whose lCustData is the hook's data.
-    const auto* record = reinterpret_cast<const OPENFILENAMEA*>(lParam);
+    // lParam: the dialog's OPENFILENAMEW, whose lCustData is the hook's data.
+    const auto* record = reinterpret_cast<const OPENFILENAMEW*>(lParam);
     const auto* data = reinterpret_cast<const LabelHookData*>(record->lCustData);
-    if (data && data->label) SetDlgItemTextA(dialog, kLabelControl, data->label);
+    if (data && data->label) SetDlgItemTextW(dialog, kLabelControl, WideFromUtf8(data->label).c_str());
   } else if (message == WM_NOTIFY) {
-    // lParam: an OFNOTIFYA for the dialog's notices.
-    const auto* notice = reinterpret_cast<const OFNOTIFYA*>(lParam);
+    // lParam: an OFNOTIFYW for the dialog's notices.
+    const auto* notice = reinterpret_cast<const OFNOTIFYW*>(lParam);
     if (notice->hdr.code != CDN_INITDONE || !notice->lpOFN) return 0;
     const auto* data = reinterpret_cast<const LabelHookData*>(notice->lpOFN->lCustData);
     if (data && data->centreOver) CenterWindowOver(GetParent(dialog), data->centreOver);
@@ -71,29 +89,29 @@ UINT_PTR CALLBACK LabelHook(HWND dialog, UINT message, WPARAM, LPARAM lParam) {
 // check box 1082.
 UINT_PTR CALLBACK SkipHook(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
   if (message == WM_INITDIALOG) {
-    // lParam: the dialog's OPENFILENAMEA, whose lCustData is the option byte.
-    auto* option = reinterpret_cast<uint8_t*>(reinterpret_cast<const OPENFILENAMEA*>(lParam)->lCustData);
-    SetWindowLongPtrA(dialog, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(option));
-    SetDlgItemTextA(GetParent(dialog), IDCANCEL, "Skip");
+    // lParam: the dialog's OPENFILENAMEW, whose lCustData is the option byte.
+    auto* option = reinterpret_cast<uint8_t*>(reinterpret_cast<const OPENFILENAMEW*>(lParam)->lCustData);
+    SetWindowLongPtrW(dialog, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(option));
+    SetDlgItemTextW(GetParent(dialog), IDCANCEL, L"Skip");
     CheckDlgButton(dialog, kSkipCheckBox, option && *option ? BST_CHECKED : BST_UNCHECKED);
   } else if (message == WM_COMMAND && LOWORD(wParam) == kSkipCheckBox && HIWORD(wParam) == BN_CLICKED) {
     // wParam: control id in the low word, notification in the high word.
-    if (auto* option = reinterpret_cast<uint8_t*>(GetWindowLongPtrA(dialog, GWLP_USERDATA)))
+    if (auto* option = reinterpret_cast<uint8_t*>(GetWindowLongPtrW(dialog, GWLP_USERDATA)))
       *option = IsDlgButtonChecked(dialog, kSkipCheckBox) == BST_CHECKED;
   }
   return 0;
 }
 
 // Why a folder's path cannot be taken, for the user; empty when it can,
-// with the path in *out. A path that surely fits in a path buffer and
-// converts to the ANSI code page exactly is taken: the ANSI form of another
-// would hold look-alikes ("dist" for "ｄist"), naming another folder.
+// with the path in *out. A path that surely fits in a path buffer and is
+// well-formed UTF-16 is taken, as it is: never through a code page, whose
+// form of another would hold look-alikes ("dist" for "ｄist").
 std::string TakeWidePath(const std::wstring& wide, char* out) {
   const char tooLong[] = "The folder's path is too long for this program. Choose a folder with a shorter path.";
-  if (wide.size() >= kFileSpecPathSize - 1) return tooLong;
+  if (wide.size() >= kDialogPathUnits - 1) return tooLong;
   std::string path;
-  if (!AnsiFromWide(wide, &path))
-    return "The folder \"" + AnsiMarkingUnconvertible(wide, '?') +
+  if (!Utf8FromWide(wide, &path))
+    return "The folder \"" + Utf8MarkingUnpaired(wide, '?') +
            "\" cannot be used: its path has characters this program cannot handle. Choose another folder.";
   if (path.size() >= kFileSpecPathSize - 1) return tooLong;
   std::strcpy(out, path.c_str());
@@ -104,10 +122,10 @@ std::string TakeWidePath(const std::wstring& wide, char* out) {
 // ("My Computer"). The shell hands a path longer than a path buffer back
 // cut to exactly 259 characters (Wine's does), so a path that fills the
 // buffer cannot be told from a cut one and is refused with the longer ones.
-std::string FolderPathOf(LPCITEMIDLIST item, const char* displayName, char* out) {
+std::string FolderPathOf(LPCITEMIDLIST item, const wchar_t* displayName, char* out) {
   wchar_t wide[MAX_PATH] = L"";
   if (!qvSystem::SHGetPathFromIDListW(item, wide) || !wide[0])
-    return std::string("\"") + displayName + "\" is not a folder on a drive. Choose a folder on a drive.";
+    return "\"" + Utf8MarkingUnpaired(displayName, '?') + "\" is not a folder on a drive. Choose a folder on a drive.";
   return TakeWidePath(wide, out);
 }
 
@@ -195,7 +213,10 @@ LRESULT CALLBACK WatchBrowserOk(HWND browser, UINT message, WPARAM wParam, LPARA
 int CALLBACK StartBrowser(HWND browser, UINT message, LPARAM, LPARAM data) {
   auto* start = reinterpret_cast<BrowserStart*>(data);
   if (message != BFFM_INITIALIZED) return 0;
-  if (start->path) SendMessageA(browser, BFFM_SETSELECTIONA, TRUE, reinterpret_cast<LPARAM>(start->path));
+  if (start->path) {
+    const std::wstring path = WideFromUtf8(start->path);
+    SendMessageW(browser, BFFM_SETSELECTIONW, TRUE, reinterpret_cast<LPARAM>(path.c_str()));
+  }
   if (start->owner) CenterWindowOver(browser, start->owner);
   if (!start->browserProc && SetPropW(browser, kBrowserStartProperty, start)) {
     start->browserProc = reinterpret_cast<WNDPROC>(
@@ -211,16 +232,18 @@ bool qvFileSpec::OpenFile(int count, const int* ids, const char* labelText) {
   char filter[520];
   if (!ModuleHasDialog(kLabelTemplate) || !BuildFilterList(count, ids, filter, sizeof filter))
     return TakeDialogResult(false, "", "", 0, true);
-  char file[kFileSpecPathSize] = "", title[kFileSpecPathSize] = "";
-  OPENFILENAMEA record = DialogRecord(file, kFileSpecPathSize - 1, title);
-  record.lpstrFilter = filter;
+  wchar_t file[kDialogPathUnits] = L"", title[kDialogPathUnits] = L"";
+  OPENFILENAMEW record = DialogRecord(file, title);
+  record.nMaxFile = kDialogPathUnits - 1;
+  const std::wstring filters = WideList(filter);
+  record.lpstrFilter = filters.c_str();
   record.Flags = OFN_EXPLORER | OFN_ENABLETEMPLATE | OFN_ENABLEHOOK | OFN_HIDEREADONLY;
   const LabelHookData data = {labelText, nullptr};
   record.lCustData = reinterpret_cast<LPARAM>(&data);
   record.lpfnHook = LabelHook;
-  record.lpTemplateName = MAKEINTRESOURCEA(kLabelTemplate);
-  const bool chosen = qvSystem::GetOpenFileNameA(&record);
-  return TakeDialogResult(chosen, file, title, record.nFileOffset, true);
+  record.lpTemplateName = MAKEINTRESOURCEW(kLabelTemplate);
+  const bool chosen = qvSystem::GetOpenFileNameW(&record);
+  return TakeWideDialogResult(chosen, file, title, record.nFileOffset, true);
 }
 
 bool qvFileSpec::Open(int count, const int* ids, const char* labelText) { return OpenFile(count, ids, labelText); }
@@ -229,59 +252,65 @@ bool qvFileSpec::OpenFileOrSkip(int count, const int* ids, const char* title, ui
   char filter[kFileSpecPathSize];
   if (!ModuleHasDialog(kSkipTemplate) || !BuildFilterList(count, ids, filter, sizeof filter))
     return TakeDialogResult(false, "", "", 0, true);
-  char file[kFileSpecPathSize] = "", fileTitle[kFileSpecPathSize] = "";
-  OPENFILENAMEA record = DialogRecord(file, kFileSpecPathSize, fileTitle);
-  record.lpstrFilter = filter;
-  record.lpstrTitle = title;
+  wchar_t file[kDialogPathUnits] = L"", fileTitle[kDialogPathUnits] = L"";
+  OPENFILENAMEW record = DialogRecord(file, fileTitle);
+  const std::wstring filters = WideList(filter);
+  record.lpstrFilter = filters.c_str();
+  const std::wstring wideTitle = title ? WideFromUtf8(title) : std::wstring();
+  record.lpstrTitle = title ? wideTitle.c_str() : nullptr;
   record.Flags = OFN_EXPLORER | OFN_ENABLETEMPLATE | OFN_ENABLEHOOK | OFN_HIDEREADONLY;
   record.lCustData = reinterpret_cast<LPARAM>(option);
   record.lpfnHook = SkipHook;
-  record.lpTemplateName = MAKEINTRESOURCEA(kSkipTemplate);
-  const bool chosen = qvSystem::GetOpenFileNameA(&record);
-  return TakeDialogResult(chosen, file, fileTitle, record.nFileOffset, true);
+  record.lpTemplateName = MAKEINTRESOURCEW(kSkipTemplate);
+  const bool chosen = qvSystem::GetOpenFileNameW(&record);
+  return TakeWideDialogResult(chosen, file, fileTitle, record.nFileOffset, true);
 }
 
 bool qvFileSpec::SaveFile(int count, const int* ids, const char* labelText, const char* initialName, int* chosenId,
                           int* filterIndex, HWND owner) {
   char filter[520];
-  char file[kFileSpecPathSize] = "", title[kFileSpecPathSize] = "";
+  wchar_t file[kDialogPathUnits] = L"", title[kDialogPathUnits] = L"";
   char extension[32] = "";
   const bool listed = BuildFilterList(count, ids, filter, sizeof filter);
-  const bool named = !initialName || std::strlen(initialName) < sizeof file;
+  const std::wstring initial = initialName ? WideFromUtf8(initialName) : std::wstring();
+  const bool named = initial.size() < kDialogPathUnits;
   if (listed && named) {
-    if (initialName) std::strcpy(file, initialName);
+    std::wcscpy(file, initial.c_str());
     if (count > 0) DefaultExtension(ids[count - 1], extension);
   }
 
-  OPENFILENAMEA record = DialogRecord(file, kFileSpecPathSize, title, owner);
-  record.lpstrFilter = filter;
+  OPENFILENAMEW record = DialogRecord(file, title, owner);
+  const std::wstring filters = listed ? WideList(filter) : std::wstring(2, L'\0');
+  record.lpstrFilter = filters.c_str();
   record.nFilterIndex = filterIndex ? *filterIndex + 1 : 0;
   record.Flags = OFN_EXPLORER | OFN_ENABLEHOOK | OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT;
   if (ModuleHasDialog(kLabelTemplate)) {
     record.Flags |= OFN_ENABLETEMPLATE;
-    record.lpTemplateName = MAKEINTRESOURCEA(kLabelTemplate);
+    record.lpTemplateName = MAKEINTRESOURCEW(kLabelTemplate);
   }
-  record.lpstrDefExt = extension[0] ? extension : nullptr;
+  const std::wstring defaultExtension = WideFromUtf8(extension);
+  record.lpstrDefExt = extension[0] ? defaultExtension.c_str() : nullptr;
   // Opened for a window of the caller's, it is centred over that window.
   const LabelHookData data = {labelText ? labelText : "", owner};
   record.lCustData = reinterpret_cast<LPARAM>(&data);
   record.lpfnHook = LabelHook;
-  const bool chosen = listed && named && qvSystem::GetSaveFileNameA(&record);
+  const bool chosen = listed && named && qvSystem::GetSaveFileNameW(&record);
 
   const DWORD index = chosen && record.nFilterIndex <= static_cast<DWORD>(count) ? record.nFilterIndex : 0;
   if (chosenId && count > 0) *chosenId = index > 0 ? ids[index - 1] : ids[0];
   if (filterIndex) *filterIndex = index > 0 ? static_cast<int>(index) - 1 : 0;
-  return TakeDialogResult(chosen, file, title, record.nFileOffset, true);
+  return TakeWideDialogResult(chosen, file, title, record.nFileOffset, true);
 }
 
 bool qvFileSpec::BrowseFolder(const char* title, bool startAtCurrent, HWND owner) {
   // The new dialog style needs the calling thread in a single-threaded
   // apartment.
   const HRESULT ole = qvSystem::OleInitialize(nullptr);
-  char displayName[MAX_PATH] = "";
-  BROWSEINFOA info = {};
+  wchar_t displayName[MAX_PATH] = L"";
+  const std::wstring wideTitle = title ? WideFromUtf8(title) : std::wstring();
+  BROWSEINFOW info = {};
   info.pszDisplayName = displayName;
-  info.lpszTitle = title;
+  info.lpszTitle = title ? wideTitle.c_str() : nullptr;
   // The new style with "Make New Folder", and a field to type a path in.
   info.ulFlags = BIF_NEWDIALOGSTYLE | BIF_EDITBOX;
   // With an owner the browser is modal: the owner takes no input while it
@@ -290,7 +319,7 @@ bool qvFileSpec::BrowseFolder(const char* title, bool startAtCurrent, HWND owner
   BrowserStart start = {startAtCurrent ? fullPath : nullptr, owner, L"", nullptr};
   info.lpfn = StartBrowser;
   info.lParam = reinterpret_cast<LPARAM>(&start);
-  LPITEMIDLIST chosen = qvSystem::SHBrowseForFolderA(&info);
+  LPITEMIDLIST chosen = qvSystem::SHBrowseForFolderW(&info);
   char path[kFileSpecPathSize] = "";
   // A typed path that names no folder yet is taken as typed.
   const std::string refused =
@@ -305,6 +334,7 @@ bool qvFileSpec::BrowseFolder(const char* title, bool startAtCurrent, HWND owner
   std::strcpy(fullPath, path);
   std::strcpy(folder, path);
   const char* last = std::strrchr(path, '\\');
-  std::strcpy(fileName, start.typed.empty() ? displayName : last ? last + 1 : path);
+  CopyText(fileName, start.typed.empty() ? Utf8MarkingUnpaired(displayName, '?').c_str() : last ? last + 1 : path,
+           sizeof fileName);
   return true;
 }

@@ -96,7 +96,7 @@ void PostPressToHost(qvWindow* window, HWND hwnd, WPARAM wParam, LPARAM lParam) 
   POINT point = {static_cast<int16_t>(LOWORD(lParam)), static_cast<int16_t>(HIWORD(lParam))};
   ClientToScreen(hwnd, &point);
   ScreenToClient(host, &point);
-  PostMessageA(host, WM_LBUTTONDOWN, wParam, MAKELPARAM(point.x, point.y));
+  PostMessageW(host, WM_LBUTTONDOWN, wParam, MAKELPARAM(point.x, point.y));
 }
 
 // The mouse wheel comes to the window with the keyboard focus; it goes on
@@ -111,7 +111,7 @@ bool RouteWheelToPointer(HWND hwnd, WPARAM wParam, LPARAM lParam) {
   const HWND target = WindowFromPoint(point);
   if (!target || target == hwnd || !IsChild(hwnd, target) || !WindowFromHandle(target)) return false;
   routing = true;
-  SendMessageA(target, WM_MOUSEWHEEL, wParam, lParam);
+  SendMessageW(target, WM_MOUSEWHEEL, wParam, lParam);
   routing = false;
   return true;
 }
@@ -165,7 +165,7 @@ bool IsInputForDisabledWindow(const MSG& msg) {
 // context and a round trip to the server each time; for a window of many
 // controls that was a quarter of its first paint under Wine.
 bool HasNoNonClientArea(HWND hwnd) {
-  const LONG style = GetWindowLongA(hwnd, GWL_STYLE), exStyle = GetWindowLongA(hwnd, GWL_EXSTYLE);
+  const LONG style = GetWindowLongW(hwnd, GWL_STYLE), exStyle = GetWindowLongW(hwnd, GWL_EXSTYLE);
   return (style & (WS_CHILD | WS_CAPTION | WS_THICKFRAME | WS_VSCROLL | WS_HSCROLL)) == WS_CHILD &&
          !(exStyle & (WS_EX_CLIENTEDGE | WS_EX_STATICEDGE | WS_EX_WINDOWEDGE | WS_EX_DLGMODALFRAME));
 }
@@ -181,9 +181,9 @@ int ModalDepth() { return modalStack ? modalStack->Count() : 0; }
 LRESULT CALLBACK OrdinaryWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
   LRESULT result = 1;
   if (message == WM_IME_COMPOSITION) {
-    if (MajorVersion() < 5 || !(lParam & GCS_RESULTSTR)) return DefWindowProcA(hwnd, message, wParam, lParam);
+    if (MajorVersion() < 5 || !(lParam & GCS_RESULTSTR)) return DefWindowProcW(hwnd, message, wParam, lParam);
     const WPARAM character = ComposedCharacter(hwnd);
-    if (!character) return DefWindowProcA(hwnd, message, wParam, lParam);
+    if (!character) return DefWindowProcW(hwnd, message, wParam, lParam);
     message = WM_CHAR;
     wParam = character;
   }
@@ -191,8 +191,8 @@ LRESULT CALLBACK OrdinaryWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPAR
   qvWindow* window = WindowFromHandle(hwnd);
   switch (message) {
     case WM_CREATE: {
-      // lParam: the CREATESTRUCTA whose creation parameter is the object.
-      void* object = reinterpret_cast<CREATESTRUCTA*>(lParam)->lpCreateParams;
+      // lParam: the CREATESTRUCTW whose creation parameter is the object.
+      void* object = reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams;
       if (object) AttachWindowObject(hwnd, static_cast<qvWindow*>(object));
       window = static_cast<qvWindow*>(object);
       break;
@@ -205,7 +205,7 @@ LRESULT CALLBACK OrdinaryWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPAR
       // nothing; the top-level window is asked to close instead, and its
       // WM_CLOSE handling decides what closing means (wParam: the key).
       if (wParam == VK_F4) {
-        PostMessageA(GetAncestor(hwnd, GA_ROOT), WM_CLOSE, 0, 0);
+        PostMessageW(GetAncestor(hwnd, GA_ROOT), WM_CLOSE, 0, 0);
         return 0;
       }
       break;
@@ -217,15 +217,15 @@ LRESULT CALLBACK OrdinaryWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPAR
         // objects live on and must not keep a dead handle.
         if (window->hwnd == hwnd) window->hwnd = nullptr;
       }
-      return DefWindowProcA(hwnd, message, wParam, lParam);
+      return DefWindowProcW(hwnd, message, wParam, lParam);
     default:
       if (!RewriteInput(window, hwnd, message, wParam, lParam, false))
-        return DefWindowProcA(hwnd, message, wParam, lParam);
+        return DefWindowProcW(hwnd, message, wParam, lParam);
       break;
   }
   if (window && !DispatchEvent(window, message, wParam, lParam, result)) return result;
   if (message == WM_NCPAINT && HasNoNonClientArea(hwnd)) return 0;
-  return DefWindowProcA(hwnd, message, wParam, lParam);
+  return DefWindowProcW(hwnd, message, wParam, lParam);
 }
 
 LRESULT CALLBACK MdiChildWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -234,8 +234,8 @@ LRESULT CALLBACK MdiChildWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPAR
   bool dispatch = true;
   switch (message) {
     case WM_CREATE: {
-      // lParam: the CREATESTRUCTA whose creation parameter is the MDI record.
-      const auto* mdi = static_cast<MDICREATESTRUCTA*>(reinterpret_cast<CREATESTRUCTA*>(lParam)->lpCreateParams);
+      // lParam: the CREATESTRUCTW whose creation parameter is the MDI record.
+      const auto* mdi = static_cast<MDICREATESTRUCTW*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
       void* object = mdi ? reinterpret_cast<void*>(mdi->lParam) : nullptr;
       if (object) AttachWindowObject(hwnd, static_cast<qvWindow*>(object));
       window = static_cast<qvWindow*>(object);
@@ -246,16 +246,16 @@ LRESULT CALLBACK MdiChildWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPAR
         AttachWindowObject(hwnd, nullptr);
         if (window->hwnd == hwnd) window->hwnd = nullptr;
       }
-      return DefMDIChildProcA(hwnd, message, wParam, lParam);
+      return DefMDIChildProcW(hwnd, message, wParam, lParam);
     default:
       if (!RewriteInput(window, hwnd, message, wParam, lParam, true))
-        return DefMDIChildProcA(hwnd, message, wParam, lParam);
+        return DefMDIChildProcW(hwnd, message, wParam, lParam);
       break;
   }
   if (message == WM_KEYDOWN || message == WM_KEYUP || message == WM_SYSKEYUP)
     dispatch = IsWindowVisible(frameWindow) != FALSE;
   if (window && dispatch && !DispatchEvent(window, message, wParam, lParam, result)) return result;
-  return DefMDIChildProcA(hwnd, message, wParam, lParam);
+  return DefMDIChildProcW(hwnd, message, wParam, lParam);
 }
 
 bool DispatchEvent(qvWindow* window, UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) {
@@ -328,16 +328,16 @@ int RunMessageLoop() {
   MSG msg = {};
   if (endRequested) return 0;
   while (!endRequested) {
-    if (PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE)) {
-      if (!GetMessageA(&msg, nullptr, 0, 0)) break;
+    if (PeekMessageW(&msg, nullptr, 0, 0, PM_NOREMOVE)) {
+      if (!GetMessageW(&msg, nullptr, 0, 0)) break;
       bool taken = false;
       if (mdiClient) {
         taken = TranslateMDISysAccel(mdiClient, &msg);
-        if (!taken && accelerators) taken = TranslateAcceleratorA(frameWindow, accelerators, &msg);
+        if (!taken && accelerators) taken = TranslateAcceleratorW(frameWindow, accelerators, &msg);
       }
       if (!taken) {
         TranslateMessage(&msg);
-        DispatchMessageA(&msg);
+        DispatchMessageW(&msg);
       }
       RunIdlePass();
     } else {
@@ -362,15 +362,15 @@ int RunModalLoop(HWND modalWindow) {
   if (captured && captured != modalWindow && !IsChild(modalWindow, captured)) ReleaseCapture();
 
   MSG msg = {};
-  while (PeekMessageA(&msg, nullptr, WM_MOUSEFIRST, WM_MBUTTONDBLCLK, PM_REMOVE)) {
+  while (PeekMessageW(&msg, nullptr, WM_MOUSEFIRST, WM_MBUTTONDBLCLK, PM_REMOVE)) {
   }
   modalActive = true;
   do {
-    if (PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE)) {
-      if (!GetMessageA(&msg, nullptr, 0, 0)) break;
+    if (PeekMessageW(&msg, nullptr, 0, 0, PM_NOREMOVE)) {
+      if (!GetMessageW(&msg, nullptr, 0, 0)) break;
       if (!IsInputForDisabledWindow(msg)) {
         TranslateMessage(&msg);
-        DispatchMessageA(&msg);
+        DispatchMessageW(&msg);
       }
       RunIdlePass();
     } else {

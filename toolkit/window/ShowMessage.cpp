@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <string>
 
+#include "common/AnsiText.h"
+
 namespace {
 
 // The boxes' title, "Attention !" until the program gives its own.
@@ -34,7 +36,7 @@ int ShowBox(HWND owner, const char* text, UINT type) {
   if (!owner) type |= MB_SETFOREGROUND | MB_TOPMOST;
   centreOver = owner;
   if (owner && !boxHook) boxHook = SetWindowsHookExA(WH_CBT, CentreBox, nullptr, GetCurrentThreadId());
-  const int answer = MessageBoxA(owner, text, caption.c_str(), type);
+  const int answer = MessageBoxW(owner, WideFromUtf8(text).c_str(), WideFromUtf8(caption).c_str(), type);
   if (boxHook) {
     UnhookWindowsHookEx(boxHook);
     boxHook = nullptr;

@@ -22,9 +22,9 @@ namespace qvSystem {
     return function arguments;                                             \
   }
 
-QV_SYSTEM_CALL("comdlg32.dll", GetOpenFileNameA, FALSE, BOOL, (OPENFILENAMEA * record), (record))
-QV_SYSTEM_CALL("comdlg32.dll", GetSaveFileNameA, FALSE, BOOL, (OPENFILENAMEA * record), (record))
-QV_SYSTEM_CALL("shell32.dll", SHBrowseForFolderA, nullptr, LPITEMIDLIST, (BROWSEINFOA * info), (info))
+QV_SYSTEM_CALL("comdlg32.dll", GetOpenFileNameW, FALSE, BOOL, (OPENFILENAMEW * record), (record))
+QV_SYSTEM_CALL("comdlg32.dll", GetSaveFileNameW, FALSE, BOOL, (OPENFILENAMEW * record), (record))
+QV_SYSTEM_CALL("shell32.dll", SHBrowseForFolderW, nullptr, LPITEMIDLIST, (BROWSEINFOW * info), (info))
 QV_SYSTEM_CALL("shell32.dll", SHGetPathFromIDListW, FALSE, BOOL, (LPCITEMIDLIST item, wchar_t* path), (item, path))
 QV_SYSTEM_CALL("ole32.dll", OleInitialize, E_FAIL, HRESULT, (void* reserved), (reserved))
 QV_SYSTEM_CALL("ole32.dll", CoInitializeEx, E_FAIL, HRESULT, (void* reserved, DWORD mode), (reserved, mode))

@@ -29,10 +29,10 @@ bool InitCommonControlsFromSystem(uint32_t classes);
 
 namespace qvSystem {
 
-BOOL GetOpenFileNameA(OPENFILENAMEA* record);
-BOOL GetSaveFileNameA(OPENFILENAMEA* record);
+BOOL GetOpenFileNameW(OPENFILENAMEW* record);
+BOOL GetSaveFileNameW(OPENFILENAMEW* record);
 
-LPITEMIDLIST SHBrowseForFolderA(BROWSEINFOA* info);
+LPITEMIDLIST SHBrowseForFolderW(BROWSEINFOW* info);
 BOOL SHGetPathFromIDListW(LPCITEMIDLIST item, wchar_t* path);
 
 HRESULT OleInitialize(void* reserved);

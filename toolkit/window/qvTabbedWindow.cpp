@@ -46,9 +46,10 @@ bool qvTabbedWindow::OnOtherMessage(qvEvent& event) {
 }
 
 bool qvTabbedWindow::PressAccessKey(int32_t key) {
-  const int wanted = std::toupper(key & 0xFF);
+  // The character typed with Alt, in any script, any case.
+  const wchar_t wanted = AccessKeyFolded(static_cast<wchar_t>(key & 0xFFFF));
   for (qvControl* control : tabOrder) {
-    if (!Available(control) || std::toupper(static_cast<unsigned char>(control->AccessKey())) != wanted) continue;
+    if (!Available(control) || !control->AccessKey() || AccessKeyFolded(control->AccessKey()) != wanted) continue;
     if (control->TakesFocus()) control->TakeFocus();
     // Last: pressing it may end the loop or delete the window.
     control->OnActivate();

@@ -3,18 +3,24 @@
 #include <cstring>
 #include <iterator>
 
+#include "common/AnsiText.h"
 #include "common/ModuleInstance.h"
 #include "toolkit/files/qvPicture.h"
 #include "toolkit/window/MessageDispatch.h"
 #include "toolkit/window/WindowHandles.h"
 #include "toolkit/window/qvEvent.h"
 
-namespace {
-
 void CopyText(char* destination, const char* text, size_t size) {
-  std::strncpy(destination, text, size - 1);
-  destination[size - 1] = '\0';
+  size_t length = std::strlen(text);
+  if (length > size - 1) {
+    length = size - 1;
+    while (length > 0 && (static_cast<unsigned char>(text[length]) & 0xC0) == 0x80) --length;
+  }
+  std::memmove(destination, text, length);
+  destination[length] = '\0';
 }
+
+namespace {
 
 void ScreenSize(int& width, int& height) {
   width = GetSystemMetrics(SM_CXSCREEN);
@@ -386,22 +392,23 @@ void qvWindow::Create() {
       x = (sw - width) / 2;
       y = 2 * (sh - height) / 6;
     }
-    hwnd = CreateWindowExA(exStyle, className, title, style, x, y, width, height,
+    hwnd = CreateWindowExW(exStyle, WideFromUtf8(className).c_str(), WideFromUtf8(title).c_str(), style, x, y, width,
+                           height,
                            ownerHandle ? ownerHandle : MdiClientWindow(), menu, instance, this);
   } else if (mdiChild) {
     char mdiClassName[64];
     GetMdiClassName(mdiClassName);
     const int x = visible ? CW_USEDEFAULT : rect.left, y = visible ? CW_USEDEFAULT : rect.top;
-    hwnd = CreateMDIWindowA(mdiClassName, title, 0, x, y, width, height, MdiClientWindow(), instance,
+    hwnd = CreateMDIWindowW(WideFromUtf8(mdiClassName).c_str(), WideFromUtf8(title).c_str(), 0, x, y, width, height, MdiClientWindow(), instance,
                             reinterpret_cast<LPARAM>(this));
     if (hwnd) {
-      SetWindowLongA(hwnd, GWL_STYLE, GetWindowLongA(hwnd, GWL_STYLE));
+      SetWindowLongW(hwnd, GWL_STYLE, GetWindowLongW(hwnd, GWL_STYLE));
       if (!visible) ShowWindow(hwnd, SW_HIDE);
       BringWindowToTop(hwnd);
     }
   } else {
     const HWND parentHandle = parent ? parent->GetHandle() : MdiClientWindow();
-    hwnd = CreateWindowExA(exStyle, className, title, style | WS_CHILD, rect.left, rect.top, width, height,
+    hwnd = CreateWindowExW(exStyle, WideFromUtf8(className).c_str(), WideFromUtf8(title).c_str(), style | WS_CHILD, rect.left, rect.top, width, height,
                            parentHandle, menu, instance, this);
   }
 
@@ -419,11 +426,11 @@ void qvWindow::Create() {
   created = true;
 }
 
-void qvWindow::MakeResizable() { SetWindowLongA(hwnd, GWL_STYLE, GetWindowLongA(hwnd, GWL_STYLE) | WS_THICKFRAME); }
+void qvWindow::MakeResizable() { SetWindowLongW(hwnd, GWL_STYLE, GetWindowLongW(hwnd, GWL_STYLE) | WS_THICKFRAME); }
 
 void qvWindow::SetPopupStyle() {
-  GetWindowLongA(hwnd, GWL_STYLE);
-  SetWindowLongA(hwnd, GWL_STYLE, static_cast<LONG>(WS_POPUP));
+  GetWindowLongW(hwnd, GWL_STYLE);
+  SetWindowLongW(hwnd, GWL_STYLE, static_cast<LONG>(WS_POPUP));
 }
 
 void qvWindow::SetId(int v) { id = v; }
@@ -439,11 +446,15 @@ HWND qvWindow::SetNativeParent(HWND h) {
 void qvWindow::RegisterClasses() {
   for (size_t i = 0; i < std::size(kClasses); ++i) {
     const ClassSpec& spec = kClasses[i];
-    WNDCLASSA existing;
+    WNDCLASSW existing;
+    const std::wstring name = WideFromUtf8(spec.name);
+    const std::wstring menuName = spec.menuName ? WideFromUtf8(spec.menuName) : std::wstring();
     // Once this process holds a reference the class is there: asking again
-    // for every control would cost the window's start.
-    if (classReferences[i] == 0 && !GetClassInfoA(instance, spec.name, &existing)) {
-      WNDCLASSA wc = {};
+    // for every control would cost the window's start. The classes are
+    // Unicode: titles and typed characters reach them whole, whatever the
+    // system's code page.
+    if (classReferences[i] == 0 && !GetClassInfoW(instance, name.c_str(), &existing)) {
+      WNDCLASSW wc = {};
       wc.style = spec.style;
       wc.lpfnWndProc = spec.procedure;
       wc.hInstance = instance;
@@ -451,8 +462,8 @@ void qvWindow::RegisterClasses() {
       // busy-cursor frame, not to an icon, so the class gets none and the
       // installer gives its window its own icon after creation. Kept as it
       // is: a host module that does hold icon 209 sees it on our windows.
-      wc.hIcon = LoadIconA(instance, MAKEINTRESOURCEA(209));
-      wc.hCursor = LoadCursorA(nullptr, IDC_ARROW);
+      wc.hIcon = LoadIconW(instance, MAKEINTRESOURCEW(209));
+      wc.hCursor = LoadCursorW(nullptr, MAKEINTRESOURCEW(32512));  // IDC_ARROW
       // The class brush is made for the registration and deleted right
       // after it, on purpose: no window of these classes is ever erased with
       // it (the dispatch answers every erase itself), so nothing outlives
@@ -460,9 +471,9 @@ void qvWindow::RegisterClasses() {
       qvColor grey = DefaultGrey();
       const HBRUSH brush = CreateSolidBrush(grey.ToCOLORREF());
       wc.hbrBackground = brush;
-      wc.lpszMenuName = spec.menuName;
-      wc.lpszClassName = spec.name;
-      RegisterClassA(&wc);
+      wc.lpszMenuName = spec.menuName ? menuName.c_str() : nullptr;
+      wc.lpszClassName = name.c_str();
+      RegisterClassW(&wc);
       DeleteObject(brush);
     }
     GlobalAddAtomA(spec.name);
@@ -476,7 +487,7 @@ void qvWindow::UnregisterClasses() {
     const ATOM atom = GlobalFindAtomA(spec.name);
     if (!atom || classReferences[i] == 0) continue;
     GlobalDeleteAtom(atom);
-    if (--classReferences[i] == 0) UnregisterClassA(spec.name, instance);
+    if (--classReferences[i] == 0) UnregisterClassW(WideFromUtf8(spec.name).c_str(), instance);
   }
 }
 

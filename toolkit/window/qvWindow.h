@@ -2,6 +2,8 @@
 // keeps what the platform window does not keep in the form the toolkit
 // needs (placement, title, tooltip text, command identifier, background)
 // and links the object tree: a parent and the children attached to it.
+// Every text the toolkit takes or gives (titles, labels, tooltips, paths)
+// is UTF-8; it meets the platform through the wide calls only.
 // Its virtual operations are the whole extension surface of the toolkit:
 // the event handlers the dispatch calls, the geometry and visibility
 // operations, and the creation hooks a subclass overrides to change how its
@@ -43,6 +45,10 @@ std::unique_ptr<Control> PlaceControl(Parent* parent, const qvRect& at96, Argume
 
 constexpr char kWindowClassName[] = "__qvWindowClassName";
 constexpr char kMdiWindowClassName[] = "__qvMDIWindowClassName";
+
+// Copies UTF-8 text into a buffer of size bytes, cut to fit between two
+// characters, never inside one.
+void CopyText(char* destination, const char* text, size_t size);
 
 class qvWindow {
 public:
@@ -213,7 +219,7 @@ public:
 protected:
   HWND hwnd;                    // owned
   qvWindow* parent;             // not owned
-  char title[260];
+  char title[780];  // UTF-8: 260 UTF-16 units of any characters
   qvRect bounds;                // in the parent's client area; for a top-level window the wanted client area
   char tooltipText[256];
   int32_t id;

@@ -7,13 +7,13 @@
 
 #include <cstring>
 
+#include "common/AnsiText.h"
 #include "toolkit/window/SystemDlls.h"
 #include "toolkit/window/qvWindow.h"
 
 void qvWindow::SetTooltip(const char* text) {
   char converted[240];
-  std::strncpy(converted, text ? text : "", sizeof converted - 1);
-  converted[sizeof converted - 1] = '\0';
+  CopyText(converted, text ? text : "", sizeof converted);
   for (char* c = converted; *c; ++c)
     if (*c == '\r') *c = '\n';
   std::strcpy(tooltipText, converted);
@@ -23,18 +23,20 @@ void qvWindow::SetTooltip(const char* text) {
   (void)commonControls;
   // Only the newest control is kept: an earlier one goes first.
   if (tooltipHwnd) DestroyWindow(tooltipHwnd);
-  tooltipHwnd = CreateWindowExA(0, TOOLTIPS_CLASSA, nullptr, WS_POPUP | TTS_NOPREFIX | TTS_ALWAYSTIP, CW_USEDEFAULT,
+  tooltipHwnd = CreateWindowExW(0, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_NOPREFIX | TTS_ALWAYSTIP, CW_USEDEFAULT,
                                 CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, GetHandle(), nullptr, instance, nullptr);
 
-  TOOLINFOA tool = {};
-  tool.cbSize = TTTOOLINFOA_V2_SIZE;  // without the reserved pointer of newer versions
+  // The control keeps a copy of the text.
+  std::wstring wide = WideFromUtf8(tooltipText);
+  TOOLINFOW tool = {};
+  tool.cbSize = TTTOOLINFOW_V2_SIZE;  // without the reserved pointer of newer versions
   tool.uFlags = TTF_SUBCLASS | TTF_TRANSPARENT;
   tool.hwnd = GetHandle();
   tool.uId = 0;
   tool.rect = RECT{0, 0, 100, 20};
   tool.hinst = nullptr;
-  tool.lpszText = tooltipText;
-  SendMessageA(tooltipHwnd, TTM_ADDTOOLA, 0, reinterpret_cast<LPARAM>(&tool));
-  SendMessageA(tooltipHwnd, TTM_SETMAXTIPWIDTH, 0, 500);
+  tool.lpszText = &wide[0];
+  SendMessageW(tooltipHwnd, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
+  SendMessageW(tooltipHwnd, TTM_SETMAXTIPWIDTH, 0, 500);
   SetWindowPos(tooltipHwnd, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOMOVE | SWP_NOACTIVATE);
 }

@@ -100,7 +100,8 @@ TEST_F(FileTreeTest, FullPathsAreNormalisedAndRefusedPastTheLimit) {
 }  // namespace
 
 // The program's own path: as long as any path the installer takes, and
-// no longer; held exactly by the code page, or not taken.
+// no longer, counted in UTF-16 units whatever its characters; any
+// character taken as it is, half a surrogate pair not at all.
 TEST(ProgramPathTest, TakesThePathsTheInstallerTakes) {
   const std::wstring drive = L"C:\\";
   const struct {
@@ -109,7 +110,10 @@ TEST(ProgramPathTest, TakesThePathsTheInstallerTakes) {
   } cases[] = {
       {drive + std::wstring(kMaxPathLength - drive.size(), L'x'), nullptr},
       {drive + std::wstring(kMaxPathLength + 1 - drive.size(), L'x'), "is too long: 260 characters"},
-      {L"C:\\\uFF44ist\\setup.exe", "cannot be held exactly in the ANSI code page"},
+      {drive + std::wstring(kMaxPathLength - drive.size(), L'\u65E5'), nullptr},
+      {drive + std::wstring(kMaxPathLength + 1 - drive.size(), L'\u65E5'), "is too long: 260 characters"},
+      {L"C:\\\uFF44ist\\setup.exe", nullptr},
+      {L"C:\\x" + std::wstring(1, wchar_t(0xD800)) + L"\\setup.exe", "is not well-formed UTF-16"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.path.size());

@@ -70,8 +70,8 @@ protected:
   }
 };
 
-// The platform's own conversion: a UTF-16 name in the ANSI code page
-// (1252 here) when it fits exactly, and refused when it does not.
+// A name in any encoding comes back in UTF-8, whatever its script; text
+// without a mark that is not UTF-8 is the code page's (1252 here).
 TEST_F(InstallJobTest, ReadsTheProductFileInAnyEncoding) {
   const struct {
     const char* name;
@@ -81,9 +81,12 @@ TEST_F(InstallJobTest, ReadsTheProductFileInAnyEncoding) {
       {"CR LF", "Foo\r\nsecond line\r\n", "Foo"},
       {"blank lines first", "\r\n\r\n\nFoo\r\n", "Foo"},
       {"long name cut", std::string(300, 'n') + "\r\n", nullptr},
-      {"UTF-8 mark", "\xEF\xBB\xBF" "Caf\xC3\xA9\r\n", "Caf\xe9"},
-      {"UTF-16 LE", std::string("\xFF\xFE" "C\0a\0f\0\xE9\0\r\0\n\0", 14), "Caf\xe9"},
-      {"UTF-16 LE, Japanese", std::string("\xFF\xFE\xE5\x65\x2C\x67", 6), nullptr},
+      {"UTF-8 mark", "\xEF\xBB\xBF" "Caf\xC3\xA9\r\n", "Caf\xC3\xA9"},
+      {"UTF-8 without a mark", "Lumi\xC3\xA8re\r\n", "Lumi\xC3\xA8re"},
+      {"the code page's", "Lumi\xE8re\r\n", "Lumi\xC3\xA8re"},
+      {"UTF-16 LE", std::string("\xFF\xFE" "C\0a\0f\0\xE9\0\r\0\n\0", 14), "Caf\xC3\xA9"},
+      {"UTF-16 LE, Japanese", std::string("\xFF\xFE\xE5\x65\x2C\x67", 6), "\xE6\x97\xA5\xE6\x9C\xAC"},
+      {"UTF-16 LE, half a pair", std::string("\xFF\xFE\x3C\xD8" "A\0", 6), nullptr},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);

@@ -213,14 +213,52 @@ TEST(InstallJournal, TooLargeIsRefusedUnread) {
   EXPECT_NE(why.find("larger"), std::string::npos);
 }
 
-// A double-byte character whose second byte is a backslash is one name.
-TEST(InstallJournal, NamesAreCheckedByTheCodePagesRule) {
+// A line of the journal as an earlier version wrote it: the second form,
+// whose texts are in the ANSI code page.
+std::string SecondForm(const std::string& line) {
+  std::string body = line.substr(0, line.rfind(" #"));
+  if (body.compare(0, 17, "qvsetup-journal 3") == 0) body[16] = '2';
+  char seal[16];
+  std::snprintf(seal, sizeof seal, " #%08x\r\n",
+                static_cast<unsigned>(Crc32(reinterpret_cast<const uint8_t*>(body.data()), body.size())));
+  return body + seal;
+}
+
+std::string ToUtf8(const std::string& text) { return "<" + text + ">"; }
+
+// Each form's names by its own rules: a double-byte character whose second
+// byte is a backslash is one name in the second form read with its code
+// page, and its texts come back converted; the third form's are UTF-8,
+// checked so.
+TEST(InstallJournal, EachFormsNamesAreReadByItsOwnRules) {
   const auto lead = [](uint8_t byte) { return byte >= 0x81 && byte <= 0x9F; };
-  const std::string bytes = Header() + JournalPlanLine({JournalStep::kNewFile, 1, 0, "\x95\x5c" "nul.txt"});
-  Journal journal;
-  std::string why;
-  EXPECT_TRUE(ReadJournal(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size(), &journal, &why, lead)) << why;
-  EXPECT_FALSE(Read(bytes, &journal, &why)) << "read as single bytes, \"nul.txt\" is a name of its own";
+  const std::string doubleByte = "\x95\x5c" "nul.txt";
+  const struct {
+    bool secondForm;
+    const char* path;
+    AnsiForm ansi;
+    bool readable;
+    const char* pathRead;
+  } cases[] = {
+      {true, doubleByte.c_str(), {lead, ToUtf8}, true, "<\x95\x5cnul.txt>"},
+      {true, doubleByte.c_str(), {}, false, ""},  // single bytes: "nul.txt" is a name of its own
+      {false, doubleByte.c_str(), {lead, ToUtf8}, false, ""},  // the third form has no lead bytes
+      {false, "\xE6\x97\xA5\xE6\x9C\xAC\\\xF0\x9F\x8E\xA8.txt", {lead, ToUtf8}, true,
+       "\xE6\x97\xA5\xE6\x9C\xAC\\\xF0\x9F\x8E\xA8.txt"},
+      {false, "caf\xE9.txt", {}, false, ""},  // a code page's byte in the third form
+  };
+  for (const auto& c : cases) {
+    std::string bytes = Header() + JournalPlanLine({JournalStep::kNewFile, 1, 0, c.path});
+    if (c.secondForm) bytes = SecondForm(Header()) + SecondForm(JournalPlanLine({JournalStep::kNewFile, 1, 0, c.path}));
+    Journal journal;
+    std::string why;
+    const bool read = ReadJournal(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size(), &journal, &why, c.ansi);
+    EXPECT_EQ(read, c.readable) << c.path << ": " << why;
+    if (read && c.readable) {
+      ASSERT_EQ(journal.plan.size(), 1u);
+      EXPECT_EQ(journal.plan[0].path, c.pathRead);
+    }
+  }
 }
 
 // One install of a group: its "G" line names the group's marker and the

@@ -60,7 +60,7 @@ std::string Replaced(std::string text, const std::string& from, const std::strin
 
 TEST(InstallRecord, WhatIsWrittenReadsBackTheSame) {
   const std::string text = RecordText(Sample());
-  EXPECT_EQ(text.substr(0, 48), "qvsetup-record 2\r\nproduct 14:Kestrova Lumen\r\nver");
+  EXPECT_EQ(text.substr(0, 48), "qvsetup-record 3\r\nproduct 14:Kestrova Lumen\r\nver");
   EXPECT_NE(text.find("\r\nfile 1234 " + DigestText(Sha256::Of("Lumen", 5)) + " 9:Lumen.aex\r\n"), std::string::npos);
   InstallRecord record;
   std::string why;
@@ -138,7 +138,7 @@ TEST(InstallRecord, EveryFieldIsChecked) {
       {"a negative size", "file 1234 ", "file -1234 "},
       {"a line of an unknown kind", "folder 7:Presets\r\n", "delete 7:Presets\r\n"},
       {"a field with more after it", "made-above 2", "made-above 2 x"},
-      {"a magic of a form to come", "qvsetup-record 2", "qvsetup-record 3"},
+      {"a magic of a form to come", "qvsetup-record 3", "qvsetup-record 4"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
@@ -157,17 +157,67 @@ TEST(InstallRecord, EveryFieldIsChecked) {
                     &record, &why));
 }
 
-// A Shift-JIS name whose trail byte is 0x5C ("\") is one name, not two.
+// A Shift-JIS name whose trail byte is 0x5C ("\\") is one name, not two.
 bool ShiftJisLead(uint8_t byte) { return (byte >= 0x81 && byte <= 0x9F) || (byte >= 0xE0 && byte <= 0xFC); }
 
-TEST(InstallRecord, NamesAreCheckedByTheCodePagesRule) {
-  InstallRecord sample = Sample();
-  sample.files = {{"\x95\x5c.aex", 1, 0, Sha256::Of("x", 1)}};
-  const std::string text = RecordText(sample);
-  InstallRecord record;
-  std::string why;
-  EXPECT_TRUE(ReadRecord(reinterpret_cast<const uint8_t*>(text.data()), text.size(), &record, &why, ShiftJisLead))
-      << why;
+// The texts of an earlier form, in code page 1252 here, as UTF-8.
+std::string Latin1ToUtf8(const std::string& text) {
+  std::string utf8;
+  for (unsigned char c : text) {
+    if (c < 0x80) {
+      utf8 += static_cast<char>(c);
+    } else {
+      utf8 += static_cast<char>(0xC0 | (c >> 6));
+      utf8 += static_cast<char>(0x80 | (c & 0x3F));
+    }
+  }
+  return utf8;
+}
+
+// Records of each form and the texts they hold: UTF-8 in the third form
+// (any script, checked well formed), the code page's in the earlier two,
+// read by its rules and handed back in UTF-8.
+TEST(InstallRecord, EachFormsTextsAreReadInTheirEncoding) {
+  const struct {
+    RecordForm form;
+    const char* product;
+    const char* file;
+    AnsiForm ansi;
+    bool readable;
+    const char* productRead;
+    const char* fileRead;
+  } cases[] = {
+      {RecordForm::kSha256, "Lumi\xC3\xA8re", "\xE6\x97\xA5\xE6\x9C\xAC.aex", {}, true, "Lumi\xC3\xA8re",
+       "\xE6\x97\xA5\xE6\x9C\xAC.aex"},
+      {RecordForm::kSha256, "Kestrova Lumen", "\xF0\x9F\x8E\xA8 art.png", {}, true, "Kestrova Lumen",
+       "\xF0\x9F\x8E\xA8 art.png"},  // an emoji, four bytes
+      {RecordForm::kSha256, "Lumi\xE8re", "a.aex", {}, false, "", ""},  // a code page's byte is no UTF-8
+      {RecordForm::kSha256, "Kestrova Lumen", "\xED\xA0\x80.aex", {}, false, "", ""},  // a surrogate
+      {RecordForm::kSha256Ansi, "Lumi\xE8re", "caf\xE9.aex", {nullptr, Latin1ToUtf8}, true, "Lumi\xC3\xA8re",
+       "caf\xC3\xA9.aex"},
+      {RecordForm::kXxh64, "Lumi\xE8re", "a.aex", {nullptr, Latin1ToUtf8}, true, "Lumi\xC3\xA8re", "a.aex"},
+      {RecordForm::kSha256Ansi, "Kestrova Lumen", "\x95\x5c" "nul.aex", {ShiftJisLead, nullptr}, true, "Kestrova Lumen",
+       "\x95\x5c" "nul.aex"},
+      {RecordForm::kSha256Ansi, "Kestrova Lumen", "\x95\x5c" "nul.aex", {}, false, "", ""},  // two names without the rule
+      {RecordForm::kSha256, "Kestrova Lumen", "\x95\x5c" "nul.aex", {ShiftJisLead, nullptr}, false, "", ""},  // UTF-8 has none
+  };
+  for (const auto& c : cases) {
+    InstallRecord sample = Sample();
+    sample.form = c.form;
+    sample.product = c.product;
+    sample.destination = sample.location + "\\" + c.product;
+    sample.files = {{c.file, 1, 7, Sha256::Of("x", 1)}};
+    const std::string text = RecordText(sample);
+    InstallRecord record;
+    std::string why;
+    const bool read = ReadRecord(reinterpret_cast<const uint8_t*>(text.data()), text.size(), &record, &why, c.ansi);
+    EXPECT_EQ(read, c.readable) << c.product << " / " << c.file << ": " << why;
+    if (!read || !c.readable) continue;
+    EXPECT_EQ(record.form, c.form);
+    EXPECT_EQ(record.product, c.productRead);
+    EXPECT_EQ(record.files.at(0).path, c.fileRead);
+    EXPECT_EQ(record.destination, sample.location + "\\" + c.productRead);
+  }
 }
 
 TEST(InstallJournal, ARemovedFileKeepsItsAttributes) {

@@ -177,7 +177,10 @@ TEST_F(RegistryTest, OnlyTextNamingAFullPathIsAFolder) {
 
 // The value is read wide and converted exactly. The ANSI read would hand
 // back look-alikes: "C:\ｄist" as "C:\dist", another folder.
-TEST_F(RegistryTest, AValueTheAnsiCodePageCannotHoldIsAbsent) {
+// A value is taken as it is, whatever its script: never through a code
+// page, whose look-alikes ("．．" as "..") would name another folder. Only
+// half a surrogate pair, which names no folder, makes it absent.
+TEST_F(RegistryTest, AValueOfAnyScriptIsTakenAsItIs) {
   SetEnvironmentVariableW(L"QV_TEST_WIDE", L"C:\\\uFF44ist");
   const struct {
     const char* what;
@@ -186,12 +189,15 @@ TEST_F(RegistryTest, AValueTheAnsiCodePageCannotHoldIsAbsent) {
     std::string folder;
     const char* note;  // a part of the note; "" when there is none
   } cases[] = {
-      {"a code page character", REG_SZ, L"C:\\Caf\u00E9\\Plug-ins", "C:\\Caf\xE9\\Plug-ins", ""},
-      {"a full-width letter", REG_SZ, L"C:\\\uFF44ist\\Plug-ins", "",
-       "holds characters that the ANSI code page (1252) cannot hold exactly: \"C:\\?ist\\Plug-ins\""},
-      {"a letter outside the code page", REG_SZ, L"C:\\Plug\u0142ins", "", "cannot hold exactly: \"C:\\Plug?ins\""},
-      {"full-width dots", REG_SZ, L"C:\\a\\\uFF0E\uFF0E\\windows", "", "cannot hold exactly: \"C:\\a\\??\\windows\""},
-      {"a variable that expands to one", REG_EXPAND_SZ, L"%QV_TEST_WIDE%\\Plug-ins", "", "cannot hold exactly"},
+      {"a code page character", REG_SZ, L"C:\\Caf\u00E9\\Plug-ins", "C:\\Caf\xC3\xA9\\Plug-ins", ""},
+      {"a full-width letter", REG_SZ, L"C:\\\uFF44ist\\Plug-ins", "C:\\\xEF\xBD\x84ist\\Plug-ins", ""},
+      {"a letter outside the code page", REG_SZ, L"C:\\Plug\u0142ins", "C:\\Plug\xC5\x82ins", ""},
+      {"full-width dots, a name of their own", REG_SZ, L"C:\\a\\\uFF0E\uFF0E\\windows",
+       "C:\\a\\\xEF\xBC\x8E\xEF\xBC\x8E\\windows", ""},
+      {"a variable that expands to one", REG_EXPAND_SZ, L"%QV_TEST_WIDE%\\Plug-ins", "C:\\\xEF\xBD\x84ist\\Plug-ins",
+       ""},
+      {"half a surrogate pair", REG_SZ, L"C:\\Plug" + std::wstring(1, wchar_t(0xDC00)), "",
+       "is not well-formed UTF-16 (a surrogate without its other half): \"C:\\Plug?\""},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);

@@ -105,15 +105,19 @@ TEST(NameRules, FilesTakeWholeClusters) {
   for (const auto& c : cases) EXPECT_EQ(BytesOnVolume(c.size, c.cluster), c.taken) << c.size << " / " << c.cluster;
 }
 
-// A stand-in for the platform's conversion to the ANSI code page: Latin-1,
-// exact or refused.
-bool Latin1(const std::u16string& text, std::string* ansi) {
-  ansi->clear();
-  for (char16_t c : text) {
-    if (c > 0xFF) return false;
-    ansi->push_back(static_cast<char>(c));
+// A stand-in for the platform's conversion from the ANSI code page:
+// Latin-1 to UTF-8.
+std::string Latin1(const std::string& text) {
+  std::string utf8;
+  for (unsigned char c : text) {
+    if (c < 0x80) {
+      utf8 += static_cast<char>(c);
+    } else {
+      utf8 += static_cast<char>(0xC0 | (c >> 6));
+      utf8 += static_cast<char>(0x80 | (c & 0x3F));
+    }
   }
-  return true;
+  return utf8;
 }
 
 ProductLine LineOf(const std::vector<uint8_t>& bytes) { return ProductLineFromBytes(bytes.data(), bytes.size(), Latin1); }
@@ -126,13 +130,15 @@ TEST(ProductFile, FirstNonBlankLineInEachEncoding) {
   } cases[] = {
       {"ANSI, CR LF", {'F', 'o', 'o', '\r', '\n', 'x'}, "Foo"},
       {"ANSI, blank lines first", {'\r', '\n', '\n', '\r', 'F', 'o', 'o'}, "Foo"},
-      {"ANSI letters stay bytes", {'C', 'a', 'f', 0xE9, '\n'}, "Caf\xe9"},
+      {"ANSI letters converted", {'C', 'a', 'f', 0xE9, '\n'}, "Caf\xc3\xa9"},
+      {"UTF-8 without a mark", {'C', 'a', 'f', 0xC3, 0xA9, '\n'}, "Caf\xc3\xa9"},
+      {"UTF-8 without a mark, emoji", {0xF0, 0x9F, 0x8E, 0xA8}, "\xf0\x9f\x8e\xa8"},
       {"empty file", {}, ""},
       {"only line ends", {'\r', '\n', '\r', '\n'}, ""},
       {"UTF-8 mark dropped", {0xEF, 0xBB, 0xBF, 'R', 'a', 'y', '\r', '\n'}, "Ray"},
-      {"UTF-8 mark, two-byte letter", {0xEF, 0xBB, 0xBF, 'C', 'a', 'f', 0xC3, 0xA9}, "Caf\xe9"},
+      {"UTF-8 mark, two-byte letter", {0xEF, 0xBB, 0xBF, 'C', 'a', 'f', 0xC3, 0xA9}, "Caf\xc3\xa9"},
       {"UTF-8 mark, blank lines first", {0xEF, 0xBB, 0xBF, '\n', '\n', 'A'}, "A"},
-      {"UTF-8 mark, letter outside the code page", {0xEF, 0xBB, 0xBF, 0xE6, 0x97, 0xA5}, nullptr},
+      {"UTF-8 mark, any script", {0xEF, 0xBB, 0xBF, 0xE6, 0x97, 0xA5}, "\xe6\x97\xa5"},
       {"UTF-8 mark, overlong slash", {0xEF, 0xBB, 0xBF, 'a', 0xC0, 0xAF, 'b'}, nullptr},
       {"UTF-8 mark, cut sequence", {0xEF, 0xBB, 0xBF, 'a', 0xC3}, nullptr},
       {"UTF-8 mark, encoded surrogate", {0xEF, 0xBB, 0xBF, 0xED, 0xA0, 0x80}, nullptr},
@@ -140,9 +146,10 @@ TEST(ProductFile, FirstNonBlankLineInEachEncoding) {
       {"UTF-16 LE", {0xFF, 0xFE, 'R', 0, 'a', 0, '\r', 0, '\n', 0, 'x', 0}, "Ra"},
       {"UTF-16 BE", {0xFE, 0xFF, 0, 'R', 0, 'a', 0, '\n'}, "Ra"},
       {"UTF-16 LE, blank lines first", {0xFF, 0xFE, '\n', 0, '\r', 0, 'Q', 0}, "Q"},
-      {"UTF-16 LE, e acute", {0xFF, 0xFE, 'C', 0, 0xE9, 0}, "C\xe9"},
+      {"UTF-16 LE, e acute", {0xFF, 0xFE, 'C', 0, 0xE9, 0}, "C\xc3\xa9"},
       {"UTF-16 LE, odd last byte ignored", {0xFF, 0xFE, 'A', 0, 'B'}, "A"},
-      {"UTF-16 LE, letter outside the code page", {0xFF, 0xFE, 'A', 0, 0xE5, 0x65}, nullptr},
+      {"UTF-16 LE, any script", {0xFF, 0xFE, 'A', 0, 0xE5, 0x65}, "A\xe6\x97\xa5"},
+      {"UTF-16 LE, a pair", {0xFF, 0xFE, 0x3C, 0xD8, 0xA8, 0xDF}, "\xf0\x9f\x8e\xa8"},
       {"UTF-16 LE, lone surrogate", {0xFF, 0xFE, 0x00, 0xD8, 'A', 0}, nullptr},
       {"UTF-16 LE, zero character", {0xFF, 0xFE, 'A', 0, 0, 0, 'B', 0}, nullptr},
       {"UTF-16 LE, only the mark", {0xFF, 0xFE}, ""},
@@ -230,7 +237,13 @@ TEST(ProductFile, TheLineStopsAt1023Characters) {
   EXPECT_EQ(LineOf(wide).text.size(), 1023u);
   std::vector<uint8_t> utf8 = {0xEF, 0xBB, 0xBF};
   for (int i = 0; i < 3000; ++i) utf8.insert(utf8.end(), {0xC3, 0xA9});
-  EXPECT_EQ(LineOf(utf8).text, std::string(1023, '\xe9'));
+  std::string acute;
+  for (int i = 0; i < 1023; ++i) acute += "\xc3\xa9";
+  EXPECT_EQ(LineOf(utf8).text, acute) << "1023 characters, not 1023 bytes";
+  // A pair is never cut in half: 1022 units and the pair's two would pass.
+  std::vector<uint8_t> pairs = {0xFF, 0xFE};
+  for (int i = 0; i < 600; ++i) pairs.insert(pairs.end(), {0x3C, 0xD8, 0xA8, 0xDF});
+  EXPECT_EQ(LineOf(pairs).text.size(), 511u * 4);
 }
 
 }  // namespace

@@ -124,29 +124,30 @@ TEST_F(PayloadWalkTest, FindsEveryNameAndPathAnInstallMustRefuse) {
         << entry.path;
 }
 
-// A name outside the ANSI code page would come back as question marks or
-// a look-alike, naming another file or none: the walk refuses it and keeps
-// its true name for messages.
-TEST_F(PayloadWalkTest, NamesOutsideTheAnsiCodePageAreRefused) {
+// Names of any script are walked as they are, in UTF-8, whatever the
+// code page: never as question marks or look-alikes of other names.
+TEST_F(PayloadWalkTest, NamesOfAnyScriptAreWalkedAsTheyAre) {
   Put("src/a.txt", "a");
-  const std::wstring names[] = {L"\x65e5\x672c.txt", L"\x0142\x00f3d\x017a"};  // Japanese; Polish, with a best fit
-  for (const std::wstring& name : names) PutWide(name);
+  const struct {
+    std::wstring name;
+    const char* utf8;
+  } names[] = {
+      {L"\x65e5\x672c.txt", "\xE6\x97\xA5\xE6\x9C\xAC.txt"},            // Japanese
+      {L"\x0142\x00f3d\x017a", "\xC5\x82\xC3\xB3" "d\xC5\xBA"},          // Polish, which 1252 would best-fit
+      {L"\xD83C\xDFA8 art.png", "\xF0\x9F\x8E\xA8 art.png"},             // an emoji: a pair of units
+      {L"\xFF44ist.txt", "\xEF\xBD\x84ist.txt"},                        // full width, not "dist.txt"
+  };
+  for (const auto& n : names) PutWide(n.name);
   MakeFolder("src/Folder");
   const std::string folder = Path("src/Folder");
   ASSERT_TRUE(CreateDirectoryW((std::wstring(folder.begin(), folder.end()) + L"\\\x65e5").c_str(), nullptr));
-  BOOL lossy = FALSE;
-  char ansi[16];
-  WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, names[0].c_str(), -1, ansi, sizeof ansi, nullptr, &lossy);
-  if (!lossy) GTEST_SKIP() << "this code page holds the names";
-  EXPECT_FALSE(Walk());
-  ASSERT_EQ(problems.size(), 3u);
-  for (const PayloadProblem& problem : problems)
-    EXPECT_EQ(problem.failure.error, static_cast<uint32_t>(ERROR_NO_UNICODE_TRANSLATION));
-  std::vector<std::wstring> relative;
-  for (const PayloadProblem& problem : problems) relative.push_back(problem.relativePath);
-  EXPECT_NE(std::find(relative.begin(), relative.end(), names[0]), relative.end());
-  EXPECT_NE(std::find(relative.begin(), relative.end(), L"Folder\\\x65e5"), relative.end());
-  EXPECT_EQ(payload.files, 1u);
+  EXPECT_TRUE(Walk());
+  EXPECT_TRUE(problems.empty());
+  std::vector<std::string> paths;
+  for (const PayloadEntry& entry : payload.entries) paths.push_back(entry.path);
+  for (const auto& n : names) EXPECT_NE(std::find(paths.begin(), paths.end(), n.utf8), paths.end()) << n.utf8;
+  EXPECT_NE(std::find(paths.begin(), paths.end(), "Folder\\\xE6\x97\xA5"), paths.end());
+  EXPECT_EQ(payload.files, 5u);
 }
 
 // Links are never followed: one inside the payload is a problem of its

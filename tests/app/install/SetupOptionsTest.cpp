@@ -192,9 +192,9 @@ TEST(SetupOptions, LocationsWindowsWouldTakeForSomethingElseAreUsageErrors) {
   }
 }
 
-// kUnconvertibleCharacter stands where the line held a character the ANSI
-// code page has no exact form for; read as a look-alike, "．．" would be
-// "..". Any option holding one is refused, and the message shows it as '?'.
+// kUnconvertibleCharacter stands where the line held a surrogate without
+// its other half, which no UTF-8 holds and no file is named by. Any option
+// holding one is refused, and the message shows it as '?'.
 TEST(SetupOptions, AnOptionHoldingAnUnconvertibleCharacterIsAUsageError) {
   const std::string x(1, kUnconvertibleCharacter);
   const struct {
@@ -203,11 +203,11 @@ TEST(SetupOptions, AnOptionHoldingAnUnconvertibleCharacterIsAUsageError) {
     const char* error;
   } cases[] = {
       {"setup.exe /S /D=C:\\fw\\sub\\" + x + x + "\\" + x + x + "\\windows", "",
-       "/D=C:\\fw\\sub\\??\\??\\windows holds characters that the ANSI code page cannot hold exactly"},
-      {"setup.exe /S \"/D=C:\\fw\\sub" + x + "..\\..\"", "", "/D=C:\\fw\\sub?..\\.. holds characters"},
-      {"setup.exe /S /LOG=C:\\" + x + "og.txt /D=C:\\T", "", "/LOG=C:\\?og.txt holds characters"},
-      {"setup.exe /S /LOG=C:\\a.log /" + x, "C:\\a.log", "unknown option /? holds characters"},
-      {"setup.exe /S /" + x + "OG=C:\\a.log", "", "unknown option /?OG=C:\\a.log holds characters"},
+       "/D=C:\\fw\\sub\\??\\??\\windows holds a surrogate without its other half"},
+      {"setup.exe /S \"/D=C:\\fw\\sub" + x + "..\\..\"", "", "/D=C:\\fw\\sub?..\\.. holds a surrogate"},
+      {"setup.exe /S /LOG=C:\\" + x + "og.txt /D=C:\\T", "", "/LOG=C:\\?og.txt holds a surrogate"},
+      {"setup.exe /S /LOG=C:\\a.log /" + x, "C:\\a.log", "unknown option /? holds a surrogate"},
+      {"setup.exe /S /" + x + "OG=C:\\a.log", "", "unknown option /?OG=C:\\a.log holds a surrogate"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.line);

@@ -153,45 +153,4 @@ TEST_F(InstallerWindow, TheProgressCountsFilesAndBytesUpToTheTotals) {
 
 namespace {
 
-// On a western system (code page 1252, the rig's) the languages of the
-// Latin script are shown whole; the others wait for their own systems and
-// the window shows English meanwhile. UiText takes a language's texts only
-// whole: a German window on this system has no text in English.
-TEST(UiText, TheWesternLanguagesFitTheWesternCodePage) {
-  ASSERT_EQ(GetACP(), 1252u);
-  for (const char* tag : {"en", "de", "fr", "es", "it", "pt-BR"}) EXPECT_TRUE(UiLanguageFitsCodePage(tag)) << tag;
-  SetUiLanguage("de");
-  EXPECT_EQ(UiText(IDS_CLOSE), "&Schlie\xDF" "en");  // the code page's byte for the sharp s
-  EXPECT_EQ(UiLabelOf(IDS_CHANGE_LOCATION).key, 'n');
-  SetUiLanguage("en");
-  EXPECT_EQ(UiText(IDS_WINDOW_TITLE, {"Caf\xE9"}), "Install Caf\xE9") << "what is put in stays in the code page";
-}
-
-// Each language shows whole on a system of its own code page: every text
-// of its table converts to that code page exactly.
-TEST(UiText, EachLanguageFitsTheCodePageOfItsSystems) {
-  const struct {
-    const char* tag;
-    UINT codePage;
-  } cases[] = {{"de", 1252}, {"fr", 1252}, {"es", 1252}, {"it", 1252}, {"pt-BR", 1252},
-               {"pl", 1250}, {"ja", 932},  {"zh-CN", 936}, {"zh-TW", 950}, {"ko", 949}};
-  for (const auto& c : cases) {
-    const UiTable* table = nullptr;
-    for (const UiTable& one : UiTables())
-      if (std::string(one.tag) == c.tag) table = &one;
-    ASSERT_NE(table, nullptr) << c.tag;
-    for (size_t i = 0; i < table->count; ++i) {
-      const std::string utf8 = table->strings[i].text;
-      wchar_t wide[1024];
-      const int units = MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, utf8.c_str(), -1, wide, 1024);
-      ASSERT_GT(units, 0) << c.tag << ": " << utf8;
-      char bytes[2048];
-      BOOL lossy = FALSE;
-      const int made = WideCharToMultiByte(c.codePage, WC_NO_BEST_FIT_CHARS, wide, -1, bytes, sizeof bytes, nullptr,
-                                           &lossy);
-      EXPECT_TRUE(made > 0 && !lossy) << c.tag << " in code page " << c.codePage << ": " << utf8;
-    }
-  }
-}
-
 }  // namespace

@@ -320,7 +320,7 @@ TEST_F(Viewer, SaveAsksTheViewersOwnDialogAndTellsAFailure) {
       if (!owner) {
         owner = GetWindow(dialog, GW_OWNER);
         offered = ItemText(dialog, cmb13);
-        SendMessageA(dialog, CDM_SETCONTROLTEXT, cmb13, reinterpret_cast<LPARAM>(c.target.c_str()));
+        SendMessageW(dialog, CDM_SETCONTROLTEXT, cmb13, reinterpret_cast<LPARAM>(WideFromUtf8(c.target).c_str()));
         PostMessageA(dialog, WM_COMMAND, IDOK, 0);
       }
       return false;

@@ -12,9 +12,9 @@ std::string Hex(long value) {
 
 std::string Narrow(BSTR text) {
   const int length = static_cast<int>(SysStringLen(text));
-  std::string result(static_cast<size_t>(length) * 2, '\0');
+  std::string result(static_cast<size_t>(length) * 3, '\0');
   result.resize(static_cast<size_t>(
-      WideCharToMultiByte(CP_ACP, 0, text, length, &result[0], static_cast<int>(result.size()), nullptr, nullptr)));
+      WideCharToMultiByte(CP_UTF8, 0, text, length, &result[0], static_cast<int>(result.size()), nullptr, nullptr)));
   return result;
 }
 

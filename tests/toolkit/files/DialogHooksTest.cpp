@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "common/AnsiText.h"
 #include "tests/toolkit/files/DialogDriver.h"
 #include "tests/toolkit/files/IllustratorSamples.h"
 #include "toolkit/files/IllustratorPreview.h"
@@ -57,7 +58,7 @@ TEST_F(DialogHooksTest, OpenFileShowsTheLabelAndTakesTheChosenFile) {
     const HWND dialog = FindDialog();
     if (!dialog) return false;
     label = ItemText(TemplateOf(dialog), 1004);
-    SendMessageA(dialog, CDM_SETCONTROLTEXT, cmb13, reinterpret_cast<LPARAM>(typed.c_str()));
+    SendMessageW(dialog, CDM_SETCONTROLTEXT, cmb13, reinterpret_cast<LPARAM>(WideFromUtf8(typed).c_str()));
     PostMessageA(dialog, WM_COMMAND, IDOK, 0);
     return true;
   });
@@ -171,7 +172,7 @@ TEST_F(IllustratorDialogTest, ThePreviewFollowsTheSelectionAndTheOptionsComeBack
         seen.secondClickChecksFirst = Checked(custom, 1005) && Checked(custom, 1008);
         SendMessageA(GetDlgItem(custom, 1006), BM_CLICK, 0, 0);
         SendMessageA(GetDlgItem(custom, 1018), BM_CLICK, 0, 0);
-        SendMessageA(dialog, CDM_SETCONTROLTEXT, cmb13, reinterpret_cast<LPARAM>(typed.c_str()));
+        SendMessageW(dialog, CDM_SETCONTROLTEXT, cmb13, reinterpret_cast<LPARAM>(WideFromUtf8(typed).c_str()));
         PostMessageA(dialog, WM_COMMAND, IDOK, 0);
         return true;
     }
@@ -217,7 +218,7 @@ TEST_F(IllustratorDialogTest, DisabledOptionsAreNeitherOfferedNorWrittenBack) {
     const HWND dialog = FindDialog();
     if (!dialog) return false;
     ReadBoxes(TemplateOf(dialog), seen);
-    SendMessageA(dialog, CDM_SETCONTROLTEXT, cmb13, reinterpret_cast<LPARAM>(typed.c_str()));
+    SendMessageW(dialog, CDM_SETCONTROLTEXT, cmb13, reinterpret_cast<LPARAM>(WideFromUtf8(typed).c_str()));
     PostMessageA(dialog, WM_COMMAND, IDOK, 0);
     return true;
   });

@@ -14,6 +14,7 @@
 #include <string>
 #include <vector>
 
+#include "common/AnsiText.h"
 #include "tests/app/Scratch.h"
 #include "tests/toolkit/files/DialogDriver.h"
 #include "toolkit/files/qvFileSpec.h"
@@ -50,7 +51,7 @@ struct SaveDialogScript {
         PostMessageA(dialog, WM_COMMAND, IDCANCEL, 0);
         return true;
       }
-      SendMessageA(dialog, CDM_SETCONTROLTEXT, cmb13, reinterpret_cast<LPARAM>(typed));
+      SendMessageW(dialog, CDM_SETCONTROLTEXT, cmb13, reinterpret_cast<LPARAM>(WideFromUtf8(typed).c_str()));
       PostMessageA(dialog, WM_COMMAND, IDOK, 0);
       stage = 1;
       return false;
@@ -325,7 +326,9 @@ TEST_F(FileDialogTest, BrowseFolderTakesTypedPathsAndTellsWhatItCannotTake) {
       {"a full path of folders still to make", wideRoot + L"\\New\\Deeper", Path("New\\Deeper"), "", false},
       {"a full path of a folder there", wideRoot + L"\\Existing", Path("Existing"), "", false},
       {"a bare name", L"Plug-ins", "", "Type a folder's full path", true},
-      {"a look-alike letter", wideRoot + L"\\\uFF44ist", "", "The folder \"" + root + "\\?ist\" cannot be used", false},
+      {"a full-width letter, as it is", wideRoot + L"\\\uFF44ist", Path("\xEF\xBD\x84ist"), "", false},
+      {"half a surrogate pair", wideRoot + L"\\x" + std::wstring(1, wchar_t(0xD800)), "",
+       "The folder \"" + root + "\\x?\" cannot be used", false},
       {"a computer, not a folder", L"", "", "\"", false},
   };
   for (const Case& c : cases) {
@@ -392,15 +395,18 @@ std::wstring TreeItemTextWide(HWND tree, LPARAM handle) {
 // A folder whose path the ANSI code page cannot hold is not taken, and the
 // user is told: read through the ANSI call, "ｄist" would come back as
 // "dist", another folder. A name of the code page's own letters is taken.
-TEST_F(FileDialogTest, BrowseFolderRefusesAPathTheCodePageCannotHold) {
+// Any character of a folder's name comes back as it is, in UTF-8, whatever
+// the code page: never a look-alike ("dist" for the full-width "ｄist").
+TEST_F(FileDialogTest, BrowseFolderTakesEveryCharacterAsItIs) {
   struct Case {
     const char* what;
     std::wstring name;
     std::string fullPath;  // "" when refused
   };
   const Case cases[] = {
-      {"a letter of the code page", L"Caf\u00E9", Path("Caf\xE9")},
-      {"a full-width letter", L"\uFF44ist", ""},
+      {"a letter of the code page", L"Caf\u00E9", Path("Caf\xC3\xA9")},
+      {"a full-width letter", L"\uFF44ist", Path("\xEF\xBD\x84ist")},
+      {"Japanese and an emoji", L"\u65E5\u672C \U0001F3A8", Path("\xE6\x97\xA5\xE6\x9C\xAC \xF0\x9F\x8E\xA8")},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);

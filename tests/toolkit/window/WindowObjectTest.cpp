@@ -252,12 +252,22 @@ TEST_F(WindowObject, ClassesAreRegisteredOnceAndCountedPerCreate) {
   EXPECT_FALSE(GetClassInfoA(instance, kMdiWindowClassName, &info));
 }
 
-TEST_F(WindowObject, TitlesAreBoundedCopies) {
-  const std::string longTitle(400, 't');
-  qvWindow window(qvRect(), nullptr, longTitle.c_str(), false, true, false);
-  EXPECT_EQ(std::string(window.GetTitle()), longTitle.substr(0, 259));
-  window.SetTitle("Install Quorvin");
-  EXPECT_STREQ(window.GetTitle(), "Install Quorvin");
+// A title is cut to its buffer between two characters, never inside one:
+// 779 bytes of ASCII, 259 three-byte characters (777 bytes: a 260th would
+// not fit whole), 194 four-byte ones.
+TEST_F(WindowObject, TitlesAreBoundedCopiesCutBetweenCharacters) {
+  std::string japanese, emoji;
+  for (int i = 0; i < 400; ++i) japanese += "\xE6\x97\xA5", emoji += "\xF0\x9F\x8E\xA8";
+  const struct {
+    std::string title;
+    size_t kept;
+  } cases[] = {{std::string(1000, 't'), 779}, {japanese, 777}, {emoji, 776}, {"Install Quorvin", 15}};
+  for (const auto& c : cases) {
+    qvWindow window(qvRect(), nullptr, c.title.c_str(), false, true, false);
+    EXPECT_EQ(std::string(window.GetTitle()), c.title.substr(0, c.kept));
+    window.SetTitle(c.title.c_str());
+    EXPECT_EQ(std::string(window.GetTitle()), c.title.substr(0, c.kept));
+  }
 }
 
 }  // namespace
