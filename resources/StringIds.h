@@ -122,6 +122,13 @@
 #define IDS_PROGRESS_FILES 1118      /* %1 of %2 files */
 #define IDS_PROGRESS_BYTES 1119      /* ", %1 of %2" bytes */
 
+/* How the language writes numbers and sizes. */
+#define IDS_NUMBER_GROUP 1120        /* between groups of three digits: "," */
+#define IDS_NUMBER_DECIMAL 1121      /* before the tenths: "." */
+#define IDS_SIZE_BYTE 1122           /* %1: 1 */
+#define IDS_SIZE_BYTES 1123          /* %1: any other count below 1,024 */
+#define IDS_SIZE_UNITS 1124          /* the units of 1,024, 1,024^2 ... 1,024^6, parted by spaces */
+
 /* The text viewer. */
 #define IDS_CLOSE 1056
 #define IDS_SAVE 1057

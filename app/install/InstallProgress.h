@@ -17,6 +17,12 @@ std::string FormatCount(uint64_t n);
 // (units of 1,024, one decimal, rounded).
 std::string FormatSize(uint64_t bytes);
 
+// The same as the user reads them, in the language set (UiStrings.h): its
+// digit groups, decimal sign, word for bytes and units ("1.234", "12,3 Ko").
+// In English they are FormatCount's and FormatSize's.
+std::string UiCount(uint64_t n);
+std::string UiSize(uint64_t bytes);
+
 // n and the noun that goes with it: "1 file", "1,234 files".
 std::string CountOf(uint64_t n, const char* one, const char* many);
 

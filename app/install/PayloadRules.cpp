@@ -13,11 +13,15 @@ bool SameLetters(const char* a, const char* b, size_t length) {
   return true;
 }
 
-// The digit of a port: 1 to 9, or the superscript 1, 2 or 3 of the
-// Western code page, which Windows takes as the same port ("COM\xB9").
-bool IsPortDigit(char c) {
-  const unsigned char u = static_cast<unsigned char>(c);
-  return (u >= '1' && u <= '9') || u == 0xB9 || u == 0xB2 || u == 0xB3;
+// The length of the port's digit at digit when it is one: 1 to 9, or the
+// superscript 1, 2 or 3, which Windows takes as the same port ("COM¹"):
+// U+00B9, U+00B2 and U+00B3 in UTF-8, or one byte in the western code page
+// of earlier records. 0 when it is none.
+size_t PortDigitLength(const char* digit) {
+  const unsigned char u = static_cast<unsigned char>(digit[0]);
+  if ((u >= '1' && u <= '9') || u == 0xB9 || u == 0xB2 || u == 0xB3) return 1;
+  const unsigned char next = static_cast<unsigned char>(digit[1]);
+  return u == 0xC2 && (next == 0xB9 || next == 0xB2 || next == 0xB3) ? 2 : 0;
 }
 
 // The stem is what comes before the first dot: "nul.txt" and "NUL.tar.gz"
@@ -30,7 +34,7 @@ bool IsDeviceName(const char* name) {
   for (const char* device : {"CON", "PRN", "AUX", "NUL", "CONIN$", "CONOUT$"})
     if (stem == std::strlen(device) && SameLetters(name, device, stem)) return true;
   for (const char* device : {"COM", "LPT"})
-    if (stem == 4 && SameLetters(name, device, 3) && IsPortDigit(name[3])) return true;
+    if (stem > 3 && SameLetters(name, device, 3) && PortDigitLength(name + 3) == stem - 3) return true;
   return false;
 }
 

@@ -1,15 +1,17 @@
 // The rules a name must pass before the installer makes a file or folder
 // of it: the product's folder name and every name in a payload. The
 // installer and the distribution checker both apply them, so the checker
-// can never pass what the installer refuses. Plain text work over
-// single-byte names in the ANSI code page.
+// can never pass what the installer refuses. Plain text work over UTF-8
+// names, and over names in the ANSI code page for records and journals of
+// earlier versions.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
 
 // Tells a lead byte of a double-byte character in the ANSI code page; null
-// for single-byte text.
+// for single-byte text and for UTF-8, where no byte of a character is a
+// reserved one.
 using LeadBytePredicate = bool (*)(uint8_t byte);
 
 enum class NameProblem {

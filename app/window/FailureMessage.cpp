@@ -81,7 +81,7 @@ std::string FailureText(const InstallFailure& failure, const FailureContext& con
                    UiTextUtf8(retry ? IDS_FAIL_WAIT_RETRY : IDS_FAIL_WAIT_TODO));
   if ((error == kDiskFull || error == kHandleDiskFull) && failure.bytesNeeded > 0)
     return Message(UiTextUtf8(IDS_FAIL_NO_SPACE,
-                              {failure.volume, FormatSize(failure.bytesNeeded), FormatSize(failure.bytesFree)}),
+                              {failure.volume, UiSize(failure.bytesNeeded), UiSize(failure.bytesFree)}),
                    UiTextUtf8(IDS_FAIL_NO_SPACE_TODO, {failure.volume}));
   if (error == kDiskFull || error == kHandleDiskFull)
     return Message(lead + UiTextUtf8(IDS_FAIL_DISK_FULL, {Cause(failure, context)}),

@@ -1,5 +1,6 @@
 #include "app/window/QuorvinUI.h"
 
+#include <algorithm>
 #include <cstring>
 #include <new>
 #include <system_error>
@@ -166,6 +167,9 @@ void QuorvinUI::ChangeDpi(int newDpi) {
   FitClientArea(layoutClient);
   LayOutChildren();
   Redecorate();
+  // Text is not measured in proportion to the scale: it may lack room at
+  // this one.
+  FitTexts();
 }
 
 void QuorvinUI::Redecorate() {
@@ -249,6 +253,107 @@ void QuorvinUI::MakeControls(const qvRect& bounds) {
   Relabel(installButton.get(), IDS_INSTALL);
   termsCheckbox->SetAccessKey(accept.key);
   installButton->SetDefault(true);
+  FitTexts();
+}
+
+void QuorvinUI::FitTexts() {
+  if (!GetHandle()) return;
+  const int dpi = GetDpi();
+  // Pixels at the window's DPI as a length of the 96-DPI layout, rounded up.
+  const auto to96 = [dpi](int pixels) { return (pixels * kDefaultDpi + dpi - 1) / dpi; };
+  const auto place = [](qvWindow* w) { return w->LayoutPlace().at96; };
+  const auto move = [](qvWindow* w, const qvRect& r) { w->SetLayoutPlace({r, w->LayoutPlace().anchors}); };
+  const qvRect panel = PanelOf(layoutClient);
+
+  // The steps' buttons widen to the right, within the panel; the host named
+  // beside the last moves along. A step's text that ends where its button
+  // begins keeps to one line while the button can move right to make room.
+  for (qvButton* button : {releaseNotesButton.get(), licenseButton.get(), changeLocationButton.get()}) {
+    qvRect r = place(button);
+    for (const auto& caption : stepCaptions) {
+      qvRect text = place(caption.get());
+      if (text.GetRight() != r.GetLeft() || text.GetBottom() <= r.GetTop() || text.GetTop() >= r.GetBottom()) continue;
+      const int lack = std::min(to96(caption->TextWidth()) - text.GetWidth(), panel.GetRight() - 3 - r.GetRight());
+      if (lack <= 0) continue;
+      text.SetRight(text.GetRight() + lack);
+      move(caption.get(), text);
+      r.Offset(lack, 0);
+      move(button, r);
+    }
+    const int lack = to96(button->LabelWidth()) - r.GetWidth();
+    if (lack <= 0) continue;
+    r.SetRight(std::min(r.GetRight() + lack, panel.GetRight() - 3));
+    move(button, r);
+    if (button == changeLocationButton.get()) {
+      qvRect host = place(hostCaption.get());
+      host.SetLeft(std::min(r.GetRight() + 6, host.GetRight()));
+      move(hostCaption.get(), host);
+    }
+  }
+  // The buttons under the panel widen to the left for the longest label
+  // each shows (Install or Quit, Cancel or Do Another), Install's right
+  // edge where it is.
+  int shift = 0;
+  const std::pair<qvButton*, std::vector<int>> bottom[] = {{installButton.get(), {IDS_INSTALL, IDS_QUIT}},
+                                                          {cancelButton.get(), {IDS_CANCEL, IDS_DO_ANOTHER}}};
+  for (const auto& [button, labels] : bottom) {
+    qvRect r = place(button);
+    r.Offset(-shift, 0);
+    int widest = 0;
+    for (int id : labels) widest = std::max(widest, button->LabelWidth(UiLabelOf(id).text.c_str()));
+    const int lack = std::max(0, to96(widest) - r.GetWidth());
+    r.SetLeft(r.GetLeft() - lack);
+    shift += lack;
+    move(button, r);
+  }
+
+  // Captions and the check box, top to bottom: one too short for its text
+  // grows downward, and every place of the panel below it moves down.
+  std::vector<qvControl*> inPanel;
+  for (const auto& caption : stepCaptions) inPanel.push_back(caption.get());
+  for (qvControl* c : std::initializer_list<qvControl*>{earlierCaption.get(), termsCheckbox.get(), locationCaption.get(),
+                                                        hostCaption.get(), spaceCaption.get(), releaseNotesButton.get(),
+                                                        licenseButton.get(), changeLocationButton.get()})
+    if (c) inPanel.push_back(c);
+  std::vector<qvControl*> order = inPanel;
+  std::stable_sort(order.begin(), order.end(),
+                   [&](qvControl* a, qvControl* b) { return place(a).GetTop() < place(b).GetTop(); });
+  for (qvControl* c : order) {
+    int lack = 0;
+    if (auto* caption = dynamic_cast<qvCaption*>(c)) lack = to96(caption->TextHeight()) - place(c).GetHeight();
+    if (auto* box = dynamic_cast<qvCheckbox*>(c)) lack = to96(box->LabelHeight() - box->LabelRoom());
+    if (lack <= 0) continue;
+    qvRect r = place(c);
+    const int below = r.GetBottom() - 2;
+    r.SetBottom(r.GetBottom() + lack);
+    move(c, r);
+    for (qvControl* other : inPanel) {
+      qvRect o = place(other);
+      if (other == c || o.GetTop() < below) continue;
+      o.Offset(0, lack);
+      move(other, o);
+    }
+  }
+
+  // The panel holds what is in it, 2 below the lowest: the window grows by
+  // what it lacks, the buttons under the panel with it.
+  int lowest = 0;
+  for (qvControl* c : inPanel) lowest = std::max(lowest, place(c).GetBottom());
+  const int grow = lowest + 2 - panel.GetBottom();
+  if (grow > 0) {
+    layoutClient.SetBottom(layoutClient.GetBottom() + grow);
+    for (qvButton* button : {cancelButton.get(), installButton.get()}) {
+      qvRect r = place(button);
+      r.Offset(0, grow);
+      move(button, r);
+    }
+    qvRect progress = place(progressCaption.get());
+    progress.Offset(0, grow / 2);
+    move(progressCaption.get(), progress);
+    FitClientArea(layoutClient);
+    LayOutChildren();
+    Redecorate();
+  }
 }
 
 QuorvinUI::~QuorvinUI() {
@@ -550,6 +655,7 @@ bool QuorvinUI::OnOtherMessage(qvEvent& event) {
       // Moved where the platform suggests, at the layout's size.
       if (!TakeDpiChange(event, &layoutClient)) return true;
       Redecorate();
+      FitTexts();
       event.SetResult(0);
       return false;
     default:

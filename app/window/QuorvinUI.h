@@ -114,6 +114,10 @@ private:
   [[noreturn]] void RefuseDistribution();
   // The controls at their places of the 96-DPI layout of bounds, scaled.
   void MakeControls(const qvRect& bounds);
+  // Every text shown whole in the window's language at its DPI: buttons
+  // widen to their labels, captions grow downward and move what lies below
+  // them, and the window grows by what the panel then lacks.
+  void FitTexts();
   // Lays the window out again at newDpi: its size, every control, the
   // background.
   void ChangeDpi(int newDpi);

@@ -6,9 +6,9 @@
 
 std::string SpaceLine(const SpaceFigures& figures) {
   if (!figures.measured) return UiTextUtf8(IDS_SPACE_MEASURING);
-  const std::string needed = FormatSize(figures.needed);
+  const std::string needed = UiSize(figures.needed);
   if (!figures.freeKnown) return UiTextUtf8(IDS_SPACE_NEEDS, {needed});
   if (figures.free < figures.needed)
-    return UiTextUtf8(IDS_SPACE_TOO_LITTLE, {needed, figures.volume, FormatSize(figures.free)});
-  return UiTextUtf8(IDS_SPACE_FREE, {needed, figures.volume, FormatSize(figures.free)});
+    return UiTextUtf8(IDS_SPACE_TOO_LITTLE, {needed, figures.volume, UiSize(figures.free)});
+  return UiTextUtf8(IDS_SPACE_FREE, {needed, figures.volume, UiSize(figures.free)});
 }

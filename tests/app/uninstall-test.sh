@@ -34,6 +34,8 @@ wlog=$(winpath "$log")
 # The case's own product: installs register their product, and cases run
 # side by side in one prefix.
 product="Quorvin Removal $case"
+# A name the Japanese code page has no "è" for.
+[ "$case" = unicode ] && product="Quorvin Lumière"
 key="HKLM\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Kestrova.$product"
 . "$(dirname "$0")/common-files.sh"
 unregister() {
@@ -79,14 +81,23 @@ value() {  # NAME
 }
 expect_value() { [ "$(value "$1")" = "$2" ] || fail "$1 is '$(value "$1")', expected '$2'"; }
 entry_exists() { $reg query "$key" /reg:32 >/dev/null 2>&1; }
+# A text value as the registry holds it, in UTF-8: reg.exe shows values in
+# the console's code page, where most scripts are question marks; its
+# export is UTF-16.
+exported_value() {  # NAME
+  rm -f "$work/entry.reg"
+  $reg export "$key" "$(winpath "$work")\\entry.reg" /reg:32 /y >/dev/null 2>&1
+  iconv -f UTF-16 -t UTF-8 "$work/entry.reg" 2>/dev/null | tr -d '\r' | sed -n "s/^\"$1\"=\"\(.*\)\"$/\1/p" |
+    sed 's/\\\(.\)/\1/g'  # the export's escapes: \\ and \"
+}
+expect_exported() { [ "$(exported_value "$1")" = "$2" ] || fail "$1 is '$(exported_value "$1")', expected '$2'"; }
 
 # The uninstaller as the entry's quiet command names it, with a log.
 uninstall() {  # [--hold FILE] [EXTRA OPTIONS]
   local hold=()
   if [ "${1:-}" = --hold ]; then hold=("$1" "$2"); shift 2; fi
   local quiet
-  quiet=$(value QuietUninstallString)
-  quiet=${quiet#REG_SZ }
+  quiet=$(exported_value QuietUninstallString)
   local exe=${quiet#\"}
   exe=${exe%%\"*}
   [ "$quiet" = "\"$exe\" /UNINSTALL /S" ] || fail "QuietUninstallString is '$quiet'"
@@ -133,6 +144,42 @@ photoshops() {
 }
 
 case $case in
+  unicode)
+    # Names in any script, whatever the system's code page: "Lumière" on a
+    # Japanese system (932), then Japanese and emoji file names on a western
+    # one (1252). The folder, the record, the entry and the uninstaller are
+    # right for both, and the uninstaller removes every file.
+    dist v1 1.0 "App Files" a.txt=alpha Sub/b.txt=beta
+    LC_ALL=ja_JP.UTF-8 install v1 "/D=$(winpath "$work/place")"
+    expect_status 0
+    [ -f "$work/place/$product/Sub/b.txt" ] || fail "not installed into \"$product\": $(ls "$work/place")"
+    expect_exported DisplayName "$product"
+    expect_exported InstallLocation "$(winpath "$work/place")\\$product"
+    expect_exported QuietUninstallString "\"$wrecords\\$product\\uninstall.exe\" /UNINSTALL /S"
+    [ -f "$records/$product/install record" ] || fail "no record in \"$records/$product\""
+    head -n 2 "$records/$product/install record" | grep -q "^product 16:$product"$'\r$' ||
+      fail "the record does not name the product in UTF-8: $(head -n 2 "$records/$product/install record")"
+    LC_ALL=ja_JP.UTF-8 uninstall
+    expect_status 0
+    [ -z "$(ls -A "$work/place")" ] || fail "left after the uninstall: $(cd "$work/place" && find .)"
+    ! entry_exists || fail "the entry is still there"
+    rm -f "$log"
+    dist v2 2.0 "App Files" "日本語/説明書.txt=nihongo" "🎨 art.png=art" "ｄist.txt=wide"
+    install v2 "/D=$(winpath "$work/place")"
+    expect_status 0
+    for f in "日本語/説明書.txt" "🎨 art.png" "ｄist.txt"; do
+      [ -f "$work/place/$product/$f" ] || fail "$f was not installed"
+    done
+    [ ! -e "$work/place/$product/dist.txt" ] || fail "a look-alike was made"
+    grep -qF "$(printf 'file 3 %s 12:\xf0\x9f\x8e\xa8 art.png' "$(printf 'art' | sha256sum | cut -c1-64)")" \
+      "$records/$product/install record" || fail "the record lacks the emoji's file: $(cat "$records/$product/install record")"
+    expect_log "exit status: 0"
+    uninstall
+    expect_status 0
+    expect_log "removed: 3 files, "
+    [ -z "$(ls -A "$work/place")" ] || fail "left after the uninstall: $(cd "$work/place" && find .)"
+    ! entry_exists || fail "the entry is still there"
+    ;;
   three-hosts-killed)
     # An install into three folders killed before its group's marker, and
     # again after it: the next run undoes all three (the earlier install

@@ -99,6 +99,12 @@ bool qvButton::OnPaint(qvEvent&) {
   return true;
 }
 
+int qvButton::LabelWidth(const char* label) {
+  // The label is drawn 2 pixels in from the left; the bevel and the focus
+  // mark take 4 more on each side at 96 DPI.
+  return TextSize(label ? label : GetTitle(), largeLabel ? qvFontLarge : qvFontSmall, 0).cx + 2 + Scaled(10);
+}
+
 bool qvButton::OnActivate() {
   NotifyParent(kNoticeClick, kEventOther);
   return true;

@@ -33,6 +33,11 @@ public:
   // A push button named by its label.
   qvAccessibleInfo GetAccessibleInfo() override;
 
+  // The width the label (or another the button is to show) needs to show
+  // whole on one line, inside the button's bevel, at the button's DPI:
+  // what a layout widens it to.
+  int LabelWidth(const char* label = nullptr);
+
 private:
   bool largeLabel;
   bool isDefault = false;

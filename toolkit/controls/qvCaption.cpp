@@ -40,6 +40,16 @@ bool qvCaption::OnPaint(qvEvent&) {
   return true;
 }
 
+int qvCaption::TextHeight() {
+  qvRect area;
+  GetClientArea(area);
+  const std::string text = MarkedLabel(GetTitle(), 0);
+  if (alignFlags & kCaptionEllipsis) return TextSize("X", fontKind, 0).cy;
+  return TextSize(text.c_str(), fontKind, area.GetWidth()).cy;
+}
+
+int qvCaption::TextWidth() { return TextSize(MarkedLabel(GetTitle(), 0).c_str(), fontKind, 0).cx; }
+
 bool qvCaption::PaintBackground(qvEvent&) { return false; }
 bool qvCaption::OnDoubleClick(qvEvent&) { return false; }
 bool qvCaption::OnMouseDown(qvEvent&) { return false; }

@@ -43,6 +43,13 @@ public:
   // Static text named by its text.
   qvAccessibleInfo GetAccessibleInfo() override;
 
+  // The height the text needs to show whole at the caption's width and
+  // DPI, wrapped at words. A caption that ends a long text in "..." shows
+  // one line by design, and needs that line's height.
+  int TextHeight();
+  // The width the text takes on one line.
+  int TextWidth();
+
 private:
   int32_t fontKind;   // a qvFontKind
   int32_t alignFlags;

@@ -156,6 +156,16 @@ void qvCheckbox::Uncheck() {
   Refresh();
 }
 
+int qvCheckbox::LabelHeight() {
+  Layout();
+  return TextSize(MarkedLabel(label, 0).c_str(), qvFontLarge, textRect.GetWidth()).cy;
+}
+
+int qvCheckbox::LabelRoom() {
+  Layout();
+  return textRect.GetHeight();
+}
+
 bool qvCheckbox::IsChecked() { return checked; }
 
 void qvCheckbox::SetLabel(const char* text) {

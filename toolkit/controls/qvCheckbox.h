@@ -40,6 +40,11 @@ public:
   // off from the box.
   qvAccessibleInfo GetAccessibleInfo() override;
 
+  // The height the label needs right of the box, wrapped at words, at the
+  // check box's width and DPI; and the room it has there.
+  int LabelHeight();
+  int LabelRoom();
+
   const qvRect& Box() const { return box; }
   const qvRect& TextRect() const { return textRect; }
 

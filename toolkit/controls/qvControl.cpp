@@ -9,6 +9,7 @@
 #include "toolkit/controls/qvAccessible.h"
 #include "toolkit/controls/qvPalette.h"
 #include "toolkit/draw/qvDevice.h"
+#include "toolkit/draw/qvTextDrawing.h"
 
 qvControl::qvControl(const qvRect& bounds, qvWindow* parent, const char* title, int controlId)
     : qvWindow(bounds, parent, title, true, false, false) {
@@ -216,6 +217,21 @@ qvAccessibleInfo qvControl::GetAccessibleInfo() {
   info.role = ROLE_SYSTEM_CLIENT;
   info.name = GetTitle();
   return info;
+}
+
+SIZE qvControl::TextSize(const char* text, int fontKind, int wrapWidth) {
+  SIZE size = {0, 0};
+  const HDC dc = GetDC(GetHandle());
+  if (!dc) return size;
+  qvFont font(fontKind, GetDpi());
+  font.SelectInto(dc);
+  RECT rect = {0, 0, wrapWidth > 0 ? wrapWidth : 0x7FFF, 0};
+  DrawTextUtf8(dc, text, &rect, DT_CALCRECT | (wrapWidth > 0 ? DT_WORDBREAK : DT_SINGLELINE));
+  font.Deselect();
+  ReleaseDC(GetHandle(), dc);
+  size.cx = rect.right - rect.left;
+  size.cy = rect.bottom - rect.top;
+  return size;
 }
 
 wchar_t AccessKeyFolded(wchar_t key) {

@@ -151,6 +151,10 @@ protected:
   void DrawFocusMark(qvDevice& device, const qvRect& r);
   // A press takes the focus, for a control that takes it.
   void TakeFocusOnPress();
+  // The size text takes in the font of kind fontKind at the control's DPI,
+  // drawn as the controls draw it: wrapped at wrapWidth pixels, or on one
+  // line when wrapWidth is 0.
+  SIZE TextSize(const char* text, int fontKind, int wrapWidth);
 
 private:
   void ResetControlFields();

@@ -195,6 +195,7 @@ public:
   // The window's place in its parent at 96 DPI, kept so that the parent can
   // lay it out again at any DPI and size; the window goes there at once.
   void SetLayoutPlace(const qvLayoutPlace& place);
+  const qvLayoutPlace& LayoutPlace() const { return layoutPlace; }
   // Moves every child that has a place to it, for this window's DPI and
   // client area as they are now.
   void LayOutChildren();

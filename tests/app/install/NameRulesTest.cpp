@@ -63,6 +63,10 @@ TEST(NameRules, WhatWindowsMakesAsItIs) {
       {"conout$.txt", NameProblem::kDeviceName},
       {"COM\xb9", NameProblem::kDeviceName},  // a superscript digit names the port too
       {"lpt\xb3.log", NameProblem::kDeviceName},
+      {"COM\xc2\xb9", NameProblem::kDeviceName},  // the same in UTF-8
+      {"lpt\xc2\xb2.txt", NameProblem::kDeviceName},
+      {"COM\xc2\xb4", NameProblem::kNone},
+      {"COM1\xc2\xb9", NameProblem::kNone},
       {"CONIN", NameProblem::kNone},
       {"CONOUT$X", NameProblem::kNone},
       {"COM\xb4", NameProblem::kNone},

@@ -133,7 +133,7 @@ TEST_F(PayloadWalkTest, NamesOfAnyScriptAreWalkedAsTheyAre) {
     const char* utf8;
   } names[] = {
       {L"\x65e5\x672c.txt", "\xE6\x97\xA5\xE6\x9C\xAC.txt"},            // Japanese
-      {L"\x0142\x00f3d\x017a", "\xC5\x82\xC3\xB3" "d\xC5\xBA"},          // Polish, which 1252 would best-fit
+      {L"\x0142\x00f3" L"d\x017a", "\xC5\x82\xC3\xB3" "d\xC5\xBA"},          // Polish, which 1252 would best-fit
       {L"\xD83C\xDFA8 art.png", "\xF0\x9F\x8E\xA8 art.png"},             // an emoji: a pair of units
       {L"\xFF44ist.txt", "\xEF\xBD\x84ist.txt"},                        // full width, not "dist.txt"
   };

@@ -1,3 +1,4 @@
+#include "app/install/InstallProgress.h"
 #include "app/install/UiStrings.h"
 
 #include <gtest/gtest.h>
@@ -199,3 +200,32 @@ TEST(UiStrings, FillingAndLabels) {
 }
 
 }  // namespace
+
+// Numbers and sizes as each language writes them; English as the log does.
+TEST(UiStrings, NumbersAndSizesInTheLanguagesOwnWay) {
+  const struct {
+    const char* tag;
+    uint64_t bytes;
+    const char* count;
+    const char* size;
+  } cases[] = {
+      {"en", 1234567, "1,234,567", "1.2 MB"},
+      {"en", 1, "1", "1 byte"},
+      {"de", 1234567, "1.234.567", "1,2 MB"},
+      {"de", 512, "512", "512 Bytes"},
+      {"fr", 1234567, "1\u00a0234\u00a0567", "1,2 Mo"},
+      {"ru", 3 * 1024, "3\u00a0072", "3,0 \u041a\u0411"},
+      {"ja", 100, "100", "100 \u30d0\u30a4\u30c8"},
+      {"pl", 1536, "1\u00a0536", "1,5 KB"},
+  };
+  for (const auto& c : cases) {
+    SetUiLanguage(c.tag);
+    EXPECT_EQ(UiCount(c.bytes), c.count) << c.tag;
+    EXPECT_EQ(UiSize(c.bytes), c.size) << c.tag;
+    if (std::string(c.tag) == "en") {
+      EXPECT_EQ(UiCount(c.bytes), FormatCount(c.bytes));
+      EXPECT_EQ(UiSize(c.bytes), FormatSize(c.bytes));
+    }
+  }
+  SetUiLanguage("en");
+}

@@ -14,6 +14,11 @@
 #include <vector>
 
 #include "app/install/InstallLog.h"
+#include "common/Languages.h"
+#include "toolkit/controls/qvButton.h"
+#include "toolkit/controls/qvCaption.h"
+#include "toolkit/controls/qvCheckbox.h"
+#include "toolkit/window/WindowHandles.h"
 #include "app/window/PellioTextFileViewer.h"
 #include "app/window/UninstallWindow.h"
 #include "tests/app/window/InstallerWindowFixture.h"
@@ -128,6 +133,47 @@ protected:
     EXPECT_TRUE(Dark(shot.Colour(At(510, dpi), At(390, dpi)))) << "Install's outline";
   }
 
+  // Each button's label fits its width, each caption's and the check
+  // box's text its height, nothing of the panel overlaps another or passes
+  // the panel's edges, and the buttons under the panel stay inside the
+  // window.
+  void ExpectTextsFit(int dpi) {
+    const HWND hwnd = window->GetHandle();
+    RECT client;
+    GetClientRect(hwnd, &client);
+    // The panel: 25 in from the sides, 60 from the top and the bottom.
+    const RECT panel = {At(25, dpi), At(60, dpi), client.right - At(25, dpi), client.bottom - At(60, dpi)};
+    std::vector<std::pair<RECT, std::string>> inPanel;
+    int buttons = 0, captions = 0;
+    for (HWND child = GetWindow(hwnd, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+      if (!(GetWindowLongW(child, GWL_STYLE) & WS_VISIBLE)) continue;  // the progress text, hidden
+      qvWindow* object = WindowFromHandle(child);
+      const RECT r = Placed(child);
+      const std::string what = std::string(object ? object->GetTitle() : "?") + " at " + Text(r);
+      const int width = r.right - r.left, height = r.bottom - r.top;
+      if (auto* button = dynamic_cast<qvButton*>(object)) {
+        ++buttons;
+        EXPECT_LE(button->LabelWidth(), width) << what;
+        EXPECT_TRUE(r.right <= client.right && r.bottom <= client.bottom && r.left >= 0) << what;
+        if (r.top >= panel.bottom) continue;  // under the panel
+      } else if (auto* caption = dynamic_cast<qvCaption*>(object)) {
+        ++captions;
+        EXPECT_LE(caption->TextHeight(), height) << what;
+      } else if (auto* box = dynamic_cast<qvCheckbox*>(object)) {
+        EXPECT_LE(box->LabelHeight(), box->LabelRoom()) << what;
+      }
+      EXPECT_TRUE(r.left >= panel.left && r.top >= panel.top && r.right <= panel.right && r.bottom <= panel.bottom)
+          << what << " passes the panel's edge " << Text(panel);
+      for (const auto& [other, otherWhat] : inPanel) {
+        RECT both;
+        EXPECT_FALSE(IntersectRect(&both, &r, &other)) << what << " overlaps " << otherWhat;
+      }
+      inPanel.emplace_back(r, what);
+    }
+    EXPECT_EQ(buttons, 5);
+    EXPECT_EQ(captions, 10);
+  }
+
   // Each caption's text ends inside it (no ink in its last column or row)
   // and is drawn at the scale.
   void ExpectCaptionsWhole(int dpi) {
@@ -198,6 +244,24 @@ TEST_F(DpiLayout, TheWindowAndItsControlsAtTheScaledPlaces) {
   ExpectLabelsScaled(dpi);
 }
 
+// Every language at the rig's scale: each button's label fits its width,
+// each caption's and the check box's text its height, nothing of the panel
+// overlaps another or passes the panel's edges, and the buttons under the
+// panel stay inside the window. A text that needs more room gets it (the
+// window grows), never cut.
+TEST_F(DpiLayout, EveryTextFitsItsControlInEveryLanguage) {
+  for (const Language& language : Languages()) {
+    SCOPED_TRACE(language.tag);
+    SetupOptions options;
+    options.language = language.tag;
+    window = std::make_unique<QuorvinUI>(qvRect(0, 0, 620, 420),
+                                         PrepareInstallFrom(Path("dist/install files"), "", options, SetupMode::kWindow));
+    window->SetLocation(Path("target").c_str());
+    ExpectTextsFit(window->GetDpi());
+    window.reset();
+  }
+}
+
 // A screen too small for the window at its scale (dpi-test.sh runs this
 // at 192 DPI on 1024 x 768): the window takes the largest scale at which
 // it fits, whole, on the screen.
@@ -216,7 +280,9 @@ TEST_F(DpiLayout, AScreenTooSmallForTheScaleGetsAWindowThatFits) {
   EXPECT_GE(outer.top, work.top);
   EXPECT_LE(outer.right, work.right);
   EXPECT_LE(outer.bottom, work.bottom);
-  ExpectLayout(window->GetDpi());
+  // At the scale it takes, which the layout's places were not made for,
+  // the texts get the room they need.
+  ExpectTextsFit(window->GetDpi());
 
   // The viewer, asked for larger than the window, fits the screen too.
   RECT client;

@@ -13,7 +13,10 @@
 #include "app/install/UiText.h"
 #include "resources/StringIds.h"
 #include "tests/app/window/InstallerWindowFixture.h"
+#include "common/AnsiText.h"
 #include "tests/imagelib/JpegSamples.h"
+#include "toolkit/draw/qvDrawingItem.h"
+#include "toolkit/draw/qvTextDrawing.h"
 
 namespace {
 
@@ -152,5 +155,106 @@ TEST_F(InstallerWindow, TheProgressCountsFilesAndBytesUpToTheTotals) {
 }  // namespace
 
 namespace {
+
+// text as a caption of size width x height draws it, in black on
+// background, with the toolkit's choice of a face that has its glyphs or
+// in the western face alone: the red of each pixel, row by row.
+std::vector<int> Drawn(const std::wstring& text, int width, int height, COLORREF background, bool substitute) {
+  const HDC dc = CreateCompatibleDC(nullptr);
+  BITMAPINFO info = {};
+  info.bmiHeader = {sizeof(BITMAPINFOHEADER), width, -height, 1, 32, BI_RGB};
+  void* bits = nullptr;
+  const HBITMAP bitmap = CreateDIBSection(dc, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+  const HGDIOBJ previous = SelectObject(dc, bitmap);
+  RECT all = {0, 0, width, height};
+  const HBRUSH brush = CreateSolidBrush(background);
+  FillRect(dc, &all, brush);
+  DeleteObject(brush);
+  SetBkMode(dc, TRANSPARENT);
+  SetTextColor(dc, RGB(0, 0, 0));
+  qvFont font(qvFontLarge, 96);
+  font.SelectInto(dc);
+  {
+    std::unique_ptr<qvTextFace> face(substitute ? new qvTextFace(dc, text) : nullptr);
+    DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &all, DT_WORDBREAK);
+  }
+  font.Deselect();
+  std::vector<int> red(static_cast<size_t>(width * height));
+  for (size_t i = 0; i < red.size(); ++i) red[i] = (static_cast<uint32_t*>(bits)[i] >> 16) & 0xFF;
+  SelectObject(dc, previous);
+  DeleteObject(bitmap);
+  DeleteDC(dc);
+  return red;
+}
+
+// Pixels of two drawings that differ clearly.
+int Differing(const std::vector<int>& a, const std::vector<int>& b) {
+  int differing = 0;
+  for (size_t i = 0; i < a.size() && i < b.size(); ++i) differing += std::abs(a[i] - b[i]) > 60;
+  return differing;
+}
+
+// Every text of every table has a face with all its glyphs on this
+// system (a western one): Cyrillic, Polish, Japanese, Chinese and Korean
+// drawn as letters, never as the missing glyph's boxes.
+TEST(TextFaces, EveryTableIsDrawnWithItsGlyphs) {
+  const HDC dc = CreateCompatibleDC(nullptr);
+  for (int kind : {qvFontSmall, qvFontLarge}) {
+    qvFont font(kind, 96);
+    font.SelectInto(dc);
+    for (const UiTable& table : UiTables())
+      for (size_t i = 0; i < table.count; ++i) {
+        const std::wstring text = WideFromUtf8(table.strings[i].text);
+        const qvTextFace face(dc, text);
+        EXPECT_TRUE(FontHoldsText(dc, text)) << table.tag << ": " << table.strings[i].text;
+      }
+    font.Deselect();
+  }
+  DeleteDC(dc);
+}
+
+// The window in Japanese and in Chinese: its welcome is drawn in the ink
+// of the face that has the glyphs, not in that of the missing glyph's
+// boxes, which the western face alone draws; a path keeps its backslashes
+// in the western face.
+TEST_F(InstallerWindow, JapaneseAndChineseAreDrawnWithRealGlyphs) {
+  const struct {
+    const char* tag;
+    const wchar_t* welcome;
+  } cases[] = {{"ja", L"\u3088\u3046\u3053\u305D"}, {"zh-CN", L"\u6B22\u8FCE\uFF01"}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.tag);
+    SetupOptions options;
+    options.language = c.tag;
+    window = std::make_unique<QuorvinUI>(qvRect(0, 0, 620, 420),
+                                         PrepareInstallFrom(Path("dist/install files"), "", options, SetupMode::kWindow));
+    window->Show();
+    BringToFront(window->GetHandle());
+    RedrawWindow(window->GetHandle(), nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+    const HWND caption = FindWindowExW(window->GetHandle(), nullptr, nullptr, c.welcome);
+    ASSERT_NE(caption, nullptr);
+    const RECT r = Placed(caption);
+    const Snapshot shot(*window);
+    const int width = r.right - r.left, height = r.bottom - r.top;
+    std::vector<int> shown;
+    for (int y = r.top; y < r.bottom; ++y)
+      for (int x = r.left; x < r.right; ++x) shown.push_back(GetRValue(shot.Colour(x, y)));
+    const COLORREF background = shot.Colour(r.right - 1, r.bottom - 1);
+    const int fromGlyphs = Differing(shown, Drawn(c.welcome, width, height, background, true));
+    const int fromBoxes = Differing(shown, Drawn(c.welcome, width, height, background, false));
+    EXPECT_LT(fromGlyphs * 4, fromBoxes) << fromGlyphs << " pixels differ from the glyphs, " << fromBoxes
+                                         << " from the boxes";
+    window.reset();
+  }
+  const HDC dc = CreateCompatibleDC(nullptr);
+  qvFont font(qvFontLarge, 96);
+  font.SelectInto(dc);
+  const qvTextFace path(dc, L"C:\\Program Files\\Plug-ins");
+  EXPECT_EQ(path.Substitute(), L"") << "a western path stays in the western face";
+  const qvTextFace japanese(dc, L"C:\\\u65E5\u672C");
+  EXPECT_NE(japanese.Substitute(), L"");
+  font.Deselect();
+  DeleteDC(dc);
+}
 
 }  // namespace
