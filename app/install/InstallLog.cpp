@@ -105,12 +105,10 @@ void InstallLog::Flush() {
   pending.clear();
 }
 
-std::string SystemErrorText(uint32_t code) {
-  // In English where the system has it, as the rest of the log is; else
-  // in the system's language.
+std::string SystemErrorText(uint32_t code, uint16_t wanted) {
   wchar_t text[1024];
   DWORD length = 0;
-  for (DWORD language : {DWORD(MAKELANGID(LANG_ENGLISH, SUBLANG_ENGLISH_US)), DWORD(0)}) {
+  for (DWORD language : {DWORD(wanted), DWORD(0)}) {
     length = FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, code, language, text,
                             sizeof text / sizeof text[0], nullptr);
     if (length) break;

@@ -75,7 +75,10 @@ private:
 
 // The platform's text for an error code, on one line; "unknown error" when
 // it has none.
-std::string SystemErrorText(uint32_t code);
+// In language (a Windows language identifier) where the system has its
+// texts in it, else in the system's own: English for the log, the user's
+// language for the windows.
+std::string SystemErrorText(uint32_t code, uint16_t language = 0x0409);
 
 // Why a failure happened, in words: its reason, or else the platform's
 // text for its code.

@@ -4,12 +4,21 @@
 
 #include <string>
 
+#include "app/install/InstallLog.h"
 #include "app/install/UiStrings.h"
+#include "common/Languages.h"
 
 // Text id in the language set (SetUiLanguage), "%1"... filled with the
 // arguments.
 inline std::string UiText(int id, std::initializer_list<std::string> arguments = {}) {
   return UiTextUtf8(id, arguments);
+}
+
+// The platform's words for an error, in the language set where the
+// system has them.
+inline std::string UiSystemErrorText(uint32_t code) {
+  const Language* language = LanguageForTag(UiLanguage());
+  return SystemErrorText(code, language ? language->id : EnglishLanguage().id);
 }
 
 // A label and its access key.

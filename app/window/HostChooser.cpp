@@ -5,6 +5,7 @@
 
 #include "app/install/FileTree.h"
 #include "app/window/AbbreviatePath.h"
+#include "app/window/ButtonRow.h"
 #include "app/install/UiText.h"
 #include "resources/StringIds.h"
 #include "toolkit/controls/qvButton.h"
@@ -88,6 +89,8 @@ HostChooser::HostChooser(std::vector<HostFolder> found, const char* users, const
   okButton->SetAccessKey(ok.key);
   cancelButton->SetAccessKey(cancel.key);
   okButton->SetDefault(true);
+  WidenRowToLabels({{cancelButton.get()}, {okButton.get()}});
+  WidenRowToLabels({{otherButton.get()}}, true);
   UpdateOk();
   CenterWindowOver(GetHandle(), owner ? owner->GetHandle() : GetDesktopWindow());
 }

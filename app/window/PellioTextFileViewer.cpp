@@ -7,7 +7,7 @@
 #include "app/install/AFile.h"
 #include "app/install/InstallLog.h"
 #include "app/install/UiText.h"
-#include "app/install/UiText.h"
+#include "app/window/ButtonRow.h"
 #include "resources/StringIds.h"
 #include "common/AnsiText.h"
 #include "common/UnicodeText.h"
@@ -94,7 +94,7 @@ PellioTextFileViewer::PellioTextFileViewer(const qvRect& bounds, const char* tit
     lines = SplitTextLines(TextOf(file, form));
   } else {
     const std::string notice =
-        UnreadableNotice(fileName, SystemErrorText(file.error));
+        UnreadableNotice(fileName, UiSystemErrorText(file.error));
     lines.push_back(DecodeUtf8(notice.data(), notice.size()));
   }
 
@@ -118,6 +118,7 @@ PellioTextFileViewer::PellioTextFileViewer(const qvRect& bounds, const char* tit
   closeButton->SetLayoutPlace(kClosePlace);
   saveButton->SetLayoutPlace(kSavePlace);
   textList->SetLayoutPlace(kListPlace);
+  WidenRowToLabels({{closeButton.get()}, {saveButton.get()}});
   AddToTabOrder(textList.get());
   AddToTabOrder(saveButton.get());
   AddToTabOrder(closeButton.get());
@@ -288,5 +289,5 @@ void PellioTextFileViewer::Save() {
   const std::string path = spec.GetFullPath();
   uint32_t error = 0;
   if (!SaveText(path.c_str(), &error))
-    ShowMessage(GetHandle(), UiText(IDS_SAVE_FAILED, {path, SystemErrorText(error)}).c_str());
+    ShowMessage(GetHandle(), UiText(IDS_SAVE_FAILED, {path, UiSystemErrorText(error)}).c_str());
 }

@@ -15,6 +15,7 @@
 #include "app/install/SetupOptions.h"
 #include "app/window/AbbreviatePath.h"
 #include "app/window/Background.h"
+#include "app/window/ButtonRow.h"
 #include "app/window/FailureMessage.h"
 #include "app/window/HostChooser.h"
 #include "app/window/InstallThread.h"
@@ -293,19 +294,8 @@ void QuorvinUI::FitTexts() {
   // The buttons under the panel widen to the left for the longest label
   // each shows (Install or Quit, Cancel or Do Another), Install's right
   // edge where it is.
-  int shift = 0;
-  const std::pair<qvButton*, std::vector<int>> bottom[] = {{installButton.get(), {IDS_INSTALL, IDS_QUIT}},
-                                                          {cancelButton.get(), {IDS_CANCEL, IDS_DO_ANOTHER}}};
-  for (const auto& [button, labels] : bottom) {
-    qvRect r = place(button);
-    r.Offset(-shift, 0);
-    int widest = 0;
-    for (int id : labels) widest = std::max(widest, button->LabelWidth(UiLabelOf(id).text.c_str()));
-    const int lack = std::max(0, to96(widest) - r.GetWidth());
-    r.SetLeft(r.GetLeft() - lack);
-    shift += lack;
-    move(button, r);
-  }
+  WidenRowToLabels({{installButton.get(), {UiLabelOf(IDS_QUIT).text}},
+                    {cancelButton.get(), {UiLabelOf(IDS_DO_ANOTHER).text}}});
 
   // Captions and the check box, top to bottom: one too short for its text
   // grows downward, and every place of the panel below it moves down.
@@ -415,7 +405,7 @@ void QuorvinUI::RefuseDistribution() {
   for (const std::string& line : CoverageLogLines(setup.coverage)) log.Line(line);
   log.Line(LogErrorLine(failure.path.c_str(), failure.error, failure.reason));
   log.EndWithStatus(kExitDistributionChanged);
-  ShowMessage(FailureMessage(failure, {setup.payload, false, SystemErrorText(failure.error)}).c_str());
+  ShowMessage(FailureMessage(failure, {setup.payload, false, UiSystemErrorText(failure.error)}).c_str());
   ExitProcess(static_cast<UINT>(kExitDistributionChanged));
 }
 
@@ -739,7 +729,7 @@ bool QuorvinUI::RunInstall() {
     lastInstall = LastInstall::kFailed;
     const uint32_t error = GetLastError();
     ShowMessage(GetHandle(),
-                FailureMessage(MakeFailure("", error), {setup.payload, false, SystemErrorText(error)}).c_str());
+                FailureMessage(MakeFailure("", error), {setup.payload, false, UiSystemErrorText(error)}).c_str());
     progressCaption->SetText(UiText(IDS_FAILED).c_str());
     installFinished = 1;
     installButton->Enable();
@@ -758,7 +748,7 @@ bool QuorvinUI::OfferRemedy(const InstallOutcome& outcome) {
   // it fits. Where the message can mend it, it offers to: the install runs
   // again with the same choices, the terms still accepted.
   const InstallFailure& failure = outcome.failure;
-  FailureContext context = {setup.payload, outcome.copyBegan, SystemErrorText(failure.error)};
+  FailureContext context = {setup.payload, outcome.copyBegan, UiSystemErrorText(failure.error)};
   context.offered = RemedyOf(failure, setup.payload);
   const std::string text = FailureMessage(failure, context);
   switch (context.offered) {

@@ -6,6 +6,7 @@
 #include "app/install/InstallLogText.h"
 #include "app/install/UiText.h"
 #include "app/window/AbbreviatePath.h"
+#include "app/window/ButtonRow.h"
 #include "common/Languages.h"
 #include "common/ModuleInstance.h"
 #include "resources/ResourceIds.h"
@@ -72,6 +73,7 @@ UninstallWindow::UninstallWindow(const UninstallSetup& setup, InstallLog* log)
   removeButton->SetAccessKey(remove.key);
   cancelButton->SetAccessKey(cancel.key);
   cancelButton->SetDefault(true);
+  WidenRowToLabels({{cancelButton.get(), {UiLabelOf(IDS_UNINSTALL_CLOSE).text}}, {removeButton.get()}});
 }
 
 UninstallWindow::~UninstallWindow() {

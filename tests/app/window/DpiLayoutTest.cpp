@@ -258,6 +258,21 @@ TEST_F(DpiLayout, EveryTextFitsItsControlInEveryLanguage) {
                                          PrepareInstallFrom(Path("dist/install files"), "", options, SetupMode::kWindow));
     window->SetLocation(Path("target").c_str());
     ExpectTextsFit(window->GetDpi());
+    // The viewer's buttons, widened to the left as their labels need.
+    PellioTextFileViewer viewer(qvRect(0, 0, 500, 300), "Notes", Path("dist/install files/readme.txt").c_str(),
+                                window.get());
+    std::vector<RECT> buttons;
+    for (HWND child = GetWindow(viewer.GetHandle(), GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT))
+      if (auto* button = dynamic_cast<qvButton*>(WindowFromHandle(child))) {
+        const RECT r = Placed(child);
+        EXPECT_LE(button->LabelWidth(), r.right - r.left) << button->GetTitle();
+        for (const RECT& other : buttons) {
+          RECT both;
+          EXPECT_FALSE(IntersectRect(&both, &r, &other)) << button->GetTitle() << " overlaps another button";
+        }
+        buttons.push_back(r);
+      }
+    EXPECT_EQ(buttons.size(), 2u);
     window.reset();
   }
 }
