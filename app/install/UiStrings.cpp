@@ -44,6 +44,12 @@ const UiString kChineseTraditional[] = {
 const UiString kKorean[] = {
 #include "resources/strings/ko.inc"
 };
+const UiString kArabic[] = {
+#include "resources/strings/ar.inc"
+};
+const UiString kHebrew[] = {
+#include "resources/strings/he.inc"
+};
 
 }  // namespace
 
@@ -61,6 +67,8 @@ const std::vector<UiTable>& UiTables() {
       {"zh-CN", kChineseSimplified, sizeof kChineseSimplified / sizeof kChineseSimplified[0]},
       {"zh-TW", kChineseTraditional, sizeof kChineseTraditional / sizeof kChineseTraditional[0]},
       {"ko", kKorean, sizeof kKorean / sizeof kKorean[0]},
+      {"ar", kArabic, sizeof kArabic / sizeof kArabic[0]},
+      {"he", kHebrew, sizeof kHebrew / sizeof kHebrew[0]},
   };
   return tables;
 }

@@ -67,7 +67,11 @@ TEST(UiStrings, EveryTableIsAsTheEnglishAsksOfIt) {
     EXPECT_TRUE(texts.emplace(english.strings[i].id, english.strings[i].text).second) << "twice: " << english.strings[i].id;
   for (const UiTable& table : UiTables()) {
     SCOPED_TRACE(table.tag);
-    EXPECT_NE(LanguageForTag(table.tag), nullptr) << "a table of no language the installer speaks";
+    // Arabic and Hebrew are offered once the windows are mirrored for
+    // right-to-left; until then their tables must be whole all the same.
+    const bool offered = LanguageForTag(table.tag) != nullptr;
+    EXPECT_TRUE(offered || std::string(table.tag) == "ar" || std::string(table.tag) == "he")
+        << "a table of no language the installer speaks";
     std::set<int> seen;
     for (size_t i = 0; i < table.count; ++i) {
       const UiString& string = table.strings[i];
@@ -84,6 +88,9 @@ TEST(UiStrings, EveryTableIsAsTheEnglishAsksOfIt) {
       // Whole UTF-8: decoded and encoded again, it is the same.
       const std::u16string decoded = DecodeUtf8(own.data(), own.size());
       EXPECT_EQ(decoded.find(u'\uFFFD'), std::u16string::npos) << own;
+    }
+    if (!offered) {
+      for (const auto& text : texts) EXPECT_TRUE(seen.count(text.first)) << "lacks " << text.first << ": " << text.second;
     }
   }
 }
