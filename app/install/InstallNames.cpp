@@ -21,15 +21,6 @@ std::basic_string<Unit> FirstLine(const Unit* units, size_t count, size_t limit)
   return std::basic_string<Unit>(units + at, end - at);
 }
 
-// UTF-8 to UTF-16; false on any sequence that is not valid UTF-8
-// (overlong forms, surrogates, values past U+10FFFF, cut sequences).
-bool Utf16FromUtf8(const std::string& text, std::u16string* out) {
-  out->clear();
-  if (!IsValidUtf8(text.data(), text.size())) return false;
-  *out = DecodeUtf8(text.data(), text.size());
-  return true;
-}
-
 // How the second non-blank line reads as a version line.
 enum class VersionLine {
   kNone,     // not one

@@ -19,13 +19,13 @@ struct ButtonLook {
   qvColor dark;
 };
 
-const ButtonLook& LookFor(bool disabled, bool pressed) {
+// Made for each paint: the palette's colours are the system's while high
+// contrast is on, and the theme may change while the button is shown.
+ButtonLook LookFor(bool disabled, bool pressed) {
   using namespace qvPalette;
-  static const ButtonLook kNormal = {Grey(kFace), Grey(kInk), true, Grey(kPaper), Grey(kShade)};
-  static const ButtonLook kPressed = {Grey(kHeldFace), Grey(kInk), true, Grey(kHeldLight), Grey(kHeldShade)};
-  static const ButtonLook kDisabled = {Grey(kFace), Grey(kHeldShade), false, {}, {}};
-  if (disabled) return kDisabled;
-  return pressed ? kPressed : kNormal;
+  if (disabled) return {Grey(kFace), Grey(kHeldShade), false, {}, {}};
+  if (pressed) return {Grey(kHeldFace), Grey(kInk), true, Grey(kHeldLight), Grey(kHeldShade)};
+  return {Grey(kFace), Grey(kInk), true, Grey(kPaper), Grey(kShade)};
 }
 
 // From (x1, y1) up to, not including, (x2, y2).

@@ -1,6 +1,7 @@
 // The greys the toolkit's controls are drawn in, named once: a control's
 // look changes here, not in its drawing code. Each is a grey level, the same
-// byte for red, green and blue.
+// byte for red, green and blue; while a high-contrast theme is on, each is
+// the system colour of its role instead (qvContrast.h).
 #pragma once
 
 #include <windows.h>
@@ -8,6 +9,7 @@
 #include <cstdint>
 
 #include "toolkit/draw/qvColor.h"
+#include "toolkit/draw/qvContrast.h"
 
 namespace qvPalette {
 
@@ -24,7 +26,12 @@ constexpr uint8_t kThumbLight = 225;     // a scroll bar part's upper-left bevel
 constexpr uint8_t kSunkenLight = 238;    // the inner light edge of a sunken box
 constexpr uint8_t kPaper = 255;          // bevel highlights; a check box's inside
 
-inline qvColor Grey(uint8_t level) { return ColorFromBytes(level, level, level); }
-inline COLORREF GreyRef(uint8_t level) { return RGB(level, level, level); }
+inline COLORREF GreyRef(uint8_t level) {
+  return HighContrastOn() ? GetSysColor(ContrastColorIndex(level)) : RGB(level, level, level);
+}
+inline qvColor Grey(uint8_t level) {
+  const COLORREF c = GreyRef(level);
+  return ColorFromBytes(GetRValue(c), GetGValue(c), GetBValue(c));
+}
 
 }  // namespace qvPalette

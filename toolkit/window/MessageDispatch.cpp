@@ -5,6 +5,7 @@
 #include <cstdlib>
 
 #include "common/PointerList.h"
+#include "toolkit/draw/qvContrast.h"
 #include "toolkit/window/SystemDlls.h"
 #include "toolkit/window/WindowHandles.h"
 #include "toolkit/window/qvEvent.h"
@@ -199,6 +200,14 @@ LRESULT CALLBACK OrdinaryWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPAR
     }
     case WM_MOUSEWHEEL:
       if (RouteWheelToPointer(hwnd, wParam, lParam)) return 0;
+      break;
+    case WM_SYSCOLORCHANGE:
+    case WM_SETTINGCHANGE:
+      // The system's colours or its high-contrast theme changed (top-level
+      // windows are told): the window and every control in it are drawn
+      // again in the colours now in force.
+      ForgetHighContrast();
+      RedrawWindow(hwnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_FRAME);
       break;
     case WM_SYSKEYDOWN:
       // The class has no close box, and so the platform turns Alt+F4 into

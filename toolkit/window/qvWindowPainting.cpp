@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <new>
 
+#include "toolkit/draw/qvContrast.h"
 #include "toolkit/draw/qvDevice.h"
 #include "toolkit/files/qvPicture.h"
 #include "toolkit/window/qvEvent.h"
@@ -11,12 +12,22 @@
 
 namespace {
 
+// The colour given, or in high contrast the system's window colour: no
+// colour of the toolkit's own is mixed with the system's.
 void FillClientArea(qvWindow* window, qvDevice& device, qvColor colour) {
   qvRect area;
   window->GetClientArea(area);
+  if (HighContrastOn()) {
+    const COLORREF system = GetSysColor(COLOR_WINDOW);
+    colour = ColorFromBytes(GetRValue(system), GetGValue(system), GetBValue(system));
+  }
   qvBrush brush(colour);
   device.FillArea(area, brush);
 }
+
+// The window's picture, unless high contrast is on: then nothing is drawn
+// behind text.
+qvPicture* ShownPicture(qvPicture* picture) { return HighContrastOn() ? nullptr : picture; }
 
 }  // namespace
 
@@ -59,7 +70,7 @@ void qvWindow::SetBackgroundColor(const qvColor& c) {
 
 bool qvWindow::OnPaint(qvEvent&) {
   qvPaintDevice device(this);
-  if (backgroundPicture) {
+  if (ShownPicture(backgroundPicture)) {
     FillClientArea(this, device, backgroundColor ? *backgroundColor : DefaultGrey());
     backgroundPicture->DrawAt(device, -pictureOffsetX, -pictureOffsetY, 0);
   } else {
@@ -71,7 +82,7 @@ bool qvWindow::OnPaint(qvEvent&) {
 bool qvWindow::PaintBackground(qvEvent& event) {
   // wParam: the device context to erase on.
   qvDevice device(reinterpret_cast<HDC>(static_cast<UINT_PTR>(event.wParam)));
-  if (!backgroundPicture) {
+  if (!ShownPicture(backgroundPicture)) {
     FillBackground(device);
     return false;
   }
@@ -122,7 +133,7 @@ bool qvWindow::FillBackground(qvDevice& device) {
   qvWindow* source = nullptr;
   if (host != this) {
     for (qvWindow* ancestor = parent; ancestor; ancestor = ancestor->parent) {
-      if (ancestor->backgroundPicture) {
+      if (ShownPicture(ancestor->backgroundPicture)) {
         source = ancestor;
         break;
       }
@@ -155,7 +166,7 @@ bool qvWindow::FillBackground(qvDevice& device) {
       picture.DrawRect(device, qvRect(left, top, right, bottom), qvRect(left + x, top + y, right + x, bottom + y));
     return true;
   }
-  if (backgroundPicture)
+  if (ShownPicture(backgroundPicture))
     backgroundPicture->DrawAt(device, pictureOffsetX,
                               pictureOffsetY + area.GetHeight() - backgroundPicture->PixelHeight(), 0);
   return false;

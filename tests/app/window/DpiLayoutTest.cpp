@@ -22,6 +22,7 @@
 #include "app/window/PellioTextFileViewer.h"
 #include "app/window/UninstallWindow.h"
 #include "tests/app/window/InstallerWindowFixture.h"
+#include "tests/toolkit/window/MessagePump.h"
 #include "tests/imagelib/JpegSamples.h"
 #include "toolkit/controls/qvScrollbar.h"
 #include "toolkit/controls/qvTextList.h"
@@ -275,6 +276,81 @@ TEST_F(DpiLayout, EveryTextFitsItsControlInEveryLanguage) {
     EXPECT_EQ(buttons.size(), 2u);
     window.reset();
   }
+}
+
+// A high-contrast theme, answered for the toolkit (Wine cannot turn one on)
+// and its colours made the system's: the window, its captions, its buttons
+// and the viewer take the system's colours and no picture is drawn behind
+// them; the theme turned on and off while the window is open repaints it.
+// In this rig of its own: the system's colours change for every program.
+TEST_F(DpiLayout, HighContrastTakesTheSystemsColours) {
+  const int dpi = RigDpi();
+  const int indices[] = {COLOR_WINDOW, COLOR_WINDOWTEXT, COLOR_BTNFACE, COLOR_BTNTEXT, COLOR_GRAYTEXT,
+                         COLOR_BTNSHADOW, COLOR_BTNHIGHLIGHT};
+  const COLORREF contrast[] = {RGB(0, 0, 96), RGB(255, 255, 255), RGB(0, 96, 0), RGB(255, 255, 0),
+                               RGB(0, 255, 0), RGB(128, 0, 128), RGB(0, 255, 255)};
+  COLORREF saved[std::size(indices)];
+  for (size_t i = 0; i < std::size(indices); ++i) saved[i] = GetSysColor(indices[i]);
+  SetEnvironmentVariableA("QV_TEST_HIGH_CONTRAST", "0");
+  Open();
+  const auto repaint = [&] {
+    RedrawWindow(window->GetHandle(), nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+    Pump(200);
+  };
+  const POINT panel = {At(300, dpi), At(236, dpi)};  // inside the panel, between its rows
+  const RECT install = Placed(ChildWithText(window->GetHandle(), "Install"));
+  const POINT face = {install.left + At(6, dpi), install.top + At(4, dpi)};
+  EXPECT_TRUE(Near(Snapshot(*window).Colour(panel.x, panel.y), 148, 148, 148)) << "the panel, before";
+
+  // On while the window is open: the system says its colours changed.
+  SetEnvironmentVariableA("QV_TEST_HIGH_CONTRAST", "1");
+  ASSERT_TRUE(SetSysColors(static_cast<int>(std::size(indices)), indices, contrast));
+  repaint();
+  {
+    const Snapshot shot(*window);
+    EXPECT_EQ(shot.Colour(panel.x, panel.y), contrast[0]) << "the window's colour behind the steps";
+    EXPECT_EQ(shot.Colour(face.x, face.y), contrast[2]) << "Install's face";
+    int labelInk = 0, pictureLeft = 0;
+    for (int y = install.top; y < install.bottom; ++y)
+      for (int x = install.left; x < install.right; ++x) labelInk += shot.Colour(x, y) == contrast[1];
+    for (int y = 0; y < shot.height; ++y)
+      for (int x = 0; x < shot.width; ++x) {
+        const COLORREF c = shot.Colour(x, y);
+        pictureLeft += Near(c, 40, 40, 40) || Near(c, 148, 148, 148) || Near(c, 128, 128, 128);
+      }
+    EXPECT_GT(labelInk, 10) << "Install's label and outline in the text colour";
+    EXPECT_EQ(pictureLeft, 0) << "nothing of the picture or the panel's greys is drawn";
+    const RECT welcome = Placed(ChildWithText(window->GetHandle(), "WELCOME!"));
+    int textInk = 0;
+    for (int y = welcome.top; y < welcome.bottom; ++y)
+      for (int x = welcome.left; x < welcome.right; ++x) textInk += shot.Colour(x, y) == contrast[1];
+    EXPECT_GT(textInk, 10) << "the caption's text in the window text colour";
+  }
+  // The viewer too: its list on the window's colour, its lines in the text colour.
+  PellioTextFileViewer viewer(qvRect(0, 0, 500, 300), "Notes", Path("dist/install files/readme.txt").c_str(),
+                              window.get());
+  viewer.Show();
+  RedrawWindow(viewer.GetHandle(), nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+  Pump(200);
+  {
+    const Snapshot shot(viewer);
+    int window = 0, text = 0;
+    for (int y = 0; y < shot.height; ++y)
+      for (int x = 0; x < shot.width; ++x) {
+        window += shot.Colour(x, y) == contrast[0];
+        text += shot.Colour(x, y) == contrast[1];
+      }
+    EXPECT_GT(window, shot.width * shot.height / 3) << "the list's background";
+    EXPECT_GT(text, 50) << "the lines";
+  }
+
+
+  // Off again: the picture and the toolkit's greys come back.
+  SetEnvironmentVariableA("QV_TEST_HIGH_CONTRAST", "0");
+  ASSERT_TRUE(SetSysColors(static_cast<int>(std::size(indices)), indices, saved));
+  repaint();
+  EXPECT_TRUE(Near(Snapshot(*window).Colour(panel.x, panel.y), 148, 148, 148)) << "the panel, after";
+  SetEnvironmentVariableA("QV_TEST_HIGH_CONTRAST", nullptr);
 }
 
 // A screen too small for the window at its scale (dpi-test.sh runs this
