@@ -46,6 +46,8 @@ const std::vector<Language>& Languages() {
       {"zh-CN", 0x0804, "Chinese (Simplified)"},
       {"zh-TW", 0x0404, "Chinese (Traditional)"},
       {"ko", 0x0412, "Korean"},
+      {"ar", 0x0401, "Arabic", true},
+      {"he", 0x040D, "Hebrew", true},
   };
   return languages;
 }

@@ -14,6 +14,7 @@ struct Language {
   const char* tag;   // "pt-BR": what /LANG= takes and the vendor's texts are named by
   uint16_t id;       // Windows' language identifier: 0x0416
   const char* name;  // "Portuguese (Brazil)", for the log and /?
+  bool rightToLeft = false;  // read right to left: the windows are mirrored
 };
 
 // Every language, English first.

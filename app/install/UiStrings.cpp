@@ -1,7 +1,9 @@
 #include "app/install/UiStrings.h"
 
 #include <cstring>
+#include <vector>
 
+#include "common/Languages.h"
 #include "resources/StringIds.h"
 
 namespace {
@@ -86,11 +88,15 @@ std::string UiTextUtf8(const char* tag, int id) {
 }
 
 std::string FillUiText(const std::string& text, std::initializer_list<std::string> arguments) {
+  return FillUiText(text, std::vector<std::string>(arguments));
+}
+
+std::string FillUiText(const std::string& text, const std::vector<std::string>& arguments) {
   std::string filled;
   for (size_t i = 0; i < text.size(); ++i) {
     if (text[i] == '%' && i + 1 < text.size() && text[i + 1] >= '1' && text[i + 1] <= '9') {
       const size_t n = static_cast<size_t>(text[++i] - '1');
-      if (n < arguments.size()) filled += *(arguments.begin() + n);
+      if (n < arguments.size()) filled += arguments[n];
       continue;
     }
     filled += text[i];
@@ -101,8 +107,17 @@ std::string FillUiText(const std::string& text, std::initializer_list<std::strin
 void SetUiLanguage(const char* tag) { language = tag && tag[0] ? tag : "en"; }
 const char* UiLanguage() { return language.c_str(); }
 
+std::string UiEmbedded(const std::string& text) {
+  const Language* own = LanguageForTag(language);
+  return own && own->rightToLeft ? "\u202A" + text + "\u202C" : text;
+}
+
 std::string UiTextUtf8(int id, std::initializer_list<std::string> arguments) {
-  return FillUiText(UiTextUtf8(language.c_str(), id), arguments);
+  // What is put in (a path, a product's name, a number, a version) keeps
+  // its own order in a language read right to left.
+  std::vector<std::string> embedded;
+  for (const std::string& argument : arguments) embedded.push_back(UiEmbedded(argument));
+  return FillUiText(UiTextUtf8(language.c_str(), id), embedded);
 }
 
 UiLabel LabelFromMarked(const std::string& marked) {

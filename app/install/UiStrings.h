@@ -35,11 +35,18 @@ std::string UiTextUtf8(const char* tag, int id);
 // put in is never read for markers again; a marker without its argument
 // gives nothing.
 std::string FillUiText(const std::string& text, std::initializer_list<std::string> arguments);
+std::string FillUiText(const std::string& text, const std::vector<std::string>& arguments);
 
 // The language the texts are taken in, by its tag (Languages.h); English
 // until set.
 void SetUiLanguage(const char* tag);
 const char* UiLanguage();
+
+// text as it stands inside a text of the language set: in a language read
+// right to left, embedded left to right (U+202A ... U+202C), so that a path
+// "C:\\Program Files\\Kestrova" does not read "Kestrova\\Program Files\\C:";
+// unchanged otherwise. The arguments of UiTextUtf8 are embedded so.
+std::string UiEmbedded(const std::string& text);
 
 // Text id in the language set, filled; UTF-8.
 std::string UiTextUtf8(int id, std::initializer_list<std::string> arguments = {});

@@ -118,6 +118,9 @@ QuorvinUI::QuorvinUI(const qvRect& bounds, InstallSetup prepared, int dpi, bool 
   }
 
   SetTitle(UiText(IDS_WINDOW_TITLE, {setup.product.name}).c_str());
+  // A language read right to left mirrors every window made from now on,
+  // the viewer's, the choosers' and the message boxes among them.
+  if (setup.language->rightToLeft && GetProcessDefaultLayout(&processLayout)) SetProcessDefaultLayout(LAYOUT_RTL);
   Create();
 
   targetKind = target.kind;
@@ -350,6 +353,7 @@ QuorvinUI::~QuorvinUI() {
   install.reset();
   progress.reset();
   measure.reset();
+  if (setup.language->rightToLeft) SetProcessDefaultLayout(processLayout);
 }
 
 bool QuorvinUI::OnPaint(qvEvent&) {
@@ -450,7 +454,7 @@ std::string QuorvinUI::LocationDisplay() {
   const size_t more = moreLocations.size();
   if (!display.empty() && more)
     return more == 1 ? UiText(IDS_ONE_MORE_FOLDER, {display}) : UiText(IDS_MORE_FOLDERS, {display, std::to_string(more)});
-  if (!display.empty()) return display;
+  if (!display.empty()) return UiEmbedded(display);
   installLocation[0] = '\0';
   return UiText(IDS_NOT_SET);
 }

@@ -178,6 +178,7 @@ private:
   std::unique_ptr<qvCaption> progressCaption;
   InstallSetup setup;            // what this run installs, worked out once
   qvRect layoutClient;           // the client area at 96 DPI
+  DWORD processLayout = 0;       // the process's default layout before a right-to-left language's
   State state = State::kReady;
   enum class LastInstall { kNone, kInstalled, kInstalledRestart, kFailed, kCancelled, kSignedFileChanged } lastInstall = LastInstall::kNone;
   uint32_t resultShownAt = 0;    // tick count when the result of the last install showed

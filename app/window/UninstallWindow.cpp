@@ -227,6 +227,9 @@ int RunWindowUninstall(const SetupOptions& options) {
   if (language) {
     SetUiLanguage(language->tag);
     SetTextLanguage(language->id);
+    // Every window of the uninstaller mirrored for a language read right
+    // to left; the process ends with them.
+    if (language->rightToLeft) SetProcessDefaultLayout(LAYOUT_RTL);
   }
   SetMessageCaption(UiText(IDS_MESSAGE_CAPTION).c_str());
   const UninstallSetup setup = PrepareUninstall();

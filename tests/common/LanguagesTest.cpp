@@ -15,7 +15,7 @@ TEST(Languages, TheUsersLanguageExactThenPrimaryThenEnglish) {
       {0x040C, "fr"},    {0x0C0C, "fr"},    {0x0C0A, "es"},    {0x040A, "es"},  // traditional sort
       {0x080A, "es"},    {0x0416, "pt-BR"}, {0x0816, "pt-BR"}, {0x0411, "ja"},  // Portugal: the one Portuguese
       {0x0804, "zh-CN"}, {0x1004, "zh-CN"}, {0x0404, "zh-TW"}, {0x0C04, "zh-TW"},  // Hong Kong reads Traditional
-      {0x1404, "zh-TW"}, {0x0412, "ko"},    {0x0419, "ru"},    {0x0415, "pl"},
+      {0x1404, "zh-TW"}, {0x0412, "ko"},    {0x0419, "ru"}, {0x0C01, "ar"}, {0x040D, "he"},    {0x0415, "pl"},
       {0x0401, "en"},    {0x040D, "en"},    {0x041F, "en"},    {0x0000, "en"},  // Arabic, Hebrew, Turkish: none yet
   };
   for (const auto& c : cases) EXPECT_STREQ(LanguageForId(c.id).tag, c.tag) << std::hex << c.id;
@@ -36,7 +36,7 @@ TEST(Languages, TagsAsSlashLangGivesThem) {
     const Language* language = LanguageForTag(c.given);
     EXPECT_STREQ(language ? language->tag : nullptr, c.tag) << c.given;
   }
-  EXPECT_EQ(LanguageTagList(), "en, de, fr, es, it, pt-BR, pl, ru, ja, zh-CN, zh-TW, ko");
+  EXPECT_EQ(LanguageTagList(), "en, de, fr, es, it, pt-BR, pl, ru, ja, zh-CN, zh-TW, ko, ar, he");
 }
 
 TEST(Languages, AVendorsTextsExactThenPrimaryThenPlain) {

@@ -22,6 +22,25 @@ constexpr int kAlignCenter = 1;
 constexpr int kAlignMiddle = 2;
 constexpr int kAlignEllipsis = 4;
 
+// While it lives, bitmaps drawn into a mirrored device context (a window
+// laid out right to left) keep their own orientation: a picture is never
+// mirrored, only placed where the mirrored layout puts it.
+class qvBitmapOrientation {
+public:
+  explicit qvBitmapOrientation(HDC dc) : dc(dc), previous(dc ? GetLayout(dc) : 0) {
+    if (previous != GDI_ERROR && (previous & LAYOUT_RTL)) SetLayout(dc, previous | LAYOUT_BITMAPORIENTATIONPRESERVED);
+  }
+  ~qvBitmapOrientation() {
+    if (previous != GDI_ERROR && (previous & LAYOUT_RTL)) SetLayout(dc, previous);
+  }
+  qvBitmapOrientation(const qvBitmapOrientation&) = delete;
+  qvBitmapOrientation& operator=(const qvBitmapOrientation&) = delete;
+
+private:
+  HDC dc;
+  DWORD previous;
+};
+
 class qvDevice {
 public:
   // Holds no context; the owner sets window and calls Acquire.

@@ -154,8 +154,25 @@ qvTextFace::~qvTextFace() {
 void SetTextLanguage(LANGID language) { textLanguage = language; }
 
 int DrawTextUtf8(HDC dc, const char* text, RECT* rect, UINT format) {
-  const std::wstring wide = WideFromUtf8(text);
+  std::wstring wide = WideFromUtf8(text);
   const qvTextFace face(dc, wide);
+  // In a mirrored context the text reads right to left: a sentence's
+  // punctuation ends it on the left. The access key's underline is left
+  // out there (the key still works): the platform places it apart from its
+  // letter in right-to-left reading.
+  const DWORD layout = GetLayout(dc);
+  if (layout != GDI_ERROR && (layout & LAYOUT_RTL)) {
+    format |= DT_RTLREADING;
+    if (!(format & DT_NOPREFIX)) {
+      std::wstring plain;
+      for (size_t i = 0; i < wide.size(); ++i) {
+        if (wide[i] == L'&' && i + 1 < wide.size()) ++i;
+        plain += wide[i];
+      }
+      wide = plain;
+      format |= DT_NOPREFIX;
+    }
+  }
   return DrawTextW(dc, wide.c_str(), static_cast<int>(wide.size()), rect, format);
 }
 

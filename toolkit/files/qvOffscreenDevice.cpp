@@ -1,5 +1,6 @@
 #include "toolkit/files/qvOffscreenDevice.h"
 
+#include "toolkit/draw/qvDevice.h"
 #include "toolkit/window/qvWindow.h"
 
 qvOffscreenDevice::qvOffscreenDevice(qvWindow* control) {
@@ -18,6 +19,10 @@ qvOffscreenDevice::qvOffscreenDevice(qvWindow* control) {
   dc = CreateCompatibleDC(screen);
   ReleaseDC(nullptr, screen);
   if (bitmap && dc) previousBitmap = SelectObject(dc, bitmap);
+  // A control of a mirrored window is drawn mirrored here too, as it would
+  // be on the window, and copied over unflipped.
+  if (dc && control && control->GetHandle() && (GetWindowLongW(control->GetHandle(), GWL_EXSTYLE) & WS_EX_LAYOUTRTL))
+    SetLayout(dc, LAYOUT_RTL);
   width = header.biWidth;
   height = header.biHeight;
 }
@@ -34,6 +39,7 @@ void qvOffscreenDevice::CopyToDevice(qvDevice* target) {
   if (!target || !bits) return;
   qvRect bounds;
   target->GetBounds(bounds);
+  const qvBitmapOrientation kept(target->GetContext());
   SetDIBitsToDevice(target->GetContext(), bounds.GetLeft(), bounds.GetTop(), bounds.GetWidth(), bounds.GetHeight(), 0,
                     0, 0, height, bits, reinterpret_cast<BITMAPINFO*>(&header), DIB_RGB_COLORS);
 }

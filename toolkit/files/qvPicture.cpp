@@ -121,6 +121,7 @@ int qvPicture::PixelWidth() {
 
 int qvPicture::DrawAt(qvDevice& device, int x, int y, int span) {
   const HDC dc = device.GetContext();
+  const qvBitmapOrientation kept(dc);
   if (hasBitmap) {
     SetDIBitsToDevice(dc, x, y, header.biWidth, height, 0, 0, 0, height, bits,
                       reinterpret_cast<BITMAPINFO*>(&header), DIB_RGB_COLORS);
@@ -158,6 +159,7 @@ int qvPicture::DrawScaledAt(qvDevice& device, int x, int y, int span, int dpi) {
   locker.Lock();
   auto* info = static_cast<BITMAPINFO*>(locker.pointer);
   const HDC dc = device.GetContext();
+  const qvBitmapOrientation kept(dc);
   const int previousMode = SetStretchBltMode(dc, HALFTONE);
   POINT previousOrigin;
   SetBrushOrgEx(dc, 0, 0, &previousOrigin);
@@ -177,6 +179,7 @@ bool qvPicture::DrawRect(qvDevice& device, const qvRect& source, const qvRect& d
   const_cast<qvRect&>(source).ToRECT(&from);
   const_cast<qvRect&>(destination).ToRECT(&to);
   const int w = from.right - from.left, h = from.bottom - from.top;
+  const qvBitmapOrientation kept(device.GetContext());
   if (hasBitmap) {
     // SetDIBitsToDevice counts the source's y from the bottom edge, a
     // top-down bitmap included; all rows are passed.

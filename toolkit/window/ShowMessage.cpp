@@ -35,6 +35,9 @@ int ShowBox(HWND owner, const char* text, UINT type) {
   // Owned by none: in front of whatever the user was looking at.
   if (!owner) type |= MB_SETFOREGROUND | MB_TOPMOST;
   centreOver = owner;
+  // Mirrored as the process's windows are, its text read right to left.
+  DWORD layout = 0;
+  if (GetProcessDefaultLayout(&layout) && (layout & LAYOUT_RTL)) type |= MB_RTLREADING | MB_RIGHT;
   if (owner && !boxHook) boxHook = SetWindowsHookExA(WH_CBT, CentreBox, nullptr, GetCurrentThreadId());
   const int answer = MessageBoxW(owner, WideFromUtf8(text).c_str(), WideFromUtf8(caption).c_str(), type);
   if (boxHook) {

@@ -353,6 +353,75 @@ TEST_F(DpiLayout, HighContrastTakesTheSystemsColours) {
   SetEnvironmentVariableA("QV_TEST_HIGH_CONTRAST", nullptr);
 }
 
+// Arabic and Hebrew: the window is mirrored as Windows mirrors (its steps'
+// buttons left of their texts, Install at the left, the check box right of
+// its label), where the screen reader finds its controls too; the picture
+// is not mirrored (dark on its left half, light on its right, as drawn for
+// English); the location keeps its own left-to-right order inside the
+// right-to-left text.
+TEST_F(DpiLayout, RightToLeftLanguagesAreMirroredButNotThePicture) {
+  const int dpi = RigDpi();
+  SamplePicture halves = MakeFlatPicture(620, 420, 3, 30);
+  for (int y = 0; y < 420; ++y)
+    for (int x = 310; x < 620; ++x)
+      for (int c = 0; c < 3; ++c) halves.samples[(y * 620 + x) * 3 + c] = 220;
+  const std::vector<uint8_t> jpeg = EncodeJpeg(halves, EncodeOptions{100});
+  Put("dist/install files/bkgd.jpg", std::string(jpeg.begin(), jpeg.end()));
+  for (const char* tag : {"en", "ar", "he"}) {
+    SCOPED_TRACE(tag);
+    SetupOptions options;
+    options.language = tag;
+    window = std::make_unique<QuorvinUI>(qvRect(0, 0, 620, 420),
+                                         PrepareInstallFrom(Path("dist/install files"), "", options, SetupMode::kWindow));
+    window->SetLocation("C:\\Plug-ins\\Kestrova");
+    window->Show();
+    BringToFront(window->GetHandle());
+    RedrawWindow(window->GetHandle(), nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+    const bool mirrored = std::string(tag) != "en";
+    EXPECT_EQ((GetWindowLongW(window->GetHandle(), GWL_EXSTYLE) & WS_EX_LAYOUTRTL) != 0, mirrored);
+
+    // Places on the screen, as a screen reader reads them.
+    RECT frame;
+    GetWindowRect(window->GetHandle(), &frame);
+    const auto screen = [](HWND child) {
+      RECT r;
+      GetWindowRect(child, &r);
+      return r;
+    };
+    std::vector<HWND> buttons, captions;
+    for (HWND child = GetWindow(window->GetHandle(), GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+      qvWindow* object = WindowFromHandle(child);
+      if (dynamic_cast<qvButton*>(object)) buttons.push_back(child);
+      if (dynamic_cast<qvCaption*>(object)) captions.push_back(child);
+    }
+    ASSERT_EQ(buttons.size(), 5u);
+    // Made in reading order: the release notes' button, then Cancel and Install last.
+    const RECT install = screen(buttons[4]), cancel = screen(buttons[3]), notes = screen(buttons[0]);
+    const int middle = (frame.left + frame.right) / 2;
+    EXPECT_EQ(install.right < middle, mirrored) << "Install at the " << (mirrored ? "left" : "right");
+    EXPECT_EQ(install.right <= cancel.left, mirrored) << "Install beyond Cancel in reading order";
+    const RECT step1 = screen(captions[3]);
+    EXPECT_EQ(notes.right <= step1.left + 2, mirrored) << "the button after its step's text in reading order";
+
+    // The picture as drawn for English: dark at the left, light at the right.
+    const Snapshot shot(*window);
+    const auto grey = [&](int x, int y) { return GetRValue(shot.Colour(x, y)); };
+    EXPECT_LT(grey(At(5, dpi), At(30, dpi)), 60) << "the picture's left half at the left";
+    EXPECT_GT(grey(shot.width - At(5, dpi), At(30, dpi)), 190) << "its right half at the right";
+
+    // The location between embedding marks: read left to right whatever
+    // the text around it.
+    std::wstring location;
+    for (HWND caption : captions) {
+      wchar_t text[512] = L"";
+      GetWindowTextW(caption, text, 512);
+      if (std::wstring(text).find(L"Plug-ins") != std::wstring::npos) location = text;
+    }
+    EXPECT_EQ(location, mirrored ? L"\u202AC:/Plug-ins/Kestrova\u202C" : L"C:/Plug-ins/Kestrova");
+    window.reset();
+  }
+}
+
 // A screen too small for the window at its scale (dpi-test.sh runs this
 // at 192 DPI on 1024 x 768): the window takes the largest scale at which
 // it fits, whole, on the screen.

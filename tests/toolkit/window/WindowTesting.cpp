@@ -213,6 +213,9 @@ Snapshot::Snapshot(qvWindow& window) {
   width = area.right;
   height = area.bottom;
   const HDC screen = GetDC(window.GetHandle());
+  // The pixels as the screen shows them, left to right, for a mirrored
+  // window too.
+  SetLayout(screen, 0);
   const HDC memory = CreateCompatibleDC(screen);
   BITMAPINFO info = {};
   info.bmiHeader.biSize = sizeof info.bmiHeader;
