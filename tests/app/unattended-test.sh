@@ -456,7 +456,7 @@ C.UTF-8|/lang=DE-ch|German (de), as /LANG= asks; texts: readme.de.txt, eula.de.t
 CASES
     rm -f "$log"; run -- "/S /LOG=$wlog /LANG=xx /D=$(winpath "$work/place")"
     expect_status 2
-    expect_log "/LANG= takes one of en, de, fr, es, it, pt-BR, pl, ru, ja, zh-CN, zh-TW, ko, not \"xx\""
+    expect_log "/LANG= takes one of en, de, fr, es, it, pt-BR, pl, ru, ja, zh-CN, zh-TW, ko, ar, he, not \"xx\""
     ;;
   window-language)
     # The window's title in the language of the user, whatever the code

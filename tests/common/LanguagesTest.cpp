@@ -16,7 +16,7 @@ TEST(Languages, TheUsersLanguageExactThenPrimaryThenEnglish) {
       {0x080A, "es"},    {0x0416, "pt-BR"}, {0x0816, "pt-BR"}, {0x0411, "ja"},  // Portugal: the one Portuguese
       {0x0804, "zh-CN"}, {0x1004, "zh-CN"}, {0x0404, "zh-TW"}, {0x0C04, "zh-TW"},  // Hong Kong reads Traditional
       {0x1404, "zh-TW"}, {0x0412, "ko"},    {0x0419, "ru"}, {0x0C01, "ar"}, {0x040D, "he"},    {0x0415, "pl"},
-      {0x0401, "en"},    {0x040D, "en"},    {0x041F, "en"},    {0x0000, "en"},  // Arabic, Hebrew, Turkish: none yet
+      {0x0401, "ar"},    {0x1401, "ar"},    {0x041F, "en"},    {0x0000, "en"},  // Algeria: Arabic; Turkish: none yet
   };
   for (const auto& c : cases) EXPECT_STREQ(LanguageForId(c.id).tag, c.tag) << std::hex << c.id;
 }

@@ -178,7 +178,7 @@ summary: 0 problems, 0 warnings'
     expect_line 'ok: "readme.de.txt" present'
     expect_line 'note: texts in other languages: de (release notes and licence), fr (release notes), pt-BR (licence); the others read "readme.txt" and "eula.txt"'
     expect_line 'warning: the licence is translated for 2 languages but not for fr, which has its release notes: its users read the terms in "eula.txt"'
-    expect_line 'warning: "eula.xx.txt": "xx" is no language the installer speaks (en, de, fr, es, it, pt-BR, pl, ru, ja, zh-CN, zh-TW, ko): it is never shown'
+    expect_line 'warning: "eula.xx.txt": "xx" is no language the installer speaks (en, de, fr, es, it, pt-BR, pl, ru, ja, zh-CN, zh-TW, ko, ar, he): it is never shown'
     expect_line 'summary: 0 problems, 2 warnings' ;;
   no-payload)
     rm -rf "$payload"; check_dist; alone

@@ -491,7 +491,15 @@ void qvWindow::UnregisterClasses() {
   }
 }
 
-DWORD qvWindow::GetExStyle() { return topLevel ? WS_EX_DLGMODALFRAME : 0; }
+DWORD qvWindow::GetExStyle() {
+  if (!topLevel) return 0;
+  // The platform mirrors by the process's default layout only windows
+  // without an owner; a window owned by a mirrored one (a viewer, a
+  // chooser) is mirrored as well.
+  DWORD layout = 0;
+  const bool mirrored = GetProcessDefaultLayout(&layout) && (layout & LAYOUT_RTL);
+  return WS_EX_DLGMODALFRAME | (mirrored ? WS_EX_LAYOUTRTL : 0);
+}
 
 DWORD qvWindow::GetStyle() {
   DWORD style = (topLevel || mdiChild) ? (WS_CLIPSIBLINGS | WS_CLIPCHILDREN | WS_CAPTION | WS_SYSMENU)

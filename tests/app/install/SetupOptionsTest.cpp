@@ -152,7 +152,7 @@ TEST(SetupOptions, LangTakesALanguageTheInstallerSpeaks) {
       {"setup.exe /lang=PT-br", "pt-BR", ""},
       {"setup.exe /LANG=zh-HK", "zh-TW", ""},
       {"uninstall.exe /UNINSTALL /LANG=ja", "ja", ""},
-      {"setup.exe /LANG=xx", "", "/LANG= takes one of en, de, fr, es, it, pt-BR, pl, ru, ja, zh-CN, zh-TW, ko, not \"xx\""},
+      {"setup.exe /LANG=xx", "", "/LANG= takes one of en, de, fr, es, it, pt-BR, pl, ru, ja, zh-CN, zh-TW, ko, ar, he, not \"xx\""},
       {"setup.exe /LANG=", "", "/LANG= takes one of"},
       {"setup.exe /LANG=de /LANG=fr", "de", "/LANG= given twice"},
   };

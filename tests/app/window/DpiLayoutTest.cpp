@@ -22,6 +22,7 @@
 #include "app/window/PellioTextFileViewer.h"
 #include "app/window/UninstallWindow.h"
 #include "tests/app/window/InstallerWindowFixture.h"
+#include "tests/toolkit/controls/AccessibleReading.h"
 #include "tests/toolkit/window/MessagePump.h"
 #include "tests/imagelib/JpegSamples.h"
 #include "toolkit/controls/qvScrollbar.h"
@@ -319,6 +320,11 @@ TEST_F(DpiLayout, HighContrastTakesTheSystemsColours) {
         pictureLeft += Near(c, 40, 40, 40) || Near(c, 148, 148, 148) || Near(c, 128, 128, 128);
       }
     EXPECT_GT(labelInk, 10) << "Install's label and outline in the text colour";
+    for (HWND child = GetWindow(window->GetHandle(), GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+      if (!dynamic_cast<qvButton*>(WindowFromHandle(child))) continue;
+      const RECT b = Placed(child);
+      EXPECT_EQ(shot.Colour(b.left + At(6, dpi), b.top + At(4, dpi)), contrast[2]) << "a button's face at " << Text(b);
+    }
     EXPECT_EQ(pictureLeft, 0) << "nothing of the picture or the panel's greys is drawn";
     const RECT welcome = Placed(ChildWithText(window->GetHandle(), "WELCOME!"));
     int textInk = 0;
@@ -361,6 +367,7 @@ TEST_F(DpiLayout, HighContrastTakesTheSystemsColours) {
 // right-to-left text.
 TEST_F(DpiLayout, RightToLeftLanguagesAreMirroredButNotThePicture) {
   const int dpi = RigDpi();
+  ComApartment com;
   SamplePicture halves = MakeFlatPicture(620, 420, 3, 30);
   for (int y = 0; y < 420; ++y)
     for (int x = 310; x < 620; ++x)
@@ -380,12 +387,22 @@ TEST_F(DpiLayout, RightToLeftLanguagesAreMirroredButNotThePicture) {
     const bool mirrored = std::string(tag) != "en";
     EXPECT_EQ((GetWindowLongW(window->GetHandle(), GWL_EXSTYLE) & WS_EX_LAYOUTRTL) != 0, mirrored);
 
-    // Places on the screen, as a screen reader reads them.
+    // Places on the screen, as a screen reader reads them (accLocation
+    // of each control's object), and as the platform has them.
     RECT frame;
     GetWindowRect(window->GetHandle(), &frame);
     const auto screen = [](HWND child) {
       RECT r;
       GetWindowRect(child, &r);
+      IAccessible* object = ClientObject(child);
+      VARIANT self;
+      VariantInit(&self);
+      self.vt = VT_I4;
+      self.lVal = CHILDID_SELF;
+      long left = 0, top = 0, width = 0, height = 0;
+      EXPECT_TRUE(object && object->accLocation(&left, &top, &width, &height, self) == S_OK);
+      if (object) object->Release();
+      EXPECT_EQ(Text({left, top, left + width, top + height}), Text(r)) << "the screen reader's place";
       return r;
     };
     std::vector<HWND> buttons, captions;
@@ -418,6 +435,19 @@ TEST_F(DpiLayout, RightToLeftLanguagesAreMirroredButNotThePicture) {
       if (std::wstring(text).find(L"Plug-ins") != std::wstring::npos) location = text;
     }
     EXPECT_EQ(location, mirrored ? L"\u202AC:/Plug-ins/Kestrova\u202C" : L"C:/Plug-ins/Kestrova");
+
+    // The viewer opened over it is mirrored too: Close, last in reading
+    // order, at the left of Save.
+    {
+      PellioTextFileViewer viewer(qvRect(0, 0, 500, 300), "Notes", Path("dist/install files/readme.txt").c_str(),
+                                  window.get());
+      EXPECT_EQ((GetWindowLongW(viewer.GetHandle(), GWL_EXSTYLE) & WS_EX_LAYOUTRTL) != 0, mirrored);
+      std::vector<RECT> row;
+      for (HWND child = GetWindow(viewer.GetHandle(), GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT))
+        if (dynamic_cast<qvButton*>(WindowFromHandle(child))) row.push_back(screen(child));
+      ASSERT_EQ(row.size(), 2u);  // Close, then Save, as made
+      EXPECT_EQ(row[0].right <= row[1].left, mirrored) << "Close " << Text(row[0]) << ", Save " << Text(row[1]);
+    }
     window.reset();
   }
 }
