@@ -26,8 +26,8 @@ public:
 
 }  // namespace
 
-// The arguments as given, each in the ANSI code page exactly: the
-// platform's ANSI form would turn a full-width "．．" into "..".
+// The arguments as given, read wide, in UTF-8: the platform's ANSI form
+// would turn a full-width "．．" into "..".
 bool ReadArguments(std::vector<std::string>* arguments) {
   int count = 0;
   wchar_t** wide = CommandLineToArgvW(GetCommandLineW(), &count);
@@ -44,7 +44,7 @@ bool ReadArguments(std::vector<std::string>* arguments) {
 int main() {
   std::vector<std::string> argv;
   if (!ReadArguments(&argv)) {
-    std::fprintf(stderr, "copytree: a path holds characters that the ANSI code page cannot hold exactly\n");
+    std::fprintf(stderr, "copytree: a path holds half a UTF-16 surrogate pair, which names no file\n");
     return 2;
   }
   if (argv.size() != 2) {

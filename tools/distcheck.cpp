@@ -328,10 +328,10 @@ int Check(const std::wstring& dist) {
     return findings.Finish();
   }
   std::string installFiles;
-  // The checks open files the way the installer does, through the ANSI
-  // calls and their 259-character paths.
+  // The checks open files the way the installer does, by UTF-8 paths of
+  // at most 259 units.
   if (!Utf8FromWide(installFilesWide, &installFiles)) {
-    std::fprintf(stderr, "distcheck: the folder's path does not fit the ANSI code page; check a copy of the "
+    std::fprintf(stderr, "distcheck: the folder's path is not well-formed UTF-16; check a copy of the "
                          "distribution in a folder with a plain name\n");
     return 2;
   }

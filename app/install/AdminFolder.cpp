@@ -20,11 +20,11 @@ const char kJournalFolderName[] = "\\journals";
 // and reading for everyone else; nothing inherited from above.
 const wchar_t kAdminOnly[] = L"D:P(A;OICI;FA;;;SY)(A;OICI;FA;;;BA)(A;OICI;GRGX;;;BU)";
 
-// A usable answer: an absolute path the code page can spell (a folder it
-// cannot spell is not one to write in by name).
+// A usable answer: an absolute path, well-formed UTF-16 (a folder that is
+// not is no one to write in by name).
 std::string UsableFolder(const wchar_t* path) {
-  std::string ansi;
-  return path && Utf8FromWide(path, &ansi) && IsAbsoluteWindowsPath(ansi.c_str()) ? ansi : std::string();
+  std::string utf8;
+  return path && Utf8FromWide(path, &utf8) && IsAbsoluteWindowsPath(utf8.c_str()) ? utf8 : std::string();
 }
 
 // The value the system keeps the known folder in, read in this process's

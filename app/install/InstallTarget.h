@@ -63,10 +63,10 @@ void ResolveInstallTargetIn(const char* installFilesFolder, InstallTarget* targe
 
 // The program's install-files folder: "install files" beside the program
 // module, worked out once per process and kept; empty, with *why saying
-// why when given, when it cannot be formed. The module's path is read wide
-// and must convert to the ANSI code page exactly and fit in 259
-// characters: a look-alike of it, or a path cut to fit, would lead to
-// another distribution's folder.
+// why when given, when it cannot be formed. The module's path is read wide,
+// taken as it is (never through a code page's look-alikes) and must fit in
+// 259 UTF-16 units: a look-alike of it, or a path cut to fit, would lead
+// to another distribution's folder.
 char* InstallFilesFolder(char* out, std::string* why = nullptr);
 
 // The path of name inside the install-files folder, or empty (with *why
@@ -100,8 +100,8 @@ char* MediaCorePluginFolder(char* out, std::string* why = nullptr, HostReport* h
 // The lookup behind these, for any host key under HKEY_LOCAL_MACHINE; at
 // most kMostVersionKeys keys of each view are looked at. The value counts
 // only as text (REG_SZ, or REG_EXPAND_SZ with its variables expanded),
-// read wide and converted to the ANSI code page exactly, that holds a full
-// path of at most 259 characters fit to install into (LocationProblem);
+// read wide and taken as it is (well-formed UTF-16), that holds a full
+// path of at most 259 units fit to install into (LocationProblem);
 // anything else is taken as absent, and *why, when given, says why.
 constexpr unsigned kMostVersionKeys = 512;
 char* PluginFolderOfHost(const char* hostKey, const char* hostName, const char* valueName, char* out,

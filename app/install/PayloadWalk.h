@@ -6,8 +6,8 @@
 //
 // - a name Windows cannot make as it is (PayloadRules.h: a device name, a
 //   trailing dot or space, a reserved or control character);
-// - a name the ANSI code page cannot hold: the installer's paths are ANSI
-//   text, and such a name would come back as another name, or none;
+// - a name that is not well-formed UTF-16 (half a surrogate pair), which
+//   no UTF-8 path holds;
 // - two names of one folder that Windows takes as one ("a.txt", "A.TXT");
 // - a path past 259 characters, where the payload is read or where it
 //   would be installed;
@@ -39,7 +39,7 @@ extern const char kPayloadLink[];
 
 // One file or folder of a payload.
 struct PayloadEntry {
-  std::string path;  // relative to the payload folder, ANSI: "Sub\b.txt"
+  std::string path;  // relative to the payload folder, UTF-8: "Sub\b.txt"
   bool isFolder = false;
   uint64_t size = 0;  // of a file, as listed
 };
@@ -53,10 +53,10 @@ struct Payload {
   std::vector<std::wstring> skipped;  // relative paths of names beginning with "."
 };
 
-// One problem: the failure it makes (its path in ANSI, full), and the
+// One problem: the failure it makes (its path in UTF-8, full), and the
 // entry's path relative to the payload folder in wide characters, which
-// hold the name as it really is when the ANSI code page cannot (empty for
-// the payload folder itself).
+// hold the name as it really is when UTF-8 cannot (empty for the payload
+// folder itself).
 struct PayloadProblem {
   InstallFailure failure;
   std::wstring relativePath;
@@ -65,7 +65,7 @@ struct PayloadProblem {
 // Told of each problem; answers whether the walk goes on.
 using PayloadProblemSink = std::function<bool(const PayloadProblem& problem)>;
 
-// Walks source (an ANSI path). Installed paths are checked under
+// Walks source (a UTF-8 path). Installed paths are checked under
 // destination, the folder the payload goes into; with an empty
 // destination they are not checked. True when no problem was found; a
 // problem reported stops the walk when the sink says so. A source folder

@@ -19,7 +19,7 @@
 // same option wrapped in quotes as a whole ("/D=C:\Some Folder") is read
 // alike. FILE may be quoted, or the whole /LOG= option may be, for names
 // with spaces. Anything else is a usage error. Plain text work over the raw
-// command line with the program's name first, in the ANSI code page as
+// command line with the program's name first, in UTF-8 as
 // ReadSetupCommandLine (SetupCommandLine.h) gives it.
 #pragma once
 

@@ -26,8 +26,7 @@ class qvDevice;
 
 // What a control tells a screen reader about itself; qvAccessible adds
 // what the platform window knows (focus, visibility, place) and the
-// control's IsDisabled. Texts are in the ANSI code page, as all of the
-// toolkit's are.
+// control's IsDisabled. Texts are UTF-8, as all of the toolkit's are.
 struct qvAccessibleInfo {
   long role = 0;            // a ROLE_SYSTEM_ value of oleacc.h
   std::string name;         // empty: none

@@ -25,20 +25,8 @@ std::vector<std::wstring> WideLines(const StringList& lines) {
   return wide;
 }
 
-// The accessible value is text in the ANSI code page: a character the code
-// page cannot hold reads as "?", never as a look-alike.
-std::string AnsiValue(const std::wstring& text) {
-  if (text.empty()) return std::string();
-  const bool utf8 = GetACP() == CP_UTF8;
-  const DWORD flags = utf8 ? 0 : WC_NO_BEST_FIT_CHARS;
-  const char* fallback = utf8 ? nullptr : "?";
-  const int length = static_cast<int>(text.size());
-  const int size = WideCharToMultiByte(CP_ACP, flags, text.data(), length, nullptr, 0, fallback, nullptr);
-  if (size <= 0) return std::string();
-  std::string value(size, '\0');
-  WideCharToMultiByte(CP_ACP, flags, text.data(), length, &value[0], size, fallback, nullptr);
-  return value;
-}
+// The accessible value in UTF-8, as every text the toolkit gives.
+std::string Utf8Value(const std::wstring& text) { return Utf8FromWide(text); }
 
 }  // namespace
 
@@ -270,6 +258,6 @@ qvAccessibleInfo qvTextList::GetAccessibleInfo() {
     if (i > 0) all += L"\r\n";
     all += lines[i];
   }
-  info.value = AnsiValue(all);
+  info.value = Utf8Value(all);
   return info;
 }

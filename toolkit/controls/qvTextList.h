@@ -3,7 +3,7 @@
 // right edge and, only while some line is wider than the text area, a
 // horizontal one counting pixels along its bottom edge. Lines are Unicode
 // (UTF-16), drawn and measured with the platform's wide text calls; lines
-// in the ANSI code page are converted when given. It keeps its own copy of
+// in UTF-8 are converted when given. It keeps its own copy of
 // the lines and has no selection or editing; the bars, the mouse wheel and
 // the scrolling keys scroll it, and the keys it does not use go on to its
 // parent. With the keyboard focus it shows the platform's dotted focus
@@ -36,7 +36,7 @@ constexpr int kTextEndGap = 4;
 
 class qvTextList : public qvControl {
 public:
-  // lines are in the ANSI code page.
+  // lines are UTF-8.
   qvTextList(const StringList& lines, const qvRect& bounds, qvWindow* parent);
   ~qvTextList() override;
 
@@ -58,7 +58,7 @@ public:
 
   // Replaces the lines, measures them and sets the bars' ranges, with
   // firstLine (kept within the range) at the top; redraws. The first form
-  // takes lines in the ANSI code page.
+  // takes lines in UTF-8.
   void SetLines(const StringList& newLines, int firstLine);
   void SetLines(std::vector<std::wstring> newLines, int firstLine);
   // Up and Down scroll a line, Page Up and Page Down a page, Home goes to

@@ -73,7 +73,7 @@ public:
   // names no folder is told while the browser stays open. Cancel: cleared,
   // false. An item that is not a folder of a drive ("My Computer"), a path
   // of 259 characters or more (which the shell may have cut from a longer
-  // one), or one the ANSI code page cannot hold exactly is not taken: a
+  // one), or one that is not well-formed UTF-16 is not taken: a
   // message box owned by owner tells the user why, and the result is
   // cleared, false.
   virtual bool BrowseFolder(const char* title, bool startAtCurrent, HWND owner = nullptr);

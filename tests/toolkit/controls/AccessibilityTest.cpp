@@ -75,6 +75,12 @@ TEST_F(Accessibility, EachControlSaysWhatItIs) {
        nullptr, "text \"Software License Agreement\" value \"Terms.\r\n\r\nMore.\" read only focusable"},
       {"empty text list", [&] { return new qvTextList(StringList(), qvRect(0, 0, 300, 150), &viewer); }, nullptr,
        "text \"Software License Agreement\" value \"\" read only focusable"},
+      {"text list in other scripts",
+       [&] { return new qvTextList(Lines({"\xC3\x9C\xE6\x97\xA5 \xD8\xB3"}), qvRect(0, 0, 300, 150), &viewer); },
+       nullptr, "text \"Software License Agreement\" value \"\xC3\x9C\xE6\x97\xA5 \xD8\xB3\" read only focusable"},
+      {"caption in other scripts", caption,
+       [](qvControl& c) { static_cast<qvCaption&>(c).SetText("\xD0\x93\xD0\xBE\xD1\x82\xD0\xBE\xD0\xB2\xD0\xBE"); },
+       "static text \"\xD0\x93\xD0\xBE\xD1\x82\xD0\xBE\xD0\xB2\xD0\xBE\" read only"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);

@@ -392,9 +392,6 @@ std::wstring TreeItemTextWide(HWND tree, LPARAM handle) {
   return text;
 }
 
-// A folder whose path the ANSI code page cannot hold is not taken, and the
-// user is told: read through the ANSI call, "ｄist" would come back as
-// "dist", another folder. A name of the code page's own letters is taken.
 // Any character of a folder's name comes back as it is, in UTF-8, whatever
 // the code page: never a look-alike ("dist" for the full-width "ｄist").
 TEST_F(FileDialogTest, BrowseFolderTakesEveryCharacterAsItIs) {
