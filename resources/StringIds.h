@@ -129,6 +129,9 @@
 #define IDS_SIZE_BYTES 1123          /* %1: any other count below 1,024 */
 #define IDS_SIZE_UNITS 1124          /* the units of 1,024, 1,024^2 ... 1,024^6, parted by spaces */
 
+/* A signed distribution's file not as signed: %1, what differs, in the log's words. */
+#define IDS_FAIL_CHANGED_WHAT 1125
+
 /* The text viewer. */
 #define IDS_CLOSE 1056
 #define IDS_SAVE 1057

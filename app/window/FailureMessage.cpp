@@ -68,7 +68,8 @@ std::string FailureText(const InstallFailure& failure, const FailureContext& con
   const std::string lead = context.copyBegan ? UiTextUtf8(IDS_FAIL_COPY) + " " : "";
   // A signed distribution's file not as signed: whoever changed it may
   // mean harm, so the copy is not to be used at all.
-  if (failure.distributionChanged) return Message(failure.reason + ".", UiTextUtf8(IDS_FAIL_CHANGED_TODO));
+  if (failure.distributionChanged)
+    return Message(UiTextUtf8(IDS_FAIL_CHANGED_WHAT, {failure.reason}), UiTextUtf8(IDS_FAIL_CHANGED_TODO));
   if (error == kSharingViolation || error == kLockViolation)
     return Message(lead + (failure.holder.empty() ? UiTextUtf8(IDS_FAIL_IN_USE, {failure.path})
                                                   : UiTextUtf8(IDS_FAIL_IN_USE_BY, {failure.path, failure.holder})),

@@ -6,6 +6,8 @@
 
 #include <string>
 
+#include "app/install/UiStrings.h"
+
 namespace {
 
 InstallFailure Failure(const std::string& path, uint32_t error, const std::string& reason = "") {
@@ -124,3 +126,21 @@ TEST(FailureMessage, OffersWhatCanMendIt) {
 }
 
 }  // namespace
+
+// A changed distribution's message in another language: the sentence is
+// the language's, what differs stays in the log's words inside it; in
+// English, exactly as before.
+TEST(FailureMessage, AChangedDistributionIsToldInTheUsersLanguage) {
+  InstallFailure changed = Failure("D:\\Setup\\install files\\AE Files\\a.aex", 13, "\"a.aex\" is not as signed");
+  changed.distributionChanged = true;
+  const struct {
+    const char* tag;
+    const char* start;
+  } cases[] = {{"en", "\"a.aex\" is not as signed.\n\n"},
+               {"de", "Diese Kopie ist nicht so, wie ihr Hersteller sie signiert hat (\"a.aex\" is not as signed).\n\n"}};
+  for (const auto& c : cases) {
+    SetUiLanguage(c.tag);
+    EXPECT_EQ(FailureMessage(changed, {}).rfind(c.start, 0), 0u) << FailureMessage(changed, {});
+  }
+  SetUiLanguage("en");
+}
