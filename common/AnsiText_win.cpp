@@ -71,16 +71,7 @@ std::string Utf8FromWide(const std::wstring& text) {
 }
 
 bool Utf8FromWide(const std::wstring& text, std::string* utf8) {
-  utf8->clear();
-  for (size_t i = 0; i < text.size(); ++i) {
-    if (IsHighSurrogate(text[i]) && i + 1 < text.size() && IsLowSurrogate(text[i + 1])) {
-      ++i;
-    } else if (IsHighSurrogate(text[i]) || IsLowSurrogate(text[i])) {
-      return false;
-    }
-  }
-  *utf8 = Utf8FromWide(text);
-  return true;
+  return EncodeUtf8(std::u16string(text.begin(), text.end()), utf8);
 }
 
 std::string Utf8MarkingUnpaired(const std::wstring& text, char mark) {

@@ -109,7 +109,7 @@ size_t Utf16Length(const char* utf8, size_t size) {
   for (size_t i = 0; i < size; ++i) {
     const uint8_t byte = static_cast<uint8_t>(utf8[i]);
     // Each lead byte starts a character: four-byte ones need a pair.
-    if ((byte & 0xC0) != 0x80) units += byte >= 0xF0 ? 2 : 1;
+    if ((byte & 0xC0) != 0x80) units += Utf16UnitsOf(byte);
   }
   return units;
 }

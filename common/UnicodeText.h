@@ -29,6 +29,10 @@ std::u16string DecodeUtf16(const char* data, size_t size, bool bigEndian);
 // without its other half.
 bool EncodeUtf8(const std::u16string& text, std::string* utf8);
 
+// The UTF-16 units of the character a UTF-8 lead byte begins: two for the
+// four-byte ones (a surrogate pair), else one.
+inline size_t Utf16UnitsOf(unsigned char lead) { return lead >= 0xF0 ? 2 : 1; }
+
 // The number of UTF-16 units that well-formed UTF-8 text takes: what the
 // platform's path limits count. Text that is not well formed is counted
 // by its lead bytes, as the decoder would.

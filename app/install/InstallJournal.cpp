@@ -5,7 +5,6 @@
 
 #include "app/install/PathNames.h"
 #include "app/install/TextFields.h"
-#include "common/UnicodeText.h"
 
 namespace {
 
@@ -33,13 +32,7 @@ public:
     std::vector<std::string*> texts = {&journal->root, &journal->groupOwner};
     for (std::string& folder : journal->made) texts.push_back(&folder);
     for (JournalEntry& entry : journal->plan) texts.push_back(&entry.path);
-    for (std::string* text : texts) {
-      if (inAnsi)
-        *text = ansi.Converted(*text);
-      else if (!IsValidUtf8(text->data(), text->size()))
-        return Refuse(why, "a path is not well-formed UTF-8");
-    }
-    return true;
+    return ansi.InUtf8(texts, inAnsi) || Refuse(why, "a path is not well-formed UTF-8");
   }
 
   // One whole line (without its seal). False, with why, when it is not a

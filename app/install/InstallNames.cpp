@@ -202,7 +202,7 @@ size_t CutProductName(char* name, LeadBytePredicate isLeadByte) {
     } else {
       // A UTF-8 character whole: its lead byte and what continues it.
       while ((static_cast<uint8_t>(name[kept + step]) & 0xC0) == 0x80) ++step;
-      width = static_cast<uint8_t>(name[kept]) >= 0xF0 ? 2 : 1;
+      width = Utf16UnitsOf(static_cast<uint8_t>(name[kept]));
     }
     if (units + width > kMaxProductNameLength) break;
     kept += step;

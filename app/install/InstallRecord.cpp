@@ -9,7 +9,6 @@
 #include "app/install/PayloadWalk.h"
 #include "app/install/TextFields.h"
 #include "common/ContentHash.h"
-#include "common/UnicodeText.h"
 
 namespace {
 
@@ -34,13 +33,7 @@ public:
     std::vector<std::string*> texts = {&record->product, &record->location, &record->destination};
     for (std::string& folder : record->folders) texts.push_back(&folder);
     for (RecordedFile& file : record->files) texts.push_back(&file.path);
-    for (std::string* text : texts) {
-      if (record->form != RecordForm::kSha256)
-        *text = ansi.Converted(*text);
-      else if (!IsValidUtf8(text->data(), text->size()))
-        return Refuse(why, "a text is not well-formed UTF-8");
-    }
-    return true;
+    return ansi.InUtf8(texts, record->form != RecordForm::kSha256) || Refuse(why, "a text is not well-formed UTF-8");
   }
 
   // The line's body at index (counting from 0); false with why when it is

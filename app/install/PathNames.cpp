@@ -39,7 +39,7 @@ void BoundedCopy(const char* source, char* out) {
   // Drop whole characters from the head until 259 units are left.
   for (size_t units = Utf16Length(source, length); units > kMaxPathLength;) {
     const uint8_t lead = static_cast<uint8_t>(*source);
-    units -= lead >= 0xF0 ? 2 : 1;
+    units -= Utf16UnitsOf(lead);
     do {
       ++source;
       --length;
@@ -70,7 +70,7 @@ void LastPathComponent(const char* path, char* out) {
   size_t length = 0;
   for (size_t units = 0; name[length] != '\0';) {
     const uint8_t lead = static_cast<uint8_t>(name[length]);
-    units += lead >= 0xF0 ? 2 : 1;
+    units += Utf16UnitsOf(lead);
     if (units > 255) break;
     do ++length;
     while ((static_cast<uint8_t>(name[length]) & 0xC0) == 0x80);

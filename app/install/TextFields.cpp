@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "common/ContentHash.h"
+#include "common/UnicodeText.h"
 
 namespace {
 
@@ -122,4 +123,14 @@ uint32_t Crc32(const uint8_t* data, size_t size) {
   uint32_t crc = 0xFFFFFFFFu;
   for (size_t i = 0; i < size; ++i) crc = table.entries[(crc ^ data[i]) & 0xFF] ^ (crc >> 8);
   return crc ^ 0xFFFFFFFFu;
+}
+
+bool AnsiForm::InUtf8(const std::vector<std::string*>& texts, bool inAnsi) const {
+  for (std::string* text : texts) {
+    if (inAnsi)
+      *text = Converted(*text);
+    else if (!IsValidUtf8(text->data(), text->size()))
+      return false;
+  }
+  return true;
 }

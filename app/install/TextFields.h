@@ -9,6 +9,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "app/install/PathNames.h"
 #include "app/install/PayloadRules.h"
@@ -64,6 +65,11 @@ struct AnsiForm {
   std::string (*toUtf8)(const std::string& text) = nullptr;
 
   std::string Converted(const std::string& text) const { return toUtf8 ? toUtf8(text) : text; }
+
+  // A file's texts in UTF-8: those of an earlier form (inAnsi) converted,
+  // those of the later one checked. False when one of the later form is
+  // not well-formed UTF-8.
+  bool InUtf8(const std::vector<std::string*>& texts, bool inAnsi) const;
 };
 
 // The system's ANSI code page (TextFields_win.cpp).

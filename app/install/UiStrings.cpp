@@ -9,6 +9,7 @@
 namespace {
 
 std::string language = "en";
+bool rightToLeft = false;  // the language set reads right to left
 
 const UiString kEnglish[] = {
 #include "resources/strings/en.inc"
@@ -104,13 +105,14 @@ std::string FillUiText(const std::string& text, const std::vector<std::string>& 
   return filled;
 }
 
-void SetUiLanguage(const char* tag) { language = tag && tag[0] ? tag : "en"; }
+void SetUiLanguage(const char* tag) {
+  language = tag && tag[0] ? tag : "en";
+  const Language* own = LanguageForTag(language);
+  rightToLeft = own && own->rightToLeft;
+}
 const char* UiLanguage() { return language.c_str(); }
 
-std::string UiEmbedded(const std::string& text) {
-  const Language* own = LanguageForTag(language);
-  return own && own->rightToLeft ? "\u202A" + text + "\u202C" : text;
-}
+std::string UiEmbedded(const std::string& text) { return rightToLeft ? "\u202A" + text + "\u202C" : text; }
 
 std::string UiTextUtf8(int id, std::initializer_list<std::string> arguments) {
   // What is put in (a path, a product's name, a number, a version) keeps

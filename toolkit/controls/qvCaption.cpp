@@ -41,11 +41,10 @@ bool qvCaption::OnPaint(qvEvent&) {
 }
 
 int qvCaption::TextHeight() {
+  if (alignFlags & kCaptionEllipsis) return TextSize("X", fontKind, 0).cy;
   qvRect area;
   GetClientArea(area);
-  const std::string text = MarkedLabel(GetTitle(), 0);
-  if (alignFlags & kCaptionEllipsis) return TextSize("X", fontKind, 0).cy;
-  return TextSize(text.c_str(), fontKind, area.GetWidth()).cy;
+  return TextSize(MarkedLabel(GetTitle(), 0).c_str(), fontKind, area.GetWidth()).cy;
 }
 
 int qvCaption::TextWidth() { return TextSize(MarkedLabel(GetTitle(), 0).c_str(), fontKind, 0).cx; }

@@ -9,6 +9,7 @@
 #include <string>
 
 #include "app/install/InstallJournal.h"
+#include "common/UnicodeText.h"
 
 namespace {
 
@@ -162,15 +163,10 @@ bool ShiftJisLead(uint8_t byte) { return (byte >= 0x81 && byte <= 0x9F) || (byte
 
 // The texts of an earlier form, in code page 1252 here, as UTF-8.
 std::string Latin1ToUtf8(const std::string& text) {
+  std::u16string wide;
+  for (unsigned char c : text) wide += char16_t(c);  // Latin-1 is the first 256 code points
   std::string utf8;
-  for (unsigned char c : text) {
-    if (c < 0x80) {
-      utf8 += static_cast<char>(c);
-    } else {
-      utf8 += static_cast<char>(0xC0 | (c >> 6));
-      utf8 += static_cast<char>(0x80 | (c & 0x3F));
-    }
-  }
+  EncodeUtf8(wide, &utf8);
   return utf8;
 }
 

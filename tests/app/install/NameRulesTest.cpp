@@ -7,6 +7,7 @@
 
 #include "app/install/InstallNames.h"
 #include "app/install/PayloadRules.h"
+#include "common/UnicodeText.h"
 
 namespace {
 
@@ -112,15 +113,10 @@ TEST(NameRules, FilesTakeWholeClusters) {
 // A stand-in for the platform's conversion from the ANSI code page:
 // Latin-1 to UTF-8.
 std::string Latin1(const std::string& text) {
+  std::u16string wide;
+  for (unsigned char c : text) wide += char16_t(c);  // Latin-1 is the first 256 code points
   std::string utf8;
-  for (unsigned char c : text) {
-    if (c < 0x80) {
-      utf8 += static_cast<char>(c);
-    } else {
-      utf8 += static_cast<char>(0xC0 | (c >> 6));
-      utf8 += static_cast<char>(0x80 | (c & 0x3F));
-    }
-  }
+  EncodeUtf8(wide, &utf8);
   return utf8;
 }
 

@@ -162,7 +162,12 @@ namespace {
 std::vector<int> Drawn(const std::wstring& text, int width, int height, COLORREF background, bool substitute) {
   const HDC dc = CreateCompatibleDC(nullptr);
   BITMAPINFO info = {};
-  info.bmiHeader = {sizeof(BITMAPINFOHEADER), width, -height, 1, 32, BI_RGB};
+  info.bmiHeader.biSize = sizeof info.bmiHeader;
+  info.bmiHeader.biWidth = width;
+  info.bmiHeader.biHeight = -height;  // top row first
+  info.bmiHeader.biPlanes = 1;
+  info.bmiHeader.biBitCount = 32;
+  info.bmiHeader.biCompression = BI_RGB;
   void* bits = nullptr;
   const HBITMAP bitmap = CreateDIBSection(dc, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
   const HGDIOBJ previous = SelectObject(dc, bitmap);
