@@ -1,5 +1,7 @@
 #include "app/install/InstallLog.h"
 
+#include <cstdio>
+
 #include "app/install/InstallLogText.h"
 #include "common/AnsiText.h"
 
@@ -7,6 +9,23 @@ namespace {
 
 // Lines held before a write: a few hundred file lines.
 constexpr size_t kLogBatch = 16 << 10;
+
+// The mutex that the writers of one log file take for each append, named
+// after the file itself so that every spelling of its path meets on it.
+// Null when it cannot be made: the write goes ahead without it.
+HANDLE AppendMutexOf(HANDLE file) {
+  BY_HANDLE_FILE_INFORMATION identity;
+  if (!GetFileInformationByHandle(file, &identity)) return nullptr;
+  char name[64];
+  std::snprintf(name, sizeof name, "Global\\qvsetup-log-%08lx-%08lx%08lx",
+                static_cast<unsigned long>(identity.dwVolumeSerialNumber),
+                static_cast<unsigned long>(identity.nFileIndexHigh),
+                static_cast<unsigned long>(identity.nFileIndexLow));
+  return CreateMutexW(nullptr, FALSE, WideFromUtf8(name).c_str());
+}
+
+// How long a write waits for another installer's write to the same log.
+constexpr DWORD kAppendWaitMs = 10000;
 
 }  // namespace
 
@@ -17,18 +36,24 @@ InstallLog::InstallLog(const char* path) {
 InstallLog::~InstallLog() {
   Release();
   Flush();
+  Close();
+}
+
+void InstallLog::Close() {
   if (IsOpen()) CloseHandle(file);
+  if (appending) CloseHandle(appending);
+  file = INVALID_HANDLE_VALUE;
+  appending = nullptr;
 }
 
 bool InstallLog::Open(const char* path) {
-  if (IsOpen()) {
-    Flush();
-    CloseHandle(file);
-  }
+  if (IsOpen()) Flush();
+  Close();
   // Append-only access: every write lands at the end, even when another
   // installer appends to the same log meanwhile.
   file = CreateFileW(WideFromUtf8(path).c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_ALWAYS,
                      FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (IsOpen()) appending = AppendMutexOf(file);
   return IsOpen();
 }
 
@@ -96,11 +121,14 @@ void InstallLog::Error(const InstallFailure& failure) {
 void InstallLog::Flush() {
   if (!heldPath.empty() || !IsOpen() || pending.empty()) return;
   DWORD written = 0;
+  // Abandoned: its writer died between whole writes; a wait that ends
+  // without it writes all the same (the log never stops an install).
+  const DWORD waited = appending ? WaitForSingleObject(appending, kAppendWaitMs) : WAIT_FAILED;
   const BOOL wrote = WriteFile(file, pending.data(), static_cast<DWORD>(pending.size()), &written, nullptr);
+  if (waited == WAIT_OBJECT_0 || waited == WAIT_ABANDONED) ReleaseMutex(appending);
   if (!wrote || written != pending.size()) {
     // Given up, not retried for every line, and never written after a cut.
-    CloseHandle(file);
-    file = INVALID_HANDLE_VALUE;
+    Close();
   }
   pending.clear();
 }

@@ -6,7 +6,10 @@
 // Lines are held in memory and appended in batches of whole lines, one
 // write each, so that installs sharing one log never cut each other's
 // lines; a write that comes up short gives the log up rather than go on
-// after a cut line. The log is UTF-8: its words English, its names and
+// after a cut line. Each write is also made under a mutex named after the
+// file's identity (volume and file index): an append to the end is not one
+// step on every platform (Wine finds the end, then writes there), and two
+// installs writing at one end would lose a batch. The log is UTF-8: its words English, its names and
 // paths as they are.
 #pragma once
 
@@ -67,7 +70,10 @@ public:
   void Flush();
 
 private:
+  void Close();
+
   HANDLE file = INVALID_HANDLE_VALUE;  // owned
+  HANDLE appending = nullptr;          // owned: the file's append mutex, or null
   std::string heldPath;               // a held log's file; empty when not held
   std::string pending;
   bool inBlock = false;

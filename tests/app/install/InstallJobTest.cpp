@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <atomic>
 #include <fstream>
 #include <functional>
@@ -224,6 +225,34 @@ TEST_F(InstallJobTest, TheLogIsAppendedToAndNeverStopsAnInstall) {
   EXPECT_FALSE(held.IsOpen());
   EXPECT_TRUE(Run(TargetApplication, Path("dest"), "P", nullptr, &held).installed);
   CloseHandle(holder);
+}
+
+// Writers appending to one log at once, each by its own handle and some by
+// another spelling of its path, lose no write and cut no line.
+TEST_F(InstallJobTest, WritersSharingALogLoseNothing) {
+  MakeFolder("logs");
+  const std::string spellings[] = {Path("logs/shared.log"), Path("LOGS/Shared.LOG"), Path("logs/./shared.log")};
+  constexpr int kWriters = 6, kLines = 200;
+  std::vector<std::thread> writers;
+  for (int writer = 0; writer < kWriters; ++writer)
+    writers.emplace_back([&, writer] {
+      InstallLog log(spellings[writer % 3].c_str());
+      for (int line = 0; line < kLines; ++line) {
+        log.Line("writer " + std::to_string(writer) + " line " + std::to_string(line) + " " + std::string(40, 'x'));
+        log.Flush();
+      }
+    });
+  for (std::thread& writer : writers) writer.join();
+  const std::vector<std::string> lines = LogLines("logs/shared.log");
+  EXPECT_EQ(lines.size(), static_cast<size_t>(kWriters * kLines));
+  std::vector<int> next(kWriters, 0);
+  for (const std::string& line : lines) {
+    int writer = -1, number = -1;
+    ASSERT_EQ(std::sscanf(line.c_str(), "writer %d line %d", &writer, &number), 2) << line;
+    ASSERT_TRUE(writer >= 0 && writer < kWriters) << line;
+    EXPECT_EQ(number, next[writer]++) << "each writer's lines whole and in order";
+    EXPECT_EQ(line.size(), line.find(" x") + 41) << line;
+  }
 }
 
 // A volume too small for the payload is refused before anything is
