@@ -120,12 +120,18 @@ void InstallLog::Error(const InstallFailure& failure) {
 
 void InstallLog::Flush() {
   if (!heldPath.empty() || !IsOpen() || pending.empty()) return;
-  DWORD written = 0;
-  // Abandoned: its writer died between whole writes; a wait that ends
-  // without it writes all the same (the log never stops an install).
+  // Abandoned: its writer died between whole writes. A wait that ends
+  // without it writes all the same, and later writes do not wait: a
+  // program that keeps the mutex must not slow every line of an install.
   const DWORD waited = appending ? WaitForSingleObject(appending, kAppendWaitMs) : WAIT_FAILED;
+  const bool locked = waited == WAIT_OBJECT_0 || waited == WAIT_ABANDONED;
+  if (appending && !locked) {
+    CloseHandle(appending);
+    appending = nullptr;
+  }
+  DWORD written = 0;
   const BOOL wrote = WriteFile(file, pending.data(), static_cast<DWORD>(pending.size()), &written, nullptr);
-  if (waited == WAIT_OBJECT_0 || waited == WAIT_ABANDONED) ReleaseMutex(appending);
+  if (locked) ReleaseMutex(appending);
   if (!wrote || written != pending.size()) {
     // Given up, not retried for every line, and never written after a cut.
     Close();

@@ -9,8 +9,9 @@
 // after a cut line. Each write is also made under a mutex named after the
 // file's identity (volume and file index): an append to the end is not one
 // step on every platform (Wine finds the end, then writes there), and two
-// installs writing at one end would lose a batch. The log is UTF-8: its words English, its names and
-// paths as they are.
+// installs writing at one end would lose a batch. A mutex that another
+// program keeps is waited for once, then written without. The log is
+// UTF-8: its words English, its names and paths as they are.
 #pragma once
 
 #include <windows.h>
